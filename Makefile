@@ -1,0 +1,42 @@
+# make run    builds the application (Release) and starts it
+# make test   builds with AddressSanitizer and UBSan and runs every test suite
+# make bench  builds and runs the benchmarks (Release)
+# make tsan   builds with ThreadSanitizer and runs the suites that exercise threads
+
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps run build test tsan bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS)
+
+run: build
+	scripts/assemble-app build
+	build/Kestrelvault.app/Contents/MacOS/Kestrelvault
+
+test: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build build-test -j $(JOBS)
+	cd build-test && ctest --output-on-failure -j $(JOBS)
+
+TSAN_SUITES ?= platform_foundation_tests
+tsan: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_TSAN=ON $(CMAKE_FLAGS)
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_SUITES)
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '$(subst _tests,,$(subst $() ,|,$(TSAN_SUITES)))'
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_TESTS=OFF -DKV_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build build-bench -j $(JOBS)
+	mkdir -p build/bench && cp -f build-bench/bench/kv-* build/bench/ 2>/dev/null || true
+	scripts/run-benchmarks build-bench
+
+clean:
+	rm -rf build build-test build-tsan build-bench

@@ -1,0 +1,37 @@
+# Helpers that keep every library and test suite shaped alike.
+
+# kv_library(<target> <folder> DEPENDS <targets...>)
+# A folder is one static library of every .cpp in it; headers sit beside sources and are
+# included by their path from the repository root ("platform/objc/Object.hpp").
+function(kv_library target folder)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${folder}/*.cpp")
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}")
+  target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
+endfunction()
+
+# kv_tests(<library> <folder> DEPENDS <targets...>)
+# One gtest binary per library, each test case registered with CTest on its own so that a
+# test starts from a fresh process.
+function(kv_tests library folder)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${folder}/*.cpp")
+  set(target ${library}_tests)
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} kv_test_support GTest::gtest GTest::gmock)
+  target_compile_definitions(${target} PRIVATE
+    KV_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KV_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${target}
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES
+      TIMEOUT 300
+      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;ASAN_OPTIONS=detect_leaks=1")
+endfunction()
+
+# kv_application(<target> <main source> DEPENDS <targets...>)
+function(kv_application target main)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  add_executable(${target} "${CMAKE_SOURCE_DIR}/${main}")
+  target_link_libraries(${target} PRIVATE ${ARG_DEPENDS})
+endfunction()

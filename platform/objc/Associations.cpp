@@ -1,0 +1,62 @@
+#include "platform/objc/Associations.hpp"
+
+namespace objc {
+
+void Associations::set(const void* key, const Id& value, AssociationPolicy policy) {
+    Entry entry;
+    if (value) {
+        switch (policy) {
+        case AssociationPolicy::assign:
+            entry.weak = value;
+            break;
+        case AssociationPolicy::retain:
+        case AssociationPolicy::retainNonatomic:
+            entry.strong = value;
+            break;
+        case AssociationPolicy::copy:
+        case AssociationPolicy::copyNonatomic:
+            entry.strong = value->copy();
+            break;
+        }
+    }
+    Entry previous;  // released outside the lock: its destructor may touch associations
+    {
+        std::lock_guard lock(mutex_);
+        auto found = entries_.find(key);
+        if (found != entries_.end()) previous = std::move(found->second);
+        if (value)
+            entries_[key] = std::move(entry);
+        else if (found != entries_.end())
+            entries_.erase(found);
+    }
+}
+
+Id Associations::get(const void* key) const {
+    std::lock_guard lock(mutex_);
+    auto found = entries_.find(key);
+    if (found == entries_.end()) return nullptr;
+    if (found->second.strong) return found->second.strong;
+    return found->second.weak.lock();
+}
+
+void Associations::removeAll() {
+    std::map<const void*, Entry> released;
+    {
+        std::lock_guard lock(mutex_);
+        released.swap(entries_);
+    }
+}
+
+void setAssociatedObject(const Id& object, const void* key, const Id& value, AssociationPolicy policy) {
+    if (object) object->associations().set(key, value, policy);
+}
+
+Id getAssociatedObject(const Id& object, const void* key) {
+    return object ? object->associations().get(key) : nullptr;
+}
+
+void removeAssociatedObjects(const Id& object) {
+    if (object) object->associations().removeAll();
+}
+
+}  // namespace objc

@@ -1,0 +1,186 @@
+#include "platform/objc/Class.hpp"
+
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <unordered_map>
+
+namespace objc {
+
+namespace {
+
+std::shared_mutex& tableLock() {
+    static std::shared_mutex lock;
+    return lock;
+}
+
+}  // namespace
+
+class ClassRegistry {
+public:
+    static ClassRegistry& shared() {
+        static ClassRegistry registry;
+        return registry;
+    }
+
+    Class* allocate(Class* superclass, std::string_view name, std::size_t extraBytes) {
+        std::lock_guard lock(mutex_);
+        std::string key(name);
+        if (byName_.count(key) || pendingNames_.count(key)) return nullptr;
+        std::size_t size = (superclass ? superclass->instanceSize() : sizeof(void*)) + extraBytes;
+        auto runtimeClass = std::unique_ptr<Class>(new Class(key, superclass, size));
+        Class* handle = runtimeClass.get();
+        owned_.push_back(std::move(runtimeClass));
+        pendingNames_.emplace(key, handle);
+        return handle;
+    }
+
+    void registerClass(Class* runtimeClass) {
+        std::lock_guard lock(mutex_);
+        auto pending = pendingNames_.find(runtimeClass->name());
+        if (pending == pendingNames_.end() || pending->second != runtimeClass) return;
+        pendingNames_.erase(pending);
+        runtimeClass->registered_ = true;
+        byName_.emplace(runtimeClass->name(), runtimeClass);
+    }
+
+    Class* find(std::string_view name) {
+        std::lock_guard lock(mutex_);
+        auto found = byName_.find(std::string(name));
+        return found == byName_.end() ? nullptr : found->second;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<Class>> owned_;
+    std::unordered_map<std::string, Class*> byName_;
+    std::unordered_map<std::string, Class*> pendingNames_;
+};
+
+Class::Class(std::string name, Class* superclass, std::size_t instanceSize)
+    : name_(std::move(name)), superclass_(superclass), instanceSize_(instanceSize) {}
+
+bool Class::addMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding) {
+    std::unique_lock lock(tableLock());
+    if (instanceMethods_.find(selector) != instanceMethods_.end()) return false;
+    instanceMethods_.emplace(std::string(selector),
+                             Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
+    return true;
+}
+
+bool Class::addClassMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding) {
+    std::unique_lock lock(tableLock());
+    if (classMethods_.find(selector) != classMethods_.end()) return false;
+    classMethods_.emplace(std::string(selector),
+                          Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
+    return true;
+}
+
+std::any Class::replaceMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding) {
+    std::unique_lock lock(tableLock());
+    auto found = instanceMethods_.find(selector);
+    if (found == instanceMethods_.end()) {
+        instanceMethods_.emplace(std::string(selector),
+                                 Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
+        return {};
+    }
+    std::any previous = std::move(found->second.implementation);
+    found->second.implementation = std::move(implementation);
+    return previous;
+}
+
+bool Class::findInstanceMethod(std::string_view selector, Method& method) const {
+    std::shared_lock lock(tableLock());
+    for (const Class* current = this; current; current = current->superclass_) {
+        auto found = current->instanceMethods_.find(selector);
+        if (found != current->instanceMethods_.end()) {
+            method = found->second;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Class::findClassMethod(std::string_view selector, Method& method) const {
+    std::shared_lock lock(tableLock());
+    for (const Class* current = this; current; current = current->superclass_) {
+        auto found = current->classMethods_.find(selector);
+        if (found != current->classMethods_.end()) {
+            method = found->second;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> Class::instanceMethodSelectors() const {
+    std::shared_lock lock(tableLock());
+    std::vector<std::string> selectors;
+    for (const auto& [selector, method] : instanceMethods_) selectors.push_back(selector);
+    return selectors;
+}
+
+void Class::addProtocol(std::string_view protocol) {
+    std::unique_lock lock(tableLock());
+    protocols_.emplace(protocol);
+}
+
+bool Class::conformsToProtocol(std::string_view protocol) const {
+    std::shared_lock lock(tableLock());
+    for (const Class* current = this; current; current = current->superclass_)
+        if (current->protocols_.find(protocol) != current->protocols_.end()) return true;
+    return false;
+}
+
+bool Class::addIvar(std::string_view name, std::string_view typeEncoding) {
+    std::unique_lock lock(tableLock());
+    if (registered_) return false;  // the platform refuses ivars once a class is registered
+    for (const auto& ivar : ivars_)
+        if (ivar.name == name) return false;
+    ivars_.push_back(Ivar{std::string(name), std::string(typeEncoding)});
+    return true;
+}
+
+std::vector<Ivar> Class::ivars() const {
+    std::shared_lock lock(tableLock());
+    return ivars_;
+}
+
+bool Class::isSubclassOf(const Class* other) const {
+    for (const Class* current = this; current; current = current->superclass_)
+        if (current == other) return true;
+    return false;
+}
+
+Class* rootClass() {
+    static Class* root = [] {
+        Class* created = allocateClassPair(nullptr, "NSObject");
+        registerClassPair(created);
+        return created;
+    }();
+    return root;
+}
+
+Class* lookUpClass(std::string_view name) {
+    rootClass();
+    return ClassRegistry::shared().find(name);
+}
+
+Class* allocateClassPair(Class* superclass, std::string_view name, std::size_t extraBytes) {
+    return ClassRegistry::shared().allocate(superclass, name, extraBytes);
+}
+
+void registerClassPair(Class* runtimeClass) {
+    if (runtimeClass) ClassRegistry::shared().registerClass(runtimeClass);
+}
+
+Class* defineClass(std::string_view name, Class* superclass) {
+    if (!superclass) superclass = rootClass();
+    if (Class* existing = lookUpClass(name)) return existing->superclass() == superclass ? existing : nullptr;
+    Class* created = allocateClassPair(superclass, name);
+    if (!created) return lookUpClass(name);
+    registerClassPair(created);
+    return created;
+}
+
+}  // namespace objc

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <any>
+#include <cstddef>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace objc {
+
+// One method of a class: the implementation (a std::function whose first argument is the
+// receiver, see Runtime.hpp) and the platform's type encoding of its signature.
+struct Method {
+    std::string selector;
+    std::string typeEncoding;
+    std::any implementation;
+};
+
+struct Ivar {
+    std::string name;
+    std::string typeEncoding;
+};
+
+// A runtime class: name, superclass, methods keyed by selector text, protocols and ivars.
+// Classes are created through the registry and live for the whole process, so a Class* is
+// a stable, non-owning handle. Method tables may be changed while other threads send
+// messages: every access goes through the runtime's lock.
+class Class {
+public:
+    const std::string& name() const { return name_; }
+    Class* superclass() const { return superclass_; }
+    std::size_t instanceSize() const { return instanceSize_; }
+    bool isRegistered() const { return registered_; }
+
+    // Adds a method unless this class itself already has one for the selector.
+    bool addMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding);
+    bool addClassMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding);
+    // Replaces (or adds) the method and returns the previous implementation of this class,
+    // empty when it had none of its own.
+    std::any replaceMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding);
+
+    // Looks the selector up along the superclass chain. The copy is safe to use after the
+    // table changes.
+    bool findInstanceMethod(std::string_view selector, Method& method) const;
+    bool findClassMethod(std::string_view selector, Method& method) const;
+    // The selectors this class itself defines (not its superclasses').
+    std::vector<std::string> instanceMethodSelectors() const;
+
+    void addProtocol(std::string_view protocol);
+    bool conformsToProtocol(std::string_view protocol) const;
+
+    bool addIvar(std::string_view name, std::string_view typeEncoding);
+    std::vector<Ivar> ivars() const;
+
+    bool isSubclassOf(const Class* other) const;
+
+private:
+    friend class ClassRegistry;
+    Class(std::string name, Class* superclass, std::size_t instanceSize);
+
+    std::string name_;
+    Class* superclass_;
+    std::size_t instanceSize_;
+    bool registered_ = false;
+    std::map<std::string, Method, std::less<>> instanceMethods_;
+    std::map<std::string, Method, std::less<>> classMethods_;
+    std::set<std::string, std::less<>> protocols_;
+    std::vector<Ivar> ivars_;
+};
+
+// The class every object answers to unless given another ("NSObject").
+Class* rootClass();
+
+// Finds a registered class by name; null when there is none.
+Class* lookUpClass(std::string_view name);
+// Creates a class that is not yet visible by name; null when the name is taken.
+Class* allocateClassPair(Class* superclass, std::string_view name, std::size_t extraBytes = 0);
+// Makes an allocated class visible to lookUpClass.
+void registerClassPair(Class* runtimeClass);
+// allocateClassPair and registerClassPair in one step; returns the existing class when a
+// class of that name is already registered with the same superclass.
+Class* defineClass(std::string_view name, Class* superclass = nullptr);
+
+}  // namespace objc

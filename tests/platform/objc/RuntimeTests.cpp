@@ -1,0 +1,105 @@
+#include "platform/objc/Associations.hpp"
+#include "platform/objc/Runtime.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(Runtime, MessagesDispatchThroughTheCurrentClassAndItsSuperclasses) {
+    objc::Class* animal = objc::defineClass("KVTestAnimal");
+    objc::Class* dog = objc::defineClass("KVTestDog", animal);
+    objc::addMethod<std::string>(animal, "sound", objc::InstanceImplementation<std::string>(
+                                                      [](const objc::Id&) { return std::string("..."); }),
+                                 "@@:");
+    objc::addMethod<std::string>(dog, "name", objc::InstanceImplementation<std::string>(
+                                                  [](const objc::Id&) { return std::string("dog"); }),
+                                 "@@:");
+    auto rex = std::make_shared<objc::Object>(dog);
+
+    EXPECT_EQ(objc::send<std::string>(rex, "sound"), "...");
+    EXPECT_EQ(objc::send<std::string>(rex, "name"), "dog");
+    EXPECT_TRUE(objc::respondsToSelector(rex, "sound"));
+    EXPECT_FALSE(objc::respondsToSelector(rex, "fly"));
+    EXPECT_THROW(objc::send<std::string>(rex, "fly"), objc::UnrecognizedSelector);
+    EXPECT_THROW(objc::send<int>(rex, "name"), objc::UnrecognizedSelector) << "wrong signature";
+    EXPECT_EQ(objc::send<std::string>(nullptr, "sound"), "") << "messages to nil answer a default value";
+
+    objc::Class* previous = objc::object_setClass(rex, animal);
+    EXPECT_EQ(previous, dog);
+    EXPECT_FALSE(objc::respondsToSelector(rex, "name")) << "isa switching changes what the object answers";
+}
+
+TEST(Runtime, RegistryFindsOnlyRegisteredClassesAndRefusesTakenNames) {
+    objc::Class* pending = objc::allocateClassPair(objc::rootClass(), "KVTestPending");
+    ASSERT_NE(pending, nullptr);
+    EXPECT_EQ(objc::lookUpClass("KVTestPending"), nullptr);
+    EXPECT_EQ(objc::allocateClassPair(objc::rootClass(), "KVTestPending"), nullptr);
+    EXPECT_TRUE(pending->addIvar("count", "q"));
+    objc::registerClassPair(pending);
+    EXPECT_EQ(objc::lookUpClass("KVTestPending"), pending);
+    EXPECT_FALSE(pending->addIvar("late", "q")) << "no ivars once registered";
+    EXPECT_EQ(objc::lookUpClass("NSObject"), objc::rootClass());
+}
+
+TEST(Runtime, ProtocolsAndReplacedMethodsFollowTheChain) {
+    objc::Class* base = objc::defineClass("KVTestBase");
+    objc::Class* derived = objc::defineClass("KVTestDerived", base);
+    base->addProtocol("KVTestDelegate");
+    auto object = std::make_shared<objc::Object>(derived);
+    EXPECT_TRUE(objc::conformsToProtocol(object, "KVTestDelegate"));
+    EXPECT_FALSE(objc::conformsToProtocol(object, "KVTestOther"));
+
+    objc::addMethod<int>(base, "value", objc::InstanceImplementation<int>([](const objc::Id&) { return 1; }), "i@:");
+    std::any previous =
+        derived->replaceMethod("value", objc::InstanceImplementation<int>([](const objc::Id&) { return 2; }), "i@:");
+    EXPECT_FALSE(previous.has_value()) << "the subclass had no implementation of its own";
+    EXPECT_EQ(objc::send<int>(object, "value"), 2);
+    EXPECT_EQ(objc::send<int>(std::make_shared<objc::Object>(base), "value"), 1);
+}
+
+TEST(AssociatedObjects, PoliciesDecideWhatTheOwnerKeeps) {
+    static const char key = 0;
+    struct Case {
+        objc::AssociationPolicy policy;
+        bool keptAlive;
+        bool copied;
+    };
+    const Case cases[] = {
+        {objc::AssociationPolicy::assign, false, false},
+        {objc::AssociationPolicy::retainNonatomic, true, false},
+        {objc::AssociationPolicy::copyNonatomic, true, true},
+        {objc::AssociationPolicy::retain, true, false},
+        {objc::AssociationPolicy::copy, true, true},
+    };
+    struct Copyable : objc::Object {
+        objc::Id copy() const override { return std::make_shared<Copyable>(); }
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(static_cast<unsigned>(testCase.policy));
+        auto owner = std::make_shared<objc::Object>();
+        auto value = std::make_shared<Copyable>();
+        objc::setAssociatedObject(owner, &key, value, testCase.policy);
+        objc::Id stored = objc::getAssociatedObject(owner, &key);
+        ASSERT_NE(stored, nullptr);
+        EXPECT_EQ(stored != value, testCase.copied);
+        std::weak_ptr<objc::Object> watch = stored;
+        stored.reset();
+        value.reset();
+        EXPECT_EQ(!watch.expired(), testCase.keptAlive);
+        EXPECT_EQ(objc::getAssociatedObject(owner, &key) != nullptr, testCase.keptAlive);
+        owner.reset();
+        EXPECT_TRUE(watch.expired()) << "associations are released with their owner";
+    }
+}
+
+TEST(AssociatedObjects, SettingNilRemovesTheAssociation) {
+    static const char key = 0;
+    auto owner = std::make_shared<objc::Object>();
+    objc::setAssociatedObject(owner, &key, std::make_shared<objc::Object>(), objc::AssociationPolicy::retain);
+    objc::setAssociatedObject(owner, &key, nullptr, objc::AssociationPolicy::retain);
+    EXPECT_EQ(objc::getAssociatedObject(owner, &key), nullptr);
+}
+
+}  // namespace
