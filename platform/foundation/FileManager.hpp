@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/foundation/Data.hpp"
+#include "platform/foundation/Date.hpp"
+#include "platform/foundation/Error.hpp"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace foundation {
+
+// The platform's file error codes the system relies on (NSCocoaErrorDomain).
+inline constexpr std::int64_t NSFileNoSuchFileError = 4;
+inline constexpr std::int64_t NSFileReadUnknownError = 256;
+inline constexpr std::int64_t NSFileReadNoPermissionError = 257;
+inline constexpr std::int64_t NSFileReadNoSuchFileError = 260;
+inline constexpr std::int64_t NSFileWriteUnknownError = 512;
+inline constexpr std::int64_t NSFileWriteNoPermissionError = 513;
+
+inline constexpr const char* NSFileCreationDate = "NSFileCreationDate";
+inline constexpr const char* NSFileModificationDate = "NSFileModificationDate";
+inline constexpr const char* NSFileSize = "NSFileSize";
+inline constexpr const char* NSFileType = "NSFileType";
+
+// File-system access with the platform's answers and error objects. Stateless; safe from
+// any thread. Errors come through the optional out-parameter, as on the platform.
+class FileManager {
+public:
+    static FileManager& defaultManager();
+
+    // $HOME at the time of the call.
+    std::filesystem::path homeDirectoryForCurrentUser() const;
+
+    // Entry names in the order the file system lists them (not sorted); nullopt and an
+    // error when the directory cannot be listed.
+    std::optional<std::vector<std::string>> contentsOfDirectoryAtPath(const std::filesystem::path& path,
+                                                                      std::shared_ptr<Error>* error = nullptr) const;
+    bool fileExistsAtPath(const std::filesystem::path& path, bool* isDirectory = nullptr) const;
+    bool isReadableFileAtPath(const std::filesystem::path& path) const;
+    // Reads the whole file; nil and error 260 when it does not exist, 257 without
+    // permission, 256 otherwise (a directory, for example).
+    std::shared_ptr<Data> contentsAtPath(const std::filesystem::path& path,
+                                         std::shared_ptr<Error>* error = nullptr) const;
+    // Writes the whole file, atomically when asked (temporary file in the same directory,
+    // then rename).
+    bool writeData(const Data& data, const std::filesystem::path& path, bool atomically,
+                   std::shared_ptr<Error>* error = nullptr) const;
+    bool createDirectoryAtPath(const std::filesystem::path& path, bool withIntermediateDirectories,
+                               std::shared_ptr<Error>* error = nullptr) const;
+    // Removes a file or a directory with its contents; error 4 when nothing is there.
+    bool removeItemAtPath(const std::filesystem::path& path, std::shared_ptr<Error>* error = nullptr) const;
+    // NSFileCreationDate (birth time where the file system keeps it, else the change
+    // time), NSFileModificationDate, NSFileSize, NSFileType.
+    std::shared_ptr<Dictionary> attributesOfItemAtPath(const std::filesystem::path& path,
+                                                       std::shared_ptr<Error>* error = nullptr) const;
+};
+
+}  // namespace foundation

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/foundation/Data.hpp"
+#include "platform/foundation/Error.hpp"
+
+#include <memory>
+#include <string_view>
+
+namespace foundation {
+
+enum class PropertyListFormat { openStep = 1, xml = 100, binary = 200 };
+
+// Property lists (binary and XML) to objects and back: dictionaries, arrays, strings,
+// numbers (Booleans kept apart), data and dates. Reading accepts any format and reports the
+// one found; malformed input gives nil and an error (NSCocoaErrorDomain 3840).
+class PropertyListSerialization {
+public:
+    static objc::Id propertyListWithData(std::string_view data, PropertyListFormat* format = nullptr,
+                                         std::shared_ptr<Error>* error = nullptr);
+    static objc::Id propertyListWithData(const Data& data, PropertyListFormat* format = nullptr,
+                                         std::shared_ptr<Error>* error = nullptr) {
+        return propertyListWithData(data.view(), format, error);
+    }
+    // Nil and an error for objects a property list cannot hold (nil, Null, URLs...).
+    static std::shared_ptr<Data> dataWithPropertyList(const objc::Id& object, PropertyListFormat format,
+                                                      std::shared_ptr<Error>* error = nullptr);
+};
+
+}  // namespace foundation
