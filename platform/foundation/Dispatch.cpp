@@ -4,7 +4,6 @@
 #include "platform/foundation/MainQueue.hpp"
 #include "platform/foundation/QueueContext.hpp"
 #include "platform/foundation/SerialQueue.hpp"
-#include "platform/foundation/ThreadPool.hpp"
 #include "platform/foundation/ThreadRunLoop.hpp"
 
 #include <array>
@@ -40,8 +39,7 @@ void once(OnceFlag& flag, const Work& work) { std::call_once(flag, work); }
 
 bool isIdle() {
     auto mainLoop = std::static_pointer_cast<foundation::ThreadRunLoop>(foundation::RunLoop::main());
-    return mainQueueIsEmpty() && !mainLoop->hasDueTimer(foundation::NSDefaultRunLoopMode) &&
-           ThreadPool::shared().isIdle();
+    return mainLoop->isIdle(foundation::NSDefaultRunLoopMode);
 }
 
 }  // namespace dispatch

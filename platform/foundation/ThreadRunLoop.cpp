@@ -293,8 +293,10 @@ std::optional<Clock::TimePoint> ThreadRunLoop::nextTimerDate(const std::string& 
     return next;
 }
 
-bool ThreadRunLoop::isIdle(const std::string& mode) const {
-    return dispatch::mainQueueIsEmpty() && !hasDueTimer(mode) && dispatch::ThreadPool::shared().isIdle();
+bool ThreadRunLoop::isIdle(std::string_view mode) const {
+    // The pool first: a task hands its result to the main queue before it counts as
+    // finished, so an idle pool followed by an empty main queue cannot miss a hand-off.
+    return dispatch::ThreadPool::shared().isIdle() && dispatch::mainQueueIsEmpty() && !hasDueTimer(mode);
 }
 
 ThreadRunLoop::Ending ThreadRunLoop::waitForWork(const std::string& mode, const Frame& frame,

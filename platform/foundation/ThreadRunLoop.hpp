@@ -35,6 +35,9 @@ public:
 
     // Whether a timer of the mode is due on the process clock.
     bool hasDueTimer(std::string_view mode) const;
+    // Nothing left to do for a run in the mode: the pool has finished, the main queue is
+    // empty and no timer of the mode is due.
+    bool isIdle(std::string_view mode) const;
 
     struct Registration;  // internal: one timer, source or observer
     void remove(const Registration& registration);
@@ -50,7 +53,6 @@ private:
     void fireDueTimers(const std::string& mode);
     Ending waitForWork(const std::string& mode, const Frame& frame, std::optional<Clock::TimePoint> until,
                        std::optional<std::chrono::steady_clock::time_point> realTimeLimit);
-    bool isIdle(const std::string& mode) const;
     std::optional<Clock::TimePoint> nextTimerDate(const std::string& mode) const;  // lock held
 
     mutable std::mutex mutex_;
