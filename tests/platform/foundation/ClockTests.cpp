@@ -3,6 +3,8 @@
 #include "platform/foundation/QueueBase.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
+#include "tests/platform/foundation/ManualClockFixture.hpp"
+
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -14,10 +16,8 @@ using foundation::RunLoop;
 
 namespace {
 
-class ManualClockTest : public ::testing::Test {
+class ManualClockTest : public ManualClockFixture {
 protected:
-    void SetUp() override { Clock::installManual(1'000'000.0); }
-    void TearDown() override { Clock::installReal(); }
     static Clock::Duration sinceStart() { return Clock::now().time_since_epoch(); }
 };
 

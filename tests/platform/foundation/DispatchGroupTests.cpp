@@ -2,6 +2,8 @@
 #include "platform/foundation/Exception.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
+#include "tests/platform/foundation/ManualClockFixture.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,13 +17,8 @@ using foundation::RunLoop;
 
 namespace {
 
-class DispatchGroupTest : public ::testing::Test {
+class DispatchGroupTest : public ManualClockFixture {
 protected:
-    void SetUp() override { Clock::installManual(); }
-    void TearDown() override {
-        foundation::AssertionHandler::setMode(foundation::AssertionMode::raise);
-        Clock::installReal();
-    }
     dispatch::GroupPtr group = dispatch::Group::create();
 };
 

@@ -2,6 +2,8 @@
 #include "platform/foundation/Exception.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
+#include "tests/platform/foundation/ManualClockFixture.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,13 +21,8 @@ using foundation::RunLoop;
 
 namespace {
 
-class DispatchQueueTest : public ::testing::Test {
+class DispatchQueueTest : public ManualClockFixture {
 protected:
-    void SetUp() override { Clock::installManual(); }
-    void TearDown() override {
-        foundation::AssertionHandler::setMode(foundation::AssertionMode::raise);
-        Clock::installReal();
-    }
     bool drain() { return RunLoop::main()->runUntilIdle(); }
 };
 

@@ -3,6 +3,8 @@
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/String.hpp"
 
+#include "tests/platform/foundation/ManualClockFixture.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,10 +17,8 @@ using namespace foundation;
 
 namespace {
 
-class NotificationCenterTest : public ::testing::Test {
+class NotificationCenterTest : public ManualClockFixture {
 protected:
-    void SetUp() override { Clock::installManual(); }
-    void TearDown() override { Clock::installReal(); }
     std::shared_ptr<NotificationCenter> center = NotificationCenter::create();
 };
 

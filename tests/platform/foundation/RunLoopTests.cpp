@@ -1,6 +1,8 @@
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
+#include "tests/platform/foundation/ManualClockFixture.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,10 +14,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class RunLoopTest : public ::testing::Test {
+class RunLoopTest : public ManualClockFixture {
 protected:
-    void SetUp() override { Clock::installManual(); }
-    void TearDown() override { Clock::installReal(); }
     std::shared_ptr<RunLoop> loop = RunLoop::main();
 };
 
