@@ -25,19 +25,6 @@ MainBundleState& mainBundleState() {
     return state;
 }
 
-// .../X.app/Contents/MacOS/X gives .../X.app; any other executable its own folder.
-std::filesystem::path mainBundlePathOfExecutable() {
-    std::error_code failure;
-    auto executable = std::filesystem::read_symlink("/proc/self/exe", failure);
-    if (failure) return std::filesystem::current_path(failure);
-    auto macOS = executable.parent_path();
-    auto contents = macOS.parent_path();
-    auto application = contents.parent_path();
-    if (macOS.filename() == "MacOS" && contents.filename() == "Contents" && application.extension() == ".app")
-        return application;
-    return executable.parent_path();
-}
-
 // "ja_JP.UTF-8" gives "ja"; "C" and "POSIX" name no language.
 std::optional<std::string> languageOfEnvironment() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -57,7 +44,14 @@ std::shared_ptr<Bundle> Bundle::mainBundle() {
     auto& state = mainBundleState();
     std::lock_guard lock(state.mutex);
     if (!state.bundle) {
-        auto path = state.pathForTesting ? *state.pathForTesting : mainBundlePathOfExecutable();
+        std::filesystem::path path;
+        if (state.pathForTesting) {
+            path = *state.pathForTesting;
+        } else {
+            std::error_code failure;
+            auto executable = std::filesystem::read_symlink("/proc/self/exe", failure);
+            path = failure ? std::filesystem::current_path(failure) : mainBundlePathForExecutable(executable);
+        }
         state.bundle = std::make_shared<DirectoryBundle>(path);
     }
     return state.bundle;
@@ -74,6 +68,15 @@ std::shared_ptr<Bundle> Bundle::bundleWithPath(const std::filesystem::path& path
     std::error_code failure;
     if (path.empty() || !std::filesystem::is_directory(path, failure)) return nullptr;
     return std::make_shared<DirectoryBundle>(path);
+}
+
+std::filesystem::path Bundle::mainBundlePathForExecutable(const std::filesystem::path& executable) {
+    auto macOS = executable.parent_path();
+    auto contents = macOS.parent_path();
+    auto application = contents.parent_path();
+    if (macOS.filename() == "MacOS" && contents.filename() == "Contents" && application.extension() == ".app")
+        return application;
+    return executable.parent_path();
 }
 
 std::vector<std::string> preferredLanguages() {
