@@ -216,7 +216,10 @@ public:
             Rect inner(frame.minX() + insets.leading, frame.minY() + insets.top,
                        std::max(0.0, frame.width() - insets.leading - insets.trailing),
                        std::max(0.0, frame.height() - insets.top - insets.bottom));
-            add(node.children.front(), inner, environment, std::nullopt);
+            // A prominent button draws its label in white on the accent colour.
+            EnvironmentValues labelEnvironment = environment;
+            if (environment.buttonStyle == ButtonStyle::borderedProminent) labelEnvironment.foregroundColor = Color::whiteColor();
+            add(node.children.front(), inner, labelEnvironment, std::nullopt);
             break;
         }
         case NodeKind::padding: {
