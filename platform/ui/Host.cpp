@@ -145,6 +145,7 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
         auto invalidate = invalidator();
         view->setInvalidationHandler(invalidate);
         mounted.subscriptions = view->subscribe(invalidate);
+        view->setEnvironment(environment);
         resolved.children.push_back(resolve(view->body(), path + "/body", environment));
         return resolved;
     }

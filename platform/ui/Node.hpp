@@ -59,12 +59,12 @@ struct Shape {
 };
 
 struct FlexibleFrame {
-    std::optional<double> minWidth;
-    std::optional<double> idealWidth;
-    std::optional<double> maxWidth;
-    std::optional<double> minHeight;
-    std::optional<double> idealHeight;
-    std::optional<double> maxHeight;
+    std::optional<double> minWidth{};
+    std::optional<double> idealWidth{};
+    std::optional<double> maxWidth{};
+    std::optional<double> minHeight{};
+    std::optional<double> idealHeight{};
+    std::optional<double> maxHeight{};
     Alignment alignment = Alignment::center();
 };
 

@@ -26,6 +26,11 @@ public:
 
     virtual Node body() = 0;
 
+    // The environment the view is evaluated in (colour scheme and the rest), set by the
+    // host before each body().
+    const EnvironmentValues& environment() const { return environment_; }
+    void setEnvironment(EnvironmentValues environment) { environment_ = std::move(environment); }
+
     // Used by the host: take over the state of the previous value at the same identity
     // (same type, so the same states in the same order), and learn whom to tell of changes.
     void adoptStateFrom(View& previous);
@@ -47,6 +52,7 @@ public:
     }
 
 private:
+    EnvironmentValues environment_;
     std::vector<StateBase*> states_;
     std::vector<std::function<foundation::ObservationToken(std::function<void()>)>> observations_;
 };
