@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <memory>
 
 namespace foundation {
 
@@ -39,6 +40,18 @@ std::int64_t urlErrorCode(CURLcode code) {
         case CURLE_READ_ERROR: return NSURLErrorFileDoesNotExist;
         default: return NSURLErrorUnknown;
     }
+}
+
+// The absolute form of a Location value, which may be relative to the request's URL.
+std::optional<std::string> resolveReference(const std::string& base, const std::string& reference) {
+    std::unique_ptr<CURLU, void (*)(CURLU*)> url(curl_url(), curl_url_cleanup);
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK) return std::nullopt;
+    if (curl_url_set(url.get(), CURLUPART_URL, reference.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) return std::nullopt;
+    char* resolved = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_URL, &resolved, 0) != CURLUE_OK || !resolved) return std::nullopt;
+    std::string text = resolved;
+    curl_free(resolved);
+    return text;
 }
 
 std::vector<std::uint8_t> encode(X509* certificate) {
@@ -201,8 +214,8 @@ void URLTransfer::handleHeaderLine(std::string_view line) {
         curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &status);
         if (status >= 100 && status < 200) return;  // an interim answer; the real one follows
         std::optional<std::string> redirect;
-        char* location = nullptr;
-        if (curl_easy_getinfo(handle_, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) redirect = location;
+        if (auto location = responseHeaders_.valueForField("Location"); location && status >= 300 && status < 400)
+            redirect = resolveReference(request_.request.URL()->absoluteString(), *location);
         client_->transferDidReceiveResponse(status, responseHeaders_, std::move(redirect));
         return;
     }
