@@ -179,6 +179,10 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
         resolveLifecycle(data, mounted);
         break;
     }
+    case NodeKind::identified:
+        // The id names the identity of everything below, wherever the node stands.
+        resolved.children.push_back(resolve(data.children.front(), path + "/#" + data.text, environment));
+        return resolved;
     case NodeKind::environment: {
         EnvironmentValues changed = environment;
         if (data.environment) data.environment(changed);
