@@ -75,4 +75,6 @@ TextLayout::~TextLayout() { g_object_unref(layout_); }
 
 int TextLayout::lineCount() const { return pango_layout_get_line_count(layout_); }
 
+int TextLayout::unknownGlyphCount() const { return pango_layout_get_unknown_glyphs_count(layout_); }
+
 }  // namespace ui

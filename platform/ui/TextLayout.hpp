@@ -29,6 +29,8 @@ public:
 
     Size size() const { return size_; }
     int lineCount() const;
+    // Characters no installed font can draw (shown as boxes).
+    int unknownGlyphCount() const;
     PangoLayout* layout() const { return layout_; }
 
 private:
