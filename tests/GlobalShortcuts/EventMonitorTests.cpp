@@ -55,7 +55,7 @@ TEST_F(EventMonitors, DrainKeepsOrderAndDropsOnlySwallowedEvents) {
     EXPECT_EQ(left, (std::vector<appkit::EventPtr>{click, keptKey, lateClick}));
 }
 
-TEST_F(EventMonitors, ReplacementEventReachesTheApplicationAtTheEndOfTheQueue) {
+TEST_F(EventMonitors, ReplacementEventTakesTheWatchedEventsPlaceInTheReplay) {
     auto application = appkit::Application::shared();
     auto original = keyEvent(EventType::keyDown, 1);
     auto replacement = keyEvent(EventType::keyDown, 9);
@@ -63,8 +63,9 @@ TEST_F(EventMonitors, ReplacementEventReachesTheApplicationAtTheEndOfTheQueue) {
     application->postEvent(original, false);
     application->postEvent(click, false);
     RunLoopLocalEventMonitor::drain(keyEvents, [&](const appkit::EventPtr&) { return replacement; });
-    EXPECT_EQ(application->nextEvent(appkit::NSEventMaskAny, std::nullopt, "", true), click);
     EXPECT_EQ(application->nextEvent(appkit::NSEventMaskAny, std::nullopt, "", true), replacement);
+    EXPECT_EQ(application->nextEvent(appkit::NSEventMaskAny, std::nullopt, "", true), click);
+    EXPECT_EQ(application->nextEvent(appkit::NSEventMaskAny, std::nullopt, "", true), nullptr);
 }
 
 TEST_F(EventMonitors, RunLoopMonitorWatchesOnlyWhileStartedAndInItsMode) {

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -24,8 +23,7 @@ TEST_F(PackageBundle, TextsComeFromTheBundleBesideTheMainBundlesResources) {
 }
 
 TEST_F(PackageBundle, BundleBesideTheMainBundleItselfIsFoundToo) {
-    std::filesystem::path home = std::getenv("HOME");
-    auto plain = home / "Plain";
+    auto plain = home.path() / "Plain";
     auto strings = plain / GlobalShortcuts::resourceBundleName / "en.lproj/Localizable.strings";
     std::filesystem::create_directories(strings.parent_path());
     std::ofstream(strings) << testsupport::xmlPropertyList("<key>space_key</key><string>leertaste</string>");
@@ -35,9 +33,8 @@ TEST_F(PackageBundle, BundleBesideTheMainBundleItselfIsFoundToo) {
 }
 
 TEST_F(PackageBundle, MissingBundleStopsTheProcess) {
-    std::filesystem::path home = std::getenv("HOME");
-    std::filesystem::create_directories(home / "Empty.app/Contents/Resources");
-    foundation::Bundle::setMainBundlePathForTesting(home / "Empty.app");
+    std::filesystem::create_directories(home.path() / "Empty.app/Contents/Resources");
+    foundation::Bundle::setMainBundlePathForTesting(home.path() / "Empty.app");
     GlobalShortcuts::resetResourceBundleForTesting();
     EXPECT_DEATH(GlobalShortcuts::resourceBundle(), "unable to find bundle named GlobalShortcuts_GlobalShortcuts");
 }

@@ -224,16 +224,23 @@ TEST_F(ShortcutText, DeclarativeShortcutExceptForKeypadKeys) {
     EXPECT_EQ(Shortcut(49, command).toSwiftUI()->localization, ui::KeyboardShortcut::Localization::automatic);
 }
 
+// The flag is decided once per process, so each case runs in a fresh one.
 TEST(ShortcutSandbox, FlagFollowsTheContainerVariableOnce) {
-    setenv("APP_SANDBOX_CONTAINER_ID", "com.kestrelvault", 1);
-    EXPECT_TRUE(Shortcut::isSandboxed());
-    unsetenv("APP_SANDBOX_CONTAINER_ID");
-    EXPECT_TRUE(Shortcut::isSandboxed());
-}
-
-TEST(ShortcutSandbox, NoContainerVariableIsNotSandboxed) {
-    unsetenv("APP_SANDBOX_CONTAINER_ID");
-    EXPECT_FALSE(Shortcut::isSandboxed());
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("APP_SANDBOX_CONTAINER_ID", "com.kestrelvault", 1);
+            bool first = Shortcut::isSandboxed();
+            unsetenv("APP_SANDBOX_CONTAINER_ID");
+            std::exit(first && Shortcut::isSandboxed() ? 7 : 1);
+        },
+        ::testing::ExitedWithCode(7), "");
+    EXPECT_EXIT(
+        {
+            unsetenv("APP_SANDBOX_CONTAINER_ID");
+            std::exit(Shortcut::isSandboxed() ? 1 : 7);
+        },
+        ::testing::ExitedWithCode(7), "");
 }
 
 }  // namespace

@@ -12,9 +12,7 @@
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 #include "tests/support/PlatformSettings.hpp"
-#include "tests/support/TemporaryHome.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -31,8 +29,7 @@ void writeFile(const std::filesystem::path& path, const std::string& contents) {
 
 void ShortcutsTest::SetUp() {
     foundation::Clock::installManual();
-    std::filesystem::path home = std::getenv("HOME");
-    auto app = home / "Kestrelvault.app";
+    auto app = home.path() / "Kestrelvault.app";
     writeFile(app / "Contents/Info.plist",
               testsupport::xmlPropertyList("<key>CFBundleIdentifier</key><string>com.kestrelvault.tests</string>"
                                            "<key>CFBundleDevelopmentRegion</key><string>en</string>"));

@@ -2,6 +2,7 @@
 
 #include "GlobalShortcuts/Name.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "tests/support/TemporaryHome.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,8 @@
 
 namespace shortcutstest {
 
-// Every shortcut test runs on the manual clock, with an application bundle in the
-// temporary home that carries the package's resource bundle ("space_key" = "space"), and
+// Every shortcut test runs on the manual clock, in a home of its own, with an application
+// bundle there that carries the package's resource bundle ("space_key" = "space"), and
 // leaves all process-wide state reset.
 class ShortcutsTest : public ::testing::Test {
 protected:
@@ -25,6 +26,8 @@ protected:
     static std::vector<unsigned> liveHotKeyIds();
     // Runs the main run loop in the mode until nothing is left to do.
     static void runUntilIdle(const char* mode = "kCFRunLoopDefaultMode");
+
+    testsupport::TemporaryHome home;
 };
 
 // Records the Names announced by the change notification.

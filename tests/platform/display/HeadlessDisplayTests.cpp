@@ -2,6 +2,7 @@
 #include "platform/carbon/EventManager.hpp"
 #include "platform/display/HeadlessDisplay.hpp"
 #include "tests/support/PlatformSettings.hpp"
+#include "tests/support/TemporaryHome.hpp"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@ protected:
         return events;
     }
 
+    testsupport::TemporaryHome home;
     display::HeadlessDisplay screen;
 };
 
