@@ -75,11 +75,13 @@ carbon::OSStatus registerWithCarbon(const Shortcut& shortcut, std::int64_t ident
     return status;
 }
 
+void suspend(HotKey& hotKey) {
+    if (hotKey.carbonHotKey) carbon::UnregisterEventHotKey(hotKey.carbonHotKey);
+    hotKey.carbonHotKey.reset();
+}
+
 void suspendAllHotKeys() {
-    for (auto& [identifier, hotKey] : state().hotKeys) {
-        if (hotKey->carbonHotKey) carbon::UnregisterEventHotKey(hotKey->carbonHotKey);
-        hotKey->carbonHotKey.reset();
-    }
+    for (auto& [identifier, hotKey] : state().hotKeys) suspend(*hotKey);
 }
 
 RunLoopLocalEventMonitor& menuTrackingMonitor() {
@@ -110,9 +112,15 @@ void register_(const Shortcut& shortcut, HotKeyAction onKeyDown, HotKeyAction on
         printRegistrationFailure(shortcut, status);
         return;
     }
-    current.hotKeys[identifier] = std::make_shared<HotKey>(
+    auto hotKey = std::make_shared<HotKey>(
         HotKey{shortcut, identifier, std::move(reference), std::move(onKeyDown), std::move(onKeyUp)});
-    if (current.eventHandler) return;
+    current.hotKeys[identifier] = hotKey;
+    if (current.eventHandler) {
+        // While hot-key events are off (disabled, or a menu tracks) a live hot key would
+        // swallow its keys with nobody to hear them: it waits, suspended, like the others.
+        if (!GlobalShortcuts::isEnabled() || current.isMenuOpen) suspend(*hotKey);
+        return;
+    }
     auto target = carbon::GetEventDispatcherTarget();
     if (!target) return;
     carbon::EventHandlerRef handler;

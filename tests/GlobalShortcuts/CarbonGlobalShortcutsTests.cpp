@@ -108,6 +108,15 @@ TEST_F(CarbonHotKeys, RegistrationWhileDisabledIsSuspendedAtOnce) {
     EXPECT_TRUE(carbon::EventManager::shared().isHandled(carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed));
 }
 
+TEST_F(CarbonHotKeys, LaterRegistrationWhileDisabledWaitsSuspendedInsteadOfSwallowingItsKey) {
+    CarbonGlobalShortcuts::register_(toggle, record("down"), record("up"));
+    setIsEnabled(false);
+    CarbonGlobalShortcuts::register_(other, record("down"), record("up"));
+    EXPECT_TRUE(liveHotKeyIds().empty());
+    setIsEnabled(true);
+    EXPECT_EQ(liveHotKeyIds(), (std::vector<unsigned>{1, 2}));
+}
+
 TEST_F(CarbonHotKeys, HotKeyCarbonRefusesOnResumingIsDroppedWithTheLine) {
     CarbonGlobalShortcuts::register_(toggle, record("down"), record("up"));
     CarbonGlobalShortcuts::register_(other, record("down"), record("up"));

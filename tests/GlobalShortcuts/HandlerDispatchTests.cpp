@@ -313,6 +313,21 @@ TEST_F(MenuTracking, BelowMacOS14RawKeyEventsRunTheShortcut) {
     EXPECT_TRUE(manager.isHandled(carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed));
 }
 
+TEST_F(MenuTracking, ShortcutStoredWhileAMenuTracksWorksThroughTheMonitor) {
+    foundation::ProcessInfo::setOperatingSystemVersionForTesting(foundation::OperatingSystemVersion{14, 0, 0});
+    Name toggleSearch("toggleSearch", toggleDefault);
+    Name search("search");
+    onKeyDown(search, log("search"));
+    openMenuWithItemFor(" ");
+    search.setShortcut(commandK);
+    EXPECT_TRUE(liveHotKeyIds().empty());
+    screen.pressKeys("cmd+k");
+    runUntilIdle(foundation::NSEventTrackingRunLoopMode);
+    EXPECT_EQ(calls, std::vector<std::string>{"search"});
+    appkit::Application::shared()->endMenuTracking();
+    EXPECT_EQ(liveHotKeyIds(), (std::vector<unsigned>{1, 2}));
+}
+
 TEST_F(MenuTracking, WhileDisabledTheMenuGetsTheShortcutsKeys) {
     foundation::ProcessInfo::setOperatingSystemVersionForTesting(foundation::OperatingSystemVersion{14, 0, 0});
     Name toggleSearch("toggleSearch", toggleDefault);
