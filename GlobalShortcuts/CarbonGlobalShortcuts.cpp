@@ -2,6 +2,7 @@
 
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 #include "GlobalShortcuts/ModifierFlagsConversion.hpp"
+#include "GlobalShortcuts/ProcessWideState.hpp"
 #include "GlobalShortcuts/RunLoopLocalEventMonitor.hpp"
 #include "platform/carbon/SymbolicHotKeys.hpp"
 #include "platform/foundation/Number.hpp"
@@ -34,16 +35,12 @@ struct State {
     bool isMenuOpen = false;
 };
 
-std::unique_ptr<State>& statePointer() {
-    static std::unique_ptr<State> state;
-    return state;
+ProcessWideState<State>& processState() {
+    static ProcessWideState<State> instance;
+    return instance;
 }
 
-State& state() {
-    auto& pointer = statePointer();
-    if (!pointer) pointer = std::make_unique<State>();
-    return *pointer;
-}
+State& state() { return processState().get(); }
 
 constexpr carbon::EventTypeSpec hotKeyEventTypes[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
                                                       {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
@@ -94,6 +91,19 @@ RunLoopLocalEventMonitor& menuTrackingMonitor() {
                 return event;
             });
     return *monitor;
+}
+
+// Runs the hot key's key-down or key-up action for an event of that kind. The hot key is
+// held by the caller, so an action that unregisters it does not pull it from under itself.
+carbon::OSStatus runAction(const HotKey& hotKey, carbon::UInt32 kind, carbon::UInt32 downKind,
+                           carbon::UInt32 upKind) {
+    if (kind == downKind)
+        hotKey.onKeyDown(hotKey.shortcut);
+    else if (kind == upKind)
+        hotKey.onKeyUp(hotKey.shortcut);
+    else
+        return carbon::eventNotHandledErr;
+    return carbon::noErr;
 }
 
 std::shared_ptr<HotKey> findHotKey(std::int64_t identifier) {
@@ -209,17 +219,7 @@ carbon::OSStatus handleHotKeyEvent(const carbon::EventRef& event) {
     if (identifier.signature != hotKeySignature) return carbon::eventNotHandledErr;
     auto hotKey = findHotKey(identifier.id);
     if (!hotKey) return carbon::eventNotHandledErr;
-    switch (carbon::GetEventKind(event)) {
-    case carbon::kEventHotKeyPressed:
-        hotKey->onKeyDown(hotKey->shortcut);
-        break;
-    case carbon::kEventHotKeyReleased:
-        hotKey->onKeyUp(hotKey->shortcut);
-        break;
-    default:
-        return carbon::eventNotHandledErr;
-    }
-    return carbon::noErr;
+    return runAction(*hotKey, carbon::GetEventKind(event), carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased);
 }
 
 carbon::OSStatus handleRawKeyEvent(const carbon::EventRef& event) {
@@ -240,17 +240,7 @@ carbon::OSStatus handleRawKeyEvent(const carbon::EventRef& event) {
         }
     }
     if (!match) return carbon::eventNotHandledErr;
-    switch (carbon::GetEventKind(event)) {
-    case carbon::kEventRawKeyDown:
-        match->onKeyDown(match->shortcut);
-        break;
-    case carbon::kEventRawKeyUp:
-        match->onKeyUp(match->shortcut);
-        break;
-    default:
-        return carbon::eventNotHandledErr;
-    }
-    return carbon::noErr;
+    return runAction(*match, carbon::GetEventKind(event), carbon::kEventRawKeyDown, carbon::kEventRawKeyUp);
 }
 
 std::optional<Shortcut> parseSymbolicHotKey(const foundation::Dictionary& entry) {
@@ -285,6 +275,6 @@ bool isMenuOpen() { return state().isMenuOpen; }
 
 void setIsMenuOpen(bool isOpen) { state().isMenuOpen = isOpen; }
 
-void resetForTesting() { statePointer().reset(); }
+void resetForTesting() { processState().reset(); }
 
 }  // namespace GlobalShortcuts::CarbonGlobalShortcuts

@@ -33,6 +33,7 @@ TEST_F(PackageBundle, BundleBesideTheMainBundleItselfIsFoundToo) {
 }
 
 TEST_F(PackageBundle, MissingBundleStopsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::filesystem::create_directories(home.path() / "Empty.app/Contents/Resources");
     foundation::Bundle::setMainBundlePathForTesting(home.path() / "Empty.app");
     GlobalShortcuts::resetResourceBundleForTesting();
