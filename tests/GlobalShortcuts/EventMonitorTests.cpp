@@ -1,3 +1,4 @@
+#include "GlobalShortcuts/AlertSheetCompletion.hpp"
 #include "GlobalShortcuts/FunctionKeys.hpp"
 #include "GlobalShortcuts/LocalEventMonitor.hpp"
 #include "GlobalShortcuts/ObjectAssociation.hpp"
@@ -128,6 +129,15 @@ TEST_F(EventMonitors, ReleasingAMonitorWhoseTokenIsGoneDoesNothing) {
     EXPECT_NO_THROW(monitor.reset());
     appkit::Application::shared()->sendEvent(keyEvent(EventType::keyDown, 1));
     EXPECT_EQ(calls, 0);
+}
+
+TEST_F(EventMonitors, SheetResponseBecomesTheModalResult) {
+    auto application = appkit::Application::shared();
+    dispatch::mainQueue()->async([] { alertSheetCompletion(appkit::NSAlertSecondButtonReturn); });
+    EXPECT_EQ(application->runModal(), appkit::NSAlertSecondButtonReturn);
+    EXPECT_FALSE(application->isRunningModal());
+    alertSheetCompletion(appkit::NSAlertFirstButtonReturn);  // no session: nothing to end
+    EXPECT_EQ(application->runModal(), appkit::NSModalResponseAbort);  // nothing left to end it
 }
 
 TEST(ObjectAssociationSlots, EachInstanceIsItsOwnSlot) {
