@@ -90,15 +90,18 @@ bool isContainer(const objc::Id& object) {
     return arrayValue(object) != nullptr || dictionaryValue(object) != nullptr;
 }
 
-bool isValidElement(const objc::Id& object) {
+// Deeper nesting than the reader accepts is refused too, which also bounds the writer's
+// recursion.
+bool isValidElement(const objc::Id& object, int depth = 0) {
+    if (depth >= maximumDepth) return false;
     if (auto array = arrayValue(object)) {
         for (const auto& item : array->items())
-            if (!isValidElement(item)) return false;
+            if (!isValidElement(item, depth + 1)) return false;
         return true;
     }
     if (auto dictionary = dictionaryValue(object)) {
         for (const auto& [key, value] : dictionary->entries())
-            if (!isValidElement(value)) return false;
+            if (!isValidElement(value, depth + 1)) return false;
         return true;
     }
     if (auto number = numberValue(object)) return std::isfinite(number->doubleValue());
