@@ -5,6 +5,7 @@
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/objc/Class.hpp"
 
 #include <nlohmann/json.hpp>
 #include <simdjson.h>
@@ -177,8 +178,9 @@ bool JSONSerialization::isValidJSONObject(const objc::Id& object) { return isCon
 std::shared_ptr<Data> JSONSerialization::dataWithJSONObject(const objc::Id& object, unsigned options,
                                                             std::shared_ptr<Error>* error) {
     if (!isValidJSONObject(object)) {
-        report(error, NSPropertyListWriteInvalidError, "Invalid object for JSON: " +
-                                                           (object ? object->description() : std::string("(null)")));
+        // Named by class only: describing a deeply nested object would cost more than the write.
+        report(error, NSPropertyListWriteInvalidError,
+               "Invalid object for JSON writing (" + (object ? object->isa()->name() : std::string("nil")) + ")");
         return nullptr;
     }
     std::string text;
