@@ -48,6 +48,7 @@ void ShortcutsTest::TearDown() {
     GlobalShortcuts::resetResourceBundleForTesting();
     foundation::ProcessInfo::setOperatingSystemVersionForTesting(std::nullopt);
     foundation::UserDefaults::resetForTesting();
+    foundation::Clock::installReal();
 }
 
 void ShortcutsTest::setPlatformSettings(const std::string& layoutIdentifier, const std::string& moreEntries) {
