@@ -162,16 +162,6 @@ TEST(ObjectAssociationSlots, EachInstanceIsItsOwnSlot) {
     EXPECT_FALSE(mismatched[owner]);
 }
 
-TEST(ObjectAssociationSlots, AssignPolicyDoesNotKeepTheValueAlive) {
-    auto owner = std::make_shared<objc::Object>();
-    ObjectAssociation<foundation::String> weak(AssociationPolicy::assign);
-    auto value = foundation::String::make("short-lived");
-    weak.set(owner, value);
-    EXPECT_EQ(weak[owner], value);
-    value.reset();
-    EXPECT_FALSE(weak[owner]);
-}
-
 TEST(FunctionKeySet, HoldsF1ToF35Only) {
     const auto& keys = functionKeys();
     EXPECT_EQ(keys.size(), 35u);
