@@ -2,9 +2,8 @@
 
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 #include "GlobalShortcuts/ModifierFlagsConversion.hpp"
+#include "GlobalShortcuts/ProcessWideState.hpp"
 #include "GlobalShortcuts/RunLoopLocalEventMonitor.hpp"
-#include "platform/carbon/SymbolicHotKeys.hpp"
-#include "platform/foundation/Number.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
 
 #include <iostream>
@@ -34,16 +33,12 @@ struct State {
     bool isMenuOpen = false;
 };
 
-std::unique_ptr<State>& statePointer() {
-    static std::unique_ptr<State> state;
-    return state;
+ProcessWideState<State>& processState() {
+    static ProcessWideState<State> instance;
+    return instance;
 }
 
-State& state() {
-    auto& pointer = statePointer();
-    if (!pointer) pointer = std::make_unique<State>();
-    return *pointer;
-}
+State& state() { return processState().get(); }
 
 constexpr carbon::EventTypeSpec hotKeyEventTypes[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
                                                       {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
@@ -75,11 +70,13 @@ carbon::OSStatus registerWithCarbon(const Shortcut& shortcut, std::int64_t ident
     return status;
 }
 
+void suspend(HotKey& hotKey) {
+    if (hotKey.carbonHotKey) carbon::UnregisterEventHotKey(hotKey.carbonHotKey);
+    hotKey.carbonHotKey.reset();
+}
+
 void suspendAllHotKeys() {
-    for (auto& [identifier, hotKey] : state().hotKeys) {
-        if (hotKey->carbonHotKey) carbon::UnregisterEventHotKey(hotKey->carbonHotKey);
-        hotKey->carbonHotKey.reset();
-    }
+    for (auto& [identifier, hotKey] : state().hotKeys) suspend(*hotKey);
 }
 
 RunLoopLocalEventMonitor& menuTrackingMonitor() {
@@ -92,6 +89,19 @@ RunLoopLocalEventMonitor& menuTrackingMonitor() {
                 return event;
             });
     return *monitor;
+}
+
+// Runs the hot key's key-down or key-up action for an event of that kind. The hot key is
+// held by the caller, so an action that unregisters it does not pull it from under itself.
+carbon::OSStatus runAction(const HotKey& hotKey, carbon::UInt32 kind, carbon::UInt32 downKind,
+                           carbon::UInt32 upKind) {
+    if (kind == downKind)
+        hotKey.onKeyDown(hotKey.shortcut);
+    else if (kind == upKind)
+        hotKey.onKeyUp(hotKey.shortcut);
+    else
+        return carbon::eventNotHandledErr;
+    return carbon::noErr;
 }
 
 std::shared_ptr<HotKey> findHotKey(std::int64_t identifier) {
@@ -110,9 +120,15 @@ void register_(const Shortcut& shortcut, HotKeyAction onKeyDown, HotKeyAction on
         printRegistrationFailure(shortcut, status);
         return;
     }
-    current.hotKeys[identifier] = std::make_shared<HotKey>(
+    auto hotKey = std::make_shared<HotKey>(
         HotKey{shortcut, identifier, std::move(reference), std::move(onKeyDown), std::move(onKeyUp)});
-    if (current.eventHandler) return;
+    current.hotKeys[identifier] = hotKey;
+    if (current.eventHandler) {
+        // While hot-key events are off (disabled, or a menu tracks) a live hot key would
+        // swallow its keys with nobody to hear them: it waits, suspended, like the others.
+        if (!GlobalShortcuts::isEnabled() || current.isMenuOpen) suspend(*hotKey);
+        return;
+    }
     auto target = carbon::GetEventDispatcherTarget();
     if (!target) return;
     carbon::EventHandlerRef handler;
@@ -201,17 +217,7 @@ carbon::OSStatus handleHotKeyEvent(const carbon::EventRef& event) {
     if (identifier.signature != hotKeySignature) return carbon::eventNotHandledErr;
     auto hotKey = findHotKey(identifier.id);
     if (!hotKey) return carbon::eventNotHandledErr;
-    switch (carbon::GetEventKind(event)) {
-    case carbon::kEventHotKeyPressed:
-        hotKey->onKeyDown(hotKey->shortcut);
-        break;
-    case carbon::kEventHotKeyReleased:
-        hotKey->onKeyUp(hotKey->shortcut);
-        break;
-    default:
-        return carbon::eventNotHandledErr;
-    }
-    return carbon::noErr;
+    return runAction(*hotKey, carbon::GetEventKind(event), carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased);
 }
 
 carbon::OSStatus handleRawKeyEvent(const carbon::EventRef& event) {
@@ -232,51 +238,13 @@ carbon::OSStatus handleRawKeyEvent(const carbon::EventRef& event) {
         }
     }
     if (!match) return carbon::eventNotHandledErr;
-    switch (carbon::GetEventKind(event)) {
-    case carbon::kEventRawKeyDown:
-        match->onKeyDown(match->shortcut);
-        break;
-    case carbon::kEventRawKeyUp:
-        match->onKeyUp(match->shortcut);
-        break;
-    default:
-        return carbon::eventNotHandledErr;
-    }
-    return carbon::noErr;
-}
-
-std::optional<Shortcut> parseSymbolicHotKey(const foundation::Dictionary& entry) {
-    auto enabled = foundation::numberValue(entry.objectForKey(carbon::kHISymbolicHotKeyEnabled));
-    auto code = foundation::numberValue(entry.objectForKey(carbon::kHISymbolicHotKeyCode));
-    auto modifiers = foundation::numberValue(entry.objectForKey(carbon::kHISymbolicHotKeyModifiers));
-    auto isInteger = [](const std::shared_ptr<foundation::Number>& number) {
-        return number && (number->kind() == foundation::Number::Kind::integer ||
-                          number->kind() == foundation::Number::Kind::unsignedInteger);
-    };
-    if (!enabled || !enabled->isBoolean() || !enabled->boolValue()) return std::nullopt;
-    if (!isInteger(code) || !isInteger(modifiers)) return std::nullopt;
-    return Shortcut(code->integerValue(), modifiers->integerValue());  // normalised like a raw key event
-}
-
-std::vector<Shortcut> systemShortcuts() {
-    std::shared_ptr<foundation::Array> list;
-    if (carbon::CopySymbolicHotKeys(&list) != carbon::noErr || !list) return {};
-    std::vector<std::shared_ptr<foundation::Dictionary>> entries;
-    for (const auto& item : list->items()) {
-        auto entry = foundation::dictionaryValue(item);
-        if (!entry) return {};
-        entries.push_back(std::move(entry));
-    }
-    std::vector<Shortcut> shortcuts;
-    for (const auto& entry : entries)
-        if (auto shortcut = parseSymbolicHotKey(*entry)) shortcuts.push_back(*shortcut);
-    return shortcuts;
+    return runAction(*match, carbon::GetEventKind(event), carbon::kEventRawKeyDown, carbon::kEventRawKeyUp);
 }
 
 bool isMenuOpen() { return state().isMenuOpen; }
 
 void setIsMenuOpen(bool isOpen) { state().isMenuOpen = isOpen; }
 
-void resetForTesting() { statePointer().reset(); }
+void resetForTesting() { processState().reset(); }
 
 }  // namespace GlobalShortcuts::CarbonGlobalShortcuts

@@ -1,6 +1,7 @@
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.hpp"
+#include "GlobalShortcuts/ProcessWideState.hpp"
 #include "GlobalShortcuts/ShortcutStorage.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
@@ -30,16 +31,12 @@ struct State {
     bool isObservingMenuTracking = false;
 };
 
-std::unique_ptr<State>& statePointer() {
-    static std::unique_ptr<State> state;
-    return state;
+ProcessWideState<State>& processState() {
+    static ProcessWideState<State> instance;
+    return instance;
 }
 
-State& state() {
-    auto& pointer = statePointer();
-    if (!pointer) pointer = std::make_unique<State>();
-    return *pointer;
-}
+State& state() { return processState().get(); }
 
 void addHandler(std::unordered_map<Name, std::vector<Action>>& table, const Name& name, Action action) {
     table[name].push_back(std::move(action));
@@ -212,7 +209,7 @@ void startObservingMenuTracking() {
 }
 
 void resetForTesting() {
-    statePointer().reset();
+    processState().reset();
     CarbonGlobalShortcuts::resetForTesting();
 }
 

@@ -18,6 +18,9 @@ namespace GlobalShortcuts {
 
 using Action = std::function<void()>;
 
+// Posted by a recorder with userInfo {"isActive": Boolean} when it starts and stops recording.
+inline constexpr const char* recorderActiveStatusDidChange = "GlobalShortcuts_recorderActiveStatusDidChange";
+
 // True while a recorder records: hot keys stay registered and their events are dropped.
 bool isPaused();
 void setIsPaused(bool paused);

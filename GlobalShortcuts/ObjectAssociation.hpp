@@ -8,14 +8,8 @@
 
 namespace GlobalShortcuts {
 
-// The platform's association policies with their raw values.
-enum class AssociationPolicy : unsigned {
-    assign = 0,
-    retainNonatomic = 1,
-    copyNonatomic = 3,
-    retain = 0x301,
-    copy = 0x303,
-};
+// The memory policies of an attachment: the platform's own, with their raw values.
+using AssociationPolicy = objc::AssociationPolicy;
 
 // A typed slot on any object: each instance is its own key (its address), so two
 // associations never see each other's values. A value lives as long as the object (or
@@ -47,7 +41,7 @@ public:
             attached = std::move(value);
         else if (value)
             attached = std::make_shared<objc::Box<std::shared_ptr<T>>>(std::move(value));
-        objc::setAssociatedObject(object, this, attached, static_cast<objc::AssociationPolicy>(policy_));
+        objc::setAssociatedObject(object, this, attached, policy_);
     }
 
 private:

@@ -5,20 +5,7 @@
 #include "platform/carbon/CarbonTypes.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
 
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
-
 namespace GlobalShortcuts {
-
-namespace {
-
-std::string lowercased(const std::string& text) {
-    std::string result;
-    icu::UnicodeString::fromUTF8(text).toLower(icu::Locale::getRoot()).toUTF8String(result);
-    return result;
-}
-
-}  // namespace
 
 std::optional<std::string> Shortcut::nsMenuItemKeyEquivalent() const {
     auto special = keyToSpecialKeyMapping().find(carbonKeyCode);
@@ -32,7 +19,7 @@ std::shared_ptr<appkit::MenuItem> Shortcut::menuItemWithMatchingShortcut(const a
         auto mask = item->keyEquivalentModifierMask();
         // An upper-case key equivalent means shift.
         if (carbonModifiers & carbon::shiftKey) {
-            if (auto lower = lowercased(keyEquivalent); lower != keyEquivalent) {
+            if (auto lower = appkit::lowercasedKeyEquivalent(keyEquivalent); lower != keyEquivalent) {
                 keyEquivalent = lower;
                 mask = mask.adding(appkit::ModifierFlags::shift);
             }

@@ -120,6 +120,24 @@ void Application::removeLocalMonitor(const objc::Id& monitor) {
     std::erase_if(monitors_, [&](const std::shared_ptr<LocalMonitor>& entry) { return entry == monitor; });
 }
 
+ModalResponse Application::runModal() {
+    modalStops_.emplace_back();
+    auto runLoop = foundation::RunLoop::main();
+    while (!modalStops_.back()) {
+        runLoop->run(foundation::NSModalPanelRunLoopMode);
+        if (!modalStops_.back() && foundation::Clock::isManual()) modalStops_.back() = NSModalResponseAbort;
+    }
+    auto response = *modalStops_.back();
+    modalStops_.pop_back();
+    return response;
+}
+
+void Application::stopModal(ModalResponse code) {
+    if (modalStops_.empty()) return;
+    modalStops_.back() = code;
+    foundation::RunLoop::main()->stop();
+}
+
 void Application::beginMenuTracking(std::shared_ptr<Menu> menu) {
     trackingMenu_ = std::move(menu);
     foundation::NotificationCenter::defaultCenter()->post(NSMenuDidBeginTrackingNotification, trackingMenu_);

@@ -15,6 +15,13 @@
 
 namespace appkit {
 
+// What a modal session answers.
+using ModalResponse = std::int64_t;
+inline constexpr ModalResponse NSModalResponseStop = -1000;
+inline constexpr ModalResponse NSModalResponseAbort = -1001;
+inline constexpr ModalResponse NSAlertFirstButtonReturn = 1000;
+inline constexpr ModalResponse NSAlertSecondButtonReturn = 1001;
+
 // The shared application: its event queue, local event monitors, main menu and menu
 // tracking. Queued events are handled by a source of the main run loop (in the common
 // modes): while a menu tracks, key events go to that menu, everything else goes through
@@ -51,6 +58,14 @@ public:
     void endMenuTracking();
     const std::shared_ptr<Menu>& trackingMenu() const { return trackingMenu_; }
 
+    // Runs the main run loop in the modal panel mode until stopModal() and answers its
+    // code. On the manual clock, a session that goes idle with nothing left that could
+    // stop it ends with NSModalResponseAbort instead of spinning.
+    ModalResponse runModal();
+    // Ends the innermost modal session with the code; nothing when none runs.
+    void stopModal(ModalResponse code);
+    bool isRunningModal() const { return !modalStops_.empty(); }
+
     // Where events go that nothing before took: the key window's handling.
     void setWindowEventHandler(std::function<void(const EventPtr&)> handler) { windowHandler_ = std::move(handler); }
 
@@ -68,6 +83,7 @@ private:
     std::shared_ptr<foundation::RunLoop::Source> eventSource_;
     std::unique_ptr<foundation::RunLoopToken> eventSourceToken_;
     int waitingForEvent_ = 0;
+    std::vector<std::optional<ModalResponse>> modalStops_;  // one per running session
 };
 
 }  // namespace appkit

@@ -1,8 +1,5 @@
 #include "platform/appkit/Menu.hpp"
 
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
-
 #include <algorithm>
 
 namespace appkit {
@@ -13,17 +10,11 @@ constexpr std::uint64_t keyEquivalentModifiers =
     ModifierFlags::command | ModifierFlags::shift | ModifierFlags::option | ModifierFlags::control |
     ModifierFlags::function;
 
-std::string lowercased(const std::string& text) {
-    std::string result;
-    icu::UnicodeString::fromUTF8(text).toLower(icu::Locale::getRoot()).toUTF8String(result);
-    return result;
-}
-
 bool matches(const MenuItem& item, const std::string& typed, ModifierFlags flags) {
     if (item.keyEquivalent().empty()) return false;
     auto equivalent = item.keyEquivalent();
     auto mask = item.keyEquivalentModifierMask().intersection(keyEquivalentModifiers);
-    if (auto lower = lowercased(equivalent); lower != equivalent) {
+    if (auto lower = lowercasedKeyEquivalent(equivalent); lower != equivalent) {
         equivalent = lower;
         mask = mask.adding(ModifierFlags::shift);
     }
@@ -44,7 +35,7 @@ void Menu::removeItem(const std::shared_ptr<MenuItem>& item) { std::erase(items_
 
 bool Menu::performKeyEquivalent(const Event& event) {
     if (event.type() != EventType::keyDown) return false;
-    auto typed = lowercased(event.charactersIgnoringModifiers().value_or(""));
+    auto typed = lowercasedKeyEquivalent(event.charactersIgnoringModifiers().value_or(""));
     auto items = items_;  // an action may edit the menu
     for (const auto& item : items) {
         if (matches(*item, typed, event.modifierFlags())) {

@@ -1,5 +1,8 @@
 #include "platform/appkit/MenuItem.hpp"
 
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
 namespace appkit {
 
 MenuItem::MenuItem(std::string title, std::function<void()> action, std::string keyEquivalent)
@@ -14,6 +17,12 @@ bool MenuItem::performAction() const {
     auto action = action_;  // the action may replace itself
     action();
     return true;
+}
+
+std::string lowercasedKeyEquivalent(const std::string& keyEquivalent) {
+    std::string result;
+    icu::UnicodeString::fromUTF8(keyEquivalent).toLower(icu::Locale::getRoot()).toUTF8String(result);
+    return result;
 }
 
 }  // namespace appkit

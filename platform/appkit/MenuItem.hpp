@@ -46,4 +46,7 @@ private:
     std::function<void()> action_;
 };
 
+// A key equivalent in lower case, as menus compare them (an upper-case one means shift).
+std::string lowercasedKeyEquivalent(const std::string& keyEquivalent);
+
 }  // namespace appkit

@@ -25,8 +25,10 @@ void loadStandardSources(Registry& sources) {
     if (sources.standardLoaded) return;
     sources.standardLoaded = true;
     for (auto source : {TISInputSource{kUSKeyboardLayoutID, makeUSKeyboardLayout()},
-                        TISInputSource{kGermanKeyboardLayoutID, makeGermanKeyboardLayout()}})
-        sources.sources.emplace(source.identifier, std::make_shared<const TISInputSource>(std::move(source)));
+                        TISInputSource{kGermanKeyboardLayoutID, makeGermanKeyboardLayout()}}) {
+        auto identifier = source.identifier;
+        sources.sources.emplace(std::move(identifier), std::make_shared<const TISInputSource>(std::move(source)));
+    }
 }
 
 }  // namespace

@@ -62,6 +62,14 @@ std::string translate(std::uint16_t keyCode, std::uint32_t modifiers, std::uint3
     return carbon::utf8FromUTF16(std::u16string_view(buffer, length));
 }
 
+// What the key types with these modifiers, apart from any dead key in progress.
+std::string typedAlone(std::uint16_t keyCode, std::uint32_t modifiers) {
+    std::uint32_t deadKeyState = 0;
+    return translate(keyCode, modifiers, &deadKeyState);
+}
+
+double eventTimestamp() { return std::chrono::duration<double>(foundation::Clock::now().time_since_epoch()).count(); }
+
 std::string utf8(char32_t character) {
     return carbon::utf8FromUTF16(character > 0xFFFF ? std::u16string{} : std::u16string(1, char16_t(character)));
 }
@@ -89,7 +97,7 @@ void HeadlessDisplay::keyDown(KeyCombination combination) { key(combination, Dir
 
 void HeadlessDisplay::keyUp(KeyCombination combination) { key(combination, Direction::up); }
 
-bool HeadlessDisplay::ownApplicationReceivesKeys() const {
+bool HeadlessDisplay::ownApplicationReceivesInput() const {
     return frontmost_ == ownApplication || appkit::Application::shared()->trackingMenu() != nullptr;
 }
 
@@ -112,7 +120,7 @@ void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
     }
     if (manager.isReservedForOtherApplication(combination.keyCode, combination.carbonModifiers)) return;
 
-    if (!ownApplicationReceivesKeys()) {
+    if (!ownApplicationReceivesInput()) {
         if (down) otherApplicationKeys_.push_back(frontmost_ + ": " + std::to_string(combination.keyCode));
         return;
     }
@@ -128,18 +136,15 @@ void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
         details.characters = details.charactersIgnoringModifiers = utf8(*character);
         if (*character >= 0xF700) flags = flags.adding(appkit::ModifierFlags::function);
     } else {
-        std::uint32_t ignoredDeadKeys = 0;
         details.characters = down ? translate(combination.keyCode, combination.carbonModifiers, &deadKeyState_)
-                                  : translate(combination.keyCode, combination.carbonModifiers, &ignoredDeadKeys);
-        ignoredDeadKeys = 0;
+                                  : typedAlone(combination.keyCode, combination.carbonModifiers);
         details.charactersIgnoringModifiers =
-            translate(combination.keyCode, combination.carbonModifiers & carbon::shiftKey, &ignoredDeadKeys);
+            typedAlone(combination.keyCode, combination.carbonModifiers & carbon::shiftKey);
     }
     if (isNumericPadKey(combination.keyCode)) flags = flags.adding(appkit::ModifierFlags::numericPad);
-    auto seconds = std::chrono::duration<double>(foundation::Clock::now().time_since_epoch()).count();
     appkit::Application::shared()->postEvent(
         appkit::Event::keyEvent(down ? appkit::EventType::keyDown : appkit::EventType::keyUp, appkit::Point{}, flags,
-                                seconds, 0, std::move(details), raw),
+                                eventTimestamp(), 0, std::move(details), raw),
         false);
 }
 
@@ -149,9 +154,9 @@ void HeadlessDisplay::click(appkit::Point location) {
 }
 
 void HeadlessDisplay::postMouseEvent(appkit::EventType type, appkit::Point location) {
-    if (frontmost_ != ownApplication && !appkit::Application::shared()->trackingMenu()) return;
-    auto seconds = std::chrono::duration<double>(foundation::Clock::now().time_since_epoch()).count();
-    appkit::Application::shared()->postEvent(appkit::Event::mouseEvent(type, location, {}, seconds, 0, 1), false);
+    if (!ownApplicationReceivesInput()) return;
+    appkit::Application::shared()->postEvent(appkit::Event::mouseEvent(type, location, {}, eventTimestamp(), 0, 1),
+                                             false);
 }
 
 }  // namespace display

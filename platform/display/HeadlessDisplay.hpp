@@ -48,7 +48,8 @@ public:
     void keyUp(std::string_view combination);
     void keyDown(KeyCombination combination);
     void keyUp(KeyCombination combination);
-    // Mouse down and up of the left button at a location of the key window.
+    // Mouse down and up of the left button at a location of the key window; like keys, a
+    // click reaches this application only while it is frontmost or one of its menus tracks.
     void click(appkit::Point location);
     void postMouseEvent(appkit::EventType type, appkit::Point location);
 
@@ -58,7 +59,7 @@ public:
 private:
     enum class Direction { down, up };
     void key(KeyCombination combination, Direction direction);
-    bool ownApplicationReceivesKeys() const;
+    bool ownApplicationReceivesInput() const;
 
     std::vector<ScreenFrame> screens_;
     std::string frontmost_ = ownApplication;
