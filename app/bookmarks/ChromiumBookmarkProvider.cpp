@@ -4,7 +4,6 @@
 #include "app/bookmarks/FolderWalkLimits.hpp"
 #include "app/bookmarks/JSONDocument.hpp"
 
-#include <algorithm>
 
 namespace kestrelvault {
 

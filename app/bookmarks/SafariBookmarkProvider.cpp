@@ -1,7 +1,7 @@
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 
 #include "app/bookmarks/FolderWalkLimits.hpp"
-#include "app/bookmarks/JSONDocument.hpp"
+#include "app/bookmarks/PaddedFile.hpp"
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/FileManager.hpp"
 #include "platform/foundation/PropertyListParsingLimits.hpp"
