@@ -110,7 +110,8 @@ std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries
         auto profiles = provider->profiles();
         if (profiles.empty()) continue;
         BrowserType browser = provider->browserType();
-        entries.push_back(BrowserEntry{std::string(rawValue(browser)), browser, std::move(profiles), provider->canAccess()});
+        entries.push_back(
+            BrowserEntry{std::string(rawValue(browser)), browser, std::move(profiles), provider->canAccess()});
     }
     return entries;
 }

@@ -40,7 +40,8 @@ public:
         std::function<void(const std::vector<Bookmark>&)> observer,
         foundation::ObservingOptions options = foundation::ObservingOptions::newValue);
     [[nodiscard]] foundation::ObservationToken observeIsLoading(
-        std::function<void(bool)> observer, foundation::ObservingOptions options = foundation::ObservingOptions::newValue);
+        std::function<void(bool)> observer,
+        foundation::ObservingOptions options = foundation::ObservingOptions::newValue);
 
     const std::shared_ptr<ProfileSettings>& profileSettings() const { return profileSettings_; }
     const std::vector<std::shared_ptr<BookmarkProvider>>& providers() const { return providers_; }

@@ -46,7 +46,8 @@ SearchIndex SearchIndex::of(const std::vector<Bookmark>& bookmarks) {
     std::vector<std::array<Placement, 3>> placements;
     placements.reserve(bookmarks.size());
     for (const auto& bookmark : bookmarks)
-        placements.push_back({place(bookmark.name, *buffer), place(bookmark.url, *buffer), place(bookmark.folderPath, *buffer)});
+        placements.push_back(
+            {place(bookmark.name, *buffer), place(bookmark.url, *buffer), place(bookmark.folderPath, *buffer)});
     buffer->shrink_to_fit();
 
     SearchIndex index;
@@ -59,7 +60,8 @@ SearchIndex SearchIndex::of(const std::vector<Bookmark>& bookmarks) {
         std::string_view text(buffer->data() + placement.offset, placement.length);
         return SearchTextView{text, SearchText::maskOf(text), nullptr};
     };
-    for (const auto& fields : placements) index.entries_.push_back({viewOf(fields[0]), viewOf(fields[1]), viewOf(fields[2])});
+    for (const auto& fields : placements)
+        index.entries_.push_back({viewOf(fields[0]), viewOf(fields[1]), viewOf(fields[2])});
     index.buffers_.push_back(std::move(buffer));
     return index;
 }

@@ -35,9 +35,9 @@ std::int64_t fuzzyScan(const Characters& characters, std::size_t wordLength, std
         score += matchPoints;
         if (previous && found - *previous - 1 >= 1) score -= static_cast<std::int64_t>(found - *previous - 1);
         bool isFirstCharacter = wordIndex == 0;
-        std::int64_t bonus = found == 0 ? (isFirstCharacter ? 20 : 10)
-                                        : boundaryBonus(characters.classAt(found - 1), characters.classAt(found),
-                                                        isFirstCharacter);
+        std::int64_t bonus =
+            found == 0 ? (isFirstCharacter ? 20 : 10)
+                       : boundaryBonus(characters.classAt(found - 1), characters.classAt(found), isFirstCharacter);
         if ((previous && found == *previous + 1) || (!previous && found == 0)) {
             ++run;
             score += std::max(runStepPoints * run, bonus);
@@ -49,7 +49,8 @@ std::int64_t fuzzyScan(const Characters& characters, std::size_t wordLength, std
         if (!first) first = found;
         position = found + 1;
     }
-    if (*first >= 1) score += std::max(-leadingPenaltyPerCharacter * static_cast<std::int64_t>(*first), -leadingPenaltyCap);
+    if (*first >= 1)
+        score += std::max(-leadingPenaltyPerCharacter * static_cast<std::int64_t>(*first), -leadingPenaltyCap);
     return score < 2 * static_cast<std::int64_t>(wordLength) ? 0 : score;
 }
 
@@ -80,9 +81,11 @@ std::int64_t capped(std::int64_t value, std::int64_t cap) { return std::min(valu
 std::int64_t wordScore(const SearchTextView& name, const SearchTextView& url, const SearchTextView& folderPath,
                        const SearchTextView& word, bool fuzzy) {
     std::int64_t score = 0;
-    if (name.contains(word)) score = name.startsWith(word) ? SearchScorer::nameStartScore : SearchScorer::nameContainsScore;
+    if (name.contains(word))
+        score = name.startsWith(word) ? SearchScorer::nameStartScore : SearchScorer::nameContainsScore;
     if (score < SearchScorer::urlContainsScore && url.contains(word)) score = SearchScorer::urlContainsScore;
-    if (score < SearchScorer::folderContainsScore && folderPath.contains(word)) score = SearchScorer::folderContainsScore;
+    if (score < SearchScorer::folderContainsScore && folderPath.contains(word))
+        score = SearchScorer::folderContainsScore;
     if (score > 0 || !fuzzy) return score;
     // A subsequence needs every byte of the word in the text.
     auto fuzzyIn = [&](const SearchTextView& text) {

@@ -53,8 +53,8 @@ bool isOneOf(std::string_view character, std::initializer_list<std::string_view>
 // Lower-case and upper-case as characters answer them: a single scalar by its Unicode
 // property; several scalars by whether case mapping leaves the character unchanged.
 std::uint8_t caseClassOf(std::string_view character) {
-    auto unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(character.data(), static_cast<int32_t>(character.size())));
+    auto unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(character.data(), static_cast<int32_t>(character.size())));
     if (unicode.countChar32() == 1) {
         UChar32 scalar = unicode.char32At(0);
         std::uint8_t classes = 0;

@@ -33,9 +33,7 @@ public:
     bool isSingleByteCharacters() const { return clusterStarts_.empty(); }
     std::uint64_t byteMask() const { return byteMask_; }
 
-    std::size_t characterCount() const {
-        return isSingleByteCharacters() ? text_.size() : clusterStarts_.size() - 1;
-    }
+    std::size_t characterCount() const { return isSingleByteCharacters() ? text_.size() : clusterStarts_.size() - 1; }
     std::string_view character(std::size_t index) const;
     std::uint8_t characterClass(std::size_t index) const;
     // Whether a character starts (or the text ends) at the byte offset.

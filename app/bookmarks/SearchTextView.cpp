@@ -6,9 +6,7 @@
 
 namespace kestrelvault {
 
-std::size_t SearchTextView::characterCount() const {
-    return clustered ? clustered->characterCount() : text.size();
-}
+std::size_t SearchTextView::characterCount() const { return clustered ? clustered->characterCount() : text.size(); }
 
 std::string_view SearchTextView::character(std::size_t index) const {
     return clustered ? clustered->character(index) : text.substr(index, 1);

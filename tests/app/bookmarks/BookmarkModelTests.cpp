@@ -18,9 +18,11 @@ TEST(BrowserTypes, RawValuesAreExactLowerCaseWords) {
         std::optional<BrowserType> expected;
     };
     const Case cases[] = {
-        {"chrome", BrowserType::chrome}, {"brave", BrowserType::brave},   {"edge", BrowserType::edge},
-        {"safari", BrowserType::safari}, {"firefox", BrowserType::firefox}, {"Chrome", std::nullopt},
-        {"FIREFOX", std::nullopt},       {"", std::nullopt},                {"chrome ", std::nullopt},
+        {"chrome", BrowserType::chrome},   {"brave", BrowserType::brave},
+        {"edge", BrowserType::edge},       {"safari", BrowserType::safari},
+        {"firefox", BrowserType::firefox}, {"Chrome", std::nullopt},
+        {"FIREFOX", std::nullopt},         {"", std::nullopt},
+        {"chrome ", std::nullopt},
     };
     for (auto& entry : cases) EXPECT_EQ(browserTypeFromRawValue(entry.text), entry.expected) << entry.text;
     std::vector<std::string> all;
@@ -45,7 +47,8 @@ TEST(BrowserTypes, InstalledAndIconFollowTheApplicationBundles) {
 }
 
 TEST(Bookmarks, EqualityAndHashCoverEveryFieldAndTellAbsentFromEmptyPicture) {
-    Bookmark base{"chrome:Default:https://a/", "A", "https://a/", "F", BrowserType::chrome, "Default", "Personal", std::nullopt};
+    Bookmark base{"chrome:Default:https://a/", "A",       "https://a/", "F",
+                  BrowserType::chrome,         "Default", "Personal",   std::nullopt};
     Bookmark emptyPicture = base;
     emptyPicture.profilePicturePath = "";
     EXPECT_NE(base, emptyPicture);

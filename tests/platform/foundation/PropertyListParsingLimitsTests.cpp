@@ -53,7 +53,8 @@ TEST(PropertyListParsingLimits, BinaryListsAreJudgedByNestingShapeAndSoundness) 
     };
     // Ten arrays each referring twice to the next: 2^10 copies when expanded, from 60 bytes.
     std::vector<std::string> doubling;
-    for (int level = 0; level < 10; ++level) doubling.push_back(array({std::uint16_t(level + 1), std::uint16_t(level + 1)}));
+    for (int level = 0; level < 10; ++level)
+        doubling.push_back(array({std::uint16_t(level + 1), std::uint16_t(level + 1)}));
     doubling.push_back(array({}));
     const std::vector<Case> cases = {
         {"shallow", chain(3), true},
