@@ -1,0 +1,98 @@
+#include "platform/appkit/ApplicationLauncher.hpp"
+
+#include "platform/foundation/Bundle.hpp"
+#include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/String.hpp"
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace appkit {
+
+namespace {
+
+// Counts children not yet reaped, for the test hook.
+struct RunningChildren {
+    std::mutex mutex;
+    std::condition_variable exited;
+    int count = 0;
+};
+
+RunningChildren& runningChildren() {
+    static RunningChildren children;
+    return children;
+}
+
+void reapInBackground(pid_t processIdentifier) {
+    {
+        std::lock_guard lock(runningChildren().mutex);
+        ++runningChildren().count;
+    }
+    std::thread([processIdentifier] {
+        int status = 0;
+        while (waitpid(processIdentifier, &status, 0) < 0 && errno == EINTR) {
+        }
+        auto& children = runningChildren();
+        std::lock_guard lock(children.mutex);
+        --children.count;
+        children.exited.notify_all();
+    }).detach();
+}
+
+std::shared_ptr<foundation::Error> launchError(const std::filesystem::path& applicationPath, int code) {
+    return foundation::Error::withDescription(
+        foundation::NSPOSIXErrorDomain, code,
+        "The application \u201c" + applicationPath.filename().string() + "\u201d could not be launched: " +
+            std::strerror(code));
+}
+
+std::shared_ptr<foundation::Error> spawn(const std::filesystem::path& applicationPath,
+                                         const std::vector<std::string>& arguments) {
+    auto bundle = foundation::Bundle::bundleWithPath(applicationPath);
+    if (!bundle) return launchError(applicationPath, ENOENT);
+    auto executableName = foundation::stringValue(bundle->objectForInfoDictionaryKey("CFBundleExecutable"));
+    if (!executableName || executableName->empty() || executableName->find('/') != std::string::npos)
+        return launchError(applicationPath, ENOEXEC);
+    std::string executable = (applicationPath / "Contents" / "MacOS" / *executableName).string();
+
+    std::vector<std::string> argumentStrings;
+    argumentStrings.reserve(arguments.size() + 1);
+    argumentStrings.push_back(executable);
+    argumentStrings.insert(argumentStrings.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& argument : argumentStrings) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    pid_t processIdentifier = 0;
+    int result = posix_spawn(&processIdentifier, executable.c_str(), nullptr, nullptr, argv.data(), environ);
+    if (result != 0) return launchError(applicationPath, result);
+    reapInBackground(processIdentifier);
+    return nullptr;
+}
+
+}  // namespace
+
+void ApplicationLauncher::launch(std::filesystem::path applicationPath, std::vector<std::string> arguments,
+                                 Completion completion) {
+    dispatch::globalQueue(dispatch::Priority::userInitiated)
+        ->async([applicationPath = std::move(applicationPath), arguments = std::move(arguments),
+                 completion = std::move(completion)] {
+            auto error = spawn(applicationPath, arguments);
+            if (completion) completion(error);
+        });
+}
+
+void ApplicationLauncher::waitForLaunchedProcessesForTesting() {
+    auto& children = runningChildren();
+    std::unique_lock lock(children.mutex);
+    children.exited.wait(lock, [&] { return children.count == 0; });
+}
+
+}  // namespace appkit
