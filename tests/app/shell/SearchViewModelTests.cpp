@@ -335,14 +335,20 @@ TEST_F(SearchViewModelTest, ABrowserThatIsNotInstalledReportsTheFailureAndIsStil
     EXPECT_TRUE(testsupport::recordedLaunches(home_, "Chrome").empty());
 }
 
-TEST_F(SearchViewModelTest, AURLThatDoesNotParseOpensNothing) {
+TEST_F(SearchViewModelTest, AURLThatDoesNotParseOrWouldPassForASwitchOpensNothing) {
     installBrowser("Chrome", BrowserType::chrome);
-    viewModel_->openBookmark(makeBookmark(BrowserType::chrome, "Default", "Broken", "https://exa mple.com/"));
-    EXPECT_EQ(viewModel_->lastError.get(), kFailedToOpen);
+    const std::vector<std::string> urls = {"https://exa mple.com/", "", "--renderer-cmd-prefix=/bin/sh",
+                                           "-incognito"};
+    for (const auto& url : urls) {
+        SCOPED_TRACE(url);
+        viewModel_->lastError = std::nullopt;
+        viewModel_->openBookmark(makeBookmark(BrowserType::chrome, "Default", "Broken", url));
+        EXPECT_EQ(viewModel_->lastError.get(), kFailedToOpen);
+    }
     finishOpening();
 
     EXPECT_TRUE(testsupport::recordedLaunches(home_, "Chrome").empty());
-    ASSERT_EQ(storedEvents().size(), 1u);
+    EXPECT_EQ(storedEvents().size(), urls.size());
 }
 
 TEST_F(SearchViewModelTest, ALaunchFailureIsLoggedAndShownAfterTheCallReturned) {
