@@ -1,0 +1,130 @@
+#include "app/bookmarks/SafariBookmarkProvider.hpp"
+
+#include "app/bookmarks/FolderWalkLimits.hpp"
+#include "app/bookmarks/JSONDocument.hpp"
+#include "platform/foundation/Bundle.hpp"
+#include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/PropertyListParsingLimits.hpp"
+
+#include <plist/plist.h>
+
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <unistd.h>
+
+namespace kestrelvault {
+
+namespace {
+
+constexpr std::string_view profileDirectory = "Default";
+constexpr std::string_view profileDisplayName = "Safari";
+
+using PlistHandle = std::unique_ptr<void, decltype(&plist_free)>;
+
+std::optional<std::string_view> stringValue(plist_t node) {
+    if (!node || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    if (!text) return std::nullopt;
+    return std::string_view(text, static_cast<std::size_t>(length));
+}
+
+std::optional<std::string_view> stringEntry(plist_t dictionary, const char* key) {
+    return stringValue(plist_dict_get_item(dictionary, key));
+}
+
+// "Children" counts only when it is an array made of dictionaries alone.
+plist_t dictionaryChildren(plist_t dictionary) {
+    plist_t children = plist_dict_get_item(dictionary, "Children");
+    if (!children || plist_get_node_type(children) != PLIST_ARRAY) return nullptr;
+    for (uint32_t index = 0, count = plist_array_get_size(children); index < count; ++index)
+        if (plist_get_node_type(plist_array_get_item(children, index)) != PLIST_DICT) return nullptr;
+    return children;
+}
+
+std::string localizedFolderName(std::string_view title) {
+    auto lookUp = [](const char* key) {
+        auto bundle = foundation::Bundle::mainBundle();
+        return bundle ? bundle->localizedStringForKey(key) : std::string(key);
+    };
+    if (title == "BookmarksBar") return lookUp("safari_bookmarks_bar");
+    if (title == "BookmarksMenu") return lookUp("safari_bookmarks_menu");
+    return std::string(title);
+}
+
+void walk(plist_t top, std::vector<Bookmark>& result) {
+    plist_t children = dictionaryChildren(top);
+    if (!children) return;
+    struct Frame {
+        plist_t children;
+        uint32_t next;
+        std::size_t pathLength;
+    };
+    std::string path;
+    std::vector<Frame> stack{{children, 0, 0}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == plist_array_get_size(frame.children)) {
+            stack.pop_back();
+            continue;
+        }
+        plist_t child = plist_array_get_item(frame.children, frame.next++);
+        path.resize(frame.pathLength);
+        auto type = stringEntry(child, "WebBookmarkType");
+        if (!type) continue;
+        if (*type == "WebBookmarkTypeLeaf") {
+            auto url = stringEntry(child, "URLString");
+            plist_t uriDictionary = plist_dict_get_item(child, "URIDictionary");
+            if (!url || !uriDictionary || plist_get_node_type(uriDictionary) != PLIST_DICT) continue;
+            auto title = stringEntry(uriDictionary, "title");
+            if (!title) continue;
+            result.push_back(Bookmark{"safari:Default:" + std::string(*url), std::string(*title), std::string(*url),
+                                      path, BrowserType::safari, std::string(profileDirectory),
+                                      std::string(profileDisplayName), std::nullopt});
+        } else if (*type == "WebBookmarkTypeList") {
+            auto title = stringEntry(child, "Title").value_or("");
+            if (title == "com.apple.ReadingList") continue;
+            if (stack.size() >= maximumFolderDepth) continue;
+            plist_t grandchildren = dictionaryChildren(child);
+            if (!grandchildren) continue;
+            appendFolderName(path, localizedFolderName(title));
+            stack.push_back(Frame{grandchildren, 0, path.size()});
+        }
+    }
+}
+
+}  // namespace
+
+SafariBookmarkProvider::SafariBookmarkProvider()
+    : SafariBookmarkProvider(foundation::FileManager::defaultManager().homeDirectoryForCurrentUser() /
+                             "Library/Safari/Bookmarks.plist") {}
+
+SafariBookmarkProvider::SafariBookmarkProvider(std::filesystem::path bookmarksPath)
+    : bookmarksPath_(std::move(bookmarksPath)) {}
+
+bool SafariBookmarkProvider::canAccess() const {
+    std::error_code error;
+    return std::filesystem::is_regular_file(bookmarksPath_, error) && access(bookmarksPath_.c_str(), R_OK) == 0;
+}
+
+std::vector<BrowserProfile> SafariBookmarkProvider::profiles() const {
+    if (!isInstalled(BrowserType::safari)) return {};
+    return {BrowserProfile::make(BrowserType::safari, std::string(profileDirectory), std::string(profileDisplayName))};
+}
+
+std::vector<Bookmark> SafariBookmarkProvider::loadBookmarks() const {
+    std::vector<Bookmark> result;
+    auto contents = readPaddedFile(bookmarksPath_);
+    if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result;
+    std::string_view bytes(contents->data(), contents->size());
+    if (!foundation::propertyListWithinParsingLimits(bytes)) return result;
+    plist_t top = nullptr;
+    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &top);
+    PlistHandle owner(top, &plist_free);
+    if (!top || plist_get_node_type(top) != PLIST_DICT) return result;
+    walk(top, result);
+    return result;
+}
+
+}  // namespace kestrelvault

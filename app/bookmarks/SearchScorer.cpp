@@ -1,0 +1,122 @@
+#include "app/bookmarks/SearchScorer.hpp"
+
+#include <algorithm>
+#include <optional>
+
+namespace kestrelvault {
+
+namespace {
+
+constexpr std::int64_t matchPoints = 16;
+constexpr std::int64_t runStepPoints = 4;
+constexpr std::int64_t leadingPenaltyPerCharacter = 5;
+constexpr std::int64_t leadingPenaltyCap = 15;
+
+std::int64_t boundaryBonus(std::uint8_t previousClass, std::uint8_t currentClass, bool isFirstCharacter) {
+    if (previousClass & SearchText::whitespaceSeparator) return isFirstCharacter ? 20 : 10;
+    if (previousClass & SearchText::punctuationSeparator) return isFirstCharacter ? 16 : 8;
+    if ((previousClass & SearchText::lowercase) && (currentClass & SearchText::uppercase))
+        return isFirstCharacter ? 14 : 7;
+    return 0;
+}
+
+// The scan over two character sequences; `Characters` gives count(), equal(textIndex,
+// wordIndex) and classAt(textIndex).
+template <class Characters>
+std::int64_t fuzzyScan(const Characters& characters, std::size_t wordLength, std::size_t textLength) {
+    if (wordLength == 0 || textLength == 0) return 0;
+    std::int64_t score = 0, run = 0;
+    std::optional<std::size_t> previous, first;
+    std::size_t position = 0;
+    for (std::size_t wordIndex = 0; wordIndex < wordLength; ++wordIndex) {
+        std::size_t found = position;
+        while (found < textLength && !characters.equal(found, wordIndex)) ++found;
+        if (found == textLength) return 0;
+        score += matchPoints;
+        if (previous && found - *previous - 1 >= 1) score -= static_cast<std::int64_t>(found - *previous - 1);
+        bool isFirstCharacter = wordIndex == 0;
+        std::int64_t bonus = found == 0 ? (isFirstCharacter ? 20 : 10)
+                                        : boundaryBonus(characters.classAt(found - 1), characters.classAt(found),
+                                                        isFirstCharacter);
+        if ((previous && found == *previous + 1) || (!previous && found == 0)) {
+            ++run;
+            score += std::max(runStepPoints * run, bonus);
+        } else {
+            run = 0;
+            score += bonus;
+        }
+        previous = found;
+        if (!first) first = found;
+        position = found + 1;
+    }
+    if (*first >= 1) score += std::max(-leadingPenaltyPerCharacter * static_cast<std::int64_t>(*first), -leadingPenaltyCap);
+    return score < 2 * static_cast<std::int64_t>(wordLength) ? 0 : score;
+}
+
+struct SingleByteCharacters {
+    std::string_view word, text;
+    bool equal(std::size_t textIndex, std::size_t wordIndex) const { return text[textIndex] == word[wordIndex]; }
+    std::uint8_t classAt(std::size_t textIndex) const { return SearchText::classOfASCII(text[textIndex]); }
+};
+
+struct ClusteredCharacters {
+    const SearchText& word;
+    const SearchText& text;
+    bool equal(std::size_t textIndex, std::size_t wordIndex) const {
+        return text.character(textIndex) == word.character(wordIndex);
+    }
+    std::uint8_t classAt(std::size_t textIndex) const { return text.characterClass(textIndex); }
+};
+
+std::int64_t capped(std::int64_t value, std::int64_t cap) { return std::min(value, cap); }
+
+std::int64_t wordScore(const SearchText& name, const SearchText& url, const SearchText& folderPath,
+                       const SearchText& word, bool fuzzy) {
+    std::int64_t score = 0;
+    if (name.contains(word)) score = name.startsWith(word) ? SearchScorer::nameStartScore : SearchScorer::nameContainsScore;
+    if (score < SearchScorer::urlContainsScore && url.contains(word)) score = SearchScorer::urlContainsScore;
+    if (score < SearchScorer::folderContainsScore && folderPath.contains(word)) score = SearchScorer::folderContainsScore;
+    if (score > 0 || !fuzzy) return score;
+    std::uint64_t mask = word.byteMask();
+    // A subsequence needs every byte of the word in the text.
+    auto fuzzyIn = [&](const SearchText& text) {
+        return (mask & ~text.byteMask()) ? 0 : SearchScorer::fuzzyScore(word, text);
+    };
+    return std::max({capped(fuzzyIn(name), SearchScorer::fuzzyNameCap),
+                     capped(fuzzyIn(url) / 2, SearchScorer::fuzzyURLCap),
+                     capped(fuzzyIn(folderPath) / 2, SearchScorer::fuzzyFolderCap)});
+}
+
+}  // namespace
+
+std::int64_t SearchScorer::fuzzyScore(const SearchText& word, const SearchText& text) {
+    if (word.isSingleByteCharacters() && text.isSingleByteCharacters())
+        return fuzzyScan(SingleByteCharacters{word.text(), text.text()}, word.text().size(), text.text().size());
+    return fuzzyScan(ClusteredCharacters{word, text}, word.characterCount(), text.characterCount());
+}
+
+std::int64_t SearchScorer::fuzzyScore(std::string_view word, std::string_view text) {
+    return fuzzyScore(SearchText::fromNormalized(std::string(word)), SearchText::fromNormalized(std::string(text)));
+}
+
+std::int64_t SearchScorer::matchScore(const SearchText& name, const SearchText& url, const SearchText& folderPath,
+                                      const std::vector<SearchText>& tokens, bool fuzzy) {
+    if (tokens.empty()) return 0;
+    std::int64_t total = 0;
+    for (const auto& word : tokens) {
+        std::int64_t score = wordScore(name, url, folderPath, word, fuzzy);
+        if (score == 0) return 0;
+        total += score;
+    }
+    return total;
+}
+
+std::int64_t SearchScorer::matchScore(std::string_view name, std::string_view url, std::string_view folderPath,
+                                      const std::vector<std::string>& tokens, bool fuzzy) {
+    std::vector<SearchText> words;
+    words.reserve(tokens.size());
+    for (const auto& token : tokens) words.push_back(SearchText::fromNormalized(token));
+    return matchScore(SearchText::fromRaw(name), SearchText::fromRaw(url), SearchText::fromRaw(folderPath), words, fuzzy);
+}
+
+}  // namespace kestrelvault

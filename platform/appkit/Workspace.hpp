@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/appkit/Image.hpp"
+#include "platform/foundation/URL.hpp"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace appkit {
+
+// The installed applications, as bundles: <root>/<Name>.app/Contents/Info.plist with a
+// CFBundleIdentifier, under ~/Applications and /Applications. Nothing is cached: every
+// question looks at the file system again. Stateless apart from the roots tests set;
+// meant for the main thread.
+class Workspace {
+public:
+    static std::shared_ptr<Workspace> sharedWorkspace();
+
+    // The file URL of the first application bundle (roots in order, bundles in name order)
+    // whose Info.plist names the bundle identifier; null when none does.
+    std::shared_ptr<foundation::URL> URLForApplicationWithBundleIdentifier(const std::string& bundleIdentifier) const;
+    // The icon of the file: for an application bundle the image its CFBundleIconFile names
+    // in Contents/Resources (".png" assumed without an extension), else a generic icon.
+    // Never null.
+    std::shared_ptr<Image> iconForFile(const std::filesystem::path& path) const;
+
+    // The directories searched for applications: ~/Applications (home at the time of the
+    // call) and /Applications, unless a test set others.
+    static std::vector<std::filesystem::path> applicationRoots();
+    static void setApplicationRootsForTesting(std::optional<std::vector<std::filesystem::path>> roots);
+
+    // The stand-in for the platform's generic application icon: 32 × 32 mid grey.
+    static std::shared_ptr<Image> genericApplicationIcon();
+};
+
+}  // namespace appkit
