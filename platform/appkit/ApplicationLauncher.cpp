@@ -1,8 +1,7 @@
 #include "platform/appkit/ApplicationLauncher.hpp"
 
-#include "platform/foundation/Bundle.hpp"
+#include "platform/appkit/ApplicationBundleInfo.hpp"
 #include "platform/foundation/Dispatch.hpp"
-#include "platform/foundation/String.hpp"
 
 #include <cerrno>
 #include <condition_variable>
@@ -55,9 +54,10 @@ std::shared_ptr<foundation::Error> launchError(const std::filesystem::path& appl
 
 std::shared_ptr<foundation::Error> spawn(const std::filesystem::path& applicationPath,
                                          const std::vector<std::string>& arguments) {
-    auto bundle = foundation::Bundle::bundleWithPath(applicationPath);
-    if (!bundle) return launchError(applicationPath, ENOENT);
-    auto executableName = foundation::stringValue(bundle->objectForInfoDictionaryKey("CFBundleExecutable"));
+    std::error_code fileError;
+    if (!std::filesystem::is_directory(applicationPath, fileError)) return launchError(applicationPath, ENOENT);
+    auto info = ApplicationBundleInfo::read(applicationPath);
+    auto executableName = info ? info->executable : std::nullopt;
     if (!executableName || executableName->empty() || executableName->find('/') != std::string::npos)
         return launchError(applicationPath, ENOEXEC);
     std::string executable = (applicationPath / "Contents" / "MacOS" / *executableName).string();

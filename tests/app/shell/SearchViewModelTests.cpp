@@ -1,5 +1,6 @@
 #include "analytics/engine/AMSAnalytics.hpp"
 #include "analytics/engine/AMSDatabase.hpp"
+#include "app/bookmarks/BrowserProfile.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
 #include "app/shell/SearchViewModel.hpp"
 #include "platform/appkit/ApplicationLauncher.hpp"
@@ -30,7 +31,7 @@ std::string chromeBookmarksJSON(const std::vector<std::pair<std::string, std::st
 
 Bookmark makeBookmark(BrowserType browser, std::string profileDirectory, std::string name, std::string url) {
     Bookmark bookmark;
-    bookmark.id = rawValue(browser) + ":" + profileDirectory + ":" + url;
+    bookmark.id = profileIdentifier(browser, profileDirectory) + ":" + url;
     bookmark.name = std::move(name);
     bookmark.url = std::move(url);
     bookmark.browser = browser;
@@ -65,7 +66,7 @@ protected:
     }
 
     void installBrowser(const std::string& name, BrowserType browser) {
-        testsupport::installRecordingApplication(home_, name, bundleIdentifier(browser));
+        testsupport::installRecordingApplication(home_, name, std::string(bundleIdentifier(browser)));
     }
 
     void writeChromeProfile(const std::string& directory,
@@ -352,7 +353,7 @@ TEST_F(SearchViewModelTest, AURLThatDoesNotParseOrWouldPassForASwitchOpensNothin
 }
 
 TEST_F(SearchViewModelTest, ALaunchFailureIsLoggedAndShownAfterTheCallReturned) {
-    auto bundle = testsupport::installRecordingApplication(home_, "Chrome", bundleIdentifier(BrowserType::chrome));
+    auto bundle = testsupport::installRecordingApplication(home_, "Chrome", std::string(bundleIdentifier(BrowserType::chrome)));
     std::filesystem::remove(bundle / "Contents" / "MacOS" / "Chrome");
     auto capture = LogCapture::start();
 
