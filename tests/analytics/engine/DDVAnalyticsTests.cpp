@@ -6,7 +6,9 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/system/UnifiedLog.hpp"
 #include "sdk/doderivo/ZIZAdu.hpp"
+#include "sdk/utilities/ZULLogger.hpp"
 #include "tests/support/ApplicationBundles.hpp"
 #include "tests/support/MeasurementRows.hpp"
 
@@ -37,7 +39,15 @@ protected:
     void drain() { ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle()); }
     std::filesystem::path database() const { return AMSDatabase::defaultPath(); }
 
+    std::vector<std::string> monitorLines() {
+        ZULLoggerFlushForTesting();
+        std::vector<std::string> lines;
+        for (const auto& entry : capture_.entriesContaining("I-ACS")) lines.push_back(entry.message);
+        return lines;
+    }
+
     testsupport::TemporaryHome home_;
+    darwin::LogCapture capture_;
 };
 
 TEST_F(DDVAnalyticsTest, EventsAndPropertiesAreWrittenInCallOrderWithTheirTimestamps) {
@@ -80,6 +90,12 @@ TEST_F(DDVAnalyticsTest, NothingIsRecordedBeforeTheDefaultAppIsConfigured) {
     DDVAnalytics::setUserPropertyString("3", "enabled_browsers");
     drain();
     EXPECT_FALSE(std::filesystem::exists(database()));
+    EXPECT_EQ(monitorLines(),
+              (std::vector<std::string>{
+                  " - [DoderivoAnalytics][I-ACS025018] Event not logged. DoderivoApp not configured.: open_search",
+                  " - [DoderivoAnalytics][I-ACS025019] User property not set. DoderivoApp not configured."}));
+    ZULLoggerFlushForTesting();
+    for (const auto& entry : capture_.entriesContaining("I-ACS")) EXPECT_EQ(entry.type, darwin::os_log_type_t::error);
 
     ZIZAdu::configure();
     DDVAnalytics::logEventWithName("open_bookmark", nullptr);
@@ -124,6 +140,11 @@ TEST_F(DDVAnalyticsTest, OnlyValidNamesAreStored) {
     for (const auto& property : testsupport::storedUserProperties(database())) properties.push_back(property.name);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(properties, expected);
+    ZULLoggerFlushForTesting();
+    EXPECT_EQ(capture_.entriesContaining("[I-ACS025020] Event name is invalid. Event dropped: 1st_event").size(), 1u);
+    EXPECT_EQ(
+        capture_.entriesContaining("[I-ACS025021] User property name is invalid. Property not set: with-dash").size(),
+        1u);
 }
 
 TEST_F(DDVAnalyticsTest, ParameterValuesKeepTheirKindAndOtherValuesAreLeftOut) {
@@ -163,6 +184,7 @@ TEST_F(DDVAnalyticsTest, AnUnreadableDatabaseFileLosesTheEventWithoutHarm) {
     drain();
 
     EXPECT_EQ(testsupport::readFile(database()), "this is not a database, just text\n");
+    EXPECT_EQ(monitorLines().size(), 2u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/UserDefaults.hpp"
+#include "platform/system/UnifiedLog.hpp"
 #include "sdk/doderivo/ZIZAdu.hpp"
 #include "tests/support/ApplicationBundles.hpp"
 #include "tests/support/MeasurementRows.hpp"
@@ -355,17 +356,19 @@ TEST_F(SearchViewModelTest, AURLThatDoesNotParseOrWouldPassForASwitchOpensNothin
 TEST_F(SearchViewModelTest, ALaunchFailureIsLoggedAndShownAfterTheCallReturned) {
     auto bundle = testsupport::installRecordingApplication(home_, "Chrome", std::string(bundleIdentifier(BrowserType::chrome)));
     std::filesystem::remove(bundle / "Contents" / "MacOS" / "Chrome");
-    auto capture = LogCapture::start();
+    darwin::LogCapture capture;
 
     viewModel_->openBookmark(makeBookmark(BrowserType::chrome, "Default", "Page", "https://example.com/"));
     EXPECT_EQ(viewModel_->lastError.get(), std::nullopt);  // the opening finishes later
     finishOpening();
 
     EXPECT_EQ(viewModel_->lastError.get(), kFailedToOpen);
-    auto lines = capture.lines();
+    auto lines = capture.entriesContaining("[Kestrelvault] Error: ");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind("[Kestrelvault] Error: The application \u201cChrome.app\u201d could not be launched", 0), 0u)
-        << lines[0];
+    EXPECT_EQ(lines[0].message.rfind("[Kestrelvault] Error: The application \u201cChrome.app\u201d could not be launched", 0),
+              0u)
+        << lines[0].message;
+    EXPECT_EQ(lines[0].type, darwin::os_log_type_t::error);
 }
 
 }  // namespace

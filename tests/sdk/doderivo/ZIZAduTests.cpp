@@ -1,7 +1,9 @@
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/Exception.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/system/UnifiedLog.hpp"
 #include "sdk/doderivo/ZIZAdu.hpp"
+#include "sdk/utilities/ZULLogger.hpp"
 #include "tests/support/ApplicationBundles.hpp"
 
 #include <gtest/gtest.h>
@@ -68,6 +70,7 @@ protected:
 
     testsupport::TemporaryHome home_;
     std::shared_ptr<CountingLibrary> library_;
+    darwin::LogCapture capture_;
 };
 
 TEST_F(ZIZAduTest, ConfiguresTheDefaultAppFromTheServicePlist) {
@@ -79,6 +82,11 @@ TEST_F(ZIZAduTest, ConfiguresTheDefaultAppFromTheServicePlist) {
     auto app = ZIZAdu::defaultApp();
     ASSERT_TRUE(app);
     EXPECT_EQ(app->name(), "__ZIZADU_DEFAULT");
+    ZULLoggerFlushForTesting();
+    auto lines = capture_.entriesContaining("I-COR000001");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].message, " - [DoderivoCore][I-COR000001] Configuring the default app.");
+    EXPECT_EQ(lines[0].subsystem, "com.doderivo.core");
     EXPECT_EQ(app->options()->appID(), "1:kv:macos:9");
     EXPECT_EQ(app->options()->projectID(), "kv");
 }
