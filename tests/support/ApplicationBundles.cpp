@@ -74,7 +74,7 @@ std::vector<std::vector<std::string>> recordedLaunches(const TemporaryHome& home
 std::filesystem::path installMainBundle(const TemporaryHome& home, const std::string& name,
                                         const std::map<std::string, std::string>& resources) {
     auto bundle = std::filesystem::path(name + ".app");
-    home.write(bundle / "Contents" / "Info.plist", infoPlist(name, "com.kestrelvault.app"));
+    home.write(bundle / "Contents" / "Info.plist", infoPlist(name, "com.kestrelvault.Kestrelvault"));
     std::filesystem::create_directories(home.path() / bundle / "Contents" / "Resources");
     for (const auto& [relative, contents] : resources) home.write(bundle / "Contents" / "Resources" / relative, contents);
     foundation::Bundle::setMainBundlePathForTesting(home.path() / bundle);
