@@ -1,0 +1,148 @@
+#include "app/bookmarks/BookmarkAggregator.hpp"
+
+#include "app/bookmarks/BraveBookmarkProvider.hpp"
+#include "app/bookmarks/ChromeBookmarkProvider.hpp"
+#include "app/bookmarks/EdgeBookmarkProvider.hpp"
+#include "app/bookmarks/SafariBookmarkProvider.hpp"
+#include "app/bookmarks/SearchQuery.hpp"
+#include "app/bookmarks/SearchScorer.hpp"
+#include "platform/foundation/Dispatch.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <set>
+
+namespace kestrelvault {
+
+struct BookmarkAggregator::LoadState {
+    std::size_t remaining = 0;
+    std::vector<Bookmark> bookmarks;
+    std::vector<BookmarkSearchFields> fields;
+    std::function<void()> completion;
+};
+
+std::shared_ptr<BookmarkAggregator> BookmarkAggregator::create() {
+    return createWithProviders({std::make_shared<ChromeBookmarkProvider>(), std::make_shared<BraveBookmarkProvider>(),
+                                std::make_shared<EdgeBookmarkProvider>(), std::make_shared<SafariBookmarkProvider>()});
+}
+
+std::shared_ptr<BookmarkAggregator> BookmarkAggregator::createWithProviders(
+    std::vector<std::shared_ptr<BookmarkProvider>> providers) {
+    return std::make_shared<BookmarkAggregator>(std::move(providers));
+}
+
+BookmarkAggregator::BookmarkAggregator(std::vector<std::shared_ptr<BookmarkProvider>> providers)
+    : profileSettings_(ProfileSettings::shared()), providers_(std::move(providers)) {}
+
+foundation::ObservationToken BookmarkAggregator::observeAllBookmarks(
+    std::function<void(const std::vector<Bookmark>&)> observer, foundation::ObservingOptions options) {
+    return allBookmarks_.observe(std::move(observer), options);
+}
+
+foundation::ObservationToken BookmarkAggregator::observeIsLoading(std::function<void(bool)> observer,
+                                                                  foundation::ObservingOptions options) {
+    return isLoading_.observe([observer = std::move(observer)](const bool& value) { observer(value); }, options);
+}
+
+void BookmarkAggregator::loadAll(std::function<void()> completion) {
+    assert(dispatch::isMainThread());
+    isLoading_ = true;
+    auto disabled = profileSettings_->disabledBrowsers.get();
+    std::vector<std::shared_ptr<BookmarkProvider>> enabled;
+    for (const auto& provider : providers_)
+        if (!disabled.count(std::string(rawValue(provider->browserType())))) enabled.push_back(provider);
+
+    auto load = std::make_shared<LoadState>();
+    load->remaining = enabled.size();
+    load->completion = std::move(completion);
+    if (enabled.empty()) {
+        finishLoad(load);
+        return;
+    }
+    std::weak_ptr<BookmarkAggregator> weakSelf = weak_from_this();
+    for (const auto& provider : enabled) {
+        dispatch::globalQueue(dispatch::Priority::userInitiated)->async([provider, load, weakSelf] {
+            auto bookmarks = provider->loadBookmarks();
+            // Normalised here, off the main thread, once per load.
+            auto fields = BookmarkSearchFields::of(bookmarks);
+            dispatch::mainQueue()->async(
+                [load, weakSelf, bookmarks = std::move(bookmarks), fields = std::move(fields)]() mutable {
+                    std::move(bookmarks.begin(), bookmarks.end(), std::back_inserter(load->bookmarks));
+                    std::move(fields.begin(), fields.end(), std::back_inserter(load->fields));
+                    if (--load->remaining > 0) return;
+                    if (auto self = weakSelf.lock())
+                        self->finishLoad(load);
+                    else if (load->completion)
+                        load->completion();
+                });
+        });
+    }
+}
+
+void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {
+    std::set<std::string> knownBrowsers, knownProfileIDs;
+    for (const auto& provider : providers_) {
+        knownBrowsers.insert(std::string(rawValue(provider->browserType())));
+        for (const auto& profile : provider->profiles()) knownProfileIDs.insert(profile.id);
+    }
+    profileSettings_->pruneDisabled(knownProfileIDs, knownBrowsers);
+
+    const auto& disabledProfiles = profileSettings_->disabledProfileIDs.get();
+    std::vector<Bookmark> kept;
+    std::vector<BookmarkSearchFields> keptFields;
+    kept.reserve(load->bookmarks.size());
+    keptFields.reserve(load->bookmarks.size());
+    for (std::size_t index = 0; index < load->bookmarks.size(); ++index) {
+        auto& bookmark = load->bookmarks[index];
+        if (disabledProfiles.count(profileIdentifier(bookmark.browser, bookmark.profileDirectory))) continue;
+        kept.push_back(std::move(bookmark));
+        keptFields.push_back(std::move(load->fields[index]));
+    }
+    searchFields_ = std::move(keptFields);
+    allBookmarks_ = std::move(kept);
+    isLoading_ = false;
+    if (auto completion = std::exchange(load->completion, nullptr)) completion();
+}
+
+std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries() const {
+    std::vector<BrowserEntry> entries;
+    for (const auto& provider : providers_) {
+        auto profiles = provider->profiles();
+        if (profiles.empty()) continue;
+        BrowserType browser = provider->browserType();
+        entries.push_back(BrowserEntry{std::string(rawValue(browser)), browser, std::move(profiles), provider->canAccess()});
+    }
+    return entries;
+}
+
+std::vector<Bookmark> BookmarkAggregator::search(std::string_view query) const {
+    const auto& bookmarks = allBookmarks_.get();
+    auto words = searchWords(query);
+    if (words.empty()) {
+        std::size_t count = std::min(bookmarks.size(), SearchScorer::resultLimit);
+        return std::vector<Bookmark>(bookmarks.begin(), bookmarks.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    bool fuzzy = profileSettings_->fuzzySearchEnabled.get();
+    struct Match {
+        std::int64_t score;
+        std::size_t index;
+    };
+    std::vector<Match> matches;
+    for (std::size_t index = 0; index < bookmarks.size(); ++index) {
+        const auto& fields = searchFields_[index];
+        std::int64_t score = SearchScorer::matchScore(fields.name, fields.url, fields.folderPath, words, fuzzy);
+        if (score > 0) matches.push_back({score, index});
+    }
+    // Highest score first, then load order: the same cut as a stable sort by score.
+    auto better = [](const Match& left, const Match& right) {
+        return left.score != right.score ? left.score > right.score : left.index < right.index;
+    };
+    std::size_t count = std::min(matches.size(), SearchScorer::resultLimit);
+    std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(count), matches.end(), better);
+    std::vector<Bookmark> results;
+    results.reserve(count);
+    for (std::size_t rank = 0; rank < count; ++rank) results.push_back(bookmarks[matches[rank].index]);
+    return results;
+}
+
+}  // namespace kestrelvault
