@@ -78,7 +78,7 @@ protected:
     void loadBookmarks() {
         viewModel_->aggregator()->loadAll([] {});
         drain();
-        ASSERT_FALSE(viewModel_->aggregator()->isLoading.get());
+        ASSERT_FALSE(viewModel_->aggregator()->isLoading());
     }
 
     std::vector<std::string> resultNames() const {
@@ -145,7 +145,7 @@ TEST_F(SearchViewModelTest, TypingWhileALoadRunsLeavesTheResultsAndSelection) {
     auto shown = resultNames();
 
     viewModel_->aggregator()->loadAll([] {});
-    ASSERT_TRUE(viewModel_->aggregator()->isLoading.get());
+    ASSERT_TRUE(viewModel_->aggregator()->isLoading());
     viewModel_->query = std::string("alpha");
     EXPECT_EQ(resultNames(), shown);
     EXPECT_EQ(viewModel_->selectedIndex.get(), 1);

@@ -36,7 +36,7 @@ std::string markdownLink(const std::string& name, const std::string& url) {
     return "[" + title + "](" + target + ")";
 }
 
-SearchViewModel::SearchViewModel() : aggregator_(std::make_shared<BookmarkAggregator>()) {}
+SearchViewModel::SearchViewModel() : aggregator_(BookmarkAggregator::create()) {}
 
 std::shared_ptr<SearchViewModel> SearchViewModel::create() {
     auto viewModel = std::make_shared<SearchViewModel>();
@@ -59,12 +59,12 @@ void SearchViewModel::subscribeQuerySink() {
 
 void SearchViewModel::search(const std::string& text) {
     if (trimSpacesAndTabs(text).empty()) {
-        results = {};
+        results = std::vector<Bookmark>();
         selectedIndex = 0;
         return;
     }
     // A load is running: keep what is shown; the load's caller searches again when done.
-    if (aggregator_->isLoading.get()) return;
+    if (aggregator_->isLoading()) return;
     results = aggregator_->search(text);
     selectedIndex = 0;
 }
@@ -190,7 +190,7 @@ void SearchViewModel::copySelectedMarkdown() {
 
 void SearchViewModel::reset() {
     query = std::string();
-    results = {};
+    results = std::vector<Bookmark>();
     selectedIndex = 0;
 }
 
