@@ -48,6 +48,8 @@ protected:
         appkit::Pasteboard::resetForTesting();
         ZIZAdu::resetForTesting();
         AMSAnalytics::resetForTesting();
+        foundation::UserDefaults::resetForTesting();
+        ProfileSettings::resetForTesting();
         testsupport::installMainBundle(
             home_, "Kestrelvault",
             {{"ZadizuService-Info.plist", testsupport::stringDictionaryPlist({{"APP_ID", "1:test:macos:1"}})},
@@ -182,6 +184,41 @@ TEST_F(SearchViewModelTest, ResetEmptiesResultsAndSelectionEvenWithAnEmptyQuery)
     EXPECT_TRUE(viewModel_->results.get().empty());
     EXPECT_EQ(viewModel_->selectedIndex.get(), 0);
     EXPECT_EQ(viewModel_->lastError.get(), "earlier failure");
+}
+
+TEST_F(SearchViewModelTest, BrowserInfoCountsOnlyEnabledInstalledBrowsersAndProfiles) {
+    installBrowser("Chrome", BrowserType::chrome);
+    installBrowser("Safari", BrowserType::safari);
+    writeChromeProfile("Default", {});
+    writeChromeProfile("Profile 1", {});
+    // Brave's data without its application gives it no entry.
+    home_.write("Library/Application Support/BraveSoftware/Brave-Browser/Default/Bookmarks", chromeBookmarksJSON({}));
+    home_.write("Library/Application Support/BraveSoftware/Brave-Browser/Work/Bookmarks", chromeBookmarksJSON({}));
+    struct Case {
+        std::string label;
+        std::set<std::string> disabledBrowsers;
+        std::set<std::string> disabledProfiles;
+        bool multipleBrowsers;
+        std::set<std::string> multipleProfiles;
+    };
+    const std::vector<Case> cases = {
+        {"everything on", {}, {}, true, {"chrome"}},
+        {"one Chrome profile off", {}, {"chrome:Profile 1"}, true, {}},
+        {"Safari off", {"safari"}, {}, false, {"chrome"}},
+        {"Chrome off", {"chrome"}, {}, false, {}},
+        {"Brave off changes nothing", {"brave"}, {"brave:Work"}, true, {"chrome"}},
+    };
+    auto settings = ProfileSettings::shared();
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.label);
+        settings->disabledBrowsers = testCase.disabledBrowsers;
+        settings->disabledProfileIDs = testCase.disabledProfiles;
+
+        viewModel_->updateBrowserInfo();
+
+        EXPECT_EQ(viewModel_->hasMultipleBrowsers.get(), testCase.multipleBrowsers);
+        EXPECT_EQ(viewModel_->browsersWithMultipleProfiles.get(), testCase.multipleProfiles);
+    }
 }
 
 // MARK: selection
