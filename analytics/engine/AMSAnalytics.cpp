@@ -65,70 +65,58 @@ std::int64_t AMSAnalytics::takeTimestampMillis() {
     return lastTimestampMillis_;
 }
 
-void AMSAnalytics::logEventWithOrigin(const std::string& origin, const std::string& name,
-                                      const std::shared_ptr<foundation::Dictionary>& parameters) {
+void AMSAnalytics::enqueue(const std::string& name, const char* notStartedMessage,
+                           std::function<void(AMSAnalytics&, std::int64_t)> write) {
     auto engine = sharedInstance();
     if (!engine) {
-        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeEngineNotStarted,
-                        "Event not logged. Measurement engine not started", name);
+        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeEngineNotStarted, notStartedMessage, name);
         return;
     }
     auto timestamp = engine->takeTimestampMillis();
+    engine->queue_->async([weakEngine = engine->weak_from_this(), write = std::move(write), timestamp] {
+        if (auto engine = weakEngine.lock()) write(*engine, timestamp);
+    });
+}
+
+void AMSAnalytics::logEventWithOrigin(const std::string& origin, const std::string& name,
+                                      const std::shared_ptr<foundation::Dictionary>& parameters) {
     // The caller may change its dictionary afterwards; the queue works on a copy.
     auto snapshot = parameters ? foundation::dictionaryValue(parameters->copy()) : nullptr;
-    engine->queue_->async([weakEngine = engine->weak_from_this(), origin, name, snapshot, timestamp] {
-        if (auto engine = weakEngine.lock()) engine->writeEvent(origin, name, snapshot, timestamp);
-    });
+    enqueue(name, "Event not logged. Measurement engine not started",
+            [origin, name, snapshot](AMSAnalytics& engine, std::int64_t timestamp) {
+                engine.store(name, kAMSMonitorCodeInvalidEventName, "Event name is invalid. Event dropped",
+                             "Event not stored", [&](AMSDatabase& database, std::shared_ptr<foundation::Error>* error) {
+                                 return database.insertRawEvent(name, origin, parametersJSON(snapshot), timestamp,
+                                                                error);
+                             });
+            });
 }
 
 void AMSAnalytics::setUserPropertyString(const std::string& value, const std::string& name) {
-    auto engine = sharedInstance();
-    if (!engine) {
-        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeEngineNotStarted,
-                        "User property not set. Measurement engine not started", name);
-        return;
-    }
-    auto timestamp = engine->takeTimestampMillis();
-    engine->queue_->async([weakEngine = engine->weak_from_this(), name, value, timestamp] {
-        if (auto engine = weakEngine.lock()) engine->writeUserProperty(name, value, timestamp);
-    });
+    enqueue(name, "User property not set. Measurement engine not started",
+            [name, value](AMSAnalytics& engine, std::int64_t timestamp) {
+                engine.store(name, kAMSMonitorCodeInvalidUserPropertyName,
+                             "User property name is invalid. Property not set", "User property not stored",
+                             [&](AMSDatabase& database, std::shared_ptr<foundation::Error>* error) {
+                                 return database.setUserAttribute(name, value, timestamp, error);
+                             });
+            });
 }
 
-AMSDatabase* AMSAnalytics::openDatabase() {
-    std::shared_ptr<foundation::Error> error;
-    if (database_.open(&error)) return &database_;
-    AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeDatabaseError,
-                    "Measurement database unavailable", error ? error->localizedDescription() : std::string());
-    return nullptr;
-}
-
-void AMSAnalytics::writeEvent(const std::string& origin, const std::string& name,
-                              const std::shared_ptr<foundation::Dictionary>& parameters,
-                              std::int64_t timestampMillis) {
+void AMSAnalytics::store(const std::string& name, long invalidNameCode, const char* invalidNameMessage,
+                         const char* failureMessage,
+                         const std::function<bool(AMSDatabase&, std::shared_ptr<foundation::Error>*)>& write) {
     if (!AMSNameValidator::isValidName(name)) {
-        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeInvalidEventName,
-                        "Event name is invalid. Event dropped", name);
+        AMSMonitor::log(AMSMonitor::Level::error, invalidNameCode, invalidNameMessage, name);
         return;
     }
-    auto* database = openDatabase();
-    if (!database) return;
     std::shared_ptr<foundation::Error> error;
-    if (!database->insertRawEvent(name, origin, parametersJSON(parameters), timestampMillis, &error))
-        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeDatabaseError, "Event not stored",
+    if (!database_.open(&error)) {
+        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeDatabaseError, "Measurement database unavailable",
                         error ? error->localizedDescription() : name);
-}
-
-void AMSAnalytics::writeUserProperty(const std::string& name, const std::string& value,
-                                     std::int64_t timestampMillis) {
-    if (!AMSNameValidator::isValidName(name)) {
-        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeInvalidUserPropertyName,
-                        "User property name is invalid. Property not set", name);
         return;
     }
-    auto* database = openDatabase();
-    if (!database) return;
-    std::shared_ptr<foundation::Error> error;
-    if (!database->setUserAttribute(name, value, timestampMillis, &error))
-        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeDatabaseError, "User property not stored",
+    if (!write(database_, &error))
+        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeDatabaseError, failureMessage,
                         error ? error->localizedDescription() : name);
 }

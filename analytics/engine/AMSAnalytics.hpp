@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -36,10 +37,14 @@ public:
 
 private:
     std::int64_t takeTimestampMillis();
-    void writeEvent(const std::string& origin, const std::string& name,
-                    const std::shared_ptr<foundation::Dictionary>& parameters, std::int64_t timestampMillis);
-    void writeUserProperty(const std::string& name, const std::string& value, std::int64_t timestampMillis);
-    AMSDatabase* openDatabase();
+    // Takes the timestamp now and runs the write on the queue; before start() the call is
+    // dropped with a monitor line.
+    static void enqueue(const std::string& name, const char* notStartedMessage,
+                        std::function<void(AMSAnalytics&, std::int64_t)> write);
+    // On the queue: validates the name, then writes through the database, reporting failures.
+    void store(const std::string& name, long invalidNameCode, const char* invalidNameMessage,
+               const char* failureMessage,
+               const std::function<bool(AMSDatabase&, std::shared_ptr<foundation::Error>*)>& write);
 
     dispatch::QueuePtr queue_;
     std::mutex timestampMutex_;
