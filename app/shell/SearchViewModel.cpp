@@ -36,10 +36,10 @@ std::string markdownLink(const std::string& name, const std::string& url) {
     return "[" + title + "](" + target + ")";
 }
 
-SearchViewModel::SearchViewModel() : aggregator_(BookmarkAggregator::create()) {}
+SearchViewModel::SearchViewModel(CreationKey) : aggregator_(BookmarkAggregator::create()) {}
 
 std::shared_ptr<SearchViewModel> SearchViewModel::create() {
-    auto viewModel = std::make_shared<SearchViewModel>();
+    auto viewModel = std::make_shared<SearchViewModel>(CreationKey());
     viewModel->subscribeQuerySink();
     return viewModel;
 }

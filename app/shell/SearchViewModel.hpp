@@ -46,7 +46,12 @@ public:
     void copySelectedMarkdown();
     void reset();
 
-    SearchViewModel();
+    // Only through create(), which subscribes the query once the object is shared.
+    class CreationKey {
+        explicit CreationKey() = default;
+        friend class SearchViewModel;
+    };
+    explicit SearchViewModel(CreationKey);
 
 private:
     void subscribeQuerySink();

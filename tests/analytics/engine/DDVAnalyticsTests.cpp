@@ -75,16 +75,6 @@ TEST_F(DDVAnalyticsTest, EventsAndPropertiesAreWrittenInCallOrderWithTheirTimest
     EXPECT_EQ(properties[0].setTimestamp, kStartMillis + 1500);
 }
 
-TEST_F(DDVAnalyticsTest, ManyEventsFromTheMainThreadKeepTheirOrder) {
-    ZIZAdu::configure();
-    for (int index = 0; index < 50; ++index) DDVAnalytics::logEventWithName("event_" + std::to_string(index), nullptr);
-    drain();
-
-    auto events = testsupport::storedEvents(database());
-    ASSERT_EQ(events.size(), 50u);
-    for (int index = 0; index < 50; ++index) EXPECT_EQ(events[index].name, "event_" + std::to_string(index));
-}
-
 TEST_F(DDVAnalyticsTest, NothingIsRecordedBeforeTheDefaultAppIsConfigured) {
     DDVAnalytics::logEventWithName("open_search", nullptr);
     DDVAnalytics::setUserPropertyString("3", "enabled_browsers");
