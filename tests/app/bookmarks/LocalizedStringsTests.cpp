@@ -3,6 +3,7 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
