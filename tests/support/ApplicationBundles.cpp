@@ -46,7 +46,7 @@ std::filesystem::path installRecordingApplication(const TemporaryHome& home, con
     auto executable = home.write(bundle / "Contents" / "MacOS" / name,
                                  "#!/bin/sh\n"
                                  "mkdir -p \"$HOME/launch-records\"\n"
-                                 "{ printf '%s\\0' \"$@\"; printf '\\n'; } >> \"$HOME/launch-records/" +
+                                 "{ for argument in \"$@\"; do printf '%s\\0' \"$argument\"; done; printf '\\n'; } >> \"$HOME/launch-records/" +
                                      name + ".log\"\n");
     std::filesystem::permissions(executable, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
                                                  std::filesystem::perms::group_exec);
