@@ -128,8 +128,8 @@ void SearchViewModel::openBookmark(const Bookmark& bookmark) {
         setFailedToOpenError();
         return;
     }
-    auto applicationURL =
-        appkit::Workspace::sharedWorkspace()->URLForApplicationWithBundleIdentifier(std::string(bundleIdentifier(bookmark.browser)));
+    auto applicationURL = appkit::Workspace::sharedWorkspace()->URLForApplicationWithBundleIdentifier(
+        std::string(bundleIdentifier(bookmark.browser)));
     if (!applicationURL) {
         setFailedToOpenError();
         return;

@@ -57,8 +57,10 @@ private:
     void subscribeQuerySink();
     // The selected bookmark, when the selection is a valid index of the results.
     std::optional<Bookmark> selectedBookmark() const;
-    void openInBrowser(const Bookmark& bookmark, const std::shared_ptr<appkit::WorkspaceOpenConfiguration>& configuration,
-                       const std::shared_ptr<foundation::URL>& applicationURL, const std::shared_ptr<foundation::URL>& url);
+    void openInBrowser(const Bookmark& bookmark,
+                       const std::shared_ptr<appkit::WorkspaceOpenConfiguration>& configuration,
+                       const std::shared_ptr<foundation::URL>& applicationURL,
+                       const std::shared_ptr<foundation::URL>& url);
     void reportOpenError(const std::shared_ptr<foundation::Error>& error);
     void setFailedToOpenError();
     static void copyToPasteboard(std::string text);

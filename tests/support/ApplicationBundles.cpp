@@ -76,7 +76,8 @@ std::filesystem::path installMainBundle(const TemporaryHome& home, const std::st
     auto bundle = std::filesystem::path(name + ".app");
     home.write(bundle / "Contents" / "Info.plist", infoPlist(name, "com.kestrelvault.Kestrelvault"));
     std::filesystem::create_directories(home.path() / bundle / "Contents" / "Resources");
-    for (const auto& [relative, contents] : resources) home.write(bundle / "Contents" / "Resources" / relative, contents);
+    for (const auto& [relative, contents] : resources)
+        home.write(bundle / "Contents" / "Resources" / relative, contents);
     foundation::Bundle::setMainBundlePathForTesting(home.path() / bundle);
     return home.path() / bundle;
 }

@@ -391,7 +391,8 @@ TEST_F(SearchViewModelTest, AURLThatDoesNotParseOrWouldPassForASwitchOpensNothin
 }
 
 TEST_F(SearchViewModelTest, ALaunchFailureIsLoggedAndShownAfterTheCallReturned) {
-    auto bundle = testsupport::installRecordingApplication(home_, "Chrome", std::string(bundleIdentifier(BrowserType::chrome)));
+    auto bundle =
+        testsupport::installRecordingApplication(home_, "Chrome", std::string(bundleIdentifier(BrowserType::chrome)));
     std::filesystem::remove(bundle / "Contents" / "MacOS" / "Chrome");
     darwin::LogCapture capture;
 
@@ -402,8 +403,9 @@ TEST_F(SearchViewModelTest, ALaunchFailureIsLoggedAndShownAfterTheCallReturned) 
     EXPECT_EQ(viewModel_->lastError.get(), kFailedToOpen);
     auto lines = capture.entriesContaining("[Kestrelvault] Error: ");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].message.rfind("[Kestrelvault] Error: The application \u201cChrome.app\u201d could not be launched", 0),
-              0u)
+    EXPECT_EQ(
+        lines[0].message.rfind("[Kestrelvault] Error: The application \u201cChrome.app\u201d could not be launched", 0),
+        0u)
         << lines[0].message;
     EXPECT_EQ(lines[0].type, darwin::os_log_type_t::error);
 }

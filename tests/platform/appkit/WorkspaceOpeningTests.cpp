@@ -1,12 +1,10 @@
-#include "platform/appkit/ApplicationLauncher.hpp"
 #include "platform/appkit/Workspace.hpp"
-#include "platform/foundation/RunLoop.hpp"
+#include "tests/platform/appkit/LaunchCompletions.hpp"
 #include "tests/support/ApplicationBundles.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <mutex>
 
 namespace {
 
@@ -18,23 +16,10 @@ protected:
         ASSERT_TRUE(applicationURL_);
     }
 
-    appkit::Workspace::OpenCompletion collect() {
-        return [this](std::shared_ptr<foundation::Error> error) {
-            std::lock_guard lock(mutex_);
-            errors_.push_back(std::move(error));
-        };
-    }
-
-    void finish() {
-        ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
-        appkit::ApplicationLauncher::waitForLaunchedProcessesForTesting();
-    }
-
     testsupport::TemporaryHome home_;
     std::shared_ptr<appkit::Workspace> workspace_ = appkit::Workspace::sharedWorkspace();
     std::shared_ptr<foundation::URL> applicationURL_;
-    std::mutex mutex_;
-    std::vector<std::shared_ptr<foundation::Error>> errors_;
+    testsupport::LaunchCompletions completions_;
 };
 
 TEST_F(WorkspaceOpening, URLsFollowTheConfigurationsArguments) {
@@ -43,11 +28,12 @@ TEST_F(WorkspaceOpening, URLsFollowTheConfigurationsArguments) {
 
     workspace_->openURLs({foundation::URL::URLWithString("https://a.example.com/x?y=1"),
                           foundation::URL::URLWithString("file:///tmp/page.html")},
-                         applicationURL_, configuration, collect());
-    workspace_->openApplicationAtURL(applicationURL_, appkit::WorkspaceOpenConfiguration::configuration(), collect());
-    finish();
+                         applicationURL_, configuration, completions_.collector());
+    workspace_->openApplicationAtURL(applicationURL_, appkit::WorkspaceOpenConfiguration::configuration(),
+                                     completions_.collector());
+    testsupport::finishLaunches();
 
-    EXPECT_EQ(errors_, (std::vector<std::shared_ptr<foundation::Error>>{nullptr, nullptr}));
+    EXPECT_EQ(completions_.errors(), (std::vector<std::shared_ptr<foundation::Error>>{nullptr, nullptr}));
     auto launches = testsupport::recordedLaunches(home_, "Browser");
     std::sort(launches.begin(), launches.end());  // the two processes race to record
     EXPECT_EQ(launches, (std::vector<std::vector<std::string>>{
@@ -57,12 +43,14 @@ TEST_F(WorkspaceOpening, URLsFollowTheConfigurationsArguments) {
 TEST_F(WorkspaceOpening, AnApplicationThatIsGoneCompletesWithAnError) {
     std::filesystem::remove_all(home_.path() / "Applications" / "Browser.app");
 
-    workspace_->openApplicationAtURL(applicationURL_, appkit::WorkspaceOpenConfiguration::configuration(), collect());
-    finish();
+    workspace_->openApplicationAtURL(applicationURL_, appkit::WorkspaceOpenConfiguration::configuration(),
+                                     completions_.collector());
+    testsupport::finishLaunches();
 
-    ASSERT_EQ(errors_.size(), 1u);
-    ASSERT_TRUE(errors_[0]);
-    EXPECT_EQ(errors_[0]->code(), ENOENT);
+    auto errors = completions_.errors();
+    ASSERT_EQ(errors.size(), 1u);
+    ASSERT_TRUE(errors[0]);
+    EXPECT_EQ(errors[0]->code(), ENOENT);
 }
 
 }  // namespace
