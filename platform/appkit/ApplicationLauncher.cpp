@@ -70,8 +70,18 @@ std::shared_ptr<foundation::Error> spawn(const std::filesystem::path& applicatio
     for (auto& argument : argumentStrings) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
+    // The application runs in a session of its own and inherits none of our descriptors
+    // (databases, keychain files, sockets).
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     pid_t processIdentifier = 0;
-    int result = posix_spawn(&processIdentifier, executable.c_str(), nullptr, nullptr, argv.data(), environ);
+    int result = posix_spawn(&processIdentifier, executable.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
     if (result != 0) return launchError(applicationPath, result);
     reapInBackground(processIdentifier);
     return nullptr;

@@ -8,10 +8,11 @@
 
 namespace {
 
+// The bundle name has a space, as browsers' often do: the file URL must lead back to it.
 class WorkspaceOpening : public ::testing::Test {
 protected:
     void SetUp() override {
-        testsupport::installRecordingApplication(home_, "Browser", "com.example.browser");
+        testsupport::installRecordingApplication(home_, "Web Browser", "com.example.browser");
         applicationURL_ = workspace_->URLForApplicationWithBundleIdentifier("com.example.browser");
         ASSERT_TRUE(applicationURL_);
     }
@@ -34,14 +35,14 @@ TEST_F(WorkspaceOpening, URLsFollowTheConfigurationsArguments) {
     testsupport::finishLaunches();
 
     EXPECT_EQ(completions_.errors(), (std::vector<std::shared_ptr<foundation::Error>>{nullptr, nullptr}));
-    auto launches = testsupport::recordedLaunches(home_, "Browser");
+    auto launches = testsupport::recordedLaunches(home_, "Web Browser");
     std::sort(launches.begin(), launches.end());  // the two processes race to record
     EXPECT_EQ(launches, (std::vector<std::vector<std::string>>{
                             {}, {"--new-window", "https://a.example.com/x?y=1", "file:///tmp/page.html"}}));
 }
 
 TEST_F(WorkspaceOpening, AnApplicationThatIsGoneCompletesWithAnError) {
-    std::filesystem::remove_all(home_.path() / "Applications" / "Browser.app");
+    std::filesystem::remove_all(home_.path() / "Applications" / "Web Browser.app");
 
     workspace_->openApplicationAtURL(applicationURL_, appkit::WorkspaceOpenConfiguration::configuration(),
                                      completions_.collector());
