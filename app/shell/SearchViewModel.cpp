@@ -10,7 +10,6 @@
 #include "platform/foundation/String.hpp"
 #include "platform/system/UnifiedLog.hpp"
 
-
 namespace kestrelvault {
 
 namespace {
