@@ -3,6 +3,8 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 
+#include <fmt/format.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -113,9 +115,7 @@ bool writeAll(int descriptor, const Data& data) {
 
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     static std::atomic<std::uint64_t> counter{0};
-    auto name = "." + path.filename().string() + ".kvtmp." + std::to_string(::getpid()) + "." +
-                std::to_string(counter.fetch_add(1));
-    return path.parent_path() / name;
+    return path.parent_path() / fmt::format(".{}.kvtmp.{}.{}", path.filename().string(), ::getpid(), counter.fetch_add(1));
 }
 
 bool writeAtomically(const Data& data, const std::filesystem::path& path, std::shared_ptr<Error>* error) {

@@ -5,6 +5,7 @@
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/objc/Class.hpp"
 
 #include <nlohmann/json.hpp>
 #include <simdjson.h>
@@ -90,15 +91,18 @@ bool isContainer(const objc::Id& object) {
     return arrayValue(object) != nullptr || dictionaryValue(object) != nullptr;
 }
 
-bool isValidElement(const objc::Id& object) {
+// Deeper nesting than the reader accepts is refused too, which also bounds the writer's
+// recursion.
+bool isValidElement(const objc::Id& object, int depth = 0) {
+    if (depth >= maximumDepth) return false;
     if (auto array = arrayValue(object)) {
         for (const auto& item : array->items())
-            if (!isValidElement(item)) return false;
+            if (!isValidElement(item, depth + 1)) return false;
         return true;
     }
     if (auto dictionary = dictionaryValue(object)) {
         for (const auto& [key, value] : dictionary->entries())
-            if (!isValidElement(value)) return false;
+            if (!isValidElement(value, depth + 1)) return false;
         return true;
     }
     if (auto number = numberValue(object)) return std::isfinite(number->doubleValue());
@@ -174,8 +178,9 @@ bool JSONSerialization::isValidJSONObject(const objc::Id& object) { return isCon
 std::shared_ptr<Data> JSONSerialization::dataWithJSONObject(const objc::Id& object, unsigned options,
                                                             std::shared_ptr<Error>* error) {
     if (!isValidJSONObject(object)) {
-        report(error, NSPropertyListWriteInvalidError, "Invalid object for JSON: " +
-                                                           (object ? object->description() : std::string("(null)")));
+        // Named by class only: describing a deeply nested object would cost more than the write.
+        report(error, NSPropertyListWriteInvalidError,
+               "Invalid object for JSON writing (" + (object ? object->isa()->name() : std::string("nil")) + ")");
         return nullptr;
     }
     std::string text;

@@ -5,6 +5,8 @@
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 
+#include <fmt/format.h>
+
 #include <charconv>
 #include <mutex>
 #include <unistd.h>
@@ -119,9 +121,8 @@ bool ProcessInfo::isOperatingSystemAtLeastVersion(OperatingSystemVersion version
 
 std::string ProcessInfo::operatingSystemVersionString() {
     auto version = operatingSystemVersion();
-    std::string text = "Version " + std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion);
-    if (version.patchVersion != 0) text += "." + std::to_string(version.patchVersion);
-    return text;
+    if (version.patchVersion == 0) return fmt::format("Version {}.{}", version.majorVersion, version.minorVersion);
+    return fmt::format("Version {}.{}.{}", version.majorVersion, version.minorVersion, version.patchVersion);
 }
 
 void ProcessInfo::setOperatingSystemVersionForTesting(std::optional<OperatingSystemVersion> version) {

@@ -4,6 +4,7 @@
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/PropertyListPrecheck.hpp"
 #include "platform/foundation/String.hpp"
 
 #include <plist/plist.h>
@@ -100,12 +101,14 @@ objc::Id objectFromNode(plist_t node) {
     }
 }
 
-// Nullptr when the object (or anything inside it) has no property-list form.
-plist_t nodeFromObject(const objc::Id& object) {
+// Nullptr when the object (or anything inside it) has no property-list form, or is nested
+// deeper than any reader would accept.
+plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
+    if (depth > PropertyListPrecheck::maximumDepth) return nullptr;
     if (auto dictionary = dictionaryValue(object)) {
         PlistNode node(plist_new_dict());
         for (const auto& [key, value] : dictionary->entries()) {
-            plist_t child = nodeFromObject(value);
+            plist_t child = nodeFromObject(value, depth + 1);
             if (!child) return nullptr;
             plist_dict_set_item(node.get(), key.c_str(), child);
         }
@@ -114,7 +117,7 @@ plist_t nodeFromObject(const objc::Id& object) {
     if (auto array = arrayValue(object)) {
         PlistNode node(plist_new_array());
         for (const auto& item : array->items()) {
-            plist_t child = nodeFromObject(item);
+            plist_t child = nodeFromObject(item, depth + 1);
             if (!child) return nullptr;
             plist_array_append_item(node.get(), child);
         }
@@ -161,6 +164,13 @@ objc::Id PropertyListSerialization::propertyListWithData(std::string_view data, 
     }
     auto length = static_cast<std::uint32_t>(data.size());
     bool binary = plist_is_binary(data.data(), length) != 0;
+    std::string refusal;
+    bool safe = binary ? PropertyListPrecheck::isSafeBinary(data, &refusal) : PropertyListPrecheck::isSafeXML(data, &refusal);
+    if (!safe) {
+        report(error, NSPropertyListReadCorruptError,
+               "The data couldn\u2019t be read because it isn\u2019t in the correct format. (" + refusal + ")");
+        return nullptr;
+    }
     plist_t root = nullptr;
     if (binary)
         plist_from_bin(data.data(), length, &root);

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -98,7 +99,10 @@ void UserDefaults::resetForTesting() {
 }
 
 void UserDefaults::setPersistentDomain(const std::shared_ptr<Dictionary>& values, const std::string& domain) {
-    if (values && !PropertyListSerialization::propertyListIsValidForFormat(values, PropertyListFormat::binary)) return;
+    if (values && !PropertyListSerialization::propertyListIsValidForFormat(values, PropertyListFormat::binary)) {
+        std::fprintf(stderr, "[UserDefaults] Attempt to set a non-property-list domain %s\n", domain.c_str());
+        return;
+    }
     PreferencesStore::shared().update(domain, [&](Dictionary& stored) {
         for (const auto& key : stored.allKeys()) stored.removeObjectForKey(key);
         if (values)

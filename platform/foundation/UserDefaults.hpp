@@ -41,12 +41,14 @@ public:
     virtual const std::string& domain() const = 0;
 
     virtual objc::Id objectForKey(const std::string& key) const = 0;
-    // Nil removes the key.
+    // Nil removes the key. A value that is not a property list (a URL, Null, an unsigned
+    // number above the signed range) is refused with a line on standard error.
     virtual void setObject(const objc::Id& value, const std::string& key) = 0;
     virtual void removeObjectForKey(const std::string& key) = 0;
     // Values consulted when neither this domain nor the global one has the key; not stored.
     virtual void registerDefaults(const std::shared_ptr<Dictionary>& defaults) = 0;
-    // Replaces the stored values of a domain (nil or empty removes them all).
+    // Replaces the stored values of a domain (nil or empty removes them all); values that
+    // are not a property list store nothing.
     void setPersistentDomain(const std::shared_ptr<Dictionary>& values, const std::string& domain);
 
     // Typed getters with the platform's conversions.

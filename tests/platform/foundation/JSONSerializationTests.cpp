@@ -149,9 +149,15 @@ TEST(JSONSerialization, RefusesObjectsJSONCannotHold) {
         Array::make({Number::withDouble(std::numeric_limits<double>::quiet_NaN())}),
         Dictionary::make({{"x", Number::withDouble(std::numeric_limits<double>::infinity())}}),
         Array::make({String::make("\xC3\x28")}),
+        [] {
+            objc::Id nested = Array::make();
+            for (int level = 0; level < 1100; ++level) nested = Array::make({nested});
+            return nested;
+        }(),
     };
-    for (const auto& object : cases) {
-        SCOPED_TRACE(object ? object->description() : "nil");
+    for (std::size_t index = 0; index < std::size(cases); ++index) {
+        const auto& object = cases[index];
+        SCOPED_TRACE(index);
         std::shared_ptr<Error> error;
         EXPECT_EQ(JSONSerialization::dataWithJSONObject(object, JSONSerialization::compact, &error), nullptr);
         ASSERT_TRUE(error);

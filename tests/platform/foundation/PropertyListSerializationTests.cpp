@@ -149,6 +149,100 @@ TEST(PropertyListSerialization, CorruptedBinaryNeverCrashesAndFailuresCarryAnErr
     }
 }
 
+// A binary property list whose objects are arrays of the given references, or the string
+// "x" where the list is empty.
+std::string binaryPlist(const std::vector<std::vector<std::uint32_t>>& objects) {
+    std::string data = "bplist00";
+    std::vector<std::uint32_t> offsets;
+    auto appendBigEndian = [&](std::uint64_t value, int width) {
+        for (int shift = (width - 1) * 8; shift >= 0; shift -= 8) data += static_cast<char>((value >> shift) & 0xFF);
+    };
+    for (const auto& references : objects) {
+        offsets.push_back(static_cast<std::uint32_t>(data.size()));
+        if (references.empty()) {
+            data += "\x51x";
+            continue;
+        }
+        data += static_cast<char>(0xA0 | references.size());
+        for (auto reference : references) appendBigEndian(reference, 4);
+    }
+    auto table = data.size();
+    for (auto offset : offsets) appendBigEndian(offset, 4);
+    data += std::string(6, '\0');
+    data += '\x04';
+    data += '\x04';
+    appendBigEndian(objects.size(), 8);
+    appendBigEndian(0, 8);
+    appendBigEndian(table, 8);
+    return data;
+}
+
+std::size_t depthOf(objc::Id object) {
+    std::size_t depth = 0;
+    while (auto array = arrayValue(object)) {
+        ++depth;
+        object = array->objectAtIndex(0);
+    }
+    return depth;
+}
+
+TEST(PropertyListSerialization, HostileShapesAreRefusedBeforeParsing) {
+    auto chain = [](std::uint32_t length, std::uint32_t fanOut) {
+        std::vector<std::vector<std::uint32_t>> objects;
+        for (std::uint32_t index = 0; index < length; ++index) objects.emplace_back(fanOut, index + 1);
+        objects.emplace_back();
+        return objects;
+    };
+    struct Case {
+        std::string what;
+        std::string data;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"binary nested 400 deep", binaryPlist(chain(400, 1)), true},
+        {"binary nested 100000 deep", binaryPlist(chain(100000, 1)), false},
+        {"binary shared references expanding to 2^10", binaryPlist(chain(10, 2)), true},
+        {"binary shared references expanding to 2^60", binaryPlist(chain(60, 2)), false},
+        {"binary self reference", binaryPlist({{0}}), false},
+        {"binary cycle", binaryPlist({{1}, {0}}), false},
+        {"binary reference past the last object", binaryPlist({{5}, {}}), false},
+        {"XML nested 400 deep",
+         "<plist version=\"1.0\">" + [] {
+             std::string text;
+             for (int level = 0; level < 400; ++level) text += "<array>";
+             text += "<string>x</string>";
+             for (int level = 0; level < 400; ++level) text += "</array>";
+             return text;
+         }() + "</plist>",
+         true},
+        {"XML nested 100000 deep",
+         [] {
+             std::string text = "<plist version=\"1.0\">";
+             for (int level = 0; level < 100000; ++level) text += "<array>";
+             return text + "<string>x</string></plist>";
+         }(),
+         false},
+        {"XML tags inside a comment do not count",
+         "<plist version=\"1.0\"><!--" + [] {
+             std::string text;
+             for (int level = 0; level < 1000; ++level) text += "<dict>";
+             return text;
+         }() + "--><array><dict/></array></plist>",
+         true},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.what);
+        std::shared_ptr<Error> error;
+        auto result = PropertyListSerialization::propertyListWithData(testCase.data, nullptr, &error);
+        EXPECT_EQ(result != nullptr, testCase.accepted);
+        if (!testCase.accepted) {
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->code(), 3840);
+        }
+    }
+    EXPECT_EQ(depthOf(PropertyListSerialization::propertyListWithData(binaryPlist(chain(400, 1)))), 400u);
+}
+
 TEST(PropertyListSerialization, WritingRefusesValuesAPropertyListCannotHold) {
     const objc::Id cases[] = {
         nullptr,
@@ -159,9 +253,15 @@ TEST(PropertyListSerialization, WritingRefusesValuesAPropertyListCannotHold) {
         Number::withUnsigned(std::numeric_limits<std::uint64_t>::max()),
         String::make(std::string("cut\0here", 8)),
         Date::make(1e12),
+        [] {
+            objc::Id nested = String::make("x");
+            for (int level = 0; level < 600; ++level) nested = Array::make({nested});
+            return nested;
+        }(),
     };
-    for (const auto& object : cases) {
-        SCOPED_TRACE(object ? object->description() : "nil");
+    for (std::size_t index = 0; index < std::size(cases); ++index) {
+        const auto& object = cases[index];
+        SCOPED_TRACE(index);
         EXPECT_FALSE(PropertyListSerialization::propertyListIsValidForFormat(object, PropertyListFormat::binary));
         for (auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
             std::shared_ptr<Error> error;

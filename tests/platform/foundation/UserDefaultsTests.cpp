@@ -9,6 +9,7 @@
 #include "platform/foundation/UserDefaults.hpp"
 #include "tests/support/TemporaryHome.hpp"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -407,7 +408,7 @@ TEST_F(UserDefaultsTest, ConcurrentWritersInOneProcessLoseNothing) {
     for (int thread = 0; thread < 4; ++thread)
         writers.emplace_back([defaults, thread] {
             for (int index = 0; index < 25; ++index)
-                defaults->setInteger(index, "t" + std::to_string(thread) + "-" + std::to_string(index));
+                defaults->setInteger(index, fmt::format("t{}-{}", thread, index));
         });
     for (auto& writer : writers) writer.join();
     EXPECT_EQ(storedDomain(identifier)->count(), 100u);
