@@ -17,7 +17,7 @@ namespace kestrelvault {
 struct BookmarkAggregator::LoadState {
     std::size_t remaining = 0;
     std::vector<Bookmark> bookmarks;
-    std::vector<BookmarkSearchFields> fields;
+    SearchIndex index;
     std::function<void()> completion;
 };
 
@@ -64,11 +64,11 @@ void BookmarkAggregator::loadAll(std::function<void()> completion) {
         dispatch::globalQueue(dispatch::Priority::userInitiated)->async([provider, load, weakSelf] {
             auto bookmarks = provider->loadBookmarks();
             // Normalised here, off the main thread, once per load.
-            auto fields = BookmarkSearchFields::of(bookmarks);
+            auto index = SearchIndex::of(bookmarks);
             dispatch::mainQueue()->async(
-                [load, weakSelf, bookmarks = std::move(bookmarks), fields = std::move(fields)]() mutable {
+                [load, weakSelf, bookmarks = std::move(bookmarks), index = std::move(index)]() mutable {
                     std::move(bookmarks.begin(), bookmarks.end(), std::back_inserter(load->bookmarks));
-                    std::move(fields.begin(), fields.end(), std::back_inserter(load->fields));
+                    load->index.append(std::move(index));
                     if (--load->remaining > 0) return;
                     if (auto self = weakSelf.lock())
                         self->finishLoad(load);
@@ -89,16 +89,16 @@ void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {
 
     const auto& disabledProfiles = profileSettings_->disabledProfileIDs.get();
     std::vector<Bookmark> kept;
-    std::vector<BookmarkSearchFields> keptFields;
+    std::vector<bool> keep(load->bookmarks.size(), false);
     kept.reserve(load->bookmarks.size());
-    keptFields.reserve(load->bookmarks.size());
     for (std::size_t index = 0; index < load->bookmarks.size(); ++index) {
         auto& bookmark = load->bookmarks[index];
         if (disabledProfiles.count(profileIdentifier(bookmark.browser, bookmark.profileDirectory))) continue;
+        keep[index] = true;
         kept.push_back(std::move(bookmark));
-        keptFields.push_back(std::move(load->fields[index]));
     }
-    searchFields_ = std::move(keptFields);
+    load->index.keepOnly(keep);
+    searchIndex_ = std::move(load->index);
     allBookmarks_ = std::move(kept);
     isLoading_ = false;
     if (auto completion = std::exchange(load->completion, nullptr)) completion();
@@ -110,7 +110,8 @@ std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries
         auto profiles = provider->profiles();
         if (profiles.empty()) continue;
         BrowserType browser = provider->browserType();
-        entries.push_back(BrowserEntry{std::string(rawValue(browser)), browser, std::move(profiles), provider->canAccess()});
+        entries.push_back(
+            BrowserEntry{std::string(rawValue(browser)), browser, std::move(profiles), provider->canAccess()});
     }
     return entries;
 }
@@ -123,14 +124,16 @@ std::vector<Bookmark> BookmarkAggregator::search(std::string_view query) const {
         return std::vector<Bookmark>(bookmarks.begin(), bookmarks.begin() + static_cast<std::ptrdiff_t>(count));
     }
     bool fuzzy = profileSettings_->fuzzySearchEnabled.get();
+    std::vector<SearchTextView> wordViews;
+    for (const auto& word : words) wordViews.push_back(word.view());
     struct Match {
         std::int64_t score;
         std::size_t index;
     };
     std::vector<Match> matches;
     for (std::size_t index = 0; index < bookmarks.size(); ++index) {
-        const auto& fields = searchFields_[index];
-        std::int64_t score = SearchScorer::matchScore(fields.name, fields.url, fields.folderPath, words, fuzzy);
+        const auto& fields = searchIndex_[index];
+        std::int64_t score = SearchScorer::matchScore(fields.name, fields.url, fields.folderPath, wordViews, fuzzy);
         if (score > 0) matches.push_back({score, index});
     }
     // Highest score first, then load order: the same cut as a stable sort by score.

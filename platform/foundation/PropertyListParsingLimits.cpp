@@ -44,14 +44,18 @@ public:
     std::uint64_t count() const { return count_; }
     std::uint64_t top() const { return top_; }
 
-    // The objects a container refers to (empty for anything else); nullopt when damaged.
-    std::optional<std::vector<std::uint64_t>> references(std::uint64_t object) const {
+    struct Entry {
+        bool isContainer = false;
+        std::vector<std::uint64_t> children;
+    };
+    // Whether the object is a container and what it refers to; nullopt when damaged.
+    std::optional<Entry> references(std::uint64_t object) const {
         auto offset = readBigEndian(data_, tableOffset_ + object * offsetSize_, offsetSize_);
         if (!offset || *offset >= trailer_) return std::nullopt;
         auto marker = static_cast<std::uint8_t>(data_[*offset]);
         unsigned type = marker >> 4;
         bool isContainer = type == 0xA || type == 0xB || type == 0xC || type == 0xD;
-        if (!isContainer) return std::vector<std::uint64_t>{};
+        if (!isContainer) return Entry{};
         std::uint64_t count = marker & 0x0F;
         std::uint64_t cursor = *offset + 1;
         if (count == 0x0F) {
@@ -73,7 +77,7 @@ public:
             if (!child || *child >= count_) return std::nullopt;
             children.push_back(*child);
         }
-        return children;
+        return Entry{true, std::move(children)};
     }
 
 private:
@@ -99,17 +103,19 @@ bool binaryWithinLimits(std::string_view data, std::size_t nestingLimit) {
     const std::uint64_t expandedLimit = data.size() + 1;
     struct Frame {
         std::uint64_t object;
+        bool isContainer;
         std::vector<std::uint64_t> children;
         std::size_t next = 0;
         std::uint64_t size = 1;
     };
     std::vector<Frame> path;
+    std::size_t containers = 0;  // on the path
     auto enter = [&](std::uint64_t object) {
-        auto children = table->references(object);
-        if (!children) return false;
+        auto entry = table->references(object);
+        if (!entry) return false;
         marks[object] = Mark::onPath;
-        path.push_back(Frame{object, std::move(*children)});
-        return path.size() <= nestingLimit + 1;  // a leaf may sit under the deepest container
+        path.push_back(Frame{object, entry->isContainer, std::move(entry->children)});
+        return (containers += entry->isContainer) <= nestingLimit;
     };
     if (!enter(table->top())) return false;
     while (!path.empty()) {
@@ -118,6 +124,7 @@ bool binaryWithinLimits(std::string_view data, std::size_t nestingLimit) {
             marks[frame.object] = Mark::finished;
             expandedSize[frame.object] = frame.size;
             std::uint64_t size = frame.size;
+            containers -= frame.isContainer;
             path.pop_back();
             if (!path.empty() && (path.back().size += size) > expandedLimit) return false;
             continue;

@@ -53,7 +53,9 @@ json chromiumBookmarks(json bar, json other, json synced) {
 }
 
 json safariLeaf(const std::string& title, const std::string& url) {
-    return {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", url}, {"URIDictionary", {{"title", title}}},
+    return {{"WebBookmarkType", "WebBookmarkTypeLeaf"},
+            {"URLString", url},
+            {"URIDictionary", {{"title", title}}},
             {"WebBookmarkUUID", "00000000-0000-0000-0000-000000000000"}};
 }
 
@@ -95,9 +97,9 @@ std::string pngBytes(int width, int height, std::uint32_t rgba) {
     for (int index = 0; index < width * height; ++index)
         for (int shift : {24, 16, 8, 0}) pixels.push_back(static_cast<char>((rgba >> shift) & 0xFF));
     std::string out;
-    stbi_write_png_to_func(
-        [](void* context, void* data, int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
-        &out, width, height, 4, pixels.data(), width * 4);
+    stbi_write_png_to_func([](void* context, void* data,
+                              int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
+                           &out, width, height, 4, pixels.data(), width * 4);
     return out;
 }
 
