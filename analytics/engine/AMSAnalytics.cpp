@@ -15,10 +15,16 @@ namespace {
 std::mutex sharedMutex;
 std::shared_ptr<AMSAnalytics> sharedEngine;
 
+// Text that is not UTF-8 is stored with replacement characters rather than thrown on the
+// queue, where nobody could catch it.
+std::string serialized(const nlohmann::json& object) {
+    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 // The parameters as a JSON object; values that are neither strings nor numbers are left out.
 std::string parametersJSON(const std::shared_ptr<foundation::Dictionary>& parameters) {
     nlohmann::json object = nlohmann::json::object();
-    if (!parameters) return object.dump();
+    if (!parameters) return serialized(object);
     for (const auto& [key, value] : parameters->entries()) {
         if (auto text = foundation::stringValue(value)) {
             object[key] = *text;
@@ -33,7 +39,7 @@ std::string parametersJSON(const std::shared_ptr<foundation::Dictionary>& parame
                             "Parameter value is neither a string nor a number. Parameter dropped", key);
         }
     }
-    return object.dump();
+    return serialized(object);
 }
 
 }  // namespace

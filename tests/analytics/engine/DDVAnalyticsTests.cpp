@@ -142,6 +142,7 @@ TEST_F(DDVAnalyticsTest, ParameterValuesKeepTheirKindAndOtherValuesAreLeftOut) {
     auto parameters = Dictionary::make({{"browser", String::make("safari")},
                                         {"count", Number::withInteger(3)},
                                         {"ratio", Number::withDouble(0.5)},
+                                        {"title", String::make("bad \xff byte")},
                                         {"list", foundation::Array::make({String::make("x")})}});
     DDVAnalytics::logEventWithName("open_bookmark", parameters);
     // The caller's later changes do not reach the queued event.
@@ -150,7 +151,7 @@ TEST_F(DDVAnalyticsTest, ParameterValuesKeepTheirKindAndOtherValuesAreLeftOut) {
 
     auto events = testsupport::storedEvents(database());
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].parameters, R"({"browser":"safari","count":3,"ratio":0.5})");
+    EXPECT_EQ(events[0].parameters, "{\"browser\":\"safari\",\"count\":3,\"ratio\":0.5,\"title\":\"bad \xef\xbf\xbd byte\"}");
 }
 
 TEST_F(DDVAnalyticsTest, SettingAPropertyAgainReplacesItsValueAndTime) {
