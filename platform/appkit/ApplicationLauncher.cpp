@@ -9,6 +9,7 @@
 #include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <thread>
 
 extern char** environ;
@@ -29,20 +30,29 @@ RunningChildren& runningChildren() {
     return children;
 }
 
+void childExited() {
+    auto& children = runningChildren();
+    std::lock_guard lock(children.mutex);
+    --children.count;
+    children.exited.notify_all();
+}
+
 void reapInBackground(pid_t processIdentifier) {
     {
         std::lock_guard lock(runningChildren().mutex);
         ++runningChildren().count;
     }
-    std::thread([processIdentifier] {
-        int status = 0;
-        while (waitpid(processIdentifier, &status, 0) < 0 && errno == EINTR) {
-        }
-        auto& children = runningChildren();
-        std::lock_guard lock(children.mutex);
-        --children.count;
-        children.exited.notify_all();
-    }).detach();
+    try {
+        std::thread([processIdentifier] {
+            int status = 0;
+            while (waitpid(processIdentifier, &status, 0) < 0 && errno == EINTR) {
+            }
+            childExited();
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the launch stands, the child is left for the system to reap.
+        childExited();
+    }
 }
 
 std::shared_ptr<foundation::Error> launchError(const std::filesystem::path& applicationPath, int code) {
