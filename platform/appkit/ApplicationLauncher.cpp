@@ -50,7 +50,7 @@ void reapInBackground(pid_t processIdentifier) {
             childExited();
         }).detach();
     } catch (const std::system_error&) {
-        // No thread to spare: the launch stands, the child is left for the system to reap.
+        // No thread to spare: the launch stands; the child stays unreaped until we exit.
         childExited();
     }
 }
