@@ -10,21 +10,6 @@ namespace {
 using testsupport::finishLaunches;
 using testsupport::LaunchCompletions;
 
-TEST(ApplicationLauncher, StartsTheBundleExecutableWithExactlyTheGivenArguments) {
-    testsupport::TemporaryHome home;
-    auto bundle = testsupport::installRecordingApplication(home, "Browser", "com.example.browser");
-    LaunchCompletions completions;
-
-    appkit::ApplicationLauncher::launch(bundle, {"--flag=a b", "", "https://example.com/?q=\"x\"&y='z'"},
-                                        completions.collector());
-    finishLaunches();
-
-    ASSERT_EQ(completions.errors().size(), 1u);
-    EXPECT_EQ(completions.errors()[0], nullptr);
-    EXPECT_EQ(testsupport::recordedLaunches(home, "Browser"),
-              (std::vector<std::vector<std::string>>{{"--flag=a b", "", "https://example.com/?q=\"x\"&y='z'"}}));
-}
-
 TEST(ApplicationLauncher, ABundleThatCannotStartCompletesOnceWithAnErrorNamingIt) {
     struct Case {
         std::string label;
