@@ -4,7 +4,7 @@
 #include "app/bookmarks/PaddedFile.hpp"
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/FileManager.hpp"
-#include "platform/foundation/PropertyListParsingLimits.hpp"
+#include "platform/foundation/PropertyListPrecheck.hpp"
 
 #include <plist/plist.h>
 
@@ -116,9 +116,17 @@ std::vector<Bookmark> SafariBookmarkProvider::loadBookmarks() const {
     auto contents = readPaddedFile(bookmarksPath_);
     if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result;
     std::string_view bytes(contents->data(), contents->size());
-    if (!foundation::propertyListWithinParsingLimits(bytes)) return result;
+    auto length = static_cast<uint32_t>(bytes.size());
+    // libplist recurses per nesting level and copies shared objects: check the shape first.
+    bool binary = plist_is_binary(bytes.data(), length) != 0;
+    if (!(binary ? foundation::PropertyListPrecheck::isSafeBinary(bytes)
+                 : foundation::PropertyListPrecheck::isSafeXML(bytes)))
+        return result;
     plist_t top = nullptr;
-    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &top);
+    if (binary)
+        plist_from_bin(bytes.data(), length, &top);
+    else
+        plist_from_xml(bytes.data(), length, &top);
     PlistHandle owner(top, &plist_free);
     if (!top || plist_get_node_type(top) != PLIST_DICT) return result;
     walk(top, result);
