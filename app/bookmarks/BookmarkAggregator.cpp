@@ -130,21 +130,23 @@ std::vector<Bookmark> BookmarkAggregator::search(std::string_view query) const {
         std::int64_t score;
         std::size_t index;
     };
-    std::vector<Match> matches;
+    // The best so far, highest score first and load order among equals: the same cut as a
+    // stable sort by score. A later bookmark needs a score above the last kept one.
+    std::vector<Match> best;
+    best.reserve(SearchScorer::resultLimit + 1);
     for (std::size_t index = 0; index < bookmarks.size(); ++index) {
+        std::int64_t floor = best.size() == SearchScorer::resultLimit ? best.back().score : 0;
         const auto& fields = searchIndex_[index];
-        std::int64_t score = SearchScorer::matchScore(fields.name, fields.url, fields.folderPath, wordViews, fuzzy);
-        if (score > 0) matches.push_back({score, index});
+        std::int64_t score =
+            SearchScorer::matchScoreAbove(fields.name, fields.url, fields.folderPath, wordViews, fuzzy, floor);
+        if (score <= floor) continue;
+        auto position = std::find_if(best.begin(), best.end(), [&](const Match& kept) { return kept.score < score; });
+        best.insert(position, Match{score, index});
+        if (best.size() > SearchScorer::resultLimit) best.pop_back();
     }
-    // Highest score first, then load order: the same cut as a stable sort by score.
-    auto better = [](const Match& left, const Match& right) {
-        return left.score != right.score ? left.score > right.score : left.index < right.index;
-    };
-    std::size_t count = std::min(matches.size(), SearchScorer::resultLimit);
-    std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(count), matches.end(), better);
     std::vector<Bookmark> results;
-    results.reserve(count);
-    for (std::size_t rank = 0; rank < count; ++rank) results.push_back(bookmarks[matches[rank].index]);
+    results.reserve(best.size());
+    for (const auto& match : best) results.push_back(bookmarks[match.index]);
     return results;
 }
 

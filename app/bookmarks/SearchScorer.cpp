@@ -58,9 +58,10 @@ struct SingleByteCharacters {
     std::string_view word, text;
     // The first index at or after `from` holding the word's character, or the text's length.
     std::size_t next(std::size_t from, std::size_t wordIndex) const {
-        if (from >= text.size()) return text.size();
-        auto found = static_cast<const char*>(std::memchr(text.data() + from, word[wordIndex], text.size() - from));
-        return found ? static_cast<std::size_t>(found - text.data()) : text.size();
+        // Fields are short: a plain loop beats the setup of a library search.
+        char wanted = word[wordIndex];
+        while (from < text.size() && text[from] != wanted) ++from;
+        return from;
     }
     std::uint8_t classAt(std::size_t textIndex) const { return SearchText::classOfASCII(text[textIndex]); }
 };
@@ -87,13 +88,16 @@ std::int64_t wordScore(const SearchTextView& name, const SearchTextView& url, co
     if (score < SearchScorer::folderContainsScore && folderPath.contains(word))
         score = SearchScorer::folderContainsScore;
     if (score > 0 || !fuzzy) return score;
-    // A subsequence needs every byte of the word in the text.
+    // A subsequence needs every byte of the word in the text. Fields are tried in the order
+    // of their caps, and one is skipped when it cannot beat what is already found.
     auto fuzzyIn = [&](const SearchTextView& text) {
         return (word.byteMask & ~text.byteMask) ? 0 : SearchScorer::fuzzyScore(word, text);
     };
-    return std::max({capped(fuzzyIn(name), SearchScorer::fuzzyNameCap),
-                     capped(fuzzyIn(url) / 2, SearchScorer::fuzzyURLCap),
-                     capped(fuzzyIn(folderPath) / 2, SearchScorer::fuzzyFolderCap)});
+    score = capped(fuzzyIn(name), SearchScorer::fuzzyNameCap);
+    if (score < SearchScorer::fuzzyURLCap) score = std::max(score, capped(fuzzyIn(url) / 2, SearchScorer::fuzzyURLCap));
+    if (score < SearchScorer::fuzzyFolderCap)
+        score = std::max(score, capped(fuzzyIn(folderPath) / 2, SearchScorer::fuzzyFolderCap));
+    return score;
 }
 
 }  // namespace
@@ -113,10 +117,23 @@ std::int64_t SearchScorer::fuzzyScore(std::string_view word, std::string_view te
 std::int64_t SearchScorer::matchScore(const SearchTextView& name, const SearchTextView& url,
                                       const SearchTextView& folderPath, const std::vector<SearchTextView>& tokens,
                                       bool fuzzy) {
+    return matchScoreAbove(name, url, folderPath, tokens, fuzzy, 0);
+}
+
+std::int64_t SearchScorer::matchScoreAbove(const SearchTextView& name, const SearchTextView& url,
+                                           const SearchTextView& folderPath, const std::vector<SearchTextView>& tokens,
+                                           bool fuzzy, std::int64_t floor) {
     if (tokens.empty()) return 0;
+    // Every word must match somewhere; a word with a byte no field has cannot.
+    std::uint64_t present = name.byteMask | url.byteMask | folderPath.byteMask;
+    for (const auto& word : tokens)
+        if (word.byteMask & ~present) return 0;
     std::int64_t total = 0;
-    for (const auto& word : tokens) {
-        std::int64_t score = wordScore(name, url, folderPath, word, fuzzy);
+    for (std::size_t index = 0; index < tokens.size(); ++index) {
+        auto laterBest = static_cast<std::int64_t>(tokens.size() - index - 1) * nameStartScore;
+        if (total + nameStartScore + laterBest <= floor) return 0;
+        bool fuzzyCanMatter = fuzzy && total + fuzzyNameCap + laterBest > floor;
+        std::int64_t score = wordScore(name, url, folderPath, tokens[index], fuzzyCanMatter);
         if (score == 0) return 0;
         total += score;
     }

@@ -31,6 +31,13 @@ public:
                                    const SearchTextView& folderPath, const std::vector<SearchTextView>& tokens,
                                    bool fuzzy);
 
+    // The total when it is above `floor`, else some value not above it (0 when a word
+    // matches nowhere): work that could not lift the total above the floor is skipped.
+    // With a floor of 0 this is matchScore.
+    static std::int64_t matchScoreAbove(const SearchTextView& name, const SearchTextView& url,
+                                        const SearchTextView& folderPath, const std::vector<SearchTextView>& tokens,
+                                        bool fuzzy, std::int64_t floor);
+
     // The word as a subsequence of the text, both normalised: at least twice the word's
     // length in characters, or 0.
     static std::int64_t fuzzyScore(std::string_view word, std::string_view text);

@@ -30,7 +30,9 @@ std::size_t SearchTextView::find(std::string_view haystack, std::string_view nee
         auto found = static_cast<const char*>(std::memchr(data + from, needle[0], last - from));
         if (!found) break;
         auto offset = static_cast<std::size_t>(found - data);
-        if (std::memcmp(found + 1, needle.data() + 1, needle.size() - 1) == 0) return offset;
+        std::size_t matched = 1;
+        while (matched < needle.size() && found[matched] == needle[matched]) ++matched;
+        if (matched == needle.size()) return offset;
         from = offset + 1;
     }
     return std::string_view::npos;

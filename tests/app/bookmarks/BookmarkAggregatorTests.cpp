@@ -282,7 +282,7 @@ TEST_F(AggregatorSearch, QueriesAreNormalisedAndSplitAtSpaces) {
     EXPECT_THAT(aggregator->search("gh"), IsEmpty());
 }
 
-TEST_F(AggregatorSearch, PreparedFieldsRankExactlyAsScoringTheRawFields) {
+TEST_F(AggregatorSearch, RanksExactlyAsScoringEveryRawBookmarkAndStablySorting) {
     // A mixed corpus scored two ways: through the search, and by normalising every field
     // on the spot and stably sorting, as a search without prepared fields would.
     const std::vector<std::string> titles = {
