@@ -17,20 +17,22 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::array sites = {"github", "stackoverflow", "wikipedia", "youtube", "medium", "reddit", "nytimes",
-                              "developer.mozilla", "docs.python", "news.ycombinator", "arxiv", "figma", "notion",
-                              "atlassian", "gitlab", "cppreference", "rust-lang", "kubernetes", "amazon", "bbc"};
+constexpr std::array sites = {
+    "github",      "stackoverflow",    "wikipedia", "youtube", "medium", "reddit",    "nytimes", "developer.mozilla",
+    "docs.python", "news.ycombinator", "arxiv",     "figma",   "notion", "atlassian", "gitlab",  "cppreference",
+    "rust-lang",   "kubernetes",       "amazon",    "bbc"};
 constexpr std::array tlds = {"com", "org", "io", "dev", "net", "co.uk"};
-constexpr std::array words = {"project", "notes", "release", "guide", "tutorial", "design", "review", "budget",
-                              "travel", "recipe", "kitchen", "garden", "invoice", "meeting", "roadmap", "api",
-                              "reference", "performance", "security", "testing", "deploy", "pipeline", "weekly",
-                              "report", "analysis", "dashboard", "profile", "settings", "archive", "summary",
-                              "pricing", "calendar", "holiday", "museum", "concert", "podcast", "episode", "paper",
-                              "benchmark", "database", "compiler", "keyboard", "shortcut", "bookmark", "browser"};
-constexpr std::array folders = {"Work", "Projects", "Reading", "Recipes", "Travel", "Dev", "Tools", "Research",
-                                "Finance", "Music", "Archive", "Inbox", "Shopping", "Design", "Learning", "Home"};
-constexpr std::array cjkTitles = {"東京の天気予報", "プロジェクト計画書", "ひらがなのれんしゅう", "レシピ集 和食",
-                                  "会議メモ 週次", "北京旅游指南", "数据库性能优化", "한국어 학습 자료",
+constexpr std::array words = {
+    "project",  "notes",   "release",   "guide",    "tutorial", "design",   "review",   "budget",    "travel",
+    "recipe",   "kitchen", "garden",    "invoice",  "meeting",  "roadmap",  "api",      "reference", "performance",
+    "security", "testing", "deploy",    "pipeline", "weekly",   "report",   "analysis", "dashboard", "profile",
+    "settings", "archive", "summary",   "pricing",  "calendar", "holiday",  "museum",   "concert",   "podcast",
+    "episode",  "paper",   "benchmark", "database", "compiler", "keyboard", "shortcut", "bookmark",  "browser"};
+constexpr std::array folders = {"Work",     "Projects", "Reading",  "Recipes", "Travel",  "Dev",
+                                "Tools",    "Research", "Finance",  "Music",   "Archive", "Inbox",
+                                "Shopping", "Design",   "Learning", "Home"};
+constexpr std::array cjkTitles = {"東京の天気予報",   "プロジェクト計画書", "ひらがなのれんしゅう", "レシピ集 和食",
+                                  "会議メモ 週次",    "北京旅游指南",       "数据库性能优化",       "한국어 학습 자료",
                                   "ブックマーク管理", "きょうのニュース"};
 constexpr std::array fullWidthTitles = {"ＧｉｔＨｕｂ　Ｎｏｔｅｓ", "Ｐｒｏｊｅｃｔ　Ｐｌａｎ", "ＡＰＩ　Ｇｕｉｄｅ"};
 
@@ -53,8 +55,8 @@ public:
         if (kind < 3) return pick(cjkTitles);
         if (kind < 4) return pick(fullWidthTitles);
         std::string text = capitalized(pick(words));
-        for (std::size_t extra = below(4) + 1; extra > 0; --extra) text += " " + capitalized(pick(words));
-        if (below(3) == 0) text += " - " + capitalized(pick(sites));
+        for (std::size_t extra = below(4) + 1; extra > 0; --extra) text.append(" ").append(capitalized(pick(words)));
+        if (below(3) == 0) text.append(" - ").append(capitalized(pick(sites)));
         return text;
     }
 
@@ -70,7 +72,8 @@ public:
         while (count > 0) {
             if (depth < 4 && count > 8 && below(4) == 0) {
                 std::size_t inFolder = 1 + below(std::min<std::size_t>(count, 60));
-                children.push_back({{"type", "folder"}, {"name", pick(folders)},
+                children.push_back({{"type", "folder"},
+                                    {"name", pick(folders)},
                                     {"children", chromiumChildren(inFolder, depth + 1, serial)}});
                 count -= inFolder;
             } else {
@@ -155,17 +158,24 @@ void writeCorpus(const std::filesystem::path& home, std::size_t count, std::uint
     for (const auto& profile : chromium) {
         auto share = static_cast<std::size_t>(static_cast<double>(count) * profile.share);
         std::size_t onBar = share / 3;
-        json roots = {
-            {"bookmark_bar", {{"type", "folder"}, {"name", "Bookmarks bar"}, {"children", generator.chromiumChildren(onBar, 0, serial)}}},
-            {"other", {{"type", "folder"}, {"name", "Other bookmarks"}, {"children", generator.chromiumChildren(share - onBar, 0, serial)}}},
-            {"synced", {{"type", "folder"}, {"name", "Mobile bookmarks"}, {"children", json::array()}}}};
+        json roots = {{"bookmark_bar",
+                       {{"type", "folder"},
+                        {"name", "Bookmarks bar"},
+                        {"children", generator.chromiumChildren(onBar, 0, serial)}}},
+                      {"other",
+                       {{"type", "folder"},
+                        {"name", "Other bookmarks"},
+                        {"children", generator.chromiumChildren(share - onBar, 0, serial)}}},
+                      {"synced", {{"type", "folder"}, {"name", "Mobile bookmarks"}, {"children", json::array()}}}};
         writeText(home / profile.base / profile.directory / "Bookmarks", json{{"roots", roots}, {"version", 1}}.dump());
         written += share;
     }
     writeText(home / chromium[0].base / "Local State",
-              json{{"profile", {{"info_cache", {{"Default", {{"name", "Personal"}, {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_3"}}},
-                                                {"Profile 1", {{"name", "Work"}}},
-                                                {"Profile 2", {{"name", "Side project"}}}}}}}}
+              json{{"profile",
+                    {{"info_cache",
+                      {{"Default", {{"name", "Personal"}, {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_3"}}},
+                       {"Profile 1", {{"name", "Work"}}},
+                       {"Profile 2", {{"name", "Side project"}}}}}}}}
                   .dump());
     plist_t safari = plist_new_dict();
     plist_t top = plist_new_array();

@@ -26,7 +26,9 @@ long long microsecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
 }
 
-std::string jsonText(const nlohmann::json& value) { return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
+std::string jsonText(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
 
 int usage() {
     std::fprintf(stderr, "usage: kv-search --home DIR [--fuzzy on|off] QUERY...\n");

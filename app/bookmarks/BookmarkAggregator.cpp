@@ -11,13 +11,41 @@
 #include <algorithm>
 #include <cassert>
 #include <set>
+#include <span>
 
 namespace kestrelvault {
+
+namespace {
+
+// Bookmarks per task when a list is put in search form.
+constexpr std::size_t indexChunkSize = 8192;
+
+// Builds the list's search index in chunks on the global queues, so one large list does
+// not hold the whole load back, and hands the pieces, joined in order, to the main queue.
+void prepareSearchIndex(std::shared_ptr<const std::vector<Bookmark>> bookmarks,
+                        std::function<void(SearchIndex)> deliverOnMain) {
+    std::size_t chunks = std::max<std::size_t>(1, (bookmarks->size() + indexChunkSize - 1) / indexChunkSize);
+    auto pieces = std::make_shared<std::vector<SearchIndex>>(chunks);
+    auto group = dispatch::Group::create();
+    for (std::size_t chunk = 0; chunk < chunks; ++chunk)
+        group->async(dispatch::globalQueue(dispatch::Priority::userInitiated), [bookmarks, pieces, chunk] {
+            std::span<const Bookmark> all(*bookmarks);
+            std::size_t begin = std::min(all.size(), chunk * indexChunkSize);
+            (*pieces)[chunk] = SearchIndex::of(all.subspan(begin, std::min(indexChunkSize, all.size() - begin)));
+        });
+    group->notify(dispatch::mainQueue(), [pieces, deliverOnMain = std::move(deliverOnMain)] {
+        SearchIndex joined;
+        for (auto& piece : *pieces) joined.append(std::move(piece));
+        deliverOnMain(std::move(joined));
+    });
+}
+
+}  // namespace
 
 struct BookmarkAggregator::LoadState {
     std::size_t remaining = 0;
     std::vector<Bookmark> bookmarks;
-    std::vector<BookmarkSearchFields> fields;
+    SearchIndex index;
     std::function<void()> completion;
 };
 
@@ -60,23 +88,19 @@ void BookmarkAggregator::loadAll(std::function<void()> completion) {
         return;
     }
     std::weak_ptr<BookmarkAggregator> weakSelf = weak_from_this();
-    for (const auto& provider : enabled) {
+    for (const auto& provider : enabled)
         dispatch::globalQueue(dispatch::Priority::userInitiated)->async([provider, load, weakSelf] {
-            auto bookmarks = provider->loadBookmarks();
-            // Normalised here, off the main thread, once per load.
-            auto fields = BookmarkSearchFields::of(bookmarks);
-            dispatch::mainQueue()->async(
-                [load, weakSelf, bookmarks = std::move(bookmarks), fields = std::move(fields)]() mutable {
-                    std::move(bookmarks.begin(), bookmarks.end(), std::back_inserter(load->bookmarks));
-                    std::move(fields.begin(), fields.end(), std::back_inserter(load->fields));
-                    if (--load->remaining > 0) return;
-                    if (auto self = weakSelf.lock())
-                        self->finishLoad(load);
-                    else if (load->completion)
-                        load->completion();
-                });
+            auto bookmarks = std::make_shared<std::vector<Bookmark>>(provider->loadBookmarks());
+            prepareSearchIndex(bookmarks, [load, weakSelf, bookmarks](SearchIndex index) {
+                std::move(bookmarks->begin(), bookmarks->end(), std::back_inserter(load->bookmarks));
+                load->index.append(std::move(index));
+                if (--load->remaining > 0) return;
+                if (auto self = weakSelf.lock())
+                    self->finishLoad(load);
+                else if (load->completion)
+                    load->completion();
+            });
         });
-    }
 }
 
 void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {
@@ -89,16 +113,16 @@ void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {
 
     const auto& disabledProfiles = profileSettings_->disabledProfileIDs.get();
     std::vector<Bookmark> kept;
-    std::vector<BookmarkSearchFields> keptFields;
+    std::vector<bool> keep(load->bookmarks.size(), false);
     kept.reserve(load->bookmarks.size());
-    keptFields.reserve(load->bookmarks.size());
     for (std::size_t index = 0; index < load->bookmarks.size(); ++index) {
         auto& bookmark = load->bookmarks[index];
         if (disabledProfiles.count(profileIdentifier(bookmark.browser, bookmark.profileDirectory))) continue;
+        keep[index] = true;
         kept.push_back(std::move(bookmark));
-        keptFields.push_back(std::move(load->fields[index]));
     }
-    searchFields_ = std::move(keptFields);
+    load->index.keepOnly(keep);
+    searchIndex_ = std::move(load->index);
     allBookmarks_ = std::move(kept);
     isLoading_ = false;
     if (auto completion = std::exchange(load->completion, nullptr)) completion();
@@ -110,7 +134,8 @@ std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries
         auto profiles = provider->profiles();
         if (profiles.empty()) continue;
         BrowserType browser = provider->browserType();
-        entries.push_back(BrowserEntry{std::string(rawValue(browser)), browser, std::move(profiles), provider->canAccess()});
+        entries.push_back(
+            BrowserEntry{std::string(rawValue(browser)), browser, std::move(profiles), provider->canAccess()});
     }
     return entries;
 }
@@ -123,25 +148,29 @@ std::vector<Bookmark> BookmarkAggregator::search(std::string_view query) const {
         return std::vector<Bookmark>(bookmarks.begin(), bookmarks.begin() + static_cast<std::ptrdiff_t>(count));
     }
     bool fuzzy = profileSettings_->fuzzySearchEnabled.get();
+    std::vector<SearchTextView> wordViews;
+    for (const auto& word : words) wordViews.push_back(word.view());
     struct Match {
         std::int64_t score;
         std::size_t index;
     };
-    std::vector<Match> matches;
+    // The best so far, highest score first and load order among equals: the same cut as a
+    // stable sort by score. A later bookmark needs a score above the last kept one.
+    std::vector<Match> best;
+    best.reserve(SearchScorer::resultLimit + 1);
     for (std::size_t index = 0; index < bookmarks.size(); ++index) {
-        const auto& fields = searchFields_[index];
-        std::int64_t score = SearchScorer::matchScore(fields.name, fields.url, fields.folderPath, words, fuzzy);
-        if (score > 0) matches.push_back({score, index});
+        std::int64_t floor = best.size() == SearchScorer::resultLimit ? best.back().score : 0;
+        const auto& fields = searchIndex_[index];
+        std::int64_t score =
+            SearchScorer::matchScoreAbove(fields.name, fields.url, fields.folderPath, wordViews, fuzzy, floor);
+        if (score <= floor) continue;
+        auto position = std::find_if(best.begin(), best.end(), [&](const Match& kept) { return kept.score < score; });
+        best.insert(position, Match{score, index});
+        if (best.size() > SearchScorer::resultLimit) best.pop_back();
     }
-    // Highest score first, then load order: the same cut as a stable sort by score.
-    auto better = [](const Match& left, const Match& right) {
-        return left.score != right.score ? left.score > right.score : left.index < right.index;
-    };
-    std::size_t count = std::min(matches.size(), SearchScorer::resultLimit);
-    std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(count), matches.end(), better);
     std::vector<Bookmark> results;
-    results.reserve(count);
-    for (std::size_t rank = 0; rank < count; ++rank) results.push_back(bookmarks[matches[rank].index]);
+    results.reserve(best.size());
+    for (const auto& match : best) results.push_back(bookmarks[match.index]);
     return results;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/bookmarks/BookmarkProvider.hpp"
-#include "app/bookmarks/BookmarkSearchFields.hpp"
+#include "app/bookmarks/SearchIndex.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
 #include "platform/foundation/Observable.hpp"
 
@@ -40,7 +40,8 @@ public:
         std::function<void(const std::vector<Bookmark>&)> observer,
         foundation::ObservingOptions options = foundation::ObservingOptions::newValue);
     [[nodiscard]] foundation::ObservationToken observeIsLoading(
-        std::function<void(bool)> observer, foundation::ObservingOptions options = foundation::ObservingOptions::newValue);
+        std::function<void(bool)> observer,
+        foundation::ObservingOptions options = foundation::ObservingOptions::newValue);
 
     const std::shared_ptr<ProfileSettings>& profileSettings() const { return profileSettings_; }
     const std::vector<std::shared_ptr<BookmarkProvider>>& providers() const { return providers_; }
@@ -61,7 +62,7 @@ private:
 
     foundation::Observable<std::vector<Bookmark>> allBookmarks_;
     foundation::Observable<bool> isLoading_{false};
-    std::vector<BookmarkSearchFields> searchFields_;  // parallel to allBookmarks_
+    SearchIndex searchIndex_;  // parallel to allBookmarks_
     std::shared_ptr<ProfileSettings> profileSettings_;
     std::vector<std::shared_ptr<BookmarkProvider>> providers_;
 };

@@ -1,10 +1,8 @@
 #include "app/bookmarks/ChromiumBookmarkProvider.hpp"
 
 #include "app/bookmarks/ChromiumLocalState.hpp"
-#include "app/bookmarks/FolderWalkLimits.hpp"
+#include "app/bookmarks/FolderWalk.hpp"
 #include "app/bookmarks/JSONDocument.hpp"
-
-#include <algorithm>
 
 namespace kestrelvault {
 
@@ -18,6 +16,18 @@ std::optional<simdjson::dom::array> objectChildren(simdjson::dom::object node) {
         if (!child.is_object()) return std::nullopt;
     return children;
 }
+
+// The children of a node, one object at a time (objectChildren checked their type).
+class ChildCursor {
+public:
+    explicit ChildCursor(simdjson::dom::array children) : next_(children.begin()), end_(children.end()) {}
+    bool done() const { return next_ == end_; }
+    simdjson::dom::object next() { return (*next_++).get_object().value_unsafe(); }
+
+private:
+    simdjson::dom::array::iterator next_;
+    simdjson::dom::array::iterator end_;
+};
 
 }  // namespace
 
@@ -94,39 +104,24 @@ void ChromiumBookmarkProvider::parseNode(simdjson::dom::object node, const std::
                                          const ProfileContext& profile, std::vector<Bookmark>& result) const {
     auto children = objectChildren(node);
     if (!children) return;
-    struct Frame {
-        simdjson::dom::array::iterator next;
-        simdjson::dom::array::iterator end;
-        std::size_t pathLength;
-    };
-    std::string path = folderPath;
-    std::vector<Frame> stack{{children->begin(), children->end(), path.size()}};
     std::string idPrefix = profileIdentifier(browserType_, profile.directory) + ":";
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == frame.end) {
-            stack.pop_back();
-            continue;
-        }
-        simdjson::dom::object child = (*frame.next).get_object().value_unsafe();
-        ++frame.next;
-        path.resize(frame.pathLength);
-        auto type = stringMember(child, "type");
-        if (!type) continue;
-        if (*type == "url") {
-            auto name = stringMember(child, "name");
-            auto url = stringMember(child, "url");
-            if (!name || !url) continue;
-            result.push_back(Bookmark{idPrefix + std::string(*url), std::string(*name), std::string(*url), path,
-                                      browserType_, profile.directory, profile.displayName, profile.picturePath});
-        } else if (*type == "folder") {
-            if (stack.size() >= maximumFolderDepth) continue;
-            auto grandchildren = objectChildren(child);
-            if (!grandchildren) continue;
-            appendFolderName(path, stringMember(child, "name").value_or(""));
-            stack.push_back(Frame{grandchildren->begin(), grandchildren->end(), path.size()});
-        }
-    }
+    walkFolders(ChildCursor(*children), folderPath,
+                [&](simdjson::dom::object child, const std::string& path) -> std::optional<FolderToEnter<ChildCursor>> {
+                    auto type = stringMember(child, "type");
+                    if (type == "url") {
+                        auto name = stringMember(child, "name");
+                        auto url = stringMember(child, "url");
+                        if (name && url)
+                            result.push_back(Bookmark{idPrefix + std::string(*url), std::string(*name),
+                                                      std::string(*url), path, browserType_, profile.directory,
+                                                      profile.displayName, profile.picturePath});
+                    } else if (type == "folder") {
+                        if (auto grandchildren = objectChildren(child))
+                            return FolderToEnter<ChildCursor>{ChildCursor(*grandchildren),
+                                                              std::string(stringMember(child, "name").value_or(""))};
+                    }
+                    return std::nullopt;
+                });
 }
 
 }  // namespace kestrelvault

@@ -4,7 +4,8 @@
 
 namespace kestrelvault {
 
-std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo(const std::filesystem::path& basePath) {
+std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo(
+    const std::filesystem::path& basePath) {
     std::vector<std::pair<std::string, ChromiumProfileInfo>> entries;
     auto document = JSONDocument::load(basePath / "Local State");
     if (!document) return entries;
@@ -19,7 +20,8 @@ std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo
         if (value.get_object().get(entry) != simdjson::SUCCESS) continue;
         ChromiumProfileInfo info;
         if (auto name = stringMember(entry, "name")) info.name = std::string(*name);
-        if (auto picture = stringMember(entry, "gaia_picture_file_name")) info.gaiaPictureFileName = std::string(*picture);
+        if (auto picture = stringMember(entry, "gaia_picture_file_name"))
+            info.gaiaPictureFileName = std::string(*picture);
         bool useGaiaPicture = false;
         if (entry.at_key("use_gaia_picture").get_bool().get(useGaiaPicture) == simdjson::SUCCESS)
             info.useGaiaPicture = useGaiaPicture;

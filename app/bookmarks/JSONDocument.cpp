@@ -1,7 +1,6 @@
 #include "app/bookmarks/JSONDocument.hpp"
 
 #include <algorithm>
-#include <fstream>
 
 namespace kestrelvault {
 
@@ -10,19 +9,6 @@ namespace {
 constexpr std::size_t maximumNesting = std::size_t{1} << 20;
 
 }  // namespace
-
-std::optional<simdjson::padded_string> readPaddedFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream stream(path, std::ios::binary | std::ios::ate);
-    if (!stream) return std::nullopt;
-    auto size = stream.tellg();
-    if (size < 0) return std::nullopt;
-    simdjson::padded_string contents(static_cast<std::size_t>(size));
-    stream.seekg(0);
-    if (!stream.read(contents.data(), size)) return std::nullopt;
-    return contents;
-}
 
 std::optional<JSONDocument> JSONDocument::load(const std::filesystem::path& path) {
     auto contents = readPaddedFile(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/bookmarks/PaddedFile.hpp"
+
 #include <simdjson.h>
 
 #include <filesystem>
@@ -24,10 +26,6 @@ private:
     std::unique_ptr<simdjson::dom::parser> parser_;
     simdjson::dom::element root_;
 };
-
-// The whole contents of a regular file with the padding simdjson reads past the end;
-// nullopt for a directory, a missing or unreadable file.
-std::optional<simdjson::padded_string> readPaddedFile(const std::filesystem::path& path);
 
 // The member's value as an object or a string, nullopt when missing or of another type.
 std::optional<simdjson::dom::object> objectMember(simdjson::dom::object object, std::string_view key);

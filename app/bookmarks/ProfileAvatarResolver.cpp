@@ -57,7 +57,8 @@ std::shared_ptr<appkit::Image> ProfileAvatarResolver::resolveAvatar(BrowserType 
     auto base = chromiumBasePaths_.find(browser);
     if (base == chromiumBasePaths_.end()) return nullptr;
     auto entries = readChromiumProfileInfo(base->second);
-    auto entry = std::find_if(entries.begin(), entries.end(), [&](auto& pair) { return pair.first == profileDirectory; });
+    auto entry =
+        std::find_if(entries.begin(), entries.end(), [&](auto& pair) { return pair.first == profileDirectory; });
     if (entry == entries.end()) return nullptr;
     const ChromiumProfileInfo& info = entry->second;
 

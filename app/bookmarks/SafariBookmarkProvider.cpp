@@ -1,10 +1,10 @@
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 
-#include "app/bookmarks/FolderWalkLimits.hpp"
-#include "app/bookmarks/JSONDocument.hpp"
+#include "app/bookmarks/FolderWalk.hpp"
+#include "app/bookmarks/PaddedFile.hpp"
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/FileManager.hpp"
-#include "platform/foundation/PropertyListParsingLimits.hpp"
+#include "platform/foundation/PropertyListPrecheck.hpp"
 
 #include <plist/plist.h>
 
@@ -53,45 +53,43 @@ std::string localizedFolderName(std::string_view title) {
     return std::string(title);
 }
 
+// The dictionaries of a "Children" array, one at a time.
+class ChildCursor {
+public:
+    explicit ChildCursor(plist_t children) : children_(children), count_(plist_array_get_size(children)) {}
+    bool done() const { return next_ == count_; }
+    plist_t next() { return plist_array_get_item(children_, next_++); }
+
+private:
+    plist_t children_;
+    uint32_t count_;
+    uint32_t next_ = 0;
+};
+
 void walk(plist_t top, std::vector<Bookmark>& result) {
     plist_t children = dictionaryChildren(top);
     if (!children) return;
-    struct Frame {
-        plist_t children;
-        uint32_t next;
-        std::size_t pathLength;
-    };
-    std::string path;
-    std::vector<Frame> stack{{children, 0, 0}};
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == plist_array_get_size(frame.children)) {
-            stack.pop_back();
-            continue;
-        }
-        plist_t child = plist_array_get_item(frame.children, frame.next++);
-        path.resize(frame.pathLength);
-        auto type = stringEntry(child, "WebBookmarkType");
-        if (!type) continue;
-        if (*type == "WebBookmarkTypeLeaf") {
-            auto url = stringEntry(child, "URLString");
-            plist_t uriDictionary = plist_dict_get_item(child, "URIDictionary");
-            if (!url || !uriDictionary || plist_get_node_type(uriDictionary) != PLIST_DICT) continue;
-            auto title = stringEntry(uriDictionary, "title");
-            if (!title) continue;
-            result.push_back(Bookmark{"safari:Default:" + std::string(*url), std::string(*title), std::string(*url),
-                                      path, BrowserType::safari, std::string(profileDirectory),
-                                      std::string(profileDisplayName), std::nullopt});
-        } else if (*type == "WebBookmarkTypeList") {
-            auto title = stringEntry(child, "Title").value_or("");
-            if (title == "com.apple.ReadingList") continue;
-            if (stack.size() >= maximumFolderDepth) continue;
-            plist_t grandchildren = dictionaryChildren(child);
-            if (!grandchildren) continue;
-            appendFolderName(path, localizedFolderName(title));
-            stack.push_back(Frame{grandchildren, 0, path.size()});
-        }
-    }
+    walkFolders(ChildCursor(children), "",
+                [&](plist_t child, const std::string& path) -> std::optional<FolderToEnter<ChildCursor>> {
+                    auto type = stringEntry(child, "WebBookmarkType");
+                    if (type == "WebBookmarkTypeLeaf") {
+                        auto url = stringEntry(child, "URLString");
+                        plist_t uriDictionary = plist_dict_get_item(child, "URIDictionary");
+                        if (!url || !uriDictionary || plist_get_node_type(uriDictionary) != PLIST_DICT)
+                            return std::nullopt;
+                        if (auto title = stringEntry(uriDictionary, "title"))
+                            result.push_back(Bookmark{"safari:Default:" + std::string(*url), std::string(*title),
+                                                      std::string(*url), path, BrowserType::safari,
+                                                      std::string(profileDirectory), std::string(profileDisplayName),
+                                                      std::nullopt});
+                    } else if (type == "WebBookmarkTypeList") {
+                        auto title = stringEntry(child, "Title").value_or("");
+                        if (title == "com.apple.ReadingList") return std::nullopt;
+                        if (plist_t grandchildren = dictionaryChildren(child))
+                            return FolderToEnter<ChildCursor>{ChildCursor(grandchildren), localizedFolderName(title)};
+                    }
+                    return std::nullopt;
+                });
 }
 
 }  // namespace
@@ -118,9 +116,17 @@ std::vector<Bookmark> SafariBookmarkProvider::loadBookmarks() const {
     auto contents = readPaddedFile(bookmarksPath_);
     if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result;
     std::string_view bytes(contents->data(), contents->size());
-    if (!foundation::propertyListWithinParsingLimits(bytes)) return result;
+    auto length = static_cast<uint32_t>(bytes.size());
+    // libplist recurses per nesting level and copies shared objects: check the shape first.
+    bool binary = plist_is_binary(bytes.data(), length) != 0;
+    if (!(binary ? foundation::PropertyListPrecheck::isSafeBinary(bytes)
+                 : foundation::PropertyListPrecheck::isSafeXML(bytes)))
+        return result;
     plist_t top = nullptr;
-    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &top);
+    if (binary)
+        plist_from_bin(bytes.data(), length, &top);
+    else
+        plist_from_xml(bytes.data(), length, &top);
     PlistHandle owner(top, &plist_free);
     if (!top || plist_get_node_type(top) != PLIST_DICT) return result;
     walk(top, result);

@@ -14,9 +14,7 @@
 
 namespace kestrelvault {
 
-namespace {
-
-bool needsClusters(std::string_view text) {
+bool SearchText::needsClusters(std::string_view text) {
     for (std::size_t index = 0; index < text.size(); ++index) {
         auto byte = static_cast<unsigned char>(text[index]);
         if (byte >= 0x80) return true;
@@ -24,6 +22,8 @@ bool needsClusters(std::string_view text) {
     }
     return false;
 }
+
+namespace {
 
 std::vector<std::uint32_t> clusterStartsOf(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
@@ -53,8 +53,8 @@ bool isOneOf(std::string_view character, std::initializer_list<std::string_view>
 // Lower-case and upper-case as characters answer them: a single scalar by its Unicode
 // property; several scalars by whether case mapping leaves the character unchanged.
 std::uint8_t caseClassOf(std::string_view character) {
-    auto unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(character.data(), static_cast<int32_t>(character.size())));
+    auto unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(character.data(), static_cast<int32_t>(character.size())));
     if (unicode.countChar32() == 1) {
         UChar32 scalar = unicode.char32At(0);
         std::uint8_t classes = 0;
@@ -80,40 +80,11 @@ std::uint8_t classOfCharacter(std::string_view character) {
 
 }  // namespace
 
-std::uint8_t SearchText::classOfASCII(char byte) {
-    switch (byte) {
-        case ' ':
-        case '\t':
-        case '\n':
-            return whitespaceSeparator;
-        case '/':
-        case '.':
-        case '-':
-        case '_':
-            return punctuationSeparator;
-        default:
-            if (byte >= 'a' && byte <= 'z') return lowercase;
-            if (byte >= 'A' && byte <= 'Z') return uppercase;
-            // ª and º are lower-case letters but not ASCII; every other ASCII byte is caseless.
-            return 0;
-    }
-}
+std::uint8_t SearchText::classOfASCII(char byte) { return SearchTextView::classOfASCII(byte); }
 
 std::uint64_t SearchText::maskOf(std::string_view bytes) {
     std::uint64_t mask = 0;
-    for (char byte : bytes) {
-        auto value = static_cast<unsigned char>(byte);
-        unsigned bit;
-        if (value >= 'a' && value <= 'z')
-            bit = value - 'a';
-        else if (value >= '0' && value <= '9')
-            bit = 26 + (value - '0');
-        else if (value < 0x80)
-            bit = 36 + value % 14;
-        else
-            bit = 50 + value % 14;
-        mask |= std::uint64_t{1} << bit;
-    }
+    for (char byte : bytes) mask |= maskBit(byte);
     return mask;
 }
 
@@ -146,23 +117,8 @@ bool SearchText::isCharacterBoundary(std::size_t offset) const {
     return std::binary_search(clusterStarts_.begin(), clusterStarts_.end(), static_cast<std::uint32_t>(offset));
 }
 
-bool SearchText::contains(const SearchText& word) const {
-    const std::string& needle = word.text_;
-    if ((word.byteMask_ & ~byteMask_) != 0) return false;
-    if (needle.empty()) return true;
-    std::string_view haystack(text_);
-    for (std::size_t from = 0; from + needle.size() <= haystack.size();) {
-        const void* found = memmem(haystack.data() + from, haystack.size() - from, needle.data(), needle.size());
-        if (!found) return false;
-        auto offset = static_cast<std::size_t>(static_cast<const char*>(found) - haystack.data());
-        if (isCharacterBoundary(offset) && isCharacterBoundary(offset + needle.size())) return true;
-        from = offset + 1;
-    }
-    return false;
-}
-
-bool SearchText::startsWith(const SearchText& word) const {
-    return std::string_view(text_).starts_with(word.text_) && isCharacterBoundary(word.text_.size());
+SearchTextView SearchText::view() const {
+    return SearchTextView{text_, byteMask_, isSingleByteCharacters() ? nullptr : this};
 }
 
 }  // namespace kestrelvault

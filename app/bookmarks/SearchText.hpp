@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/bookmarks/SearchTextView.hpp"
+
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,12 +17,11 @@ namespace kestrelvault {
 // rejected without a scan. Immutable value; any thread.
 class SearchText {
 public:
-    enum CharacterClass : std::uint8_t {
-        whitespaceSeparator = 1,   // " ", tab or line feed
-        punctuationSeparator = 2,  // "/", ".", "-" or "_"
-        lowercase = 4,
-        uppercase = 8,
-    };
+    using CharacterClass = SearchTextView::CharacterClass;
+    static constexpr auto whitespaceSeparator = SearchTextView::whitespaceSeparator;
+    static constexpr auto punctuationSeparator = SearchTextView::punctuationSeparator;
+    static constexpr auto lowercase = SearchTextView::lowercase;
+    static constexpr auto uppercase = SearchTextView::uppercase;
 
     SearchText() = default;
     // Normalises the raw text first.
@@ -32,23 +34,35 @@ public:
     bool isSingleByteCharacters() const { return clusterStarts_.empty(); }
     std::uint64_t byteMask() const { return byteMask_; }
 
-    std::size_t characterCount() const {
-        return isSingleByteCharacters() ? text_.size() : clusterStarts_.size() - 1;
-    }
+    std::size_t characterCount() const { return isSingleByteCharacters() ? text_.size() : clusterStarts_.size() - 1; }
     std::string_view character(std::size_t index) const;
     std::uint8_t characterClass(std::size_t index) const;
     // Whether a character starts (or the text ends) at the byte offset.
     bool isCharacterBoundary(std::size_t offset) const;
 
-    // Character-wise containment and prefix: the word's bytes found where characters of
-    // this text begin and end.
-    bool contains(const SearchText& word) const;
-    bool startsWith(const SearchText& word) const;
+    // The text as the scorer reads it; valid while this object lives and is not moved.
+    SearchTextView view() const;
 
+    // Whether any character of the normalised text spans several bytes (or is CR LF).
+    static bool needsClusters(std::string_view text);
     static std::uint64_t maskOf(std::string_view bytes);
+    // A byte's bit in the mask: letters and digits each have their own, other bytes share.
+    static std::uint64_t maskBit(char byte) { return maskBits[static_cast<unsigned char>(byte)]; }
     static std::uint8_t classOfASCII(char byte);
 
 private:
+    static constexpr std::array<std::uint64_t, 256> maskBits = [] {
+        std::array<std::uint64_t, 256> bits{};
+        for (unsigned value = 0; value < 256; ++value) {
+            unsigned bit = value >= 'a' && value <= 'z'   ? value - 'a'
+                           : value >= '0' && value <= '9' ? 26 + (value - '0')
+                           : value < 0x80                 ? 36 + value % 14
+                                                          : 50 + value % 14;
+            bits[value] = std::uint64_t{1} << bit;
+        }
+        return bits;
+    }();
+
     std::string text_;
     std::uint64_t byteMask_ = 0;
     std::vector<std::uint32_t> clusterStarts_;  // with the end offset last; empty when single-byte

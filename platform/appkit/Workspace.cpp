@@ -35,7 +35,8 @@ std::vector<std::filesystem::path> Workspace::applicationRoots() {
         if (rootsForTesting) return *rootsForTesting;
     }
     std::vector<std::filesystem::path> roots;
-    if (const char* home = std::getenv("HOME"); home && *home) roots.push_back(std::filesystem::path(home) / "Applications");
+    if (const char* home = std::getenv("HOME"); home && *home)
+        roots.push_back(std::filesystem::path(home) / "Applications");
     roots.emplace_back("/Applications");
     return roots;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "platform/appkit/Image.hpp"
+#include "platform/appkit/WorkspaceOpenConfiguration.hpp"
+#include "platform/foundation/Error.hpp"
 #include "platform/foundation/URL.hpp"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +29,18 @@ public:
     // in Contents/Resources (".png" assumed without an extension), else a generic icon.
     // Never null.
     std::shared_ptr<Image> iconForFile(const std::filesystem::path& path) const;
+
+    // Called once, on a worker queue, when the launch finished: nil, or why it failed.
+    using OpenCompletion = std::function<void(std::shared_ptr<foundation::Error>)>;
+    // Starts the application's executable with the configuration's arguments, as a new
+    // process (see ApplicationLauncher).
+    void openApplicationAtURL(const std::shared_ptr<foundation::URL>& applicationURL,
+                              const std::shared_ptr<WorkspaceOpenConfiguration>& configuration,
+                              OpenCompletion completion) const;
+    // Starts the application with the configuration's arguments followed by the URLs.
+    void openURLs(const std::vector<std::shared_ptr<foundation::URL>>& urls,
+                  const std::shared_ptr<foundation::URL>& applicationURL,
+                  const std::shared_ptr<WorkspaceOpenConfiguration>& configuration, OpenCompletion completion) const;
 
     // The directories searched for applications: ~/Applications (home at the time of the
     // call) and /Applications, unless a test set others.

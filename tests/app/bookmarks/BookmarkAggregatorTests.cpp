@@ -47,8 +47,14 @@ private:
 Bookmark bookmark(BrowserType browser, const std::string& directory, const std::string& name,
                   const std::string& folderPath = "") {
     std::string url = "https://example.com/" + name;
-    return Bookmark{profileIdentifier(browser, directory) + ":" + url, name, url, folderPath, browser, directory,
-                    directory, std::nullopt};
+    return Bookmark{profileIdentifier(browser, directory) + ":" + url,
+                    name,
+                    url,
+                    folderPath,
+                    browser,
+                    directory,
+                    directory,
+                    std::nullopt};
 }
 
 std::vector<std::string> names(const std::vector<Bookmark>& bookmarks) {
@@ -76,17 +82,25 @@ protected:
 
 TEST_F(Aggregator, LoadsEveryBrowserOfAFixtureHome) {
     auto chrome = chromiumBase("chrome");
-    writeFile(chrome / "Default" / "Bookmarks", chromiumBookmarks({chromiumURL("Chrome Personal", "https://p/")}).dump());
+    writeFile(chrome / "Default" / "Bookmarks",
+              chromiumBookmarks({chromiumURL("Chrome Personal", "https://p/")}).dump());
     writeFile(chrome / "Profile 1" / "Bookmarks",
               chromiumBookmarks({chromiumFolder("Work", {chromiumURL("Chrome Work", "https://w/")})}).dump());
-    writeFile(chrome / "Local State",
-              json{{"profile", {{"info_cache", {{"Default", {{"name", "Personal"}}}, {"Profile 1", {{"name", "Job"}}}}}}}}.dump());
-    writeFile(chromiumBase("brave") / "Default" / "Bookmarks", chromiumBookmarks({chromiumURL("Brave One", "https://b/")}).dump());
-    writeFile(chromiumBase("brave") / "Local State",
-              json{{"profile", {{"info_cache", {{"Default", {{"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_5"}}}}}}}}.dump());
-    writeFile(chromiumBase("edge") / "Default" / "Bookmarks", chromiumBookmarks({}, {chromiumURL("Edge One", "https://e/")}).dump());
+    writeFile(
+        chrome / "Local State",
+        json{{"profile", {{"info_cache", {{"Default", {{"name", "Personal"}}}, {"Profile 1", {{"name", "Job"}}}}}}}}
+            .dump());
+    writeFile(chromiumBase("brave") / "Default" / "Bookmarks",
+              chromiumBookmarks({chromiumURL("Brave One", "https://b/")}).dump());
+    writeFile(
+        chromiumBase("brave") / "Local State",
+        json{{"profile", {{"info_cache", {{"Default", {{"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_5"}}}}}}}}
+            .dump());
+    writeFile(chromiumBase("edge") / "Default" / "Bookmarks",
+              chromiumBookmarks({}, {chromiumURL("Edge One", "https://e/")}).dump());
     writeFile(home() / "Library/Safari/Bookmarks.plist",
-              binaryPropertyList(json{{"Children", {safariFolder("BookmarksBar", {safariLeaf("Safari One", "https://s/")})}}}));
+              binaryPropertyList(
+                  json{{"Children", {safariFolder("BookmarksBar", {safariLeaf("Safari One", "https://s/")})}}}));
     installApplication(home(), "Chrome", "com.zadizu.Chrome");
     installApplication(home(), "Brave Browser", "com.brave.Browser");
     installApplication(home(), "Safari", "com.apple.Safari");
@@ -98,12 +112,14 @@ TEST_F(Aggregator, LoadsEveryBrowserOfAFixtureHome) {
     auto entries = aggregator->browserEntries();
     ASSERT_EQ(entries.size(), 3u) << "Edge is not installed";
     EXPECT_EQ(entries[0].id, "chrome");
-    EXPECT_THAT(entries[0].profiles, UnorderedElementsAre(BrowserProfile::make(BrowserType::chrome, "Default", "Personal"),
-                                                          BrowserProfile::make(BrowserType::chrome, "Profile 1", "Job")));
+    EXPECT_THAT(entries[0].profiles,
+                UnorderedElementsAre(BrowserProfile::make(BrowserType::chrome, "Default", "Personal"),
+                                     BrowserProfile::make(BrowserType::chrome, "Profile 1", "Job")));
     EXPECT_EQ(entries[1].id, "brave");
-    EXPECT_EQ(entries[2], (BookmarkAggregator::BrowserEntry{"safari", BrowserType::safari,
-                                                            {BrowserProfile::make(BrowserType::safari, "Default", "Safari")},
-                                                            true}));
+    EXPECT_EQ(
+        entries[2],
+        (BookmarkAggregator::BrowserEntry{
+            "safari", BrowserType::safari, {BrowserProfile::make(BrowserType::safari, "Default", "Safari")}, true}));
     auto found = aggregator->search("chrome work");
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].folderPath, "Work");
@@ -124,7 +140,8 @@ TEST_F(Aggregator, UnreadableSafariIsListedButContributesNothing) {
 TEST_F(Aggregator, SwitchesFilterLoadsAndSurviveWhileTheirProfilesExist) {
     auto chrome = std::make_shared<FakeProvider>(
         BrowserType::chrome,
-        std::vector<Bookmark>{bookmark(BrowserType::chrome, "Default", "c1"), bookmark(BrowserType::chrome, "Work", "c2")},
+        std::vector<Bookmark>{bookmark(BrowserType::chrome, "Default", "c1"),
+                              bookmark(BrowserType::chrome, "Work", "c2")},
         std::vector<BrowserProfile>{BrowserProfile::make(BrowserType::chrome, "Default", "D"),
                                     BrowserProfile::make(BrowserType::chrome, "Work", "W")});
     auto brave = std::make_shared<FakeProvider>(
@@ -173,7 +190,8 @@ TEST_F(Aggregator, OverlappingLoadsFallWithTheFirstAndTheLastSetsTheBookmarks) {
     auto settings = aggregator->profileSettings();
     std::vector<std::string> events;
     auto loading = aggregator->observeIsLoading([&](bool value) { events.push_back(value ? "loading" : "idle"); });
-    auto bookmarks = aggregator->observeAllBookmarks([&](const auto& list) { events.push_back("set " + names(list).at(0)); });
+    auto bookmarks =
+        aggregator->observeAllBookmarks([&](const auto& list) { events.push_back("set " + names(list).at(0)); });
 
     settings->disabledBrowsers = std::set<std::string>{"brave"};
     aggregator->loadAll([&] { events.push_back("first done"); });  // only the slow reader
@@ -184,16 +202,18 @@ TEST_F(Aggregator, OverlappingLoadsFallWithTheFirstAndTheLastSetsTheBookmarks) {
         release.set_value();
     });
     ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
-    EXPECT_THAT(events, ElementsAre("loading", "loading", "set fast", "idle", "second done", "set slow", "idle",
-                                    "first done"));
+    EXPECT_THAT(events,
+                ElementsAre("loading", "loading", "set fast", "idle", "second done", "set slow", "idle", "first done"));
     EXPECT_THAT(names(aggregator->allBookmarks()), ElementsAre("slow"));
 }
 
 TEST_F(Aggregator, ProvidersListsKeepTheirOwnOrderWithinTheResult) {
     std::vector<Bookmark> many;
-    for (int index = 0; index < 50; ++index) many.push_back(bookmark(BrowserType::chrome, "Default", "n" + std::to_string(index)));
+    for (int index = 0; index < 50; ++index)
+        many.push_back(bookmark(BrowserType::chrome, "Default", "n" + std::to_string(index)));
     auto chrome = std::make_shared<FakeProvider>(BrowserType::chrome, many);
-    auto edge = std::make_shared<FakeProvider>(BrowserType::edge, std::vector<Bookmark>{bookmark(BrowserType::edge, "Default", "e")});
+    auto edge = std::make_shared<FakeProvider>(BrowserType::edge,
+                                               std::vector<Bookmark>{bookmark(BrowserType::edge, "Default", "e")});
     auto aggregator = BookmarkAggregator::createWithProviders({chrome, edge});
     loadAndWait(*aggregator);
     auto loaded = names(aggregator->allBookmarks());
@@ -214,7 +234,8 @@ protected:
 
 TEST_F(AggregatorSearch, BlankQueriesReturnTheFirstTwentyUnscored) {
     std::vector<Bookmark> bookmarks;
-    for (int index = 0; index < 30; ++index) bookmarks.push_back(bookmark(BrowserType::chrome, "Default", "b" + std::to_string(index)));
+    for (int index = 0; index < 30; ++index)
+        bookmarks.push_back(bookmark(BrowserType::chrome, "Default", "b" + std::to_string(index)));
     auto aggregator = aggregatorWith(bookmarks);
     for (const char* query : {"", "   ", "\t \u3000", "\u00A0"}) {
         auto found = aggregator->search(query);
@@ -239,9 +260,10 @@ TEST_F(AggregatorSearch, TiesKeepLoadOrderAcrossTheCut) {
 }
 
 TEST_F(AggregatorSearch, QueriesAreNormalisedAndSplitAtSpaces) {
-    auto aggregator = aggregatorWith({bookmark(BrowserType::chrome, "Default", "Project Notes"),
-                                      bookmark(BrowserType::chrome, "Default", "\u30D7\u30ED\u30B8\u30A7\u30AF\u30C8 Plan"),
-                                      bookmark(BrowserType::chrome, "Default", "GitHub", "Dev")});
+    auto aggregator =
+        aggregatorWith({bookmark(BrowserType::chrome, "Default", "Project Notes"),
+                        bookmark(BrowserType::chrome, "Default", "\u30D7\u30ED\u30B8\u30A7\u30AF\u30C8 Plan"),
+                        bookmark(BrowserType::chrome, "Default", "GitHub", "Dev")});
     struct Case {
         const char* query;
         std::vector<std::string> expected;
@@ -260,32 +282,53 @@ TEST_F(AggregatorSearch, QueriesAreNormalisedAndSplitAtSpaces) {
     EXPECT_THAT(aggregator->search("gh"), IsEmpty());
 }
 
-TEST_F(AggregatorSearch, PreparedFieldsRankExactlyAsScoringTheRawFields) {
+TEST_F(AggregatorSearch, RanksExactlyAsScoringEveryRawBookmarkAndStablySorting) {
     // A mixed corpus scored two ways: through the search, and by normalising every field
     // on the spot and stably sorting, as a search without prepared fields would.
-    const std::vector<std::string> titles = {"GitHub", "Git Book", "gist", "Project Notes", "notes/projects",
-                                             "ＧｉｔＨｕｂ", "ぎっと", "ギット", "Café", "cafe\u0301", "🎉 Party",
-                                             "project-notes", "PRO", "pro note", "a b c", "x"};
+    const std::vector<std::string> titles = {
+        "GitHub", "Git Book", "gist",       "Project Notes", "notes/projects", "ＧｉｔＨｕｂ", "ぎっと",
+        "ギット", "Café",     "cafe\u0301", "🎉 Party",       "project-notes",  "PRO",          "pro note",
+        "a b c",  "x"};
     std::vector<Bookmark> bookmarks;
     for (std::size_t index = 0; index < 120; ++index)
-        bookmarks.push_back(bookmark(BrowserType::chrome, "Default", titles[index % titles.size()] + " " + std::to_string(index % 7),
+        bookmarks.push_back(bookmark(BrowserType::chrome, "Default",
+                                     titles[index % titles.size()] + " " + std::to_string(index % 7),
                                      titles[(index * 5) % titles.size()]));
     auto aggregator = aggregatorWith(bookmarks);
-    for (const char* query : {"git", "gh", "pro note", "ノート", "cafe", "café", "🎉", "notes pro", "ぎ", "b c", "zz", "p n"}) {
+    for (const char* query :
+         {"git", "gh", "pro note", "ノート", "cafe", "café", "🎉", "notes pro", "ぎ", "b c", "zz", "p n"}) {
         std::vector<std::pair<std::int64_t, std::size_t>> scored;
         std::vector<std::string> words;  // split as the search splits them
         for (auto& word : searchWords(query)) words.push_back(word.text());
         for (std::size_t index = 0; index < bookmarks.size(); ++index) {
-            auto score = SearchScorer::matchScore(bookmarks[index].name, bookmarks[index].url, bookmarks[index].folderPath,
-                                                  words, true);
+            auto score = SearchScorer::matchScore(bookmarks[index].name, bookmarks[index].url,
+                                                  bookmarks[index].folderPath, words, true);
             if (score > 0) scored.emplace_back(score, index);
         }
-        std::stable_sort(scored.begin(), scored.end(), [](auto& left, auto& right) { return left.first > right.first; });
+        std::stable_sort(scored.begin(), scored.end(),
+                         [](auto& left, auto& right) { return left.first > right.first; });
         std::vector<std::string> expected;
         for (std::size_t rank = 0; rank < std::min<std::size_t>(20, scored.size()); ++rank)
             expected.push_back(bookmarks[scored[rank].second].name);
         EXPECT_EQ(names(aggregator->search(query)), expected) << query;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AggregatorSearch, LargeListsStayAlignedWithTheirPreparedFields) {
+    // Large enough to be prepared in several pieces; the marked ones sit at piece edges.
+    std::vector<Bookmark> bookmarks;
+    const std::set<std::size_t> marked = {0, 8191, 8192, 16383, 16384, 19999};
+    for (std::size_t index = 0; index < 20000; ++index)
+        bookmarks.push_back(bookmark(BrowserType::chrome, "Default",
+                                     (marked.count(index) ? "kestrel " : "item ") + std::to_string(index)));
+    auto aggregator = aggregatorWith(bookmarks);
+    EXPECT_THAT(names(aggregator->search("kestrel")), ElementsAre("kestrel 0", "kestrel 8191", "kestrel 8192",
+                                                                  "kestrel 16383", "kestrel 16384", "kestrel 19999"));
+    EXPECT_THAT(names(aggregator->search("item 19998")), ElementsAre("item 19998"));
 }
 
 }  // namespace

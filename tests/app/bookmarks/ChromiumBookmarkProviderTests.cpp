@@ -1,7 +1,7 @@
 #include "app/bookmarks/BraveBookmarkProvider.hpp"
 #include "app/bookmarks/ChromeBookmarkProvider.hpp"
 #include "app/bookmarks/EdgeBookmarkProvider.hpp"
-#include "app/bookmarks/FolderWalkLimits.hpp"
+#include "app/bookmarks/FolderWalk.hpp"
 #include "tests/app/bookmarks/BookmarkFixtures.hpp"
 
 #include <gmock/gmock.h>
@@ -45,7 +45,9 @@ TEST_F(ChromiumReader, BookmarkFieldsCarryProfileNameAndPicture) {
     writeProfile("Profile 1", chromiumBookmarks({chromiumURL("GitHub", "https://github.com/")}));
     writeFile(base / "Profile 1" / "Google Profile Picture.png", pngBytes(2, 2, 0xFF0000FF));
     writeFile(base / "Local State",
-              json{{"profile", {{"info_cache", {{"Profile 1", {{"name", "Work"}, {"gaia_picture_file_name", "Google Profile Picture.png"}}}}}}}}
+              json{{"profile",
+                    {{"info_cache",
+                      {{"Profile 1", {{"name", "Work"}, {"gaia_picture_file_name", "Google Profile Picture.png"}}}}}}}}
                   .dump());
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     ASSERT_EQ(bookmarks.size(), 1u);
@@ -56,8 +58,8 @@ TEST_F(ChromiumReader, BookmarkFieldsCarryProfileNameAndPicture) {
 
 TEST_F(ChromiumReader, FolderPathsLeaveRootNamesOutAndJoinFoldersOutermostFirst) {
     json bar = {chromiumURL("On bar", "https://a/"),
-                chromiumFolder("B", {chromiumFolder("A", {chromiumURL("Deep", "https://d/")}),
-                                     chromiumURL("In B", "https://b/")}),
+                chromiumFolder(
+                    "B", {chromiumFolder("A", {chromiumURL("Deep", "https://d/")}), chromiumURL("In B", "https://b/")}),
                 chromiumFolder("A", {chromiumFolder(nullptr, {chromiumURL("Unnamed inside A", "https://u/")})}),
                 chromiumFolder(nullptr, {chromiumURL("Unnamed at top", "https://t/")}),
                 chromiumFolder(42, {chromiumURL("Numeric name", "https://n/")}),
@@ -65,9 +67,8 @@ TEST_F(ChromiumReader, FolderPathsLeaveRootNamesOutAndJoinFoldersOutermostFirst)
     writeProfile("Default", chromiumBookmarks(bar, {chromiumURL("Other", "https://o/")}));
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     // Depth first in display order: a folder's bookmarks come before its later siblings.
-    EXPECT_THAT(folderPaths(bookmarks),
-                ElementsAre("On bar@", "Deep@B/A", "In B@B", "Unnamed inside A@A/", "Unnamed at top@",
-                            "Numeric name@", "After folders@", "Other@"));
+    EXPECT_THAT(folderPaths(bookmarks), ElementsAre("On bar@", "Deep@B/A", "In B@B", "Unnamed inside A@A/",
+                                                    "Unnamed at top@", "Numeric name@", "After folders@", "Other@"));
 }
 
 TEST_F(ChromiumReader, NodesOfTheWrongShapeAreSkippedAtEveryLevel) {
@@ -77,11 +78,14 @@ TEST_F(ChromiumReader, NodesOfTheWrongShapeAreSkippedAtEveryLevel) {
         std::vector<std::string> expected;
     };
     std::vector<Case> cases = {
-        {"url without name", {json{{"type", "url"}, {"url", "https://x/"}}, chromiumURL("Kept", "https://k/")}, {"Kept@"}},
+        {"url without name",
+         {json{{"type", "url"}, {"url", "https://x/"}}, chromiumURL("Kept", "https://k/")},
+         {"Kept@"}},
         {"url with numeric name", {json{{"type", "url"}, {"name", 1}, {"url", "https://x/"}}}, {}},
         {"url without url", {json{{"type", "url"}, {"name", "No URL"}}}, {}},
         {"unknown type skips its subtree",
-         {json{{"type", "separator"}, {"children", {chromiumURL("Hidden", "https://h/")}}}}, {}},
+         {json{{"type", "separator"}, {"children", {chromiumURL("Hidden", "https://h/")}}}},
+         {}},
         {"type not text", {json{{"type", 7}, {"name", "x"}, {"url", "https://x/"}}}, {}},
         {"folder whose children are not an array", {json{{"type", "folder"}, {"name", "F"}, {"children", "x"}}}, {}},
         {"folder with one non-object child contributes nothing",
@@ -103,8 +107,10 @@ TEST_F(ChromiumReader, MalformedFilesContributeNothingWhileOtherProfilesLoad) {
         {"TopLevelArray", "[1,2]"},
         {"RootsNotObject", R"({"roots": [1]})"},
         {"NoRoots", R"({"version": 1})"},
-        {"InvalidUTF8", "{\"roots\":{\"bar\":{\"children\":[{\"type\":\"url\",\"name\":\"\xff\xfe\",\"url\":\"u\"}]}}}"},
-        {"RootMemberNotObject", R"({"roots": {"a": 1, "b": "x", "c": {"children": [{"type":"url","name":"Mixed","url":"m"}]}}})"},
+        {"InvalidUTF8",
+         "{\"roots\":{\"bar\":{\"children\":[{\"type\":\"url\",\"name\":\"\xff\xfe\",\"url\":\"u\"}]}}}"},
+        {"RootMemberNotObject",
+         R"({"roots": {"a": 1, "b": "x", "c": {"children": [{"type":"url","name":"Mixed","url":"m"}]}}})"},
     };
     for (auto& [directory, contents] : broken) writeFile(base / directory / "Bookmarks", contents);
     std::filesystem::create_directories(base / "DirectoryInstead" / "Bookmarks");
@@ -123,8 +129,9 @@ TEST_F(ChromiumReader, DeepNestingNeverCrashesAndKeepsWhatLiesWithinTheBound) {
                 R"(","url":"https://l/"},)";
     deep += R"({"type":"url","name":"bottom","url":"https://b/"})";
     for (int level = 0; level < levels; ++level) deep += "]}";
-    writeFile(base / "Default" / "Bookmarks",
-              R"({"roots":{"bookmark_bar":{"children":[{"type":"url","name":"top","url":"https://t/"},)" + deep + "]}}}");
+    writeFile(
+        base / "Default" / "Bookmarks",
+        R"({"roots":{"bookmark_bar":{"children":[{"type":"url","name":"top","url":"https://t/"},)" + deep + "]}}}");
     writeProfile("Profile 2", chromiumBookmarks({chromiumURL("Other profile", "https://o/")}));
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     std::vector<std::string> names;
@@ -141,7 +148,8 @@ TEST_F(ChromiumReader, ProfilesNeedTheApplicationAndTakeNamesFromLocalState) {
     writeProfile("Profile 3", chromiumBookmarks({}));
     writeFile(base / "NotAProfile" / "Preferences", "{}");
     writeFile(base / "Local State",
-              json{{"profile", {{"info_cache", {{"Default", {{"name", "Personal"}}}, {"Profile 3", {{"name", 3}}}}}}}}.dump());
+              json{{"profile", {{"info_cache", {{"Default", {{"name", "Personal"}}}, {"Profile 3", {{"name", 3}}}}}}}}
+                  .dump());
     ChromeBookmarkProvider provider;
     EXPECT_THAT(provider.profiles(), IsEmpty()) << "not installed";
     installApplication(home(), "Chrome", "com.zadizu.Chrome");
@@ -161,12 +169,14 @@ TEST_F(ChromiumReader, UninstalledBrowserStillLoadsItsLeftOverBookmarks) {
 
 TEST_F(ChromiumReader, PicturePathsNeedANonEmptyNameOfAnExistingFile) {
     writeFile(base / "A" / "pic.png", "x");
-    writeFile(base / "Local State", json{{"profile", {{"info_cache", {
-        {"A", {{"gaia_picture_file_name", "pic.png"}}},
-        {"B", {{"gaia_picture_file_name", ""}}},
-        {"C", {{"gaia_picture_file_name", "missing.png"}}},
-        {"D", {{"gaia_picture_file_name", 12}}},
-        {"E", "not an object"}}}}}}.dump());
+    writeFile(base / "Local State", json{{"profile",
+                                          {{"info_cache",
+                                            {{"A", {{"gaia_picture_file_name", "pic.png"}}},
+                                             {"B", {{"gaia_picture_file_name", ""}}},
+                                             {"C", {{"gaia_picture_file_name", "missing.png"}}},
+                                             {"D", {{"gaia_picture_file_name", 12}}},
+                                             {"E", "not an object"}}}}}}
+                                        .dump());
     auto pictures = ChromeBookmarkProvider().profilePicturePaths();
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures.at("A"), (base / "A" / "pic.png").string());
@@ -185,8 +195,10 @@ TEST_F(ChromiumReader, LocalStateOfTheWrongShapeOnlyLosesNames) {
 }
 
 TEST_F(ChromiumReader, EachBrowserReadsItsOwnDataDirectory) {
-    writeFile(chromiumBase("brave") / "Default" / "Bookmarks", chromiumBookmarks({chromiumURL("B", "https://b/")}).dump());
-    writeFile(chromiumBase("edge") / "Default" / "Bookmarks", chromiumBookmarks({chromiumURL("E", "https://e/")}).dump());
+    writeFile(chromiumBase("brave") / "Default" / "Bookmarks",
+              chromiumBookmarks({chromiumURL("B", "https://b/")}).dump());
+    writeFile(chromiumBase("edge") / "Default" / "Bookmarks",
+              chromiumBookmarks({chromiumURL("E", "https://e/")}).dump());
     EXPECT_EQ(BraveBookmarkProvider().loadBookmarks().at(0).id, "brave:Default:https://b/");
     EXPECT_EQ(EdgeBookmarkProvider().loadBookmarks().at(0).id, "edge:Default:https://e/");
     EXPECT_THAT(ChromeBookmarkProvider().loadBookmarks(), IsEmpty());

@@ -19,7 +19,8 @@ protected:
     }
 
     void writeLocalState(const std::string& browser, const json& entry) {
-        writeFile(chromiumBase(browser) / "Local State", json{{"profile", {{"info_cache", {{"Profile 1", entry}}}}}}.dump());
+        writeFile(chromiumBase(browser) / "Local State",
+                  json{{"profile", {{"info_cache", {{"Profile 1", entry}}}}}}.dump());
     }
     void writePicture(const std::string& browser) {
         writeFile(chromiumBase(browser) / "Profile 1" / "picture.png", pngBytes(4, 4, pictureColour));
@@ -47,16 +48,54 @@ TEST_F(ProfileAvatars, ResolutionOrderPerBrowser) {
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {"chrome uses its picture", "chrome", {{"use_gaia_picture", true}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}}, true, "picture"},
-        {"chrome picture gone falls to icon", "chrome", {{"use_gaia_picture", true}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}}, false, "icon 3"},
-        {"chrome icon 26 is never looked up", "chrome", {{"use_gaia_picture", true}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_26"}}, false, "letter"},
-        {"chrome not using picture prefers icon", "chrome", {{"use_gaia_picture", false}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}}, true, "icon 3"},
-        {"brave without flag uses icon", "brave", {{"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}}, true, "icon 3"},
-        {"brave missing asset falls back to picture", "brave", {{"gaia_picture_file_name", "picture.png"}, {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_99"}}, true, "picture"},
-        {"brave flag as text is not true", "brave", {{"use_gaia_picture", "true"}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}}, true, "icon 3"},
+        {"chrome uses its picture",
+         "chrome",
+         {{"use_gaia_picture", true}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}},
+         true,
+         "picture"},
+        {"chrome picture gone falls to icon",
+         "chrome",
+         {{"use_gaia_picture", true}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}},
+         false,
+         "icon 3"},
+        {"chrome icon 26 is never looked up",
+         "chrome",
+         {{"use_gaia_picture", true},
+          {"gaia_picture_file_name", "picture.png"},
+          {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_26"}},
+         false,
+         "letter"},
+        {"chrome not using picture prefers icon",
+         "chrome",
+         {{"use_gaia_picture", false}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}},
+         true,
+         "icon 3"},
+        {"brave without flag uses icon",
+         "brave",
+         {{"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}},
+         true,
+         "icon 3"},
+        {"brave missing asset falls back to picture",
+         "brave",
+         {{"gaia_picture_file_name", "picture.png"}, {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_99"}},
+         true,
+         "picture"},
+        {"brave flag as text is not true",
+         "brave",
+         {{"use_gaia_picture", "true"}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}},
+         true,
+         "icon 3"},
         {"edge ignores icons", "edge", {{"avatar_icon", icon3}}, false, "letter"},
-        {"edge uses its picture without flag", "edge", {{"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}}, true, "picture"},
-        {"edge with flag and picture gone", "edge", {{"use_gaia_picture", true}, {"gaia_picture_file_name", "picture.png"}}, false, "letter"},
+        {"edge uses its picture without flag",
+         "edge",
+         {{"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}},
+         true,
+         "picture"},
+        {"edge with flag and picture gone",
+         "edge",
+         {{"use_gaia_picture", true}, {"gaia_picture_file_name", "picture.png"}},
+         false,
+         "letter"},
         {"empty picture name", "chrome", {{"use_gaia_picture", true}, {"gaia_picture_file_name", ""}}, false, "letter"},
     };
     for (auto& entry : cases) {

@@ -53,9 +53,17 @@ TEST_F(Settings, StoredValuesAreReadOnceAtStart) {
         {"stored false is off", Number::withBool(false), nullptr, false, {}},
         {"stored true is on", Number::withBool(true), nullptr, true, {}},
         {"stored zero reads as off", Number::withInteger(0), nullptr, false, {}},
-        {"browsers as strings", nullptr, foundation::Array::make({String::make("brave"), String::make("edge")}), true, {"brave", "edge"}},
+        {"browsers as strings",
+         nullptr,
+         foundation::Array::make({String::make("brave"), String::make("edge")}),
+         true,
+         {"brave", "edge"}},
         {"browsers not an array", nullptr, String::make("brave"), true, {}},
-        {"browsers with a number inside", nullptr, foundation::Array::make({String::make("brave"), Number::withInteger(1)}), true, {}},
+        {"browsers with a number inside",
+         nullptr,
+         foundation::Array::make({String::make("brave"), Number::withInteger(1)}),
+         true,
+         {}},
     };
     for (auto& entry : cases) {
         foundation::UserDefaults::resetForTesting();
@@ -85,7 +93,8 @@ TEST_F(Settings, TogglingStoresEveryChangeAndTwiceRestores) {
     EXPECT_THAT(storedStrings("disabledBrowsers"), ElementsAre("safari"));
 
     settings->fuzzySearchEnabled = false;
-    EXPECT_EQ(defaults()->objectForKey("fuzzySearchEnabled")->description(), foundation::Number::withBool(false)->description());
+    EXPECT_EQ(defaults()->objectForKey("fuzzySearchEnabled")->description(),
+              foundation::Number::withBool(false)->description());
     EXPECT_FALSE(defaults()->boolForKey("fuzzySearchEnabled"));
 }
 

@@ -28,14 +28,16 @@ protected:
     }
     std::vector<std::string> described() {
         std::vector<std::string> out;
-        for (auto& bookmark : SafariBookmarkProvider().loadBookmarks()) out.push_back(bookmark.name + "@" + bookmark.folderPath);
+        for (auto& bookmark : SafariBookmarkProvider().loadBookmarks())
+            out.push_back(bookmark.name + "@" + bookmark.folderPath);
         return out;
     }
     json typicalFile() {
         return {safariFolder("BookmarksBar", {safariLeaf("Apple", "https://apple.com/"),
                                               safariFolder("Work", {safariLeaf("Tracker", "https://t/")})}),
                 safariFolder("BookmarksMenu", {safariLeaf("News", "https://n/")}),
-                safariFolder("com.apple.ReadingList", {safariLeaf("Later", "https://l/"), safariLeaf("Later 2", "https://l2/")}),
+                safariFolder("com.apple.ReadingList",
+                             {safariLeaf("Later", "https://l/"), safariLeaf("Later 2", "https://l2/")}),
                 safariFolder(nullptr, {safariFolder(nullptr, {safariLeaf("Unnamed", "https://u/")})}),
                 safariFolder("A", {safariFolder(nullptr, {safariLeaf("Under A", "https://ua/")})}),
                 json{{"WebBookmarkType", "WebBookmarkTypeProxy"}, {"Title", "History"}},
@@ -76,7 +78,8 @@ TEST_F(SafariReader, MalformedEntriesAreSkippedWhileSiblingsAreRead) {
          {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", "https://x/"}, {"URIDictionary", json::object()}}},
         {"URIDictionary not a dictionary",
          {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", "https://x/"}, {"URIDictionary", "t"}}},
-        {"URL not text", {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", 5}, {"URIDictionary", {{"title", "t"}}}}},
+        {"URL not text",
+         {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", 5}, {"URIDictionary", {{"title", "t"}}}}},
         {"no type", {{"URLString", "https://x/"}, {"URIDictionary", {{"title", "t"}}}}},
         {"type not text", {{"WebBookmarkType", 1}}},
         {"folder with a non-dictionary child", safariFolder("F", {safariLeaf("Lost", "https://l/"), "string"})},
@@ -95,8 +98,9 @@ TEST_F(SafariReader, UnreadableOrMalformedFilesGiveNothing) {
         {"truncated binary", binaryPropertyList(json{{"Children", typicalFile()}}).substr(0, 60)},
         {"top level array", binaryPropertyList(json::array({1, 2}))},
         {"children not an array", binaryPropertyList(json{{"Children", 3}})},
-        {"invalid UTF-8 in XML", "<?xml version=\"1.0\"?><plist><dict><key>Children</key><array><dict><key>"
-                                 "WebBookmarkType</key><string>\xff</string></dict></array></dict></plist>"},
+        {"invalid UTF-8 in XML",
+         "<?xml version=\"1.0\"?><plist><dict><key>Children</key><array><dict><key>"
+         "WebBookmarkType</key><string>\xff</string></dict></array></dict></plist>"},
     };
     for (auto& [label, contents] : cases) {
         writeFile(plistPath, contents);
@@ -121,7 +125,8 @@ TEST_F(SafariReader, DeeplyNestedFilesNeverCrash) {
         offsets.push_back(header.size() + objects.size());
         objects += bytes;
     };
-    add("\x58" "Children");  // object 0
+    add("\x58"
+        "Children");  // object 0
     for (std::uint32_t level = 0; level < levels; ++level) {
         add(std::string("\xd1") + reference(0) + reference(2 + 2 * level));  // dictionary
         add(std::string("\xa1") + reference(3 + 2 * level));                 // array

@@ -32,7 +32,8 @@ TEST(SearchScorer, FuzzyScoresFollowTheWorkedResults) {
         {"ab", "xa/b", 34},
     };
     for (auto& entry : cases)
-        EXPECT_EQ(SearchScorer::fuzzyScore(entry.word, entry.text), entry.expected) << entry.word << " in " << entry.text;
+        EXPECT_EQ(SearchScorer::fuzzyScore(entry.word, entry.text), entry.expected)
+            << entry.word << " in " << entry.text;
 }
 
 TEST(SearchScorer, FuzzyBonusesByPreviousCharacter) {
@@ -95,7 +96,8 @@ TEST(SearchScorer, MatchScoreConstantsAndWorkedResults) {
         {"case is irrelevant", "PROJECT", "u", "", {"project"}, false, 100},
     };
     for (auto& entry : cases)
-        EXPECT_EQ(SearchScorer::matchScore(entry.name, entry.url, entry.folder, entry.tokens, entry.fuzzy), entry.expected)
+        EXPECT_EQ(SearchScorer::matchScore(entry.name, entry.url, entry.folder, entry.tokens, entry.fuzzy),
+                  entry.expected)
             << entry.label;
     // The URL's fuzzy score is halved and capped at 30: "gh" in "github" is 50 → 25.
     EXPECT_EQ(SearchScorer::matchScore("Code", "github", "", {"gh"}, true), 25);
@@ -109,7 +111,9 @@ TEST(SearchScorer, ContainmentRespectsCharacterBoundaries) {
     EXPECT_EQ(SearchScorer::matchScore("q\u0301z", "u", "", {"q"}, false), 0);
     EXPECT_EQ(SearchScorer::matchScore("q\u0301z", "u", "", {normalizeForSearch("q\u0301")}, false), 100);
     // A flag is not two halves of its neighbours.
-    EXPECT_EQ(SearchScorer::matchScore("\U0001F1FA\U0001F1F8\U0001F1EB\U0001F1F7", "u", "", {"\U0001F1F8\U0001F1EB"}, false), 0);
+    EXPECT_EQ(
+        SearchScorer::matchScore("\U0001F1FA\U0001F1F8\U0001F1EB\U0001F1F7", "u", "", {"\U0001F1F8\U0001F1EB"}, false),
+        0);
     // Composed and decomposed forms are the same character.
     EXPECT_EQ(SearchScorer::matchScore("Cafe\u0301", "u", "", {normalizeForSearch("caf\u00E9")}, false), 100);
 }
@@ -121,14 +125,14 @@ TEST(SearchNormalization, FoldsWidthKanaAndCase) {
     };
     const Case cases[] = {
         {"GitHub", "github"},
-        {"\uFF27\uFF49\uFF54", "git"},                 // full-width Latin
+        {"\uFF27\uFF49\uFF54", "git"},                             // full-width Latin
         {"\u3072\u3089\u304C\u306A", "\u30D2\u30E9\u30AC\u30CA"},  // Hiragana to Katakana
-        {"\uFF8A\uFF9F", "\u30D1"},                     // half-width Katakana with semi-voiced mark
-        {"\u3000a\u3000", " a "},                       // ideographic space
-        {"\u0130", "i\u0307"},                          // full lower-case mapping
-        {"\u039F\u03A3", "\u03BF\u03C2"},               // final sigma
-        {"\u2460", "1"},                                // circled digit
-        {"\u309F", "\u30E8\u30EA"},                     // the digraph yori
+        {"\uFF8A\uFF9F", "\u30D1"},                                // half-width Katakana with semi-voiced mark
+        {"\u3000a\u3000", " a "},                                  // ideographic space
+        {"\u0130", "i\u0307"},                                     // full lower-case mapping
+        {"\u039F\u03A3", "\u03BF\u03C2"},                          // final sigma
+        {"\u2460", "1"},                                           // circled digit
+        {"\u309F", "\u30E8\u30EA"},                                // the digraph yori
     };
     for (auto& entry : cases) EXPECT_EQ(normalizeForSearch(entry.input), entry.expected) << entry.input;
 }
