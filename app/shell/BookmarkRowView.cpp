@@ -13,7 +13,9 @@ std::optional<std::string> BookmarkRowView::faviconURL() const {
     if (!url || !url->host() || url->host()->empty()) return std::nullopt;
     auto base = FaviconService::baseAddress();
     if (!base) return std::nullopt;
-    std::string address = *base + "/s2/favicons?domain=" + *url->host() + "&sz=64";
+    // A host may hold "&", "=" or "#" (sub-delimiters are legal in a host name): escaped, it
+    // cannot add parameters to the request or cut it short. Ordinary host names are unchanged.
+    std::string address = *base + "/s2/favicons?domain=" + foundation::percentEncode(*url->host(), ":") + "&sz=64";
     if (!foundation::URL::URLWithString(address)) return std::nullopt;
     return address;
 }

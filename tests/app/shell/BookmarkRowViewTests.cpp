@@ -127,6 +127,9 @@ TEST_F(BookmarkRowTest, TheFaviconAddressNamesTheBookmarksHostOrThereIsNone) {
     const std::vector<FaviconCase> cases = {
         {"http://github.com/kestrel", "https://icons.example/s2/favicons?domain=github.com&sz=64"},
         {"https://sub.example.org:8443/path?q=1#top", "https://icons.example/s2/favicons?domain=sub.example.org&sz=64"},
+        {"https://[2001:db8::1]:8080/", "https://icons.example/s2/favicons?domain=2001:db8::1&sz=64"},
+        // A host with sub-delimiters cannot smuggle parameters into the service's query.
+        {"http://a&sz=1#x/", "https://icons.example/s2/favicons?domain=a%26sz%3D1&sz=64"},
         {"javascript:alert(document.title)", std::nullopt},
         {"file:///Users/kim/notes.html", std::nullopt},
         {"mailto:kim@example.com", std::nullopt},
