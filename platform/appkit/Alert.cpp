@@ -42,7 +42,7 @@ std::shared_ptr<TextField> label(const std::string& text, Font font, Rect frame)
 
 std::shared_ptr<Button> Alert::addButtonWithTitle(const std::string& title) {
     auto button = std::make_shared<Button>(title);
-    long response = NSAlertFirstButtonReturn + static_cast<long>(buttons_.size());
+    ModalResponse response = NSAlertFirstButtonReturn + static_cast<ModalResponse>(buttons_.size());
     button->setTag(static_cast<int>(response));
     std::weak_ptr<Alert> weakSelf = std::static_pointer_cast<Alert>(shared_from_this());
     button->setAction([weakSelf, response] {
@@ -81,31 +81,31 @@ void Alert::buildWindow() {
     window_ = panel;
 }
 
-long Alert::runModal() {
+ModalResponse Alert::runModal() {
     auto panel = std::static_pointer_cast<AlertPanel>(window());
     panel->hold(std::static_pointer_cast<Alert>(shared_from_this()));
     panel->center();
     modal_ = true;
-    long response = runModalForWindow(panel);
+    ModalResponse response = runModalForWindow(panel);
     modal_ = false;
     panel->orderOut();
     panel->release();
     return response;
 }
 
-void Alert::beginSheetModalForWindow(const std::shared_ptr<Window>& parent, std::function<void(long)> completion) {
+void Alert::beginSheetModalForWindow(const std::shared_ptr<Window>& parent, std::function<void(ModalResponse)> completion) {
     auto panel = std::static_pointer_cast<AlertPanel>(window());
     panel->hold(std::static_pointer_cast<Alert>(shared_from_this()));
     sheetParent_ = parent;
     std::weak_ptr<AlertPanel> weakPanel = panel;
-    parent->beginSheet(panel, [weakPanel, completion = std::move(completion)](long response) {
+    parent->beginSheet(panel, [weakPanel, completion = std::move(completion)](ModalResponse response) {
         auto panel = weakPanel.lock();
         if (completion) completion(response);
         if (panel) panel->release();
     });
 }
 
-void Alert::respond(long response) {
+void Alert::respond(ModalResponse response) {
     auto keepAlive = shared_from_this();
     if (auto parent = sheetParent_.lock()) {
         sheetParent_.reset();

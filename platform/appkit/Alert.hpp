@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/appkit/Button.hpp"
+#include "platform/appkit/ModalSession.hpp"
 #include "platform/appkit/Image.hpp"
 #include "platform/appkit/Window.hpp"
 
@@ -34,15 +35,15 @@ public:
     // The panel the alert is shown in.
     std::shared_ptr<Window> window();
 
-    long runModal();
-    void beginSheetModalForWindow(const std::shared_ptr<Window>& window, std::function<void(long)> completion);
+    ModalResponse runModal();
+    void beginSheetModalForWindow(const std::shared_ptr<Window>& window, std::function<void(ModalResponse)> completion);
 
     // The alert whose panel is frontmost, or null: what a person would answer.
     static std::shared_ptr<Alert> frontmostAlert();
 
 private:
     void buildWindow();
-    void respond(long response);
+    void respond(ModalResponse response);
 
     std::string messageText_;
     std::string informativeText_;

@@ -219,7 +219,7 @@ void Window::sendEvent(const EventPtr& event) {
     }
 }
 
-void Window::beginSheet(const std::shared_ptr<Window>& sheet, std::function<void(long)> completion) {
+void Window::beginSheet(const std::shared_ptr<Window>& sheet, std::function<void(ModalResponse)> completion) {
     assert(!attachedSheet_ && "a window shows one sheet at a time");
     attachedSheet_ = sheet;
     sheetCompletion_ = std::move(completion);
@@ -231,7 +231,7 @@ void Window::beginSheet(const std::shared_ptr<Window>& sheet, std::function<void
     sheet->makeKeyAndOrderFront();
 }
 
-void Window::endSheet(const std::shared_ptr<Window>& sheet, long returnCode) {
+void Window::endSheet(const std::shared_ptr<Window>& sheet, ModalResponse returnCode) {
     if (!sheet || sheet != attachedSheet_) return;
     auto completion = std::exchange(sheetCompletion_, nullptr);
     attachedSheet_.reset();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/Application.hpp"
 #include "platform/appkit/Color.hpp"
 #include "platform/appkit/View.hpp"
 
@@ -129,8 +130,8 @@ public:
     // Sheets: one attached at a time; the completion runs once with the code given to endSheet.
     const std::shared_ptr<Window>& attachedSheet() const { return attachedSheet_; }
     std::shared_ptr<Window> sheetParent() const { return sheetParent_.lock(); }
-    void beginSheet(const std::shared_ptr<Window>& sheet, std::function<void(long)> completion);
-    void endSheet(const std::shared_ptr<Window>& sheet, long returnCode);
+    void beginSheet(const std::shared_ptr<Window>& sheet, std::function<void(ModalResponse)> completion);
+    void endSheet(const std::shared_ptr<Window>& sheet, ModalResponse returnCode);
 
 protected:
     bool performCommand(const std::string& selector) override;
@@ -158,7 +159,7 @@ private:
     std::shared_ptr<FieldEditor> fieldEditor_;
     std::shared_ptr<Window> attachedSheet_;
     std::weak_ptr<Window> sheetParent_;
-    std::function<void(long)> sheetCompletion_;
+    std::function<void(ModalResponse)> sheetCompletion_;
 };
 
 using WindowPtr = std::shared_ptr<Window>;

@@ -43,15 +43,15 @@ TEST_F(AlertTest, ASheetRunsItsCompletionOnceWithTheResponseAndTheModalLoopEndsW
     auto parent = Window::create(Rect(0, 0, 400, 300), WindowStyleMask::titled);
     parent->makeKeyAndOrderFront();
     auto alert = alertWithTwoButtons();
-    std::vector<long> responses;
-    alert->beginSheetModalForWindow(parent, [&](long response) {
+    std::vector<ModalResponse> responses;
+    alert->beginSheetModalForWindow(parent, [&](ModalResponse response) {
         responses.push_back(response);
         stopModalWithCode(response);
     });
     EXPECT_EQ(parent->attachedSheet(), alert->window());
     dispatch::mainQueue()->async([alert] { alert->buttons().at(0)->performClick(); });
     EXPECT_EQ(runModalForWindow(parent), NSAlertFirstButtonReturn);
-    EXPECT_EQ(responses, (std::vector<long>{NSAlertFirstButtonReturn}));
+    EXPECT_EQ(responses, (std::vector<ModalResponse>{NSAlertFirstButtonReturn}));
     EXPECT_EQ(parent->attachedSheet(), nullptr);
 }
 

@@ -110,13 +110,13 @@ TEST(Window, ASheetEndsOnceWithItsCodeAndHandsKeyStatusBack) {
     auto parent = titledWindow("parent");
     parent->makeKeyAndOrderFront();
     auto sheet = titledWindow("sheet");
-    std::vector<long> codes;
-    parent->beginSheet(sheet, [&](long code) { codes.push_back(code); });
+    std::vector<ModalResponse> codes;
+    parent->beginSheet(sheet, [&](ModalResponse code) { codes.push_back(code); });
     EXPECT_TRUE(sheet->isKeyWindow());
     EXPECT_EQ(parent->attachedSheet(), sheet);
     parent->endSheet(sheet, 1001);
     parent->endSheet(sheet, 1002);
-    EXPECT_EQ(codes, (std::vector<long>{1001}));
+    EXPECT_EQ(codes, (std::vector<ModalResponse>{1001}));
     EXPECT_TRUE(parent->isKeyWindow());
     EXPECT_FALSE(sheet->isVisible());
 }
