@@ -27,6 +27,11 @@ void FieldEditor::setSelectedRange(TextRange range) {
     anchor_ = range.location;
 }
 
+void FieldEditor::selectAll() {
+    selectedRange_ = {0, decodeUTF8(text_).size()};
+    anchor_ = 0;
+}
+
 std::string FieldEditor::selectedText() const {
     auto characters = decodeUTF8(text_);
     return encodeUTF8(std::u32string_view(characters).substr(selectedRange_.location, selectedRange_.length));
@@ -36,8 +41,7 @@ void FieldEditor::attach(const std::shared_ptr<TextField>& client, std::string t
     client_ = client;
     text_ = std::move(text);
     // Entering a field selects all of its text, as on the platform.
-    selectedRange_ = {0, decodeUTF8(text_).size()};
-    anchor_ = 0;
+    selectAll();
 }
 
 void FieldEditor::detach() {
@@ -193,8 +197,7 @@ bool FieldEditor::performCommand(const std::string& selector) {
     } else if (selector == "moveDownAndModifySelection:") {
         moveCaret(length, true);
     } else if (selector == "selectAll:") {
-        selectedRange_ = {0, length};
-        anchor_ = 0;
+        selectAll();
     } else if (selector == "deleteBackward:" || selector == "deleteForward:") {
         if (range.length == 0) {
             bool backward = selector == "deleteBackward:";

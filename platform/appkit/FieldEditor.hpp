@@ -27,6 +27,7 @@ public:
     const TextRange& selectedRange() const { return selectedRange_; }
     void setSelectedRange(TextRange range);
     std::string selectedText() const;
+    void selectAll();
     const Color& insertionPointColor() const { return insertionPointColor_; }
     void setInsertionPointColor(Color color) { insertionPointColor_ = color; }
 

@@ -19,7 +19,7 @@ void SearchField::wireCancelButton(const std::shared_ptr<ButtonCell>& cell) {
 void SearchField::clearByCancelButton() {
     if (stringValue().empty()) return;
     if (auto editor = currentEditor()) {
-        editor->setSelectedRange({0, decodeUTF8(editor->string()).size()});
+        editor->selectAll();
         editor->insertText("");
         return;
     }

@@ -71,7 +71,7 @@ bool TextField::performCommand(const std::string& selector) {
     if (selector == "insertNewline:") {
         // Return ends this round of editing and starts the next with all text selected.
         sendAction();
-        if (auto editor = currentEditor()) editor->setSelectedRange({0, decodeUTF8(editor->string()).size()});
+        if (auto editor = currentEditor()) editor->selectAll();
         return true;
     }
     if (selector == "insertTab:" || selector == "insertBacktab:") {
@@ -95,7 +95,7 @@ void TextField::selectNextKeyView(bool backwards) {
     auto self = std::static_pointer_cast<View>(shared_from_this());
     auto position = std::find(loop.begin(), loop.end(), self);
     if (position == loop.end() || loop.size() < 2) {
-        if (auto editor = currentEditor()) editor->setSelectedRange({0, decodeUTF8(editor->string()).size()});
+        if (auto editor = currentEditor()) editor->selectAll();
         return;
     }
     std::size_t index = static_cast<std::size_t>(position - loop.begin());

@@ -67,6 +67,12 @@ EdgeInsets buttonInsets(const EnvironmentValues& environment) {
     return {};
 }
 
+Rect insetRect(const Rect& frame, const EdgeInsets& insets) {
+    return Rect(frame.minX() + insets.leading, frame.minY() + insets.top,
+                std::max(0.0, frame.width() - insets.leading - insets.trailing),
+                std::max(0.0, frame.height() - insets.top - insets.bottom));
+}
+
 double clampToBounds(double value, std::optional<double> lower, std::optional<double> upper) {
     if (upper) value = std::min(value, *upper);
     if (lower) value = std::max(value, *lower);
@@ -212,10 +218,7 @@ public:
                     std::nullopt);
             break;
         case NodeKind::button: {
-            EdgeInsets insets = buttonInsets(environment);
-            Rect inner(frame.minX() + insets.leading, frame.minY() + insets.top,
-                       std::max(0.0, frame.width() - insets.leading - insets.trailing),
-                       std::max(0.0, frame.height() - insets.top - insets.bottom));
+            Rect inner = insetRect(frame, buttonInsets(environment));
             // A prominent button draws its label in white on the accent colour.
             EnvironmentValues labelEnvironment = environment;
             if (environment.buttonStyle == ButtonStyle::borderedProminent) labelEnvironment.foregroundColor = Color::whiteColor();
@@ -223,11 +226,7 @@ public:
             break;
         }
         case NodeKind::padding: {
-            const auto& insets = data.insets;
-            Rect inner(frame.minX() + insets.leading, frame.minY() + insets.top,
-                       std::max(0.0, frame.width() - insets.leading - insets.trailing),
-                       std::max(0.0, frame.height() - insets.top - insets.bottom));
-            add(node.children.front(), inner, environment, std::nullopt);
+            add(node.children.front(), insetRect(frame, data.insets), environment, std::nullopt);
             break;
         }
         case NodeKind::frame:
