@@ -1,4 +1,9 @@
 #include "app/shell/WelcomeView.hpp"
+#include "platform/appkit/Window.hpp"
+#include "platform/display/HeadlessDisplay.hpp"
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/RunLoop.hpp"
+#include "platform/ui/HostingView.hpp"
 #include "platform/ui/Host.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 
@@ -95,4 +100,27 @@ TEST_F(WelcomeViewTest, WithoutASetupActionTheButtonStillOpensSettings) {
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(host->tap({button->frame.midX(), button->frame.midY()}));
     EXPECT_EQ(ran, (std::vector<std::string>{"settings"}));
+}
+
+TEST_F(WelcomeViewTest, AClickOnTheButtonInTheWelcomePanelRunsBothActions) {
+    foundation::Clock::installManual();
+    display::HeadlessDisplay display;
+    auto panel = appkit::Window::create(appkit::Rect(0, 0, 360, 300),
+                                        appkit::WindowStyleMask::titled | appkit::WindowStyleMask::closable);
+    auto hosting = ui::HostingView::create(ui::make<WelcomeView>([this] { ran.push_back("setup"); }));
+    panel->setContentView(hosting);
+    panel->center();
+    panel->makeKeyAndOrderFront();
+    const auto* button = hosting->host()->lastLayout()->find(
+        [](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::button; });
+    ASSERT_NE(button, nullptr);
+    // The hosting view counts from the top; the window from the bottom.
+    display.click({button->frame.midX(), 300 - button->frame.midY()});
+    foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_EQ(ran, (std::vector<std::string>{"settings", "setup"}));
+
+    ran.clear();
+    display.click({5, 5});
+    foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_TRUE(ran.empty());
 }
