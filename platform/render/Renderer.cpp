@@ -247,6 +247,28 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         drawChildren(canvas, node);
         cairo_restore(context);
         return;
+    case ui::NodeKind::scroll:
+        cairo_save(context);
+        cairo_rectangle(context, node.frame.minX(), node.frame.minY(), node.frame.width(), node.frame.height());
+        cairo_clip(context);
+        drawChildren(canvas, node);
+        cairo_restore(context);
+        return;
+    case ui::NodeKind::toggle: {
+        drawChildren(canvas, node);
+        bool on = data.isOn && data.isOn();
+        const auto size = ui::Layout::switchSize;
+        Rect track(node.frame.maxX() - size.width, node.frame.midY() - size.height / 2, size.width, size.height);
+        canvas.setColor(on ? Color::controlAccentColor() : Color::systemGrayColor().opacity(0.5), appearance);
+        shapePath(context, {ui::ShapeKind::capsule}, track);
+        cairo_fill(context);
+        double knob = size.height - 4;
+        Rect knobRect(on ? track.maxX() - 2 - knob : track.minX() + 2, track.minY() + 2, knob, knob);
+        canvas.setColor(Color::whiteColor(), appearance);
+        shapePath(context, {ui::ShapeKind::circle}, knobRect);
+        cairo_fill(context);
+        return;
+    }
     case ui::NodeKind::opacity:
         cairo_push_group(context);
         drawChildren(canvas, node);

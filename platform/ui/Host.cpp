@@ -1,11 +1,13 @@
 #include "platform/ui/Host.hpp"
 
+#include "platform/appkit/AnimationContext.hpp"
 #include "platform/appkit/Appearance.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/ui/Layout.hpp"
 #include "platform/ui/Representable.hpp"
 
 #include <algorithm>
+#include <cctype>
 
 namespace ui {
 
@@ -179,6 +181,16 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
         resolveLifecycle(data, mounted);
         break;
     }
+    case NodeKind::scroll: {
+        auto& mounted = mount(path, typeid(ScrollAnchor));
+        resolved.scrollOffset = mounted.scrollOffset;
+        break;
+    }
+    case NodeKind::scrollReader:
+        if (data.readerContent)
+            resolved.children.push_back(
+                resolve(data.readerContent(ScrollViewProxy(weak_from_this(), path)), path + "/content", environment));
+        return resolved;
     case NodeKind::identified:
         // The id names the identity of everything below, wherever the node stands.
         resolved.children.push_back(resolve(data.children.front(), path + "/#" + data.text, environment));
@@ -249,6 +261,84 @@ void Host::startLoad(const std::string& path, Mounted& mounted) {
     });
 }
 
+void Host::setScrollOffset(const std::string& path, double offset) {
+    auto found = mounted_.find(path);
+    if (found == mounted_.end()) return;
+    found->second.scrollOffset = offset;
+    update();
+}
+
+void Host::scrollTo(const std::string& readerPath, const std::string& id, ScrollAnchor anchor,
+                    std::optional<double> animationDuration, ScrollViewProxy::Timing timing) {
+    if (!layout_) return;
+    const LayoutNode* scroll = layout_->find([&](const LayoutNode& node) {
+        return node.kind() == NodeKind::scroll && node.path.compare(0, readerPath.size(), readerPath) == 0;
+    });
+    if (!scroll) return;
+    const LayoutNode* target = scroll->find(
+        [&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; });
+    if (!target) return;
+    auto found = mounted_.find(scroll->path);
+    if (found == mounted_.end()) return;
+    double current = found->second.scrollOffset;
+    // The target's place in the content, then the offset that puts it at the anchor.
+    double inContent = target->frame.minY() - scroll->frame.minY() + current;
+    double wanted = inContent;
+    if (anchor == ScrollAnchor::center) wanted = inContent + target->frame.height() / 2 - scroll->frame.height() / 2;
+    if (anchor == ScrollAnchor::bottom) wanted = inContent + target->frame.height() - scroll->frame.height();
+    double limit = std::max(0.0, scroll->contentSize.height - scroll->frame.height());
+    wanted = std::clamp(wanted, 0.0, limit);
+    if (!animationDuration || *animationDuration <= 0) return setScrollOffset(scroll->path, wanted);
+    std::weak_ptr<Host> weakSelf = weak_from_this();
+    std::string path = scroll->path;
+    appkit::AnimationContext::runAnimationGroup([&](appkit::AnimationContext& context) {
+        context.duration = *animationDuration;
+        context.timingFunction = timing == ScrollViewProxy::Timing::linear    ? appkit::AnimationContext::TimingFunction::linear
+                                 : timing == ScrollViewProxy::Timing::easeOut ? appkit::AnimationContext::TimingFunction::easeOut
+                                                                              : appkit::AnimationContext::TimingFunction::easeInEaseOut;
+        appkit::AnimationContext::animate([weakSelf, path, current, wanted](double progress) {
+            if (auto host = weakSelf.lock()) host->setScrollOffset(path, current + (wanted - current) * progress);
+        });
+    });
+}
+
+namespace {
+
+std::uint64_t modifierFlagsFor(EventModifiers modifiers) {
+    std::uint64_t flags = 0;
+    if (modifiers.contains(EventModifiers::command)) flags |= appkit::ModifierFlags::command;
+    if (modifiers.contains(EventModifiers::shift)) flags |= appkit::ModifierFlags::shift;
+    if (modifiers.contains(EventModifiers::option)) flags |= appkit::ModifierFlags::option;
+    if (modifiers.contains(EventModifiers::control)) flags |= appkit::ModifierFlags::control;
+    return flags;
+}
+
+std::string lowercased(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+bool Host::performKeyEquivalent(const appkit::Event& event) {
+    if (!layout_ || event.type() != appkit::EventType::keyDown) return false;
+    auto pressed = event.modifierFlags().rawValue &
+                   (appkit::ModifierFlags::command | appkit::ModifierFlags::shift | appkit::ModifierFlags::option |
+                    appkit::ModifierFlags::control);
+    auto key = lowercased(event.charactersIgnoringModifiers().value_or(""));
+    std::vector<std::function<void()>> actions;
+    layout_->forEach([&](const LayoutNode& node) {
+        if (node.kind() != NodeKind::keyboardShortcut) return;
+        const auto& shortcut = node.data().shortcut;
+        if (lowercased(shortcut.key.character) != key || modifierFlagsFor(shortcut.modifiers) != pressed) return;
+        if (const auto* button = node.find([](const LayoutNode& inner) { return inner.kind() == NodeKind::button; }))
+            if (button->data().action) actions.push_back(button->data().action);
+    });
+    if (actions.empty()) return false;
+    actions.front()();
+    return true;
+}
+
 Size Host::sizeThatFits(ProposedSize proposal) { return Layout::sizeThatFits(resolved_, proposal, environment_); }
 
 const LayoutNode& Host::layout(Rect bounds) {
@@ -273,6 +363,7 @@ bool isDrawn(const LayoutNode& node) {
     case NodeKind::divider:
     case NodeKind::representable:
     case NodeKind::contentShape:
+    case NodeKind::toggle:
         return true;
     default:
         return false;
@@ -281,7 +372,7 @@ bool isDrawn(const LayoutNode& node) {
 
 // The chain from the root to the frontmost drawn node under the point.
 bool hitChain(const LayoutNode& node, Point point, std::vector<const LayoutNode*>& chain) {
-    if (node.kind() == NodeKind::clip && !node.frame.contains(point)) return false;
+    if ((node.kind() == NodeKind::clip || node.kind() == NodeKind::scroll) && !node.frame.contains(point)) return false;
     chain.push_back(&node);
     std::vector<const LayoutNode*> order;
     for (const auto& child : node.children) order.push_back(&child);
@@ -303,10 +394,14 @@ bool Host::tap(Point point) {
     bool exclusiveTaken = false;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         const LayoutNode& node = **it;
-        bool exclusive = node.kind() == NodeKind::button || (node.kind() == NodeKind::tap && !node.data().simultaneous);
+        bool exclusive = node.kind() == NodeKind::button || node.kind() == NodeKind::toggle ||
+                         (node.kind() == NodeKind::tap && !node.data().simultaneous);
         bool simultaneous = node.kind() == NodeKind::tap && node.data().simultaneous;
         if ((exclusive && !exclusiveTaken) || simultaneous) {
-            if (node.data().action) actions.push_back(node.data().action);
+            if (node.kind() == NodeKind::toggle && node.data().isOn && node.data().setOn)
+                actions.push_back([data = node.node] { data.data().setOn(!data.data().isOn()); });
+            else if (node.data().action)
+                actions.push_back(node.data().action);
             if (exclusive) exclusiveTaken = true;
         }
     }

@@ -4,6 +4,7 @@
 #include "platform/ui/AsyncImage.hpp"
 #include "platform/ui/CancellationToken.hpp"
 #include "platform/ui/LayoutNode.hpp"
+#include "platform/ui/ScrollViewReader.hpp"
 #include "platform/ui/View.hpp"
 
 #include <functional>
@@ -54,6 +55,13 @@ public:
     // when nothing took it.
     bool tap(Point point);
 
+    // Scrolls the first scroll view below the reader so that the node with the id sits at
+    // the anchor; needs a layout. With a duration the offset moves over time on the clock.
+    void scrollTo(const std::string& readerPath, const std::string& id, ScrollAnchor anchor,
+                  std::optional<double> animationDuration, ScrollViewProxy::Timing timing);
+    // Runs the action of the buttons whose keyboard shortcut the key event matches.
+    bool performKeyEquivalent(const appkit::Event& event);
+
     // Where hosted AppKit views are put, and what runs after every update (the container's
     // new layout).
     void setContainer(const std::shared_ptr<appkit::View>& container) { container_ = container; }
@@ -79,6 +87,7 @@ private:
         std::optional<std::string> loadingURL;
         AsyncImagePhase phase;
         std::shared_ptr<CancellationToken> load;
+        double scrollOffset = 0;
     };
 
     ResolvedNode resolve(const Node& node, const std::string& path, const EnvironmentValues& environment);
@@ -88,6 +97,7 @@ private:
     void unmount(Mounted& mounted);
     void unmountBelow(const std::string& path);
     std::function<void()> invalidator();
+    void setScrollOffset(const std::string& path, double offset);
 
     Node root_;
     EnvironmentValues environment_;

@@ -34,4 +34,9 @@ void HostingView::mouseUp(const appkit::EventPtr& event) {
     if (!host_ || !host_->tap(local)) appkit::View::mouseUp(event);
 }
 
+bool HostingView::performKeyEquivalent(const appkit::EventPtr& event) {
+    if (appkit::View::performKeyEquivalent(event)) return true;
+    return host_ && host_->performKeyEquivalent(*event);
+}
+
 }  // namespace ui

@@ -169,6 +169,18 @@ public:
         }
         case NodeKind::environment:
             return measure(node.children.front(), p, childEnvironment(node, environment), stack);
+        case NodeKind::scroll: {
+            // A scroll view takes what it is offered; unbounded, it is as large as its content.
+            Size content = measure(node.children.front(), {p.width, std::nullopt}, environment, std::nullopt);
+            return {p.width && std::isfinite(*p.width) ? *p.width : content.width,
+                    p.height && std::isfinite(*p.height) ? *p.height : content.height};
+        }
+        case NodeKind::toggle: {
+            Size label = measure(node.children.front(), {}, environment, std::nullopt);
+            double natural = label.width + Layout::standardSpacing + Layout::switchSize.width;
+            double width = p.width && std::isfinite(*p.width) ? std::max(*p.width, natural) : natural;
+            return {width, std::max(label.height, Layout::switchSize.height)};
+        }
         case NodeKind::representable:
             return hostedSize(node, p);
         case NodeKind::asyncImage:
@@ -183,7 +195,7 @@ public:
 
     LayoutNode place(const ResolvedNode& node, Rect frame, const EnvironmentValues& environment, StackAxis stack) {
         const NodeData& data = node.node.data();
-        LayoutNode placed{node.node, node.path, frame, environment, node.hostedView, {}};
+        LayoutNode placed{node.node, node.path, frame, environment, node.hostedView, {}, {}};
         auto add = [&](const ResolvedNode& child, Rect childFrame, const EnvironmentValues& childEnv, StackAxis axis) {
             placed.children.push_back(place(child, childFrame, childEnv, axis));
         };
@@ -247,6 +259,20 @@ public:
         case NodeKind::offset:
             add(node.children.front(), frame.offsetBy(data.offset.x, data.offset.y), environment, stack);
             break;
+        case NodeKind::scroll: {
+            const auto& content = node.children.front();
+            Size size = measure(content, {frame.width(), std::nullopt}, environment, std::nullopt);
+            placed.contentSize = size;
+            add(content, Rect(frame.minX(), frame.minY() - node.scrollOffset, frame.width(), size.height), environment,
+                std::nullopt);
+            break;
+        }
+        case NodeKind::toggle: {
+            const auto& label = node.children.front();
+            Size size = measure(label, {}, environment, std::nullopt);
+            add(label, Rect(frame.minX(), frame.midY() - size.height / 2, size.width, size.height), environment, std::nullopt);
+            break;
+        }
         case NodeKind::environment:
             add(node.children.front(), frame, childEnvironment(node, environment), stack);
             break;

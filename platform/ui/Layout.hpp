@@ -14,6 +14,8 @@ namespace ui {
 class Layout {
 public:
     static constexpr double standardSpacing = 8;
+    // A toggle's switch, drawn at the trailing edge of its row.
+    static constexpr Size switchSize{32, 18};
 
     static Size sizeThatFits(const ResolvedNode& node, ProposedSize proposal, const EnvironmentValues& environment);
     // Lays the tree out in the rectangle (the root takes the whole rectangle).

@@ -18,6 +18,7 @@ struct ResolvedNode {
     std::string path;
     std::vector<ResolvedNode> children;
     std::shared_ptr<appkit::View> hostedView;
+    double scrollOffset = 0;  // scroll views: how far the content is scrolled up
 };
 
 // A node with its frame in points, in the host's coordinates (origin at the top left, y
@@ -29,6 +30,7 @@ struct LayoutNode {
     EnvironmentValues environment;
     std::shared_ptr<appkit::View> hostedView;
     std::vector<LayoutNode> children;
+    Size contentSize;  // scroll views: the size of what they scroll
 
     NodeKind kind() const { return node.kind(); }
     const NodeData& data() const { return node.data(); }

@@ -283,3 +283,55 @@ Node SettingsLink(Node label) {
 void setOpenSettingsAction(std::function<void()> action) { openSettingsAction() = std::move(action); }
 
 }  // namespace ui
+
+namespace ui {
+
+Node Node::keyboardShortcut(KeyboardShortcut shortcut) const {
+    NodeData data;
+    data.kind = NodeKind::keyboardShortcut;
+    data.children = {*this};
+    data.shortcut = std::move(shortcut);
+    return Node(std::make_shared<const NodeData>(std::move(data)));
+}
+
+Node Toggle(Node label, std::function<bool()> isOn, std::function<void(bool)> setOn) {
+    NodeData data;
+    data.kind = NodeKind::toggle;
+    data.children = {std::move(label)};
+    data.isOn = std::move(isOn);
+    data.setOn = std::move(setOn);
+    return Node(std::make_shared<const NodeData>(std::move(data)));
+}
+
+Node ScrollView(Node content, bool showsIndicators) {
+    NodeData data;
+    data.kind = NodeKind::scroll;
+    data.children = {std::move(content)};
+    data.showsIndicators = showsIndicators;
+    return Node(std::make_shared<const NodeData>(std::move(data)));
+}
+
+Node Section(Node header, std::vector<Node> rows) {
+    std::vector<Node> padded;
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        if (index > 0) padded.push_back(Divider().opacity(0.5));
+        padded.push_back(rows[index].paddingVertical(6).paddingHorizontal(10).frame(
+            FlexibleFrame{.maxWidth = appkit::infinity, .alignment = Alignment::leading()}));
+    }
+    return VStack({header.font(Font::systemFontOfSize(13, Font::Weight::semibold))
+                       .foregroundColor(Color::secondaryLabelColor())
+                       .padding(EdgeInsets{0, 8, 0, 0}),
+                   VStack(std::move(padded), HorizontalAlignment::leading, 0.0)
+                       .background(RoundedRectangle(8).fill(Color::separatorColor().opacity(0.5)))},
+                  HorizontalAlignment::leading, 6.0);
+}
+
+Node Form(std::vector<Node> sections) {
+    return VStack(std::move(sections), HorizontalAlignment::leading, 16.0).padding(20);
+}
+
+Node LabeledContent(Node label, Node content) {
+    return HStack({std::move(label), Spacer(), std::move(content)}, VerticalAlignment::center);
+}
+
+}  // namespace ui

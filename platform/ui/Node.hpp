@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Image.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/ui/KeyboardShortcut.hpp"
 #include "platform/ui/Types.hpp"
 
 #include <functional>
@@ -15,6 +16,7 @@ namespace ui {
 
 class View;
 class RepresentableBase;
+class ScrollViewProxy;
 class CancellationToken;
 struct AsyncImagePhase;
 
@@ -44,10 +46,14 @@ enum class NodeKind {
     lifecycle,
     tap,
     contentShape,
+    scroll,            // clips its content and shows it from its scroll offset
+    toggle,            // children: the label
+    keyboardShortcut,  // a shortcut for the buttons below
     // Nodes the host expands.
     component,
     representable,
     asyncImage,
+    scrollReader,
 };
 
 enum class ShapeKind { rectangle, roundedRectangle, circle, capsule };
@@ -154,6 +160,9 @@ public:
     Node aspectRatio(ContentMode mode) const;
     Node scaledToFit() const { return aspectRatio(ContentMode::fit); }
     Node scaledToFill() const { return aspectRatio(ContentMode::fill); }
+    // The key that presses the buttons below while their window is key.
+    Node keyboardShortcut(KeyboardShortcut shortcut) const;
+
     // Shape modifier: the fill colour of a shape node.
     Node fill(Color color) const;
 
@@ -192,6 +201,11 @@ struct NodeData {
     std::optional<std::string> url;     // asyncImage
     double scale = 1;
     std::function<Node(const AsyncImagePhase&)> content;
+    bool showsIndicators = true;        // scroll
+    std::function<bool()> isOn;         // toggle
+    std::function<void(bool)> setOn;
+    KeyboardShortcut shortcut;          // keyboardShortcut
+    std::function<Node(const ScrollViewProxy&)> readerContent;
 };
 
 // Building blocks.
@@ -213,6 +227,16 @@ inline Node Capsule() { return ShapeNode({ShapeKind::capsule}); }
 Node Spacer(std::optional<double> minLength = std::nullopt);
 Node Divider();
 Node Button(Node label, std::function<void()> action);
+// A switch bound to a Boolean, its label on the leading side and the switch trailing.
+Node Toggle(Node label, std::function<bool()> isOn, std::function<void(bool)> setOn);
+// A vertical scroll view: it takes the height it is offered and shows its content from its
+// scroll offset (kept by the host for the node's identity), clipped to its frame.
+Node ScrollView(Node content, bool showsIndicators = true);
+// A grouped form: sections one below the other, each a header and rows on a rounded panel.
+Node Section(Node header, std::vector<Node> rows);
+Node Form(std::vector<Node> sections);
+// A label on the leading side and its content on the trailing side of one row.
+Node LabeledContent(Node label, Node content);
 // A button that opens the application's Settings window (see setOpenSettingsAction).
 Node SettingsLink(Node label);
 // The application's way of opening its Settings window; SettingsLink runs it.
