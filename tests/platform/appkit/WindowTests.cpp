@@ -1,4 +1,5 @@
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/appkit/Panel.hpp"
 #include "platform/appkit/Screen.hpp"
 #include "platform/appkit/TextField.hpp"
 #include "platform/appkit/Window.hpp"
@@ -119,4 +120,29 @@ TEST(Window, ASheetEndsOnceWithItsCodeAndHandsKeyStatusBack) {
     EXPECT_EQ(codes, (std::vector<ModalResponse>{1001}));
     EXPECT_TRUE(parent->isKeyWindow());
     EXPECT_FALSE(sheet->isVisible());
+}
+
+namespace {
+
+class FloatingPanel : public appkit::Panel {
+public:
+    using Panel::Panel;
+    bool canBecomeKeyWindow() const override { return true; }
+};
+
+}  // namespace
+
+TEST(Panel, AFloatingPanelStaysInFrontOfNormalWindowsAndBecomesKeyButNeverMain) {
+    auto document = titledWindow("document");
+    document->makeKeyAndOrderFront();
+    auto panel = Window::make<FloatingPanel>(Rect(0, 0, 600, 68), WindowStyleMask::borderless | WindowStyleMask::nonactivatingPanel);
+    panel->setFloatingPanel(true);
+    panel->makeKeyAndOrderFront();
+    auto later = titledWindow("later");
+    later->orderFront();
+    EXPECT_EQ(WindowList::shared().orderedWindows().front(), panel);
+    EXPECT_TRUE(panel->isFloatingPanel());
+    EXPECT_TRUE(panel->isKeyWindow());
+    EXPECT_FALSE(panel->isMainWindow());
+    EXPECT_TRUE(document->isMainWindow());
 }
