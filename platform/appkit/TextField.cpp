@@ -88,7 +88,7 @@ void TextField::selectNextKeyView(bool backwards) {
     std::vector<std::shared_ptr<View>> loop;
     std::function<void(const std::shared_ptr<View>&)> collect = [&](const std::shared_ptr<View>& view) {
         if (view->isHidden() || dynamic_cast<FieldEditor*>(view.get())) return;
-        if (view->acceptsFirstResponder()) loop.push_back(view);
+        if (view->canBecomeKeyView() || view.get() == this) loop.push_back(view);
         for (const auto& child : view->subviews()) collect(child);
     };
     collect(window->contentView());

@@ -50,6 +50,9 @@ public:
     Layer& layer() { return layer_; }
     const Layer& layer() const { return layer_; }
 
+    // Whether Tab may move the focus here (views that accept the focus and say yes).
+    virtual bool canBecomeKeyView() const { return acceptsFirstResponder() && !hidden_; }
+
     // Sizes the view would like; -1 means no preference on that axis.
     static constexpr double noIntrinsicMetric = -1;
     virtual Size intrinsicContentSize() const { return {noIntrinsicMetric, noIntrinsicMetric}; }

@@ -31,7 +31,10 @@ std::shared_ptr<Host> Host::create(Node root, EnvironmentValues environment) {
 Host::Host(Node root, EnvironmentValues environment) : root_(std::move(root)), environment_(std::move(environment)) {}
 
 Host::~Host() {
+    // Everything shown goes away with the host: its disappear actions still run.
     for (auto& [path, mounted] : mounted_) unmount(mounted);
+    auto actions = std::move(pendingActions_);
+    for (auto& action : actions) action();
 }
 
 EnvironmentValues Host::defaultEnvironment() {

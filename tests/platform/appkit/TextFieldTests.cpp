@@ -99,6 +99,20 @@ TEST_F(TextFieldTest, TabMovesTheFocusToTheNextFieldAndEndsEditing) {
     EXPECT_EQ(field->stringValue(), "x");
 }
 
+TEST_F(TextFieldTest, TabSkipsAFieldThatRefusesToBeAKeyView) {
+    struct Refusing : TextField {
+        using TextField::TextField;
+        bool canBecomeKeyView() const override { return false; }
+    };
+    auto refusing = std::make_shared<Refusing>(Rect(10, 40, 200, 22));
+    auto next = std::make_shared<TextField>(Rect(10, 70, 200, 22));
+    window->contentView()->addSubview(refusing);
+    window->contentView()->addSubview(next);
+    sendKey(48, "\t");
+    EXPECT_NE(next->currentEditor(), nullptr);
+    EXPECT_EQ(refusing->currentEditor(), nullptr);
+}
+
 TEST_F(TextFieldTest, SettingTheStringWhileEditingMovesTheCaretToTheEnd) {
     typeText("abc");
     editor()->setSelectedRange({1, 0});

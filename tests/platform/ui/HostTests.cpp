@@ -152,6 +152,13 @@ TEST_F(HostTest, AppearRunsOnceDisappearAndTaskCancellationWhenTheNodeGoesAway) 
     EXPECT_TRUE(token->isCancelled());
 }
 
+TEST_F(HostTest, ClosingTheHostRunsTheDisappearActionsOfWhatItShowed) {
+    int disappeared = 0;
+    auto host = Host::create(VStack({Text("a").onDisappear([&] { ++disappeared; }), Text("b").onDisappear([&] { ++disappeared; })}));
+    host.reset();
+    EXPECT_EQ(disappeared, 2);
+}
+
 TEST_F(HostTest, OnReceiveDeliversNotificationsToTheLatestHandlerWhileShown) {
     std::vector<std::string> received;
     auto node = [&](std::string tag) {
