@@ -1,0 +1,15 @@
+#include "sdk/utilities/ZPMPromise.hpp"
+
+ZPMPromise::Ptr ZPMPromise::onQueueDo(dispatch::QueuePtr queue, DoWorkBlock work) {
+    if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(work), "work"}})) return invalid;
+    auto promise = pendingPromise();
+    dispatchGroup()->async(queue,
+                           [promise, queue, work = std::move(work)] { resolveFollowing(promise, queue, work()); });
+    return promise;
+}
+
+ZPMPromise::Ptr ZPMPromise::do_(DoWorkBlock work) { return onQueueDo(defaultDispatchQueue(), std::move(work)); }
+
+std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::DoWorkBlock)> ZPMPromise::doOn() {
+    return [](dispatch::QueuePtr queue, DoWorkBlock work) { return onQueueDo(std::move(queue), std::move(work)); };
+}

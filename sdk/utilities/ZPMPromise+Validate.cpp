@@ -1,0 +1,27 @@
+#include "sdk/utilities/ZPMPromise.hpp"
+
+ZPMPromise::Ptr ZPMPromise::onQueueValidate(dispatch::QueuePtr queue, ValidatePredicateBlock predicate) {
+    if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(predicate), "predicate"}}))
+        return invalid;
+    return chainOnQueue(
+        std::move(queue),
+        [predicate = std::move(predicate)](objc::Id value) -> objc::Id {
+            if (predicate(value)) return value;
+            return ZPMPromiseMakeError(ZPMPromiseErrorCode::validationFailure);
+        },
+        nullptr);
+}
+
+ZPMPromise::Ptr ZPMPromise::validate(ValidatePredicateBlock predicate) {
+    return onQueueValidate(defaultDispatchQueue(), std::move(predicate));
+}
+
+std::function<ZPMPromise::Ptr(ZPMPromise::ValidatePredicateBlock)> ZPMPromise::validate() {
+    return [self = sharedPromise()](ValidatePredicateBlock predicate) { return self->validate(std::move(predicate)); };
+}
+
+std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::ValidatePredicateBlock)> ZPMPromise::validateOn() {
+    return [self = sharedPromise()](dispatch::QueuePtr queue, ValidatePredicateBlock predicate) {
+        return self->onQueueValidate(std::move(queue), std::move(predicate));
+    };
+}
