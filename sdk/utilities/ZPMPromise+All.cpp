@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 #include <atomic>
 
@@ -54,12 +55,8 @@ ZPMPromise::Ptr ZPMPromise::all(ArrayPtr allPromises) {
     return onQueueAll(defaultDispatchQueue(), std::move(allPromises));
 }
 
-std::function<ZPMPromise::Ptr(ZPMPromise::ArrayPtr)> ZPMPromise::all() {
-    return [](ArrayPtr allPromises) { return all(std::move(allPromises)); };
-}
+std::function<ZPMPromise::Ptr(ZPMPromise::ArrayPtr)> ZPMPromise::all() { return ZPMPromiseBlockForm(&ZPMPromise::all); }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::ArrayPtr)> ZPMPromise::allOn() {
-    return [](dispatch::QueuePtr queue, ArrayPtr allPromises) {
-        return onQueueAll(std::move(queue), std::move(allPromises));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueAll);
 }

@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueAlways(dispatch::QueuePtr queue, AlwaysWorkBlock work) {
     if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(work), "work"}})) return invalid;
@@ -19,11 +20,9 @@ ZPMPromise::Ptr ZPMPromise::always(AlwaysWorkBlock work) {
 }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::AlwaysWorkBlock)> ZPMPromise::always() {
-    return [self = sharedPromise()](AlwaysWorkBlock work) { return self->always(std::move(work)); };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::always);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::AlwaysWorkBlock)> ZPMPromise::alwaysOn() {
-    return [self = sharedPromise()](dispatch::QueuePtr queue, AlwaysWorkBlock work) {
-        return self->onQueueAlways(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::onQueueAlways);
 }

@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 #include <atomic>
 
@@ -50,12 +51,8 @@ ZPMPromise::Ptr ZPMPromise::any(ArrayPtr anyPromises) {
     return onQueueAny(defaultDispatchQueue(), std::move(anyPromises));
 }
 
-std::function<ZPMPromise::Ptr(ZPMPromise::ArrayPtr)> ZPMPromise::any() {
-    return [](ArrayPtr anyPromises) { return any(std::move(anyPromises)); };
-}
+std::function<ZPMPromise::Ptr(ZPMPromise::ArrayPtr)> ZPMPromise::any() { return ZPMPromiseBlockForm(&ZPMPromise::any); }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::ArrayPtr)> ZPMPromise::anyOn() {
-    return [](dispatch::QueuePtr queue, ArrayPtr anyPromises) {
-        return onQueueAny(std::move(queue), std::move(anyPromises));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueAny);
 }

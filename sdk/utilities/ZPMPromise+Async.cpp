@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueAsync(dispatch::QueuePtr queue, AsyncWorkBlock work) {
     if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(work), "work"}})) return invalid;
@@ -13,10 +14,9 @@ ZPMPromise::Ptr ZPMPromise::onQueueAsync(dispatch::QueuePtr queue, AsyncWorkBloc
 ZPMPromise::Ptr ZPMPromise::async(AsyncWorkBlock work) { return onQueueAsync(defaultDispatchQueue(), std::move(work)); }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::AsyncWorkBlock)> ZPMPromise::async() {
-    return [](AsyncWorkBlock work) { return async(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::async);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::AsyncWorkBlock)> ZPMPromise::asyncOn() {
-    return
-        [](dispatch::QueuePtr queue, AsyncWorkBlock work) { return onQueueAsync(std::move(queue), std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueAsync);
 }

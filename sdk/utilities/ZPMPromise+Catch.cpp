@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueCatch(dispatch::QueuePtr queue, CatchBlock reject) {
     if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(reject), "reject"}}))
@@ -14,11 +15,9 @@ ZPMPromise::Ptr ZPMPromise::catch_(CatchBlock reject) {
 }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::CatchBlock)> ZPMPromise::catch_() {
-    return [self = sharedPromise()](CatchBlock reject) { return self->catch_(std::move(reject)); };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::catch_);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::CatchBlock)> ZPMPromise::catchOn() {
-    return [self = sharedPromise()](dispatch::QueuePtr queue, CatchBlock reject) {
-        return self->onQueueCatch(std::move(queue), std::move(reject));
-    };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::onQueueCatch);
 }

@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueDelay(dispatch::QueuePtr queue, double interval) {
     if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}})) return invalid;
@@ -15,11 +16,9 @@ ZPMPromise::Ptr ZPMPromise::onQueueDelay(dispatch::QueuePtr queue, double interv
 ZPMPromise::Ptr ZPMPromise::delay(double interval) { return onQueueDelay(defaultDispatchQueue(), interval); }
 
 std::function<ZPMPromise::Ptr(double)> ZPMPromise::delay() {
-    return [self = sharedPromise()](double interval) { return self->delay(interval); };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::delay);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, double)> ZPMPromise::delayOn() {
-    return [self = sharedPromise()](dispatch::QueuePtr queue, double interval) {
-        return self->onQueueDelay(std::move(queue), interval);
-    };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::onQueueDelay);
 }

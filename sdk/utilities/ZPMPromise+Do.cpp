@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueDo(dispatch::QueuePtr queue, DoWorkBlock work) {
     if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(work), "work"}})) return invalid;
@@ -11,5 +12,5 @@ ZPMPromise::Ptr ZPMPromise::onQueueDo(dispatch::QueuePtr queue, DoWorkBlock work
 ZPMPromise::Ptr ZPMPromise::do_(DoWorkBlock work) { return onQueueDo(defaultDispatchQueue(), std::move(work)); }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::DoWorkBlock)> ZPMPromise::doOn() {
-    return [](dispatch::QueuePtr queue, DoWorkBlock work) { return onQueueDo(std::move(queue), std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueDo);
 }

@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 #include "platform/foundation/Exception.hpp"
 
@@ -25,11 +26,9 @@ ZPMPromise::Ptr ZPMPromise::race(ArrayPtr racePromises) {
 }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::ArrayPtr)> ZPMPromise::race() {
-    return [](ArrayPtr racePromises) { return race(std::move(racePromises)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::race);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::ArrayPtr)> ZPMPromise::raceOn() {
-    return [](dispatch::QueuePtr queue, ArrayPtr racePromises) {
-        return onQueueRace(std::move(queue), std::move(racePromises));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueRace);
 }

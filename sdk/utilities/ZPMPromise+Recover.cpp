@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueRecover(dispatch::QueuePtr queue, RecoverBlock recovery) {
     if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(recovery), "recovery"}}))
@@ -11,11 +12,9 @@ ZPMPromise::Ptr ZPMPromise::recover(RecoverBlock recovery) {
 }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::RecoverBlock)> ZPMPromise::recover() {
-    return [self = sharedPromise()](RecoverBlock recovery) { return self->recover(std::move(recovery)); };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::recover);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::RecoverBlock)> ZPMPromise::recoverOn() {
-    return [self = sharedPromise()](dispatch::QueuePtr queue, RecoverBlock recovery) {
-        return self->onQueueRecover(std::move(queue), std::move(recovery));
-    };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::onQueueRecover);
 }

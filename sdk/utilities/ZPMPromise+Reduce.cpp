@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueReduce(dispatch::QueuePtr queue, ArrayPtr items, ReducerBlock reducer) {
     if (auto invalid = invalidParametersPromise(
@@ -17,14 +18,10 @@ ZPMPromise::Ptr ZPMPromise::reduce(ArrayPtr items, ReducerBlock reducer) {
 }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::ArrayPtr, ZPMPromise::ReducerBlock)> ZPMPromise::reduce() {
-    return [self = sharedPromise()](ArrayPtr items, ReducerBlock reducer) {
-        return self->reduce(std::move(items), std::move(reducer));
-    };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::reduce);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::ArrayPtr, ZPMPromise::ReducerBlock)>
 ZPMPromise::reduceOn() {
-    return [self = sharedPromise()](dispatch::QueuePtr queue, ArrayPtr items, ReducerBlock reducer) {
-        return self->onQueueReduce(std::move(queue), std::move(items), std::move(reducer));
-    };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::onQueueReduce);
 }

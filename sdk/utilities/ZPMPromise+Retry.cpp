@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 namespace {
 
@@ -73,26 +74,21 @@ ZPMPromise::Ptr ZPMPromise::onQueueRetry(dispatch::QueuePtr queue, RetryWorkBloc
 ZPMPromise::Ptr ZPMPromise::retry(RetryWorkBlock work) { return onQueueRetry(defaultDispatchQueue(), std::move(work)); }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::RetryWorkBlock)> ZPMPromise::retry() {
-    return [](RetryWorkBlock work) { return retry(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::retry);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::RetryWorkBlock)> ZPMPromise::retryOn() {
-    return
-        [](dispatch::QueuePtr queue, RetryWorkBlock work) { return onQueueRetry(std::move(queue), std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueRetry);
 }
 
 std::function<ZPMPromise::Ptr(std::int64_t, double, ZPMPromise::RetryPredicateBlock, ZPMPromise::RetryWorkBlock)>
 ZPMPromise::retryAgain() {
-    return [](std::int64_t count, double delay, RetryPredicateBlock condition, RetryWorkBlock work) {
-        return attempts(count, delay, std::move(condition), std::move(work));
-    };
+    return ZPMPromiseBlockForm<std::int64_t, double, RetryPredicateBlock, RetryWorkBlock>(&ZPMPromise::attempts);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, std::int64_t, double, ZPMPromise::RetryPredicateBlock,
                               ZPMPromise::RetryWorkBlock)>
 ZPMPromise::retryAgainOn() {
-    return [](dispatch::QueuePtr queue, std::int64_t count, double delay, RetryPredicateBlock condition,
-              RetryWorkBlock work) {
-        return onQueueAttempts(std::move(queue), count, delay, std::move(condition), std::move(work));
-    };
+    return ZPMPromiseBlockForm<dispatch::QueuePtr, std::int64_t, double, RetryPredicateBlock, RetryWorkBlock>(
+        &ZPMPromise::onQueueAttempts);
 }

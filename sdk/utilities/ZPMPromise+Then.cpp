@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueThen(dispatch::QueuePtr queue, ThenWorkBlock work) {
     if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(work), "work"}})) return invalid;
@@ -8,11 +9,9 @@ ZPMPromise::Ptr ZPMPromise::onQueueThen(dispatch::QueuePtr queue, ThenWorkBlock 
 ZPMPromise::Ptr ZPMPromise::then(ThenWorkBlock work) { return onQueueThen(defaultDispatchQueue(), std::move(work)); }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::ThenWorkBlock)> ZPMPromise::then() {
-    return [self = sharedPromise()](ThenWorkBlock work) { return self->then(std::move(work)); };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::then);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::ThenWorkBlock)> ZPMPromise::thenOn() {
-    return [self = sharedPromise()](dispatch::QueuePtr queue, ThenWorkBlock work) {
-        return self->onQueueThen(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::onQueueThen);
 }

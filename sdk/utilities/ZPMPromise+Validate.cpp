@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 ZPMPromise::Ptr ZPMPromise::onQueueValidate(dispatch::QueuePtr queue, ValidatePredicateBlock predicate) {
     if (auto invalid = invalidParametersPromise({{queue != nullptr, "queue"}, {bool(predicate), "predicate"}}))
@@ -17,11 +18,9 @@ ZPMPromise::Ptr ZPMPromise::validate(ValidatePredicateBlock predicate) {
 }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::ValidatePredicateBlock)> ZPMPromise::validate() {
-    return [self = sharedPromise()](ValidatePredicateBlock predicate) { return self->validate(std::move(predicate)); };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::validate);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::ValidatePredicateBlock)> ZPMPromise::validateOn() {
-    return [self = sharedPromise()](dispatch::QueuePtr queue, ValidatePredicateBlock predicate) {
-        return self->onQueueValidate(std::move(queue), std::move(predicate));
-    };
+    return ZPMPromiseBlockForm(sharedPromise(), &ZPMPromise::onQueueValidate);
 }

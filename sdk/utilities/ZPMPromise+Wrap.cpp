@@ -1,4 +1,5 @@
 #include "sdk/utilities/ZPMPromise.hpp"
+#include "sdk/utilities/ZPMPromiseBlockForm.hpp"
 
 #include "platform/foundation/Number.hpp"
 
@@ -29,14 +30,12 @@ ZPMPromise::Ptr ZPMPromise::wrapCompletion(WrapWorkBlock<CompletionHandler> work
 }
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::CompletionHandler>)> ZPMPromise::wrapCompletion() {
-    return [](WrapWorkBlock<CompletionHandler> work) { return wrapCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::WrapWorkBlock<ZPMPromise::CompletionHandler>)>
 ZPMPromise::wrapCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<CompletionHandler> work) {
-        return onQueueWrapCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapObjectCompletion(dispatch::QueuePtr queue,
@@ -53,14 +52,12 @@ ZPMPromise::Ptr ZPMPromise::wrapObjectCompletion(WrapWorkBlock<ObjectCompletionH
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::ObjectCompletionHandler>)>
 ZPMPromise::wrapObjectCompletion() {
-    return [](WrapWorkBlock<ObjectCompletionHandler> work) { return wrapObjectCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapObjectCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::WrapWorkBlock<ZPMPromise::ObjectCompletionHandler>)>
 ZPMPromise::wrapObjectCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<ObjectCompletionHandler> work) {
-        return onQueueWrapObjectCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapObjectCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapErrorCompletion(dispatch::QueuePtr queue,
@@ -78,14 +75,12 @@ ZPMPromise::Ptr ZPMPromise::wrapErrorCompletion(WrapWorkBlock<ErrorCompletionHan
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::ErrorCompletionHandler>)>
 ZPMPromise::wrapErrorCompletion() {
-    return [](WrapWorkBlock<ErrorCompletionHandler> work) { return wrapErrorCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapErrorCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::WrapWorkBlock<ZPMPromise::ErrorCompletionHandler>)>
 ZPMPromise::wrapErrorCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<ErrorCompletionHandler> work) {
-        return onQueueWrapErrorCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapErrorCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapObjectOrErrorCompletion(dispatch::QueuePtr queue,
@@ -105,16 +100,13 @@ ZPMPromise::Ptr ZPMPromise::wrapObjectOrErrorCompletion(WrapWorkBlock<ObjectOrEr
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::ObjectOrErrorCompletionHandler>)>
 ZPMPromise::wrapObjectOrErrorCompletion() {
-    return
-        [](WrapWorkBlock<ObjectOrErrorCompletionHandler> work) { return wrapObjectOrErrorCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapObjectOrErrorCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr,
                               ZPMPromise::WrapWorkBlock<ZPMPromise::ObjectOrErrorCompletionHandler>)>
 ZPMPromise::wrapObjectOrErrorCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<ObjectOrErrorCompletionHandler> work) {
-        return onQueueWrapObjectOrErrorCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapObjectOrErrorCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapErrorOrObjectCompletion(dispatch::QueuePtr queue,
@@ -134,16 +126,13 @@ ZPMPromise::Ptr ZPMPromise::wrapErrorOrObjectCompletion(WrapWorkBlock<ErrorOrObj
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::ErrorOrObjectCompletionHandler>)>
 ZPMPromise::wrapErrorOrObjectCompletion() {
-    return
-        [](WrapWorkBlock<ErrorOrObjectCompletionHandler> work) { return wrapErrorOrObjectCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapErrorOrObjectCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr,
                               ZPMPromise::WrapWorkBlock<ZPMPromise::ErrorOrObjectCompletionHandler>)>
 ZPMPromise::wrapErrorOrObjectCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<ErrorOrObjectCompletionHandler> work) {
-        return onQueueWrapErrorOrObjectCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapErrorOrObjectCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrap2ObjectsOrErrorCompletion(
@@ -163,17 +152,13 @@ ZPMPromise::Ptr ZPMPromise::wrap2ObjectsOrErrorCompletion(WrapWorkBlock<TwoObjec
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::TwoObjectsOrErrorCompletionHandler>)>
 ZPMPromise::wrap2ObjectsOrErrorCompletion() {
-    return [](WrapWorkBlock<TwoObjectsOrErrorCompletionHandler> work) {
-        return wrap2ObjectsOrErrorCompletion(std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrap2ObjectsOrErrorCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr,
                               ZPMPromise::WrapWorkBlock<ZPMPromise::TwoObjectsOrErrorCompletionHandler>)>
 ZPMPromise::wrap2ObjectsOrErrorCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<TwoObjectsOrErrorCompletionHandler> work) {
-        return onQueueWrap2ObjectsOrErrorCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrap2ObjectsOrErrorCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapBoolCompletion(dispatch::QueuePtr queue,
@@ -190,14 +175,12 @@ ZPMPromise::Ptr ZPMPromise::wrapBoolCompletion(WrapWorkBlock<BoolCompletionHandl
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::BoolCompletionHandler>)>
 ZPMPromise::wrapBoolCompletion() {
-    return [](WrapWorkBlock<BoolCompletionHandler> work) { return wrapBoolCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapBoolCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::WrapWorkBlock<ZPMPromise::BoolCompletionHandler>)>
 ZPMPromise::wrapBoolCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<BoolCompletionHandler> work) {
-        return onQueueWrapBoolCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapBoolCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapBoolOrErrorCompletion(dispatch::QueuePtr queue,
@@ -217,14 +200,12 @@ ZPMPromise::Ptr ZPMPromise::wrapBoolOrErrorCompletion(WrapWorkBlock<BoolOrErrorC
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::BoolOrErrorCompletionHandler>)>
 ZPMPromise::wrapBoolOrErrorCompletion() {
-    return [](WrapWorkBlock<BoolOrErrorCompletionHandler> work) { return wrapBoolOrErrorCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapBoolOrErrorCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::WrapWorkBlock<ZPMPromise::BoolOrErrorCompletionHandler>)>
 ZPMPromise::wrapBoolOrErrorCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<BoolOrErrorCompletionHandler> work) {
-        return onQueueWrapBoolOrErrorCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapBoolOrErrorCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapIntegerCompletion(dispatch::QueuePtr queue,
@@ -241,14 +222,12 @@ ZPMPromise::Ptr ZPMPromise::wrapIntegerCompletion(WrapWorkBlock<IntegerCompletio
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::IntegerCompletionHandler>)>
 ZPMPromise::wrapIntegerCompletion() {
-    return [](WrapWorkBlock<IntegerCompletionHandler> work) { return wrapIntegerCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapIntegerCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::WrapWorkBlock<ZPMPromise::IntegerCompletionHandler>)>
 ZPMPromise::wrapIntegerCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<IntegerCompletionHandler> work) {
-        return onQueueWrapIntegerCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapIntegerCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapIntegerOrErrorCompletion(dispatch::QueuePtr queue,
@@ -268,17 +247,13 @@ ZPMPromise::Ptr ZPMPromise::wrapIntegerOrErrorCompletion(WrapWorkBlock<IntegerOr
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::IntegerOrErrorCompletionHandler>)>
 ZPMPromise::wrapIntegerOrErrorCompletion() {
-    return [](WrapWorkBlock<IntegerOrErrorCompletionHandler> work) {
-        return wrapIntegerOrErrorCompletion(std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapIntegerOrErrorCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr,
                               ZPMPromise::WrapWorkBlock<ZPMPromise::IntegerOrErrorCompletionHandler>)>
 ZPMPromise::wrapIntegerOrErrorCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<IntegerOrErrorCompletionHandler> work) {
-        return onQueueWrapIntegerOrErrorCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapIntegerOrErrorCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapDoubleCompletion(dispatch::QueuePtr queue,
@@ -295,14 +270,12 @@ ZPMPromise::Ptr ZPMPromise::wrapDoubleCompletion(WrapWorkBlock<DoubleCompletionH
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::DoubleCompletionHandler>)>
 ZPMPromise::wrapDoubleCompletion() {
-    return [](WrapWorkBlock<DoubleCompletionHandler> work) { return wrapDoubleCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapDoubleCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr, ZPMPromise::WrapWorkBlock<ZPMPromise::DoubleCompletionHandler>)>
 ZPMPromise::wrapDoubleCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<DoubleCompletionHandler> work) {
-        return onQueueWrapDoubleCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapDoubleCompletion);
 }
 
 ZPMPromise::Ptr ZPMPromise::onQueueWrapDoubleOrErrorCompletion(dispatch::QueuePtr queue,
@@ -322,14 +295,11 @@ ZPMPromise::Ptr ZPMPromise::wrapDoubleOrErrorCompletion(WrapWorkBlock<DoubleOrEr
 
 std::function<ZPMPromise::Ptr(ZPMPromise::WrapWorkBlock<ZPMPromise::DoubleOrErrorCompletionHandler>)>
 ZPMPromise::wrapDoubleOrErrorCompletion() {
-    return
-        [](WrapWorkBlock<DoubleOrErrorCompletionHandler> work) { return wrapDoubleOrErrorCompletion(std::move(work)); };
+    return ZPMPromiseBlockForm(&ZPMPromise::wrapDoubleOrErrorCompletion);
 }
 
 std::function<ZPMPromise::Ptr(dispatch::QueuePtr,
                               ZPMPromise::WrapWorkBlock<ZPMPromise::DoubleOrErrorCompletionHandler>)>
 ZPMPromise::wrapDoubleOrErrorCompletionOn() {
-    return [](dispatch::QueuePtr queue, WrapWorkBlock<DoubleOrErrorCompletionHandler> work) {
-        return onQueueWrapDoubleOrErrorCompletion(std::move(queue), std::move(work));
-    };
+    return ZPMPromiseBlockForm(&ZPMPromise::onQueueWrapDoubleOrErrorCompletion);
 }

@@ -63,6 +63,11 @@ void ZPMPromise::setDefaultDispatchQueue(dispatch::QueuePtr queue) {
     defaultQueue().queue = std::move(queue);
 }
 
+void ZPMPromise::resetForTesting() {
+    std::lock_guard guard(defaultQueue().lock);
+    defaultQueue().queue = nullptr;
+}
+
 ZPMPromise::Ptr ZPMPromise::pendingPromise() { return std::make_shared<ZPMPromise>(InitPending{}); }
 
 ZPMPromise::Ptr ZPMPromise::resolvedWith(objc::Id resolution) {
@@ -231,9 +236,13 @@ void ZPMPromise::resolveFollowing(const Ptr& promise, const dispatch::QueuePtr& 
         promise->fulfill(result);
         return;
     }
-    followed->observeOnQueue(
-        queue, [promise](objc::Id value) { promise->fulfill(std::move(value)); },
-        [promise](ErrorPtr error) { promise->reject(std::move(error)); });
+    followed->forwardOutcome(queue, promise);
+}
+
+void ZPMPromise::forwardOutcome(const dispatch::QueuePtr& queue, const Ptr& target) {
+    observeOnQueue(
+        queue, [target](objc::Id value) { target->fulfill(std::move(value)); },
+        [target](ErrorPtr error) { target->reject(std::move(error)); });
 }
 
 ZPMPromise::Ptr ZPMPromise::sharedPromise() { return std::static_pointer_cast<ZPMPromise>(shared_from_this()); }

@@ -112,6 +112,8 @@ public:
 
     // ---- +Testing ----
     static dispatch::GroupPtr dispatchGroup();
+    // Test support: the default queue goes back to the main queue. Not for the application.
+    static void resetForTesting();
 
     // ---- +All ----
     static Ptr onQueueAll(dispatch::QueuePtr queue, ArrayPtr allPromises);
@@ -284,6 +286,8 @@ protected:
     static Ptr invalidParameterPromise(const std::string& description);
     // Resolves the promise with a chained block's result: a promise is observed on the queue
     // and its outcome taken over (one level), anything else goes to fulfill.
+    // Observes the receiver on the queue and gives the target the same value or error.
+    void forwardOutcome(const dispatch::QueuePtr& queue, const Ptr& target);
     static void resolveFollowing(const Ptr& promise, const dispatch::QueuePtr& queue, const objc::Id& result);
     Ptr sharedPromise();
 

@@ -1,10 +1,13 @@
 #include "tests/sdk/utilities/PromiseTestSupport.hpp"
 
+#include "platform/foundation/Exception.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
 namespace promisetests {
 
 void PromiseTest::SetUp() {
+    foundation::AssertionHandler::setMode(foundation::AssertionMode::raise);
+    ZPMPromise::resetForTesting();
     foundation::Clock::installManual();
     testQueue_ = dispatch::createQueue(testQueueLabel);
 }
@@ -30,6 +33,16 @@ std::int64_t integerOf(const objc::Id& object) {
     auto value = foundation::numberValue(object);
     EXPECT_TRUE(value) << "not a number: " << (object ? object->description() : "nil");
     return value ? value->integerValue() : -1;
+}
+
+void expectAssertionFailure(const std::function<void()>& call, const std::string& reason) {
+    try {
+        call();
+        ADD_FAILURE() << "expected an assertion failure: " << reason;
+    } catch (const foundation::Exception& exception) {
+        EXPECT_EQ(exception.name(), foundation::NSInternalInconsistencyException);
+        EXPECT_EQ(exception.reason(), reason);
+    }
 }
 
 void CallLog::add(std::string entry) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ std::shared_ptr<foundation::Error> error(std::int64_t code, std::string domain =
 std::shared_ptr<foundation::Array> array(std::vector<objc::Id> items);
 // The integer an object holds; fails the test for anything but a number.
 std::int64_t integerOf(const objc::Id& object);
+
+// Expects the call to fail an assertion: the handler raises an internal-inconsistency
+// exception with the reason.
+void expectAssertionFailure(const std::function<void()>& call, const std::string& reason);
 
 // A thread-safe log of what callbacks saw, for asserting order and the queue they ran on.
 class CallLog {

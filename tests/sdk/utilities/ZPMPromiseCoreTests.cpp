@@ -147,13 +147,8 @@ TEST_F(PromiseCore, PendingObjectsLiveUntilResolution) {
 
 TEST_F(PromiseCore, RejectingWithSomethingElseThanAnErrorIsAProgrammingError) {
     auto promise = ZPMPromise::pendingPromise();
-    try {
-        promise->reject(foundation::String::make("oops"));
-        FAIL() << "expected an exception";
-    } catch (const foundation::Exception& exception) {
-        EXPECT_EQ(exception.name(), foundation::NSInternalInconsistencyException);
-        EXPECT_EQ(exception.reason(), "Invalid error type.");
-    }
+    expectAssertionFailure([&] { promise->reject(foundation::String::make("oops")); }, "Invalid error type.");
+    expectAssertionFailure([&] { promise->reject(nullptr); }, "Invalid error type.");
     EXPECT_TRUE(promise->isPending());
 
     foundation::AssertionHandler::setMode(foundation::AssertionMode::logAndContinue);
@@ -177,13 +172,8 @@ struct MissingParameter {
 class PromiseCoreParameters : public PromiseTest, public testing::WithParamInterface<MissingParameter> {};
 
 TEST_P(PromiseCoreParameters, NilParameterRaisesNamingIt) {
-    try {
-        GetParam().call(testQueue());
-        FAIL() << "expected an exception";
-    } catch (const foundation::Exception& exception) {
-        EXPECT_EQ(exception.name(), foundation::NSInternalInconsistencyException);
-        EXPECT_EQ(exception.reason(), std::string("Invalid parameter not satisfying: ") + GetParam().name);
-    }
+    expectAssertionFailure([&] { GetParam().call(testQueue()); },
+                           std::string("Invalid parameter not satisfying: ") + GetParam().name);
 }
 
 const auto ignoreValue = [](objc::Id) {};

@@ -22,13 +22,8 @@ const auto anyValue = [](objc::Id value) { return value; };
 class PromiseOperatorParameters : public PromiseTest, public testing::WithParamInterface<OperatorCall> {};
 
 TEST_P(PromiseOperatorParameters, MissingParameterRaisesNamingIt) {
-    try {
-        GetParam().call(testQueue());
-        FAIL() << "expected an exception";
-    } catch (const foundation::Exception& exception) {
-        EXPECT_EQ(exception.name(), foundation::NSInternalInconsistencyException);
-        EXPECT_EQ(exception.reason(), std::string("Invalid parameter not satisfying: ") + GetParam().parameter);
-    }
+    expectAssertionFailure([&] { GetParam().call(testQueue()); },
+                           std::string("Invalid parameter not satisfying: ") + GetParam().parameter);
 }
 
 TEST_P(PromiseOperatorParameters, WhenTheHandlerReturnsTheResultIsRejected) {
