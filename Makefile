@@ -30,7 +30,7 @@ TSAN_SUITES ?= platform_foundation_tests sdk_utilities_tests
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_TSAN=ON $(CMAKE_FLAGS)
 	cmake --build build-tsan -j $(JOBS) --target $(TSAN_SUITES)
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '$(subst _tests,,$(subst $() ,|,$(TSAN_SUITES)))'
+	cd build-tsan && ctest --output-on-failure --no-tests=error -j $(JOBS) -L '^($(subst $() ,|,$(strip $(TSAN_SUITES))))$$'
 
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_TESTS=OFF -DKV_BENCH=ON $(CMAKE_FLAGS)

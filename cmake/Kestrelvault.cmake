@@ -44,6 +44,7 @@ function(kv_tests library folder)
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 120
     PROPERTIES
+      LABELS ${target}
       TIMEOUT 300
       ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;ASAN_OPTIONS=detect_leaks=1")
 endfunction()

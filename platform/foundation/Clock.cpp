@@ -1,6 +1,6 @@
 #include "platform/foundation/Clock.hpp"
 
-#include <atomic>
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -68,31 +68,28 @@ void Clock::advance(Duration duration) {
     {
         std::lock_guard lock(state().mutex);
         if (!state().manual) return;
-        target = state().manualNow + duration;
+        target = state().manualNow + std::max(duration, Duration::zero());
     }
+    // Each step moves the clock strictly forward, to the earliest deadline still ahead of
+    // it. A deadline at or before the current time has already been offered to its
+    // listener's fire (a run-loop timer, for one, stays due until its loop runs), so it
+    // must not hold the loop in place.
     for (;;) {
-        std::optional<TimePoint> earliest;
+        TimePoint current = now();
+        std::optional<TimePoint> next;
         for (auto& listener : listenersSnapshot()) {
             auto deadline = listener.nextDeadline ? listener.nextDeadline() : std::nullopt;
-            if (deadline && (!earliest || *deadline < *earliest)) earliest = deadline;
+            if (deadline && *deadline > current && *deadline <= target && (!next || *deadline < *next))
+                next = deadline;
         }
-        bool stepped = false;
         {
             std::lock_guard lock(state().mutex);
-            if (earliest && *earliest <= target) {
-                if (*earliest > state().manualNow) state().manualNow = *earliest;
-                stepped = true;
-            } else {
-                state().manualNow = target;
-            }
+            if (!state().manual) return;
+            state().manualNow = std::max(state().manualNow, next.value_or(target));
         }
         for (auto& listener : listenersSnapshot())
             if (listener.fire) listener.fire();
-        if (!stepped) return;
-        // A listener whose deadline did not move after firing would loop forever; stop once
-        // the clock has reached the target and nothing earlier is due.
-        std::lock_guard lock(state().mutex);
-        if (state().manualNow >= target && (!earliest || *earliest >= target)) return;
+        if (!next || *next == target) return;
     }
 }
 

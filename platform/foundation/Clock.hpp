@@ -33,8 +33,9 @@ public:
     static void advance(Duration duration);
 
     // A listener answers the earliest deadline it still waits for, or nullopt; advance()
-    // steps the clock to each such deadline in turn (never past the target) and then calls
-    // fire on every listener. The token removes the listener when destroyed.
+    // steps the clock to each such deadline still ahead of it in turn (never past the
+    // target) and after each step calls fire on every listener; a deadline at or before
+    // the current time is ignored. The token removes the listener when destroyed.
     struct AdvanceListener {
         std::function<std::optional<TimePoint>()> nextDeadline;
         std::function<void()> fire;

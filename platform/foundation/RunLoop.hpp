@@ -71,7 +71,9 @@ public:
                                                       std::string_view mode) = 0;
 
     // Runs the loop in the mode until the deadline passes on the process clock or stop()
-    // is called. May be nested (a modal loop inside an event handler).
+    // is called. May be nested (a modal loop inside an event handler). On the manual clock
+    // it never waits for time: with nothing left to do it returns, waiting only while the
+    // thread pool still has work that may hand something back.
     virtual void run(std::string_view mode, std::optional<Clock::TimePoint> until = std::nullopt) = 0;
     // Makes the innermost run() return after its current pass.
     virtual void stop() = 0;

@@ -1,0 +1,83 @@
+#include "platform/foundation/MainQueue.hpp"
+
+#include "platform/foundation/QueueContext.hpp"
+
+#include <atomic>
+
+namespace dispatch {
+
+namespace {
+std::atomic<bool> mainQueueCreated{false};
+}
+
+MainQueue::MainQueue() : QueueBase("com.apple.main-thread", nullptr) {}
+
+std::shared_ptr<MainQueue> MainQueue::shared() {
+    static const std::shared_ptr<MainQueue> queue = [] {
+        auto created = std::make_shared<MainQueue>();
+        std::weak_ptr<MainQueue> weakQueue = created;
+        auto [source, registration] = foundation::RunLoop::main()->addSource(
+            [weakQueue] {
+                if (auto queue = weakQueue.lock()) queue->drain();
+            },
+            foundation::NSRunLoopCommonModes);
+        created->source_ = source;
+        created->sourceRegistration_ = std::move(registration);
+        mainQueueCreated.store(true);
+        return created;
+    }();
+    return queue;
+}
+
+void MainQueue::async(Work work) {
+    {
+        std::lock_guard lock(mutex_);
+        items_.push_back(std::move(work));
+    }
+    source_->signal();
+}
+
+void MainQueue::sync(Work work) {
+    if (syncWouldDeadlock()) {
+        QueueContext::Scope scope(*this);
+        work();
+        return;
+    }
+    asyncAndWait(std::move(work));
+}
+
+bool MainQueue::isEmpty() const {
+    std::lock_guard lock(mutex_);
+    return items_.empty();
+}
+
+void MainQueue::drain() {
+    // One item at a time, so that a nested run started by an item takes the following ones
+    // in order rather than overtaking them.
+    struct ResignalWhatIsLeft {  // when an item throws, the rest must not wait for a new signal
+        MainQueue& queue;
+        ~ResignalWhatIsLeft() {
+            if (!queue.isEmpty()) queue.source_->signal();
+        }
+    } resignal{*this};
+    std::size_t count;
+    {
+        std::lock_guard lock(mutex_);
+        count = items_.size();
+    }
+    for (; count > 0; --count) {
+        Work work;
+        {
+            std::lock_guard lock(mutex_);
+            if (items_.empty()) return;
+            work = std::move(items_.front());
+            items_.pop_front();
+        }
+        QueueContext::Scope scope(*this);
+        work();
+    }
+}
+
+bool mainQueueIsEmpty() { return !mainQueueCreated.load() || MainQueue::shared()->isEmpty(); }
+
+}  // namespace dispatch

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/foundation/RunLoop.hpp"
+#include "platform/foundation/ThreadPool.hpp"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+namespace foundation {
+
+// The run loop of one thread. Registrations may be added and removed from any thread (the
+// registries are locked); callbacks run only on the owning thread, inside run(), never
+// under the lock. Each pass: before-timers and before-sources observers, signalled
+// sources, then (when no source was handled) before-waiting, the wait, after-waiting, and
+// the due timers.
+class ThreadRunLoop final : public RunLoop {
+public:
+    ThreadRunLoop();
+
+    std::unique_ptr<RunLoopToken> addTimer(Clock::Duration interval, std::optional<Clock::Duration> repeat,
+                                           std::function<void()> fire, std::string_view mode) override;
+    std::pair<std::shared_ptr<Source>, std::unique_ptr<RunLoopToken>> addSource(std::function<void()> perform,
+                                                                                 std::string_view mode) override;
+    std::unique_ptr<RunLoopToken> addObserver(std::uint32_t activities, bool repeats,
+                                              std::function<void(RunLoopActivity)> callback,
+                                              std::string_view mode) override;
+
+    void run(std::string_view mode, std::optional<Clock::TimePoint> until = std::nullopt) override;
+    void stop() override;
+    std::string currentMode() const override;
+    void wakeUp() override;
+    bool runUntilIdle(std::string_view mode = NSDefaultRunLoopMode) override;
+
+    // Whether a timer of the mode is due on the process clock.
+    bool hasDueTimer(std::string_view mode) const;
+    // Nothing left to do for a run in the mode: the pool has finished, the main queue is
+    // empty and no timer of the mode is due.
+    bool isIdle(std::string_view mode) const;
+
+    struct Registration;  // internal: one timer, source or observer
+    void remove(const Registration& registration);
+
+private:
+    struct Frame;
+    enum class Ending { keepRunning, stopped, deadlinePassed, idle, nothingCanHappen, safetyLimit };
+    enum class Exit { onStopOrDeadline, onIdle };
+
+    Ending runFrame(std::string mode, std::optional<Clock::TimePoint> until, Exit exit);
+    void notifyObservers(const std::string& mode, RunLoopActivity activity);
+    bool performSignalledSources(const std::string& mode);
+    void fireDueTimers(const std::string& mode);
+    Ending waitForWork(const std::string& mode, const Frame& frame, std::optional<Clock::TimePoint> until,
+                       std::optional<std::chrono::steady_clock::time_point> realTimeLimit);
+    std::optional<Clock::TimePoint> nextTimerDate(const std::string& mode) const;  // lock held
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool wakePending_ = false;
+    std::uint64_t nextOrder_ = 0;
+    std::vector<std::shared_ptr<Registration>> timers_;
+    std::vector<std::shared_ptr<Registration>> sources_;
+    std::vector<std::shared_ptr<Registration>> observers_;
+    std::vector<std::shared_ptr<Frame>> frames_;
+    std::unique_ptr<dispatch::ThreadPool::IdleListenerToken> poolIdleListener_;
+};
+
+}  // namespace foundation

@@ -1,0 +1,288 @@
+#include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Exception.hpp"
+#include "platform/foundation/RunLoop.hpp"
+
+#include "tests/platform/foundation/ManualClockFixture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+using foundation::Clock;
+using foundation::RunLoop;
+
+namespace {
+
+class DispatchQueueTest : public ManualClockFixture {
+protected:
+    bool drain() { return RunLoop::main()->runUntilIdle(); }
+};
+
+TEST_F(DispatchQueueTest, SerialQueueRunsOneItemAtATimeInEachSubmittersOrder) {
+    auto queue = dispatch::createQueue("test.serial");
+    constexpr int submitters = 6, itemsEach = 200;
+    std::mutex mutex;
+    std::map<int, std::vector<int>> seen;
+    std::atomic<int> running{0};
+    std::atomic<bool> overlapped{false}, wrongLabel{false};
+    std::vector<std::thread> threads;
+    for (int submitter = 0; submitter < submitters; ++submitter)
+        threads.emplace_back([&, submitter] {
+            for (int item = 0; item < itemsEach; ++item)
+                queue->async([&, submitter, item] {
+                    if (running.fetch_add(1) != 0) overlapped = true;
+                    if (dispatch::currentQueueLabel() != "test.serial") wrongLabel = true;
+                    {
+                        std::lock_guard lock(mutex);
+                        seen[submitter].push_back(item);
+                    }
+                    running.fetch_sub(1);
+                });
+        });
+    for (auto& thread : threads) thread.join();
+    queue->sync([] {});
+    EXPECT_FALSE(overlapped);
+    EXPECT_FALSE(wrongLabel);
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(submitters));
+    for (auto& [submitter, items] : seen) {
+        std::vector<int> expected(itemsEach);
+        for (int index = 0; index < itemsEach; ++index) expected[index] = index;
+        EXPECT_EQ(items, expected) << "submitter " << submitter;
+    }
+}
+
+TEST_F(DispatchQueueTest, SyncRunsAfterEverythingSubmittedBeforeIt) {
+    for (bool withTarget : {false, true}) {
+        auto queue = dispatch::createQueue("test.sync", dispatch::Attributes::serial,
+                                           withTarget ? dispatch::createQueue("test.target") : nullptr);
+        std::vector<int> order;  // only touched on the queue
+        for (int item = 0; item < 50; ++item) queue->async([&order, item] { order.push_back(item); });
+        std::size_t seenBySync = 0;
+        std::string labelInSync;
+        queue->sync([&] {
+            seenBySync = order.size();
+            labelInSync = dispatch::currentQueueLabel();
+        });
+        EXPECT_EQ(seenBySync, 50u) << "with target " << withTarget;
+        EXPECT_EQ(labelInSync, "test.sync");
+        queue->async([&] { order.push_back(50); });
+        queue->sync([] {});
+        EXPECT_EQ(order.size(), 51u);
+    }
+}
+
+TEST_F(DispatchQueueTest, ExceptionFromSyncWorkReachesTheCallerAndFreesTheQueue) {
+    for (bool withTarget : {false, true}) {
+        auto queue = dispatch::createQueue("test.throwing", dispatch::Attributes::serial,
+                                           withTarget ? dispatch::globalQueue() : nullptr);
+        EXPECT_THROW(queue->sync([] { throw std::runtime_error("refused"); }), std::runtime_error);
+        bool ranAfter = false;
+        queue->sync([&] { ranAfter = true; });
+        EXPECT_TRUE(ranAfter) << "with target " << withTarget;
+    }
+}
+
+TEST_F(DispatchQueueTest, SyncThatCouldNeverReturnIsReportedThroughTheAssertionHandler) {
+    auto serial = dispatch::createQueue("test.self-sync");
+    auto targeting = dispatch::createQueue("test.targeting", dispatch::Attributes::serial, serial);
+    struct Case {
+        const char* name;
+        std::function<void(std::function<void()>)> attempt;
+    };
+    const Case cases[] = {
+        {"main queue from the main thread", [](auto work) { dispatch::mainQueue()->sync(work); }},
+        {"serial queue from its own work", [&](auto work) { serial->sync([&] { serial->sync(work); }); }},
+        {"target queue from a queue targeting it",
+         [&](auto work) { targeting->sync([&] { serial->sync(work); }); }},
+        {"queue targeting main from the main thread",
+         [](auto work) {
+             dispatch::createQueue("test.on-main", dispatch::Attributes::serial, dispatch::mainQueue())->sync(work);
+         }},
+    };
+    for (const auto& testCase : cases) {
+        foundation::AssertionHandler::setMode(foundation::AssertionMode::raise);
+        bool ran = false;
+        EXPECT_THROW(testCase.attempt([&] { ran = true; }), foundation::Exception) << testCase.name;
+        EXPECT_FALSE(ran) << testCase.name;
+
+        foundation::AssertionHandler::setMode(foundation::AssertionMode::logAndContinue);
+        testCase.attempt([&] { ran = true; });
+        EXPECT_TRUE(ran) << testCase.name << ": logged and run in place instead of hanging";
+    }
+}
+
+TEST_F(DispatchQueueTest, MainQueueWorkRunsOnlyOnTheMainThreadWhenTheMainLoopRuns) {
+    std::atomic<bool> ran{false};
+    std::thread::id ranOn;
+    std::string label;
+    std::thread submitter([&] {
+        dispatch::mainQueue()->async([&] {
+            ranOn = std::this_thread::get_id();
+            label = dispatch::currentQueueLabel();
+            ran = true;
+        });
+    });
+    submitter.join();
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(dispatch::isIdle());
+    EXPECT_TRUE(drain());
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_TRUE(dispatch::isMainThread());
+    EXPECT_EQ(label, "com.apple.main-thread");
+    EXPECT_TRUE(dispatch::isIdle());
+}
+
+TEST_F(DispatchQueueTest, MainQueueIsServedInEveryCommonModeButNotOthers) {
+    int ran = 0;
+    dispatch::mainQueue()->async([&] { ++ran; });
+    RunLoop::main()->run("CustomMode", Clock::now());
+    EXPECT_EQ(ran, 0);
+    RunLoop::main()->run(foundation::NSEventTrackingRunLoopMode, Clock::now());
+    EXPECT_EQ(ran, 1);
+}
+
+TEST_F(DispatchQueueTest, SyncToTheMainQueueFromAWorkerWaitsForTheMainLoop) {
+    std::vector<std::string> log;  // main thread only
+    dispatch::globalQueue()->async([&] {
+        dispatch::mainQueue()->sync([&] { log.push_back("sync on main"); });
+        dispatch::mainQueue()->async([&] { log.push_back("after sync returned"); });
+    });
+    EXPECT_TRUE(drain());
+    EXPECT_EQ(log, (std::vector<std::string>{"sync on main", "after sync returned"}));
+}
+
+TEST_F(DispatchQueueTest, RunUntilIdleDrainsAWorkerToMainHandOffChain) {
+    std::vector<std::string> steps;  // main thread only
+    dispatch::mainQueue()->async([&] {
+        steps.push_back("main 1");
+        dispatch::globalQueue(dispatch::Priority::userInitiated)->async([&] {
+            auto labelOnWorker = dispatch::currentQueueLabel();
+            dispatch::mainQueue()->async([&, labelOnWorker] {
+                steps.push_back("main 2 after " + labelOnWorker);
+                dispatch::createQueue("test.loader")->async([&] {
+                    dispatch::mainQueue()->async([&] { steps.push_back("main 3"); });
+                });
+            });
+        });
+    });
+    EXPECT_TRUE(drain());
+    EXPECT_EQ(steps, (std::vector<std::string>{"main 1", "main 2 after com.apple.root.user-initiated-qos", "main 3"}));
+    EXPECT_TRUE(dispatch::isIdle());
+}
+
+TEST_F(DispatchQueueTest, SerialQueueTargetingAnotherReportsItsOwnLabelAndSharesItsExclusivity) {
+    auto target = dispatch::createQueue("test.target");
+    auto first = dispatch::createQueue("test.first", dispatch::Attributes::serial, target);
+    auto second = dispatch::createQueue("test.second", dispatch::Attributes::concurrent, target);
+    std::atomic<int> running{0};
+    std::atomic<bool> overlapped{false};
+    std::mutex mutex;
+    std::vector<std::string> labels;
+    auto work = [&] {
+        if (running.fetch_add(1) != 0) overlapped = true;
+        {
+            std::lock_guard lock(mutex);
+            labels.push_back(dispatch::currentQueueLabel());
+        }
+        running.fetch_sub(1);
+    };
+    for (int round = 0; round < 100; ++round) {
+        first->async(work);
+        second->async(work);
+        target->async(work);
+    }
+    target->sync([] {});
+    EXPECT_FALSE(overlapped);
+    std::map<std::string, int> counts;
+    for (auto& label : labels) ++counts[label];
+    EXPECT_EQ(counts, (std::map<std::string, int>{{"test.first", 100}, {"test.second", 100}, {"test.target", 100}}));
+}
+
+TEST_F(DispatchQueueTest, ConcurrentQueueRunsItemsAtTheSameTime) {
+    // Two items that each wait for the other can only finish if they overlap.
+    auto queue = dispatch::createQueue("test.concurrent", dispatch::Attributes::concurrent);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int arrived = 0;
+    bool bothMet = true;
+    auto group = dispatch::Group::create();
+    for (int index = 0; index < 2; ++index)
+        group->async(queue, [&] {
+            std::unique_lock lock(mutex);
+            ++arrived;
+            changed.notify_all();
+            if (!changed.wait_for(lock, 30s, [&] { return arrived == 2; })) bothMet = false;
+        });
+    group->wait();
+    EXPECT_TRUE(bothMet);
+}
+
+TEST_F(DispatchQueueTest, LabelsNameTheQueueWhoseWorkIsRunning) {
+    const std::pair<dispatch::Priority, const char*> globals[] = {
+        {dispatch::Priority::background, "com.apple.root.background-qos"},
+        {dispatch::Priority::utility, "com.apple.root.utility-qos"},
+        {dispatch::Priority::defaultPriority, "com.apple.root.default-qos"},
+        {dispatch::Priority::userInitiated, "com.apple.root.user-initiated-qos"},
+        {dispatch::Priority::userInteractive, "com.apple.root.user-interactive-qos"},
+    };
+    for (auto [priority, expected] : globals) {
+        auto queue = dispatch::globalQueue(priority);
+        EXPECT_EQ(queue->label(), expected);
+        EXPECT_EQ(queue, dispatch::globalQueue(priority));
+        auto group = dispatch::Group::create();
+        std::string seen;
+        group->async(queue, [&] { seen = dispatch::currentQueueLabel(); });
+        group->wait();
+        EXPECT_EQ(seen, expected);
+    }
+    EXPECT_EQ(dispatch::mainQueue()->label(), "com.apple.main-thread");
+    EXPECT_EQ(dispatch::currentQueueLabel(), "com.apple.main-thread");
+    std::string onPlainThread = "unset";
+    std::thread([&] { onPlainThread = dispatch::currentQueueLabel(); }).join();
+    EXPECT_EQ(onPlainThread, "");
+    EXPECT_FALSE(std::async(std::launch::async, [] { return dispatch::isMainThread(); }).get());
+}
+
+TEST_F(DispatchQueueTest, CancelledWorkItemDoesNotRunButOneAlreadyRunningFinishes) {
+    int ran = 0;
+    auto cancelledEarly = dispatch::WorkItem::create([&] { ++ran; });
+    cancelledEarly->async(dispatch::mainQueue());
+    cancelledEarly->cancel();
+    EXPECT_TRUE(drain());
+    EXPECT_EQ(ran, 0);
+    EXPECT_TRUE(cancelledEarly->isCancelled());
+
+    bool finished = false;
+    dispatch::WorkItemPtr running;
+    running = dispatch::WorkItem::create([&] {
+        running->cancel();
+        finished = true;
+    });
+    running->async(dispatch::mainQueue());
+    EXPECT_TRUE(drain());
+    EXPECT_TRUE(finished);
+    EXPECT_TRUE(running->isCancelled());
+    running.reset();
+}
+
+TEST_F(DispatchQueueTest, OnceRunsItsWorkOnceAcrossThreads) {
+    dispatch::OnceFlag flag;
+    std::atomic<int> runs{0};
+    auto group = dispatch::Group::create();
+    for (int index = 0; index < 16; ++index)
+        group->async(dispatch::globalQueue(), [&] { dispatch::once(flag, [&] { runs.fetch_add(1); }); });
+    group->wait();
+    dispatch::once(flag, [&] { runs.fetch_add(1); });
+    EXPECT_EQ(runs.load(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+#include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/RunLoop.hpp"
+#include "platform/foundation/String.hpp"
+
+#include "tests/platform/foundation/ManualClockFixture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+using namespace foundation;
+
+namespace {
+
+class NotificationCenterTest : public ManualClockFixture {
+protected:
+    std::shared_ptr<NotificationCenter> center = NotificationCenter::create();
+};
+
+TEST_F(NotificationCenterTest, ObserversReceiveOnlyNotificationsMatchingTheirNameAndObject) {
+    auto sender = String::make("sender");
+    auto lookalike = String::make("sender");  // equal, but another object
+    struct Case {
+        const char* observerName;
+        objc::Id observedObject;
+        std::vector<const char*> expected;
+    };
+    const Case cases[] = {
+        {"", nullptr, {"A/sender", "A/lookalike", "B/sender", "A/nil"}},
+        {"A", nullptr, {"A/sender", "A/lookalike", "A/nil"}},
+        {"", sender, {"A/sender", "B/sender"}},
+        {"A", sender, {"A/sender"}},
+        {"C", nullptr, {}},
+    };
+    for (const auto& testCase : cases) {
+        std::vector<std::string> received;
+        auto token = center->addObserver(testCase.observerName, testCase.observedObject, nullptr,
+                                         [&](const Notification& notification) {
+                                             std::string object = !notification.object ? "nil"
+                                                                  : notification.object == sender ? "sender"
+                                                                                                  : "lookalike";
+                                             received.push_back(notification.name + "/" + object);
+                                         });
+        center->post("A", sender);
+        center->post("A", lookalike);
+        center->post("B", sender);
+        center->post("A");
+        EXPECT_EQ(received, std::vector<std::string>(testCase.expected.begin(), testCase.expected.end()))
+            << "observing \"" << testCase.observerName << "\"";
+    }
+}
+
+TEST_F(NotificationCenterTest, ObserverOfAnObjectThatDiedMatchesNoNewcomer) {
+    int received = 0;
+    auto doomed = String::make("doomed");
+    auto token = center->addObserver("A", doomed, nullptr, [&](const Notification&) { ++received; });
+    doomed.reset();
+    for (int index = 0; index < 50; ++index) center->post("A", String::make("newcomer"));
+    EXPECT_EQ(received, 0);
+}
+
+TEST_F(NotificationCenterTest, DeliveryIsSynchronousInRegistrationOrderAndCarriesUserInfo) {
+    std::vector<std::string> order;
+    auto first = center->addObserver("A", nullptr, nullptr, [&](const Notification&) { order.push_back("first"); });
+    auto second = center->addObserver("A", nullptr, nullptr, [&](const Notification& notification) {
+        order.push_back(notification.userInfo ? "second with info" : "second");
+    });
+    center->post("A", nullptr, std::make_shared<Dictionary>());
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second with info"}));
+}
+
+TEST_F(NotificationCenterTest, ObserverWithAQueueIsCalledOnThatQueue) {
+    std::string mainLabel;
+    bool calledDuringPost = false;
+    auto onMain = center->addObserver("A", nullptr, dispatch::mainQueue(),
+                                      [&](const Notification&) { mainLabel = dispatch::currentQueueLabel(); });
+    center->post("A");
+    calledDuringPost = !mainLabel.empty();
+    EXPECT_TRUE(RunLoop::main()->runUntilIdle());
+    EXPECT_FALSE(calledDuringPost);
+    EXPECT_EQ(mainLabel, "com.apple.main-thread");
+
+    auto queue = dispatch::createQueue("test.observer");
+    std::string serialLabel;
+    auto onSerial = center->addObserver("A", nullptr, queue,
+                                        [&](const Notification&) { serialLabel = dispatch::currentQueueLabel(); });
+    std::thread([&] { center->post("A"); }).join();
+    queue->sync([] {});
+    EXPECT_EQ(serialLabel, "test.observer");
+}
+
+TEST_F(NotificationCenterTest, PostFromAWorkerDeliversOnThatWorker) {
+    std::thread::id deliveredOn;
+    auto token = center->addObserver("A", nullptr, nullptr,
+                                     [&](const Notification&) { deliveredOn = std::this_thread::get_id(); });
+    std::thread::id workerId;
+    std::thread worker([&] {
+        workerId = std::this_thread::get_id();
+        center->post("A");
+    });
+    worker.join();
+    EXPECT_EQ(deliveredOn, workerId);
+}
+
+TEST_F(NotificationCenterTest, ObserverRemovedDuringAPostIsNotCalledAfterwards) {
+    std::vector<std::string> calls;
+    std::unique_ptr<NotificationToken> second;
+    auto first = center->addObserver("A", nullptr, nullptr, [&](const Notification&) {
+        calls.push_back("first");
+        second.reset();
+    });
+    second = center->addObserver("A", nullptr, nullptr, [&](const Notification&) { calls.push_back("second"); });
+    std::unique_ptr<NotificationToken> self;
+    self = center->addObserver("A", nullptr, nullptr, [&](const Notification&) {
+        calls.push_back("self");
+        self->remove();
+    });
+    center->post("A");
+    center->post("A");
+    EXPECT_EQ(calls, (std::vector<std::string>{"first", "self", "first"}));
+}
+
+TEST_F(NotificationCenterTest, QueuedDeliveryOfARemovedObserverIsDropped) {
+    int calls = 0;
+    auto token = center->addObserver("A", nullptr, dispatch::mainQueue(), [&](const Notification&) { ++calls; });
+    center->post("A");
+    token.reset();
+    EXPECT_TRUE(RunLoop::main()->runUntilIdle());
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(NotificationCenterTest, RemovalOnOneThreadStopsDeliveriesPostedOnAnother) {
+    std::atomic<int> calls{0};
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool firstCallSeen = false, keepPosting = true;
+    auto token = center->addObserver("A", nullptr, nullptr, [&](const Notification&) {
+        calls.fetch_add(1);
+        std::lock_guard lock(mutex);
+        firstCallSeen = true;
+        changed.notify_all();
+    });
+    std::thread poster([&] {
+        for (;;) {
+            {
+                std::lock_guard lock(mutex);
+                if (!keepPosting) break;
+            }
+            center->post("A");
+        }
+        for (int index = 0; index < 100; ++index) center->post("A");
+    });
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return firstCallSeen; });
+    }
+    token->remove();
+    int callsAtRemoval = calls.load();
+    {
+        std::lock_guard lock(mutex);
+        keepPosting = false;
+    }
+    poster.join();
+    EXPECT_GT(callsAtRemoval, 0);
+    EXPECT_EQ(calls.load(), callsAtRemoval);
+}
+
+TEST_F(NotificationCenterTest, CentresAreIndependentAndTheDefaultIsShared) {
+    int privateCalls = 0, defaultCalls = 0;
+    auto privateToken = center->addObserver("A", nullptr, nullptr, [&](const Notification&) { ++privateCalls; });
+    auto defaultToken =
+        NotificationCenter::defaultCenter()->addObserver("A", nullptr, nullptr, [&](const Notification&) { ++defaultCalls; });
+    NotificationCenter::defaultCenter()->post("A");
+    EXPECT_EQ(privateCalls, 0);
+    EXPECT_EQ(defaultCalls, 1);
+    center->post("A");
+    EXPECT_EQ(privateCalls, 1);
+    EXPECT_EQ(defaultCalls, 1);
+    EXPECT_EQ(NotificationCenter::defaultCenter(), NotificationCenter::defaultCenter());
+}
+
+TEST_F(NotificationCenterTest, TokenOutlivingItsCentreIsHarmless) {
+    int calls = 0;
+    auto token = center->addObserver("A", nullptr, nullptr, [&](const Notification&) { ++calls; });
+    center.reset();
+    token->remove();
+    token.reset();
+    EXPECT_EQ(calls, 0);
+}
+
+}  // namespace
