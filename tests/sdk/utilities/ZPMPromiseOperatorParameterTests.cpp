@@ -15,6 +15,9 @@ struct OperatorCall {
     std::function<P::Ptr(const Queue& queue)> call;
 };
 
+// Names the row in test output instead of dumping its bytes.
+void PrintTo(const OperatorCall& row, std::ostream* stream) { *stream << row.label; }
+
 P::Ptr receiver() { return P::resolvedWith(nullptr); }
 
 const auto anyValue = [](objc::Id value) { return value; };

@@ -13,14 +13,22 @@ class PromiseWorkOperators : public PromiseTest {};
 
 TEST_F(PromiseWorkOperators, DoRunsTheWorkOnTheQueueNotInTheCall) {
     CallLog log;
-    auto result = ZPMPromise::onQueueDo(testQueue(), [&] {
+    auto onMain = ZPMPromise::do_([&] {
         log.addOnQueue("work");
         return objc::Id(number(1));
     });
-    EXPECT_TRUE(result->isPending());
+    EXPECT_EQ(log.count(), 0u);
+    EXPECT_TRUE(onMain->isPending());
     settle();
-    EXPECT_THAT(log.entries(), ElementsAre(std::string("work@") + testQueueLabel));
-    EXPECT_EQ(integerOf(result->value()), 1);
+    auto onQueue = ZPMPromise::onQueueDo(testQueue(), [&] {
+        log.addOnQueue("work");
+        return objc::Id(number(2));
+    });
+    settle();
+    EXPECT_THAT(log.entries(),
+                ElementsAre(std::string("work@") + mainQueueLabel, std::string("work@") + testQueueLabel));
+    EXPECT_EQ(integerOf(onMain->value()), 1);
+    EXPECT_EQ(integerOf(onQueue->value()), 2);
 }
 
 TEST_F(PromiseWorkOperators, DoSettlesFromWhatTheWorkReturns) {

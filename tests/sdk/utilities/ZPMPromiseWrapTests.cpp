@@ -20,6 +20,9 @@ struct WrapCase {
     std::string expectedValue;
 };
 
+// Names the row in test output instead of dumping its bytes.
+void PrintTo(const WrapCase& row, std::ostream* stream) { *stream << row.member; }
+
 const ErrorPtr& failure() {
     static const auto value = error(42, "wrap.tests");
     return value;
