@@ -25,10 +25,10 @@
 // Operators live in one unit per category (ZPMPromise+Then.cpp and so on). Each comes as a
 // queue form (onQueueThen), a default form on defaultDispatchQueue() (then), and two
 // block forms returning a callable for the default form (then()) and the queue form
-// (thenOn()); a returned callable keeps its receiver alive. A nil queue or block, an
-// error of the wrong type and an empty race are programming errors reported through
-// foundation::AssertionHandler; when the handler returns, the operator answers a promise
-// rejected with an NSPOSIXErrorDomain EINVAL error carrying the same description.
+// (thenOn()); a returned callable keeps its receiver alive. A nil queue or block and an
+// empty race are programming errors reported through foundation::AssertionHandler; when
+// the handler returns, the operator answers a promise rejected with an NSPOSIXErrorDomain
+// EINVAL error carrying the same description.
 class ZPMPromise : public objc::Object {
 public:
     enum class State : std::int64_t { pending = 0, fulfilled = 1, rejected = 2 };
