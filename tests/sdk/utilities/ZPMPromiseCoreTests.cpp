@@ -134,16 +134,21 @@ TEST_F(PromiseCore, DescriptionShowsClassAddressAndOutcome) {
 
 TEST_F(PromiseCore, PendingObjectsLiveUntilResolution) {
     auto promise = ZPMPromise::pendingPromise();
-    std::weak_ptr<objc::Object> watched;
+    std::weak_ptr<objc::Object> first;
+    std::weak_ptr<objc::Object> equalToFirst;
     {
         auto kept = foundation::String::make("kept");
-        watched = kept;
+        auto alsoKept = foundation::String::make("kept");
+        first = kept;
+        equalToFirst = alsoKept;
         promise->addPendingObject(kept);
-        promise->addPendingObject(foundation::String::make("kept"));
+        promise->addPendingObject(alsoKept);
     }
-    EXPECT_FALSE(watched.expired());
+    EXPECT_FALSE(first.expired());
+    EXPECT_FALSE(equalToFirst.expired()) << "an equal but distinct object is kept too";
     promise->fulfill(nullptr);
-    EXPECT_TRUE(watched.expired());
+    EXPECT_TRUE(first.expired());
+    EXPECT_TRUE(equalToFirst.expired());
 
     auto late = foundation::String::make("late");
     promise->addPendingObject(late);
