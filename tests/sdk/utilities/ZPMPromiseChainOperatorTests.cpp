@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 using namespace promisetests;
 using testing::ElementsAre;
 
@@ -138,6 +140,63 @@ TEST_F(PromiseChainOperators, ReduceStopsAtTheFirstRejection) {
     settle();
     EXPECT_THAT(log.entries(), ElementsAre("1", "2"));
     EXPECT_EQ(result->error(), failure);
+}
+
+TEST_F(PromiseChainOperators, BlockFormsRunOnTheDefaultOrTheGivenQueue) {
+    CallLog log;
+    auto value = ZPMPromise::resolvedWith(number(1));
+    auto failure = ZPMPromise::resolvedWith(error(2));
+    auto note = [&](const char* name) { log.addOnQueue(name); };
+    auto passValue = [&](const char* name) {
+        return [&, name](objc::Id seen) {
+            note(name);
+            return seen;
+        };
+    };
+    auto recover = [&](const char* name) {
+        return [&, name](ZPMPromise::ErrorPtr) {
+            note(name);
+            return objc::Id(number(3));
+        };
+    };
+    auto accept = [&](const char* name) {
+        return [&, name](objc::Id) {
+            note(name);
+            return true;
+        };
+    };
+    auto fold = [&](const char* name) {
+        return [&, name](objc::Id partial, objc::Id) {
+            note(name);
+            return partial;
+        };
+    };
+    const auto& queue = testQueue();
+    std::vector<ZPMPromise::Ptr> results = {
+        value->then()(passValue("then")),
+        value->thenOn()(queue, passValue("thenOn")),
+        failure->catch_()([&](ZPMPromise::ErrorPtr) { note("catch"); }),
+        failure->catchOn()(queue, [&](ZPMPromise::ErrorPtr) { note("catchOn"); }),
+        value->always()([&] { note("always"); }),
+        value->alwaysOn()(queue, [&] { note("alwaysOn"); }),
+        failure->recover()(recover("recover")),
+        failure->recoverOn()(queue, recover("recoverOn")),
+        value->validate()(accept("validate")),
+        value->validateOn()(queue, accept("validateOn")),
+        value->reduce()(array({number(9)}), fold("reduce")),
+        value->reduceOn()(queue, array({number(9)}), fold("reduceOn")),
+    };
+    settle();
+    std::vector<std::string> expected;
+    for (std::string name : {"then", "catch", "always", "recover", "validate", "reduce"}) {
+        expected.push_back(name + "@" + mainQueueLabel);
+        expected.push_back(name + "On@" + testQueueLabel);
+    }
+    auto entries = log.entries();
+    std::sort(entries.begin(), entries.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entries, expected);
+    for (const auto& result : results) EXPECT_FALSE(result->isPending());
 }
 
 }  // namespace
