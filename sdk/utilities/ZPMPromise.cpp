@@ -28,6 +28,25 @@ DefaultQueue& defaultQueue() {
     return state;
 }
 
+// Destroying an observer can drop the last hold on the promise it would resolve, whose own
+// observers then go too: a long unresolved chain would unwind recursively and overflow the
+// stack. Observers released while a release is already under way on this thread are handed
+// to it and destroyed one at a time.
+void releaseObservers(std::vector<ZPMPromise::ObserverBlock> observers) {
+    thread_local std::vector<ZPMPromise::ObserverBlock>* releasing = nullptr;
+    if (releasing) {
+        for (auto& observer : observers) releasing->push_back(std::move(observer));
+        return;
+    }
+    releasing = &observers;
+    while (!observers.empty()) {
+        auto observer = std::move(observers.back());
+        observers.pop_back();
+        observer = nullptr;
+    }
+    releasing = nullptr;
+}
+
 }  // namespace
 
 ZPMPromise::ZPMPromise(InitPending, objc::Class* runtimeClass)
@@ -49,6 +68,7 @@ ZPMPromise::ZPMPromise(objc::Id resolution, objc::Class* runtimeClass)
 ZPMPromise::~ZPMPromise() {
     // Nobody else can hold the promise any more, so the state needs no lock here.
     if (state_ == State::pending) dispatchGroup()->leave();
+    releaseObservers(std::move(observers_));
 }
 
 dispatch::QueuePtr ZPMPromise::defaultDispatchQueue() {
@@ -113,7 +133,7 @@ void ZPMPromise::resolve(State state, objc::Id resolution) {
     std::vector<ObserverBlock> observers;
     observers.swap(observers_);
     for (const auto& observer : observers) observer(state, resolution);
-    observers.clear();
+    releaseObservers(std::move(observers));
     dispatchGroup()->leave();
 }
 

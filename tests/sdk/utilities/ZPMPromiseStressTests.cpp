@@ -96,4 +96,22 @@ TEST_F(PromiseStress, CombinatorsOverManyPromisesResolvedConcurrently) {
     EXPECT_TRUE(race->isFulfilled());
 }
 
+TEST_F(PromiseStress, LongUnresolvedChainIsReleasedWithoutOverflowingTheStack) {
+    auto head = ZPMPromise::pendingPromise();
+    std::weak_ptr<ZPMPromise> tail;
+    {
+        auto link = head;
+        for (std::size_t index = 0; index < promiseCount; ++index)
+            link = link->onQueueThen(testQueue(), [](objc::Id value) { return value; });
+        // A reduce over many items builds the same kind of chain.
+        std::vector<objc::Id> items(promiseCount, number(1));
+        link = link->reduce(array(std::move(items)), [](objc::Id partial, objc::Id) { return partial; });
+        tail = link;
+    }
+    EXPECT_FALSE(tail.expired()) << "each link holds the next while the head is pending";
+    head.reset();
+    EXPECT_TRUE(tail.expired());
+    EXPECT_TRUE(ZPMPromise::dispatchGroup()->wait(std::chrono::nanoseconds(0)));
+}
+
 }  // namespace
