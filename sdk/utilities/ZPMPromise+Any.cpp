@@ -6,15 +6,15 @@
 namespace {
 
 // Shared by the observers of one any: each resolution by input position and how many are
-// still to come. Each observer writes only its own slot; the observer that arrives last
-// decides, so the outcome is settled once, by the promise that resolved last.
+// still to come. Each observer writes only its own slot; the observer that runs last
+// decides, once (on a serial queue observers run in the order their promises resolved).
 struct AnyState {
     AnyState(std::size_t count, ZPMPromise::FulfillBlock fulfill, ZPMPromise::RejectBlock reject)
         : resolutions(count), remaining(count), fulfill(std::move(fulfill)), reject(std::move(reject)) {}
 
-    void settle(std::size_t index, objc::Id resolution, bool fulfilled) {
+    void settle(std::size_t index, objc::Id resolution, ZPMPromise::State state) {
         resolutions[index] = resolution;
-        if (fulfilled) anyFulfilled.store(true, std::memory_order_relaxed);
+        if (state == ZPMPromise::State::fulfilled) anyFulfilled.store(true, std::memory_order_relaxed);
         if (remaining.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
         if (anyFulfilled.load(std::memory_order_relaxed))
             fulfill(ZPMPromiseCombineValuesAndErrors(resolutions));
@@ -41,8 +41,8 @@ ZPMPromise::Ptr ZPMPromise::onQueueAny(dispatch::QueuePtr queue, ArrayPtr anyPro
             auto promise = std::dynamic_pointer_cast<ZPMPromise>(items[index]);
             if (!promise) promise = resolvedWith(items[index]);
             promise->observeOnQueue(
-                queue, [state, index](objc::Id value) { state->settle(index, std::move(value), true); },
-                [state, index](ErrorPtr error) { state->settle(index, std::move(error), false); });
+                queue, [state, index](objc::Id value) { state->settle(index, std::move(value), State::fulfilled); },
+                [state, index](ErrorPtr error) { state->settle(index, std::move(error), State::rejected); });
         }
     });
 }
