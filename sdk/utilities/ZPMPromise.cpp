@@ -121,18 +121,23 @@ void ZPMPromise::reject(objc::Id error) {
 }
 
 void ZPMPromise::resolve(State state, objc::Id resolution) {
-    std::lock_guard guard(lock_);
-    if (state_ != State::pending) return;
-    state_ = state;
-    if (state == State::fulfilled)
-        value_ = resolution;
-    else
-        error_ = foundation::errorValue(resolution);
-    std::vector<objc::Id>().swap(pendingObjects_);
-    // Observers only submit work to their queues, so no caller code runs under the lock.
+    std::vector<objc::Id> releasedObjects;
     std::vector<ObserverBlock> observers;
-    observers.swap(observers_);
-    for (const auto& observer : observers) observer(state, resolution);
+    {
+        std::lock_guard guard(lock_);
+        if (state_ != State::pending) return;
+        state_ = state;
+        if (state == State::fulfilled)
+            value_ = resolution;
+        else
+            error_ = foundation::errorValue(resolution);
+        releasedObjects.swap(pendingObjects_);
+        observers.swap(observers_);
+        // Observers only submit work to their queues, so no caller code runs under the lock.
+        for (const auto& observer : observers) observer(state, resolution);
+    }
+    // What the promise lets go of may run arbitrary destructors: not under the lock.
+    releasedObjects.clear();
     releaseObservers(std::move(observers));
     dispatchGroup()->leave();
 }
