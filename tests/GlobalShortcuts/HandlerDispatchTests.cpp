@@ -313,6 +313,26 @@ TEST_F(MenuTracking, BelowMacOS14RawKeyEventsRunTheShortcut) {
     EXPECT_TRUE(manager.isHandled(carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed));
 }
 
+TEST_F(MenuTracking, MenuOpenedWhileTheShortcutIsHeldStillHearsItsRelease) {
+    for (auto version : {foundation::OperatingSystemVersion{13, 6, 0}, foundation::OperatingSystemVersion{14, 0, 0}}) {
+        SCOPED_TRACE(version.majorVersion);
+        foundation::ProcessInfo::setOperatingSystemVersionForTesting(version);
+        Name toggleSearch("toggleSearch", toggleDefault);
+        onKeyDown(toggleSearch, [&] {
+            calls.push_back("down");
+            appkit::Application::shared()->beginMenuTracking(appkit::Menu::make("Status"));
+        });
+        onKeyUp(toggleSearch, log("up"));
+        screen.pressKeys("shift+cmd+space");
+        runUntilIdle(foundation::NSEventTrackingRunLoopMode);
+        EXPECT_EQ(calls, (std::vector<std::string>{"down", "up"}));
+
+        appkit::Application::shared()->endMenuTracking();
+        calls.clear();
+        removeAllHandlers();
+    }
+}
+
 TEST_F(MenuTracking, ShortcutStoredWhileAMenuTracksWorksThroughTheMonitor) {
     foundation::ProcessInfo::setOperatingSystemVersionForTesting(foundation::OperatingSystemVersion{14, 0, 0});
     Name toggleSearch("toggleSearch", toggleDefault);

@@ -78,6 +78,30 @@ TEST_F(HeadlessDisplayInput, HotKeyIsPressedOnDownAndReleasedOnUpEvenAfterTheMod
     EXPECT_TRUE(screen.keysDeliveredToOtherApplications().empty());
 }
 
+TEST_F(HeadlessDisplayInput, KeyUpOfAHotKeyUnregisteredWhileHeldTakesTheOrdinaryWay) {
+    std::vector<carbon::UInt32> kinds;
+    carbon::EventHotKeyRef hotKey;
+    carbon::RegisterEventHotKey(49, carbon::cmdKey | carbon::shiftKey, {7, 3}, carbon::GetEventDispatcherTarget(), 0,
+                                &hotKey);
+    const carbon::EventTypeSpec types[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
+                                           {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
+    carbon::InstallEventHandler(
+        carbon::GetEventDispatcherTarget(),
+        [&](carbon::EventHandlerCallRef, const carbon::EventRef& event, void*) {
+            kinds.push_back(carbon::GetEventKind(event));
+            return carbon::noErr;
+        },
+        types, nullptr, nullptr);
+    screen.keyDown("shift+cmd+space");
+    carbon::UnregisterEventHotKey(hotKey);
+    screen.keyUp("shift+cmd+space");
+    EXPECT_EQ(kinds, std::vector<carbon::UInt32>{carbon::kEventHotKeyPressed});
+    auto events = queued();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0]->type(), appkit::EventType::keyUp);
+    EXPECT_EQ(events[0]->keyCode(), 49);
+}
+
 TEST_F(HeadlessDisplayInput, RawKeyHandledByCarbonNeverReachesTheQueue) {
     const carbon::EventTypeSpec rawDown{carbon::kEventClassKeyboard, carbon::kEventRawKeyDown};
     carbon::InstallEventHandler(
