@@ -14,7 +14,8 @@ std::shared_ptr<LocalEventMonitor> LocalEventMonitor::start() {
     auto callback = callback_;
     monitor_ = appkit::Event::addLocalMonitorForEvents(
         events_, [callback](const appkit::EventPtr& event) { return callback(event); });
-    return shared_from_this();
+    // A monitor that no shared pointer holds (a member, a local) has none to hand back.
+    return weak_from_this().lock();
 }
 
 }  // namespace GlobalShortcuts

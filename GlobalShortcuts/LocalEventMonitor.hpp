@@ -19,6 +19,7 @@ public:
     LocalEventMonitor& operator=(const LocalEventMonitor&) = delete;
     ~LocalEventMonitor();
 
+    // Returns the monitor itself, or null when no shared pointer holds it; either way it runs.
     std::shared_ptr<LocalEventMonitor> start();
 
     appkit::EventTypeMask events() const { return events_; }

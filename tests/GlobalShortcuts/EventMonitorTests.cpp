@@ -117,6 +117,24 @@ TEST_F(EventMonitors, LocalMonitorRunsFromStartUntilReleased) {
     EXPECT_EQ(reached.size(), 4u);
 }
 
+TEST_F(EventMonitors, MonitorHeldWithoutASharedPointerStartsAndStopsAlike) {
+    int calls = 0;
+    auto application = appkit::Application::shared();
+    {
+        LocalEventMonitor monitor(appkit::eventMaskFromType(EventType::keyDown), [&](const appkit::EventPtr&) {
+            ++calls;
+            return appkit::EventPtr();
+        });
+        EXPECT_EQ(monitor.start(), nullptr);  // nothing shares it: no pointer to hand back
+        application->sendEvent(keyEvent(EventType::keyDown, 1));
+        EXPECT_EQ(calls, 1);
+        EXPECT_TRUE(reached.empty());
+    }
+    application->sendEvent(keyEvent(EventType::keyDown, 1));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(reached.size(), 1u);
+}
+
 TEST_F(EventMonitors, ReleasingAMonitorWhoseTokenIsGoneDoesNothing) {
     int calls = 0;
     auto monitor = std::make_shared<LocalEventMonitor>(appkit::eventMaskFromType(EventType::keyDown),
