@@ -111,6 +111,8 @@ bool HeadlessDisplay::ownApplicationReceivesInput() const {
 void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
     auto& manager = carbon::EventManager::shared();
     bool down = direction == Direction::down;
+    // Hot keys do not see caps lock, as on the platform: ⇧⌘Space fires with it on.
+    auto hotKeyModifiers = combination.carbonModifiers & ~carbon::alphaLock;
 
     // A hot key is released even when the modifiers were let go first. One unregistered
     // while held (suspended for a menu, disabled) has no release: its key up goes the
@@ -124,12 +126,12 @@ void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
                 return;
             }
         }
-    } else if (auto hotKey = manager.hotKeyFor(combination.keyCode, combination.carbonModifiers)) {
+    } else if (auto hotKey = manager.hotKeyFor(combination.keyCode, hotKeyModifiers)) {
         pressedHotKeys_[combination.keyCode] = *hotKey;
         manager.dispatchEvent(carbon::CarbonEvent::makeHotKeyEvent(carbon::kEventHotKeyPressed, *hotKey));
         return;
     }
-    if (manager.isReservedForOtherApplication(combination.keyCode, combination.carbonModifiers)) return;
+    if (manager.isReservedForOtherApplication(combination.keyCode, hotKeyModifiers)) return;
 
     if (!ownApplicationReceivesInput()) {
         if (down) otherApplicationKeys_.push_back(frontmost_ + ": " + std::to_string(combination.keyCode));

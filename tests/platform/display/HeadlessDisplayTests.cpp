@@ -85,6 +85,14 @@ TEST_F(HeadlessDisplayInput, HotKeyIsPressedOnDownAndReleasedOnUpEvenAfterTheMod
     EXPECT_TRUE(screen.keysDeliveredToOtherApplications().empty());
 }
 
+TEST_F(HeadlessDisplayInput, CapsLockDoesNotKeepAHotKeyFromFiring) {
+    registerShiftCommandSpace();
+    screen.pressKeys("capslock+shift+cmd+space");
+    screen.pressKeys("capslock+opt+shift+cmd+space");  // another combination all the same
+    EXPECT_EQ(hotKeyEvents, (std::vector<carbon::UInt32>{carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased}));
+    EXPECT_EQ(queued().size(), 2u);
+}
+
 TEST_F(HeadlessDisplayInput, KeyUpOfAHotKeyUnregisteredWhileHeldTakesTheOrdinaryWay) {
     auto hotKey = registerShiftCommandSpace();
     screen.keyDown("shift+cmd+space");
