@@ -10,6 +10,8 @@ LocalEventMonitor::~LocalEventMonitor() {
 }
 
 std::shared_ptr<LocalEventMonitor> LocalEventMonitor::start() {
+    // Only the latest token is kept, so an earlier one would run on, out of reach, for good.
+    if (auto token = monitor_.lock()) appkit::Event::removeMonitor(token);
     // The token outlives nothing of ours: the handler reaches the callback through a copy.
     auto callback = callback_;
     monitor_ = appkit::Event::addLocalMonitorForEvents(

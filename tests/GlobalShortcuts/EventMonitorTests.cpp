@@ -135,6 +135,24 @@ TEST_F(EventMonitors, MonitorHeldWithoutASharedPointerStartsAndStopsAlike) {
     EXPECT_EQ(reached.size(), 1u);
 }
 
+TEST_F(EventMonitors, StartingAgainLeavesOneMonitorThatReleasingStops) {
+    int calls = 0;
+    auto application = appkit::Application::shared();
+    auto monitor = std::make_shared<LocalEventMonitor>(appkit::eventMaskFromType(EventType::keyDown),
+                                                       [&](const appkit::EventPtr&) {
+                                                           ++calls;
+                                                           return appkit::EventPtr();
+                                                       });
+    monitor->start();
+    monitor->start();
+    application->sendEvent(keyEvent(EventType::keyDown, 1));
+    EXPECT_EQ(calls, 1);
+    monitor.reset();
+    application->sendEvent(keyEvent(EventType::keyDown, 1));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(reached.size(), 1u);
+}
+
 TEST_F(EventMonitors, ReleasingAMonitorWhoseTokenIsGoneDoesNothing) {
     int calls = 0;
     auto monitor = std::make_shared<LocalEventMonitor>(appkit::eventMaskFromType(EventType::keyDown),
