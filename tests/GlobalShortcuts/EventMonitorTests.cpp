@@ -86,11 +86,18 @@ TEST_F(EventMonitors, RunLoopMonitorWatchesOnlyWhileStartedAndInItsMode) {
     ASSERT_EQ(reached.size(), 1u);
     EXPECT_EQ(reached[0]->type(), EventType::leftMouseUp);
 
+    // Started, but the loop runs in another mode: the key goes its way.
+    application->postEvent(keyEvent(EventType::keyDown, 1), false);
+    runUntilIdle();
+    EXPECT_EQ(swallowed, 2);
+    ASSERT_EQ(reached.size(), 2u);
+    EXPECT_EQ(reached[1]->type(), EventType::keyDown);
+
     monitor.stop();
     application->postEvent(keyEvent(EventType::keyDown, 1), false);
     runUntilIdle(foundation::NSEventTrackingRunLoopMode);
     EXPECT_EQ(swallowed, 2);
-    EXPECT_EQ(reached.size(), 2u);
+    EXPECT_EQ(reached.size(), 3u);
 }
 
 TEST_F(EventMonitors, LocalMonitorRunsFromStartUntilReleased) {
