@@ -55,8 +55,8 @@ public:
         if (kind < 3) return pick(cjkTitles);
         if (kind < 4) return pick(fullWidthTitles);
         std::string text = capitalized(pick(words));
-        for (std::size_t extra = below(4) + 1; extra > 0; --extra) text += " " + capitalized(pick(words));
-        if (below(3) == 0) text += " - " + capitalized(pick(sites));
+        for (std::size_t extra = below(4) + 1; extra > 0; --extra) text.append(" ").append(capitalized(pick(words)));
+        if (below(3) == 0) text.append(" - ").append(capitalized(pick(sites)));
         return text;
     }
 

@@ -11,8 +11,36 @@
 #include <algorithm>
 #include <cassert>
 #include <set>
+#include <span>
 
 namespace kestrelvault {
+
+namespace {
+
+// Bookmarks per task when a list is put in search form.
+constexpr std::size_t indexChunkSize = 8192;
+
+// Builds the list's search index in chunks on the global queues, so one large list does
+// not hold the whole load back, and hands the pieces, joined in order, to the main queue.
+void prepareSearchIndex(std::shared_ptr<const std::vector<Bookmark>> bookmarks,
+                        std::function<void(SearchIndex)> deliverOnMain) {
+    std::size_t chunks = std::max<std::size_t>(1, (bookmarks->size() + indexChunkSize - 1) / indexChunkSize);
+    auto pieces = std::make_shared<std::vector<SearchIndex>>(chunks);
+    auto group = dispatch::Group::create();
+    for (std::size_t chunk = 0; chunk < chunks; ++chunk)
+        group->async(dispatch::globalQueue(dispatch::Priority::userInitiated), [bookmarks, pieces, chunk] {
+            std::span<const Bookmark> all(*bookmarks);
+            std::size_t begin = std::min(all.size(), chunk * indexChunkSize);
+            (*pieces)[chunk] = SearchIndex::of(all.subspan(begin, std::min(indexChunkSize, all.size() - begin)));
+        });
+    group->notify(dispatch::mainQueue(), [pieces, deliverOnMain = std::move(deliverOnMain)] {
+        SearchIndex joined;
+        for (auto& piece : *pieces) joined.append(std::move(piece));
+        deliverOnMain(std::move(joined));
+    });
+}
+
+}  // namespace
 
 struct BookmarkAggregator::LoadState {
     std::size_t remaining = 0;
@@ -60,23 +88,19 @@ void BookmarkAggregator::loadAll(std::function<void()> completion) {
         return;
     }
     std::weak_ptr<BookmarkAggregator> weakSelf = weak_from_this();
-    for (const auto& provider : enabled) {
+    for (const auto& provider : enabled)
         dispatch::globalQueue(dispatch::Priority::userInitiated)->async([provider, load, weakSelf] {
-            auto bookmarks = provider->loadBookmarks();
-            // Normalised here, off the main thread, once per load.
-            auto index = SearchIndex::of(bookmarks);
-            dispatch::mainQueue()->async(
-                [load, weakSelf, bookmarks = std::move(bookmarks), index = std::move(index)]() mutable {
-                    std::move(bookmarks.begin(), bookmarks.end(), std::back_inserter(load->bookmarks));
-                    load->index.append(std::move(index));
-                    if (--load->remaining > 0) return;
-                    if (auto self = weakSelf.lock())
-                        self->finishLoad(load);
-                    else if (load->completion)
-                        load->completion();
-                });
+            auto bookmarks = std::make_shared<std::vector<Bookmark>>(provider->loadBookmarks());
+            prepareSearchIndex(bookmarks, [load, weakSelf, bookmarks](SearchIndex index) {
+                std::move(bookmarks->begin(), bookmarks->end(), std::back_inserter(load->bookmarks));
+                load->index.append(std::move(index));
+                if (--load->remaining > 0) return;
+                if (auto self = weakSelf.lock())
+                    self->finishLoad(load);
+                else if (auto completion = std::exchange(load->completion, nullptr))
+                    completion();  // the owner is gone; its caller still hears the end
+            });
         });
-    }
 }
 
 void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace kestrelvault {
@@ -23,7 +24,7 @@ public:
         SearchTextView folderPath;
     };
 
-    static SearchIndex of(const std::vector<Bookmark>& bookmarks);
+    static SearchIndex of(std::span<const Bookmark> bookmarks);
 
     std::size_t size() const { return entries_.size(); }
     const Entry& operator[](std::size_t index) const { return entries_[index]; }

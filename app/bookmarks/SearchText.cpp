@@ -84,19 +84,7 @@ std::uint8_t SearchText::classOfASCII(char byte) { return SearchTextView::classO
 
 std::uint64_t SearchText::maskOf(std::string_view bytes) {
     std::uint64_t mask = 0;
-    for (char byte : bytes) {
-        auto value = static_cast<unsigned char>(byte);
-        unsigned bit;
-        if (value >= 'a' && value <= 'z')
-            bit = value - 'a';
-        else if (value >= '0' && value <= '9')
-            bit = 26 + (value - '0');
-        else if (value < 0x80)
-            bit = 36 + value % 14;
-        else
-            bit = 50 + value % 14;
-        mask |= std::uint64_t{1} << bit;
-    }
+    for (char byte : bytes) mask |= maskBit(byte);
     return mask;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/bookmarks/SearchTextView.hpp"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -45,9 +46,23 @@ public:
     // Whether any character of the normalised text spans several bytes (or is CR LF).
     static bool needsClusters(std::string_view text);
     static std::uint64_t maskOf(std::string_view bytes);
+    // A byte's bit in the mask: letters and digits each have their own, other bytes share.
+    static std::uint64_t maskBit(char byte) { return maskBits[static_cast<unsigned char>(byte)]; }
     static std::uint8_t classOfASCII(char byte);
 
 private:
+    static constexpr std::array<std::uint64_t, 256> maskBits = [] {
+        std::array<std::uint64_t, 256> bits{};
+        for (unsigned value = 0; value < 256; ++value) {
+            unsigned bit = value >= 'a' && value <= 'z'   ? value - 'a'
+                           : value >= '0' && value <= '9' ? 26 + (value - '0')
+                           : value < 0x80                 ? 36 + value % 14
+                                                          : 50 + value % 14;
+            bits[value] = std::uint64_t{1} << bit;
+        }
+        return bits;
+    }();
+
     std::string text_;
     std::uint64_t byteMask_ = 0;
     std::vector<std::uint32_t> clusterStarts_;  // with the end offset last; empty when single-byte

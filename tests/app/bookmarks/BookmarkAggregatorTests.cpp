@@ -315,3 +315,36 @@ TEST_F(AggregatorSearch, RanksExactlyAsScoringEveryRawBookmarkAndStablySorting) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AggregatorSearch, LargeListsStayAlignedWithTheirPreparedFields) {
+    // Large enough to be prepared in several pieces; the marked ones sit at piece edges.
+    std::vector<Bookmark> bookmarks;
+    const std::set<std::size_t> marked = {0, 8191, 8192, 16383, 16384, 19999};
+    for (std::size_t index = 0; index < 20000; ++index)
+        bookmarks.push_back(bookmark(BrowserType::chrome, "Default",
+                                     (marked.count(index) ? "kestrel " : "item ") + std::to_string(index)));
+    auto aggregator = aggregatorWith(bookmarks);
+    EXPECT_THAT(names(aggregator->search("kestrel")), ElementsAre("kestrel 0", "kestrel 8191", "kestrel 8192",
+                                                                  "kestrel 16383", "kestrel 16384", "kestrel 19999"));
+    EXPECT_THAT(names(aggregator->search("item 19998")), ElementsAre("item 19998"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Aggregator, CompletionRunsOnceEvenWhenTheAggregatorIsGone) {
+    auto chrome = std::make_shared<FakeProvider>(BrowserType::chrome,
+                                                 std::vector<Bookmark>{bookmark(BrowserType::chrome, "Default", "c1")});
+    int completions = 0;
+    {
+        auto aggregator = BookmarkAggregator::createWithProviders({chrome});
+        aggregator->loadAll([&] { ++completions; });
+    }
+    ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
+    EXPECT_EQ(completions, 1);
+}
+
+}  // namespace

@@ -3,9 +3,9 @@
 #include "app/bookmarks/BrowserType.hpp"
 #include "app/bookmarks/ChromiumBasePaths.hpp"
 #include "platform/appkit/Workspace.hpp"
+#include "tests/support/PNGBytes.hpp"
 
 #include <plist/plist.h>
-#include <stb_image_write.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -92,16 +92,7 @@ std::string xmlPropertyList(const json& value) {
     return out;
 }
 
-std::string pngBytes(int width, int height, std::uint32_t rgba) {
-    std::string pixels;
-    for (int index = 0; index < width * height; ++index)
-        for (int shift : {24, 16, 8, 0}) pixels.push_back(static_cast<char>((rgba >> shift) & 0xFF));
-    std::string out;
-    stbi_write_png_to_func([](void* context, void* data,
-                              int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
-                           &out, width, height, 4, pixels.data(), width * 4);
-    return out;
-}
+std::string pngBytes(int width, int height, std::uint32_t rgba) { return testsupport::pngBytes(width, height, rgba); }
 
 std::filesystem::path installApplication(const std::filesystem::path& home, const std::string& name,
                                          const std::string& bundleIdentifier, const std::string& iconPNG) {

@@ -1,27 +1,15 @@
 #include "platform/appkit/Workspace.hpp"
-
-#include <fstream>
+#include "tests/support/PNGBytes.hpp"
 
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace {
 
 std::filesystem::path home() { return std::getenv("HOME"); }
-
-std::string png(int width, int height, std::uint32_t rgba) {
-    std::string pixels;
-    for (int index = 0; index < width * height; ++index)
-        for (int shift : {24, 16, 8, 0}) pixels.push_back(static_cast<char>((rgba >> shift) & 0xFF));
-    std::string out;
-    stbi_write_png_to_func([](void* context, void* data,
-                              int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
-                           &out, width, height, 4, pixels.data(), width * 4);
-    return out;
-}
 
 std::string infoPlist(const std::string& identifier, const std::string& icon = "") {
     std::string text =
@@ -63,7 +51,7 @@ TEST_F(WorkspaceLookup, FindsApplicationsByBundleIdentifierInRootOrder) {
 
 TEST_F(WorkspaceLookup, IconsComeFromTheBundleOrAreGeneric) {
     write("Applications/Icon.app/Contents/Info.plist", infoPlist("com.example.icon", "AppIcon"));
-    write("Applications/Icon.app/Contents/Resources/AppIcon.png", png(3, 2, 0x11223344));
+    write("Applications/Icon.app/Contents/Resources/AppIcon.png", testsupport::pngBytes(3, 2, 0x11223344));
     write("Applications/Plain.app/Contents/Info.plist", infoPlist("com.example.plain"));
     write("Applications/Bad.app/Contents/Info.plist", infoPlist("com.example.bad", "AppIcon.icns"));
     write("Applications/Bad.app/Contents/Resources/AppIcon.icns", "icns data");
