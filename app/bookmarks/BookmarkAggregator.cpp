@@ -97,8 +97,8 @@ void BookmarkAggregator::loadAll(std::function<void()> completion) {
                 if (--load->remaining > 0) return;
                 if (auto self = weakSelf.lock())
                     self->finishLoad(load);
-                else if (load->completion)
-                    load->completion();
+                else if (auto completion = std::exchange(load->completion, nullptr))
+                    completion();  // the owner is gone; its caller still hears the end
             });
         });
 }

@@ -1,7 +1,6 @@
 #include "app/bookmarks/SearchScorer.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 namespace kestrelvault {

@@ -332,3 +332,19 @@ TEST_F(AggregatorSearch, LargeListsStayAlignedWithTheirPreparedFields) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Aggregator, CompletionRunsOnceEvenWhenTheAggregatorIsGone) {
+    auto chrome = std::make_shared<FakeProvider>(BrowserType::chrome,
+                                                 std::vector<Bookmark>{bookmark(BrowserType::chrome, "Default", "c1")});
+    int completions = 0;
+    {
+        auto aggregator = BookmarkAggregator::createWithProviders({chrome});
+        aggregator->loadAll([&] { ++completions; });
+    }
+    ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
+    EXPECT_EQ(completions, 1);
+}
+
+}  // namespace

@@ -158,6 +158,12 @@ TEST_F(ChromiumReader, ProfilesNeedTheApplicationAndTakeNamesFromLocalState) {
                                                BrowserProfile::make(BrowserType::chrome, "Profile 3", "Profile 3")));
     ASSERT_EQ(profiles.size(), 2u);
     EXPECT_EQ(profiles[0].id, "chrome:" + profiles[0].directory);
+    // In the file system's listing order, unsorted.
+    std::vector<std::string> listed, found;
+    for (auto& entry : std::filesystem::directory_iterator(base))
+        if (std::filesystem::exists(entry.path() / "Bookmarks")) listed.push_back(entry.path().filename().string());
+    for (auto& profile : profiles) found.push_back(profile.directory);
+    EXPECT_EQ(found, listed);
 }
 
 TEST_F(ChromiumReader, UninstalledBrowserStillLoadsItsLeftOverBookmarks) {

@@ -1,11 +1,11 @@
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 #include "tests/app/bookmarks/ApplicationResources.hpp"
 #include "tests/app/bookmarks/BookmarkFixtures.hpp"
+#include "tests/support/WithoutPrivileges.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 using namespace kestrelvault;
 using namespace fixtures;
@@ -23,7 +23,7 @@ protected:
 
     std::filesystem::path plistPath = home() / "Library/Safari/Bookmarks.plist";
 
-    void writeBookmarks(const json& children) {
+    void writeBookmarks(json children) {
         writeFile(plistPath, binaryPropertyList(json{{"Children", children}, {"WebBookmarkFileVersion", 1}}));
     }
     std::vector<std::string> described() {
@@ -166,17 +166,29 @@ TEST_F(SafariReader, AccessAndProfileAreIndependent) {
     ASSERT_EQ(provider.profiles().size(), 1u);
     EXPECT_EQ(provider.profiles()[0], BrowserProfile::make(BrowserType::safari, "Default", "Safari"));
     EXPECT_EQ(provider.profiles()[0].id, "safari:Default");
-    writeBookmarks({safariLeaf("A", "https://a/")});
+    writeBookmarks(json::array({safariLeaf("A", "https://a/")}));
     EXPECT_TRUE(provider.canAccess());
 }
 
-TEST_F(SafariReader, FileWithoutReadPermissionIsNotAccessible) {
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-    writeBookmarks({safariLeaf("A", "https://a/")});
+TEST_F(SafariReader, FileWithoutReadPermissionIsNotAccessibleButStillListed) {
+    installApplication(home(), "Safari", "com.apple.Safari");
+    writeBookmarks(json::array({safariLeaf("A", "https://a/")}));
+    // Let the unprivileged user reach the file, so only the file's own mode decides.
+    for (auto directory = plistPath.parent_path(); directory != home().parent_path(); directory = directory.parent_path())
+        std::filesystem::permissions(directory, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                                                    std::filesystem::perms::others_exec | std::filesystem::perms::others_read);
+    std::filesystem::permissions(home() / "Applications", std::filesystem::perms::all, std::filesystem::perm_options::add);
+    auto probe = [] {
+        SafariBookmarkProvider provider;
+        return std::int64_t{provider.canAccess()} | std::int64_t(provider.loadBookmarks().size()) << 1 |
+               std::int64_t(provider.profiles().size()) << 8;
+    };
+    std::filesystem::permissions(plistPath, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    auto readable = testsupport::withoutPrivileges(probe);
+    if (readable == testsupport::couldNotDropPrivileges) GTEST_SKIP() << "cannot become an unprivileged user here";
+    EXPECT_EQ(readable, 1 | 1 << 1 | 1 << 8) << "readable: accessible, one bookmark, one profile";
     std::filesystem::permissions(plistPath, std::filesystem::perms::none);
-    SafariBookmarkProvider provider;
-    EXPECT_FALSE(provider.canAccess());
-    EXPECT_THAT(provider.loadBookmarks(), IsEmpty());
+    EXPECT_EQ(testsupport::withoutPrivileges(probe), 0 | 0 << 1 | 1 << 8) << "unreadable: no access, nothing, still listed";
 }
 
 }  // namespace
