@@ -4,6 +4,7 @@
 #include "tests/platform/system/RecordingSessionDelegate.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
 #include "tests/support/TemporaryHome.hpp"
+#include "tests/support/TrustedCertificates.hpp"
 
 #include <gtest/gtest.h>
 
@@ -233,4 +234,23 @@ TEST(URLSessionTrust, ServerTrustIsTheDelegatesDecision) {
             EXPECT_EQ(delegate->body, "");
         }
     }
+}
+
+TEST(URLSessionTrust, DefaultHandlingAcceptsACertificateTrustedInThePlatformSettings) {
+    testsupport::SelfSignedCertificate certificate;
+    testsupport::trustCertificateInPlatformSettings(certificate.der());
+    testsupport::LocalHTTPServer https(certificate);
+    https.server().Get("/secure", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("secret", "text/plain");
+    });
+    https.start();
+    auto delegate = std::make_shared<RecordingSessionDelegate>();
+    auto session = foundation::URLSession::sessionWithConfiguration(
+        foundation::URLSessionConfiguration::defaultSessionConfiguration(), delegate, dispatch::mainQueue());
+    session->dataTaskWithRequest(*foundation::URLRequest::requestWithURL(foundation::URL::URLWithString(https.url("/secure"))))
+        ->resume();
+    for (int pass = 0; pass < 20 && !delegate->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
+    ASSERT_TRUE(delegate->completed);
+    EXPECT_EQ(delegate->completionError, nullptr);
+    EXPECT_EQ(delegate->body, "secret");
 }
