@@ -319,8 +319,8 @@ std::shared_ptr<URL> ZULNetworkURLSession::temporaryFilePathWithSessionID(const 
 bool ZULNetworkURLSession::ensureTemporaryDirectoryExists() {
     std::string path = networkDirectoryURL_->path();
     std::error_code accessError;
-    bool exists = std::filesystem::exists(path, accessError);
-    if (exists) return true;
+    // Something other than a directory in its place is no temporary directory either.
+    if (std::filesystem::is_directory(path, accessError)) return true;
     if (accessError && accessError != std::errc::no_such_file_or_directory)
         log(kZULNetworkLogLevelWarning, kZULNetworkMessageCodeURLSession014,
             "Error while trying to access Network temp folder. Error",
