@@ -13,8 +13,9 @@ namespace foundation {
 // An application or resource bundle laid out as on macOS: <path>/Contents/Info.plist and
 // <path>/Contents/Resources for an application, or Info.plist and resources at the top of a
 // plain resource bundle. String tables are property-list ".strings" files in
-// "<language>.lproj"; image assets are PNG files named by the asset name (which may
-// contain "/"). Immutable after loading; safe to use from any thread.
+// "<language>.lproj" (binary or XML property lists, or the `"key" = "value";` text form);
+// image assets are PNG files at Resources/Assets/<asset name>.png (the name may contain
+// "/"). Immutable after loading; safe to use from any thread.
 class Bundle {
 public:
     // The .app around the running executable, or the directory set by tests.
@@ -22,6 +23,8 @@ public:
     static void setMainBundlePathForTesting(const std::filesystem::path& path);
     // Nil when no directory exists at the path.
     static std::shared_ptr<Bundle> bundleWithPath(const std::filesystem::path& path);
+    // .../X.app/Contents/MacOS/X gives .../X.app; any other executable its own folder.
+    static std::filesystem::path mainBundlePathForExecutable(const std::filesystem::path& executable);
 
     virtual ~Bundle() = default;
 

@@ -19,11 +19,16 @@ inline constexpr std::int64_t NSFileReadNoPermissionError = 257;
 inline constexpr std::int64_t NSFileReadNoSuchFileError = 260;
 inline constexpr std::int64_t NSFileWriteUnknownError = 512;
 inline constexpr std::int64_t NSFileWriteNoPermissionError = 513;
+inline constexpr std::int64_t NSFileWriteFileExistsError = 516;
 
 inline constexpr const char* NSFileCreationDate = "NSFileCreationDate";
 inline constexpr const char* NSFileModificationDate = "NSFileModificationDate";
 inline constexpr const char* NSFileSize = "NSFileSize";
 inline constexpr const char* NSFileType = "NSFileType";
+inline constexpr const char* NSFileTypeDirectory = "NSFileTypeDirectory";
+inline constexpr const char* NSFileTypeRegular = "NSFileTypeRegular";
+inline constexpr const char* NSFileTypeSymbolicLink = "NSFileTypeSymbolicLink";
+inline constexpr const char* NSFileTypeUnknown = "NSFileTypeUnknown";
 
 // File-system access with the platform's answers and error objects. Stateless; safe from
 // any thread. Errors come through the optional out-parameter, as on the platform.

@@ -10,8 +10,10 @@ namespace foundation {
 
 // JSON to objects and back. Objects become Dictionary, arrays Array, strings String,
 // true/false Booleans (Number of boolean kind, never confused with 1/0), integers integer
-// Numbers, other numbers doubles, null the Null object. Reading rejects the whole document
-// when any part of it is invalid (NSCocoaErrorDomain 3840 with a description).
+// Numbers (unsigned beyond the signed range), integers beyond 64 bits and other numbers
+// doubles, null the Null object. Reading rejects the whole document when any part of it is
+// invalid, empty or not UTF-8, or nested deeper than 1024 levels (NSCocoaErrorDomain 3840
+// with a description). Stateless; safe from any thread.
 class JSONSerialization {
 public:
     enum ReadingOptions : unsigned { none = 0, fragmentsAllowed = 4 };

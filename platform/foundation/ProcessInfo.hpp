@@ -15,7 +15,8 @@ struct OperatingSystemVersion {
 
 // Facts about the running process. The operating-system version is the one the platform
 // settings name ("KVOperatingSystemVersion" in the global domain, "15.4.0" when unset), or
-// the one a test set; every version-gated branch can so be exercised on Linux.
+// the one a test set; every version-gated branch can so be exercised on Linux. Safe from
+// any thread.
 class ProcessInfo {
 public:
     static std::map<std::string, std::string> environment();
@@ -27,7 +28,7 @@ public:
 
     static OperatingSystemVersion operatingSystemVersion();
     static bool isOperatingSystemAtLeastVersion(OperatingSystemVersion version);
-    // "Version 15.4 (Build ...)" style text as the platform gives it.
+    // "Version 15.4" or "Version 14.2.1": the platform's text without a build number.
     static std::string operatingSystemVersionString();
     static void setOperatingSystemVersionForTesting(std::optional<OperatingSystemVersion> version);
 };

@@ -11,8 +11,10 @@ namespace foundation {
 enum class PropertyListFormat { openStep = 1, xml = 100, binary = 200 };
 
 // Property lists (binary and XML) to objects and back: dictionaries, arrays, strings,
-// numbers (Booleans kept apart), data and dates. Reading accepts any format and reports the
-// one found; malformed input gives nil and an error (NSCocoaErrorDomain 3840).
+// numbers (Booleans kept apart), data and dates. Reading accepts binary and XML and reports
+// the one found; malformed input gives nil and an error (NSCocoaErrorDomain 3840). Integers
+// are signed 64-bit; unsigned values beyond that range and dates outside 1933-2069 cannot
+// be written. Stateless; safe from any thread.
 class PropertyListSerialization {
 public:
     static objc::Id propertyListWithData(std::string_view data, PropertyListFormat* format = nullptr,
@@ -24,6 +26,8 @@ public:
     // Nil and an error for objects a property list cannot hold (nil, Null, URLs...).
     static std::shared_ptr<Data> dataWithPropertyList(const objc::Id& object, PropertyListFormat format,
                                                       std::shared_ptr<Error>* error = nullptr);
+    // Whether dataWithPropertyList would succeed for the object in the format.
+    static bool propertyListIsValidForFormat(const objc::Id& object, PropertyListFormat format);
 };
 
 }  // namespace foundation

@@ -41,6 +41,7 @@ public:
 
 private:
     bool parse();
+    std::string schemeAndAuthority() const;
 
     std::string text_;
     std::optional<std::string> scheme_;

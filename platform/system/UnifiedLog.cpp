@@ -1,5 +1,7 @@
 #include "platform/system/UnifiedLog.hpp"
 
+#include "platform/foundation/Dispatch.hpp"
+
 #include <atomic>
 #include <cassert>
 #include <syslog.h>
@@ -50,7 +52,8 @@ void os_log_with_type(const os_log_t& log, os_log_type_t type, const std::string
     std::lock_guard lock(captureMutex);
     if (!attachedCapture) return;
     std::lock_guard captureLock(attachedCapture->mutex_);
-    attachedCapture->entries_.push_back({log->subsystem(), log->category(), type, message});
+    attachedCapture->entries_.push_back(
+        {log->subsystem(), log->category(), type, message, dispatch::currentQueueLabel()});
 }
 
 LogCapture::LogCapture() {

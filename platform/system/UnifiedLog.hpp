@@ -32,6 +32,8 @@ struct LogEntry {
     std::string category;
     os_log_type_t type;
     std::string message;
+    // The label of the dispatch queue the line was written from ("" outside any queue).
+    std::string queue;
 };
 
 // Makes a new handle on every call, as the platform does; callers keep their own.

@@ -7,7 +7,8 @@
 
 // Wraps a completion handler so that it runs at most once; calling it again is a programming
 // error caught in debug builds. An empty handler is allowed and does nothing. Copies share
-// the one call, so the wrapper may travel through several queued steps.
+// the one call, so the wrapper may travel through several queued steps; those steps must
+// follow one another (the call itself is not synchronised).
 template <class... Arguments>
 class ZULCompletionOnce {
 public:

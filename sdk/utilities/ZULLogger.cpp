@@ -27,10 +27,21 @@ std::string currentVersion() {
     return versionString();
 }
 
+// One os_log handle per (subsystem, category), made on first use. Touched only by work on
+// the logging queue; that work holds the cache, so lines still queued at exit find it alive.
+struct HandleCache {
+    std::map<std::string, std::map<std::string, darwin::os_log_t>> handles;
+
+    darwin::os_log_t handleFor(const std::string& subsystem, const std::string& category) {
+        auto& handle = handles[subsystem][category];
+        if (!handle) handle = darwin::os_log_create(subsystem.c_str(), category.c_str());
+        return handle;
+    }
+};
+
 dispatch::OnceFlag setupOnce;
 dispatch::QueuePtr loggingQueue;
-// Touched only by work on the logging queue.
-std::map<std::string, std::map<std::string, darwin::os_log_t>> handleCache;
+std::shared_ptr<HandleCache> handleCache;
 
 darwin::os_log_type_t logTypeForLevel(ZULLoggerLevel level) {
     switch (level) {
@@ -42,18 +53,12 @@ darwin::os_log_type_t logTypeForLevel(ZULLoggerLevel level) {
     }
 }
 
-darwin::os_log_t handleFor(const std::string& subsystem, const std::string& category) {
-    auto& categories = handleCache[subsystem];
-    auto& handle = categories[category];
-    if (!handle) handle = darwin::os_log_create(subsystem.c_str(), category.c_str());
-    return handle;
-}
-
 }  // namespace
 
 void ZULLoggerInitialize() {
     dispatch::once(setupOnce, [] {
         currentLevel = ZULLoggerLevelNotice;
+        handleCache = std::make_shared<HandleCache>();
         loggingQueue = dispatch::createQueue("ZULLoggingClientQueue", dispatch::Attributes::serial,
                                              dispatch::globalQueue(dispatch::Priority::background));
     });
@@ -99,9 +104,9 @@ void ZULOSLogBasic(ZULLoggerLevel level, std::string_view subsystem, std::string
     if (!ZULLoggerWillWrite(level, forceLog)) return;
     std::string text = arguments ? foundation::formatWithArguments(message, *arguments) : std::string(message);
     std::string line = foundation::format("%@ - %@[%@] %@", currentVersion(), category, messageCode, text);
-    loggingQueue->async([subsystem = std::string(subsystem), category = std::string(category),
+    loggingQueue->async([cache = handleCache, subsystem = std::string(subsystem), category = std::string(category),
                          line = std::move(line), level] {
-        darwin::os_log_t handle = handleFor(subsystem, category);
+        darwin::os_log_t handle = cache->handleFor(subsystem, category);
         auto type = logTypeForLevel(level);
         if (darwin::os_log_type_enabled(handle, type)) darwin::os_log_with_type(handle, type, line);
     });

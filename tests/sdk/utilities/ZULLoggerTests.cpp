@@ -148,6 +148,7 @@ TEST_F(Logger, LinesCarryVersionCategoryCodeAndText) {
     EXPECT_EQ(written[1].message, "11.4.0 - [Tests][I-TST000005] second");
     EXPECT_EQ(written[1].subsystem, "com.example.tests");
     EXPECT_EQ(written[1].category, "[Tests]");
+    EXPECT_EQ(written[1].queue, "ZULLoggingClientQueue");
 }
 
 TEST_F(Logger, MessagesWithoutArgumentsAreWrittenVerbatim) {

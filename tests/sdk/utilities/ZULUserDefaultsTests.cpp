@@ -150,4 +150,11 @@ TEST_F(UserDefaultsWrapper, SuitesAreSeparateAndAnEmptyNameMeansTheStandardDefau
         EXPECT_EQ(wrapper->objectForKey(key("where")), nullptr);
     }
     EXPECT_EQ(ZULUserDefaults::standardUserDefaults(), ZULUserDefaults::standardUserDefaults());
+
+    // A suite the platform refuses still stores its values, in the standard defaults.
+    auto refused = ZULUserDefaults::initWithSuiteName(foundation::NSGlobalDomain);
+    ASSERT_NE(refused->userDefaults(), nullptr);
+    EXPECT_EQ(refused->userDefaults()->domain(), standard->domain());
+    refused->setObject(String::make("kept"), key("refusedSuite"));
+    EXPECT_EQ(foundation::stringValue(ZULUserDefaults::init()->objectForKey(key("refusedSuite"))), "kept");
 }

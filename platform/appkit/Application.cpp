@@ -1,0 +1,152 @@
+#include "platform/appkit/Application.hpp"
+
+#include "platform/foundation/NotificationCenter.hpp"
+
+#include <algorithm>
+
+namespace appkit {
+
+struct Application::LocalMonitor final : objc::Object {
+    EventTypeMask mask = 0;
+    std::function<EventPtr(const EventPtr&)> handler;
+};
+
+namespace {
+
+std::shared_ptr<Application>& sharedApplication() {
+    static std::shared_ptr<Application> application;
+    return application;
+}
+
+}  // namespace
+
+std::shared_ptr<Application> Application::shared() {
+    auto& application = sharedApplication();
+    if (!application) application = std::make_shared<Application>();
+    return application;
+}
+
+void Application::resetForTesting() { sharedApplication().reset(); }
+
+Application::Application() = default;
+
+Application::~Application() = default;
+
+void Application::ensureEventSource() {
+    if (eventSource_) return;
+    std::weak_ptr<Application> weakSelf = std::static_pointer_cast<Application>(shared_from_this());
+    auto [source, token] = foundation::RunLoop::main()->addSource(
+        [weakSelf] {
+            if (auto self = weakSelf.lock()) self->handleQueuedEvents();
+        },
+        foundation::NSRunLoopCommonModes);
+    eventSource_ = std::move(source);
+    eventSourceToken_ = std::move(token);
+}
+
+EventPtr Application::nextEvent(EventTypeMask mask, std::optional<foundation::Clock::TimePoint> until,
+                                std::string_view mode, bool dequeue) {
+    for (;;) {
+        for (auto event = queue_.begin(); event != queue_.end(); ++event) {
+            if (!maskContains(mask, (*event)->type())) continue;
+            auto found = *event;
+            if (dequeue) queue_.erase(event);
+            return found;
+        }
+        if (!until || foundation::Clock::now() >= *until) return nullptr;
+        ++waitingForEvent_;
+        foundation::RunLoop::current()->run(mode, until);
+        --waitingForEvent_;
+        until.reset();  // one wait; what arrived meanwhile is looked at once more
+    }
+}
+
+void Application::postEvent(EventPtr event, bool atStart) {
+    if (!event) return;
+    if (atStart)
+        queue_.push_front(std::move(event));
+    else
+        queue_.push_back(std::move(event));
+    if (waitingForEvent_) {
+        foundation::RunLoop::current()->stop();
+        return;
+    }
+    ensureEventSource();
+    eventSource_->signal();
+}
+
+void Application::handleQueuedEvents() {
+    while (!queue_.empty() && !waitingForEvent_) {
+        auto event = queue_.front();
+        queue_.pop_front();
+        if (trackingMenu_ && event->isKeyEvent()) {
+            auto menu = trackingMenu_;
+            menu->performKeyEquivalent(*event);
+            continue;
+        }
+        sendEvent(event);
+    }
+}
+
+void Application::sendEvent(const EventPtr& incoming) {
+    auto event = incoming;
+    auto monitors = monitors_;  // a handler may add or remove monitors
+    for (const auto& monitor : monitors) {
+        if (!event) return;
+        if (!maskContains(monitor->mask, event->type())) continue;
+        if (std::find(monitors_.begin(), monitors_.end(), monitor) == monitors_.end()) continue;
+        event = monitor->handler(event);
+    }
+    if (!event) return;
+    if (event->type() == EventType::keyDown && mainMenu_) {
+        auto menu = mainMenu_;
+        if (menu->performKeyEquivalent(*event)) return;
+    }
+    if (windowHandler_) {
+        auto handler = windowHandler_;
+        handler(event);
+    }
+}
+
+objc::Id Application::addLocalMonitor(EventTypeMask mask, std::function<EventPtr(const EventPtr&)> handler) {
+    auto monitor = std::make_shared<LocalMonitor>();
+    monitor->mask = mask;
+    monitor->handler = std::move(handler);
+    monitors_.push_back(monitor);
+    return monitor;
+}
+
+void Application::removeLocalMonitor(const objc::Id& monitor) {
+    std::erase_if(monitors_, [&](const std::shared_ptr<LocalMonitor>& entry) { return entry == monitor; });
+}
+
+ModalResponse Application::runModal() {
+    modalStops_.emplace_back();
+    auto runLoop = foundation::RunLoop::main();
+    while (!modalStops_.back()) {
+        runLoop->run(foundation::NSModalPanelRunLoopMode);
+        if (!modalStops_.back() && foundation::Clock::isManual()) modalStops_.back() = NSModalResponseAbort;
+    }
+    auto response = *modalStops_.back();
+    modalStops_.pop_back();
+    return response;
+}
+
+void Application::stopModal(ModalResponse code) {
+    if (modalStops_.empty()) return;
+    modalStops_.back() = code;
+    foundation::RunLoop::main()->stop();
+}
+
+void Application::beginMenuTracking(std::shared_ptr<Menu> menu) {
+    trackingMenu_ = std::move(menu);
+    foundation::NotificationCenter::defaultCenter()->post(NSMenuDidBeginTrackingNotification, trackingMenu_);
+}
+
+void Application::endMenuTracking() {
+    auto menu = std::move(trackingMenu_);
+    trackingMenu_.reset();
+    foundation::NotificationCenter::defaultCenter()->post(NSMenuDidEndTrackingNotification, menu);
+}
+
+}  // namespace appkit

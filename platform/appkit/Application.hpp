@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/appkit/Event.hpp"
+#include "platform/appkit/Menu.hpp"
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/RunLoop.hpp"
+#include "platform/objc/Object.hpp"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace appkit {
+
+// What a modal session answers.
+using ModalResponse = std::int64_t;
+inline constexpr ModalResponse NSModalResponseStop = -1000;
+inline constexpr ModalResponse NSModalResponseAbort = -1001;
+inline constexpr ModalResponse NSAlertFirstButtonReturn = 1000;
+inline constexpr ModalResponse NSAlertSecondButtonReturn = 1001;
+
+// The shared application: its event queue, local event monitors, main menu and menu
+// tracking. Queued events are handled by a source of the main run loop (in the common
+// modes): while a menu tracks, key events go to that menu, everything else goes through
+// sendEvent. Main thread only; the one instance lives for the process (resetForTesting()
+// drops it).
+class Application final : public objc::Object {
+public:
+    static std::shared_ptr<Application> shared();
+    static void resetForTesting();
+
+    Application();
+    ~Application() override;
+
+    // The first queued event whose type is in the mask; with dequeue it leaves the queue.
+    // Without a deadline it never waits; with one it runs the current run loop in the mode
+    // until an event arrives or the deadline passes.
+    EventPtr nextEvent(EventTypeMask mask, std::optional<foundation::Clock::TimePoint> until, std::string_view mode,
+                       bool dequeue);
+    void postEvent(EventPtr event, bool atStart);
+    std::size_t queuedEventCount() const { return queue_.size(); }
+    // Local monitors first (in the order added; one returning none ends the event), then key
+    // equivalents of the main menu for key-down events, then the windows.
+    void sendEvent(const EventPtr& event);
+
+    objc::Id addLocalMonitor(EventTypeMask mask, std::function<EventPtr(const EventPtr&)> handler);
+    void removeLocalMonitor(const objc::Id& monitor);
+
+    const std::shared_ptr<Menu>& mainMenu() const { return mainMenu_; }
+    void setMainMenu(std::shared_ptr<Menu> menu) { mainMenu_ = std::move(menu); }
+
+    // Menu tracking, as when the user opens one of the application's menus; each posts its
+    // notification with the menu as object.
+    void beginMenuTracking(std::shared_ptr<Menu> menu);
+    void endMenuTracking();
+    const std::shared_ptr<Menu>& trackingMenu() const { return trackingMenu_; }
+
+    // Runs the main run loop in the modal panel mode until stopModal() and answers its
+    // code. On the manual clock, a session that goes idle with nothing left that could
+    // stop it ends with NSModalResponseAbort instead of spinning.
+    ModalResponse runModal();
+    // Ends the innermost modal session with the code; nothing when none runs.
+    void stopModal(ModalResponse code);
+    bool isRunningModal() const { return !modalStops_.empty(); }
+
+    // Where events go that nothing before took: the key window's handling.
+    void setWindowEventHandler(std::function<void(const EventPtr&)> handler) { windowHandler_ = std::move(handler); }
+
+private:
+    struct LocalMonitor;
+
+    void ensureEventSource();
+    void handleQueuedEvents();
+
+    std::deque<EventPtr> queue_;
+    std::vector<std::shared_ptr<LocalMonitor>> monitors_;
+    std::shared_ptr<Menu> mainMenu_;
+    std::shared_ptr<Menu> trackingMenu_;
+    std::function<void(const EventPtr&)> windowHandler_;
+    std::shared_ptr<foundation::RunLoop::Source> eventSource_;
+    std::unique_ptr<foundation::RunLoopToken> eventSourceToken_;
+    int waitingForEvent_ = 0;
+    std::vector<std::optional<ModalResponse>> modalStops_;  // one per running session
+};
+
+}  // namespace appkit

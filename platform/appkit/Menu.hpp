@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/appkit/Event.hpp"
+#include "platform/appkit/MenuItem.hpp"
+#include "platform/objc/Object.hpp"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace appkit {
+
+// Posted with the menu as object when a menu starts and stops tracking.
+inline constexpr const char* NSMenuDidBeginTrackingNotification = "NSMenuDidBeginTrackingNotification";
+inline constexpr const char* NSMenuDidEndTrackingNotification = "NSMenuDidEndTrackingNotification";
+
+// An ordered list of items, each possibly with a submenu. Main thread only.
+class Menu final : public objc::Object {
+public:
+    explicit Menu(std::string title = "");
+    static std::shared_ptr<Menu> make(std::string title = "");
+
+    const std::string& title() const { return title_; }
+    const std::vector<std::shared_ptr<MenuItem>>& itemArray() const { return items_; }
+    std::size_t numberOfItems() const { return items_.size(); }
+    void addItem(std::shared_ptr<MenuItem> item);
+    void removeItem(const std::shared_ptr<MenuItem>& item);
+    void removeAllItems() { items_.clear(); }
+
+    // Finds the item (depth first, submenus included) whose key equivalent and modifier
+    // mask match the key-down event and performs it. An upper-case key equivalent stands for
+    // the shift key.
+    bool performKeyEquivalent(const Event& event);
+
+private:
+    std::string title_;
+    std::vector<std::shared_ptr<MenuItem>> items_;
+};
+
+}  // namespace appkit

@@ -1,0 +1,28 @@
+#include "platform/appkit/MenuItem.hpp"
+
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+namespace appkit {
+
+MenuItem::MenuItem(std::string title, std::function<void()> action, std::string keyEquivalent)
+    : title_(std::move(title)), keyEquivalent_(std::move(keyEquivalent)), action_(std::move(action)) {}
+
+std::shared_ptr<MenuItem> MenuItem::make(std::string title, std::function<void()> action, std::string keyEquivalent) {
+    return std::make_shared<MenuItem>(std::move(title), std::move(action), std::move(keyEquivalent));
+}
+
+bool MenuItem::performAction() const {
+    if (!action_) return false;
+    auto action = action_;  // the action may replace itself
+    action();
+    return true;
+}
+
+std::string lowercasedKeyEquivalent(const std::string& keyEquivalent) {
+    std::string result;
+    icu::UnicodeString::fromUTF8(keyEquivalent).toLower(icu::Locale::getRoot()).toUTF8String(result);
+    return result;
+}
+
+}  // namespace appkit

@@ -1,0 +1,135 @@
+#include "platform/carbon/EventManager.hpp"
+
+#include <algorithm>
+
+namespace carbon {
+
+class EventHandler {
+public:
+    EventHandlerProcPtr procedure;
+    std::vector<EventTypeSpec> types;
+    void* userData = nullptr;
+
+    bool takes(OSType eventClass, UInt32 kind) const {
+        return std::find(types.begin(), types.end(), EventTypeSpec{eventClass, kind}) != types.end();
+    }
+};
+
+class EventTarget {
+public:
+    std::vector<EventHandlerRef> handlers;  // in installation order
+};
+
+class EventHotKey {
+public:
+    EventManager::HotKeyRegistration registration;
+};
+
+namespace {
+
+std::unique_ptr<EventManager>& sharedManager() {
+    static std::unique_ptr<EventManager> manager;
+    return manager;
+}
+
+}  // namespace
+
+EventManager& EventManager::shared() {
+    auto& manager = sharedManager();
+    if (!manager) manager = std::make_unique<EventManager>();
+    return *manager;
+}
+
+void EventManager::resetForTesting() { sharedManager().reset(); }
+
+EventTargetRef EventManager::dispatcherTarget() {
+    if (!dispatcherTarget_) dispatcherTarget_ = std::make_shared<EventTarget>();
+    return dispatcherTarget_;
+}
+
+std::vector<EventManager::HotKeyRegistration> EventManager::registeredHotKeys() const {
+    std::vector<HotKeyRegistration> registrations;
+    for (const auto& hotKey : hotKeys_) registrations.push_back(hotKey->registration);
+    return registrations;
+}
+
+std::optional<EventHotKeyID> EventManager::hotKeyFor(UInt32 keyCode, UInt32 modifiers) const {
+    for (const auto& hotKey : hotKeys_)
+        if (hotKey->registration.keyCode == keyCode && hotKey->registration.modifiers == modifiers)
+            return hotKey->registration.identifier;
+    return std::nullopt;
+}
+
+void EventManager::reserveForOtherApplication(UInt32 keyCode, UInt32 modifiers) {
+    reserved_.emplace_back(keyCode, modifiers);
+}
+
+bool EventManager::isReservedForOtherApplication(UInt32 keyCode, UInt32 modifiers) const {
+    return std::find(reserved_.begin(), reserved_.end(), std::pair{keyCode, modifiers}) != reserved_.end();
+}
+
+OSStatus EventManager::dispatchEvent(const EventRef& event) {
+    if (!event || !dispatcherTarget_) return eventNotHandledErr;
+    auto handlers = dispatcherTarget_->handlers;  // a handler may install another
+    for (auto handler = handlers.rbegin(); handler != handlers.rend(); ++handler) {
+        if (!(*handler)->takes(event->eventClass(), event->kind())) continue;
+        OSStatus status = (*handler)->procedure(nullptr, event, (*handler)->userData);
+        if (status != eventNotHandledErr) return status;
+    }
+    return eventNotHandledErr;
+}
+
+bool EventManager::isHandled(OSType eventClass, UInt32 kind) const {
+    if (!dispatcherTarget_) return false;
+    return std::any_of(dispatcherTarget_->handlers.begin(), dispatcherTarget_->handlers.end(),
+                       [&](const EventHandlerRef& handler) { return handler->takes(eventClass, kind); });
+}
+
+OSStatus RegisterEventHotKey(UInt32 keyCode, UInt32 modifiers, EventHotKeyID identifier, const EventTargetRef& target,
+                             OptionBits, EventHotKeyRef* outReference) {
+    if (!target || !outReference) return paramErr;
+    auto& manager = EventManager::shared();
+    if (manager.isReservedForOtherApplication(keyCode, modifiers)) return eventHotKeyExistsErr;
+    auto hotKey = std::make_shared<EventHotKey>();
+    hotKey->registration = {keyCode, modifiers, identifier};
+    manager.hotKeys_.push_back(hotKey);
+    *outReference = hotKey;
+    return noErr;
+}
+
+OSStatus UnregisterEventHotKey(const EventHotKeyRef& hotKey) {
+    auto& hotKeys = EventManager::shared().hotKeys_;
+    auto found = std::find(hotKeys.begin(), hotKeys.end(), hotKey);
+    if (found == hotKeys.end()) return eventHotKeyInvalidErr;
+    hotKeys.erase(found);
+    return noErr;
+}
+
+EventTargetRef GetEventDispatcherTarget() { return EventManager::shared().dispatcherTarget(); }
+
+OSStatus InstallEventHandler(const EventTargetRef& target, EventHandlerProcPtr handler,
+                             std::span<const EventTypeSpec> types, void* userData, EventHandlerRef* outReference) {
+    if (!target || !handler) return paramErr;
+    auto installed = std::make_shared<EventHandler>();
+    installed->procedure = std::move(handler);
+    installed->types.assign(types.begin(), types.end());
+    installed->userData = userData;
+    target->handlers.push_back(installed);
+    if (outReference) *outReference = installed;
+    return noErr;
+}
+
+OSStatus AddEventTypesToHandler(const EventHandlerRef& handler, std::span<const EventTypeSpec> types) {
+    if (!handler) return paramErr;
+    for (const auto& type : types)
+        if (!handler->takes(type.eventClass, type.eventKind)) handler->types.push_back(type);
+    return noErr;
+}
+
+OSStatus RemoveEventTypesFromHandler(const EventHandlerRef& handler, std::span<const EventTypeSpec> types) {
+    if (!handler) return paramErr;
+    for (const auto& type : types) std::erase(handler->types, type);
+    return noErr;
+}
+
+}  // namespace carbon

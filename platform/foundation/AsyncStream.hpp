@@ -1,0 +1,200 @@
+#pragma once
+
+#include "platform/foundation/Dispatch.hpp"
+
+#include <cassert>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+namespace foundation {
+
+// An asynchronous sequence with unbounded buffering, fed through its continuation and read
+// by one consumer. The build step runs at construction. Elements reach the consumer in
+// order, on the main queue; after finish() the buffered rest is delivered, then the end.
+// The termination handler runs once, on the thread that finishes or cancels: when the
+// continuation finishes, the consumer cancels, or the stream is dropped unread. Yield,
+// finish and cancel are safe from any thread.
+template <class Element>
+class AsyncStream {
+public:
+    enum class Termination { finished, cancelled };
+
+    class Continuation;
+    class Consumer;
+
+    explicit AsyncStream(const std::function<void(Continuation)>& build)
+        : handle_(std::make_shared<Handle>(std::make_shared<State>())) {
+        build(Continuation(handle_->state));
+    }
+
+    // Starts the one consumer. Destroying (or cancelling) the consumer ends the stream.
+    [[nodiscard]] Consumer forEach(std::function<void(const Element&)> onElement, std::function<void()> onEnd = {}) {
+        auto state = handle_->state;
+        bool deliverNow = false;
+        {
+            std::lock_guard lock(state->mutex);
+            assert(!state->consumerStarted && "an AsyncStream has one consumer");
+            state->consumerStarted = true;
+            if (!state->cancelled) {
+                state->onElement = std::move(onElement);
+                state->onEnd = std::move(onEnd);
+                state->consuming = true;
+                deliverNow = !state->buffer.empty() || state->finished;
+            }
+        }
+        if (deliverNow) scheduleDelivery(state);
+        return Consumer(handle_);
+    }
+
+    // A stream of the elements that pass the test; consuming it consumes this one.
+    AsyncStream filter(std::function<bool(const Element&)> isIncluded) && {
+        auto base = std::move(*this);
+        return AsyncStream([base = std::make_shared<AsyncStream>(std::move(base)),
+                            isIncluded = std::move(isIncluded)](Continuation continuation) {
+            auto consumer = std::make_shared<Consumer>(base->forEach(
+                [continuation, isIncluded](const Element& element) {
+                    if (isIncluded(element)) continuation.yield(element);
+                },
+                [continuation] { continuation.finish(); }));
+            continuation.setOnTermination([consumer](Termination) { consumer->cancel(); });
+        });
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::deque<Element> buffer;
+        bool finished = false;
+        bool cancelled = false;
+        bool consumerStarted = false;
+        bool consuming = false;
+        bool deliveryScheduled = false;
+        std::function<void(Termination)> onTermination;
+        std::function<void(const Element&)> onElement;
+        std::function<void()> onEnd;
+    };
+
+    static void terminate(const std::shared_ptr<State>& state, Termination reason) {
+        std::function<void(Termination)> handler;
+        std::function<void(const Element&)> releasedElement;
+        std::function<void()> releasedEnd;
+        {
+            std::lock_guard lock(state->mutex);
+            if (reason == Termination::cancelled) {
+                if (state->cancelled) return;
+                state->cancelled = true;
+                state->consuming = false;
+                state->buffer.clear();
+                releasedElement = std::move(state->onElement);
+                releasedEnd = std::move(state->onEnd);
+            } else if (state->finished || state->cancelled) {
+                return;
+            }
+            state->finished = true;
+            handler = std::move(state->onTermination);
+        }
+        if (handler) handler(reason);
+    }
+
+    static void scheduleDelivery(const std::shared_ptr<State>& state) {
+        {
+            std::lock_guard lock(state->mutex);
+            if (state->deliveryScheduled || !state->consuming) return;
+            state->deliveryScheduled = true;
+        }
+        dispatch::mainQueue()->async([state] { deliver(state); });
+    }
+
+    static void deliver(const std::shared_ptr<State>& state) {
+        for (;;) {
+            std::unique_lock lock(state->mutex);
+            if (!state->consuming) {
+                state->deliveryScheduled = false;
+                return;
+            }
+            if (!state->buffer.empty()) {
+                auto element = std::move(state->buffer.front());
+                state->buffer.pop_front();
+                auto onElement = state->onElement;
+                lock.unlock();
+                if (onElement) onElement(element);
+                continue;
+            }
+            state->deliveryScheduled = false;
+            if (!state->finished) return;
+            state->consuming = false;
+            auto onEnd = std::move(state->onEnd);
+            state->onElement = nullptr;
+            lock.unlock();
+            if (onEnd) onEnd();
+            return;
+        }
+    }
+
+    // The reading side: when the last holder (stream or consumer) goes, the stream ends.
+    struct Handle {
+        explicit Handle(std::shared_ptr<State> state) : state(std::move(state)) {}
+        ~Handle() { terminate(state, Termination::cancelled); }
+        std::shared_ptr<State> state;
+    };
+
+    std::shared_ptr<Handle> handle_;
+
+public:
+    class Continuation {
+    public:
+        void yield(Element element) const {
+            {
+                std::lock_guard lock(state_->mutex);
+                if (state_->finished || state_->cancelled) return;
+                state_->buffer.push_back(std::move(element));
+            }
+            scheduleDelivery(state_);
+        }
+        void finish() const {
+            terminate(state_, Termination::finished);
+            scheduleDelivery(state_);
+        }
+        // Runs at once when the stream has already ended.
+        void setOnTermination(std::function<void(Termination)> handler) const {
+            std::optional<Termination> ended;
+            {
+                std::lock_guard lock(state_->mutex);
+                if (state_->cancelled)
+                    ended = Termination::cancelled;
+                else if (state_->finished)
+                    ended = Termination::finished;
+                else
+                    state_->onTermination = std::move(handler);
+            }
+            if (ended && handler) handler(*ended);
+        }
+
+    private:
+        friend class AsyncStream;
+        explicit Continuation(std::shared_ptr<State> state) : state_(std::move(state)) {}
+        std::shared_ptr<State> state_;
+    };
+
+    // The running consumer; cancelling it, or destroying it, ends the stream.
+    class Consumer {
+    public:
+        Consumer(Consumer&&) noexcept = default;
+        Consumer& operator=(Consumer&&) noexcept = default;
+        ~Consumer() { cancel(); }
+        void cancel() {
+            if (auto handle = std::exchange(handle_, nullptr)) terminate(handle->state, Termination::cancelled);
+        }
+
+    private:
+        friend class AsyncStream;
+        explicit Consumer(std::shared_ptr<Handle> handle) : handle_(std::move(handle)) {}
+        std::shared_ptr<Handle> handle_;
+    };
+};
+
+}  // namespace foundation

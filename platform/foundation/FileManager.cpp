@@ -1,0 +1,281 @@
+#include "platform/foundation/FileManager.hpp"
+
+#include "platform/foundation/Number.hpp"
+#include "platform/foundation/String.hpp"
+
+#include <fmt/format.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace foundation {
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (descriptor_ >= 0) ::close(descriptor_);
+    }
+    int get() const { return descriptor_; }
+    // Closes now and reports whether the close succeeded (a late write error shows here).
+    bool close() {
+        int result = ::close(descriptor_);
+        descriptor_ = -1;
+        return result == 0;
+    }
+
+private:
+    int descriptor_;
+};
+
+enum class Operation { read, write, remove, list };
+
+std::int64_t codeFor(Operation operation, int error) {
+    switch (operation) {
+    case Operation::read:
+    case Operation::list:
+        if (error == ENOENT || error == ENOTDIR) return NSFileReadNoSuchFileError;
+        if (error == EACCES || error == EPERM) return NSFileReadNoPermissionError;
+        return NSFileReadUnknownError;
+    case Operation::write:
+        if (error == ENOENT) return NSFileNoSuchFileError;
+        if (error == EACCES || error == EPERM || error == EROFS) return NSFileWriteNoPermissionError;
+        if (error == EEXIST) return NSFileWriteFileExistsError;
+        return NSFileWriteUnknownError;
+    case Operation::remove:
+        if (error == ENOENT) return NSFileNoSuchFileError;
+        if (error == EACCES || error == EPERM || error == EROFS) return NSFileWriteNoPermissionError;
+        return NSFileWriteUnknownError;
+    }
+    return NSFileReadUnknownError;
+}
+
+std::string describe(std::int64_t code, Operation operation, const std::filesystem::path& path) {
+    std::string name = "\u201c" + path.filename().string() + "\u201d";
+    switch (code) {
+    case NSFileReadNoSuchFileError:
+        return "The file " + name + " couldn\u2019t be opened because there is no such file.";
+    case NSFileReadNoPermissionError:
+        return "The file " + name + " couldn\u2019t be opened because you don\u2019t have permission to view it.";
+    case NSFileNoSuchFileError:
+        return operation == Operation::remove ? name + " couldn\u2019t be removed."
+                                              : "The file " + name + " couldn\u2019t be saved because there is no such folder.";
+    case NSFileWriteNoPermissionError:
+        return operation == Operation::remove
+                   ? name + " couldn\u2019t be removed because you don\u2019t have permission to access it."
+                   : "You don\u2019t have permission to save the file " + name + ".";
+    case NSFileWriteFileExistsError:
+        return "The file " + name + " couldn\u2019t be saved because a file with the same name already exists.";
+    case NSFileWriteUnknownError:
+        return operation == Operation::remove ? name + " couldn\u2019t be removed."
+                                              : "The file " + name + " couldn\u2019t be saved.";
+    default:
+        return "The file " + name + " couldn\u2019t be opened.";
+    }
+}
+
+bool fail(std::shared_ptr<Error>* error, Operation operation, const std::filesystem::path& path, int posixError) {
+    if (error) {
+        auto code = codeFor(operation, posixError);
+        auto underlying = Error::withDescription(NSPOSIXErrorDomain, posixError, std::strerror(posixError));
+        *error = Error::make(NSCocoaErrorDomain, code,
+                             Dictionary::make({{NSFilePathErrorKey, String::make(path.string())},
+                                               {NSLocalizedDescriptionKey, String::make(describe(code, operation, path))},
+                                               {NSUnderlyingErrorKey, underlying}}));
+    }
+    return false;
+}
+
+bool writeAll(int descriptor, const Data& data) {
+    const auto* bytes = data.bytes().data();
+    std::size_t remaining = data.length();
+    while (remaining > 0) {
+        ssize_t written = ::write(descriptor, bytes, remaining);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes += written;
+        remaining -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+std::filesystem::path temporarySibling(const std::filesystem::path& path) {
+    static std::atomic<std::uint64_t> counter{0};
+    return path.parent_path() / fmt::format(".{}.kvtmp.{}.{}", path.filename().string(), ::getpid(), counter.fetch_add(1));
+}
+
+bool writeAtomically(const Data& data, const std::filesystem::path& path, std::shared_ptr<Error>* error) {
+    auto temporary = temporarySibling(path);
+    FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (file.get() < 0) return fail(error, Operation::write, path, errno);
+    // Keep the mode of a file that is being replaced.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) ::fchmod(file.get(), existing.st_mode & 07777);
+    // Flushed before the rename so that a crash leaves the old file or the whole new one.
+    if (!writeAll(file.get(), data) || ::fsync(file.get()) != 0 || !file.close() ||
+        ::rename(temporary.c_str(), path.c_str()) != 0) {
+        int saved = errno;
+        ::unlink(temporary.c_str());
+        return fail(error, Operation::write, path, saved);
+    }
+    return true;
+}
+
+double secondsOf(const struct statx_timestamp& timestamp) {
+    return static_cast<double>(timestamp.tv_sec) + timestamp.tv_nsec / 1e9;
+}
+
+}  // namespace
+
+FileManager& FileManager::defaultManager() {
+    static FileManager manager;
+    return manager;
+}
+
+std::filesystem::path FileManager::homeDirectoryForCurrentUser() const {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found) return found->pw_dir;
+    return "/";
+}
+
+std::optional<std::vector<std::string>> FileManager::contentsOfDirectoryAtPath(const std::filesystem::path& path,
+                                                                               std::shared_ptr<Error>* error) const {
+    std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(path.c_str()), ::closedir);
+    if (!directory) {
+        fail(error, Operation::list, path, errno);
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    errno = 0;
+    while (dirent* entry = ::readdir(directory.get())) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+        errno = 0;
+    }
+    if (errno != 0) {
+        fail(error, Operation::list, path, errno);
+        return std::nullopt;
+    }
+    return names;
+}
+
+bool FileManager::fileExistsAtPath(const std::filesystem::path& path, bool* isDirectory) const {
+    struct stat status {};
+    if (path.empty() || ::stat(path.c_str(), &status) != 0) return false;
+    if (isDirectory) *isDirectory = S_ISDIR(status.st_mode);
+    return true;
+}
+
+bool FileManager::isReadableFileAtPath(const std::filesystem::path& path) const {
+    return !path.empty() && ::access(path.c_str(), R_OK) == 0;
+}
+
+std::shared_ptr<Data> FileManager::contentsAtPath(const std::filesystem::path& path,
+                                                  std::shared_ptr<Error>* error) const {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        fail(error, Operation::read, path, errno);
+        return nullptr;
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        fail(error, Operation::read, path, errno);
+        return nullptr;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        fail(error, Operation::read, path, EISDIR);
+        return nullptr;
+    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0);
+    std::uint8_t chunk[65536];
+    while (true) {
+        ssize_t count = ::read(file.get(), chunk, sizeof chunk);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            fail(error, Operation::read, path, errno);
+            return nullptr;
+        }
+        if (count == 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + count);
+    }
+    return Data::make(std::move(bytes));
+}
+
+bool FileManager::writeData(const Data& data, const std::filesystem::path& path, bool atomically,
+                            std::shared_ptr<Error>* error) const {
+    if (atomically) return writeAtomically(data, path, error);
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (file.get() < 0) return fail(error, Operation::write, path, errno);
+    if (!writeAll(file.get(), data) || !file.close()) return fail(error, Operation::write, path, errno);
+    return true;
+}
+
+bool FileManager::createDirectoryAtPath(const std::filesystem::path& path, bool withIntermediateDirectories,
+                                        std::shared_ptr<Error>* error) const {
+    if (!withIntermediateDirectories) {
+        if (::mkdir(path.c_str(), 0777) != 0) return fail(error, Operation::write, path, errno);
+        return true;
+    }
+    bool isDirectory = false;
+    if (fileExistsAtPath(path, &isDirectory)) return isDirectory || fail(error, Operation::write, path, EEXIST);
+    std::error_code failure;
+    std::filesystem::create_directories(path, failure);
+    if (failure) return fail(error, Operation::write, path, failure.value());
+    return true;
+}
+
+bool FileManager::removeItemAtPath(const std::filesystem::path& path, std::shared_ptr<Error>* error) const {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) return fail(error, Operation::remove, path, errno);
+    std::error_code failure;
+    if (S_ISDIR(status.st_mode))
+        std::filesystem::remove_all(path, failure);
+    else
+        std::filesystem::remove(path, failure);
+    if (failure) return fail(error, Operation::remove, path, failure.value());
+    return true;
+}
+
+std::shared_ptr<Dictionary> FileManager::attributesOfItemAtPath(const std::filesystem::path& path,
+                                                                std::shared_ptr<Error>* error) const {
+    struct statx status {};
+    unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, mask, &status) != 0) {
+        fail(error, Operation::read, path, errno);
+        return nullptr;
+    }
+    const char* type = NSFileTypeUnknown;
+    if (S_ISDIR(status.stx_mode))
+        type = NSFileTypeDirectory;
+    else if (S_ISREG(status.stx_mode))
+        type = NSFileTypeRegular;
+    else if (S_ISLNK(status.stx_mode))
+        type = NSFileTypeSymbolicLink;
+    double created = (status.stx_mask & STATX_BTIME) ? secondsOf(status.stx_btime) : secondsOf(status.stx_ctime);
+    return Dictionary::make({
+        {NSFileCreationDate, Date::make(created)},
+        {NSFileModificationDate, Date::make(secondsOf(status.stx_mtime))},
+        {NSFileSize, Number::withUnsigned(status.stx_size)},
+        {NSFileType, String::make(type)},
+    });
+}
+
+}  // namespace foundation

@@ -1,0 +1,126 @@
+#include "platform/foundation/PreferencesStore.hpp"
+
+#include "platform/foundation/Array.hpp"
+#include "platform/foundation/Data.hpp"
+#include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/PropertyListSerialization.hpp"
+#include "platform/foundation/UserDefaults.hpp"
+
+#include <sys/stat.h>
+#include <time.h>
+
+namespace foundation {
+
+namespace {
+
+// A file changed within this window may change again without its size, inode or time
+// telling (timestamps are coarse), so it is not served from memory.
+constexpr std::int64_t settledNanoseconds = 2'000'000'000;
+
+std::int64_t wallNanoseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+}  // namespace
+
+objc::Id copyPropertyList(const objc::Id& value) {
+    if (auto dictionary = dictionaryValue(value)) {
+        Dictionary::Storage entries;
+        for (const auto& [key, item] : dictionary->entries()) entries.emplace(key, copyPropertyList(item));
+        return Dictionary::make(std::move(entries));
+    }
+    if (auto array = arrayValue(value)) {
+        std::vector<objc::Id> items;
+        for (const auto& item : array->items()) items.push_back(copyPropertyList(item));
+        return Array::make(std::move(items));
+    }
+    if (auto data = dataValue(value)) return Data::make(data->bytes());
+    return value;  // strings, numbers and dates are immutable
+}
+
+PreferencesStore& PreferencesStore::shared() {
+    static PreferencesStore store;
+    return store;
+}
+
+std::filesystem::path PreferencesStore::pathForDomain(const std::string& domain) {
+    auto directory = FileManager::defaultManager().homeDirectoryForCurrentUser() / "Library" / "Preferences";
+    return directory / (domain == NSGlobalDomain ? std::string(".GlobalPreferences.plist") : domain + ".plist");
+}
+
+bool PreferencesStore::signatureOf(const std::filesystem::path& path, FileSignature& signature) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        signature = FileSignature{};
+        return false;
+    }
+    signature.device = status.st_dev;
+    signature.inode = status.st_ino;
+    signature.size = status.st_size;
+    signature.modifiedNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                                    status.st_mtim.tv_nsec;
+    return true;
+}
+
+void PreferencesStore::remember(const std::string& domain, const std::filesystem::path& path,
+                                std::shared_ptr<const Dictionary> values) {
+    CachedDomain entry;
+    entry.path = path;
+    bool exists = signatureOf(path, entry.signature);
+    entry.trusted = !exists || entry.signature.modifiedNanoseconds < wallNanoseconds() - settledNanoseconds;
+    entry.values = std::move(values);
+    cache_[domain] = std::move(entry);
+}
+
+std::shared_ptr<const Dictionary> PreferencesStore::currentValues(const std::string& domain) {
+    auto path = pathForDomain(domain);
+    auto cached = cache_.find(domain);
+    if (cached != cache_.end() && cached->second.trusted && cached->second.path == path) {
+        FileSignature signature;
+        signatureOf(path, signature);
+        if (signature == cached->second.signature) return cached->second.values;
+    }
+    std::shared_ptr<const Dictionary> values;
+    if (auto data = FileManager::defaultManager().contentsAtPath(path))
+        values = dictionaryValue(PropertyListSerialization::propertyListWithData(*data));
+    if (!values) values = Dictionary::make();
+    remember(domain, path, values);
+    return values;
+}
+
+std::shared_ptr<Dictionary> PreferencesStore::persistentDomain(const std::string& domain) {
+    std::lock_guard lock(mutex_);
+    return dictionaryValue(copyPropertyList(std::const_pointer_cast<Dictionary>(currentValues(domain))));
+}
+
+objc::Id PreferencesStore::objectForKey(const std::string& domain, const std::string& key) {
+    std::lock_guard lock(mutex_);
+    return copyPropertyList(currentValues(domain)->objectForKey(key));
+}
+
+bool PreferencesStore::update(const std::string& domain, const std::function<bool(Dictionary& values)>& change) {
+    std::lock_guard lock(mutex_);
+    // Re-read first so that keys another process wrote meanwhile survive this write.
+    cache_.erase(domain);
+    auto values = dictionaryValue(copyPropertyList(std::const_pointer_cast<Dictionary>(currentValues(domain))));
+    if (!change(*values)) return true;
+    auto data = PropertyListSerialization::dataWithPropertyList(values, PropertyListFormat::binary);
+    if (!data) return false;
+    auto path = pathForDomain(domain);
+    auto& files = FileManager::defaultManager();
+    if (!files.createDirectoryAtPath(path.parent_path(), true) || !files.writeData(*data, path, true)) {
+        cache_.erase(domain);
+        return false;
+    }
+    remember(domain, path, values);
+    return true;
+}
+
+void PreferencesStore::resetForTesting() {
+    std::lock_guard lock(mutex_);
+    cache_.clear();
+}
+
+}  // namespace foundation

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace foundation {
+
+// Checks the shape of property-list data before the parser sees it: the parser recurses
+// once per nesting level and copies shared binary objects, so a hostile or corrupt file
+// could exhaust the stack (deep nesting, reference cycles) or memory (a small file whose
+// shared references expand exponentially). Stateless; safe from any thread.
+class PropertyListPrecheck {
+public:
+    static constexpr std::size_t maximumDepth = 512;
+    static constexpr std::uint64_t maximumExpandedObjects = 10'000'000;
+
+    // True when the data may be handed to the parser; otherwise false with the reason.
+    // Binary data whose offsets or references are inconsistent is refused as well.
+    static bool isSafeBinary(std::string_view data, std::string* reason = nullptr);
+    static bool isSafeXML(std::string_view data, std::string* reason = nullptr);
+};
+
+}  // namespace foundation

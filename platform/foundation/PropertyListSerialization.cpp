@@ -1,0 +1,224 @@
+#include "platform/foundation/PropertyListSerialization.hpp"
+
+#include "platform/foundation/Array.hpp"
+#include "platform/foundation/Date.hpp"
+#include "platform/foundation/Dictionary.hpp"
+#include "platform/foundation/Number.hpp"
+#include "platform/foundation/PropertyListPrecheck.hpp"
+#include "platform/foundation/String.hpp"
+
+#include <plist/plist.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace foundation {
+
+namespace {
+
+constexpr std::int64_t NSPropertyListReadCorruptError = 3840;
+constexpr std::int64_t NSPropertyListWriteInvalidError = 3851;
+
+struct PlistDeleter {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using PlistNode = std::unique_ptr<void, PlistDeleter>;
+
+void report(std::shared_ptr<Error>* error, std::int64_t code, std::string description) {
+    if (error) *error = Error::withDescription(NSCocoaErrorDomain, code, std::move(description));
+}
+
+objc::Id objectFromNode(plist_t node) {
+    switch (plist_get_node_type(node)) {
+    case PLIST_DICT: {
+        Dictionary::Storage entries;
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        while (true) {
+            char* key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iterator, &key, &value);
+            if (!value) {
+                std::free(key);
+                break;
+            }
+            auto object = objectFromNode(value);
+            if (key && object) entries.insert_or_assign(key, std::move(object));
+            std::free(key);
+        }
+        std::free(iterator);
+        return Dictionary::make(std::move(entries));
+    }
+    case PLIST_ARRAY: {
+        std::vector<objc::Id> items;
+        auto count = plist_array_get_size(node);
+        for (std::uint32_t index = 0; index < count; ++index)
+            if (auto item = objectFromNode(plist_array_get_item(node, index))) items.push_back(std::move(item));
+        return Array::make(std::move(items));
+    }
+    case PLIST_STRING: {
+        std::uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return String::make(text ? std::string(text, length) : std::string());
+    }
+    case PLIST_BOOLEAN: {
+        std::uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return Number::withBool(value != 0);
+    }
+    case PLIST_UINT: {
+        // The library keeps integers as 64-bit patterns; property lists hold signed integers.
+        std::uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        return Number::withInteger(static_cast<std::int64_t>(value));
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return Number::withDouble(value);
+    }
+    case PLIST_DATA: {
+        std::uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        auto begin = reinterpret_cast<const std::uint8_t*>(bytes);
+        return Data::make(bytes ? std::vector<std::uint8_t>(begin, begin + length) : std::vector<std::uint8_t>());
+    }
+    case PLIST_DATE: {
+        std::int32_t seconds = 0, microseconds = 0;
+        plist_get_date_val(node, &seconds, &microseconds);
+        // Before 2001 the library truncates toward zero and reports the fraction unsigned.
+        double sinceReference = seconds < 0 ? seconds - microseconds / 1e6 : seconds + microseconds / 1e6;
+        return Date::make(sinceReference + Date::referenceDateOffset);
+    }
+    case PLIST_UID: {
+        std::uint64_t value = 0;
+        plist_get_uid_val(node, &value);
+        return Dictionary::make({{"CF$UID", Number::withUnsigned(value)}});
+    }
+    default:
+        return nullptr;
+    }
+}
+
+// Nullptr when the object (or anything inside it) has no property-list form, or is nested
+// deeper than any reader would accept.
+plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
+    if (depth > PropertyListPrecheck::maximumDepth) return nullptr;
+    if (auto dictionary = dictionaryValue(object)) {
+        PlistNode node(plist_new_dict());
+        for (const auto& [key, value] : dictionary->entries()) {
+            plist_t child = nodeFromObject(value, depth + 1);
+            if (!child) return nullptr;
+            plist_dict_set_item(node.get(), key.c_str(), child);
+        }
+        return node.release();
+    }
+    if (auto array = arrayValue(object)) {
+        PlistNode node(plist_new_array());
+        for (const auto& item : array->items()) {
+            plist_t child = nodeFromObject(item, depth + 1);
+            if (!child) return nullptr;
+            plist_array_append_item(node.get(), child);
+        }
+        return node.release();
+    }
+    if (auto text = stringValue(object)) {
+        // The library works with C strings: an embedded NUL would silently cut the value.
+        if (text->find('\0') != std::string::npos) return nullptr;
+        return plist_new_string(text->c_str());
+    }
+    if (auto number = numberValue(object)) {
+        switch (number->kind()) {
+        case Number::Kind::boolean: return plist_new_bool(number->boolValue() ? 1 : 0);
+        case Number::Kind::integer: return plist_new_uint(static_cast<std::uint64_t>(number->integerValue()));
+        case Number::Kind::unsignedInteger:
+            // Would read back negative: the library stores only 64-bit signed integers.
+            if (number->unsignedValue() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+                return nullptr;
+            return plist_new_uint(number->unsignedValue());
+        case Number::Kind::real: return plist_new_real(number->doubleValue());
+        }
+    }
+    if (auto data = dataValue(object))
+        return plist_new_data(reinterpret_cast<const char*>(data->bytes().data()), data->length());
+    if (auto date = std::dynamic_pointer_cast<Date>(object)) {
+        double sinceReference = date->timeIntervalSinceReferenceDate();
+        double whole = std::floor(sinceReference);
+        if (!std::isfinite(sinceReference) || whole < std::numeric_limits<std::int32_t>::min() ||
+            whole > std::numeric_limits<std::int32_t>::max())
+            return nullptr;
+        auto microseconds = static_cast<std::int32_t>(std::lround((sinceReference - whole) * 1e6));
+        return plist_new_date(static_cast<std::int32_t>(whole), std::min(microseconds, 999'999));
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+objc::Id PropertyListSerialization::propertyListWithData(std::string_view data, PropertyListFormat* format,
+                                                         std::shared_ptr<Error>* error) {
+    if (data.empty() || data.size() > std::numeric_limits<std::uint32_t>::max()) {
+        report(error, NSPropertyListReadCorruptError, "Cannot parse a NULL or zero-length data");
+        return nullptr;
+    }
+    auto length = static_cast<std::uint32_t>(data.size());
+    bool binary = plist_is_binary(data.data(), length) != 0;
+    std::string refusal;
+    bool safe = binary ? PropertyListPrecheck::isSafeBinary(data, &refusal) : PropertyListPrecheck::isSafeXML(data, &refusal);
+    if (!safe) {
+        report(error, NSPropertyListReadCorruptError,
+               "The data couldn\u2019t be read because it isn\u2019t in the correct format. (" + refusal + ")");
+        return nullptr;
+    }
+    plist_t root = nullptr;
+    if (binary)
+        plist_from_bin(data.data(), length, &root);
+    else
+        plist_from_xml(data.data(), length, &root);
+    PlistNode owner(root);
+    auto result = root ? objectFromNode(root) : nullptr;
+    if (!result) {
+        report(error, NSPropertyListReadCorruptError,
+               "The data couldn\u2019t be read because it isn\u2019t in the correct format.");
+        return nullptr;
+    }
+    if (format) *format = binary ? PropertyListFormat::binary : PropertyListFormat::xml;
+    return result;
+}
+
+std::shared_ptr<Data> PropertyListSerialization::dataWithPropertyList(const objc::Id& object, PropertyListFormat format,
+                                                                      std::shared_ptr<Error>* error) {
+    if (format == PropertyListFormat::openStep) {
+        report(error, NSPropertyListWriteInvalidError, "Property list format OpenStep is not supported for writing");
+        return nullptr;
+    }
+    PlistNode root(nodeFromObject(object));
+    if (!root) {
+        report(error, NSPropertyListWriteInvalidError,
+               "Property list invalid for format: " + std::to_string(static_cast<int>(format)));
+        return nullptr;
+    }
+    char* bytes = nullptr;
+    std::uint32_t length = 0;
+    std::shared_ptr<Data> result;
+    if (format == PropertyListFormat::binary) {
+        plist_to_bin(root.get(), &bytes, &length);
+        if (bytes) result = Data::fromString(std::string_view(bytes, length));
+        plist_to_bin_free(bytes);
+    } else {
+        plist_to_xml(root.get(), &bytes, &length);
+        if (bytes) result = Data::fromString(std::string_view(bytes, length));
+        plist_to_xml_free(bytes);
+    }
+    if (!result) report(error, NSPropertyListWriteInvalidError, "The property list could not be written.");
+    return result;
+}
+
+bool PropertyListSerialization::propertyListIsValidForFormat(const objc::Id& object, PropertyListFormat format) {
+    if (format == PropertyListFormat::openStep) return false;
+    PlistNode root(nodeFromObject(object));
+    return root != nullptr;
+}
+
+}  // namespace foundation

@@ -1,0 +1,108 @@
+#include "platform/appkit/Application.hpp"
+#include "platform/carbon/EventManager.hpp"
+#include "platform/display/HeadlessDisplay.hpp"
+#include "tests/support/PlatformSettings.hpp"
+#include "tests/support/TemporaryHome.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using appkit::EventPtr;
+using appkit::ModifierFlags;
+
+class HeadlessDisplayInput : public ::testing::Test {
+protected:
+    void TearDown() override {
+        appkit::Application::resetForTesting();
+        carbon::EventManager::resetForTesting();
+    }
+
+    std::vector<EventPtr> queued() {
+        std::vector<EventPtr> events;
+        while (auto event = appkit::Application::shared()->nextEvent(appkit::NSEventMaskAny, std::nullopt, "", true))
+            events.push_back(event);
+        return events;
+    }
+
+    testsupport::TemporaryHome home;
+    display::HeadlessDisplay screen;
+};
+
+TEST_F(HeadlessDisplayInput, KeysReachTheApplicationWithTheLayoutsCharacters) {
+    testsupport::writePlatformSettings("<key>KVKeyboardLayout</key><string>com.apple.keylayout.German</string>");
+    screen.pressKeys("shift+z");  // the German layout has Y there
+    screen.keyDown("f5");
+    screen.keyDown("up");
+    auto events = queued();
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0]->type(), appkit::EventType::keyDown);
+    EXPECT_EQ(events[0]->keyCode(), 6);
+    EXPECT_EQ(*events[0]->characters(), "Y");
+    EXPECT_EQ(events[0]->modifierFlags(), ModifierFlags(ModifierFlags::shift));
+    ASSERT_TRUE(events[0]->eventRef());
+    EXPECT_EQ(carbon::GetEventKind(events[0]->eventRef()), carbon::kEventRawKeyDown);
+    EXPECT_EQ(events[1]->type(), appkit::EventType::keyUp);
+    EXPECT_EQ(carbon::GetEventKind(events[1]->eventRef()), carbon::kEventRawKeyUp);
+    EXPECT_EQ(events[2]->specialKey(), appkit::functionKey(5));
+    EXPECT_TRUE(events[2]->modifierFlags().contains(ModifierFlags::function));
+    EXPECT_EQ(events[3]->specialKey(), appkit::SpecialKey::upArrow);
+    EXPECT_TRUE(events[3]->modifierFlags().contains(ModifierFlags::function | ModifierFlags::numericPad));
+}
+
+TEST_F(HeadlessDisplayInput, HotKeyIsPressedOnDownAndReleasedOnUpEvenAfterTheModifiers) {
+    std::vector<carbon::UInt32> kinds;
+    carbon::EventHotKeyRef hotKey;
+    carbon::RegisterEventHotKey(49, carbon::cmdKey | carbon::shiftKey, {7, 3}, carbon::GetEventDispatcherTarget(), 0,
+                                &hotKey);
+    const carbon::EventTypeSpec types[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
+                                           {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
+    carbon::InstallEventHandler(
+        carbon::GetEventDispatcherTarget(),
+        [&](carbon::EventHandlerCallRef, const carbon::EventRef& event, void*) {
+            carbon::EventHotKeyID identifier;
+            carbon::GetEventParameter(event, carbon::kEventParamDirectObject, carbon::typeEventHotKeyID, nullptr,
+                                      sizeof identifier, nullptr, &identifier);
+            EXPECT_EQ(identifier.id, 3u);
+            kinds.push_back(carbon::GetEventKind(event));
+            return carbon::noErr;
+        },
+        types, nullptr, nullptr);
+    screen.setFrontmostApplication("com.example.editor");
+    screen.keyDown("shift+cmd+space");
+    screen.keyUp("space");
+    EXPECT_EQ(kinds, (std::vector<carbon::UInt32>{carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased}));
+    EXPECT_TRUE(queued().empty());
+    EXPECT_TRUE(screen.keysDeliveredToOtherApplications().empty());
+}
+
+TEST_F(HeadlessDisplayInput, RawKeyHandledByCarbonNeverReachesTheQueue) {
+    const carbon::EventTypeSpec rawDown{carbon::kEventClassKeyboard, carbon::kEventRawKeyDown};
+    carbon::InstallEventHandler(
+        carbon::GetEventDispatcherTarget(),
+        [](carbon::EventHandlerCallRef, const carbon::EventRef&, void*) { return carbon::noErr; },
+        std::span<const carbon::EventTypeSpec>(&rawDown, 1), nullptr, nullptr);
+    screen.pressKeys("a");
+    auto events = queued();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0]->type(), appkit::EventType::keyUp);
+    EXPECT_THROW(screen.pressKeys("hyper+a"), std::invalid_argument);
+}
+
+TEST_F(HeadlessDisplayInput, OtherApplicationsGetKeysAndClicksWhileInFront) {
+    screen.setFrontmostApplication("com.example.editor");
+    screen.pressKeys("cmd+k");
+    screen.click({10, 10});
+    EXPECT_TRUE(queued().empty());
+    EXPECT_EQ(screen.keysDeliveredToOtherApplications(), std::vector<std::string>{"com.example.editor: 40"});
+    screen.setFrontmostApplication(display::HeadlessDisplay::ownApplication);
+    screen.click({10, 10});
+    auto events = queued();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1]->type(), appkit::EventType::leftMouseUp);
+    EXPECT_EQ(events[1]->locationInWindow(), (appkit::Point{10, 10}));
+}
+
+}  // namespace

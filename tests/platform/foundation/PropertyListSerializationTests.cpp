@@ -1,0 +1,285 @@
+#include "platform/foundation/Array.hpp"
+#include "platform/foundation/Date.hpp"
+#include "platform/foundation/Dictionary.hpp"
+#include "platform/foundation/Null.hpp"
+#include "platform/foundation/Number.hpp"
+#include "platform/foundation/PropertyListSerialization.hpp"
+#include "platform/foundation/String.hpp"
+#include "platform/foundation/URL.hpp"
+#include "tests/support/TemporaryHome.hpp"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace foundation;
+
+namespace {
+
+std::string fixture(const std::string& name) {
+    auto contents = testsupport::readFile(std::filesystem::path(KV_SOURCE_DIR) / "tests/fixtures/plist" / name);
+    if (!contents) throw std::runtime_error("missing fixture " + name);
+    return *contents;
+}
+
+std::shared_ptr<Dictionary> child(const std::shared_ptr<Dictionary>& node, std::size_t index) {
+    auto children = arrayValue(node->objectForKey("Children"));
+    return children ? dictionaryValue(children->objectAtIndex(index)) : nullptr;
+}
+
+TEST(PropertyListSerialization, ReadsSafariBookmarksWrittenByAnotherWriterInEitherFormat) {
+    struct Case {
+        std::string file;
+        PropertyListFormat format;
+    };
+    for (const auto& testCase : {Case{"SafariBookmarks.binary.plist", PropertyListFormat::binary},
+                                 Case{"SafariBookmarks.xml.plist", PropertyListFormat::xml}}) {
+        SCOPED_TRACE(testCase.file);
+        PropertyListFormat format{};
+        std::shared_ptr<Error> error;
+        auto root = dictionaryValue(PropertyListSerialization::propertyListWithData(fixture(testCase.file), &format, &error));
+        ASSERT_TRUE(root) << (error ? error->description() : "");
+        EXPECT_EQ(format, testCase.format);
+
+        EXPECT_EQ(stringValue(child(root, 0)->objectForKey("WebBookmarkType")), "WebBookmarkTypeProxy");
+        auto bar = child(root, 1);
+        EXPECT_EQ(stringValue(bar->objectForKey("Title")), "BookmarksBar");
+        auto github = child(bar, 0);
+        EXPECT_EQ(stringValue(github->objectForKey("URLString")), "https://github.com/");
+        EXPECT_EQ(stringValue(dictionaryValue(github->objectForKey("URIDictionary"))->objectForKey("title")), "GitHub");
+        auto weather = child(child(bar, 1), 0);
+        EXPECT_EQ(stringValue(dictionaryValue(weather->objectForKey("URIDictionary"))->objectForKey("title")),
+                  "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x81\xAE\xE5\xA4\xA9\xE6\xB0\x97");
+
+        auto reading = child(child(root, 2), 0);
+        auto added = std::dynamic_pointer_cast<Date>(
+            dictionaryValue(reading->objectForKey("ReadingList"))->objectForKey("DateAdded"));
+        ASSERT_TRUE(added);
+        EXPECT_DOUBLE_EQ(added->timeIntervalSince1970(), 1684312215.0);
+
+        auto sync = dictionaryValue(root->objectForKey("Sync"));
+        ASSERT_TRUE(sync);
+        EXPECT_EQ(dataValue(sync->objectForKey("ServerData"))->bytes(), (std::vector<std::uint8_t>{0, 1, 2, 0xFF}));
+        EXPECT_EQ(numberValue(sync->objectForKey("Negative"))->integerValue(), -42);
+        EXPECT_EQ(numberValue(sync->objectForKey("Large"))->integerValue(), std::int64_t{1} << 40);
+        EXPECT_EQ(numberValue(sync->objectForKey("Ratio"))->doubleValue(), 0.25);
+        EXPECT_TRUE(numberValue(sync->objectForKey("Enabled"))->isBoolean());
+        EXPECT_TRUE(numberValue(sync->objectForKey("Enabled"))->boolValue());
+        EXPECT_TRUE(numberValue(sync->objectForKey("Disabled"))->isBoolean());
+        EXPECT_FALSE(numberValue(root->objectForKey("WebBookmarkFileVersion"))->isBoolean());
+    }
+}
+
+TEST(PropertyListSerialization, RoundTripKeepsEveryValueTypeInBothFormats) {
+    auto original = Dictionary::make({
+        {"string", String::make("caf\xC3\xA9 <&> \xE3\x81\x82")},
+        {"empty", String::make("")},
+        {"true", Number::withBool(true)},
+        {"false", Number::withBool(false)},
+        {"one", Number::withInteger(1)},
+        {"negative", Number::withInteger(std::numeric_limits<std::int64_t>::min())},
+        {"unsigned", Number::withUnsigned(4000000000ULL)},
+        {"real", Number::withDouble(-1.5e-7)},
+        {"data", Data::fromString(std::string("\0\x01\xFE", 3))},
+        {"date", Date::make(Date::referenceDateOffset + 86400.0)},
+        {"before2001", Date::make(Date::referenceDateOffset - 3600.0)},
+        {"emptyArray", Array::make()},
+        {"emptyDictionary", Dictionary::make()},
+        {"nested", Array::make({Dictionary::make({{"Children", Array::make({String::make("x")})}})})},
+    });
+    for (auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
+        SCOPED_TRACE(static_cast<int>(format));
+        std::shared_ptr<Error> error;
+        auto data = PropertyListSerialization::dataWithPropertyList(original, format, &error);
+        ASSERT_TRUE(data) << (error ? error->description() : "");
+        PropertyListFormat found{};
+        auto back = dictionaryValue(PropertyListSerialization::propertyListWithData(*data, &found));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(found, format);
+        EXPECT_TRUE(back->isEqual(*original)) << back->description();
+        EXPECT_TRUE(numberValue(back->objectForKey("true"))->isBoolean());
+        EXPECT_FALSE(numberValue(back->objectForKey("one"))->isBoolean());
+        EXPECT_EQ(numberValue(back->objectForKey("negative"))->integerValue(), std::numeric_limits<std::int64_t>::min());
+    }
+}
+
+TEST(PropertyListSerialization, BinaryKeepsFractionalSeconds) {
+    auto date = Date::make(1700000000.25);
+    auto data = PropertyListSerialization::dataWithPropertyList(Array::make({date}), PropertyListFormat::binary);
+    ASSERT_TRUE(data);
+    auto back = arrayValue(PropertyListSerialization::propertyListWithData(*data));
+    ASSERT_TRUE(back);
+    EXPECT_DOUBLE_EQ(std::dynamic_pointer_cast<Date>(back->objectAtIndex(0))->timeIntervalSince1970(), 1700000000.25);
+}
+
+TEST(PropertyListSerialization, MalformedInputGivesNilAndError3840) {
+    auto binary = fixture("SafariBookmarks.binary.plist");
+    std::vector<std::string> cases = {
+        "",
+        "not a property list",
+        "bplist00",
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><string>b</string>",
+        "<plist version=\"1.0\"><array><integer>12</array></plist>",
+        std::string("\xFF\xFE\x00\x00garbage", 11),
+    };
+    for (std::size_t length = 1; length < binary.size(); length += 7) cases.push_back(binary.substr(0, length));
+    for (const auto& text : cases) {
+        SCOPED_TRACE(testing::PrintToString(text.substr(0, 40)));
+        std::shared_ptr<Error> error;
+        EXPECT_EQ(PropertyListSerialization::propertyListWithData(text, nullptr, &error), nullptr);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->domain(), NSCocoaErrorDomain);
+        EXPECT_EQ(error->code(), 3840);
+    }
+}
+
+TEST(PropertyListSerialization, CorruptedBinaryNeverCrashesAndFailuresCarryAnError) {
+    auto binary = fixture("SafariBookmarks.binary.plist");
+    for (std::size_t index = 8; index < binary.size(); ++index) {
+        for (char replacement : {'\x00', '\xFF', '\x7F'}) {
+            auto corrupted = binary;
+            corrupted[index] = replacement;
+            std::shared_ptr<Error> error;
+            auto result = PropertyListSerialization::propertyListWithData(corrupted, nullptr, &error);
+            if (!result) {
+                ASSERT_TRUE(error) << "byte " << index;
+                EXPECT_EQ(error->code(), 3840);
+            }
+        }
+    }
+}
+
+// A binary property list whose objects are arrays of the given references, or the string
+// "x" where the list is empty.
+std::string binaryPlist(const std::vector<std::vector<std::uint32_t>>& objects) {
+    std::string data = "bplist00";
+    std::vector<std::uint32_t> offsets;
+    auto appendBigEndian = [&](std::uint64_t value, int width) {
+        for (int shift = (width - 1) * 8; shift >= 0; shift -= 8) data += static_cast<char>((value >> shift) & 0xFF);
+    };
+    for (const auto& references : objects) {
+        offsets.push_back(static_cast<std::uint32_t>(data.size()));
+        if (references.empty()) {
+            data += "\x51x";
+            continue;
+        }
+        data += static_cast<char>(0xA0 | references.size());
+        for (auto reference : references) appendBigEndian(reference, 4);
+    }
+    auto table = data.size();
+    for (auto offset : offsets) appendBigEndian(offset, 4);
+    data += std::string(6, '\0');
+    data += '\x04';
+    data += '\x04';
+    appendBigEndian(objects.size(), 8);
+    appendBigEndian(0, 8);
+    appendBigEndian(table, 8);
+    return data;
+}
+
+std::size_t depthOf(objc::Id object) {
+    std::size_t depth = 0;
+    while (auto array = arrayValue(object)) {
+        ++depth;
+        object = array->objectAtIndex(0);
+    }
+    return depth;
+}
+
+TEST(PropertyListSerialization, HostileShapesAreRefusedBeforeParsing) {
+    auto chain = [](std::uint32_t length, std::uint32_t fanOut) {
+        std::vector<std::vector<std::uint32_t>> objects;
+        for (std::uint32_t index = 0; index < length; ++index) objects.emplace_back(fanOut, index + 1);
+        objects.emplace_back();
+        return objects;
+    };
+    struct Case {
+        std::string what;
+        std::string data;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"binary nested 400 deep", binaryPlist(chain(400, 1)), true},
+        {"binary nested 100000 deep", binaryPlist(chain(100000, 1)), false},
+        {"binary shared references expanding to 2^10", binaryPlist(chain(10, 2)), true},
+        {"binary shared references expanding to 2^60", binaryPlist(chain(60, 2)), false},
+        {"binary self reference", binaryPlist({{0}}), false},
+        {"binary cycle", binaryPlist({{1}, {0}}), false},
+        {"binary reference past the last object", binaryPlist({{5}, {}}), false},
+        {"XML nested 400 deep",
+         "<plist version=\"1.0\">" + [] {
+             std::string text;
+             for (int level = 0; level < 400; ++level) text += "<array>";
+             text += "<string>x</string>";
+             for (int level = 0; level < 400; ++level) text += "</array>";
+             return text;
+         }() + "</plist>",
+         true},
+        {"XML nested 100000 deep",
+         [] {
+             std::string text = "<plist version=\"1.0\">";
+             for (int level = 0; level < 100000; ++level) text += "<array>";
+             return text + "<string>x</string></plist>";
+         }(),
+         false},
+        {"XML tags inside a comment do not count",
+         "<plist version=\"1.0\"><!--" + [] {
+             std::string text;
+             for (int level = 0; level < 1000; ++level) text += "<dict>";
+             return text;
+         }() + "--><array><dict/></array></plist>",
+         true},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.what);
+        std::shared_ptr<Error> error;
+        auto result = PropertyListSerialization::propertyListWithData(testCase.data, nullptr, &error);
+        EXPECT_EQ(result != nullptr, testCase.accepted);
+        if (!testCase.accepted) {
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->code(), 3840);
+        }
+    }
+    EXPECT_EQ(depthOf(PropertyListSerialization::propertyListWithData(binaryPlist(chain(400, 1)))), 400u);
+}
+
+TEST(PropertyListSerialization, WritingRefusesValuesAPropertyListCannotHold) {
+    const objc::Id cases[] = {
+        nullptr,
+        Null::null(),
+        URL::URLWithString("https://example.com"),
+        Array::make({String::make("fine"), Null::null()}),
+        Dictionary::make({{"deep", Array::make({URL::URLWithString("https://x.y")})}}),
+        Number::withUnsigned(std::numeric_limits<std::uint64_t>::max()),
+        String::make(std::string("cut\0here", 8)),
+        Date::make(1e12),
+        [] {
+            objc::Id nested = String::make("x");
+            for (int level = 0; level < 600; ++level) nested = Array::make({nested});
+            return nested;
+        }(),
+    };
+    for (std::size_t index = 0; index < std::size(cases); ++index) {
+        const auto& object = cases[index];
+        SCOPED_TRACE(index);
+        EXPECT_FALSE(PropertyListSerialization::propertyListIsValidForFormat(object, PropertyListFormat::binary));
+        for (auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
+            std::shared_ptr<Error> error;
+            EXPECT_EQ(PropertyListSerialization::dataWithPropertyList(object, format, &error), nullptr);
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->code(), 3851);
+        }
+    }
+}
+
+TEST(PropertyListSerialization, XMLOutputUsesThePlatformElements) {
+    auto data = PropertyListSerialization::dataWithPropertyList(
+        Dictionary::make({{"flag", Number::withBool(true)}, {"count", Number::withInteger(-5)}}), PropertyListFormat::xml);
+    ASSERT_TRUE(data);
+    auto text = std::string(data->view());
+    EXPECT_NE(text.find("<key>flag</key>"), std::string::npos);
+    EXPECT_NE(text.find("<true/>"), std::string::npos);
+    EXPECT_NE(text.find("<integer>-5</integer>"), std::string::npos);
+}
+
+}  // namespace
