@@ -46,6 +46,24 @@ TEST(SCNetworkReachability, LoopbackHostsAreReportedReachableOnceOnTheMainRunLoo
     }
 }
 
+TEST(SCNetworkReachability, NetworkChangesAreReEvaluatedButOnlyNewFlagsReported) {
+    Reports reports;
+    auto target = scheduledTarget("localhost", reports);
+    foundation::RunLoop::main()->runUntilIdle();
+    ASSERT_EQ(reports.flags.size(), 1u);
+    NetworkChangeMonitor::simulateChangeForTesting();
+    NetworkChangeMonitor::simulateChangeForTesting();
+    foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_EQ(reports.flags.size(), 1u);
+
+    // Scheduled anew, the first result is reported again.
+    ASSERT_TRUE(SCNetworkReachabilityUnscheduleFromRunLoop(target, foundation::RunLoop::main(), foundation::NSRunLoopCommonModes));
+    ASSERT_TRUE(SCNetworkReachabilityScheduleWithRunLoop(target, foundation::RunLoop::main(), foundation::NSRunLoopCommonModes));
+    foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_EQ(reports.flags.size(), 2u);
+    CFRelease(target);
+}
+
 TEST(SCNetworkReachability, NoTargetForAnEmptyName) {
     EXPECT_EQ(SCNetworkReachabilityCreateWithName(kCFAllocatorDefault, ""), nullptr);
     EXPECT_EQ(SCNetworkReachabilityCreateWithName(kCFAllocatorDefault, nullptr), nullptr);

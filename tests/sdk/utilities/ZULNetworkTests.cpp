@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -37,10 +38,11 @@ struct ReceivedRequest {
     std::map<std::string, std::string> headers;
 };
 
-// What the caller's handler was given, and where it ran.
+// What the caller's handler was given, and where it ran. The handler may run on another
+// queue: its fields are published by the store to `called`.
 struct Outcome {
-    bool called = false;
-    int calls = 0;
+    std::atomic<bool> called{false};
+    std::atomic<int> calls{0};
     std::shared_ptr<HTTPURLResponse> response;
     std::shared_ptr<Data> data;
     std::shared_ptr<Error> error;
@@ -104,13 +106,13 @@ protected:
         return [&outcome, network = std::weak_ptr<ZULNetwork>(network_)](std::shared_ptr<HTTPURLResponse> response,
                                                                           std::shared_ptr<Data> data,
                                                                           std::shared_ptr<Error> error) {
-            outcome.called = true;
-            ++outcome.calls;
             outcome.response = std::move(response);
             outcome.data = std::move(data);
             outcome.error = std::move(error);
             outcome.queueLabel = dispatch::currentQueueLabel();
             if (auto strong = network.lock()) outcome.uploadInProgressWhenCalled = strong->hasUploadInProgress();
+            ++outcome.calls;
+            outcome.called = true;
         };
     }
     static void runUntilCalled(const Outcome& outcome) {
