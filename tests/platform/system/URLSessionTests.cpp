@@ -38,6 +38,10 @@ protected:
             response.set_header("Location", "/landing");
             response.set_content("found elsewhere", "text/plain");
         });
+        http_.server().Get("/loop", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 307;
+            response.set_header("Location", "/loop");
+        });
         http_.server().Get("/landing", [](const httplib::Request& request, httplib::Response& response) {
             response.set_content("landed:" + request.method + ":" + request.body, "text/plain");
         });
@@ -142,6 +146,16 @@ TEST_F(URLSessionTest, RedirectsAreTheDelegatesDecision) {
         EXPECT_EQ(delegate->body, testCase.body);
         EXPECT_EQ(delegate->completionError, nullptr);
     }
+}
+
+TEST_F(URLSessionTest, EndlessRedirectsEndWithAnError) {
+    auto delegate = std::make_shared<RecordingSessionDelegate>();
+    auto session = makeSession(delegate);
+    session->dataTaskWithRequest(request(http_.url("/loop")))->resume();
+    runUntilCompleted(*delegate);
+    EXPECT_EQ(delegate->redirectStatuses.size(), 16u);
+    ASSERT_NE(delegate->completionError, nullptr);
+    EXPECT_EQ(delegate->completionError->code(), foundation::NSURLErrorHTTPTooManyRedirects);
 }
 
 TEST_F(URLSessionTest, UnreachableServerCompletesWithAnErrorAndNoResponse) {
