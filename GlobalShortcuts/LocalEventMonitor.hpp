@@ -9,7 +9,8 @@ namespace GlobalShortcuts {
 
 // Watches the application's own events of the given types through a local event monitor
 // between start() and its destruction; the callback's result is what the application goes
-// on to process (none swallows the event). Main thread only; destroying it stops it.
+// on to process (none swallows the event). Starting it again replaces the running monitor.
+// Main thread only; destroying it stops it.
 class LocalEventMonitor : public std::enable_shared_from_this<LocalEventMonitor> {
 public:
     using Callback = std::function<appkit::EventPtr(const appkit::EventPtr&)>;
@@ -19,6 +20,7 @@ public:
     LocalEventMonitor& operator=(const LocalEventMonitor&) = delete;
     ~LocalEventMonitor();
 
+    // Returns the monitor itself, or null when no shared pointer holds it; either way it runs.
     std::shared_ptr<LocalEventMonitor> start();
 
     appkit::EventTypeMask events() const { return events_; }

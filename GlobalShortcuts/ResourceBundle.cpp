@@ -19,7 +19,7 @@ public:
         std::error_code error;
         auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
         if (error) return std::nullopt;
-        auto bundle = foundation::Bundle::bundleWithPath(executable.parent_path());
+        auto bundle = foundation::Bundle::bundleWithPath(foundation::Bundle::mainBundlePathForExecutable(executable));
         if (!bundle) return std::nullopt;
         return bundle->resourcePath();
     }

@@ -57,6 +57,9 @@ EventPtr Application::nextEvent(EventTypeMask mask, std::optional<foundation::Cl
         ++waitingForEvent_;
         foundation::RunLoop::current()->run(mode, until);
         --waitingForEvent_;
+        // The source stood aside during the wait: hand it what arrived meanwhile, or an
+        // event the wait does not take would sit in the queue until the next post.
+        if (!waitingForEvent_ && !queue_.empty()) signalEventSource();
         until.reset();  // one wait; what arrived meanwhile is looked at once more
     }
 }
@@ -71,6 +74,10 @@ void Application::postEvent(EventPtr event, bool atStart) {
         foundation::RunLoop::current()->stop();
         return;
     }
+    signalEventSource();
+}
+
+void Application::signalEventSource() {
     ensureEventSource();
     eventSource_->signal();
 }

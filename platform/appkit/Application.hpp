@@ -73,6 +73,7 @@ private:
     struct LocalMonitor;
 
     void ensureEventSource();
+    void signalEventSource();
     void handleQueuedEvents();
 
     std::deque<EventPtr> queue_;

@@ -68,6 +68,13 @@ std::string typedAlone(std::uint16_t keyCode, std::uint32_t modifiers) {
     return translate(keyCode, modifiers, &deadKeyState);
 }
 
+bool isLive(carbon::EventHotKeyID identifier) {
+    for (const auto& registration : carbon::EventManager::shared().registeredHotKeys())
+        if (registration.identifier.signature == identifier.signature && registration.identifier.id == identifier.id)
+            return true;
+    return false;
+}
+
 double eventTimestamp() { return std::chrono::duration<double>(foundation::Clock::now().time_since_epoch()).count(); }
 
 std::string utf8(char32_t character) {
@@ -104,21 +111,27 @@ bool HeadlessDisplay::ownApplicationReceivesInput() const {
 void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
     auto& manager = carbon::EventManager::shared();
     bool down = direction == Direction::down;
+    // Hot keys do not see caps lock, as on the platform: ⇧⌘Space fires with it on.
+    auto hotKeyModifiers = combination.carbonModifiers & ~carbon::alphaLock;
 
-    // A hot key is released even when the modifiers were let go first.
+    // A hot key is released even when the modifiers were let go first. One unregistered
+    // while held (suspended for a menu, disabled) has no release: its key up goes the
+    // ordinary way, like any key up.
     if (!down) {
         if (auto pressed = pressedHotKeys_.find(combination.keyCode); pressed != pressedHotKeys_.end()) {
             auto identifier = pressed->second;
             pressedHotKeys_.erase(pressed);
-            manager.dispatchEvent(carbon::CarbonEvent::makeHotKeyEvent(carbon::kEventHotKeyReleased, identifier));
-            return;
+            if (isLive(identifier)) {
+                manager.dispatchEvent(carbon::CarbonEvent::makeHotKeyEvent(carbon::kEventHotKeyReleased, identifier));
+                return;
+            }
         }
-    } else if (auto hotKey = manager.hotKeyFor(combination.keyCode, combination.carbonModifiers)) {
+    } else if (auto hotKey = manager.hotKeyFor(combination.keyCode, hotKeyModifiers)) {
         pressedHotKeys_[combination.keyCode] = *hotKey;
         manager.dispatchEvent(carbon::CarbonEvent::makeHotKeyEvent(carbon::kEventHotKeyPressed, *hotKey));
         return;
     }
-    if (manager.isReservedForOtherApplication(combination.keyCode, combination.carbonModifiers)) return;
+    if (manager.isReservedForOtherApplication(combination.keyCode, hotKeyModifiers)) return;
 
     if (!ownApplicationReceivesInput()) {
         if (down) otherApplicationKeys_.push_back(frontmost_ + ": " + std::to_string(combination.keyCode));

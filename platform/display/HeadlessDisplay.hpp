@@ -22,7 +22,7 @@ struct ScreenFrame {
 
 // The window server kept in memory, driven by tests as a person would use the machine. A
 // key press goes to a live hot key of the process when one matches (pressed on key down,
-// released on key up); otherwise, when this application is frontmost or one of its menus
+// released on key up while still registered); otherwise, when this application is frontmost or one of its menus
 // tracks, to the Carbon handlers that asked for raw key events and, unless one handled
 // it, into the application's event queue; otherwise to the frontmost other application.
 // Main thread only.

@@ -86,11 +86,18 @@ TEST_F(EventMonitors, RunLoopMonitorWatchesOnlyWhileStartedAndInItsMode) {
     ASSERT_EQ(reached.size(), 1u);
     EXPECT_EQ(reached[0]->type(), EventType::leftMouseUp);
 
+    // Started, but the loop runs in another mode: the key goes its way.
+    application->postEvent(keyEvent(EventType::keyDown, 1), false);
+    runUntilIdle();
+    EXPECT_EQ(swallowed, 2);
+    ASSERT_EQ(reached.size(), 2u);
+    EXPECT_EQ(reached[1]->type(), EventType::keyDown);
+
     monitor.stop();
     application->postEvent(keyEvent(EventType::keyDown, 1), false);
     runUntilIdle(foundation::NSEventTrackingRunLoopMode);
     EXPECT_EQ(swallowed, 2);
-    EXPECT_EQ(reached.size(), 2u);
+    EXPECT_EQ(reached.size(), 3u);
 }
 
 TEST_F(EventMonitors, LocalMonitorRunsFromStartUntilReleased) {
@@ -115,6 +122,42 @@ TEST_F(EventMonitors, LocalMonitorRunsFromStartUntilReleased) {
     application->sendEvent(keyEvent(EventType::keyDown, 53));
     EXPECT_EQ(seen.size(), 2u);
     EXPECT_EQ(reached.size(), 4u);
+}
+
+TEST_F(EventMonitors, MonitorHeldWithoutASharedPointerStartsAndStopsAlike) {
+    int calls = 0;
+    auto application = appkit::Application::shared();
+    {
+        LocalEventMonitor monitor(appkit::eventMaskFromType(EventType::keyDown), [&](const appkit::EventPtr&) {
+            ++calls;
+            return appkit::EventPtr();
+        });
+        EXPECT_EQ(monitor.start(), nullptr);  // nothing shares it: no pointer to hand back
+        application->sendEvent(keyEvent(EventType::keyDown, 1));
+        EXPECT_EQ(calls, 1);
+        EXPECT_TRUE(reached.empty());
+    }
+    application->sendEvent(keyEvent(EventType::keyDown, 1));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(reached.size(), 1u);
+}
+
+TEST_F(EventMonitors, StartingAgainLeavesOneMonitorThatReleasingStops) {
+    int calls = 0;
+    auto application = appkit::Application::shared();
+    auto monitor = std::make_shared<LocalEventMonitor>(appkit::eventMaskFromType(EventType::keyDown),
+                                                       [&](const appkit::EventPtr&) {
+                                                           ++calls;
+                                                           return appkit::EventPtr();
+                                                       });
+    monitor->start();
+    monitor->start();
+    application->sendEvent(keyEvent(EventType::keyDown, 1));
+    EXPECT_EQ(calls, 1);
+    monitor.reset();
+    application->sendEvent(keyEvent(EventType::keyDown, 1));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(reached.size(), 1u);
 }
 
 TEST_F(EventMonitors, ReleasingAMonitorWhoseTokenIsGoneDoesNothing) {

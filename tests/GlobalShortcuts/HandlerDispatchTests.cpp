@@ -313,6 +313,55 @@ TEST_F(MenuTracking, BelowMacOS14RawKeyEventsRunTheShortcut) {
     EXPECT_TRUE(manager.isHandled(carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed));
 }
 
+TEST_F(MenuTracking, WhileAMenuTracksCapsLockIsIgnoredAndOtherModifiersCount) {
+    struct Case {
+        const char* pressed;
+        bool runs;
+    };
+    const Case cases[] = {
+        {"shift+cmd+space", true},
+        {"capslock+shift+cmd+space", true},
+        {"opt+shift+cmd+space", false},
+        {"fn+shift+cmd+space", false},
+        {"cmd+space", false},
+    };
+    for (auto version : {foundation::OperatingSystemVersion{13, 6, 0}, foundation::OperatingSystemVersion{14, 0, 0}}) {
+        foundation::ProcessInfo::setOperatingSystemVersionForTesting(version);
+        Name toggleSearch("toggleSearch", toggleDefault);
+        onKeyUp(toggleSearch, log("up"));
+        appkit::Application::shared()->beginMenuTracking(appkit::Menu::make("Status"));
+        for (const auto& entry : cases) {
+            SCOPED_TRACE(std::to_string(version.majorVersion) + " " + entry.pressed);
+            calls.clear();
+            screen.pressKeys(entry.pressed);
+            runUntilIdle(foundation::NSEventTrackingRunLoopMode);
+            EXPECT_EQ(calls, entry.runs ? std::vector<std::string>{"up"} : std::vector<std::string>{});
+        }
+        appkit::Application::shared()->endMenuTracking();
+        removeAllHandlers();
+    }
+}
+
+TEST_F(MenuTracking, MenuOpenedWhileTheShortcutIsHeldStillHearsItsRelease) {
+    for (auto version : {foundation::OperatingSystemVersion{13, 6, 0}, foundation::OperatingSystemVersion{14, 0, 0}}) {
+        SCOPED_TRACE(version.majorVersion);
+        foundation::ProcessInfo::setOperatingSystemVersionForTesting(version);
+        Name toggleSearch("toggleSearch", toggleDefault);
+        onKeyDown(toggleSearch, [&] {
+            calls.push_back("down");
+            appkit::Application::shared()->beginMenuTracking(appkit::Menu::make("Status"));
+        });
+        onKeyUp(toggleSearch, log("up"));
+        screen.pressKeys("shift+cmd+space");
+        runUntilIdle(foundation::NSEventTrackingRunLoopMode);
+        EXPECT_EQ(calls, (std::vector<std::string>{"down", "up"}));
+
+        appkit::Application::shared()->endMenuTracking();
+        calls.clear();
+        removeAllHandlers();
+    }
+}
+
 TEST_F(MenuTracking, ShortcutStoredWhileAMenuTracksWorksThroughTheMonitor) {
     foundation::ProcessInfo::setOperatingSystemVersionForTesting(foundation::OperatingSystemVersion{14, 0, 0});
     Name toggleSearch("toggleSearch", toggleDefault);

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -132,6 +134,45 @@ TEST_F(StoredShortcuts, ResetAllForgetsEveryShortcutButKeepsClearedDefaults) {
     // The default comes back when the application next creates the Name with it.
     Name relaunched("toggleSearch", toggleDefault);
     EXPECT_EQ(relaunched.shortcut(), toggleDefault);
+}
+
+TEST_F(StoredShortcuts, ObserversOfTheChangeSeeTheNewShortcutStoredAndRegistered) {
+    Name toggleSearch("toggleSearch", toggleDefault);
+    Name plain("plain");
+    struct Seen {
+        std::optional<Shortcut> stored;
+        std::unordered_set<Shortcut> registered;
+        std::vector<unsigned> live;
+    };
+    std::vector<Seen> seen;
+    auto token = foundation::NotificationCenter::defaultCenter()->addObserver(
+        shortcutByNameDidChange, nullptr, nullptr, [&](const foundation::Notification& notification) {
+            auto name = objc::as<objc::Box<Name>>(notification.userInfo->objectForKey("name"));
+            seen.push_back({name->value.shortcut(), registeredShortcuts(), liveHotKeyIds()});
+        });
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::optional<Shortcut> stored;
+        std::unordered_set<Shortcut> registered;
+        std::vector<unsigned> live;
+    };
+    const Step steps[] = {
+        {"store", [&] { toggleSearch.setShortcut(commandK); }, commandK, {commandK}, {2}},
+        {"clear", [&] { toggleSearch.setShortcut(std::nullopt); }, std::nullopt, {}, {}},
+        {"reset to the default", [&] { reset(toggleSearch); }, toggleDefault, {toggleDefault}, {3}},
+        {"store without default", [&] { plain.setShortcut(commandK); }, commandK, {toggleDefault, commandK}, {3, 4}},
+        {"reset without default", [&] { reset(plain); }, std::nullopt, {toggleDefault}, {3}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        seen.clear();
+        step.change();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].stored, step.stored);
+        EXPECT_EQ(seen[0].registered, step.registered);
+        EXPECT_EQ(seen[0].live, step.live);
+    }
 }
 
 TEST_F(StoredShortcuts, NamesAreEqualByRawValueAlone) {

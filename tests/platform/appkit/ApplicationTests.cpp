@@ -1,6 +1,9 @@
 #include "platform/appkit/Application.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/RunLoop.hpp"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +26,10 @@ protected:
         application = Application::shared();
         application->setWindowEventHandler([this](const EventPtr& event) { reachedWindows.push_back(event); });
     }
-    void TearDown() override { Application::resetForTesting(); }
+    void TearDown() override {
+        Application::resetForTesting();
+        foundation::Clock::installReal();
+    }
 
     std::shared_ptr<Application> application;
     std::vector<EventPtr> reachedWindows;
@@ -138,6 +144,19 @@ TEST_F(ApplicationTest, MenuTrackingPostsItsNotificationsAndTakesTheKeys) {
     application->endMenuTracking();
     EXPECT_FALSE(application->trackingMenu());
     EXPECT_EQ(notifications, (std::vector<std::string>{"begin", "end"}));
+}
+
+TEST_F(ApplicationTest, EventPostedDuringAWaitForAnotherKindIsStillHandled) {
+    foundation::Clock::installManual();
+    auto click = mouse(EventType::leftMouseUp);
+    dispatch::mainQueue()->async([&] { application->postEvent(click, false); });
+    EXPECT_EQ(application->nextEvent(eventMaskFromType(EventType::keyDown),
+                                     foundation::Clock::now() + std::chrono::seconds(5),
+                                     foundation::NSDefaultRunLoopMode, true),
+              nullptr);
+    ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
+    EXPECT_EQ(reachedWindows, std::vector<EventPtr>{click});
+    EXPECT_EQ(application->queuedEventCount(), 0u);
 }
 
 TEST(Event, KeyDetailsBelongToKeyEventsOnly) {

@@ -20,6 +20,28 @@ protected:
         carbon::EventManager::resetForTesting();
     }
 
+    // Registers shift+cmd+space under id 3 and records the hot-key events that reach the
+    // process, with their ids.
+    carbon::EventHotKeyRef registerShiftCommandSpace() {
+        carbon::EventHotKeyRef hotKey;
+        carbon::RegisterEventHotKey(49, carbon::cmdKey | carbon::shiftKey, {7, 3}, carbon::GetEventDispatcherTarget(),
+                                    0, &hotKey);
+        const carbon::EventTypeSpec types[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
+                                               {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
+        carbon::InstallEventHandler(
+            carbon::GetEventDispatcherTarget(),
+            [this](carbon::EventHandlerCallRef, const carbon::EventRef& event, void*) {
+                carbon::EventHotKeyID identifier;
+                carbon::GetEventParameter(event, carbon::kEventParamDirectObject, carbon::typeEventHotKeyID, nullptr,
+                                          sizeof identifier, nullptr, &identifier);
+                EXPECT_EQ(identifier.id, 3u);
+                hotKeyEvents.push_back(carbon::GetEventKind(event));
+                return carbon::noErr;
+            },
+            types, nullptr, nullptr);
+        return hotKey;
+    }
+
     std::vector<EventPtr> queued() {
         std::vector<EventPtr> events;
         while (auto event = appkit::Application::shared()->nextEvent(appkit::NSEventMaskAny, std::nullopt, "", true))
@@ -29,6 +51,7 @@ protected:
 
     testsupport::TemporaryHome home;
     display::HeadlessDisplay screen;
+    std::vector<carbon::UInt32> hotKeyEvents;
 };
 
 TEST_F(HeadlessDisplayInput, KeysReachTheApplicationWithTheLayoutsCharacters) {
@@ -53,29 +76,33 @@ TEST_F(HeadlessDisplayInput, KeysReachTheApplicationWithTheLayoutsCharacters) {
 }
 
 TEST_F(HeadlessDisplayInput, HotKeyIsPressedOnDownAndReleasedOnUpEvenAfterTheModifiers) {
-    std::vector<carbon::UInt32> kinds;
-    carbon::EventHotKeyRef hotKey;
-    carbon::RegisterEventHotKey(49, carbon::cmdKey | carbon::shiftKey, {7, 3}, carbon::GetEventDispatcherTarget(), 0,
-                                &hotKey);
-    const carbon::EventTypeSpec types[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
-                                           {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
-    carbon::InstallEventHandler(
-        carbon::GetEventDispatcherTarget(),
-        [&](carbon::EventHandlerCallRef, const carbon::EventRef& event, void*) {
-            carbon::EventHotKeyID identifier;
-            carbon::GetEventParameter(event, carbon::kEventParamDirectObject, carbon::typeEventHotKeyID, nullptr,
-                                      sizeof identifier, nullptr, &identifier);
-            EXPECT_EQ(identifier.id, 3u);
-            kinds.push_back(carbon::GetEventKind(event));
-            return carbon::noErr;
-        },
-        types, nullptr, nullptr);
+    registerShiftCommandSpace();
     screen.setFrontmostApplication("com.example.editor");
     screen.keyDown("shift+cmd+space");
     screen.keyUp("space");
-    EXPECT_EQ(kinds, (std::vector<carbon::UInt32>{carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased}));
+    EXPECT_EQ(hotKeyEvents, (std::vector<carbon::UInt32>{carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased}));
     EXPECT_TRUE(queued().empty());
     EXPECT_TRUE(screen.keysDeliveredToOtherApplications().empty());
+}
+
+TEST_F(HeadlessDisplayInput, CapsLockDoesNotKeepAHotKeyFromFiring) {
+    registerShiftCommandSpace();
+    screen.pressKeys("capslock+shift+cmd+space");
+    screen.pressKeys("capslock+opt+shift+cmd+space");  // another combination all the same
+    EXPECT_EQ(hotKeyEvents, (std::vector<carbon::UInt32>{carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased}));
+    EXPECT_EQ(queued().size(), 2u);
+}
+
+TEST_F(HeadlessDisplayInput, KeyUpOfAHotKeyUnregisteredWhileHeldTakesTheOrdinaryWay) {
+    auto hotKey = registerShiftCommandSpace();
+    screen.keyDown("shift+cmd+space");
+    carbon::UnregisterEventHotKey(hotKey);
+    screen.keyUp("shift+cmd+space");
+    EXPECT_EQ(hotKeyEvents, std::vector<carbon::UInt32>{carbon::kEventHotKeyPressed});
+    auto events = queued();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0]->type(), appkit::EventType::keyUp);
+    EXPECT_EQ(events[0]->keyCode(), 49);
 }
 
 TEST_F(HeadlessDisplayInput, RawKeyHandledByCarbonNeverReachesTheQueue) {

@@ -3,6 +3,7 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 #include "tests/support/TemporaryHome.hpp"
+#include "tests/support/WithoutPrivileges.hpp"
 
 #include <gtest/gtest.h>
 
@@ -22,29 +23,8 @@ protected:
     testsupport::TemporaryHome home;
 };
 
-constexpr std::int64_t couldNotDropPrivileges = -2;
-
-// Runs the probe as an unprivileged user when the tests run as root (as CI does), since
-// root reads any file whatever its mode; returns what the probe returned.
-std::int64_t withoutPrivileges(const std::function<std::int64_t()>& probe) {
-    if (::geteuid() != 0) return probe();
-    int channel[2];
-    if (::pipe(channel) != 0) return -1;
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        std::int64_t result = couldNotDropPrivileges;
-        if (::setgid(65534) == 0 && ::setuid(65534) == 0) result = probe();
-        (void)!::write(channel[1], &result, sizeof result);
-        ::_exit(0);
-    }
-    ::close(channel[1]);
-    std::int64_t result = -3;
-    (void)!::read(channel[0], &result, sizeof result);
-    ::close(channel[0]);
-    ::waitpid(child, nullptr, 0);
-    return result;
-}
+using testsupport::couldNotDropPrivileges;
+using testsupport::withoutPrivileges;
 
 TEST_F(FileManagerTest, ListingKeepsTheFileSystemOrderAndHiddenEntries) {
     for (const char* name : {"Profile 2", "Default", ".hidden", "zeta", "Alpha", "Profile 10", "System Profile"})

@@ -1,0 +1,128 @@
+#include "analytics/engine/AMSAnalytics.hpp"
+
+#include "analytics/engine/AMSMonitor.hpp"
+#include "analytics/engine/AMSNameValidator.hpp"
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Number.hpp"
+#include "platform/foundation/String.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+
+namespace {
+
+std::mutex sharedMutex;
+std::shared_ptr<AMSAnalytics> sharedEngine;
+
+// Text that is not UTF-8 is stored with replacement characters rather than thrown on the
+// queue, where nobody could catch it.
+std::string serialized(const nlohmann::json& object) {
+    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// The parameters as a JSON object; values that are neither strings nor numbers are left out.
+std::string parametersJSON(const std::shared_ptr<foundation::Dictionary>& parameters) {
+    nlohmann::json object = nlohmann::json::object();
+    if (!parameters) return serialized(object);
+    for (const auto& [key, value] : parameters->entries()) {
+        if (auto text = foundation::stringValue(value)) {
+            object[key] = *text;
+        } else if (auto number = foundation::numberValue(value)) {
+            switch (number->kind()) {
+                case foundation::Number::Kind::real: object[key] = number->doubleValue(); break;
+                case foundation::Number::Kind::unsignedInteger: object[key] = number->unsignedValue(); break;
+                default: object[key] = number->integerValue(); break;
+            }
+        } else {
+            AMSMonitor::log(AMSMonitor::Level::warning, kAMSMonitorCodeInvalidParameterValue,
+                            "Parameter value is neither a string nor a number. Parameter dropped", key);
+        }
+    }
+    return serialized(object);
+}
+
+}  // namespace
+
+AMSAnalytics::AMSAnalytics(std::filesystem::path databasePath)
+    : queue_(dispatch::createQueue("AMSAnalyticsQueue")),
+      database_(databasePath.empty() ? AMSDatabase::defaultPath() : std::move(databasePath)) {}
+
+void AMSAnalytics::start(std::filesystem::path databasePath) {
+    std::lock_guard lock(sharedMutex);
+    if (!sharedEngine) sharedEngine = std::make_shared<AMSAnalytics>(std::move(databasePath));
+}
+
+std::shared_ptr<AMSAnalytics> AMSAnalytics::sharedInstance() {
+    std::lock_guard lock(sharedMutex);
+    return sharedEngine;
+}
+
+void AMSAnalytics::resetForTesting() {
+    std::lock_guard lock(sharedMutex);
+    sharedEngine.reset();
+}
+
+std::int64_t AMSAnalytics::takeTimestampMillis() {
+    auto now = static_cast<std::int64_t>(std::llround(foundation::Clock::wallSecondsSince1970() * 1000.0));
+    std::lock_guard lock(timestampMutex_);
+    // A wall clock set back must not reorder events taken later.
+    lastTimestampMillis_ = std::max(lastTimestampMillis_, now);
+    return lastTimestampMillis_;
+}
+
+void AMSAnalytics::enqueue(const std::string& name, const char* notStartedMessage,
+                           std::function<void(AMSAnalytics&, std::int64_t)> write) {
+    auto engine = sharedInstance();
+    if (!engine) {
+        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeEngineNotStarted, notStartedMessage, name);
+        return;
+    }
+    auto timestamp = engine->takeTimestampMillis();
+    engine->queue_->async([weakEngine = engine->weak_from_this(), write = std::move(write), timestamp] {
+        if (auto engine = weakEngine.lock()) write(*engine, timestamp);
+    });
+}
+
+void AMSAnalytics::logEventWithOrigin(const std::string& origin, const std::string& name,
+                                      const std::shared_ptr<foundation::Dictionary>& parameters) {
+    // The caller may change its dictionary afterwards; the queue works on a copy.
+    auto snapshot = parameters ? foundation::dictionaryValue(parameters->copy()) : nullptr;
+    enqueue(name, "Event not logged. Measurement engine not started",
+            [origin, name, snapshot](AMSAnalytics& engine, std::int64_t timestamp) {
+                engine.store(name, kAMSMonitorCodeInvalidEventName, "Event name is invalid. Event dropped",
+                             "Event not stored", [&](AMSDatabase& database, std::shared_ptr<foundation::Error>* error) {
+                                 return database.insertRawEvent(name, origin, parametersJSON(snapshot), timestamp,
+                                                                error);
+                             });
+            });
+}
+
+void AMSAnalytics::setUserPropertyString(const std::string& value, const std::string& name) {
+    enqueue(name, "User property not set. Measurement engine not started",
+            [name, value](AMSAnalytics& engine, std::int64_t timestamp) {
+                engine.store(name, kAMSMonitorCodeInvalidUserPropertyName,
+                             "User property name is invalid. Property not set", "User property not stored",
+                             [&](AMSDatabase& database, std::shared_ptr<foundation::Error>* error) {
+                                 return database.setUserAttribute(name, value, timestamp, error);
+                             });
+            });
+}
+
+void AMSAnalytics::store(const std::string& name, long invalidNameCode, const char* invalidNameMessage,
+                         const char* failureMessage,
+                         const std::function<bool(AMSDatabase&, std::shared_ptr<foundation::Error>*)>& write) {
+    if (!AMSNameValidator::isValidName(name)) {
+        AMSMonitor::log(AMSMonitor::Level::error, invalidNameCode, invalidNameMessage, name);
+        return;
+    }
+    std::shared_ptr<foundation::Error> error;
+    if (!database_.open(&error)) {
+        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeDatabaseError, "Measurement database unavailable",
+                        error ? error->localizedDescription() : name);
+        return;
+    }
+    if (!write(database_, &error))
+        AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeDatabaseError, failureMessage,
+                        error ? error->localizedDescription() : name);
+}

@@ -1,0 +1,127 @@
+#include "app/bookmarks/ChromiumBookmarkProvider.hpp"
+
+#include "app/bookmarks/ChromiumLocalState.hpp"
+#include "app/bookmarks/FolderWalk.hpp"
+#include "app/bookmarks/JSONDocument.hpp"
+
+namespace kestrelvault {
+
+namespace {
+
+// A node's "children" counts only when it is an array made of objects alone.
+std::optional<simdjson::dom::array> objectChildren(simdjson::dom::object node) {
+    simdjson::dom::array children;
+    if (node.at_key("children").get_array().get(children) != simdjson::SUCCESS) return std::nullopt;
+    for (auto child : children)
+        if (!child.is_object()) return std::nullopt;
+    return children;
+}
+
+// The children of a node, one object at a time (objectChildren checked their type).
+class ChildCursor {
+public:
+    explicit ChildCursor(simdjson::dom::array children) : next_(children.begin()), end_(children.end()) {}
+    bool done() const { return next_ == end_; }
+    simdjson::dom::object next() { return (*next_++).get_object().value_unsafe(); }
+
+private:
+    simdjson::dom::array::iterator next_;
+    simdjson::dom::array::iterator end_;
+};
+
+}  // namespace
+
+ChromiumBookmarkProvider::ChromiumBookmarkProvider(BrowserType browserType, std::filesystem::path basePath)
+    : browserType_(browserType), basePath_(std::move(basePath)) {}
+
+std::vector<BrowserProfile> ChromiumBookmarkProvider::profiles() const {
+    std::vector<BrowserProfile> result;
+    if (!isInstalled(browserType_)) return result;
+    auto names = profileNames();
+    for (auto& directory : profileDirectories()) {
+        auto name = names.find(directory);
+        std::string displayName = name != names.end() ? name->second : directory;
+        result.push_back(BrowserProfile::make(browserType_, directory, std::move(displayName)));
+    }
+    return result;
+}
+
+std::vector<std::string> ChromiumBookmarkProvider::profileDirectories() const {
+    std::vector<std::string> directories;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(basePath_, error);
+    for (std::filesystem::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        std::error_code existsError;
+        if (std::filesystem::exists(entries->path() / "Bookmarks", existsError))
+            directories.push_back(entries->path().filename().string());
+    }
+    return directories;
+}
+
+std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profileNames() const {
+    std::unordered_map<std::string, std::string> names;
+    for (auto& [directory, info] : readChromiumProfileInfo(basePath_))
+        if (info.name) names.emplace(directory, *info.name);
+    return names;
+}
+
+std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profilePicturePaths() const {
+    std::unordered_map<std::string, std::string> paths;
+    for (auto& [directory, info] : readChromiumProfileInfo(basePath_)) {
+        if (!info.gaiaPictureFileName || info.gaiaPictureFileName->empty()) continue;
+        auto candidate = basePath_ / directory / *info.gaiaPictureFileName;
+        std::error_code error;
+        if (std::filesystem::exists(candidate, error)) paths.emplace(directory, candidate.string());
+    }
+    return paths;
+}
+
+std::vector<Bookmark> ChromiumBookmarkProvider::loadBookmarks() const {
+    std::vector<Bookmark> result;
+    auto directories = profileDirectories();
+    if (directories.empty()) return result;
+    auto names = profileNames();
+    auto pictures = profilePicturePaths();
+    for (const auto& directory : directories) {
+        auto document = JSONDocument::load(basePath_ / directory / "Bookmarks");
+        if (!document) continue;
+        simdjson::dom::object top;
+        if (document->root().get_object().get(top) != simdjson::SUCCESS) continue;
+        auto roots = objectMember(top, "roots");
+        if (!roots) continue;
+        ProfileContext profile{directory, directory, std::nullopt};
+        if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
+        if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
+        for (auto [key, value] : *roots) {
+            simdjson::dom::object root;
+            if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);
+        }
+    }
+    return result;
+}
+
+void ChromiumBookmarkProvider::parseNode(simdjson::dom::object node, const std::string& folderPath,
+                                         const ProfileContext& profile, std::vector<Bookmark>& result) const {
+    auto children = objectChildren(node);
+    if (!children) return;
+    std::string idPrefix = profileIdentifier(browserType_, profile.directory) + ":";
+    walkFolders(ChildCursor(*children), folderPath,
+                [&](simdjson::dom::object child, const std::string& path) -> std::optional<FolderToEnter<ChildCursor>> {
+                    auto type = stringMember(child, "type");
+                    if (type == "url") {
+                        auto name = stringMember(child, "name");
+                        auto url = stringMember(child, "url");
+                        if (name && url)
+                            result.push_back(Bookmark{idPrefix + std::string(*url), std::string(*name),
+                                                      std::string(*url), path, browserType_, profile.directory,
+                                                      profile.displayName, profile.picturePath});
+                    } else if (type == "folder") {
+                        if (auto grandchildren = objectChildren(child))
+                            return FolderToEnter<ChildCursor>{ChildCursor(*grandchildren),
+                                                              std::string(stringMember(child, "name").value_or(""))};
+                    }
+                    return std::nullopt;
+                });
+}
+
+}  // namespace kestrelvault

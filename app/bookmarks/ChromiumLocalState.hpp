@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kestrelvault {
+
+// What a Chromium browser's "Local State" says about one profile (profile → info_cache →
+// directory); members of another type than expected read as absent. A plain value.
+struct ChromiumProfileInfo {
+    std::optional<std::string> name;
+    std::optional<std::string> gaiaPictureFileName;
+    std::optional<bool> useGaiaPicture;  // only a JSON Boolean counts
+    std::optional<std::string> avatarIcon;
+};
+
+// Reads <base>/Local State. The entries of info_cache whose value is an object, in file
+// order; empty when the file is missing, malformed or lacks the path. Any thread.
+std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo(const std::filesystem::path& basePath);
+
+}  // namespace kestrelvault

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/bookmarks/PaddedFile.hpp"
+
+#include <simdjson.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace kestrelvault {
+
+// A JSON file read whole and parsed (validated as a whole first, so a damaged file yields
+// nothing at all). Elements point into the document: keep it alive while using them. One
+// owner; move-only; not shared between threads.
+class JSONDocument {
+public:
+    // Nullopt when the path is not a readable regular file or does not parse as JSON.
+    // Nesting up to a million levels parses; walkers bound their own depth.
+    static std::optional<JSONDocument> load(const std::filesystem::path& path);
+
+    simdjson::dom::element root() const { return root_; }
+
+private:
+    std::unique_ptr<simdjson::padded_string> buffer_;
+    std::unique_ptr<simdjson::dom::parser> parser_;
+    simdjson::dom::element root_;
+};
+
+// The member's value as an object or a string, nullopt when missing or of another type.
+std::optional<simdjson::dom::object> objectMember(simdjson::dom::object object, std::string_view key);
+std::optional<std::string_view> stringMember(simdjson::dom::object object, std::string_view key);
+
+}  // namespace kestrelvault

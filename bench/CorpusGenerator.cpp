@@ -1,0 +1,197 @@
+#include "bench/CorpusGenerator.hpp"
+
+#include <nlohmann/json.hpp>
+#include <plist/plist.h>
+
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr std::array sites = {
+    "github",      "stackoverflow",    "wikipedia", "youtube", "medium", "reddit",    "nytimes", "developer.mozilla",
+    "docs.python", "news.ycombinator", "arxiv",     "figma",   "notion", "atlassian", "gitlab",  "cppreference",
+    "rust-lang",   "kubernetes",       "amazon",    "bbc"};
+constexpr std::array tlds = {"com", "org", "io", "dev", "net", "co.uk"};
+constexpr std::array words = {
+    "project",  "notes",   "release",   "guide",    "tutorial", "design",   "review",   "budget",    "travel",
+    "recipe",   "kitchen", "garden",    "invoice",  "meeting",  "roadmap",  "api",      "reference", "performance",
+    "security", "testing", "deploy",    "pipeline", "weekly",   "report",   "analysis", "dashboard", "profile",
+    "settings", "archive", "summary",   "pricing",  "calendar", "holiday",  "museum",   "concert",   "podcast",
+    "episode",  "paper",   "benchmark", "database", "compiler", "keyboard", "shortcut", "bookmark",  "browser"};
+constexpr std::array folders = {"Work",     "Projects", "Reading",  "Recipes", "Travel",  "Dev",
+                                "Tools",    "Research", "Finance",  "Music",   "Archive", "Inbox",
+                                "Shopping", "Design",   "Learning", "Home"};
+constexpr std::array cjkTitles = {"東京の天気予報",   "プロジェクト計画書", "ひらがなのれんしゅう", "レシピ集 和食",
+                                  "会議メモ 週次",    "北京旅游指南",       "数据库性能优化",       "한국어 학습 자료",
+                                  "ブックマーク管理", "きょうのニュース"};
+constexpr std::array fullWidthTitles = {"ＧｉｔＨｕｂ　Ｎｏｔｅｓ", "Ｐｒｏｊｅｃｔ　Ｐｌａｎ", "ＡＰＩ　Ｇｕｉｄｅ"};
+
+class Generator {
+public:
+    explicit Generator(std::uint64_t seed) : random_(seed) {}
+
+    std::size_t below(std::size_t limit) { return std::uniform_int_distribution<std::size_t>(0, limit - 1)(random_); }
+    template <class List>
+    std::string pick(const List& list) {
+        return list[below(list.size())];
+    }
+    std::string capitalized(std::string word) {
+        if (!word.empty() && word[0] >= 'a' && word[0] <= 'z') word[0] = static_cast<char>(word[0] - 'a' + 'A');
+        return word;
+    }
+
+    std::string title() {
+        std::size_t kind = below(100);
+        if (kind < 3) return pick(cjkTitles);
+        if (kind < 4) return pick(fullWidthTitles);
+        std::string text = capitalized(pick(words));
+        for (std::size_t extra = below(4) + 1; extra > 0; --extra) text.append(" ").append(capitalized(pick(words)));
+        if (below(3) == 0) text.append(" - ").append(capitalized(pick(sites)));
+        return text;
+    }
+
+    std::string url(std::size_t serial) {
+        std::string text = "https://" + pick(sites) + "." + pick(tlds) + "/";
+        for (std::size_t segments = below(3) + 1; segments > 0; --segments) text += pick(words) + "/";
+        return text + std::to_string(serial);
+    }
+
+    // Splits `count` bookmarks into a folder tree, up to four levels deep.
+    json chromiumChildren(std::size_t count, std::size_t depth, std::size_t& serial) {
+        json children = json::array();
+        while (count > 0) {
+            if (depth < 4 && count > 8 && below(4) == 0) {
+                std::size_t inFolder = 1 + below(std::min<std::size_t>(count, 60));
+                children.push_back({{"type", "folder"},
+                                    {"name", pick(folders)},
+                                    {"children", chromiumChildren(inFolder, depth + 1, serial)}});
+                count -= inFolder;
+            } else {
+                children.push_back({{"type", "url"}, {"name", title()}, {"url", url(serial++)}});
+                --count;
+            }
+        }
+        return children;
+    }
+
+    plist_t safariChildren(std::size_t count, std::size_t depth, std::size_t& serial) {
+        plist_t children = plist_new_array();
+        while (count > 0) {
+            if (depth < 4 && count > 8 && below(4) == 0) {
+                std::size_t inFolder = 1 + below(std::min<std::size_t>(count, 60));
+                plist_t folder = plist_new_dict();
+                plist_dict_set_item(folder, "WebBookmarkType", plist_new_string("WebBookmarkTypeList"));
+                plist_dict_set_item(folder, "Title", plist_new_string(pick(folders).c_str()));
+                plist_dict_set_item(folder, "Children", safariChildren(inFolder, depth + 1, serial));
+                plist_array_append_item(children, folder);
+                count -= inFolder;
+            } else {
+                plist_t leaf = plist_new_dict();
+                plist_dict_set_item(leaf, "WebBookmarkType", plist_new_string("WebBookmarkTypeLeaf"));
+                plist_dict_set_item(leaf, "URLString", plist_new_string(url(serial++).c_str()));
+                plist_t uri = plist_new_dict();
+                plist_dict_set_item(uri, "title", plist_new_string(title().c_str()));
+                plist_dict_set_item(leaf, "URIDictionary", uri);
+                plist_array_append_item(children, leaf);
+                --count;
+            }
+        }
+        return children;
+    }
+
+private:
+    std::mt19937_64 random_;
+};
+
+void writeText(const std::filesystem::path& path, const std::string& contents) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
+}
+
+std::string propertyList(plist_t root, bool binary) {
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    if (binary)
+        plist_to_bin(root, &bytes, &length);
+    else
+        plist_to_xml(root, &bytes, &length);
+    std::string out(bytes, length);
+    std::free(bytes);
+    return out;
+}
+
+void installApplication(const std::filesystem::path& home, const std::string& name, const std::string& identifier) {
+    plist_t info = plist_new_dict();
+    plist_dict_set_item(info, "CFBundleIdentifier", plist_new_string(identifier.c_str()));
+    plist_dict_set_item(info, "CFBundleExecutable", plist_new_string(name.c_str()));
+    writeText(home / "Applications" / (name + ".app") / "Contents/Info.plist", propertyList(info, false));
+    plist_free(info);
+}
+
+}  // namespace
+
+void writeCorpus(const std::filesystem::path& home, std::size_t count, std::uint64_t seed) {
+    Generator generator(seed);
+    struct Profile {
+        const char* base;
+        const char* directory;
+        double share;
+    };
+    const std::vector<Profile> chromium = {
+        {"Library/Application Support/Zadizu/Chrome", "Default", 0.30},
+        {"Library/Application Support/Zadizu/Chrome", "Profile 1", 0.15},
+        {"Library/Application Support/Zadizu/Chrome", "Profile 2", 0.10},
+        {"Library/Application Support/BraveSoftware/Brave-Browser", "Default", 0.15},
+        {"Library/Application Support/Microsoft Edge", "Default", 0.15},
+    };
+    std::size_t serial = 0, written = 0;
+    for (const auto& profile : chromium) {
+        auto share = static_cast<std::size_t>(static_cast<double>(count) * profile.share);
+        std::size_t onBar = share / 3;
+        json roots = {{"bookmark_bar",
+                       {{"type", "folder"},
+                        {"name", "Bookmarks bar"},
+                        {"children", generator.chromiumChildren(onBar, 0, serial)}}},
+                      {"other",
+                       {{"type", "folder"},
+                        {"name", "Other bookmarks"},
+                        {"children", generator.chromiumChildren(share - onBar, 0, serial)}}},
+                      {"synced", {{"type", "folder"}, {"name", "Mobile bookmarks"}, {"children", json::array()}}}};
+        writeText(home / profile.base / profile.directory / "Bookmarks", json{{"roots", roots}, {"version", 1}}.dump());
+        written += share;
+    }
+    writeText(home / chromium[0].base / "Local State",
+              json{{"profile",
+                    {{"info_cache",
+                      {{"Default", {{"name", "Personal"}, {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_3"}}},
+                       {"Profile 1", {{"name", "Work"}}},
+                       {"Profile 2", {{"name", "Side project"}}}}}}}}
+                  .dump());
+    plist_t safari = plist_new_dict();
+    plist_t top = plist_new_array();
+    plist_t bar = plist_new_dict();
+    plist_dict_set_item(bar, "WebBookmarkType", plist_new_string("WebBookmarkTypeList"));
+    plist_dict_set_item(bar, "Title", plist_new_string("BookmarksBar"));
+    plist_dict_set_item(bar, "Children", generator.safariChildren(count - written, 0, serial));
+    plist_array_append_item(top, bar);
+    plist_dict_set_item(safari, "Children", top);
+    writeText(home / "Library/Safari/Bookmarks.plist", propertyList(safari, true));
+    plist_free(safari);
+
+    installApplication(home, "Chrome", "com.zadizu.Chrome");
+    installApplication(home, "Brave Browser", "com.brave.Browser");
+    installApplication(home, "Microsoft Edge", "com.microsoft.edgemac");
+    installApplication(home, "Safari", "com.apple.Safari");
+}
+
+}  // namespace bench

@@ -1,0 +1,118 @@
+#include "platform/appkit/ApplicationLauncher.hpp"
+
+#include "platform/appkit/ApplicationBundleInfo.hpp"
+#include "platform/foundation/Dispatch.hpp"
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <thread>
+
+extern char** environ;
+
+namespace appkit {
+
+namespace {
+
+// Counts children not yet reaped, for the test hook.
+struct RunningChildren {
+    std::mutex mutex;
+    std::condition_variable exited;
+    int count = 0;
+};
+
+RunningChildren& runningChildren() {
+    static RunningChildren children;
+    return children;
+}
+
+void childExited() {
+    auto& children = runningChildren();
+    std::lock_guard lock(children.mutex);
+    --children.count;
+    children.exited.notify_all();
+}
+
+void reapInBackground(pid_t processIdentifier) {
+    {
+        std::lock_guard lock(runningChildren().mutex);
+        ++runningChildren().count;
+    }
+    try {
+        std::thread([processIdentifier] {
+            int status = 0;
+            while (waitpid(processIdentifier, &status, 0) < 0 && errno == EINTR) {
+            }
+            childExited();
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the launch stands; the child stays unreaped until we exit.
+        childExited();
+    }
+}
+
+std::shared_ptr<foundation::Error> launchError(const std::filesystem::path& applicationPath, int code) {
+    return foundation::Error::withDescription(
+        foundation::NSPOSIXErrorDomain, code,
+        "The application \u201c" + applicationPath.filename().string() + "\u201d could not be launched: " +
+            std::strerror(code));
+}
+
+std::shared_ptr<foundation::Error> spawn(const std::filesystem::path& applicationPath,
+                                         const std::vector<std::string>& arguments) {
+    std::error_code fileError;
+    if (!std::filesystem::is_directory(applicationPath, fileError)) return launchError(applicationPath, ENOENT);
+    auto info = ApplicationBundleInfo::read(applicationPath);
+    auto executableName = info ? info->executable : std::nullopt;
+    if (!executableName || executableName->empty() || executableName->find('/') != std::string::npos)
+        return launchError(applicationPath, ENOEXEC);
+    std::string executable = (applicationPath / "Contents" / "MacOS" / *executableName).string();
+
+    std::vector<std::string> argumentStrings;
+    argumentStrings.reserve(arguments.size() + 1);
+    argumentStrings.push_back(executable);
+    argumentStrings.insert(argumentStrings.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& argument : argumentStrings) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    // The application runs in a session of its own and inherits none of our descriptors
+    // (databases, keychain files, sockets).
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    pid_t processIdentifier = 0;
+    int result = posix_spawn(&processIdentifier, executable.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (result != 0) return launchError(applicationPath, result);
+    reapInBackground(processIdentifier);
+    return nullptr;
+}
+
+}  // namespace
+
+void ApplicationLauncher::launch(std::filesystem::path applicationPath, std::vector<std::string> arguments,
+                                 Completion completion) {
+    dispatch::globalQueue(dispatch::Priority::userInitiated)
+        ->async([applicationPath = std::move(applicationPath), arguments = std::move(arguments),
+                 completion = std::move(completion)] {
+            auto error = spawn(applicationPath, arguments);
+            if (completion) completion(error);
+        });
+}
+
+void ApplicationLauncher::waitForLaunchedProcessesForTesting() {
+    auto& children = runningChildren();
+    std::unique_lock lock(children.mutex);
+    children.exited.wait(lock, [&] { return children.count == 0; });
+}
+
+}  // namespace appkit

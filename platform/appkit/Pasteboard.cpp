@@ -1,0 +1,33 @@
+#include "platform/appkit/Pasteboard.hpp"
+
+namespace appkit {
+
+namespace {
+std::shared_ptr<Pasteboard>& generalInstance() {
+    static std::shared_ptr<Pasteboard> instance = std::make_shared<Pasteboard>();
+    return instance;
+}
+}  // namespace
+
+std::shared_ptr<Pasteboard> Pasteboard::generalPasteboard() { return generalInstance(); }
+
+void Pasteboard::resetForTesting() { generalInstance() = std::make_shared<Pasteboard>(); }
+
+std::int64_t Pasteboard::clearContents() {
+    values_.clear();
+    return ++changeCount_;
+}
+
+bool Pasteboard::setString(std::string text, const std::string& type) {
+    values_[type] = std::move(text);
+    ++changeCount_;
+    return true;
+}
+
+std::optional<std::string> Pasteboard::stringForType(const std::string& type) const {
+    auto found = values_.find(type);
+    if (found == values_.end()) return std::nullopt;
+    return found->second;
+}
+
+}  // namespace appkit

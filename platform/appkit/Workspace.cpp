@@ -1,0 +1,74 @@
+#include "platform/appkit/Workspace.hpp"
+
+#include "platform/appkit/ApplicationBundleInfo.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
+namespace appkit {
+
+namespace {
+
+std::mutex rootsMutex;
+std::optional<std::vector<std::filesystem::path>> rootsForTesting;
+
+std::vector<std::filesystem::path> applicationBundlesIn(const std::filesystem::path& root) {
+    std::vector<std::filesystem::path> bundles;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(root, error), end; !error && entry != end; entry.increment(error))
+        if (entry->path().extension() == ".app") bundles.push_back(entry->path());
+    std::sort(bundles.begin(), bundles.end());
+    return bundles;
+}
+
+}  // namespace
+
+std::shared_ptr<Workspace> Workspace::sharedWorkspace() {
+    static auto workspace = std::make_shared<Workspace>();
+    return workspace;
+}
+
+std::vector<std::filesystem::path> Workspace::applicationRoots() {
+    {
+        std::lock_guard lock(rootsMutex);
+        if (rootsForTesting) return *rootsForTesting;
+    }
+    std::vector<std::filesystem::path> roots;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        roots.push_back(std::filesystem::path(home) / "Applications");
+    roots.emplace_back("/Applications");
+    return roots;
+}
+
+void Workspace::setApplicationRootsForTesting(std::optional<std::vector<std::filesystem::path>> roots) {
+    std::lock_guard lock(rootsMutex);
+    rootsForTesting = std::move(roots);
+}
+
+std::shared_ptr<foundation::URL> Workspace::URLForApplicationWithBundleIdentifier(
+    const std::string& bundleIdentifier) const {
+    for (const auto& root : applicationRoots())
+        for (const auto& bundle : applicationBundlesIn(root)) {
+            auto info = ApplicationBundleInfo::read(bundle);
+            if (info && info->bundleIdentifier == bundleIdentifier)
+                return foundation::URL::fileURLWithPath(bundle.string());
+        }
+    return nullptr;
+}
+
+std::shared_ptr<Image> Workspace::iconForFile(const std::filesystem::path& path) const {
+    if (auto info = ApplicationBundleInfo::read(path); info && info->iconFile && !info->iconFile->empty()) {
+        std::filesystem::path icon = path / "Contents" / "Resources" / *info->iconFile;
+        if (!icon.has_extension()) icon += ".png";
+        if (auto image = Image::imageWithContentsOfFile(icon)) return image;
+    }
+    return genericApplicationIcon();
+}
+
+std::shared_ptr<Image> Workspace::genericApplicationIcon() {
+    static auto icon = Image::filled(32, 32, 0x8E8E93FF);
+    return icon;
+}
+
+}  // namespace appkit

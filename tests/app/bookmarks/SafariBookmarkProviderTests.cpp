@@ -1,0 +1,194 @@
+#include "app/bookmarks/SafariBookmarkProvider.hpp"
+#include "tests/app/bookmarks/ApplicationResources.hpp"
+#include "tests/app/bookmarks/BookmarkFixtures.hpp"
+#include "tests/support/WithoutPrivileges.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+
+using namespace kestrelvault;
+using namespace fixtures;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class SafariReader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        searchOnlyHomeApplications(home());
+        useApplicationResources();
+    }
+
+    std::filesystem::path plistPath = home() / "Library/Safari/Bookmarks.plist";
+
+    void writeBookmarks(json children) {
+        writeFile(plistPath, binaryPropertyList(json{{"Children", children}, {"WebBookmarkFileVersion", 1}}));
+    }
+    std::vector<std::string> described() {
+        std::vector<std::string> out;
+        for (auto& bookmark : SafariBookmarkProvider().loadBookmarks())
+            out.push_back(bookmark.name + "@" + bookmark.folderPath);
+        return out;
+    }
+    json typicalFile() {
+        return {safariFolder("BookmarksBar", {safariLeaf("Apple", "https://apple.com/"),
+                                              safariFolder("Work", {safariLeaf("Tracker", "https://t/")})}),
+                safariFolder("BookmarksMenu", {safariLeaf("News", "https://n/")}),
+                safariFolder("com.apple.ReadingList",
+                             {safariLeaf("Later", "https://l/"), safariLeaf("Later 2", "https://l2/")}),
+                safariFolder(nullptr, {safariFolder(nullptr, {safariLeaf("Unnamed", "https://u/")})}),
+                safariFolder("A", {safariFolder(nullptr, {safariLeaf("Under A", "https://ua/")})}),
+                json{{"WebBookmarkType", "WebBookmarkTypeProxy"}, {"Title", "History"}},
+                safariLeaf("Top", "https://top/"),
+                safariLeaf("Top", "https://top/")};
+    }
+};
+
+TEST_F(SafariReader, ReadsBarAndMenuWithLocalisedNamesAndSkipsTheReadingList) {
+    writeBookmarks(typicalFile());
+    EXPECT_THAT(described(), ElementsAre("Apple@Favorites", "Tracker@Favorites/Work", "News@Bookmarks Menu", "Unnamed@",
+                                         "Under A@A/", "Top@", "Top@"));
+    auto bookmarks = SafariBookmarkProvider().loadBookmarks();
+    EXPECT_EQ(bookmarks.back(), (Bookmark{"safari:Default:https://top/", "Top", "https://top/", "", BrowserType::safari,
+                                          "Default", "Safari", std::nullopt}));
+    EXPECT_EQ(bookmarks[bookmarks.size() - 2].id, bookmarks.back().id);
+}
+
+TEST_F(SafariReader, FolderNamesFollowThePreferredLanguage) {
+    preferLanguage("ja");
+    writeBookmarks(typicalFile());
+    EXPECT_EQ(described().at(1), "Tracker@お気に入り/Work");
+}
+
+TEST_F(SafariReader, ReadsXMLPropertyListsToo) {
+    writeFile(plistPath, xmlPropertyList(json{{"Children", typicalFile()}}));
+    EXPECT_EQ(described().size(), 7u);
+}
+
+TEST_F(SafariReader, MalformedEntriesAreSkippedWhileSiblingsAreRead) {
+    struct Case {
+        const char* label;
+        json entry;
+    };
+    const std::vector<Case> cases = {
+        {"leaf without URIDictionary", {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", "https://x/"}}},
+        {"URIDictionary without title",
+         {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", "https://x/"}, {"URIDictionary", json::object()}}},
+        {"URIDictionary not a dictionary",
+         {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", "https://x/"}, {"URIDictionary", "t"}}},
+        {"URL not text",
+         {{"WebBookmarkType", "WebBookmarkTypeLeaf"}, {"URLString", 5}, {"URIDictionary", {{"title", "t"}}}}},
+        {"no type", {{"URLString", "https://x/"}, {"URIDictionary", {{"title", "t"}}}}},
+        {"type not text", {{"WebBookmarkType", 1}}},
+        {"folder with a non-dictionary child", safariFolder("F", {safariLeaf("Lost", "https://l/"), "string"})},
+        {"folder whose children are not an array", {{"WebBookmarkType", "WebBookmarkTypeList"}, {"Children", "x"}}},
+    };
+    for (auto& entry : cases) {
+        writeBookmarks({entry.entry, safariLeaf("Sibling", "https://s/")});
+        EXPECT_THAT(described(), ElementsAre("Sibling@")) << entry.label;
+    }
+}
+
+TEST_F(SafariReader, UnreadableOrMalformedFilesGiveNothing) {
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"empty", ""},
+        {"garbage", "not a property list"},
+        {"truncated binary", binaryPropertyList(json{{"Children", typicalFile()}}).substr(0, 60)},
+        {"top level array", binaryPropertyList(json::array({1, 2}))},
+        {"children not an array", binaryPropertyList(json{{"Children", 3}})},
+        {"invalid UTF-8 in XML",
+         "<?xml version=\"1.0\"?><plist><dict><key>Children</key><array><dict><key>"
+         "WebBookmarkType</key><string>\xff</string></dict></array></dict></plist>"},
+    };
+    for (auto& [label, contents] : cases) {
+        writeFile(plistPath, contents);
+        EXPECT_THAT(SafariBookmarkProvider().loadBookmarks(), IsEmpty()) << label;
+    }
+    std::filesystem::remove(plistPath);
+    std::filesystem::create_directories(plistPath);
+    EXPECT_THAT(SafariBookmarkProvider().loadBookmarks(), IsEmpty()) << "directory";
+}
+
+TEST_F(SafariReader, DeeplyNestedFilesNeverCrash) {
+    // Written by hand as a binary list so that neither building nor parsing recurses: 100,000
+    // levels of a folder whose Children holds the next folder.
+    const std::uint32_t levels = 100000;
+    std::string objects;
+    std::vector<std::uint64_t> offsets;
+    auto reference = [](std::uint32_t object) {
+        return std::string{char(object >> 24), char(object >> 16), char(object >> 8), char(object)};
+    };
+    std::string header = "bplist00";
+    auto add = [&](const std::string& bytes) {
+        offsets.push_back(header.size() + objects.size());
+        objects += bytes;
+    };
+    add("\x58"
+        "Children");  // object 0
+    for (std::uint32_t level = 0; level < levels; ++level) {
+        add(std::string("\xd1") + reference(0) + reference(2 + 2 * level));  // dictionary
+        add(std::string("\xa1") + reference(3 + 2 * level));                 // array
+    }
+    add("\xd0");
+    std::string table;
+    for (auto offset : offsets)
+        for (int shift = 56; shift >= 0; shift -= 8) table.push_back(char(offset >> shift));
+    std::string trailer(6, '\0');
+    trailer += char(8);
+    trailer += char(4);
+    auto be64 = [](std::uint64_t value) {
+        std::string out;
+        for (int shift = 56; shift >= 0; shift -= 8) out.push_back(char(value >> shift));
+        return out;
+    };
+    trailer += be64(offsets.size()) + be64(1) + be64(header.size() + objects.size());
+    writeFile(plistPath, header + objects + table + trailer);
+    EXPECT_THAT(SafariBookmarkProvider().loadBookmarks(), IsEmpty());
+}
+
+TEST_F(SafariReader, NestingWithinTheFolderBoundLoadsAndDeeperFoldersAreSkipped) {
+    json deep = safariLeaf("Bottom", "https://b/");
+    for (int level = 0; level < 250; ++level) deep = safariFolder("f", {safariLeaf("L", "https://l/"), deep});
+    writeBookmarks({safariLeaf("Top", "https://t/"), deep});
+    auto bookmarks = SafariBookmarkProvider().loadBookmarks();
+    ASSERT_FALSE(bookmarks.empty());
+    EXPECT_EQ(bookmarks.front().name, "Top");
+    EXPECT_EQ(bookmarks.size(), 200u);  // "Top" and one "L" per folder level above the bound
+}
+
+TEST_F(SafariReader, AccessAndProfileAreIndependent) {
+    SafariBookmarkProvider provider;
+    EXPECT_FALSE(provider.canAccess());
+    EXPECT_THAT(provider.profiles(), IsEmpty());
+    installApplication(home(), "Safari", "com.apple.Safari");
+    ASSERT_EQ(provider.profiles().size(), 1u);
+    EXPECT_EQ(provider.profiles()[0], BrowserProfile::make(BrowserType::safari, "Default", "Safari"));
+    EXPECT_EQ(provider.profiles()[0].id, "safari:Default");
+    writeBookmarks(json::array({safariLeaf("A", "https://a/")}));
+    EXPECT_TRUE(provider.canAccess());
+}
+
+TEST_F(SafariReader, FileWithoutReadPermissionIsNotAccessibleButStillListed) {
+    installApplication(home(), "Safari", "com.apple.Safari");
+    writeBookmarks(json::array({safariLeaf("A", "https://a/")}));
+    // Let the unprivileged user reach the file, so only the file's own mode decides.
+    for (auto directory = plistPath.parent_path(); directory != home().parent_path(); directory = directory.parent_path())
+        std::filesystem::permissions(directory, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                                                    std::filesystem::perms::others_exec | std::filesystem::perms::others_read);
+    std::filesystem::permissions(home() / "Applications", std::filesystem::perms::all, std::filesystem::perm_options::add);
+    auto probe = [] {
+        SafariBookmarkProvider provider;
+        return std::int64_t{provider.canAccess()} | std::int64_t(provider.loadBookmarks().size()) << 1 |
+               std::int64_t(provider.profiles().size()) << 8;
+    };
+    std::filesystem::permissions(plistPath, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    auto readable = testsupport::withoutPrivileges(probe);
+    if (readable == testsupport::couldNotDropPrivileges) GTEST_SKIP() << "cannot become an unprivileged user here";
+    EXPECT_EQ(readable, 1 | 1 << 1 | 1 << 8) << "readable: accessible, one bookmark, one profile";
+    std::filesystem::permissions(plistPath, std::filesystem::perms::none);
+    EXPECT_EQ(testsupport::withoutPrivileges(probe), 0 | 0 << 1 | 1 << 8) << "unreadable: no access, nothing, still listed";
+}
+
+}  // namespace
