@@ -15,7 +15,7 @@ struct CaseInsensitiveLess {
 };
 
 // HTTP header fields by name; a field set again under any spelling replaces the old value
-// and keeps the spelling of the last write.
+// and keeps the spelling of the last write. A value type; not shared between threads.
 class HTTPHeaderFields {
 public:
     using Storage = std::map<std::string, std::string, CaseInsensitiveLess>;

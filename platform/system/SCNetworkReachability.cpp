@@ -95,20 +95,36 @@ bool SCNetworkReachability::schedule(const std::shared_ptr<foundation::RunLoop>&
         mode_ = std::string(mode);
         deliveredFlags_.reset();
     }
-    dispatch::globalQueue(dispatch::Priority::utility)->async([weakSelf] {
+    auto observation = NetworkChangeMonitor::observe([weakSelf] {
+        if (auto self = weakSelf.lock()) self->evaluateSoon();
+    });
+    {
+        std::lock_guard lock(mutex_);
+        if (sourceToken_) changeObservation_ = std::move(observation);
+    }
+    evaluateSoon();
+    return true;
+}
+
+void SCNetworkReachability::evaluateSoon() {
+    // Changes come in bursts; one evaluation waiting is enough.
+    if (evaluationPending_.exchange(true)) return;
+    dispatch::globalQueue(dispatch::Priority::utility)->async([weakSelf = weak_from_this()] {
         auto self = weakSelf.lock();
         if (!self) return;
+        self->evaluationPending_ = false;
         self->evaluationFinished(evaluate(self->host_));
     });
-    return true;
 }
 
 bool SCNetworkReachability::unschedule(const std::shared_ptr<foundation::RunLoop>& runLoop, std::string_view mode) {
     std::unique_ptr<foundation::RunLoopToken> token;
+    std::unique_ptr<NetworkChangeMonitor::Observation> observation;
     {
         std::lock_guard lock(mutex_);
         if (!sourceToken_ || runLoop != runLoop_ || mode != mode_) return false;
         token = std::move(sourceToken_);
+        observation = std::move(changeObservation_);
         source_.reset();
         runLoop_.reset();
         pendingFlags_.reset();
@@ -118,21 +134,33 @@ bool SCNetworkReachability::unschedule(const std::shared_ptr<foundation::RunLoop
 
 void SCNetworkReachability::release() {
     std::unique_ptr<foundation::RunLoopToken> token;
+    std::unique_ptr<NetworkChangeMonitor::Observation> observation;
     std::lock_guard lock(mutex_);
     released_ = true;
     callback_ = nullptr;
     clearContext();
     token = std::move(sourceToken_);
+    observation = std::move(changeObservation_);
     source_.reset();
     runLoop_.reset();
 }
 
 void SCNetworkReachability::evaluationFinished(SCNetworkReachabilityFlags flags) {
-    std::lock_guard lock(mutex_);
-    if (!source_) return;
-    pendingFlags_ = flags;
-    source_->signal();
-    if (runLoop_) runLoop_->wakeUp();
+    bool onMainRunLoop = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!source_) return;
+        pendingFlags_ = flags;
+        source_->signal();
+        if (runLoop_) runLoop_->wakeUp();
+        onMainRunLoop = runLoop_ == foundation::RunLoop::main();
+    }
+    // On the main run loop the report also travels as main-queue work, which counts as work
+    // in progress until it ran; whichever path comes first delivers it.
+    if (onMainRunLoop)
+        dispatch::mainQueue()->async([weakSelf = weak_from_this()] {
+            if (auto self = weakSelf.lock()) self->deliver();
+        });
 }
 
 void SCNetworkReachability::deliver() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/foundation/RunLoop.hpp"
+#include "platform/system/NetworkChangeMonitor.hpp"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -45,8 +47,9 @@ struct SCNetworkReachabilityContext {
 // Watches whether the host name's addresses can be reached: the name is resolved and the
 // kernel's routing table is asked for a route to the first address (a connected datagram
 // socket, which sends nothing). The evaluation runs on a global queue when the target is
-// scheduled; the callback runs on the run loop it was scheduled on, in its mode, once with
-// the first result and again whenever the flags change. Thread-safe.
+// scheduled and again after every change of the machine's links, addresses or routes; the
+// callback runs on the run loop it was scheduled on, in its mode, once with the first result
+// and again whenever the flags change. Thread-safe.
 class SCNetworkReachability : public std::enable_shared_from_this<SCNetworkReachability> {
 public:
     explicit SCNetworkReachability(std::string host);
@@ -64,6 +67,7 @@ public:
     static SCNetworkReachabilityFlags evaluate(const std::string& host);
 
 private:
+    void evaluateSoon();
     void evaluationFinished(SCNetworkReachabilityFlags flags);
     void deliver();
     void clearContext();
@@ -78,6 +82,8 @@ private:
     std::unique_ptr<foundation::RunLoopToken> sourceToken_;
     std::optional<SCNetworkReachabilityFlags> pendingFlags_;
     std::optional<SCNetworkReachabilityFlags> deliveredFlags_;
+    std::unique_ptr<NetworkChangeMonitor::Observation> changeObservation_;
+    std::atomic<bool> evaluationPending_{false};
     bool released_ = false;
 };
 

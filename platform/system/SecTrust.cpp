@@ -50,8 +50,8 @@ std::shared_ptr<foundation::Error> makeError(std::int64_t status, const std::str
     std::string description = "\u201c" + hostName + "\u201d certificate is not trusted";
     if (status == errSecHostNameMismatch) description = "\u201c" + hostName + "\u201d certificate name does not match input";
     if (status == errSecCertificateExpired) description = "\u201c" + hostName + "\u201d certificate is expired";
-    auto error = foundation::Error::withDescription(foundation::NSOSStatusErrorDomain, status, description + " (" + reason + ")");
-    return error;
+    return foundation::Error::withDescription(foundation::NSOSStatusErrorDomain, status,
+                                              description + " (" + reason + ")");
 }
 
 std::int64_t statusForVerifyError(int verifyError) {
@@ -67,7 +67,11 @@ std::int64_t statusForVerifyError(int verifyError) {
     }
 }
 
-bool isIPAddress(const std::string& host) { return host.find(':') != std::string::npos || (!host.empty() && host.find_first_not_of("0123456789.") == std::string::npos); }
+// IP literals are checked against the certificate's addresses, names against its names.
+bool isIPAddress(const std::string& host) {
+    return host.find(':') != std::string::npos ||
+           (!host.empty() && host.find_first_not_of("0123456789.") == std::string::npos);
+}
 
 }  // namespace
 

@@ -226,24 +226,17 @@ void URLSessionTask::transferDidFinish(std::shared_ptr<Error> error) {
         heldBody_.clear();
     }
     if (error) return complete(std::move(error));
-    if (redirect) {
-        {
-            std::lock_guard lock(mutex_);
-            heldBody_ = std::move(body);
-        }
-        return followOrRefuseRedirect(std::move(redirect), target);
-    }
+    if (redirect) return followOrRefuseRedirect(std::move(redirect), target, std::move(body));
     if (kind_ == URLSessionTaskKind::download) return deliverDownload(std::move(body));
     complete(nullptr);
 }
 
-void URLSessionTask::followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> response, const std::string& target) {
-    std::string body;
+void URLSessionTask::followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> response, const std::string& target,
+                                            std::string body) {
     URLRequest newRequest = currentRequest();
     bool tooMany = false;
     {
         std::lock_guard lock(mutex_);
-        body = std::exchange(heldBody_, std::string());
         tooMany = ++redirectCount_ > maximumRedirects;
     }
     if (tooMany)

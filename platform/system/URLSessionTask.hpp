@@ -54,7 +54,8 @@ public:
 private:
     std::shared_ptr<URLSessionTask> self();
     void startTransfer(URLRequest request, bool withBody);
-    void followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> response, const std::string& target);
+    // The redirect response's body is kept for the case the delegate refuses to follow.
+    void followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> response, const std::string& target, std::string body);
     void finishWithRedirectResponse(std::shared_ptr<HTTPURLResponse> response, std::string body);
     void deliverDownload(std::string body);
     void complete(std::shared_ptr<Error> error);

@@ -68,12 +68,6 @@ objc::Class* networkClass() {
     return runtimeClass;
 }
 
-std::shared_ptr<Array> contextList(std::initializer_list<objc::Id> contexts) {
-    auto list = Array::make();
-    for (const auto& context : contexts) list->addObject(context ? context : objc::Id(foundation::Null::null()));
-    return list;
-}
-
 foundation::HTTPHeaderFields headerFields(const std::shared_ptr<foundation::Dictionary>& headers) {
     foundation::HTTPHeaderFields fields;
     if (!headers) return fields;
@@ -115,11 +109,20 @@ std::optional<std::string> ZULNetwork::postURL(const std::shared_ptr<URL>& url, 
 }
 
 std::optional<URLRequest> ZULNetwork::makeRequest(const std::shared_ptr<URL>& url,
-                                                  const std::shared_ptr<foundation::Dictionary>& headers) const {
+                                                  const std::shared_ptr<foundation::Dictionary>& headers,
+                                                  const dispatch::QueuePtr& queue, const CompletionHandler& handler) const {
+    if (!url || url->absoluteString().empty()) {
+        handleErrorWithCode(ZULNetworkErrorCodeInvalidURL, queue, handler);
+        return std::nullopt;
+    }
     double timeout = timeoutInterval_;
     if (timeout == 0) timeout = kZULNetworkTimeOutInterval;
     auto request = URLRequest::requestWithURL(url, foundation::URLRequestCachePolicy::reloadIgnoringLocalCacheData, timeout);
-    if (request) request->setAllHTTPHeaderFields(headerFields(headers));
+    if (!request) {
+        handleErrorWithCode(ZULNetworkErrorCodeRequestNotStarted, queue, handler);
+        return std::nullopt;
+    }
+    request->setAllHTTPHeaderFields(headerFields(headers));
     return request;
 }
 
@@ -127,15 +130,8 @@ std::optional<std::string> ZULNetwork::postURL(const std::shared_ptr<URL>& url,
                                                const std::shared_ptr<foundation::Dictionary>& headers,
                                                const std::shared_ptr<Data>& payload, dispatch::QueuePtr queue,
                                                bool usingBackgroundSession, CompletionHandler handler) {
-    if (!url || url->absoluteString().empty()) {
-        handleErrorWithCode(ZULNetworkErrorCodeInvalidURL, queue, handler);
-        return std::nullopt;
-    }
-    auto request = makeRequest(url, headers);
-    if (!request) {
-        handleErrorWithCode(ZULNetworkErrorCodeRequestNotStarted, queue, handler);
-        return std::nullopt;
-    }
+    auto request = makeRequest(url, headers, queue, handler);
+    if (!request) return std::nullopt;
     std::shared_ptr<Error> compressionError;
     std::shared_ptr<Data> body = zul_dataByGzippingData(payload, &compressionError);
     bool emptyPayload = !payload || payload->length() == 0;
@@ -157,15 +153,8 @@ std::optional<std::string> ZULNetwork::getURL(const std::shared_ptr<URL>& url,
                                               const std::shared_ptr<foundation::Dictionary>& headers,
                                               dispatch::QueuePtr queue, bool usingBackgroundSession,
                                               CompletionHandler handler) {
-    if (!url || url->absoluteString().empty()) {
-        handleErrorWithCode(ZULNetworkErrorCodeInvalidURL, queue, handler);
-        return std::nullopt;
-    }
-    auto request = makeRequest(url, headers);
-    if (!request) {
-        handleErrorWithCode(ZULNetworkErrorCodeRequestNotStarted, queue, handler);
-        return std::nullopt;
-    }
+    auto request = makeRequest(url, headers, queue, handler);
+    if (!request) return std::nullopt;
     request->setHTTPMethod("GET");
     return startFetcher(RequestMethod::get, *request, usingBackgroundSession, std::move(queue), std::move(handler),
                         kZULNetworkMessageCodeNetwork001, "Downloading data. Host");
@@ -245,19 +234,20 @@ void ZULNetwork::setReachabilityDelegate(const objc::Id& reachabilityDelegate) {
     reachabilityDelegate_ = reachabilityDelegate;
 }
 
-void ZULNetwork::handleErrorWithCode(ZULNetworkErrorCode code, dispatch::QueuePtr queue, const CompletionHandler& handler) {
+void ZULNetwork::handleErrorWithCode(ZULNetworkErrorCode code, dispatch::QueuePtr queue,
+                                     const CompletionHandler& handler) const {
     auto error = Error::make(kZULNetworkErrorDomain, code,
                              foundation::Dictionary::make({{kZULNetworkErrorContext, String::make("Failed to create network request")}}));
     ZULNetwork_logWithLevel(kZULNetworkLogLevelWarning, kZULNetworkMessageCodeNetwork002,
                             String::make("Failed to create network request. Code, error"),
-                            contextList({Number::withInteger(code), error}));
+                            ZULNetworkLogContexts({Number::withInteger(code), error}));
     if (!handler) return;
     auto target = queue ? queue : dispatch::mainQueue();
     target->async([handler, error] { handler(nullptr, nullptr, error); });
 }
 
 void ZULNetwork::ZULNetwork_logWithLevel(ZULNetworkLogLevel level, ZULNetworkMessageCode messageCode,
-                                         std::shared_ptr<String> message, std::shared_ptr<Array> contexts) {
+                                         std::shared_ptr<String> message, std::shared_ptr<Array> contexts) const {
     if (auto delegate = loggerDelegate()) {
         ZULSendNetworkLog(delegate, level, messageCode, std::move(message), std::move(contexts));
         return;
@@ -285,7 +275,7 @@ void ZULNetwork::ZULNetwork_logWithLevel(ZULNetworkLogLevel level, ZULNetworkMes
 }
 
 void ZULNetwork::ZULNetwork_logWithLevel(ZULNetworkLogLevel level, ZULNetworkMessageCode messageCode,
-                                         std::shared_ptr<String> message, objc::Id context) {
+                                         std::shared_ptr<String> message, objc::Id context) const {
     if (auto delegate = loggerDelegate()) {
         ZULSendNetworkLog(delegate, level, messageCode, std::move(message), std::move(context));
         return;
@@ -296,7 +286,7 @@ void ZULNetwork::ZULNetwork_logWithLevel(ZULNetworkLogLevel level, ZULNetworkMes
 }
 
 void ZULNetwork::ZULNetwork_logWithLevel(ZULNetworkLogLevel level, ZULNetworkMessageCode messageCode,
-                                         std::shared_ptr<String> message) {
+                                         std::shared_ptr<String> message) const {
     if (auto delegate = loggerDelegate()) {
         ZULSendNetworkLog(delegate, level, messageCode, std::move(message));
         return;

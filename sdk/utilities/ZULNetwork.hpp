@@ -56,15 +56,15 @@ public:
     void reachability(const std::shared_ptr<ZULReachabilityChecker>& reachability, ZULReachabilityStatus status);
     // Accepted only from an object that answers all three logging selectors.
     void setLoggerDelegate(const objc::Id& loggerDelegate);
-    void handleErrorWithCode(ZULNetworkErrorCode code, dispatch::QueuePtr queue, const CompletionHandler& handler);
+    void handleErrorWithCode(ZULNetworkErrorCode code, dispatch::QueuePtr queue, const CompletionHandler& handler) const;
 
     void ZULNetwork_logWithLevel(ZULNetworkLogLevel level, ZULNetworkMessageCode messageCode,
                                  std::shared_ptr<foundation::String> message,
-                                 std::shared_ptr<foundation::Array> contexts);
+                                 std::shared_ptr<foundation::Array> contexts) const;
     void ZULNetwork_logWithLevel(ZULNetworkLogLevel level, ZULNetworkMessageCode messageCode,
-                                 std::shared_ptr<foundation::String> message, objc::Id context);
+                                 std::shared_ptr<foundation::String> message, objc::Id context) const;
     void ZULNetwork_logWithLevel(ZULNetworkLogLevel level, ZULNetworkMessageCode messageCode,
-                                 std::shared_ptr<foundation::String> message);
+                                 std::shared_ptr<foundation::String> message) const;
 
     bool isNetworkConnected() const { return networkConnected_; }
     objc::Id reachabilityDelegate() const;
@@ -82,8 +82,12 @@ public:
     explicit ZULNetwork(const ConstructionToken&);
 
 private:
+    // Steps common to POST and GET: the URL check and the request with the caller's header
+    // fields; nil (with the caller told) when there is none.
     std::optional<foundation::URLRequest> makeRequest(const std::shared_ptr<foundation::URL>& url,
-                                                      const std::shared_ptr<foundation::Dictionary>& headers) const;
+                                                      const std::shared_ptr<foundation::Dictionary>& headers,
+                                                      const dispatch::QueuePtr& queue,
+                                                      const CompletionHandler& handler) const;
     enum class RequestMethod { post, get };
     std::optional<std::string> startFetcher(RequestMethod method, const foundation::URLRequest& request,
                                             bool usingBackgroundSession,

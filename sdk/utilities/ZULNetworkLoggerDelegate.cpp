@@ -1,5 +1,13 @@
 #include "sdk/utilities/ZULNetworkLoggerDelegate.hpp"
 
+#include "platform/foundation/Null.hpp"
+
+std::shared_ptr<foundation::Array> ZULNetworkLogContexts(std::initializer_list<objc::Id> contexts) {
+    auto list = foundation::Array::make();
+    for (const auto& context : contexts) list->addObject(context ? context : objc::Id(foundation::Null::null()));
+    return list;
+}
+
 bool ZULRespondsToNetworkLoggerDelegate(const objc::Id& object) {
     return objc::respondsToSelector(object, kZULNetworkLogWithContextsSelector) &&
            objc::respondsToSelector(object, kZULNetworkLogWithContextSelector) &&

@@ -5,6 +5,7 @@
 #include "platform/objc/Runtime.hpp"
 #include "sdk/utilities/ZULNetworkConstants.hpp"
 
+#include <initializer_list>
 #include <memory>
 
 // A network logger delegate is any object whose runtime class answers all three selectors
@@ -25,6 +26,9 @@ using ZULNetworkLogImplementation =
 
 // True when the object answers all three logging selectors.
 bool ZULRespondsToNetworkLoggerDelegate(const objc::Id& object);
+
+// The contexts of a line; a nil context stands as the null object, printed "(nil)".
+std::shared_ptr<foundation::Array> ZULNetworkLogContexts(std::initializer_list<objc::Id> contexts);
 
 // Sends one of the three selectors to the delegate.
 void ZULSendNetworkLog(const objc::Id& delegate, ZULNetworkLogLevel level, ZULNetworkMessageCode code,

@@ -38,12 +38,6 @@ std::shared_ptr<Error> networkError(ZULNetworkErrorCode code, const char* contex
     return Error::make(kZULNetworkErrorDomain, code, foundation::Dictionary::make({{kZULNetworkErrorContext, String::make(context)}}));
 }
 
-std::shared_ptr<Array> contextList(std::initializer_list<objc::Id> contexts) {
-    auto list = Array::make();
-    for (const auto& context : contexts) list->addObject(context ? context : objc::Id(foundation::Null::null()));
-    return list;
-}
-
 // SecTrustEvaluateWithError runs one at a time in the process.
 std::mutex& trustEvaluationLock() {
     static std::mutex lock;
@@ -102,7 +96,7 @@ std::optional<std::string> ZULNetworkURLSession::sessionIDFromAsyncPOSTRequest(c
             uploadsFromFile = true;
         } else {
             log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession000, "Failed to write request data to file",
-                contextList({writeError}));
+                ZULNetworkLogContexts({writeError}));
         }
     }
     populateSessionConfig(config, request);
@@ -171,7 +165,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
     auto contents = FileManager::defaultManager().contentsAtPath(path, &readError);
     if (!contents)
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession002, "Cannot read the content of downloaded data",
-            contextList({readError}));
+            ZULNetworkLogContexts({readError}));
     std::lock_guard lock(downloadedDataLock_);
     downloadedData_ = contents;
 }
@@ -218,17 +212,17 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
     auto trust = space.serverTrust;
     if (!trust) {
         log(kZULNetworkLogLevelDebug, kZULNetworkMessageCodeURLSession004, "Received empty server trust for host. Host",
-            contextList({host}));
+            ZULNetworkLogContexts({host}));
         return completionHandler(URLSessionAuthChallengeDisposition::performDefaultHandling, nullptr);
     }
     auto credential = foundation::URLCredential::credentialForTrust(trust);
     if (!credential) {
         log(kZULNetworkLogLevelWarning, kZULNetworkMessageCodeURLSession005, "Unable to verify server identity. Host",
-            contextList({host}));
+            ZULNetworkLogContexts({host}));
         return completionHandler(URLSessionAuthChallengeDisposition::cancelAuthenticationChallenge, nullptr);
     }
     log(kZULNetworkLogLevelDebug, kZULNetworkMessageCodeURLSession006, "Received SSL challenge for host. Host",
-        contextList({host}));
+        ZULNetworkLogContexts({host}));
     std::weak_ptr<ZULNetworkURLSession> weakSelf = self();
     dispatch::globalQueue(dispatch::Priority::defaultPriority)->async([weakSelf, trust, credential, host, completionHandler] {
         std::shared_ptr<Error> evaluationError;
@@ -241,11 +235,11 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
         if (evaluationError && fetcher)
             fetcher->log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession008,
                          "Cannot evaluate server trust. Error, host",
-                         contextList({Number::withInteger(evaluationError->code()), host}));
+                         ZULNetworkLogContexts({Number::withInteger(evaluationError->code()), host}));
         if (trusted) return completionHandler(URLSessionAuthChallengeDisposition::useCredential, credential);
         if (fetcher)
             fetcher->log(kZULNetworkLogLevelDebug, kZULNetworkMessageCodeURLSession007,
-                         "Cancelling authentication challenge for host. Host", contextList({host}));
+                         "Cancelling authentication challenge for host. Host", ZULNetworkLogContexts({host}));
         completionHandler(URLSessionAuthChallengeDisposition::cancelAuthenticationChallenge, nullptr);
     });
 }
@@ -286,7 +280,7 @@ void ZULNetworkURLSession::maybeRemoveTempFilesAtURL(const std::shared_ptr<URL>&
     if (!names) {
         if (listError && listError->code() != foundation::NSFileReadNoSuchFileError)
             log(kZULNetworkLogLevelDebug, kZULNetworkMessageCodeURLSession012,
-                "Cannot get files from the temporary network folder. Error", contextList({listError}));
+                "Cannot get files from the temporary network folder. Error", ZULNetworkLogContexts({listError}));
         return;
     }
     double now = foundation::Date::now()->timeIntervalSince1970();
@@ -308,7 +302,7 @@ void ZULNetworkURLSession::removeTempItemAtURL(const std::shared_ptr<URL>& fileU
     if (FileManager::defaultManager().removeItemAtPath(fileURL->path(), &removeError)) return;
     if (removeError && removeError->code() == foundation::NSFileNoSuchFileError) return;
     log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession013, "Failed to remove temporary uploading data file. Error",
-        contextList({String::make(removeError ? removeError->localizedDescription() : std::string())}));
+        ZULNetworkLogContexts({String::make(removeError ? removeError->localizedDescription() : std::string())}));
 }
 
 std::shared_ptr<URL> ZULNetworkURLSession::temporaryFilePathWithSessionID(const std::string& sessionID) const {
@@ -319,16 +313,16 @@ std::shared_ptr<URL> ZULNetworkURLSession::temporaryFilePathWithSessionID(const 
 bool ZULNetworkURLSession::ensureTemporaryDirectoryExists() {
     std::string path = networkDirectoryURL_->path();
     std::error_code accessError;
-    bool exists = std::filesystem::exists(path, accessError);
-    if (exists) return true;
+    // Something other than a directory in its place is no temporary directory either.
+    if (std::filesystem::is_directory(path, accessError)) return true;
     if (accessError && accessError != std::errc::no_such_file_or_directory)
         log(kZULNetworkLogLevelWarning, kZULNetworkMessageCodeURLSession014,
             "Error while trying to access Network temp folder. Error",
-            contextList({Error::withDescription(foundation::NSPOSIXErrorDomain, accessError.value(), accessError.message())}));
+            ZULNetworkLogContexts({Error::withDescription(foundation::NSPOSIXErrorDomain, accessError.value(), accessError.message())}));
     std::shared_ptr<Error> createError;
     if (!FileManager::defaultManager().createDirectoryAtPath(path, true, &createError)) {
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession015, "Cannot create temporary directory. Error",
-            contextList({createError}));
+            ZULNetworkLogContexts({createError}));
         return false;
     }
     excludeFromBackupForURL(networkDirectoryURL_);
@@ -362,7 +356,7 @@ void ZULNetworkURLSession::callCompletionHandler(const ZULNetworkURLSessionCompl
                                                  std::shared_ptr<Error> error) {
     if (error)
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession017, "Encounter network error. Code, error",
-            contextList({Number::withInteger(error->code()), error}));
+            ZULNetworkLogContexts({Number::withInteger(error->code()), error}));
     if (!handler) return;
     dispatch::mainQueue()->async([handler, response, data, sessionID = sessionID_, error] {
         handler(response, data, sessionID, error);

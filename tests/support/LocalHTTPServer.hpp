@@ -20,17 +20,18 @@
 
 namespace testsupport {
 
-// An EC key and a certificate for "localhost" and 127.0.0.1, signed by itself, valid for a
-// day around now.
+// An EC key and a certificate for "localhost" and 127.0.0.1, signed by itself.
 class SelfSignedCertificate {
 public:
-    SelfSignedCertificate() : key_(EVP_EC_gen("P-256"), EVP_PKEY_free), certificate_(X509_new(), X509_free) {
+    // Valid from an hour ago for a day, unless other offsets (in seconds from now) are given.
+    explicit SelfSignedCertificate(long notBeforeOffset = -3600, long notAfterOffset = 24 * 3600)
+        : key_(EVP_EC_gen("P-256"), EVP_PKEY_free), certificate_(X509_new(), X509_free) {
         if (!key_ || !certificate_) throw std::runtime_error("cannot make a key");
         X509* certificate = certificate_.get();
         X509_set_version(certificate, 2);
         ASN1_INTEGER_set(X509_get_serialNumber(certificate), static_cast<long>(std::random_device{}() & 0x7fffffff));
-        X509_gmtime_adj(X509_getm_notBefore(certificate), -3600);
-        X509_gmtime_adj(X509_getm_notAfter(certificate), 24 * 3600);
+        X509_gmtime_adj(X509_getm_notBefore(certificate), notBeforeOffset);
+        X509_gmtime_adj(X509_getm_notAfter(certificate), notAfterOffset);
         X509_set_pubkey(certificate, key_.get());
         X509_NAME* name = X509_get_subject_name(certificate);
         X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("localhost"), -1, -1, 0);

@@ -4,6 +4,7 @@
 #include "tests/platform/system/RecordingSessionDelegate.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
 #include "tests/support/TemporaryHome.hpp"
+#include "tests/support/TrustedCertificates.hpp"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,10 @@ protected:
             response.status = 302;
             response.set_header("Location", "/landing");
             response.set_content("found elsewhere", "text/plain");
+        });
+        http_.server().Get("/loop", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 307;
+            response.set_header("Location", "/loop");
         });
         http_.server().Get("/landing", [](const httplib::Request& request, httplib::Response& response) {
             response.set_content("landed:" + request.method + ":" + request.body, "text/plain");
@@ -143,6 +148,16 @@ TEST_F(URLSessionTest, RedirectsAreTheDelegatesDecision) {
     }
 }
 
+TEST_F(URLSessionTest, EndlessRedirectsEndWithAnError) {
+    auto delegate = std::make_shared<RecordingSessionDelegate>();
+    auto session = makeSession(delegate);
+    session->dataTaskWithRequest(request(http_.url("/loop")))->resume();
+    runUntilCompleted(*delegate);
+    EXPECT_EQ(delegate->redirectStatuses.size(), 16u);
+    ASSERT_NE(delegate->completionError, nullptr);
+    EXPECT_EQ(delegate->completionError->code(), foundation::NSURLErrorHTTPTooManyRedirects);
+}
+
 TEST_F(URLSessionTest, UnreachableServerCompletesWithAnErrorAndNoResponse) {
     int closedPort = 0;
     {
@@ -233,4 +248,23 @@ TEST(URLSessionTrust, ServerTrustIsTheDelegatesDecision) {
             EXPECT_EQ(delegate->body, "");
         }
     }
+}
+
+TEST(URLSessionTrust, DefaultHandlingAcceptsACertificateTrustedInThePlatformSettings) {
+    testsupport::SelfSignedCertificate certificate;
+    testsupport::trustCertificateInPlatformSettings(certificate.der());
+    testsupport::LocalHTTPServer https(certificate);
+    https.server().Get("/secure", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("secret", "text/plain");
+    });
+    https.start();
+    auto delegate = std::make_shared<RecordingSessionDelegate>();
+    auto session = foundation::URLSession::sessionWithConfiguration(
+        foundation::URLSessionConfiguration::defaultSessionConfiguration(), delegate, dispatch::mainQueue());
+    session->dataTaskWithRequest(*foundation::URLRequest::requestWithURL(foundation::URL::URLWithString(https.url("/secure"))))
+        ->resume();
+    for (int pass = 0; pass < 20 && !delegate->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
+    ASSERT_TRUE(delegate->completed);
+    EXPECT_EQ(delegate->completionError, nullptr);
+    EXPECT_EQ(delegate->body, "secret");
 }
