@@ -204,7 +204,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
     switch (node.kind()) {
     case ui::NodeKind::text: {
         ui::TextStyle style{ui::Layout::effectiveFont(environment), node.frame.width(), environment.lineLimit,
-                            environment.multilineTextAlignment};
+                            environment.multilineTextAlignment, environment.tracking};
         cairo_save(context);
         // Text may not draw beyond the lines its frame holds.
         cairo_rectangle(context, node.frame.minX(), node.frame.minY(), node.frame.width() + 1, node.frame.height() + 1);

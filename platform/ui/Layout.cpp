@@ -352,6 +352,7 @@ private:
         if (p.width && std::isfinite(*p.width)) style.width = *p.width;
         style.lineLimit = environment.lineLimit;
         style.alignment = environment.multilineTextAlignment;
+        style.letterSpacing = environment.tracking;
         return std::make_unique<TextLayout>(text, style);
     }
 

@@ -114,6 +114,10 @@ Node Node::multilineTextAlignment(TextAlignment alignment) const {
                                [alignment](EnvironmentValues& values) { values.multilineTextAlignment = alignment; });
 }
 
+Node Node::tracking(double points) const {
+    return environmentModifier(*this, [points](EnvironmentValues& values) { values.tracking = points; });
+}
+
 Node Node::colorScheme(ColorScheme scheme) const {
     return environmentModifier(*this, [scheme](EnvironmentValues& values) { values.colorScheme = scheme; });
 }

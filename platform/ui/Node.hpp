@@ -126,6 +126,8 @@ public:
     Node foregroundColor(Color color) const;
     Node lineLimit(std::optional<int> lines) const;
     Node multilineTextAlignment(TextAlignment alignment) const;
+    // Letter spacing of the text below.
+    Node tracking(double points) const;
     Node colorScheme(ColorScheme scheme) const;
     Node controlSize(ControlSize size) const;
     Node buttonStyle(ButtonStyle style) const;

@@ -54,6 +54,7 @@ struct EnvironmentValues {
     std::optional<Color> foregroundColor;
     std::optional<int> lineLimit;
     TextAlignment multilineTextAlignment = TextAlignment::leading;
+    double tracking = 0;  // extra space between characters, in points
     ControlSize controlSize = ControlSize::regular;
     ButtonStyle buttonStyle = ButtonStyle::automatic;
 };

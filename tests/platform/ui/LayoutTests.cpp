@@ -126,3 +126,10 @@ TEST(Layout, ResizableImagesFitOrFillTheirFrameKeepingTheirAspect) {
     EXPECT_EQ(frameOf(fit->layout(Rect(0, 0, 30, 30)), "image"), Rect(0, 7.5, 30, 15));
     EXPECT_EQ(frameOf(fill->layout(Rect(0, 0, 30, 30)), "image"), Rect(-15, 0, 60, 30));
 }
+
+TEST(Layout, TrackingWidensTextByItsSpacingPerCharacter) {
+    auto plain = Host::create(Text("⇧⌘C"), EnvironmentValues{});
+    auto spaced = Host::create(Text("⇧⌘C").tracking(2), EnvironmentValues{});
+    double difference = spaced->sizeThatFits({}).width - plain->sizeThatFits({}).width;
+    EXPECT_NEAR(difference, 2 * 2, 1);  // between the three characters
+}
