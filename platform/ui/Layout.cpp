@@ -1,5 +1,6 @@
 #include "platform/ui/Layout.hpp"
 
+#include "platform/appkit/TextField.hpp"
 #include "platform/ui/TextLayout.hpp"
 
 #include <algorithm>
@@ -47,6 +48,7 @@ double alignOffset(VerticalAlignment alignment, double available, double used) {
     case VerticalAlignment::top: return 0;
     case VerticalAlignment::center: return (available - used) / 2;
     case VerticalAlignment::bottom: return available - used;
+    case VerticalAlignment::firstTextBaseline: return 0;  // stacks place by baseline themselves
     }
     return 0;
 }
@@ -214,9 +216,11 @@ public:
                     if (!first) position += plan.spacing;
                     first = false;
                 }
+                double top = plan.baselines.empty()
+                                 ? alignOffset(data.alignment.vertical, frame.height(), size.height)
+                                 : (frame.height() - plan.size.height) / 2 + plan.baseline - plan.baselines[index];
                 Rect childFrame = axis == Axis::horizontal
-                                      ? Rect(position, frame.minY() + alignOffset(data.alignment.vertical, frame.height(), size.height),
-                                             size.width, size.height)
+                                      ? Rect(position, frame.minY() + top, size.width, size.height)
                                       : Rect(frame.minX() + alignOffset(data.alignment.horizontal, frame.width(), size.width),
                                              position, size.width, size.height);
                 add(child, childFrame, environment, axis);
@@ -283,6 +287,25 @@ public:
         return placed;
     }
 
+    // The distance from a child's top to its first text baseline, for a child of that size.
+    double firstBaseline(const ResolvedNode& child, Size size, const EnvironmentValues& environment) {
+        LayoutNode placed = place(child, Rect(Point{}, size), environment, Axis::horizontal);
+        std::optional<double> baseline;
+        placed.forEach([&](const LayoutNode& node) {
+            if (baseline) return;
+            if (node.kind() == NodeKind::text) {
+                TextStyle style{Layout::effectiveFont(node.environment), node.frame.width(), node.environment.lineLimit,
+                                node.environment.multilineTextAlignment, node.environment.tracking};
+                baseline = node.frame.minY() + TextLayout(node.data().text, style).firstBaseline();
+            } else if (auto* field = dynamic_cast<appkit::TextField*>(node.hostedView.get())) {
+                // A one-line field draws its text centred in its height.
+                TextLayout line("X", TextStyle{field->font(), std::nullopt, 1, TextAlignment::leading, 0});
+                baseline = node.frame.midY() - line.size().height / 2 + line.firstBaseline();
+            }
+        });
+        return baseline.value_or(size.height);
+    }
+
 private:
     std::map<std::tuple<const ResolvedNode*, double, double, bool, bool, int>, Size> measured_;
 
@@ -290,6 +313,8 @@ private:
         std::vector<Size> sizes;
         double spacing = 0;
         Size size;
+        std::vector<double> baselines;  // baseline alignment only
+        double baseline = 0;
     };
 
     StackPlan stackPlan(const ResolvedNode& node, ProposedSize p, const EnvironmentValues& environment) {
@@ -333,6 +358,18 @@ private:
         for (const auto& size : plan.sizes) {
             length += along(size, axis);
             thickness = std::max(thickness, across(size, axis));
+        }
+        if (axis == Axis::horizontal && data.alignment.vertical == VerticalAlignment::firstTextBaseline) {
+            // Lined up on their baselines, the children reach from the highest top to the lowest bottom.
+            plan.baselines.resize(children.size());
+            double above = 0, below = 0;
+            for (std::size_t index = 0; index < children.size(); ++index) {
+                plan.baselines[index] = firstBaseline(children[index], plan.sizes[index], environment);
+                above = std::max(above, plan.baselines[index]);
+                below = std::max(below, plan.sizes[index].height - plan.baselines[index]);
+            }
+            plan.baseline = above;
+            thickness = above + below;
         }
         plan.size = axis == Axis::horizontal ? Size{length, thickness} : Size{thickness, length};
         return plan;

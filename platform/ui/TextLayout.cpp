@@ -78,3 +78,9 @@ int TextLayout::lineCount() const { return pango_layout_get_line_count(layout_);
 int TextLayout::unknownGlyphCount() const { return pango_layout_get_unknown_glyphs_count(layout_); }
 
 }  // namespace ui
+
+namespace ui {
+
+double TextLayout::firstBaseline() const { return static_cast<double>(pango_layout_get_baseline(layout_)) / PANGO_SCALE; }
+
+}  // namespace ui

@@ -31,6 +31,8 @@ public:
     int lineCount() const;
     // Characters no installed font can draw (shown as boxes).
     int unknownGlyphCount() const;
+    // The distance from the top of the text to the baseline of its first line.
+    double firstBaseline() const;
     PangoLayout* layout() const { return layout_; }
 
 private:

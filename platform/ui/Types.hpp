@@ -16,7 +16,9 @@ using appkit::Rect;
 using appkit::Size;
 
 enum class HorizontalAlignment { leading, center, trailing };
-enum class VerticalAlignment { top, center, bottom };
+// firstTextBaseline lines children up on the baseline of their first line of text (a
+// child without text on its bottom edge).
+enum class VerticalAlignment { top, center, bottom, firstTextBaseline };
 
 // A two-axis alignment (the placement of a child inside a larger frame).
 struct Alignment {

@@ -1,5 +1,6 @@
 #include "platform/ui/Host.hpp"
 #include "platform/ui/Layout.hpp"
+#include "platform/ui/TextLayout.hpp"
 
 #include <gtest/gtest.h>
 
@@ -132,4 +133,19 @@ TEST(Layout, TrackingWidensTextByItsSpacingPerCharacter) {
     auto spaced = Host::create(Text("⇧⌘C").tracking(2), EnvironmentValues{});
     double difference = spaced->sizeThatFits({}).width - plain->sizeThatFits({}).width;
     EXPECT_NEAR(difference, 2 * 2, 1);  // between the three characters
+}
+
+TEST(Layout, FirstTextBaselineAlignmentLinesUpTextOfDifferentSizesAndRestsOtherViewsOnIt) {
+    auto small = Text("label").font(Font::systemFontOfSize(10)).id("small");
+    auto large = Text("Record").font(Font::systemFontOfSize(30)).id("large");
+    auto host = Host::create(HStack({small, large, box(10, 10, "box")}, VerticalAlignment::firstTextBaseline, 4.0),
+                             EnvironmentValues{});
+    const auto& layout = host->layout(Rect(0, 0, 300, 100));
+    auto baseline = [&](const std::string& id, double size) {
+        TextLayout text(id == "small" ? "label" : "Record",
+                        TextStyle{Font::systemFontOfSize(size), std::nullopt, std::nullopt, TextAlignment::leading, 0});
+        return frameOf(layout, id).minY() + text.firstBaseline();
+    };
+    EXPECT_DOUBLE_EQ(baseline("small", 10), baseline("large", 30));
+    EXPECT_DOUBLE_EQ(frameOf(layout, "box").maxY(), baseline("large", 30));
 }
