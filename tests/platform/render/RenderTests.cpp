@@ -1,4 +1,5 @@
 #include "platform/appkit/TextField.hpp"
+#include "platform/appkit/VisualEffectView.hpp"
 #include "platform/appkit/Window.hpp"
 #include "platform/render/Renderer.hpp"
 #include "platform/ui/HostingView.hpp"
@@ -126,4 +127,31 @@ TEST(ViewRendering, ATextFieldShowsItsPlaceholderUntilItHoldsText) {
     Renderer::drawView(typed, *field, appkit::Rect(0, 0, 200, 30), appkit::Appearance::light);
     EXPECT_LT(ink(*typed.image()), placeholderInk);
     EXPECT_GT(ink(*typed.image()), 0);
+}
+
+TEST(Rendering, DegenerateSizesDrawNothingAndDoNotFail) {
+    auto empty = Renderer::renderNode(Text("nothing fits").padding(50), {0, 0});
+    EXPECT_EQ(empty->width(), 0);
+    auto squeezed = Renderer::renderNode(Text("squeezed").padding(50).frame(10.0, 10.0), {10, 10});
+    EXPECT_EQ(squeezed->width(), 10);
+    auto window = appkit::Window::create(appkit::Rect(0, 0, 0, 0), appkit::WindowStyleMask::borderless);
+    EXPECT_EQ(Renderer::snapshot(*window)->width(), 0);
+    auto emptyImage = Renderer::renderNode(Image(std::make_shared<appkit::Image>(0, 0, std::vector<std::uint8_t>{}))
+                                               .resizable()
+                                               .frame(10.0, 10.0),
+                                           {10, 10});
+    EXPECT_EQ(ink(*emptyImage), 0);
+}
+
+TEST(ViewRendering, AVisualEffectViewPaintsItsMaterialForTheAppearance) {
+    auto effect = std::make_shared<appkit::VisualEffectView>(appkit::Rect(0, 0, 10, 10));
+    effect->setMaterial(appkit::VisualEffectView::Material::popover);
+    render::Canvas light(10, 10), dark(10, 10);
+    Renderer::drawView(light, *effect, appkit::Rect(0, 0, 10, 10), appkit::Appearance::light);
+    Renderer::drawView(dark, *effect, appkit::Rect(0, 0, 10, 10), appkit::Appearance::dark);
+    std::uint32_t lightPixel = light.image()->pixel(5, 5), darkPixel = dark.image()->pixel(5, 5);
+    EXPECT_GT(lightPixel >> 24, 200u);  // a light tint
+    EXPECT_LT(darkPixel >> 24, 80u);    // a dark one
+    EXPECT_GT(lightPixel & 0xFF, 200u); // nearly opaque in both
+    EXPECT_GT(darkPixel & 0xFF, 200u);
 }
