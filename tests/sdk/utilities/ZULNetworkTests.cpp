@@ -388,10 +388,13 @@ TEST_F(Network, TemporaryFilesMoreThanAnHourFromNowAreRemovedAtTheNextPost) {
         SCOPED_TRACE(testCase.clockOffset);
         auto stale = networkDirectory() / "ZULUpload_temp_left-over";
         writeFile(stale, "old");
+        auto folder = networkDirectory() / "kept-folder";
+        std::filesystem::create_directories(folder);
         foundation::Clock::installManual(realNow + testCase.clockOffset);
         Outcome outcome;
         ASSERT_TRUE(network_->postURL(url("/upload"), Data::fromString("x"), nullptr, false, recordInto(outcome)));
         EXPECT_EQ(std::filesystem::exists(stale), !testCase.removed);
+        EXPECT_TRUE(std::filesystem::exists(folder));  // only files are cleaned up
         runUntilCalled(outcome);
         foundation::Clock::installReal();
     }
