@@ -7,6 +7,7 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/URL.hpp"
+#include "tests/support/BinaryPropertyList.hpp"
 
 #include <gtest/gtest.h>
 
@@ -164,6 +165,9 @@ TEST(KeyedArchiver, DataThatIsNotAnArchiveGivesAnErrorNotACrash) {
         {"text", Data::fromString("not an archive")},
         {"truncated", Data::make(std::vector<std::uint8_t>(whole->bytes().begin(), whole->bytes().begin() + 20))},
         {"a property list but no archive", Data::fromString("<plist><dict><key>a</key><string>b</string></dict></plist>")},
+        // Shapes that would exhaust the parser's stack or memory.
+        {"nested 100000 deep", Data::fromString(testsupport::binaryPlist(testsupport::arrayChain(100000, 1)))},
+        {"shared references expanding to 2^60", Data::fromString(testsupport::binaryPlist(testsupport::arrayChain(60, 2)))},
     };
     for (auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
