@@ -53,23 +53,24 @@ TEST(ApplicationLauncher, ABundleThatCannotStartCompletesOnceWithAnErrorNamingIt
 TEST(ApplicationLauncher, TheApplicationGetsASessionOfItsOwnAndNoneOfOurDescriptors) {
     testsupport::TemporaryHome home;
     auto bundle = testsupport::installRecordingApplication(home, "Browser", "com.example.browser");
-    // Records whether descriptor 57 is open in the launched process, and its process and
-    // session identifiers (fields 1 and 6 of /proc/<pid>/stat).
+    // Records whether the descriptor named by its argument is open in the launched process,
+    // and its process and session identifiers (fields 1 and 6 of /proc/<pid>/stat).
     home.write("Applications/Browser.app/Contents/MacOS/Browser",
                "#!/bin/sh\n"
-               "if [ -e /proc/$$/fd/57 ]; then inherited=yes; else inherited=no; fi\n"
+               "if [ -e /proc/$$/fd/$1 ]; then inherited=yes; else inherited=no; fi\n"
                "set -- $(cat /proc/$$/stat)\n"
                "echo \"$inherited $1 $6\" > \"$HOME/isolation.txt\"\n");
     // A descriptor without close-on-exec, as a database or socket opened carelessly would be.
-    int descriptor = ::open(home.path().c_str(), O_RDONLY);
-    ASSERT_GE(descriptor, 0);
-    ASSERT_EQ(::dup2(descriptor, 57), 57);
-    ::close(descriptor);
+    int opened = ::open(home.path().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(opened, 0);
+    int descriptor = ::fcntl(opened, F_DUPFD, 57);  // the copy has no close-on-exec
+    ::close(opened);
+    ASSERT_GE(descriptor, 57);
     LaunchCompletions completions;
 
-    appkit::ApplicationLauncher::launch(bundle, {}, completions.collector());
+    appkit::ApplicationLauncher::launch(bundle, {std::to_string(descriptor)}, completions.collector());
     finishLaunches();
-    ::close(57);
+    ::close(descriptor);
 
     ASSERT_EQ(completions.errors(), (std::vector<std::shared_ptr<foundation::Error>>{nullptr}));
     auto record = testsupport::readFile(home.path() / "isolation.txt");
