@@ -1,0 +1,9 @@
+#include "sdk/utilities/ZULReachabilityApi.hpp"
+
+const ZULReachabilityApi kZULDefaultReachabilityApi = {
+    &systemconfiguration::SCNetworkReachabilityCreateWithName,
+    &systemconfiguration::SCNetworkReachabilitySetCallback,
+    &systemconfiguration::SCNetworkReachabilityScheduleWithRunLoop,
+    &systemconfiguration::SCNetworkReachabilityUnscheduleFromRunLoop,
+    &systemconfiguration::CFRelease,
+};
