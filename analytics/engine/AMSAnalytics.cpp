@@ -65,7 +65,6 @@ void AMSAnalytics::resetForTesting() {
 
 std::int64_t AMSAnalytics::takeTimestampMillis() {
     auto now = static_cast<std::int64_t>(std::llround(foundation::Clock::wallSecondsSince1970() * 1000.0));
-    std::lock_guard lock(timestampMutex_);
     // A wall clock set back must not reorder events taken later.
     lastTimestampMillis_ = std::max(lastTimestampMillis_, now);
     return lastTimestampMillis_;
@@ -78,6 +77,9 @@ void AMSAnalytics::enqueue(const std::string& name, const char* notStartedMessag
         AMSMonitor::log(AMSMonitor::Level::error, kAMSMonitorCodeEngineNotStarted, notStartedMessage, name);
         return;
     }
+    // Timestamp and hand-over under one lock: calls from several threads reach the queue in
+    // the order of their timestamps.
+    std::lock_guard lock(engine->timestampMutex_);
     auto timestamp = engine->takeTimestampMillis();
     engine->queue_->async([weakEngine = engine->weak_from_this(), write = std::move(write), timestamp] {
         if (auto engine = weakEngine.lock()) write(*engine, timestamp);

@@ -36,6 +36,7 @@ public:
     explicit AMSAnalytics(std::filesystem::path databasePath);
 
 private:
+    // Called with timestampMutex_ held.
     std::int64_t takeTimestampMillis();
     // Takes the timestamp now and runs the write on the queue; before start() the call is
     // dropped with a monitor line.
@@ -47,6 +48,7 @@ private:
                const std::function<bool(AMSDatabase&, std::shared_ptr<foundation::Error>*)>& write);
 
     dispatch::QueuePtr queue_;
+    // Held from taking a timestamp until its work is queued.
     std::mutex timestampMutex_;
     std::int64_t lastTimestampMillis_ = 0;
     // Touched only on queue_.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -23,35 +24,37 @@ struct RunningChildren {
     std::mutex mutex;
     std::condition_variable exited;
     int count = 0;
+
+    void childExited() {
+        std::lock_guard lock(mutex);
+        --count;
+        exited.notify_all();
+    }
 };
 
-RunningChildren& runningChildren() {
-    static RunningChildren children;
+// Shared with the reapers: a browser may outlive our static destructors, and its reaper
+// still counts it when it exits.
+const std::shared_ptr<RunningChildren>& runningChildren() {
+    static const auto children = std::make_shared<RunningChildren>();
     return children;
 }
 
-void childExited() {
-    auto& children = runningChildren();
-    std::lock_guard lock(children.mutex);
-    --children.count;
-    children.exited.notify_all();
-}
-
 void reapInBackground(pid_t processIdentifier) {
+    auto children = runningChildren();
     {
-        std::lock_guard lock(runningChildren().mutex);
-        ++runningChildren().count;
+        std::lock_guard lock(children->mutex);
+        ++children->count;
     }
     try {
-        std::thread([processIdentifier] {
+        std::thread([processIdentifier, children] {
             int status = 0;
             while (waitpid(processIdentifier, &status, 0) < 0 && errno == EINTR) {
             }
-            childExited();
+            children->childExited();
         }).detach();
     } catch (const std::system_error&) {
         // No thread to spare: the launch stands; the child stays unreaped until we exit.
-        childExited();
+        children->childExited();
     }
 }
 
@@ -110,7 +113,7 @@ void ApplicationLauncher::launch(std::filesystem::path applicationPath, std::vec
 }
 
 void ApplicationLauncher::waitForLaunchedProcessesForTesting() {
-    auto& children = runningChildren();
+    auto& children = *runningChildren();
     std::unique_lock lock(children.mutex);
     children.exited.wait(lock, [&] { return children.count == 0; });
 }

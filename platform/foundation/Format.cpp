@@ -1,6 +1,8 @@
 #include "platform/foundation/Format.hpp"
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace foundation {
 
@@ -20,7 +22,13 @@ std::string describe(const FormatArgument::Value& value) {
 long long asSigned(const FormatArgument::Value& value) {
     if (auto* integer = std::get_if<std::int64_t>(&value)) return *integer;
     if (auto* unsignedInteger = std::get_if<std::uint64_t>(&value)) return static_cast<long long>(*unsignedInteger);
-    if (auto* real = std::get_if<double>(&value)) return static_cast<long long>(*real);
+    if (auto* real = std::get_if<double>(&value)) {
+        // Converting an out-of-range double is undefined; saturate as the platform prints.
+        if (std::isnan(*real)) return 0;
+        if (*real >= 9.2233720368547758e18) return std::numeric_limits<long long>::max();
+        if (*real <= -9.2233720368547758e18) return std::numeric_limits<long long>::min();
+        return static_cast<long long>(*real);
+    }
     if (auto* pointer = std::get_if<const void*>(&value)) return reinterpret_cast<long long>(*pointer);
     return 0;
 }

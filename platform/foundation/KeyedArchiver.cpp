@@ -5,6 +5,7 @@
 #include "platform/foundation/KeyedArchiveFormat.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/PropertyListPrecheck.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/objc/Class.hpp"
 
@@ -28,6 +29,10 @@ plist_t numberNode(const Number& number, std::string& kind) {
     return plist_new_real(number.doubleValue());
 }
 
+// Each enclosing object costs the archive up to three property-list levels (its node, its
+// fields, its array or entries); past this the unarchiver's precheck would refuse the archive.
+constexpr std::size_t maximumObjectDepth = (PropertyListPrecheck::maximumDepth - 4) / 3;
+
 std::shared_ptr<Error> notCodableError(const objc::Object& object) {
     return Error::withDescription(NSCocoaErrorDomain, NSCoderInvalidValueError,
                                   "Objects of class '" + object.isa()->name() + "' cannot be archived securely.");
@@ -35,7 +40,12 @@ std::shared_ptr<Error> notCodableError(const objc::Object& object) {
 
 }  // namespace
 
-plist_t KeyedArchiver::encodeNode(const objc::Id& object, std::shared_ptr<Error>& failure) {
+plist_t KeyedArchiver::encodeNode(const objc::Id& object, std::size_t depth, std::shared_ptr<Error>& failure) {
+    if (depth > maximumObjectDepth) {
+        failure = Error::withDescription(NSCocoaErrorDomain, NSCoderInvalidValueError,
+                                         "The objects are nested too deeply to be archived.");
+        return nullptr;
+    }
     ka::Node node(plist_new_dict());
     plist_dict_set_item(node.get(), ka::classKey, plist_new_string(object->isa()->name().c_str()));
     plist_t fields = plist_new_dict();
@@ -59,7 +69,7 @@ plist_t KeyedArchiver::encodeNode(const objc::Id& object, std::shared_ptr<Error>
         plist_t items = plist_new_array();
         plist_dict_set_item(fields, ka::objectsField, items);
         for (auto& item : array->items()) {
-            plist_t encoded = encodeNode(item, failure);
+            plist_t encoded = encodeNode(item, depth + 1, failure);
             if (!encoded) return nullptr;
             plist_array_append_item(items, encoded);
         }
@@ -67,12 +77,12 @@ plist_t KeyedArchiver::encodeNode(const objc::Id& object, std::shared_ptr<Error>
         plist_t entries = plist_new_dict();
         plist_dict_set_item(fields, ka::entriesField, entries);
         for (auto& [key, value] : dictionary->entries()) {
-            plist_t encoded = encodeNode(value, failure);
+            plist_t encoded = encodeNode(value, depth + 1, failure);
             if (!encoded) return nullptr;
             plist_dict_set_item(entries, key.c_str(), encoded);
         }
     } else if (auto codable = std::dynamic_pointer_cast<SecureCoding>(object)) {
-        KeyedArchiver coder(fields);
+        KeyedArchiver coder(fields, depth + 1);
         codable->encodeWithCoder(coder);
         if (coder.failure_) {
             failure = coder.failure_;
@@ -89,7 +99,7 @@ std::shared_ptr<Data> KeyedArchiver::archivedDataWithRootObject(const objc::Id& 
     std::shared_ptr<Error> failure;
     if (!root)
         failure = Error::withDescription(NSCocoaErrorDomain, NSCoderInvalidValueError, "There is no object to archive.");
-    ka::Node encodedRoot(root ? encodeNode(root, failure) : nullptr);
+    ka::Node encodedRoot(root ? encodeNode(root, 0, failure) : nullptr);
     if (failure) {
         if (error) *error = failure;
         return nullptr;
@@ -112,7 +122,7 @@ std::shared_ptr<Data> KeyedArchiver::archivedDataWithRootObject(const objc::Id& 
 
 void KeyedArchiver::encodeObject(const objc::Id& object, std::string_view key) {
     if (!object || failure_) return;
-    plist_t encoded = encodeNode(object, failure_);
+    plist_t encoded = encodeNode(object, depth_, failure_);
     if (encoded) plist_dict_set_item(fields_, std::string(key).c_str(), encoded);
 }
 

@@ -6,6 +6,7 @@
 
 #include <plist/plist.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -19,7 +20,8 @@ namespace foundation {
 class KeyedArchiver {
 public:
     // The archive, or nil and an error (NSCocoaErrorDomain, NSCoderInvalidValueError) when
-    // the graph holds an object that cannot be archived.
+    // the graph holds an object that cannot be archived, or nests deeper than an archive can
+    // be read back (a graph that holds itself does).
     static std::shared_ptr<Data> archivedDataWithRootObject(const objc::Id& root, std::shared_ptr<Error>* error);
 
     // For SecureCoding::encodeWithCoder. Nil objects are not written (they decode as nil).
@@ -32,10 +34,12 @@ public:
     KeyedArchiver& operator=(const KeyedArchiver&) = delete;
 
 private:
-    explicit KeyedArchiver(plist_t fields) : fields_(fields) {}
-    static plist_t encodeNode(const objc::Id& object, std::shared_ptr<Error>& failure);
+    KeyedArchiver(plist_t fields, std::size_t depth) : fields_(fields), depth_(depth) {}
+    // depth: how many objects enclose this one.
+    static plist_t encodeNode(const objc::Id& object, std::size_t depth, std::shared_ptr<Error>& failure);
 
     plist_t fields_;  // the dictionary of the object being encoded, owned by its node
+    std::size_t depth_;
     std::shared_ptr<Error> failure_;
 };
 

@@ -8,6 +8,7 @@
 #include "platform/system/Sysctl.hpp"
 #include "sdk/utilities/ZULMainImageEncryption.hpp"
 
+#include <simdjson.h>
 #include <sys/utsname.h>
 
 #include <mutex>
@@ -67,8 +68,11 @@ std::optional<std::string> ZULAppEnvironmentUtil::getSysctlEntry(const char* nam
     if (size == 0) return std::nullopt;
     std::vector<char> buffer(size + 1, '\0');
     darwin::sysctlbyname(name, buffer.data(), &size, nullptr, 0);
-    // Read as a C string: the value ends at its first zero byte.
-    return std::string(buffer.data());
+    // Read as a UTF-8 C string: the value ends at its first zero byte, and bytes that are
+    // not UTF-8 make no string at all.
+    std::string text(buffer.data());
+    if (!simdjson::validate_utf8(text.data(), text.size())) return std::nullopt;
+    return text;
 }
 
 std::string ZULAppEnvironmentUtil::deviceModel() {

@@ -13,7 +13,7 @@ public:
     static bool isFromAppStore();
     static bool isAppStoreReceiptSandbox();
     static bool isSimulator();
-    // The named system value as text; nullopt when it has no size.
+    // The named system value as text; nullopt when it has no size or is not UTF-8.
     static std::optional<std::string> getSysctlEntry(const char* name);
     static std::string deviceModel();
     static std::string deviceSimulatorModel();

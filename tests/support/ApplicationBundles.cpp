@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Bundle.hpp"
 
+#include <algorithm>
 #include <sstream>
 
 namespace testsupport {
@@ -42,28 +43,33 @@ std::filesystem::path installRecordingApplication(const TemporaryHome& home, con
                                                   const std::string& bundleIdentifier) {
     auto bundle = std::filesystem::path("Applications") / (name + ".app");
     home.write(bundle / "Contents" / "Info.plist", infoPlist(name, bundleIdentifier));
-    // One line per launch, the arguments separated by NUL bytes.
+    // One file per launch, written aside and renamed into place so that launches racing each
+    // other never interleave; named by the launch time so that sequential launches sort in
+    // order. The arguments are separated by NUL bytes.
     auto executable = home.write(bundle / "Contents" / "MacOS" / name,
                                  "#!/bin/sh\n"
-                                 "mkdir -p \"$HOME/launch-records\"\n"
-                                 "{ for argument in \"$@\"; do printf '%s\\0' \"$argument\"; done; printf '\\n'; } >> \"$HOME/launch-records/" +
-                                     name + ".log\"\n");
+                                 "records=\"$HOME/launch-records/" + name + "\"\n"
+                                 "mkdir -p \"$records\"\n"
+                                 "for argument in \"$@\"; do printf '%s\\0' \"$argument\"; done > \"$records/.$$\"\n"
+                                 "mv \"$records/.$$\" \"$records/$(date +%s%N)-$$\"\n");
     std::filesystem::permissions(executable, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
                                                  std::filesystem::perms::group_exec);
     return home.path() / bundle;
 }
 
 std::vector<std::vector<std::string>> recordedLaunches(const TemporaryHome& home, const std::string& name) {
+    std::vector<std::filesystem::path> records;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(home.path() / "launch-records" / name, error))
+        if (entry.path().filename().string().front() != '.') records.push_back(entry.path());
+    std::sort(records.begin(), records.end());
     std::vector<std::vector<std::string>> launches;
-    auto contents = readFile(home.path() / "launch-records" / (name + ".log"));
-    if (!contents) return launches;
-    std::istringstream lines(*contents);
-    std::string line;
-    while (std::getline(lines, line)) {
+    for (const auto& record : records) {
+        auto contents = readFile(record).value_or(std::string());
         std::vector<std::string> arguments;
         std::size_t start = 0;
-        for (auto end = line.find('\0'); end != std::string::npos; end = line.find('\0', start)) {
-            arguments.push_back(line.substr(start, end - start));
+        for (auto end = contents.find('\0'); end != std::string::npos; end = contents.find('\0', start)) {
+            arguments.push_back(contents.substr(start, end - start));
             start = end + 1;
         }
         launches.push_back(std::move(arguments));

@@ -10,8 +10,8 @@
 namespace testsupport {
 
 // Installs ~/Applications/<name>.app with Contents/Info.plist (bundle identifier, executable
-// name) and an executable shell script that appends its arguments as one launch record to
-// ~/launch-records/<name>.log. Returns the bundle path.
+// name) and an executable shell script that records its arguments, one file per launch, in
+// ~/launch-records/<name>/. Returns the bundle path.
 std::filesystem::path installRecordingApplication(const TemporaryHome& home, const std::string& name,
                                                   const std::string& bundleIdentifier);
 

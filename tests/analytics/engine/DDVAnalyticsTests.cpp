@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 namespace {
 
@@ -152,6 +154,27 @@ TEST_F(DDVAnalyticsTest, ParameterValuesKeepTheirKindAndOtherValuesAreLeftOut) {
     auto events = testsupport::storedEvents(database());
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].parameters, "{\"browser\":\"safari\",\"count\":3,\"ratio\":0.5,\"title\":\"bad \xef\xbf\xbd byte\"}");
+}
+
+TEST_F(DDVAnalyticsTest, CallsFromSeveralThreadsAreStoredInTheOrderOfTheirTimestamps) {
+    ZIZAdu::configure();
+    constexpr int kEventsPerThread = 100;
+    std::atomic<int> running{2};
+    auto logEvents = [&](const char* name) {
+        for (int index = 0; index < kEventsPerThread; ++index) DDVAnalytics::logEventWithName(name, nullptr);
+        --running;
+    };
+    std::thread first(logEvents, "first_thread");
+    std::thread second(logEvents, "second_thread");
+    while (running > 0) foundation::Clock::advance(std::chrono::milliseconds(1));
+    first.join();
+    second.join();
+    drain();
+
+    auto events = testsupport::storedEvents(database());
+    ASSERT_EQ(events.size(), 2u * kEventsPerThread);
+    for (std::size_t index = 1; index < events.size(); ++index)
+        ASSERT_LE(events[index - 1].timestamp, events[index].timestamp) << "row " << index;
 }
 
 TEST_F(DDVAnalyticsTest, SettingAPropertyAgainReplacesItsValueAndTime) {

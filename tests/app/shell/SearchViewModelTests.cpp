@@ -6,6 +6,7 @@
 #include "platform/appkit/ApplicationLauncher.hpp"
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 #include "platform/system/UnifiedLog.hpp"
@@ -362,9 +363,11 @@ TEST_F(SearchViewModelTest, EachBrowserIsHandedTheURLItsOwnWay) {
 
 TEST_F(SearchViewModelTest, ABrowserThatIsNotInstalledReportsTheFailureAndIsStillCounted) {
     installBrowser("Chrome", BrowserType::chrome);
+    darwin::LogCapture capture;
     viewModel_->openBookmark(makeBookmark(BrowserType::brave, "Default", "Page", "https://example.com/"));
     EXPECT_EQ(viewModel_->lastError.get(), kFailedToOpen);
     finishOpening();
+    EXPECT_TRUE(capture.entriesContaining("[Kestrelvault] Error: ").empty());
 
     auto events = storedEvents();
     ASSERT_EQ(events.size(), 1u);
@@ -376,6 +379,7 @@ TEST_F(SearchViewModelTest, ABrowserThatIsNotInstalledReportsTheFailureAndIsStil
 
 TEST_F(SearchViewModelTest, AURLThatDoesNotParseOrWouldPassForASwitchOpensNothing) {
     installBrowser("Chrome", BrowserType::chrome);
+    darwin::LogCapture capture;
     const std::vector<std::string> urls = {"https://exa mple.com/", "", "--renderer-cmd-prefix=/bin/sh",
                                            "-incognito"};
     for (const auto& url : urls) {
@@ -388,6 +392,7 @@ TEST_F(SearchViewModelTest, AURLThatDoesNotParseOrWouldPassForASwitchOpensNothin
 
     EXPECT_TRUE(testsupport::recordedLaunches(home_, "Chrome").empty());
     EXPECT_EQ(storedEvents().size(), urls.size());
+    EXPECT_TRUE(capture.entriesContaining("[Kestrelvault] Error: ").empty());
 }
 
 TEST_F(SearchViewModelTest, ALaunchFailureIsLoggedAndShownAfterTheCallReturned) {
@@ -395,12 +400,17 @@ TEST_F(SearchViewModelTest, ALaunchFailureIsLoggedAndShownAfterTheCallReturned) 
         testsupport::installRecordingApplication(home_, "Chrome", std::string(bundleIdentifier(BrowserType::chrome)));
     std::filesystem::remove(bundle / "Contents" / "MacOS" / "Chrome");
     darwin::LogCapture capture;
+    // The launch completes on a worker; the error must reach the view's state on the main thread.
+    std::vector<bool> setOnMainThread;
+    auto token = viewModel_->lastError.observe(
+        [&](const std::optional<std::string>&) { setOnMainThread.push_back(dispatch::isMainThread()); });
 
     viewModel_->openBookmark(makeBookmark(BrowserType::chrome, "Default", "Page", "https://example.com/"));
     EXPECT_EQ(viewModel_->lastError.get(), std::nullopt);  // the opening finishes later
     finishOpening();
 
     EXPECT_EQ(viewModel_->lastError.get(), kFailedToOpen);
+    EXPECT_EQ(setOnMainThread, std::vector<bool>{true});
     auto lines = capture.entriesContaining("[Kestrelvault] Error: ");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(

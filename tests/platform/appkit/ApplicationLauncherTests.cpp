@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <sstream>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +48,42 @@ TEST(ApplicationLauncher, ABundleThatCannotStartCompletesOnceWithAnErrorNamingIt
                   std::string::npos);
         EXPECT_TRUE(testsupport::recordedLaunches(home, "Browser").empty());
     }
+}
+
+TEST(ApplicationLauncher, TheApplicationGetsASessionOfItsOwnAndNoneOfOurDescriptors) {
+    testsupport::TemporaryHome home;
+    auto bundle = testsupport::installRecordingApplication(home, "Browser", "com.example.browser");
+    // Records whether the descriptor named by its argument is open in the launched process,
+    // and its process and session identifiers (fields 1 and 6 of /proc/<pid>/stat).
+    home.write("Applications/Browser.app/Contents/MacOS/Browser",
+               "#!/bin/sh\n"
+               "if [ -e /proc/$$/fd/$1 ]; then inherited=yes; else inherited=no; fi\n"
+               "set -- $(cat /proc/$$/stat)\n"
+               "echo \"$inherited $1 $6\" > \"$HOME/isolation.txt\"\n");
+    // A descriptor without close-on-exec, as a database or socket opened carelessly would be.
+    int opened = ::open(home.path().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(opened, 0);
+    int descriptor = ::fcntl(opened, F_DUPFD, 57);  // the copy has no close-on-exec
+    ::close(opened);
+    ASSERT_GE(descriptor, 57);
+    LaunchCompletions completions;
+
+    appkit::ApplicationLauncher::launch(bundle, {std::to_string(descriptor)}, completions.collector());
+    finishLaunches();
+    ::close(descriptor);
+
+    ASSERT_EQ(completions.errors(), (std::vector<std::shared_ptr<foundation::Error>>{nullptr}));
+    auto record = testsupport::readFile(home.path() / "isolation.txt");
+    ASSERT_TRUE(record);
+    std::istringstream fields(*record);
+    std::string inherited;
+    pid_t process = 0;
+    pid_t session = 0;
+    fields >> inherited >> process >> session;
+    EXPECT_EQ(inherited, "no");
+    EXPECT_NE(process, 0);
+    EXPECT_EQ(session, process);  // a session leader, apart from ours
+    EXPECT_NE(session, ::getsid(0));
 }
 
 }  // namespace

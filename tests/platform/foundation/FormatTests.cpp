@@ -46,6 +46,12 @@ TEST(Format, IntegerConversionsFollowPrintf) {
     EXPECT_EQ(format("%p", pointer), "0x1234");
 }
 
+TEST(Format, DoublesForIntegerConversionsSaturateInsteadOfOverflowing) {
+    EXPECT_EQ(format("%d", 2.9), "2");
+    EXPECT_EQ(format("%ld", 1e300), "9223372036854775807");
+    EXPECT_EQ(format("%ld", -1e300), "-9223372036854775808");
+}
+
 TEST(Format, MissingArgumentsPrintNothingAndTrailingPercentIsKept) {
     EXPECT_EQ(format("a%@b"), "ab");
     EXPECT_EQ(format("50%"), "50%");

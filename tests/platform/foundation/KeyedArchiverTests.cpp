@@ -7,6 +7,7 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/URL.hpp"
+#include "tests/support/BinaryPropertyList.hpp"
 
 #include <gtest/gtest.h>
 
@@ -164,6 +165,9 @@ TEST(KeyedArchiver, DataThatIsNotAnArchiveGivesAnErrorNotACrash) {
         {"text", Data::fromString("not an archive")},
         {"truncated", Data::make(std::vector<std::uint8_t>(whole->bytes().begin(), whole->bytes().begin() + 20))},
         {"a property list but no archive", Data::fromString("<plist><dict><key>a</key><string>b</string></dict></plist>")},
+        // Shapes that would exhaust the parser's stack or memory.
+        {"nested 100000 deep", Data::fromString(testsupport::binaryPlist(testsupport::arrayChain(100000, 1)))},
+        {"shared references expanding to 2^60", Data::fromString(testsupport::binaryPlist(testsupport::arrayChain(60, 2)))},
     };
     for (auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
@@ -172,4 +176,52 @@ TEST(KeyedArchiver, DataThatIsNotAnArchiveGivesAnErrorNotACrash) {
         ASSERT_NE(error, nullptr);
         EXPECT_EQ(error->code(), NSCoderReadCorruptError);
     }
+}
+
+TEST(KeyedArchiver, GraphsTooDeepToReadBackOrCyclicAreRefusedNotOverflowed) {
+    auto nestedArrays = [](int depth) {
+        objc::Id object = String::make("leaf");
+        for (int level = 0; level < depth; ++level) object = Array::make({object});
+        return object;
+    };
+    auto nestedRecords = [](int depth) {
+        std::shared_ptr<Record> record;
+        for (int level = 0; level < depth; ++level) record = std::make_shared<Record>(level, "r", record);
+        return record;
+    };
+    Record::registerDecoder();
+    // The deepest graph that archives can be read back.
+    auto deepestArchive = [](auto make) {
+        std::shared_ptr<Data> deepest;
+        for (int depth = 1; depth < 1000; ++depth) {
+            auto data = KeyedArchiver::archivedDataWithRootObject(make(depth), nullptr);
+            if (!data) break;
+            deepest = data;
+        }
+        return deepest;
+    };
+    for (auto& [className, data] : std::vector<std::pair<const char*, std::shared_ptr<Data>>>{
+             {"NSArray", deepestArchive(nestedArrays)}, {"KVTestRecord", deepestArchive(nestedRecords)}}) {
+        SCOPED_TRACE(className);
+        ASSERT_NE(data, nullptr);
+        std::shared_ptr<Error> error;
+        EXPECT_NE(unarchive(className, *data, &error), nullptr) << (error ? error->description() : "");
+    }
+
+    auto cyclic = Array::make({String::make("a")});
+    cyclic->addObject(cyclic);
+    auto cyclicDictionary = Dictionary::make();
+    cyclicDictionary->setObject(Array::make({cyclicDictionary}), "self");
+    for (auto& [name, object] : std::vector<std::pair<const char*, objc::Id>>{{"10000 arrays deep", nestedArrays(10000)},
+                                                                                {"10000 records deep", nestedRecords(10000)},
+                                                                                {"an array holding itself", cyclic},
+                                                                                {"a dictionary holding itself", cyclicDictionary}}) {
+        SCOPED_TRACE(name);
+        std::shared_ptr<Error> error;
+        EXPECT_EQ(KeyedArchiver::archivedDataWithRootObject(object, &error), nullptr);
+        ASSERT_NE(error, nullptr);
+        EXPECT_EQ(error->code(), NSCoderInvalidValueError);
+    }
+    cyclic->removeAllObjects();
+    cyclicDictionary->removeObjectForKey("self");
 }

@@ -6,6 +6,7 @@
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/URL.hpp"
+#include "tests/support/BinaryPropertyList.hpp"
 #include "tests/support/TemporaryHome.hpp"
 
 #include <gtest/gtest.h>
@@ -149,34 +150,6 @@ TEST(PropertyListSerialization, CorruptedBinaryNeverCrashesAndFailuresCarryAnErr
     }
 }
 
-// A binary property list whose objects are arrays of the given references, or the string
-// "x" where the list is empty.
-std::string binaryPlist(const std::vector<std::vector<std::uint32_t>>& objects) {
-    std::string data = "bplist00";
-    std::vector<std::uint32_t> offsets;
-    auto appendBigEndian = [&](std::uint64_t value, int width) {
-        for (int shift = (width - 1) * 8; shift >= 0; shift -= 8) data += static_cast<char>((value >> shift) & 0xFF);
-    };
-    for (const auto& references : objects) {
-        offsets.push_back(static_cast<std::uint32_t>(data.size()));
-        if (references.empty()) {
-            data += "\x51x";
-            continue;
-        }
-        data += static_cast<char>(0xA0 | references.size());
-        for (auto reference : references) appendBigEndian(reference, 4);
-    }
-    auto table = data.size();
-    for (auto offset : offsets) appendBigEndian(offset, 4);
-    data += std::string(6, '\0');
-    data += '\x04';
-    data += '\x04';
-    appendBigEndian(objects.size(), 8);
-    appendBigEndian(0, 8);
-    appendBigEndian(table, 8);
-    return data;
-}
-
 std::size_t depthOf(objc::Id object) {
     std::size_t depth = 0;
     while (auto array = arrayValue(object)) {
@@ -187,22 +160,18 @@ std::size_t depthOf(objc::Id object) {
 }
 
 TEST(PropertyListSerialization, HostileShapesAreRefusedBeforeParsing) {
-    auto chain = [](std::uint32_t length, std::uint32_t fanOut) {
-        std::vector<std::vector<std::uint32_t>> objects;
-        for (std::uint32_t index = 0; index < length; ++index) objects.emplace_back(fanOut, index + 1);
-        objects.emplace_back();
-        return objects;
-    };
+    using testsupport::arrayChain;
+    using testsupport::binaryPlist;
     struct Case {
         std::string what;
         std::string data;
         bool accepted;
     };
     const Case cases[] = {
-        {"binary nested 400 deep", binaryPlist(chain(400, 1)), true},
-        {"binary nested 100000 deep", binaryPlist(chain(100000, 1)), false},
-        {"binary shared references expanding to 2^10", binaryPlist(chain(10, 2)), true},
-        {"binary shared references expanding to 2^60", binaryPlist(chain(60, 2)), false},
+        {"binary nested 400 deep", binaryPlist(arrayChain(400, 1)), true},
+        {"binary nested 100000 deep", binaryPlist(arrayChain(100000, 1)), false},
+        {"binary shared references expanding to 2^10", binaryPlist(arrayChain(10, 2)), true},
+        {"binary shared references expanding to 2^60", binaryPlist(arrayChain(60, 2)), false},
         {"binary self reference", binaryPlist({{0}}), false},
         {"binary cycle", binaryPlist({{1}, {0}}), false},
         {"binary reference past the last object", binaryPlist({{5}, {}}), false},
@@ -240,7 +209,7 @@ TEST(PropertyListSerialization, HostileShapesAreRefusedBeforeParsing) {
             EXPECT_EQ(error->code(), 3840);
         }
     }
-    EXPECT_EQ(depthOf(PropertyListSerialization::propertyListWithData(binaryPlist(chain(400, 1)))), 400u);
+    EXPECT_EQ(depthOf(PropertyListSerialization::propertyListWithData(binaryPlist(arrayChain(400, 1)))), 400u);
 }
 
 TEST(PropertyListSerialization, WritingRefusesValuesAPropertyListCannotHold) {

@@ -161,13 +161,18 @@ TEST_F(AppEnvironment, DeviceModelComesFromTheHardwareModelElseTheMachine) {
     EXPECT_EQ(ZULAppEnvironmentUtil::deviceModel(), "Mac14,2");
     EXPECT_EQ(ZULAppEnvironmentUtil::getSysctlEntry("hw.model"), "Mac15,3");
 
-    for (auto missing : {std::optional<std::string>(), std::optional<std::string>("")}) {
+    // A value that is not UTF-8 text reads as none, as a string made from it would be.
+    for (auto missing : {std::optional<std::string>(), std::optional<std::string>(""),
+                         std::optional<std::string>("Mac\xff\xfe"), std::optional<std::string>("\xc3")}) {
         ZULAppEnvironmentUtil::resetForTesting();
         darwin::setSysctlValueForTesting("hw.model", missing);
         struct utsname systemInfo;
         ASSERT_EQ(uname(&systemInfo), 0);
         EXPECT_EQ(ZULAppEnvironmentUtil::deviceModel(), systemInfo.machine);
         EXPECT_EQ(ZULAppEnvironmentUtil::deviceSimulatorModel(), "");
+        if (missing && !missing->empty()) {
+            EXPECT_EQ(ZULAppEnvironmentUtil::getSysctlEntry("hw.model"), std::nullopt);
+        }
     }
     EXPECT_EQ(ZULAppEnvironmentUtil::getSysctlEntry("no.such.entry"), std::nullopt);
 }

@@ -187,6 +187,57 @@ TEST_F(KeychainStorage, PastFiveKeysTheEvictedOnesAreReadFromTheKeychainAgain) {
                   "cached" + std::to_string(index));
 }
 
+TEST_F(KeychainStorage, TheKeychainHalfOfAReadSkipsTheCacheButFillsIt) {
+    ASSERT_EQ(setObject(*storage_, String::make("cached"), "key").error, nullptr);
+    replaceItemDirectly("key", "in keychain");
+
+    std::promise<testsupport::KeychainOutcome> done;
+    storage_->getObjectFromKeychainForKey("key", objc::lookUpClass("NSString"), std::nullopt,
+                                          [&](objc::Id object, std::shared_ptr<foundation::Error> error) {
+                                              done.set_value({object, error, dispatch::currentQueueLabel()});
+                                          });
+    auto read = done.get_future().get();
+    EXPECT_EQ(text(read.object), "in keychain");
+    EXPECT_EQ(read.error, nullptr);
+    EXPECT_EQ(read.queue, cacheQueueLabel);
+
+    deleteItemDirectly("key");
+    EXPECT_EQ(text(getObject(*storage_, "key", "NSString").object), "in keychain");
+}
+
+TEST_F(KeychainStorage, OperationsIssuedTogetherReachTheKeychainInIssueOrder) {
+    struct Case {
+        const char* name;
+        std::vector<const char*> writes;  // nullptr: a removal
+        const char* stored;
+    };
+    std::vector<Case> cases{{"write, remove, write", {"first", nullptr, "second"}, "second"},
+                            {"write, write, remove", {"first", "second", nullptr}, nullptr},
+                            {"remove, write, write", {nullptr, "first", "second"}, "second"}};
+    for (auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        std::vector<std::promise<void>> done(testCase.writes.size());
+        for (std::size_t index = 0; index < testCase.writes.size(); ++index) {
+            auto& finished = done[index];
+            if (testCase.writes[index])
+                storage_->setObject(String::make(testCase.writes[index]), "key", std::nullopt,
+                                    [&finished](objc::Id, std::shared_ptr<foundation::Error>) { finished.set_value(); });
+            else
+                storage_->removeObjectForKey("key", std::nullopt,
+                                             [&finished](std::shared_ptr<foundation::Error>) { finished.set_value(); });
+        }
+        for (auto& finished : done) finished.get_future().wait();
+        auto fresh = ZULKeychainStorage::initWithService(service);
+        auto read = getObject(*fresh, "key", "NSString");
+        if (testCase.stored) {
+            EXPECT_EQ(text(read.object), testCase.stored);
+        } else {
+            EXPECT_EQ(read.object, nullptr);
+        }
+        EXPECT_EQ(text(getObject(*storage_, "key", "NSString").object), text(read.object));
+    }
+}
+
 TEST_F(KeychainStorage, ASecondStorageOfTheServiceSeesWhatTheFirstWrote) {
     ASSERT_EQ(setObject(*storage_, Number::withInteger(42), "shared").error, nullptr);
     auto second = ZULKeychainStorage::initWithService(service);

@@ -190,15 +190,23 @@ TEST_F(Network, CompletionRunsOnTheCallersQueue) {
     EXPECT_EQ(get.queueLabel, "com.example.network-caller");
 }
 
-TEST_F(Network, GetDeliversTheDownloadedBody) {
-    Outcome outcome;
+TEST_F(Network, GetDeliversTheDownloadedBodyInEitherKindOfSession) {
     auto headers = foundation::Dictionary::make({{"If-None-Match", String::make("\"v1\"")}});
-    ASSERT_TRUE(network_->getURL(url("/download"), headers, nullptr, false, recordInto(outcome)));
-    runUntilCalled(outcome);
-    EXPECT_EQ(outcome.status(), 200);
-    EXPECT_EQ(outcome.body(), "downloaded");
-    ASSERT_EQ(received().size(), 1u);
+    for (bool background : {false, true}) {
+        SCOPED_TRACE(background);
+        Outcome outcome;
+        auto sessionID = network_->getURL(url("/download"), headers, nullptr, background, recordInto(outcome));
+        ASSERT_TRUE(sessionID);
+        auto fetcher = ZULNetworkURLSession::sessionFromFetcherMapForSessionID(*sessionID);
+        ASSERT_NE(fetcher, nullptr);
+        EXPECT_EQ(fetcher->sessionConfig().isBackground(), background);
+        runUntilCalled(outcome);
+        EXPECT_EQ(outcome.status(), 200);
+        EXPECT_EQ(outcome.body(), "downloaded");
+    }
+    ASSERT_EQ(received().size(), 2u);
     EXPECT_EQ(received()[0].headers["If-None-Match"], "\"v1\"");
+    EXPECT_EQ(received()[0].method, "GET");
     EXPECT_EQ(received()[0].body, "");
 }
 
@@ -380,10 +388,13 @@ TEST_F(Network, TemporaryFilesMoreThanAnHourFromNowAreRemovedAtTheNextPost) {
         SCOPED_TRACE(testCase.clockOffset);
         auto stale = networkDirectory() / "ZULUpload_temp_left-over";
         writeFile(stale, "old");
+        auto folder = networkDirectory() / "kept-folder";
+        std::filesystem::create_directories(folder);
         foundation::Clock::installManual(realNow + testCase.clockOffset);
         Outcome outcome;
         ASSERT_TRUE(network_->postURL(url("/upload"), Data::fromString("x"), nullptr, false, recordInto(outcome)));
         EXPECT_EQ(std::filesystem::exists(stale), !testCase.removed);
+        EXPECT_TRUE(std::filesystem::exists(folder));  // only files are cleaned up
         runUntilCalled(outcome);
         foundation::Clock::installReal();
     }
