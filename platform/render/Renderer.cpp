@@ -269,6 +269,16 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         cairo_fill(context);
         return;
     }
+    case ui::NodeKind::transition:
+        if (!data.transition.opacity || node.presence >= 1) {
+            drawChildren(canvas, node);
+            return;
+        }
+        cairo_push_group(context);
+        drawChildren(canvas, node);
+        cairo_pop_group_to_source(context);
+        cairo_paint_with_alpha(context, std::clamp(node.presence, 0.0, 1.0));
+        return;
     case ui::NodeKind::opacity:
         cairo_push_group(context);
         drawChildren(canvas, node);

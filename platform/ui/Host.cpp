@@ -61,6 +61,7 @@ std::function<void()> Host::invalidator() {
 }
 
 void Host::setNeedsUpdate() {
+    if (auto animation = currentAnimation()) pendingAnimation_ = animation;
     if (updating_) {
         needsAnotherPass_ = true;
         return;
@@ -84,6 +85,7 @@ void Host::update() {
     do {
         needsAnotherPass_ = false;
         ++evaluations_;
+        passAnimation_ = currentAnimation() ? currentAnimation() : std::exchange(pendingAnimation_, std::nullopt);
         for (auto& [path, mounted] : mounted_) mounted.visited = false;
         resolved_ = resolve(root_, "", environment_);
         for (auto it = mounted_.begin(); it != mounted_.end();) {
@@ -91,9 +93,11 @@ void Host::update() {
                 ++it;
                 continue;
             }
+            keepLeavingNode(it->first, it->second);
             unmount(it->second);
             it = mounted_.erase(it);
         }
+        passAnimation_.reset();
         // Actions run after the tree is consistent; they may change state again.
         auto actions = std::move(pendingActions_);
         pendingActions_.clear();
@@ -194,6 +198,12 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
             resolved.children.push_back(
                 resolve(data.readerContent(ScrollViewProxy(weak_from_this(), path)), path + "/content", environment));
         return resolved;
+    case NodeKind::transition: {
+        auto& mounted = mount(path, typeid(Transition));
+        resolved.children.push_back(resolve(data.children.front(), path + "/" + segment(data.children.front(), 0), environment));
+        resolveTransition(data, path, mounted, resolved);
+        return resolved;
+    }
     case NodeKind::identified:
         // The id names the identity of everything below, wherever the node stands.
         resolved.children.push_back(resolve(data.children.front(), path + "/#" + data.text, environment));
@@ -209,7 +219,78 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
     }
     for (std::size_t index = 0; index < data.children.size(); ++index)
         resolved.children.push_back(resolve(data.children[index], path + "/" + segment(data.children[index], index), environment));
+    insertGhosts(path, resolved);
     return resolved;
+}
+
+void Host::resolveTransition(const NodeData& data, const std::string& path, Mounted& mounted, ResolvedNode& resolved) {
+    if (!mounted.transitionSeen) {
+        mounted.transitionSeen = true;
+        double start = 1;
+        if (auto ghost = ghosts_.find(path); ghost != ghosts_.end()) {
+            // Back before it finished leaving: it returns from where it stands.
+            start = *ghost->second.presence;
+            ghosts_.erase(ghost);
+        } else if (passAnimation_ && evaluations_ > 1) {
+            start = 0;
+        }
+        mounted.presence = start;
+        if (start < 1) animatePresence(path, start, 1, false);
+    }
+    (void)data;
+    resolved.presence = mounted.presence;
+    mounted.lastResolved = resolved;
+}
+
+void Host::keepLeavingNode(const std::string& path, Mounted& mounted) {
+    if (!passAnimation_ || !mounted.lastResolved || path.empty()) return;
+    auto slash = path.rfind('/');
+    std::string parentPath = path.substr(0, slash);
+    std::string segmentText = path.substr(slash + 1);
+    std::size_t index = std::string::npos;
+    if (!segmentText.empty() && std::isdigit(static_cast<unsigned char>(segmentText.front())))
+        index = static_cast<std::size_t>(std::stoul(segmentText));
+    Ghost ghost{parentPath, index, *mounted.lastResolved, std::make_shared<double>(mounted.presence)};
+    ghosts_[path] = std::move(ghost);
+    animatePresence(path, mounted.presence, 0, true);
+}
+
+void Host::insertGhosts(const std::string& path, ResolvedNode& resolved) {
+    for (auto& [ghostPath, ghost] : ghosts_) {
+        if (ghost.parentPath != path) continue;
+        ResolvedNode shown = ghost.node;
+        shown.presence = *ghost.presence;
+        std::size_t at = std::min(ghost.index, resolved.children.size());
+        resolved.children.insert(resolved.children.begin() + static_cast<std::ptrdiff_t>(at), std::move(shown));
+    }
+}
+
+void Host::animatePresence(const std::string& path, double from, double to, bool leaving) {
+    std::weak_ptr<Host> weakSelf = weak_from_this();
+    Animation animation = passAnimation_.value_or(Animation{});
+    std::shared_ptr<double> cell;
+    if (leaving) cell = ghosts_[path].presence;
+    appkit::AnimationContext::runAnimationGroup(
+        [&](appkit::AnimationContext& context) {
+            context.duration = animation.duration;
+            context.timingFunction = animation.timing;
+            appkit::AnimationContext::animate([weakSelf, path, from, to, leaving, cell](double progress) {
+                auto host = weakSelf.lock();
+                if (!host) return;
+                double value = from + (to - from) * progress;
+                if (leaving) {
+                    auto ghost = host->ghosts_.find(path);
+                    if (ghost == host->ghosts_.end() || ghost->second.presence != cell) return;
+                    *cell = value;
+                    if (progress >= 1) host->ghosts_.erase(ghost);
+                } else {
+                    auto mounted = host->mounted_.find(path);
+                    if (mounted == host->mounted_.end()) return;
+                    mounted->second.presence = value;
+                }
+                host->setNeedsUpdate();
+            });
+        });
 }
 
 void Host::resolveLifecycle(const NodeData& data, Mounted& mounted) {

@@ -88,6 +88,17 @@ private:
         AsyncImagePhase phase;
         std::shared_ptr<CancellationToken> load;
         double scrollOffset = 0;
+        bool transitionSeen = false;
+        double presence = 1;
+        std::optional<ResolvedNode> lastResolved;  // transitions: what to keep showing while leaving
+    };
+
+    // A node that left in an animated change, shown at its old place until it faded out.
+    struct Ghost {
+        std::string parentPath;
+        std::size_t index = 0;
+        ResolvedNode node;
+        std::shared_ptr<double> presence;
     };
 
     ResolvedNode resolve(const Node& node, const std::string& path, const EnvironmentValues& environment);
@@ -98,6 +109,10 @@ private:
     void unmountBelow(const std::string& path);
     std::function<void()> invalidator();
     void setScrollOffset(const std::string& path, double offset);
+    void resolveTransition(const NodeData& data, const std::string& path, Mounted& mounted, ResolvedNode& resolved);
+    void keepLeavingNode(const std::string& path, Mounted& mounted);
+    void insertGhosts(const std::string& path, ResolvedNode& resolved);
+    void animatePresence(const std::string& path, double from, double to, bool leaving);
 
     Node root_;
     EnvironmentValues environment_;
@@ -105,6 +120,9 @@ private:
     ResolvedNode resolved_;
     std::optional<LayoutNode> layout_;
     std::vector<std::function<void()>> pendingActions_;
+    std::map<std::string, Ghost> ghosts_;
+    std::optional<Animation> passAnimation_;  // the animation of the change being evaluated
+    std::optional<Animation> pendingAnimation_;
     std::weak_ptr<appkit::View> container_;
     std::function<void()> didUpdate_;
     bool updating_ = false;

@@ -197,7 +197,7 @@ public:
 
     LayoutNode place(const ResolvedNode& node, Rect frame, const EnvironmentValues& environment, StackAxis stack) {
         const NodeData& data = node.node.data();
-        LayoutNode placed{node.node, node.path, frame, environment, node.hostedView, {}, {}};
+        LayoutNode placed{node.node, node.path, frame, environment, node.hostedView, {}, {}, 1};
         auto add = [&](const ResolvedNode& child, Rect childFrame, const EnvironmentValues& childEnv, StackAxis axis) {
             placed.children.push_back(place(child, childFrame, childEnv, axis));
         };
@@ -263,6 +263,12 @@ public:
         case NodeKind::offset:
             add(node.children.front(), frame.offsetBy(data.offset.x, data.offset.y), environment, stack);
             break;
+        case NodeKind::transition: {
+            placed.presence = node.presence;
+            double drop = data.transition.moveFromBottom ? (1 - node.presence) * frame.height() : 0;
+            add(node.children.front(), frame.offsetBy(0, drop), environment, stack);
+            break;
+        }
         case NodeKind::scroll: {
             const auto& content = node.children.front();
             Size size = measure(content, {frame.width(), std::nullopt}, environment, std::nullopt);

@@ -19,6 +19,7 @@ struct ResolvedNode {
     std::vector<ResolvedNode> children;
     std::shared_ptr<appkit::View> hostedView;
     double scrollOffset = 0;  // scroll views: how far the content is scrolled up
+    double presence = 1;      // transitions: 0 gone, 1 fully there
 };
 
 // A node with its frame in points, in the host's coordinates (origin at the top left, y
@@ -31,6 +32,7 @@ struct LayoutNode {
     std::shared_ptr<appkit::View> hostedView;
     std::vector<LayoutNode> children;
     Size contentSize;  // scroll views: the size of what they scroll
+    double presence = 1;  // transitions: 0 gone, 1 fully there
 
     NodeKind kind() const { return node.kind(); }
     const NodeData& data() const { return node.data(); }

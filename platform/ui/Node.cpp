@@ -339,3 +339,15 @@ Node LabeledContent(Node label, Node content) {
 }
 
 }  // namespace ui
+
+namespace ui {
+
+Node Node::transition(Transition transition) const {
+    NodeData data;
+    data.kind = NodeKind::transition;
+    data.children = {*this};
+    data.transition = transition;
+    return Node(std::make_shared<const NodeData>(std::move(data)));
+}
+
+}  // namespace ui

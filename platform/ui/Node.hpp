@@ -3,6 +3,7 @@
 #include "platform/appkit/Image.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 #include "platform/ui/KeyboardShortcut.hpp"
+#include "platform/ui/Transaction.hpp"
 #include "platform/ui/Types.hpp"
 
 #include <functional>
@@ -54,6 +55,7 @@ enum class NodeKind {
     representable,
     asyncImage,
     scrollReader,
+    transition,  // how its child comes and goes in animated changes
 };
 
 enum class ShapeKind { rectangle, roundedRectangle, circle, capsule };
@@ -162,6 +164,9 @@ public:
     Node aspectRatio(ContentMode mode) const;
     Node scaledToFit() const { return aspectRatio(ContentMode::fit); }
     Node scaledToFill() const { return aspectRatio(ContentMode::fill); }
+    // How the node comes and goes when its presence changes in an animated change.
+    Node transition(Transition transition) const;
+
     // The key that presses the buttons below while their window is key.
     Node keyboardShortcut(KeyboardShortcut shortcut) const;
 
@@ -208,6 +213,7 @@ struct NodeData {
     std::function<void(bool)> setOn;
     KeyboardShortcut shortcut;          // keyboardShortcut
     std::function<Node(const ScrollViewProxy&)> readerContent;
+    Transition transition;
 };
 
 // Building blocks.
