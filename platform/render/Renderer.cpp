@@ -195,6 +195,16 @@ void drawChildren(Canvas& canvas, const ui::LayoutNode& node) {
     for (const auto& child : node.children) drawTreeNode(canvas, child);
 }
 
+// The children composed as one layer and painted at the alpha.
+void drawChildrenWithAlpha(Canvas& canvas, const ui::LayoutNode& node, double alpha) {
+    if (alpha >= 1) return drawChildren(canvas, node);
+    cairo_t* context = canvas.context();
+    cairo_push_group(context);
+    drawChildren(canvas, node);
+    cairo_pop_group_to_source(context);
+    cairo_paint_with_alpha(context, std::clamp(alpha, 0.0, 1.0));
+}
+
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
     cairo_t* context = canvas.context();
     const auto& data = node.data();
@@ -270,20 +280,10 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         return;
     }
     case ui::NodeKind::transition:
-        if (!data.transition.opacity || node.presence >= 1) {
-            drawChildren(canvas, node);
-            return;
-        }
-        cairo_push_group(context);
-        drawChildren(canvas, node);
-        cairo_pop_group_to_source(context);
-        cairo_paint_with_alpha(context, std::clamp(node.presence, 0.0, 1.0));
+        drawChildrenWithAlpha(canvas, node, data.transition.opacity ? node.presence : 1);
         return;
     case ui::NodeKind::opacity:
-        cairo_push_group(context);
-        drawChildren(canvas, node);
-        cairo_pop_group_to_source(context);
-        cairo_paint_with_alpha(context, std::clamp(data.opacity, 0.0, 1.0));
+        drawChildrenWithAlpha(canvas, node, data.opacity);
         return;
     case ui::NodeKind::representable:
         if (node.hostedView) Renderer::drawView(canvas, *node.hostedView, node.frame, appearance);
