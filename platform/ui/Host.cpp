@@ -359,11 +359,18 @@ void Host::scrollTo(const std::string& readerPath, const std::string& id, Scroll
         return node.kind() == NodeKind::scroll && node.path.compare(0, readerPath.size(), readerPath) == 0;
     });
     if (!scroll) return;
-    const LayoutNode* target = scroll->find(
-        [&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; });
-    if (!target) return;
     auto found = mounted_.find(scroll->path);
     if (found == mounted_.end()) return;
+    auto isTarget = [&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; };
+    const LayoutNode* target = scroll->find(isTarget);
+    if (!target) {
+        // An id around the scroll view itself: its top (or end) is the content's.
+        const LayoutNode* around = layout_->find(isTarget);
+        if (!around || scroll->path.compare(0, around->path.size(), around->path) != 0) return;
+        double end = std::max(0.0, scroll->contentSize.height - scroll->frame.height());
+        double offset = anchor == ScrollAnchor::top ? 0 : anchor == ScrollAnchor::bottom ? end : end / 2;
+        return setScrollOffset(scroll->path, offset);
+    }
     double current = found->second.scrollOffset;
     // The target's place in the content, then the offset that puts it at the anchor.
     double inContent = target->frame.minY() - scroll->frame.minY() + current;

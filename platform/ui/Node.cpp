@@ -331,7 +331,8 @@ Node Section(Node header, std::vector<Node> rows) {
 }
 
 Node Form(std::vector<Node> sections) {
-    return VStack(std::move(sections), HorizontalAlignment::leading, 16.0).padding(20);
+    // A grouped form scrolls when its sections are taller than the room it is given.
+    return ScrollView(VStack(std::move(sections), HorizontalAlignment::leading, 16.0).padding(20));
 }
 
 Node LabeledContent(Node label, Node content) {

@@ -240,7 +240,8 @@ Node Toggle(Node label, std::function<bool()> isOn, std::function<void(bool)> se
 // A vertical scroll view: it takes the height it is offered and shows its content from its
 // scroll offset (kept by the host for the node's identity), clipped to its frame.
 Node ScrollView(Node content, bool showsIndicators = true);
-// A grouped form: sections one below the other, each a header and rows on a rounded panel.
+// A grouped form: sections one below the other, each a header and rows on a rounded panel,
+// in a scroll view.
 Node Section(Node header, std::vector<Node> rows);
 Node Form(std::vector<Node> sections);
 // A label on the leading side and its content on the trailing side of one row.

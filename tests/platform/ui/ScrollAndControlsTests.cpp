@@ -136,3 +136,28 @@ TEST(Form, SectionsStackTheirHeaderAboveTheirRowsWithDividersBetween) {
     EXPECT_LE(divider->frame.maxY(), frameOf("second").minY());
     EXPECT_EQ(frameOf("first").minX(), frameOf("second").minX());
 }
+
+TEST(Form, ScrollsWhenTallerThanItsFrameAndAnIdAroundItScrollsBackToTheTop) {
+    std::vector<Node> rows;
+    for (int index = 0; index < 30; ++index) rows.push_back(Text("Row " + std::to_string(index)).id("row-" + std::to_string(index)));
+    std::optional<ScrollViewProxy> proxy;
+    auto host = Host::create(ScrollViewReader([&](const ScrollViewProxy& given) {
+                                 proxy = given;
+                                 return Form({Section(Text("Browsers"), rows)}).frame(380.0, 430.0).id("settingsTop");
+                             }),
+                             EnvironmentValues{});
+    auto rowTop = [&](const std::string& id) {
+        return host->lastLayout()
+            ->find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; })
+            ->frame.minY();
+    };
+    host->layout(Rect(0, 0, 380, 430));
+    double first = rowTop("row-0");
+    proxy->scrollTo("row-29", ScrollAnchor::bottom);
+    host->layout(Rect(0, 0, 380, 430));
+    EXPECT_LT(rowTop("row-0"), 0);
+    EXPECT_LE(rowTop("row-29"), 430);
+    proxy->scrollTo("settingsTop", ScrollAnchor::top);
+    host->layout(Rect(0, 0, 380, 430));
+    EXPECT_EQ(rowTop("row-0"), first);
+}
