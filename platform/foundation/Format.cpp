@@ -40,11 +40,11 @@ double asDouble(const FormatArgument::Value& value) {
 
 // Applies a C conversion with its flags, width and precision (length modifiers dropped).
 template <class T>
-std::string printfOne(const std::string& specification, T argument) {
-    int length = std::snprintf(nullptr, 0, specification.c_str(), argument);
+std::string printfOne(const std::string& directive, T argument) {
+    int length = std::snprintf(nullptr, 0, directive.c_str(), argument);
     if (length < 0) return {};
     std::string result(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(result.data(), result.size(), specification.c_str(), argument);
+    std::snprintf(result.data(), result.size(), directive.c_str(), argument);
     result.resize(static_cast<std::size_t>(length));
     return result;
 }
@@ -80,26 +80,26 @@ std::string formatWithArguments(std::string_view format, std::span<const FormatA
             continue;
         }
         const FormatArgument::Value* argument = take();
-        std::string specification = "%" + flagsAndWidth;
+        std::string directive = "%" + flagsAndWidth;
         switch (conversion) {
         case '@':
         case 's':
-            output += argument ? printfOne(specification + "s", describe(*argument).c_str()) : std::string();
+            output += argument ? printfOne(directive + "s", describe(*argument).c_str()) : std::string();
             break;
         case 'd':
         case 'i':
-            output += argument ? printfOne(specification + "lld", asSigned(*argument)) : std::string();
+            output += argument ? printfOne(directive + "lld", asSigned(*argument)) : std::string();
             break;
         case 'u':
         case 'x':
         case 'X':
         case 'o':
-            output += argument ? printfOne(specification + "ll" + conversion,
+            output += argument ? printfOne(directive + "ll" + conversion,
                                            static_cast<unsigned long long>(asSigned(*argument)))
                                : std::string();
             break;
         case 'c':
-            output += argument ? printfOne(specification + "c", static_cast<int>(asSigned(*argument))) : std::string();
+            output += argument ? printfOne(directive + "c", static_cast<int>(asSigned(*argument))) : std::string();
             break;
         case 'f':
         case 'F':
@@ -109,7 +109,7 @@ std::string formatWithArguments(std::string_view format, std::span<const FormatA
         case 'E':
         case 'a':
         case 'A':
-            output += argument ? printfOne(specification + conversion, asDouble(*argument)) : std::string();
+            output += argument ? printfOne(directive + conversion, asDouble(*argument)) : std::string();
             break;
         case 'p':
             if (argument) {
@@ -120,7 +120,7 @@ std::string formatWithArguments(std::string_view format, std::span<const FormatA
                     pointer = object->get();
                 else
                     pointer = reinterpret_cast<const void*>(asSigned(*argument));
-                output += printfOne(specification + "p", pointer);
+                output += printfOne(directive + "p", pointer);
             }
             break;
         default:
