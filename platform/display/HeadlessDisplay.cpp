@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Application.hpp"
 #include "platform/appkit/ModifierFlags.hpp"
+#include "platform/appkit/Screen.hpp"
 #include "platform/carbon/EventManager.hpp"
 #include "platform/carbon/TextInputSources.hpp"
 #include "platform/foundation/Clock.hpp"
@@ -83,7 +84,14 @@ std::string utf8(char32_t character) {
 
 }  // namespace
 
-HeadlessDisplay::HeadlessDisplay(std::vector<ScreenFrame> screens) : screens_(std::move(screens)) {}
+HeadlessDisplay::HeadlessDisplay(std::vector<ScreenFrame> screens) { setScreens(std::move(screens)); }
+
+void HeadlessDisplay::setScreens(std::vector<ScreenFrame> screens) {
+    screens_ = std::move(screens);
+    std::vector<appkit::Rect> frames;
+    for (const auto& screen : screens_) frames.emplace_back(screen.x, screen.y, screen.width, screen.height);
+    appkit::Screen::setScreenFrames(frames);
+}
 
 void HeadlessDisplay::reserveHotKeyForOtherApplication(std::string_view combination) {
     auto key = parsed(combination);

@@ -34,7 +34,8 @@ public:
     explicit HeadlessDisplay(std::vector<ScreenFrame> screens = {ScreenFrame{0, 0, 1440, 900}});
 
     const std::vector<ScreenFrame>& screens() const { return screens_; }
-    void setScreens(std::vector<ScreenFrame> screens) { screens_ = std::move(screens); }
+    // The application's screens follow the display's.
+    void setScreens(std::vector<ScreenFrame> screens);
 
     const std::string& frontmostApplication() const { return frontmost_; }
     void setFrontmostApplication(std::string identifier) { frontmost_ = std::move(identifier); }

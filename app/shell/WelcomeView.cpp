@@ -1,0 +1,44 @@
+#include "app/shell/WelcomeView.hpp"
+
+#include "platform/appkit/Workspace.hpp"
+#include "platform/foundation/Bundle.hpp"
+
+namespace kestrelvault {
+
+namespace {
+
+std::string localized(const std::string& key) {
+    auto bundle = foundation::Bundle::mainBundle();
+    return bundle ? bundle->localizedStringForKey(key) : key;
+}
+
+std::shared_ptr<appkit::Image> applicationIcon() {
+    auto bundle = foundation::Bundle::mainBundle();
+    if (!bundle) return appkit::Workspace::genericApplicationIcon();
+    return appkit::Workspace::sharedWorkspace()->iconForFile(bundle->bundlePath());
+}
+
+}  // namespace
+
+ui::Node WelcomeView::body() {
+    auto setupTapped = onSetupTapped;
+    return ui::VStack(
+               {ui::Image(applicationIcon()).resizable().frame(80.0, 80.0),
+                ui::VStack({ui::Text(localized("welcome_title")).font(ui::Font::title2().withWeight(ui::Font::Weight::semibold)),
+                            ui::Text(localized("welcome_description"))
+                                .font(ui::Font::body())
+                                .foregroundColor(ui::Color::secondaryLabelColor())
+                                .multilineTextAlignment(ui::TextAlignment::center)},
+                           ui::HorizontalAlignment::center, 8.0),
+                ui::SettingsLink(ui::Text(localized("welcome_setup_button")).frame(ui::FlexibleFrame{.minWidth = 180.0}))
+                    .buttonStyle(ui::ButtonStyle::borderedProminent)
+                    .controlSize(ui::ControlSize::large)
+                    .simultaneousTapGesture([setupTapped] {
+                        if (setupTapped) setupTapped();
+                    })},
+               ui::HorizontalAlignment::center, 20.0)
+        .padding(40)
+        .frame(360.0, std::nullopt);
+}
+
+}  // namespace kestrelvault

@@ -1,0 +1,238 @@
+#include "platform/appkit/FieldEditor.hpp"
+
+#include "platform/appkit/Pasteboard.hpp"
+#include "platform/appkit/SystemBeep.hpp"
+#include "platform/appkit/TextField.hpp"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+namespace appkit {
+
+FieldEditor::FieldEditor() : View(Rect()) {}
+
+void FieldEditor::setString(std::string text) {
+    text_ = std::move(text);
+    std::size_t end = decodeUTF8(text_).size();
+    selectedRange_ = {end, 0};
+    anchor_ = end;
+}
+
+void FieldEditor::setSelectedRange(TextRange range) {
+    std::size_t length = decodeUTF8(text_).size();
+    range.location = std::min(range.location, length);
+    range.length = std::min(range.length, length - range.location);
+    selectedRange_ = range;
+    anchor_ = range.location;
+}
+
+void FieldEditor::selectAll() {
+    selectedRange_ = {0, decodeUTF8(text_).size()};
+    anchor_ = 0;
+}
+
+std::string FieldEditor::selectedText() const {
+    auto characters = decodeUTF8(text_);
+    return encodeUTF8(std::u32string_view(characters).substr(selectedRange_.location, selectedRange_.length));
+}
+
+void FieldEditor::attach(const std::shared_ptr<TextField>& client, std::string text) {
+    client_ = client;
+    text_ = std::move(text);
+    // Entering a field selects all of its text, as on the platform.
+    selectAll();
+}
+
+void FieldEditor::detach() {
+    client_.reset();
+    removeFromSuperview();
+}
+
+bool FieldEditor::resignFirstResponder() {
+    if (auto field = client()) field->fieldEditorDidEndEditing();
+    return true;
+}
+
+std::optional<std::string> FieldEditor::commandForKeyEvent(const Event& event) {
+    auto characters = event.charactersIgnoringModifiers().value_or("");
+    auto scalars = decodeUTF8(characters);
+    if (scalars.empty()) return std::nullopt;
+    char32_t key = scalars.front();
+    auto modifiers = event.modifierFlags();
+    bool shift = modifiers.contains(ModifierFlags::shift);
+    bool command = modifiers.contains(ModifierFlags::command);
+    bool option = modifiers.contains(ModifierFlags::option);
+    bool control = modifiers.contains(ModifierFlags::control);
+    auto pick = [&](const char* plain, const char* withShift, const char* withCommand, const char* withOption) {
+        if (command && withCommand) return std::string(withCommand);
+        if (option && withOption) return std::string(withOption);
+        if (shift && withShift) return std::string(withShift);
+        return std::string(plain);
+    };
+    switch (key) {
+    case 0xF700:
+        return pick("moveUp:", "moveUpAndModifySelection:", "moveToBeginningOfDocument:", "moveBackward:");
+    case 0xF701:
+        return pick("moveDown:", "moveDownAndModifySelection:", "moveToEndOfDocument:", "moveForward:");
+    case 0xF702:
+        return pick("moveLeft:", "moveLeftAndModifySelection:", "moveToBeginningOfLine:", "moveWordLeft:");
+    case 0xF703:
+        return pick("moveRight:", "moveRightAndModifySelection:", "moveToEndOfLine:", "moveWordRight:");
+    case 0xF729:
+        return std::string("scrollToBeginningOfDocument:");
+    case 0xF72B:
+        return std::string("scrollToEndOfDocument:");
+    case 0xF72C:
+        return std::string("scrollPageUp:");
+    case 0xF72D:
+        return std::string("scrollPageDown:");
+    case 0xF728:
+        return std::string("deleteForward:");
+    case 0x7F:
+    case 0x08:
+        return pick("deleteBackward:", nullptr, "deleteToBeginningOfLine:", "deleteWordBackward:");
+    case 0x1B:
+        return std::string("cancelOperation:");
+    case 0x0D:
+    case 0x03:
+        return std::string("insertNewline:");
+    case 0x09:
+        return std::string(shift ? "insertBacktab:" : "insertTab:");
+    case 0x19:
+        return std::string("insertBacktab:");
+    default:
+        break;
+    }
+    if (command && key == U'.') return std::string("cancelOperation:");
+    if (control) {
+        static const std::map<char32_t, const char*> emacs = {
+            {U'a', "moveToBeginningOfParagraph:"}, {U'e', "moveToEndOfParagraph:"}, {U'b', "moveBackward:"},
+            {U'f', "moveForward:"}, {U'p', "moveUp:"}, {U'n', "moveDown:"}, {U'h', "deleteBackward:"},
+            {U'd', "deleteForward:"}, {U'k', "deleteToEndOfParagraph:"}};
+        if (auto found = emacs.find(key); found != emacs.end()) return std::string(found->second);
+    }
+    return std::nullopt;
+}
+
+void FieldEditor::keyDown(const EventPtr& event) {
+    if (auto command = commandForKeyEvent(*event)) {
+        doCommandBySelector(*command);
+        return;
+    }
+    auto modifiers = event->modifierFlags();
+    if (modifiers.contains(ModifierFlags::command) || modifiers.contains(ModifierFlags::control)) {
+        View::keyDown(event);  // an unbound shortcut travels up the chain (and beeps)
+        return;
+    }
+    auto characters = event->characters().value_or("");
+    auto scalars = decodeUTF8(characters);
+    bool printable = !scalars.empty() && std::all_of(scalars.begin(), scalars.end(), [](char32_t c) {
+        return c >= 0x20 && c != 0x7F && !(c >= 0xF700 && c <= 0xF8FF);
+    });
+    if (printable) insertText(characters);
+}
+
+void FieldEditor::insertText(const std::string& text) {
+    replaceSelection(decodeUTF8(text));
+    didChangeText();
+}
+
+void FieldEditor::doCommandBySelector(const std::string& selector) {
+    if (auto field = client(); field && field->fieldEditorDoCommandBySelector(*this, selector)) return;
+    if (performCommand(selector)) return;
+    if (auto field = client()) {
+        if (field->tryToPerform(selector)) return;
+    }
+    beep();
+}
+
+void FieldEditor::replaceSelection(std::u32string_view replacement) {
+    auto characters = decodeUTF8(text_);
+    characters.replace(selectedRange_.location, selectedRange_.length, replacement);
+    text_ = encodeUTF8(characters);
+    std::size_t caret = selectedRange_.location + replacement.size();
+    selectedRange_ = {caret, 0};
+    anchor_ = caret;
+}
+
+void FieldEditor::moveCaret(std::size_t position, bool extend) {
+    std::size_t length = decodeUTF8(text_).size();
+    position = std::min(position, length);
+    if (!extend) {
+        selectedRange_ = {position, 0};
+        anchor_ = position;
+        return;
+    }
+    std::size_t low = std::min(anchor_, position), high = std::max(anchor_, position);
+    selectedRange_ = {low, high - low};
+}
+
+void FieldEditor::didChangeText() {
+    if (auto field = client()) field->fieldEditorDidChangeText(*this);
+}
+
+bool FieldEditor::performCommand(const std::string& selector) {
+    std::size_t length = decodeUTF8(text_).size();
+    const auto& range = selectedRange_;
+    // The end of the selection that moves when it is extended.
+    std::size_t focus = anchor_ == range.location ? range.end() : range.location;
+    if (selector == "moveLeft:" || selector == "moveBackward:") {
+        moveCaret(range.length ? range.location : (range.location ? range.location - 1 : 0), false);
+    } else if (selector == "moveRight:" || selector == "moveForward:") {
+        moveCaret(range.length ? range.end() : range.location + 1, false);
+    } else if (selector == "moveLeftAndModifySelection:") {
+        moveCaret(focus ? focus - 1 : 0, true);
+    } else if (selector == "moveRightAndModifySelection:") {
+        moveCaret(focus + 1, true);
+    } else if (selector == "moveToBeginningOfLine:" || selector == "moveToBeginningOfParagraph:" ||
+               selector == "moveToBeginningOfDocument:" || selector == "moveUp:" ||
+               selector == "scrollToBeginningOfDocument:") {
+        moveCaret(0, false);  // one line: up goes to its start
+    } else if (selector == "moveToEndOfLine:" || selector == "moveToEndOfParagraph:" ||
+               selector == "moveToEndOfDocument:" || selector == "moveDown:" || selector == "scrollToEndOfDocument:") {
+        moveCaret(length, false);
+    } else if (selector == "moveUpAndModifySelection:") {
+        moveCaret(0, true);
+    } else if (selector == "moveDownAndModifySelection:") {
+        moveCaret(length, true);
+    } else if (selector == "selectAll:") {
+        selectAll();
+    } else if (selector == "deleteBackward:" || selector == "deleteForward:") {
+        if (range.length == 0) {
+            bool backward = selector == "deleteBackward:";
+            if (backward ? range.location == 0 : range.location >= length) return true;
+            selectedRange_ = backward ? TextRange{range.location - 1, 1} : TextRange{range.location, 1};
+        }
+        replaceSelection(U"");
+        didChangeText();
+    } else if (selector == "deleteToBeginningOfLine:") {
+        selectedRange_ = {0, range.end()};
+        replaceSelection(U"");
+        didChangeText();
+    } else if (selector == "deleteToEndOfParagraph:") {
+        selectedRange_ = {range.location, length - range.location};
+        replaceSelection(U"");
+        didChangeText();
+    } else if (selector == "copy:" || selector == "cut:") {
+        if (range.length == 0) return true;
+        auto pasteboard = Pasteboard::generalPasteboard();
+        pasteboard->clearContents();
+        pasteboard->setString(selectedText(), NSPasteboardTypeString);
+        if (selector == "cut:") {
+            replaceSelection(U"");
+            didChangeText();
+        }
+    } else if (selector == "paste:") {
+        auto text = Pasteboard::generalPasteboard()->stringForType(NSPasteboardTypeString);
+        if (!text) return true;
+        // A one-line field takes the pasted lines joined by spaces.
+        std::replace_if(text->begin(), text->end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        insertText(*text);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace appkit

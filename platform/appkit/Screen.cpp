@@ -1,0 +1,34 @@
+#include "platform/appkit/Screen.hpp"
+
+#include "platform/appkit/Window.hpp"
+#include "platform/appkit/WindowList.hpp"
+
+namespace appkit {
+
+namespace {
+std::vector<std::shared_ptr<Screen>>& screenList() {
+    static std::vector<std::shared_ptr<Screen>> screens{std::make_shared<Screen>(Rect(0, 0, 1440, 900))};
+    return screens;
+}
+}  // namespace
+
+std::vector<std::shared_ptr<Screen>> Screen::screens() { return screenList(); }
+
+std::shared_ptr<Screen> Screen::mainScreen() {
+    const auto& screens = screenList();
+    if (screens.empty()) return nullptr;
+    if (auto key = WindowList::shared().keyWindow()) {
+        Point centre{key->frame().midX(), key->frame().midY()};
+        for (const auto& screen : screens)
+            if (screen->frame().contains(centre)) return screen;
+    }
+    return screens.front();
+}
+
+void Screen::setScreenFrames(const std::vector<Rect>& frames) {
+    auto& screens = screenList();
+    screens.clear();
+    for (const auto& frame : frames) screens.push_back(std::make_shared<Screen>(frame));
+}
+
+}  // namespace appkit

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/appkit/SearchFieldCell.hpp"
+#include "platform/appkit/TextField.hpp"
+
+namespace appkit {
+
+// A text field for searching, drawn rounded with a magnifier and, while it holds text, a
+// cancel button; clicking the cancel button empties the field as an edit (the delegate
+// hears controlTextDidChange). Main thread only.
+class SearchField : public TextField {
+public:
+    explicit SearchField(Rect frame = Rect(0, 0, 130, 22));
+
+    std::shared_ptr<SearchFieldCell> searchCell() const { return std::static_pointer_cast<SearchFieldCell>(cell()); }
+    Size intrinsicContentSize() const override { return {noIntrinsicMetric, 22}; }
+
+    // What the cancel button does.
+    void clearByCancelButton();
+
+private:
+    void wireCancelButton(const std::shared_ptr<ButtonCell>& cell);
+
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+};
+
+}  // namespace appkit

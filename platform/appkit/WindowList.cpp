@@ -1,0 +1,67 @@
+#include "platform/appkit/WindowList.hpp"
+
+#include "platform/appkit/Application.hpp"
+#include "platform/appkit/Window.hpp"
+
+#include <algorithm>
+
+namespace appkit {
+
+namespace {
+std::unique_ptr<WindowList>& instance() {
+    static std::unique_ptr<WindowList> list;
+    return list;
+}
+}  // namespace
+
+WindowList::WindowList() {
+    // Events the application's monitors and menus did not take go to the key window.
+    Application::shared()->setWindowEventHandler([](const EventPtr& event) {
+        if (auto key = WindowList::shared().keyWindow()) key->sendEvent(event);
+    });
+}
+
+WindowList& WindowList::shared() {
+    auto& list = instance();
+    if (!list) list.reset(new WindowList());
+    return *list;
+}
+
+void WindowList::resetForTesting() { instance().reset(); }
+
+std::vector<std::shared_ptr<Window>> WindowList::windows() const {
+    std::vector<std::shared_ptr<Window>> result;
+    for (const auto& weak : all_)
+        if (auto window = weak.lock()) result.push_back(window);
+    return result;
+}
+
+void WindowList::add(const std::shared_ptr<Window>& window) {
+    std::erase_if(all_, [](const std::weak_ptr<Window>& weak) { return weak.expired(); });
+    all_.push_back(window);
+}
+
+void WindowList::orderFront(const std::shared_ptr<Window>& window) {
+    std::erase(ordered_, window);
+    // A window stays behind those of a higher level.
+    auto position = std::find_if(ordered_.begin(), ordered_.end(),
+                                 [&](const std::shared_ptr<Window>& other) { return other->level() <= window->level(); });
+    ordered_.insert(position, window);
+}
+
+void WindowList::orderOut(const std::shared_ptr<Window>& window) { std::erase(ordered_, window); }
+
+void WindowList::setKeyWindow(const std::shared_ptr<Window>& window) { key_ = window; }
+void WindowList::setMainWindow(const std::shared_ptr<Window>& window) { main_ = window; }
+
+void WindowList::passKeyStatusOn() {
+    if (keyWindow()) return;
+    auto ordered = ordered_;
+    for (const auto& window : ordered)
+        if (window->canBecomeKeyWindow()) {
+            window->makeKeyWindow();
+            return;
+        }
+}
+
+}  // namespace appkit

@@ -1,0 +1,371 @@
+#include "platform/render/Renderer.hpp"
+
+#include "platform/appkit/Button.hpp"
+#include "platform/appkit/FieldEditor.hpp"
+#include "platform/appkit/SearchField.hpp"
+#include "platform/appkit/VisualEffectView.hpp"
+#include "platform/appkit/WindowList.hpp"
+#include "platform/render/SymbolPainter.hpp"
+#include "platform/ui/Host.hpp"
+#include "platform/ui/HostingView.hpp"
+#include "platform/ui/Layout.hpp"
+#include "platform/ui/TextLayout.hpp"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace render {
+
+namespace {
+
+using appkit::Appearance;
+using appkit::Color;
+using appkit::Rect;
+
+void shapePath(cairo_t* context, const ui::Shape& shape, const Rect& rect) {
+    cairo_new_path(context);
+    double radius = 0;
+    switch (shape.kind) {
+    case ui::ShapeKind::rectangle:
+        cairo_rectangle(context, rect.minX(), rect.minY(), rect.width(), rect.height());
+        return;
+    case ui::ShapeKind::circle: {
+        double r = std::min(rect.width(), rect.height()) / 2;
+        cairo_arc(context, rect.midX(), rect.midY(), r, 0, 2 * M_PI);
+        return;
+    }
+    case ui::ShapeKind::roundedRectangle:
+        radius = shape.cornerRadius;
+        break;
+    case ui::ShapeKind::capsule:
+        radius = std::min(rect.width(), rect.height()) / 2;
+        break;
+    }
+    radius = std::min({radius, rect.width() / 2, rect.height() / 2});
+    double x0 = rect.minX(), y0 = rect.minY(), x1 = rect.maxX(), y1 = rect.maxY();
+    cairo_arc(context, x1 - radius, y0 + radius, radius, -M_PI / 2, 0);
+    cairo_arc(context, x1 - radius, y1 - radius, radius, 0, M_PI / 2);
+    cairo_arc(context, x0 + radius, y1 - radius, radius, M_PI / 2, M_PI);
+    cairo_arc(context, x0 + radius, y0 + radius, radius, M_PI, 3 * M_PI / 2);
+    cairo_close_path(context);
+}
+
+void drawText(Canvas& canvas, const std::string& text, const ui::TextStyle& style, const Rect& rect, const Color& color,
+              Appearance appearance) {
+    ui::TextLayout layout(text, style);
+    cairo_t* context = canvas.context();
+    cairo_save(context);
+    canvas.setColor(color, appearance);
+    cairo_move_to(context, rect.minX(), rect.minY());
+    pango_cairo_show_layout(context, layout.layout());
+    cairo_restore(context);
+}
+
+ui::TextAlignment textAlignment(appkit::TextAlignment alignment) {
+    switch (alignment) {
+    case appkit::TextAlignment::center: return ui::TextAlignment::center;
+    case appkit::TextAlignment::right: return ui::TextAlignment::trailing;
+    default: return ui::TextAlignment::leading;
+    }
+}
+
+void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& rect, Appearance appearance) {
+    cairo_t* context = canvas.context();
+    auto* search = dynamic_cast<const appkit::SearchField*>(&field);
+    double leftInset = 2, rightInset = 2;
+    if (search) {
+        if (field.drawsBackground()) {
+            canvas.setColor(field.backgroundColor(), appearance);
+            shapePath(context, {ui::ShapeKind::capsule}, rect);
+            cairo_fill(context);
+        }
+        if (field.isBordered()) {
+            canvas.setColor(Color::separatorColor().withAlphaComponent(3), appearance);
+            cairo_set_line_width(context, 1);
+            shapePath(context, {ui::ShapeKind::capsule}, rect.insetBy(0.5, 0.5));
+            cairo_stroke(context);
+        }
+        double iconSide = std::min(rect.height() - 6, 14.0);
+        auto cell = search->searchCell();
+        if (cell->searchButtonCell()) {
+            canvas.setColor(Color::secondaryLabelColor(), appearance);
+            cairo_set_line_width(context, 1.5);
+            double r = iconSide * 0.3, cx = rect.minX() + 6 + r, cy = rect.midY() - r * 0.3;
+            cairo_new_path(context);
+            cairo_arc(context, cx, cy, r, 0, 2 * M_PI);
+            cairo_move_to(context, cx + r * 0.7, cy + r * 0.7);
+            cairo_line_to(context, cx + r * 1.6, cy + r * 1.6);
+            cairo_stroke(context);
+            leftInset = 6 + iconSide + 4;
+        }
+        if (cell->cancelButtonCell() && !field.stringValue().empty()) {
+            double r = iconSide / 2, cx = rect.maxX() - 6 - r, cy = rect.midY();
+            canvas.setColor(Color::tertiaryLabelColor(), appearance);
+            cairo_new_path(context);
+            cairo_arc(context, cx, cy, r, 0, 2 * M_PI);
+            cairo_fill(context);
+            canvas.setColor(Color::whiteColor(), appearance);
+            cairo_set_line_width(context, 1.5);
+            cairo_move_to(context, cx - r / 2.5, cy - r / 2.5);
+            cairo_line_to(context, cx + r / 2.5, cy + r / 2.5);
+            cairo_move_to(context, cx + r / 2.5, cy - r / 2.5);
+            cairo_line_to(context, cx - r / 2.5, cy + r / 2.5);
+            cairo_stroke(context);
+            rightInset = 6 + iconSide + 4;
+        }
+    } else {
+        if (field.drawsBackground()) canvas.fillRect(rect, field.backgroundColor(), appearance);
+        if (field.isBordered()) {
+            canvas.setColor(Color::separatorColor().withAlphaComponent(3), appearance);
+            cairo_set_line_width(context, 1);
+            cairo_rectangle(context, rect.minX() + 0.5, rect.minY() + 0.5, rect.width() - 1, rect.height() - 1);
+            cairo_stroke(context);
+        }
+    }
+    std::string value = field.stringValue();
+    bool placeholder = value.empty();
+    ui::TextStyle style;
+    style.font = field.font();
+    style.width = std::max(0.0, rect.width() - leftInset - rightInset);
+    style.lineLimit = 1;
+    style.alignment = textAlignment(field.alignment());
+    const std::string& shown = placeholder ? field.placeholderString() : value;
+    ui::TextLayout layout(shown, style);
+    Rect textRect(rect.minX() + leftInset, rect.midY() - layout.size().height / 2, *style.width, layout.size().height);
+    cairo_save(context);
+    cairo_rectangle(context, rect.minX(), rect.minY(), rect.width(), rect.height());
+    cairo_clip(context);
+    if (!shown.empty())
+        drawText(canvas, shown, style, textRect, placeholder ? Color::tertiaryLabelColor() : field.textColor(), appearance);
+    // The caret of the field being edited, after the text (the editor keeps one line).
+    if (auto editor = field.currentEditor(); editor && editor->selectedRange().length == 0) {
+        ui::TextLayout before(appkit::encodeUTF8(appkit::decodeUTF8(value).substr(0, editor->selectedRange().location)),
+                              ui::TextStyle{field.font(), std::nullopt, std::nullopt, ui::TextAlignment::leading, 0});
+        double x = textRect.minX() + (placeholder ? 0 : before.size().width);
+        canvas.fillRect(Rect(x, textRect.minY(), 1, std::max(layout.size().height, field.font().pointSize)),
+                        editor->insertionPointColor(), appearance);
+    }
+    cairo_restore(context);
+}
+
+void drawButton(Canvas& canvas, const appkit::Button& button, const Rect& rect, Appearance appearance) {
+    cairo_t* context = canvas.context();
+    canvas.setColor(Color::white(appearance == Appearance::dark ? 0.35 : 1.0), appearance);
+    shapePath(context, {ui::ShapeKind::roundedRectangle, 5}, rect.insetBy(0.5, 0.5));
+    cairo_fill_preserve(context);
+    canvas.setColor(Color::separatorColor().withAlphaComponent(3), appearance);
+    cairo_set_line_width(context, 1);
+    cairo_stroke(context);
+    ui::TextStyle style{button.font(), rect.width(), 1, ui::TextAlignment::center};
+    ui::TextLayout layout(button.title(), style);
+    drawText(canvas, button.title(), style, Rect(rect.minX(), rect.midY() - layout.size().height / 2, rect.width(), layout.size().height),
+             Color::labelColor(), appearance);
+}
+
+appkit::Color materialTint(const appkit::VisualEffectView& view, Appearance appearance) {
+    bool dark = appearance == Appearance::dark;
+    switch (view.material()) {
+    case appkit::VisualEffectView::Material::hudWindow:
+        return Color::rgba(0.12, 0.12, 0.12, 0.85);
+    default:
+        return dark ? Color::rgba(0.17, 0.17, 0.18, 0.92) : Color::rgba(0.96, 0.96, 0.96, 0.92);
+    }
+}
+
+// A view's place on the canvas from its place in the view above.
+Rect childRect(const appkit::View& parent, const appkit::View& child, const Rect& parentRect) {
+    const Rect& frame = child.frame();
+    double x = parentRect.minX() + frame.minX() + child.layer().transform.tx;
+    double y = parent.isFlipped() ? parentRect.minY() + frame.minY() + child.layer().transform.ty
+                                  : parentRect.minY() + parentRect.height() - frame.maxY() - child.layer().transform.ty;
+    return Rect(x, y, frame.width(), frame.height());
+}
+
+void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node);
+
+void drawChildren(Canvas& canvas, const ui::LayoutNode& node) {
+    if (node.kind() == ui::NodeKind::background && node.children.size() == 2) {
+        drawTreeNode(canvas, node.children[1]);
+        drawTreeNode(canvas, node.children[0]);
+        return;
+    }
+    for (const auto& child : node.children) drawTreeNode(canvas, child);
+}
+
+// The children composed as one layer and painted at the alpha.
+void drawChildrenWithAlpha(Canvas& canvas, const ui::LayoutNode& node, double alpha) {
+    if (alpha >= 1) return drawChildren(canvas, node);
+    cairo_t* context = canvas.context();
+    cairo_push_group(context);
+    drawChildren(canvas, node);
+    cairo_pop_group_to_source(context);
+    cairo_paint_with_alpha(context, std::clamp(alpha, 0.0, 1.0));
+}
+
+void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
+    cairo_t* context = canvas.context();
+    const auto& data = node.data();
+    const auto& environment = node.environment;
+    Appearance appearance = ui::appearanceFor(environment.colorScheme);
+    Color foreground = environment.foregroundColor.value_or(Color::labelColor());
+    switch (node.kind()) {
+    case ui::NodeKind::text: {
+        ui::TextStyle style{ui::Layout::effectiveFont(environment), node.frame.width(), environment.lineLimit,
+                            environment.multilineTextAlignment, environment.tracking};
+        cairo_save(context);
+        // Text may not draw beyond the lines its frame holds.
+        cairo_rectangle(context, node.frame.minX(), node.frame.minY(), node.frame.width() + 1, node.frame.height() + 1);
+        cairo_clip(context);
+        drawText(canvas, data.text, style, node.frame, foreground, appearance);
+        cairo_restore(context);
+        return;
+    }
+    case ui::NodeKind::image:
+        if (data.image) canvas.drawImage(*data.image, node.frame);
+        return;
+    case ui::NodeKind::symbol:
+        canvas.setColor(foreground, appearance);
+        drawSymbol(context, data.text, node.frame);
+        return;
+    case ui::NodeKind::shape:
+        canvas.setColor(data.fill.value_or(foreground), appearance);
+        shapePath(context, data.shape, node.frame);
+        cairo_fill(context);
+        return;
+    case ui::NodeKind::divider:
+        canvas.fillRect(node.frame, Color::separatorColor(), appearance);
+        return;
+    case ui::NodeKind::button:
+        if (environment.buttonStyle == ui::ButtonStyle::borderedProminent) {
+            canvas.setColor(Color::controlAccentColor(), appearance);
+            shapePath(context, {ui::ShapeKind::roundedRectangle, 6}, node.frame);
+            cairo_fill(context);
+        } else if (environment.buttonStyle != ui::ButtonStyle::plain) {
+            canvas.setColor(Color::white(appearance == Appearance::dark ? 0.35 : 1.0), appearance);
+            shapePath(context, {ui::ShapeKind::roundedRectangle, 5}, node.frame);
+            cairo_fill(context);
+        }
+        drawChildren(canvas, node);
+        return;
+    case ui::NodeKind::clip:
+        cairo_save(context);
+        shapePath(context, data.shape, node.frame);
+        cairo_clip(context);
+        drawChildren(canvas, node);
+        cairo_restore(context);
+        return;
+    case ui::NodeKind::scroll:
+        cairo_save(context);
+        cairo_rectangle(context, node.frame.minX(), node.frame.minY(), node.frame.width(), node.frame.height());
+        cairo_clip(context);
+        drawChildren(canvas, node);
+        cairo_restore(context);
+        return;
+    case ui::NodeKind::toggle: {
+        drawChildren(canvas, node);
+        bool on = data.isOn && data.isOn();
+        const auto size = ui::Layout::switchSize;
+        Rect track(node.frame.maxX() - size.width, node.frame.midY() - size.height / 2, size.width, size.height);
+        canvas.setColor(on ? Color::controlAccentColor() : Color::systemGrayColor().opacity(0.5), appearance);
+        shapePath(context, {ui::ShapeKind::capsule}, track);
+        cairo_fill(context);
+        double knob = size.height - 4;
+        Rect knobRect(on ? track.maxX() - 2 - knob : track.minX() + 2, track.minY() + 2, knob, knob);
+        canvas.setColor(Color::whiteColor(), appearance);
+        shapePath(context, {ui::ShapeKind::circle}, knobRect);
+        cairo_fill(context);
+        return;
+    }
+    case ui::NodeKind::transition:
+        drawChildrenWithAlpha(canvas, node, data.transition.opacity ? node.presence : 1);
+        return;
+    case ui::NodeKind::opacity:
+        drawChildrenWithAlpha(canvas, node, data.opacity);
+        return;
+    case ui::NodeKind::representable:
+        if (node.hostedView) Renderer::drawView(canvas, *node.hostedView, node.frame, appearance);
+        return;
+    default:
+        drawChildren(canvas, node);
+        return;
+    }
+}
+
+}  // namespace
+
+void Renderer::drawTree(Canvas& canvas, const ui::LayoutNode& node) { drawTreeNode(canvas, node); }
+
+void Renderer::drawView(Canvas& canvas, const appkit::View& view, const Rect& rect, Appearance appearance) {
+    if (view.isHidden() || dynamic_cast<const appkit::FieldEditor*>(&view)) return;
+    cairo_t* context = canvas.context();
+    bool grouped = view.layer().opacity < 1;
+    if (grouped) cairo_push_group(context);
+    if (view.layer().backgroundColor) canvas.fillRect(rect, *view.layer().backgroundColor, appearance);
+    if (auto* effect = dynamic_cast<const appkit::VisualEffectView*>(&view)) canvas.fillRect(rect, materialTint(*effect, appearance), appearance);
+    if (auto* field = dynamic_cast<const appkit::TextField*>(&view)) drawTextField(canvas, *field, rect, appearance);
+    if (auto* button = dynamic_cast<const appkit::Button*>(&view)) drawButton(canvas, *button, rect, appearance);
+    if (auto* hosting = dynamic_cast<const ui::HostingView*>(&view)) {
+        if (const auto& layout = hosting->host()->lastLayout()) {
+            cairo_save(context);
+            cairo_translate(context, rect.minX(), rect.minY());
+            drawTree(canvas, *layout);
+            cairo_restore(context);
+        }
+    } else {
+        for (const auto& child : view.subviews()) drawView(canvas, *child, childRect(view, *child, rect), appearance);
+    }
+    if (grouped) {
+        cairo_pop_group_to_source(context);
+        cairo_paint_with_alpha(context, view.layer().opacity);
+    }
+}
+
+std::shared_ptr<appkit::Image> Renderer::snapshot(const appkit::Window& window) {
+    const Rect& frame = window.frame();
+    Canvas canvas(static_cast<int>(std::ceil(frame.width())), static_cast<int>(std::ceil(frame.height())));
+    Appearance appearance = appkit::systemAppearance();
+    cairo_t* context = canvas.context();
+    cairo_push_group(context);
+    if (window.isOpaque() || !window.backgroundColor().isClear())
+        canvas.fillRect(Rect(0, 0, frame.width(), frame.height()), window.backgroundColor(), appearance);
+    Rect content = window.contentRectForFrameRect(frame);
+    double titleBar = frame.height() - content.height();
+    if (titleBar > 0) {
+        canvas.fillRect(Rect(0, 0, frame.width(), titleBar), Color::white(appearance == Appearance::dark ? 0.22 : 0.9), appearance);
+        ui::TextStyle style{appkit::Font::systemFontOfSize(13, appkit::Font::Weight::bold), frame.width(), 1,
+                            ui::TextAlignment::center};
+        drawText(canvas, window.title(), style, Rect(0, (titleBar - 16) / 2, frame.width(), 16), Color::labelColor(), appearance);
+    }
+    if (const auto& view = window.contentView()) drawView(canvas, *view, Rect(0, titleBar, content.width(), content.height()), appearance);
+    cairo_pop_group_to_source(context);
+    cairo_paint_with_alpha(context, std::clamp(window.alphaValue(), 0.0, 1.0));
+    return canvas.image();
+}
+
+std::shared_ptr<appkit::Image> Renderer::screenshot(const Rect& screenFrame) {
+    Canvas canvas(static_cast<int>(screenFrame.width()), static_cast<int>(screenFrame.height()));
+    canvas.fillRect(Rect(0, 0, screenFrame.width(), screenFrame.height()), Color::blackColor(), Appearance::light);
+    const auto& ordered = appkit::WindowList::shared().orderedWindows();
+    for (auto it = ordered.rbegin(); it != ordered.rend(); ++it) {
+        const auto& window = *it;
+        auto image = snapshot(*window);
+        const Rect& frame = window->frame();
+        // Screen coordinates grow up; the canvas grows down.
+        canvas.drawImage(*image, Rect(frame.minX() - screenFrame.minX(), screenFrame.maxY() - frame.maxY(), frame.width(),
+                                      frame.height()));
+    }
+    return canvas.image();
+}
+
+std::shared_ptr<appkit::Image> Renderer::renderNode(const ui::Node& root, appkit::Size size, ui::EnvironmentValues environment) {
+    auto host = ui::Host::create(root, environment);
+    const auto& layout = host->layout(Rect(0, 0, size.width, size.height));
+    Canvas canvas(static_cast<int>(std::ceil(size.width)), static_cast<int>(std::ceil(size.height)));
+    drawTree(canvas, layout);
+    return canvas.image();
+}
+
+}  // namespace render

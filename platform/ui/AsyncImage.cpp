@@ -1,0 +1,31 @@
+#include "platform/ui/AsyncImage.hpp"
+
+#include "platform/ui/URLSessionImageLoader.hpp"
+
+namespace ui {
+
+Node AsyncImage(std::optional<std::string> url, double scale, std::function<Node(const AsyncImagePhase&)> content) {
+    NodeData data;
+    data.kind = NodeKind::asyncImage;
+    data.url = std::move(url);
+    data.scale = scale;
+    data.content = std::move(content);
+    return Node(std::make_shared<const NodeData>(std::move(data)));
+}
+
+namespace {
+std::shared_ptr<ImageLoader>& sharedLoader() {
+    static std::shared_ptr<ImageLoader> loader;
+    return loader;
+}
+}  // namespace
+
+std::shared_ptr<ImageLoader> ImageLoader::shared() {
+    auto& loader = sharedLoader();
+    if (!loader) loader = std::make_shared<URLSessionImageLoader>();
+    return loader;
+}
+
+void ImageLoader::setSharedForTesting(std::shared_ptr<ImageLoader> loader) { sharedLoader() = std::move(loader); }
+
+}  // namespace ui

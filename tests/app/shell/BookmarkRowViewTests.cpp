@@ -1,0 +1,309 @@
+#include "app/bookmarks/ProfileAvatarView.hpp"
+#include "app/shell/BookmarkRowView.hpp"
+#include "app/shell/FaviconService.hpp"
+#include "platform/foundation/Array.hpp"
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Data.hpp"
+#include "platform/foundation/Dictionary.hpp"
+#include "platform/foundation/RunLoop.hpp"
+#include "platform/foundation/UserDefaults.hpp"
+#include "platform/render/Renderer.hpp"
+#include "platform/system/SecTrust.hpp"
+#include "platform/ui/Host.hpp"
+#include "platform/ui/Layout.hpp"
+#include "platform/ui/TextLayout.hpp"
+#include "tests/app/shell/ShellFixtures.hpp"
+#include "tests/support/LocalHTTPServer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+using kestrelvault::Bookmark;
+using kestrelvault::BookmarkRowView;
+using kestrelvault::BrowserType;
+
+namespace {
+
+Bookmark sampleBookmark(std::string url = "https://github.com/kestrel") {
+    Bookmark bookmark;
+    bookmark.id = "1";
+    bookmark.name = "Kestrel on GitHub";
+    bookmark.url = std::move(url);
+    bookmark.folderPath = "Bookmarks Bar/Code";
+    bookmark.browser = BrowserType::safari;
+    bookmark.profileDirectory = "Default";
+    bookmark.profileDisplayName = "kim";
+    return bookmark;
+}
+
+void useFaviconService(const std::string& address) {
+    fixtures::useMainBundle({{"CFBundleIdentifier", "com.kestrelvault.Kestrelvault"}, {"KVFaviconServiceURL", address}},
+                            fixtures::Resources::none);
+}
+
+ui::ResolvedNode const* findResolved(const ui::ResolvedNode& node, const std::function<bool(const ui::ResolvedNode&)>& test) {
+    if (test(node)) return &node;
+    for (const auto& child : node.children)
+        if (const auto* found = findResolved(child, test)) return found;
+    return nullptr;
+}
+
+int countResolved(const ui::ResolvedNode& node, const std::function<bool(const ui::ResolvedNode&)>& test) {
+    int count = test(node) ? 1 : 0;
+    for (const auto& child : node.children) count += countResolved(child, test);
+    return count;
+}
+
+std::shared_ptr<ui::Host> hostRow(Bookmark bookmark, bool selected, bool browserIcon, bool profile,
+                                  ui::ColorScheme scheme = ui::ColorScheme::light) {
+    ui::EnvironmentValues environment;
+    environment.colorScheme = scheme;
+    return ui::Host::create(ui::make<BookmarkRowView>(std::move(bookmark), selected, browserIcon, profile), environment);
+}
+
+class BookmarkRowTest : public ::testing::Test {
+protected:
+    void SetUp() override { foundation::Clock::installManual(); }
+};
+
+}  // namespace
+
+struct BadgeCase {
+    bool showBrowserIcon;
+    bool showProfileName;
+    bool badge;
+    bool avatar;
+};
+
+TEST_F(BookmarkRowTest, TheBadgeFollowsItsTwoFlags) {
+    fixtures::installApplication("Safari", "com.apple.Safari", 0x3366FFFF);
+    const std::vector<BadgeCase> cases = {
+        {false, false, false, false}, {false, true, true, true}, {true, false, true, false}, {true, true, true, true}};
+    for (const auto& scenario : cases) {
+        auto host = hostRow(sampleBookmark(), false, scenario.showBrowserIcon, scenario.showProfileName);
+        const auto& layout = host->layout(ui::Rect(0, 0, 400, 58));
+        const auto* badge = layout.find([](const ui::LayoutNode& node) {
+            return node.kind() == ui::NodeKind::frame && node.frame.size == ui::Size{32, 32};
+        });
+        int avatars = countResolved(host->resolvedTree(), [](const ui::ResolvedNode& node) {
+            return node.node.kind() == ui::NodeKind::component &&
+                   node.node.data().componentType == typeid(kestrelvault::ProfileAvatarView);
+        });
+        const auto* icon = layout.find([](const ui::LayoutNode& node) {
+            return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
+        });
+        std::string label = std::to_string(scenario.showBrowserIcon) + std::to_string(scenario.showProfileName);
+        EXPECT_EQ(badge != nullptr, scenario.badge) << label;
+        EXPECT_EQ(icon != nullptr, scenario.badge) << label;  // once there is a badge it shows the icon
+        EXPECT_EQ(avatars, scenario.avatar ? 1 : 0) << label;
+        // Without a badge the favicon is the row's first item, 12 points from its left edge.
+        const auto* favicon = layout.find([](const ui::LayoutNode& node) {
+            return node.kind() == ui::NodeKind::frame && node.frame.size == ui::Size{18, 18};
+        });
+        ASSERT_NE(favicon, nullptr);
+        EXPECT_EQ(favicon->frame.minX(), scenario.badge ? 12 + 32 + 12 + 5 : 12) << label;
+    }
+}
+
+TEST_F(BookmarkRowTest, ABrowserThatIsNotInstalledLeavesAnEmptyBadgeThatKeepsItsPlace) {
+    auto host = hostRow(sampleBookmark(), false, true, false);
+    const auto& layout = host->layout(ui::Rect(0, 0, 400, 58));
+    EXPECT_NE(layout.find([](const ui::LayoutNode& node) {
+        return node.kind() == ui::NodeKind::frame && node.frame.size == ui::Size{32, 32};
+    }), nullptr);
+    EXPECT_EQ(layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::image; }), nullptr);
+}
+
+struct FaviconCase {
+    std::string url;
+    std::optional<std::string> favicon;
+};
+
+TEST_F(BookmarkRowTest, TheFaviconAddressNamesTheBookmarksHostOrThereIsNone) {
+    useFaviconService("https://icons.example");
+    const std::vector<FaviconCase> cases = {
+        {"http://github.com/kestrel", "https://icons.example/s2/favicons?domain=github.com&sz=64"},
+        {"https://sub.example.org:8443/path?q=1#top", "https://icons.example/s2/favicons?domain=sub.example.org&sz=64"},
+        {"https://[2001:db8::1]:8080/", "https://icons.example/s2/favicons?domain=2001:db8::1&sz=64"},
+        // A host with sub-delimiters cannot smuggle parameters into the service's query.
+        {"http://a&sz=1#x/", "https://icons.example/s2/favicons?domain=a%26sz%3D1&sz=64"},
+        {"javascript:alert(document.title)", std::nullopt},
+        {"file:///Users/kim/notes.html", std::nullopt},
+        {"mailto:kim@example.com", std::nullopt},
+        {"not a url at all", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& scenario : cases)
+        EXPECT_EQ(BookmarkRowView(sampleBookmark(scenario.url), false, false, false).faviconURL(), scenario.favicon)
+            << scenario.url;
+}
+
+struct ServiceCase {
+    std::optional<std::string> configured;
+    std::optional<std::string> base;
+};
+
+TEST_F(BookmarkRowTest, OnlyASecureServiceAddressWithAHostIsUsed) {
+    const std::vector<ServiceCase> cases = {
+        {"https://icons.example", "https://icons.example"},
+        {"https://icons.example/", "https://icons.example"},
+        {"https://127.0.0.1:8443", "https://127.0.0.1:8443"},
+        {"http://icons.example", std::nullopt},
+        {"https://icons.example/path", std::nullopt},
+        {"https://", std::nullopt},
+        {"icons.example", std::nullopt},
+        {std::nullopt, std::nullopt},
+    };
+    for (const auto& scenario : cases) {
+        if (scenario.configured)
+            useFaviconService(*scenario.configured);
+        else
+            fixtures::useMainBundle({{"CFBundleIdentifier", "x"}}, fixtures::Resources::none);
+        EXPECT_EQ(kestrelvault::FaviconService::baseAddress(), scenario.base) << scenario.configured.value_or("(none)");
+    }
+}
+
+TEST_F(BookmarkRowTest, TheShippedBundleNamesAPlaceholderServiceUnderTheReservedInvalidDomain) {
+    fixtures::useMainBundle({}, fixtures::Resources::none);
+    std::filesystem::remove(fixtures::home() / "Bundles/Kestrelvault.app/Contents/Info.plist");
+    std::filesystem::copy_file(std::filesystem::path(KV_SOURCE_DIR) / "app/resources/Info.plist",
+                               fixtures::home() / "Bundles/Kestrelvault.app/Contents/Info.plist");
+    auto base = kestrelvault::FaviconService::baseAddress();
+    ASSERT_TRUE(base.has_value());
+    EXPECT_TRUE(base->ends_with(".invalid")) << *base;
+}
+
+TEST_F(BookmarkRowTest, NameAndPathTakeOneLineEachAndAnEmptyPathShowsNoSecondLine) {
+    auto bookmark = sampleBookmark();
+    bookmark.name = std::string(40, 'W') + " a name far too long for one row of the list";
+    bookmark.folderPath = "Bookmarks Bar/" + std::string(30, 'F') + "/and/deeper/still/than/that";
+    auto host = hostRow(bookmark, false, false, false);
+    const auto& layout = host->layout(ui::Rect(0, 0, 400, 58));
+    std::vector<const ui::LayoutNode*> texts;
+    layout.forEach([&](const ui::LayoutNode& node) {
+        if (node.kind() == ui::NodeKind::text) texts.push_back(&node);
+    });
+    ASSERT_EQ(texts.size(), 2u);
+    auto oneLine = [](double size, ui::Font::Weight weight) {
+        ui::TextLayout reference("W", ui::TextStyle{ui::Font::systemFontOfSize(size, weight), std::nullopt, std::nullopt,
+                                                    ui::TextAlignment::leading, 0});
+        return reference.size().height;
+    };
+    EXPECT_EQ(texts[0]->frame.height(), oneLine(15, ui::Font::Weight::medium));
+    EXPECT_EQ(texts[1]->frame.height(), oneLine(12, ui::Font::Weight::regular));
+    EXPECT_LE(texts[0]->frame.maxX(), 400 - 14);
+
+    bookmark.folderPath.clear();
+    auto single = hostRow(bookmark, false, false, false);
+    int lines = 0;
+    single->layout(ui::Rect(0, 0, 400, 58)).forEach([&](const ui::LayoutNode& node) { lines += node.kind() == ui::NodeKind::text; });
+    EXPECT_EQ(lines, 1);
+}
+
+struct SelectionCase {
+    bool selected;
+    ui::ColorScheme scheme;
+    std::uint32_t pixel;  // at the empty right end of the row
+};
+
+TEST_F(BookmarkRowTest, TheSelectionIsAPlainRectangleInTheSchemesColour) {
+    const std::vector<SelectionCase> cases = {
+        {true, ui::ColorScheme::light, 0x00000014},   // black at 0.08
+        {true, ui::ColorScheme::dark, 0xFFFFFF26},    // white at 0.15
+        {false, ui::ColorScheme::light, 0x00000000},
+        {false, ui::ColorScheme::dark, 0x00000000},
+    };
+    for (const auto& scenario : cases) {
+        ui::EnvironmentValues environment;
+        environment.colorScheme = scenario.scheme;
+        auto image = render::Renderer::renderNode(
+            ui::make<BookmarkRowView>(sampleBookmark(), scenario.selected, false, false), {400, 58}, environment);
+        for (auto [x, y] : {std::pair{398, 29}, std::pair{1, 29}, std::pair{300, 29}})
+            EXPECT_EQ(image->pixel(x, y), scenario.pixel) << scenario.selected << " " << static_cast<int>(scenario.scheme)
+                                                          << " at " << x << "," << y;
+    }
+}
+
+namespace {
+
+// A favicon service on 127.0.0.1 whose certificate the platform settings trust.
+class FaviconServer {
+public:
+    FaviconServer() : server_(certificate_) {
+        std::string png = fixtures::pngBytes(16, 16, 0xFF0000FF);
+        server_.server().Get("/s2/favicons", [png, this](const httplib::Request& request, httplib::Response& response) {
+            requests_.fetch_add(1);
+            if (request.get_param_value("domain") == "missing.example" || request.get_param_value("sz") != "64") {
+                response.status = 404;
+                return;
+            }
+            response.set_content(png, "image/png");
+        });
+        server_.start();
+        auto trusted = std::make_shared<foundation::Array>();
+        trusted->addObject(foundation::Data::make(certificate_.der()));
+        auto settings = std::make_shared<foundation::Dictionary>();
+        settings->setObject(trusted, security::KVTrustedCertificatesKey);
+        foundation::UserDefaults::standardUserDefaults()->setPersistentDomain(settings, foundation::NSGlobalDomain);
+        useFaviconService("https://localhost:" + std::to_string(server_.port()));
+    }
+    int requests() const { return requests_.load(); }
+
+private:
+    testsupport::SelfSignedCertificate certificate_;
+    testsupport::LocalHTTPServer server_;
+    std::atomic<int> requests_{0};
+};
+
+// What the favicon slot shows: "globe", "image" or "?".
+std::string faviconShown(const ui::Host& host) {
+    const auto* slot = findResolved(host.resolvedTree(), [](const ui::ResolvedNode& node) {
+        return node.node.kind() == ui::NodeKind::asyncImage;
+    });
+    if (!slot) return "?";
+    if (findResolved(*slot, [](const ui::ResolvedNode& node) {
+            return node.node.kind() == ui::NodeKind::symbol && node.node.data().text == "globe";
+        }))
+        return "globe";
+    if (findResolved(*slot, [](const ui::ResolvedNode& node) { return node.node.kind() == ui::NodeKind::image; }))
+        return "image";
+    return "?";
+}
+
+void waitForLoad(const ui::Host& host) {
+    for (int pass = 0; pass < 200 && host.evaluationCount() < 2; ++pass) foundation::RunLoop::main()->runUntilIdle();
+}
+
+}  // namespace
+
+TEST(BookmarkRowFavicon, TheGlobeShowsWhileLoadingAndTheServedImageReplacesIt) {
+    FaviconServer server;
+    auto host = hostRow(sampleBookmark("https://github.com/kestrel"), false, false, false);
+    EXPECT_EQ(faviconShown(*host), "globe");
+    waitForLoad(*host);
+    EXPECT_EQ(faviconShown(*host), "image");
+    EXPECT_EQ(server.requests(), 1);
+    const auto& layout = host->layout(ui::Rect(0, 0, 400, 58));
+    const auto* image = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::image; });
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->frame.size, (ui::Size{18, 18}));
+}
+
+TEST(BookmarkRowFavicon, AFailedLoadKeepsTheGlobe) {
+    FaviconServer server;
+    auto host = hostRow(sampleBookmark("https://missing.example/page"), false, false, false);
+    waitForLoad(*host);
+    EXPECT_EQ(server.requests(), 1);
+    EXPECT_EQ(faviconShown(*host), "globe");
+}
+
+TEST(BookmarkRowFavicon, ABookmarkletAsksForNothingAndShowsTheGlobe) {
+    FaviconServer server;
+    auto host = hostRow(sampleBookmark("javascript:void(0)"), false, false, false);
+    foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_EQ(server.requests(), 0);
+    EXPECT_EQ(faviconShown(*host), "globe");
+}

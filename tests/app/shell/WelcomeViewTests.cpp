@@ -1,0 +1,126 @@
+#include "app/shell/WelcomeView.hpp"
+#include "platform/appkit/Window.hpp"
+#include "platform/display/HeadlessDisplay.hpp"
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/RunLoop.hpp"
+#include "platform/ui/HostingView.hpp"
+#include "platform/ui/Host.hpp"
+#include "tests/app/shell/ShellFixtures.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using kestrelvault::WelcomeView;
+
+namespace {
+
+class WelcomeViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fixtures::useMainBundle({{"CFBundleIdentifier", "com.kestrelvault.Kestrelvault"}}, fixtures::Resources::application);
+        fixtures::preferLanguage("en");
+        ui::setOpenSettingsAction([this] { ran.push_back("settings"); });
+    }
+    void TearDown() override { ui::setOpenSettingsAction(nullptr); }
+
+    const ui::LayoutNode& layOut(std::function<void()> onSetupTapped, const std::string& description = {}) {
+        if (!description.empty()) {
+            // A translation of our own with a much longer description.
+            auto lproj = fixtures::home() / "Bundles/Kestrelvault.app/Contents/Resources";
+            std::filesystem::remove(lproj);
+            std::filesystem::create_directories(lproj / "en.lproj");
+            fixtures::writeFile(lproj / "en.lproj/Localizable.strings",
+                                "\"welcome_title\" = \"Welcome\";\n\"welcome_description\" = \"" + description +
+                                    "\";\n\"welcome_setup_button\" = \"Set Up\";\n");
+        }
+        host = ui::Host::create(ui::make<WelcomeView>(std::move(onSetupTapped)), ui::EnvironmentValues{});
+        return host->layout(ui::Rect(0, 0, 360, 300));
+    }
+
+    static const ui::LayoutNode* text(const ui::LayoutNode& root, const std::string& value) {
+        return root.find([&](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text && node.data().text == value; });
+    }
+
+    std::vector<std::string> ran;
+    std::shared_ptr<ui::Host> host;
+};
+
+}  // namespace
+
+TEST_F(WelcomeViewTest, IsThreeHundredSixtyWideWithContentInsetFortyOnEachSide) {
+    const auto& root = layOut(nullptr);
+    EXPECT_EQ(root.frame.width(), 360);
+    EXPECT_EQ(root.frame.minX(), 0);
+    const auto* icon = root.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::image; });
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->frame.size, (ui::Size{80, 80}));
+    EXPECT_EQ(icon->frame.midX(), 180);
+    EXPECT_EQ(icon->frame.minY() - root.frame.minY(), 40);
+    const auto* title = text(root, "Welcome to Kestrelvault");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->frame.minY() - icon->frame.maxY(), 20);
+    root.forEach([](const ui::LayoutNode& node) {
+        if (node.kind() == ui::NodeKind::text) {
+            EXPECT_GE(node.frame.minX(), 40) << node.data().text;
+            EXPECT_LE(node.frame.maxX(), 320) << node.data().text;
+        }
+    });
+}
+
+TEST_F(WelcomeViewTest, ALongDescriptionWrapsWithinTheContentWidthAndStaysCentred) {
+    std::string description = "This translation of the description runs on and on, much longer than any line of the "
+                              "window could hold, so that it has to wrap over several lines inside the content width.";
+    const auto& root = layOut(nullptr, description);
+    const auto* shown = text(root, description);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_LE(shown->frame.width(), 280);
+    EXPECT_GT(shown->frame.width(), 200);
+    EXPECT_EQ(shown->frame.midX(), 180);
+    EXPECT_EQ(shown->environment.multilineTextAlignment, ui::TextAlignment::center);
+    const auto* title = text(root, "Welcome");
+    ASSERT_NE(title, nullptr);
+    EXPECT_GT(shown->frame.height(), 2 * 13);  // more than one line of the body font
+}
+
+TEST_F(WelcomeViewTest, TheButtonOpensSettingsAndRunsTheSetupAction) {
+    const auto& root = layOut([this] { ran.push_back("setup"); });
+    const auto* button = root.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::button; });
+    ASSERT_NE(button, nullptr);
+    EXPECT_GE(button->frame.width(), 180);
+    EXPECT_EQ(button->frame.midX(), 180);
+    EXPECT_TRUE(host->tap({button->frame.midX(), button->frame.midY()}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"settings", "setup"}));
+}
+
+TEST_F(WelcomeViewTest, WithoutASetupActionTheButtonStillOpensSettings) {
+    const auto& root = layOut(nullptr);
+    const auto* button = root.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::button; });
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(host->tap({button->frame.midX(), button->frame.midY()}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"settings"}));
+}
+
+TEST_F(WelcomeViewTest, AClickOnTheButtonInTheWelcomePanelRunsBothActions) {
+    foundation::Clock::installManual();
+    display::HeadlessDisplay display;
+    auto panel = appkit::Window::create(appkit::Rect(0, 0, 360, 300),
+                                        appkit::WindowStyleMask::titled | appkit::WindowStyleMask::closable);
+    auto hosting = ui::HostingView::create(ui::make<WelcomeView>([this] { ran.push_back("setup"); }));
+    panel->setContentView(hosting);
+    panel->center();
+    panel->makeKeyAndOrderFront();
+    const auto* button = hosting->host()->lastLayout()->find(
+        [](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::button; });
+    ASSERT_NE(button, nullptr);
+    // The hosting view counts from the top; the window from the bottom.
+    display.click({button->frame.midX(), 300 - button->frame.midY()});
+    foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_EQ(ran, (std::vector<std::string>{"settings", "setup"}));
+
+    ran.clear();
+    display.click({5, 5});
+    foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_TRUE(ran.empty());
+}

@@ -1,0 +1,157 @@
+#include "platform/appkit/TextField.hpp"
+#include "platform/appkit/VisualEffectView.hpp"
+#include "platform/appkit/Window.hpp"
+#include "platform/render/Renderer.hpp"
+#include "platform/ui/HostingView.hpp"
+#include "platform/ui/TextLayout.hpp"
+#include "tests/support/TemporaryHome.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace ui;
+using render::Renderer;
+
+namespace {
+
+std::uint8_t alphaAt(const appkit::Image& image, int x, int y) { return image.pixel(x, y) & 0xFF; }
+
+// Pixels in the rectangle with any coverage at all.
+int inkIn(const appkit::Image& image, int x0, int y0, int x1, int y1) {
+    int count = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) count += alphaAt(image, x, y) > 0;
+    return count;
+}
+
+int ink(const appkit::Image& image) { return inkIn(image, 0, 0, image.width(), image.height()); }
+
+}  // namespace
+
+TEST(TextRendering, LatinAndCjkTextFindAFontForEveryCharacterAndDrawInk) {
+    for (const std::string text : {"Bookmarks", "ブックマーク検索", "书签", "북마크"}) {
+        TextLayout layout(text, TextStyle{Font::systemFontOfSize(15), std::nullopt, std::nullopt, TextAlignment::leading, 0});
+        EXPECT_EQ(layout.unknownGlyphCount(), 0) << text;
+        EXPECT_GT(layout.size().width, 10) << text;
+        auto image = Renderer::renderNode(Text(text).font(Font::systemFontOfSize(15)).foregroundColor(Color::blackColor()),
+                                          {200, 30});
+        EXPECT_GT(ink(*image), 30) << text;
+    }
+}
+
+TEST(SymbolRendering, GlobeAndLockAreDrawnGlyphsThatDifferAndAnUnknownNameShowsABox) {
+    auto draw = [](const std::string& name) {
+        return Renderer::renderNode(Symbol(name).font(Font::systemFontOfSize(20)).foregroundColor(Color::blackColor()),
+                                    {24, 24});
+    };
+    auto globe = draw("globe");
+    auto lock = draw("lock.fill");
+    auto unknown = draw("no.such.symbol");
+    EXPECT_GT(ink(*globe), 40);
+    EXPECT_GT(ink(*lock), 40);
+    EXPECT_NE(globe->rgba(), lock->rgba());
+    // The globe is an outline: its centre is drawn (the crossing lines) but a point between
+    // the equator and a parallel is not; the lock's body is filled.
+    EXPECT_GT(alphaAt(*globe, 12, 12), 0);
+    EXPECT_GT(alphaAt(*lock, 12, 18), 200);
+    EXPECT_GT(ink(*unknown), 20);
+}
+
+TEST(ShapeRendering, ClipsToACircleAndAppliesOpacity) {
+    auto circle = Renderer::renderNode(Rectangle().fill(Color::rgba(1, 0, 0)).frame(20.0, 20.0).clipShape({ShapeKind::circle}),
+                                       {20, 20});
+    EXPECT_EQ(circle->pixel(10, 10), 0xFF0000FFu);
+    EXPECT_EQ(alphaAt(*circle, 0, 0), 0);
+    EXPECT_EQ(alphaAt(*circle, 19, 19), 0);
+
+    auto faded = Renderer::renderNode(Rectangle().fill(Color::rgba(0, 0, 1)).frame(10.0, 10.0).opacity(0.5), {10, 10});
+    EXPECT_NEAR(alphaAt(*faded, 5, 5), 128, 1);
+    auto translucent = Renderer::renderNode(Rectangle().fill(Color::blackColor().opacity(0.08)).frame(10.0, 10.0), {10, 10});
+    EXPECT_NEAR(alphaAt(*translucent, 5, 5), 20, 1);
+}
+
+TEST(WindowRendering, ASnapshotShowsTheTitleBarTheContentAndTheWindowsAlphaAndSurvivesPng) {
+    testsupport::TemporaryHome home;
+    auto window = appkit::Window::create(appkit::Rect(0, 0, 120, 60), appkit::WindowStyleMask::titled);
+    window->setTitle("Snapshot");
+    auto hosting = HostingView::create(Rectangle().fill(Color::rgba(0, 1, 0)).frame(40.0, 20.0, Alignment::topLeading()));
+    window->setContentView(hosting);
+    auto image = Renderer::snapshot(*window);
+    ASSERT_EQ(image->height(), 60 + 28);
+    EXPECT_EQ(image->pixel(60, 28 + 30), 0x00FF00FFu);  // the rectangle, centred in the content
+    // Around it the opaque window background, above it the title bar.
+    EXPECT_EQ(alphaAt(*image, 5, 28 + 30), 255);
+    EXPECT_NE(image->pixel(5, 28 + 30), 0x00FF00FFu);
+    EXPECT_EQ(alphaAt(*image, 2, 2), 255);
+
+    auto path = home.path() / "snapshot.png";
+    ASSERT_TRUE(render::writePNG(*image, path));
+    auto reread = appkit::Image::imageWithContentsOfFile(path);
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(reread->rgba(), image->rgba());
+
+    window->setAlphaValue(0.5);
+    EXPECT_NEAR(alphaAt(*Renderer::snapshot(*window), 60, 58), 128, 1);
+}
+
+TEST(WindowRendering, AScreenshotStacksTheVisibleWindowsBackToFront) {
+    auto back = appkit::Window::create(appkit::Rect(0, 0, 100, 100), appkit::WindowStyleMask::borderless);
+    back->setBackgroundColor(appkit::Color::rgba(1, 0, 0));
+    auto front = appkit::Window::create(appkit::Rect(50, 0, 100, 100), appkit::WindowStyleMask::borderless);
+    front->setBackgroundColor(appkit::Color::rgba(0, 0, 1));
+    back->orderFront();
+    front->orderFront();
+    auto hidden = appkit::Window::create(appkit::Rect(0, 0, 200, 200), appkit::WindowStyleMask::borderless);
+    hidden->setBackgroundColor(appkit::Color::rgba(0, 1, 0));
+
+    auto shot = Renderer::screenshot(appkit::Rect(0, 0, 200, 100));
+    EXPECT_EQ(shot->pixel(25, 50), 0xFF0000FFu);
+    EXPECT_EQ(shot->pixel(75, 50), 0x0000FFFFu);
+    EXPECT_EQ(shot->pixel(175, 50), 0x000000FFu);
+}
+
+TEST(ViewRendering, ATextFieldShowsItsPlaceholderUntilItHoldsText) {
+    auto field = std::make_shared<appkit::TextField>(appkit::Rect(0, 0, 200, 30));
+    field->setBordered(false);
+    field->setDrawsBackground(false);
+    field->setFont(Font::systemFontOfSize(20));
+    field->setPlaceholderString("ブックマーク検索");
+    render::Canvas empty(200, 30);
+    Renderer::drawView(empty, *field, appkit::Rect(0, 0, 200, 30), appkit::Appearance::light);
+    int placeholderInk = ink(*empty.image());
+    EXPECT_GT(placeholderInk, 50);
+    field->setStringValue("g");
+    render::Canvas typed(200, 30);
+    Renderer::drawView(typed, *field, appkit::Rect(0, 0, 200, 30), appkit::Appearance::light);
+    EXPECT_LT(ink(*typed.image()), placeholderInk);
+    EXPECT_GT(ink(*typed.image()), 0);
+}
+
+TEST(Rendering, DegenerateSizesDrawNothingAndDoNotFail) {
+    auto empty = Renderer::renderNode(Text("nothing fits").padding(50), {0, 0});
+    EXPECT_EQ(empty->width(), 0);
+    auto squeezed = Renderer::renderNode(Text("squeezed").padding(50).frame(10.0, 10.0), {10, 10});
+    EXPECT_EQ(squeezed->width(), 10);
+    auto window = appkit::Window::create(appkit::Rect(0, 0, 0, 0), appkit::WindowStyleMask::borderless);
+    EXPECT_EQ(Renderer::snapshot(*window)->width(), 0);
+    auto emptyImage = Renderer::renderNode(Image(std::make_shared<appkit::Image>(0, 0, std::vector<std::uint8_t>{}))
+                                               .resizable()
+                                               .frame(10.0, 10.0),
+                                           {10, 10});
+    EXPECT_EQ(ink(*emptyImage), 0);
+}
+
+TEST(ViewRendering, AVisualEffectViewPaintsItsMaterialForTheAppearance) {
+    auto effect = std::make_shared<appkit::VisualEffectView>(appkit::Rect(0, 0, 10, 10));
+    effect->setMaterial(appkit::VisualEffectView::Material::popover);
+    render::Canvas light(10, 10), dark(10, 10);
+    Renderer::drawView(light, *effect, appkit::Rect(0, 0, 10, 10), appkit::Appearance::light);
+    Renderer::drawView(dark, *effect, appkit::Rect(0, 0, 10, 10), appkit::Appearance::dark);
+    std::uint32_t lightPixel = light.image()->pixel(5, 5), darkPixel = dark.image()->pixel(5, 5);
+    EXPECT_GT(lightPixel >> 24, 200u);  // a light tint
+    EXPECT_LT(darkPixel >> 24, 80u);    // a dark one
+    EXPECT_GT(lightPixel & 0xFF, 200u); // nearly opaque in both
+    EXPECT_GT(darkPixel & 0xFF, 200u);
+}
