@@ -39,7 +39,7 @@ const std::array<SpecialKeyDetails, specialKeyCount>& table() {
                                               103, 111, 105, 107, 113, 106, 64,  79,  80,  90};
         for (int number = 1; number <= 20; ++number) {
             auto character = utf8(0xF704 + number - 1);
-            rows[index++] = SpecialKeyDetails{functionCodes[number - 1], "F" + std::to_string(number), character,
+            rows[index++] = SpecialKeyDetails{functionCodes[number - 1], std::string("F").append(std::to_string(number)), character,
                                               KeyEquivalent{character}};
         }
         const std::int64_t keypadCodes[] = {82, 83, 84, 85, 86, 87, 88, 89, 91, 92};

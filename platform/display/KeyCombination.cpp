@@ -28,9 +28,9 @@ const std::map<std::string, std::uint16_t>& keyNames() {
             {"keypadequals", 81}, {"keypadminus", 78}, {"keypadmultiply", 67}, {"keypadplus", 69}};
         const std::uint16_t functionCodes[] = {122, 120, 99,  118, 96,  97,  98,  100, 101, 109,
                                                103, 111, 105, 107, 113, 106, 64,  79,  80,  90};
-        for (int number = 1; number <= 20; ++number) table["f" + std::to_string(number)] = functionCodes[number - 1];
+        for (int number = 1; number <= 20; ++number) table[std::string("f").append(std::to_string(number))] = functionCodes[number - 1];
         const std::uint16_t keypadCodes[] = {82, 83, 84, 85, 86, 87, 88, 89, 91, 92};
-        for (int digit = 0; digit < 10; ++digit) table["keypad" + std::to_string(digit)] = keypadCodes[digit];
+        for (int digit = 0; digit < 10; ++digit) table[std::string("keypad").append(std::to_string(digit))] = keypadCodes[digit];
         return table;
     }();
     return names;
