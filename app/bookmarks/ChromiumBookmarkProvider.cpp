@@ -69,7 +69,7 @@ std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profilePi
     std::unordered_map<std::string, std::string> paths;
     for (auto& [directory, info] : readChromiumProfileInfo(basePath_)) {
         if (!info.gaiaPictureFileName || info.gaiaPictureFileName->empty()) continue;
-        auto candidate = basePath_ / directory / *info.gaiaPictureFileName;
+        auto candidate = chromiumProfileFile(basePath_, directory, *info.gaiaPictureFileName);
         std::error_code error;
         if (std::filesystem::exists(candidate, error)) paths.emplace(directory, candidate.string());
     }

@@ -31,4 +31,18 @@ std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo
     return entries;
 }
 
+namespace {
+
+std::string_view withoutLeadingSlashes(std::string_view component) {
+    while (component.starts_with('/')) component.remove_prefix(1);
+    return component;
+}
+
+}  // namespace
+
+std::filesystem::path chromiumProfileFile(const std::filesystem::path& basePath, std::string_view directory,
+                                          std::string_view fileName) {
+    return basePath / withoutLeadingSlashes(directory) / withoutLeadingSlashes(fileName);
+}
+
 }  // namespace kestrelvault

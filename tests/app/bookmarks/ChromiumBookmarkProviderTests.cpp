@@ -188,6 +188,22 @@ TEST_F(ChromiumReader, PicturePathsNeedANonEmptyNameOfAnExistingFile) {
     EXPECT_EQ(pictures.at("A"), (base / "A" / "pic.png").string());
 }
 
+TEST_F(ChromiumReader, PictureNamesStayInsideTheProfileDirectory) {
+    // A name that starts with "/" is still a name under the profile directory, never a
+    // path of its own.
+    auto outside = writeFile(home() / "outside.png", "x");
+    writeFile(base / "B" / outside.relative_path(), "x");
+    writeFile(base / "Local State", json{{"profile",
+                                          {{"info_cache",
+                                            {{"A", {{"gaia_picture_file_name", outside.string()}}},
+                                             {"B", {{"gaia_picture_file_name", outside.string()}}}}}}}}
+                                        .dump());
+    auto pictures = ChromeBookmarkProvider().profilePicturePaths();
+    EXPECT_FALSE(pictures.count("A")) << pictures["A"];
+    ASSERT_TRUE(pictures.count("B"));
+    EXPECT_EQ(std::filesystem::path(pictures.at("B")).lexically_normal(), base / "B" / outside.relative_path());
+}
+
 TEST_F(ChromiumReader, LocalStateOfTheWrongShapeOnlyLosesNames) {
     for (std::string localState : {std::string("[]"), std::string("{\"profile\": 1}"),
                                    std::string("{\"profile\": {\"info_cache\": []}}"), std::string("{trunc")}) {

@@ -132,6 +132,15 @@ TEST_F(ProfileAvatars, PictureFilesThatAreNotPNGOrJPEGDoNotLoad) {
     EXPECT_EQ(answer(BrowserType::edge), "letter");
 }
 
+TEST_F(ProfileAvatars, AnAbsolutePictureNameIsReadInsideTheProfileDirectory) {
+    auto outside = writeFile(home() / "elsewhere" / "picture.png", pngBytes(4, 4, pictureColour));
+    writeLocalState("edge", {{"gaia_picture_file_name", outside.string()}});
+    EXPECT_EQ(answer(BrowserType::edge), "letter") << "a file outside the profile directory";
+    ProfileAvatarResolver::resetForTesting();
+    writeFile(chromiumBase("edge") / "Profile 1" / outside.relative_path(), pngBytes(4, 4, pictureColour));
+    EXPECT_EQ(answer(BrowserType::edge), "picture");
+}
+
 TEST_F(ProfileAvatars, MalformedLocalStateGivesNoPicture) {
     for (std::string contents : {std::string(""), std::string("{"), std::string("[]"),
                                  std::string(R"({"profile":{"info_cache":{"Profile 1":"x"}}})"),
