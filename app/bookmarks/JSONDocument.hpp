@@ -22,6 +22,9 @@ public:
     simdjson::dom::element root() const { return root_; }
 
 private:
+    // Takes the text and parses it; false when it is not JSON.
+    bool parse(simdjson::padded_string contents);
+
     std::unique_ptr<simdjson::padded_string> buffer_;
     std::unique_ptr<simdjson::dom::parser> parser_;
     simdjson::dom::element root_;

@@ -120,6 +120,20 @@ TEST_F(ChromiumReader, MalformedFilesContributeNothingWhileOtherProfilesLoad) {
     EXPECT_THAT(names, UnorderedElementsAre("Default:Good", "RootMemberNotObject:Mixed"));
 }
 
+TEST_F(ChromiumReader, IntegersBeyondSixtyFourBitsAreStillValidJSON) {
+    // Valid JSON whatever the size of its numbers; the reader does not use them.
+    writeFile(base / "Default" / "Bookmarks",
+              R"({"version": 123456789012345678901234567890, "roots": {"bookmark_bar": {"children": [)"
+              R"({"type": "url", "name": "Big", "url": "https://b/", "id": -99999999999999999999999},)"
+              R"({"type": "url", "name": "Text 12345678901234567890123", "url": "https://t/"}]}}})");
+    writeFile(base / "Local State",
+              R"({"profile": {"info_cache": {"Default": {"name": "Huge", "stamp": 184467440737095516160}}}})");
+    auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
+    std::vector<std::string> names;
+    for (auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
+    EXPECT_THAT(names, ElementsAre("Big@Huge", "Text 12345678901234567890123@Huge"));
+}
+
 TEST_F(ChromiumReader, DeepNestingNeverCrashesAndKeepsWhatLiesWithinTheBound) {
     // Tens of thousands of levels, written as text so that building the fixture does not recurse.
     const int levels = 50000;
