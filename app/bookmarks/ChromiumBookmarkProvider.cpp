@@ -11,7 +11,8 @@ namespace {
 // A node's "children" counts only when it is an array made of objects alone.
 std::optional<simdjson::dom::array> objectChildren(simdjson::dom::object node) {
     simdjson::dom::array children;
-    if (node.at_key("children").get_array().get(children) != simdjson::SUCCESS) return std::nullopt;
+    auto member = kestrelvault::member(node, "children");
+    if (!member || member->get_array().get(children) != simdjson::SUCCESS) return std::nullopt;
     for (auto child : children)
         if (!child.is_object()) return std::nullopt;
     return children;
@@ -92,7 +93,7 @@ std::vector<Bookmark> ChromiumBookmarkProvider::loadBookmarks() const {
         ProfileContext profile{directory, directory, std::nullopt};
         if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
         if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
-        for (auto [key, value] : *roots) {
+        for (auto [key, value] : distinctMembers(*roots)) {
             simdjson::dom::object root;
             if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace kestrelvault {
 
@@ -88,16 +89,36 @@ std::optional<JSONDocument> JSONDocument::load(const std::filesystem::path& path
     return document;
 }
 
+std::optional<simdjson::dom::element> member(simdjson::dom::object object, std::string_view key) {
+    std::optional<simdjson::dom::element> found;
+    for (auto field : object)
+        if (field.key == key) found = field.value;
+    return found;
+}
+
 std::optional<simdjson::dom::object> objectMember(simdjson::dom::object object, std::string_view key) {
     simdjson::dom::object value;
-    if (object.at_key(key).get_object().get(value) != simdjson::SUCCESS) return std::nullopt;
+    auto found = member(object, key);
+    if (!found || found->get_object().get(value) != simdjson::SUCCESS) return std::nullopt;
     return value;
 }
 
 std::optional<std::string_view> stringMember(simdjson::dom::object object, std::string_view key) {
     std::string_view value;
-    if (object.at_key(key).get_string().get(value) != simdjson::SUCCESS) return std::nullopt;
+    auto found = member(object, key);
+    if (!found || found->get_string().get(value) != simdjson::SUCCESS) return std::nullopt;
     return value;
+}
+
+std::vector<std::pair<std::string_view, simdjson::dom::element>> distinctMembers(simdjson::dom::object object) {
+    std::vector<std::pair<std::string_view, simdjson::dom::element>> all;
+    for (auto field : object) all.emplace_back(field.key, field.value);
+    std::unordered_set<std::string_view> later;
+    std::vector<std::pair<std::string_view, simdjson::dom::element>> kept;
+    for (auto entry = all.rbegin(); entry != all.rend(); ++entry)
+        if (later.insert(entry->first).second) kept.push_back(*entry);
+    std::reverse(kept.begin(), kept.end());
+    return kept;
 }
 
 }  // namespace kestrelvault

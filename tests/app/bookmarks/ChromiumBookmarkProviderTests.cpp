@@ -134,6 +134,26 @@ TEST_F(ChromiumReader, IntegersBeyondSixtyFourBitsAreStillValidJSON) {
     EXPECT_THAT(names, ElementsAre("Big@Huge", "Text 12345678901234567890123@Huge"));
 }
 
+TEST_F(ChromiumReader, ARepeatedMemberNameKeepsItsLastValueAsParsedJSONDoes) {
+    // A parsed object holds one value per name, the last one written (as the platform's
+    // JSON reading gives it), so a repeated root is walked once, not twice.
+    writeFile(base / "Default" / "Bookmarks",
+              R"({"roots": {"bookmark_bar": {"children": [{"type": "url", "name": "Hidden", "url": "https://h/"}]},)"
+              R"( "other": {"children": [)"
+              R"({"type": "folder", "name": "Shown", "type": "url", "url": "https://s/", "name": "Last name"}]},)"
+              R"( "bookmark_bar": {"children": [{"type": "url", "name": "Bar", "url": "https://b/"}]}}})");
+    writeFile(base / "Local State",
+              R"({"profile": {"info_cache": {"Default": {"name": "First"}, "Default": {"name": "A", "name": "Last"}}},)"
+              R"( "profile": {"info_cache": {"Default": {"name": "Final"}}}})");
+    auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
+    std::vector<std::string> names;
+    for (auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
+    EXPECT_THAT(names, UnorderedElementsAre("Bar@Final", "Last name@Final"));
+    writeFile(base / "Local State",
+              R"({"profile": {"info_cache": {"Default": {"name": "First"}, "Default": {"name": "A", "name": "Last"}}}})");
+    EXPECT_EQ(ChromeBookmarkProvider().profileNames().at("Default"), "Last");
+}
+
 TEST_F(ChromiumReader, DeepNestingNeverCrashesAndKeepsWhatLiesWithinTheBound) {
     // Tens of thousands of levels, written as text so that building the fixture does not recurse.
     const int levels = 50000;
