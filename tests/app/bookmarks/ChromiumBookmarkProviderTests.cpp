@@ -26,6 +26,11 @@ protected:
     void writeProfile(const std::string& directory, const json& bookmarks) {
         writeFile(base / directory / "Bookmarks", bookmarks.dump());
     }
+    std::vector<std::string> namesWithProfileNames(const std::vector<Bookmark>& bookmarks) {
+        std::vector<std::string> names;
+        for (auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
+        return names;
+    }
     std::vector<std::string> folderPaths(const std::vector<Bookmark>& bookmarks) {
         std::vector<std::string> paths;
         for (auto& bookmark : bookmarks) paths.push_back(bookmark.name + "@" + bookmark.folderPath);
@@ -128,9 +133,7 @@ TEST_F(ChromiumReader, IntegersBeyondSixtyFourBitsAreStillValidJSON) {
               R"({"type": "url", "name": "Text 12345678901234567890123", "url": "https://t/"}]}}})");
     writeFile(base / "Local State",
               R"({"profile": {"info_cache": {"Default": {"name": "Huge", "stamp": 184467440737095516160}}}})");
-    auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
-    std::vector<std::string> names;
-    for (auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
+    auto names = namesWithProfileNames(ChromeBookmarkProvider().loadBookmarks());
     EXPECT_THAT(names, ElementsAre("Big@Huge", "Text 12345678901234567890123@Huge"));
 }
 
@@ -145,9 +148,7 @@ TEST_F(ChromiumReader, ARepeatedMemberNameKeepsItsLastValueAsParsedJSONDoes) {
     writeFile(base / "Local State",
               R"({"profile": {"info_cache": {"Default": {"name": "First"}, "Default": {"name": "A", "name": "Last"}}},)"
               R"( "profile": {"info_cache": {"Default": {"name": "Final"}}}})");
-    auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
-    std::vector<std::string> names;
-    for (auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
+    auto names = namesWithProfileNames(ChromeBookmarkProvider().loadBookmarks());
     EXPECT_THAT(names, UnorderedElementsAre("Bar@Final", "Last name@Final"));
     writeFile(base / "Local State",
               R"({"profile": {"info_cache": {"Default": {"name": "First"}, "Default": {"name": "A", "name": "Last"}}}})");
