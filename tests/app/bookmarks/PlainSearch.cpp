@@ -49,20 +49,16 @@ std::vector<Character> charactersOf(std::string_view utf8) {
     return characters;
 }
 
-bool isLowercase(const Character& character) {
-    if (character.text.countChar32() == 1) return u_hasBinaryProperty(character.text.char32At(0), UCHAR_LOWERCASE);
+// Lower-case: unchanged by lower-casing and changed by upper-casing; upper-case the converse.
+// A single scalar answers by its Unicode property instead.
+bool hasCase(const Character& character, UProperty property) {
+    if (character.text.countChar32() == 1) return u_hasBinaryProperty(character.text.char32At(0), property);
     icu::UnicodeString lower = character.text, upper = character.text;
     lower.toLower(icu::Locale::getRoot());
     upper.toUpper(icu::Locale::getRoot());
-    return lower == character.text && upper != character.text;
-}
-
-bool isUppercase(const Character& character) {
-    if (character.text.countChar32() == 1) return u_hasBinaryProperty(character.text.char32At(0), UCHAR_UPPERCASE);
-    icu::UnicodeString lower = character.text, upper = character.text;
-    lower.toLower(icu::Locale::getRoot());
-    upper.toUpper(icu::Locale::getRoot());
-    return upper == character.text && lower != character.text;
+    const auto& same = property == UCHAR_LOWERCASE ? lower : upper;
+    const auto& other = property == UCHAR_LOWERCASE ? upper : lower;
+    return same == character.text && other != character.text;
 }
 
 bool startsWith(const std::vector<Character>& text, const std::vector<Character>& word) {
@@ -94,7 +90,7 @@ std::int64_t fuzzy(const std::vector<Character>& q, const std::vector<Character>
             bonus = i == 0 ? 20 : 10;
         else if (t[j - 1].is("/") || t[j - 1].is(".") || t[j - 1].is("-") || t[j - 1].is("_"))
             bonus = i == 0 ? 16 : 8;
-        else if (isLowercase(t[j - 1]) && isUppercase(t[j]))
+        else if (hasCase(t[j - 1], UCHAR_LOWERCASE) && hasCase(t[j], UCHAR_UPPERCASE))
             bonus = i == 0 ? 14 : 7;
         if ((previous && j == *previous + 1) || (!previous && j == 0)) {
             ++run;
