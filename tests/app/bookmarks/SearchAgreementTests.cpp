@@ -10,10 +10,6 @@
 
 using namespace kestrelvault;
 
-#ifndef ROUNDS
-#define ROUNDS 20
-#define QUERIES 20
-#endif
 namespace {
 
 class ListProvider final : public BookmarkProvider {
@@ -82,8 +78,9 @@ std::string randomText(std::mt19937& random, int maximumPieces) {
 }
 
 TEST_F(SearchAgreement, PreparedSearchRanksAsThePlainAlgorithm) {
+    constexpr int rounds = 20, queriesPerRound = 20;
     std::mt19937 random(20261207);
-    for (int round = 0; round < ROUNDS; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         std::vector<Bookmark> bookmarks;
         std::uniform_int_distribution<int> size(0, 45);
         int count = size(random);
@@ -97,7 +94,7 @@ TEST_F(SearchAgreement, PreparedSearchRanksAsThePlainAlgorithm) {
             bookmarks.push_back(copy);
         }
         auto aggregator = loaded(bookmarks);
-        for (int query = 0; query < QUERIES; ++query) {
+        for (int query = 0; query < queriesPerRound; ++query) {
             std::string text = randomText(random, 4);
             for (bool fuzzy : {true, false}) {
                 aggregator->profileSettings()->fuzzySearchEnabled = fuzzy;
