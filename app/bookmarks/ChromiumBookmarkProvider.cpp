@@ -8,10 +8,36 @@ namespace kestrelvault {
 
 namespace {
 
+// The members a walk reads, each with the value written last, gathered in one pass.
+struct NodeMembers {
+    std::optional<simdjson::dom::element> type, name, url, children;
+};
+
+NodeMembers membersOf(simdjson::dom::object node) {
+    NodeMembers members;
+    for (auto field : node) {
+        if (field.key == "type")
+            members.type = field.value;
+        else if (field.key == "name")
+            members.name = field.value;
+        else if (field.key == "url")
+            members.url = field.value;
+        else if (field.key == "children")
+            members.children = field.value;
+    }
+    return members;
+}
+
+std::optional<std::string_view> textOf(const std::optional<simdjson::dom::element>& value) {
+    std::string_view text;
+    if (!value || value->get_string().get(text) != simdjson::SUCCESS) return std::nullopt;
+    return text;
+}
+
 // A node's "children" counts only when it is an array made of objects alone.
-std::optional<simdjson::dom::array> objectChildren(simdjson::dom::object node) {
+std::optional<simdjson::dom::array> objectChildren(const NodeMembers& node) {
     simdjson::dom::array children;
-    if (node.at_key("children").get_array().get(children) != simdjson::SUCCESS) return std::nullopt;
+    if (!node.children || node.children->get_array().get(children) != simdjson::SUCCESS) return std::nullopt;
     for (auto child : children)
         if (!child.is_object()) return std::nullopt;
     return children;
@@ -69,7 +95,7 @@ std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profilePi
     std::unordered_map<std::string, std::string> paths;
     for (auto& [directory, info] : readChromiumProfileInfo(basePath_)) {
         if (!info.gaiaPictureFileName || info.gaiaPictureFileName->empty()) continue;
-        auto candidate = basePath_ / directory / *info.gaiaPictureFileName;
+        auto candidate = chromiumProfileFile(basePath_, directory, *info.gaiaPictureFileName);
         std::error_code error;
         if (std::filesystem::exists(candidate, error)) paths.emplace(directory, candidate.string());
     }
@@ -92,7 +118,7 @@ std::vector<Bookmark> ChromiumBookmarkProvider::loadBookmarks() const {
         ProfileContext profile{directory, directory, std::nullopt};
         if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
         if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
-        for (auto [key, value] : *roots) {
+        for (auto [key, value] : distinctMembers(*roots)) {
             simdjson::dom::object root;
             if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);
         }
@@ -102,23 +128,24 @@ std::vector<Bookmark> ChromiumBookmarkProvider::loadBookmarks() const {
 
 void ChromiumBookmarkProvider::parseNode(simdjson::dom::object node, const std::string& folderPath,
                                          const ProfileContext& profile, std::vector<Bookmark>& result) const {
-    auto children = objectChildren(node);
+    auto children = objectChildren(membersOf(node));
     if (!children) return;
     std::string idPrefix = profileIdentifier(browserType_, profile.directory) + ":";
     walkFolders(ChildCursor(*children), folderPath,
                 [&](simdjson::dom::object child, const std::string& path) -> std::optional<FolderToEnter<ChildCursor>> {
-                    auto type = stringMember(child, "type");
+                    auto members = membersOf(child);
+                    auto type = textOf(members.type);
                     if (type == "url") {
-                        auto name = stringMember(child, "name");
-                        auto url = stringMember(child, "url");
+                        auto name = textOf(members.name);
+                        auto url = textOf(members.url);
                         if (name && url)
                             result.push_back(Bookmark{idPrefix + std::string(*url), std::string(*name),
                                                       std::string(*url), path, browserType_, profile.directory,
                                                       profile.displayName, profile.picturePath});
                     } else if (type == "folder") {
-                        if (auto grandchildren = objectChildren(child))
+                        if (auto grandchildren = objectChildren(members))
                             return FolderToEnter<ChildCursor>{ChildCursor(*grandchildren),
-                                                              std::string(stringMember(child, "name").value_or(""))};
+                                                              std::string(textOf(members.name).value_or(""))};
                     }
                     return std::nullopt;
                 });

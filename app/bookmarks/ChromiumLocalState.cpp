@@ -15,7 +15,7 @@ std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo
     if (!profile) return entries;
     auto infoCache = objectMember(*profile, "info_cache");
     if (!infoCache) return entries;
-    for (auto [key, value] : *infoCache) {
+    for (auto [key, value] : distinctMembers(*infoCache)) {
         simdjson::dom::object entry;
         if (value.get_object().get(entry) != simdjson::SUCCESS) continue;
         ChromiumProfileInfo info;
@@ -23,12 +23,26 @@ std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo
         if (auto picture = stringMember(entry, "gaia_picture_file_name"))
             info.gaiaPictureFileName = std::string(*picture);
         bool useGaiaPicture = false;
-        if (entry.at_key("use_gaia_picture").get_bool().get(useGaiaPicture) == simdjson::SUCCESS)
+        if (auto use = member(entry, "use_gaia_picture"); use && use->get_bool().get(useGaiaPicture) == simdjson::SUCCESS)
             info.useGaiaPicture = useGaiaPicture;
         if (auto icon = stringMember(entry, "avatar_icon")) info.avatarIcon = std::string(*icon);
         entries.emplace_back(std::string(key), std::move(info));
     }
     return entries;
+}
+
+namespace {
+
+std::string_view withoutLeadingSlashes(std::string_view component) {
+    while (component.starts_with('/')) component.remove_prefix(1);
+    return component;
+}
+
+}  // namespace
+
+std::filesystem::path chromiumProfileFile(const std::filesystem::path& basePath, std::string_view directory,
+                                          std::string_view fileName) {
+    return basePath / withoutLeadingSlashes(directory) / withoutLeadingSlashes(fileName);
 }
 
 }  // namespace kestrelvault

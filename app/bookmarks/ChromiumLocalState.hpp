@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,5 +21,10 @@ struct ChromiumProfileInfo {
 // Reads <base>/Local State. The entries of info_cache whose value is an object, in file
 // order; empty when the file is missing, malformed or lacks the path. Any thread.
 std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo(const std::filesystem::path& basePath);
+
+// <base>/<directory>/<file name>, each appended as a path component: a name from the file
+// that begins with "/" stays below the directory instead of replacing the whole path.
+std::filesystem::path chromiumProfileFile(const std::filesystem::path& basePath, std::string_view directory,
+                                          std::string_view fileName);
 
 }  // namespace kestrelvault

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kestrelvault {
 
@@ -22,13 +25,21 @@ public:
     simdjson::dom::element root() const { return root_; }
 
 private:
+    // Takes the text and parses it; false when it is not JSON.
+    bool parse(simdjson::padded_string contents);
+
     std::unique_ptr<simdjson::padded_string> buffer_;
     std::unique_ptr<simdjson::dom::parser> parser_;
     simdjson::dom::element root_;
 };
 
+// Members as a parsed dictionary holds them: a name written twice keeps the value written
+// last. The member's value (any type), nullopt when missing.
+std::optional<simdjson::dom::element> member(simdjson::dom::object object, std::string_view key);
 // The member's value as an object or a string, nullopt when missing or of another type.
 std::optional<simdjson::dom::object> objectMember(simdjson::dom::object object, std::string_view key);
 std::optional<std::string_view> stringMember(simdjson::dom::object object, std::string_view key);
+// One entry per member name, with its last value, in the order of those last values.
+std::vector<std::pair<std::string_view, simdjson::dom::element>> distinctMembers(simdjson::dom::object object);
 
 }  // namespace kestrelvault

@@ -23,7 +23,7 @@ bool hasBuiltInIcons(BrowserType browser) { return browser == BrowserType::chrom
 std::shared_ptr<appkit::Image> accountPicture(const std::filesystem::path& base, const std::string& directory,
                                               const ChromiumProfileInfo& info) {
     if (!info.gaiaPictureFileName || info.gaiaPictureFileName->empty()) return nullptr;
-    return appkit::Image::imageWithContentsOfFile(base / directory / *info.gaiaPictureFileName);
+    return appkit::Image::imageWithContentsOfFile(chromiumProfileFile(base, directory, *info.gaiaPictureFileName));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <string_view>
 
 namespace appkit {
 
@@ -59,7 +60,10 @@ std::shared_ptr<foundation::URL> Workspace::URLForApplicationWithBundleIdentifie
 
 std::shared_ptr<Image> Workspace::iconForFile(const std::filesystem::path& path) const {
     if (auto info = ApplicationBundleInfo::read(path); info && info->iconFile && !info->iconFile->empty()) {
-        std::filesystem::path icon = path / "Contents" / "Resources" / *info->iconFile;
+        // A resource name: a leading "/" does not take it out of the bundle.
+        std::string_view name = *info->iconFile;
+        while (name.starts_with('/')) name.remove_prefix(1);
+        std::filesystem::path icon = path / "Contents" / "Resources" / name;
         if (!icon.has_extension()) icon += ".png";
         if (auto image = Image::imageWithContentsOfFile(icon)) return image;
     }

@@ -259,6 +259,33 @@ TEST_F(AggregatorSearch, TiesKeepLoadOrderAcrossTheCut) {
     for (int rank = 1; rank < 20; ++rank) EXPECT_EQ(found[rank], "my note " + std::to_string(rank - 1));
 }
 
+TEST_F(AggregatorSearch, TheCutAtTwentyAroundTiesAndALateBetterMatch) {
+    // "my note n" scores 80 (contained); "note n" scores 100 (starts with the word).
+    auto numbered = [](const std::string& prefix, int count) {
+        std::vector<Bookmark> list;
+        for (int index = 0; index < count; ++index)
+            list.push_back(bookmark(BrowserType::chrome, "Default", prefix + std::to_string(index)));
+        return list;
+    };
+    auto firstNames = [&](const std::string& prefix, int count) { return names(numbered(prefix, count)); };
+    struct Case {
+        const char* label;
+        std::vector<Bookmark> bookmarks;
+        std::vector<std::string> expected;
+    };
+    std::vector<Case> cases = {
+        {"exactly twenty equal", numbered("my note ", 20), firstNames("my note ", 20)},
+        {"twenty-one equal: the last one is cut", numbered("my note ", 21), firstNames("my note ", 20)},
+    };
+    auto late = numbered("my note ", 20);
+    late.push_back(bookmark(BrowserType::chrome, "Default", "note late"));
+    auto expectedLate = firstNames("my note ", 19);
+    expectedLate.insert(expectedLate.begin(), "note late");
+    cases.push_back({"a better twenty-first enters first and pushes the last tie out", late, expectedLate});
+    for (auto& entry : cases)
+        EXPECT_EQ(names(aggregatorWith(entry.bookmarks)->search("note")), entry.expected) << entry.label;
+}
+
 TEST_F(AggregatorSearch, QueriesAreNormalisedAndSplitAtSpaces) {
     auto aggregator =
         aggregatorWith({bookmark(BrowserType::chrome, "Default", "Project Notes"),

@@ -26,6 +26,11 @@ protected:
     void writeProfile(const std::string& directory, const json& bookmarks) {
         writeFile(base / directory / "Bookmarks", bookmarks.dump());
     }
+    std::vector<std::string> namesWithProfileNames(const std::vector<Bookmark>& bookmarks) {
+        std::vector<std::string> names;
+        for (auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
+        return names;
+    }
     std::vector<std::string> folderPaths(const std::vector<Bookmark>& bookmarks) {
         std::vector<std::string> paths;
         for (auto& bookmark : bookmarks) paths.push_back(bookmark.name + "@" + bookmark.folderPath);
@@ -120,6 +125,36 @@ TEST_F(ChromiumReader, MalformedFilesContributeNothingWhileOtherProfilesLoad) {
     EXPECT_THAT(names, UnorderedElementsAre("Default:Good", "RootMemberNotObject:Mixed"));
 }
 
+TEST_F(ChromiumReader, IntegersBeyondSixtyFourBitsAreStillValidJSON) {
+    // Valid JSON whatever the size of its numbers; the reader does not use them.
+    writeFile(base / "Default" / "Bookmarks",
+              R"({"version": 123456789012345678901234567890, "roots": {"bookmark_bar": {"children": [)"
+              R"({"type": "url", "name": "Big", "url": "https://b/", "id": -99999999999999999999999},)"
+              R"({"type": "url", "name": "Text 12345678901234567890123", "url": "https://t/"}]}}})");
+    writeFile(base / "Local State",
+              R"({"profile": {"info_cache": {"Default": {"name": "Huge", "stamp": 184467440737095516160}}}})");
+    auto names = namesWithProfileNames(ChromeBookmarkProvider().loadBookmarks());
+    EXPECT_THAT(names, ElementsAre("Big@Huge", "Text 12345678901234567890123@Huge"));
+}
+
+TEST_F(ChromiumReader, ARepeatedMemberNameKeepsItsLastValueAsParsedJSONDoes) {
+    // A parsed object holds one value per name, the last one written (as the platform's
+    // JSON reading gives it), so a repeated root is walked once, not twice.
+    writeFile(base / "Default" / "Bookmarks",
+              R"({"roots": {"bookmark_bar": {"children": [{"type": "url", "name": "Hidden", "url": "https://h/"}]},)"
+              R"( "other": {"children": [)"
+              R"({"type": "folder", "name": "Shown", "type": "url", "url": "https://s/", "name": "Last name"}]},)"
+              R"( "bookmark_bar": {"children": [{"type": "url", "name": "Bar", "url": "https://b/"}]}}})");
+    writeFile(base / "Local State",
+              R"({"profile": {"info_cache": {"Default": {"name": "First"}, "Default": {"name": "A", "name": "Last"}}},)"
+              R"( "profile": {"info_cache": {"Default": {"name": "Final"}}}})");
+    auto names = namesWithProfileNames(ChromeBookmarkProvider().loadBookmarks());
+    EXPECT_THAT(names, UnorderedElementsAre("Bar@Final", "Last name@Final"));
+    writeFile(base / "Local State",
+              R"({"profile": {"info_cache": {"Default": {"name": "First"}, "Default": {"name": "A", "name": "Last"}}}})");
+    EXPECT_EQ(ChromeBookmarkProvider().profileNames().at("Default"), "Last");
+}
+
 TEST_F(ChromiumReader, DeepNestingNeverCrashesAndKeepsWhatLiesWithinTheBound) {
     // Tens of thousands of levels, written as text so that building the fixture does not recurse.
     const int levels = 50000;
@@ -186,6 +221,22 @@ TEST_F(ChromiumReader, PicturePathsNeedANonEmptyNameOfAnExistingFile) {
     auto pictures = ChromeBookmarkProvider().profilePicturePaths();
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures.at("A"), (base / "A" / "pic.png").string());
+}
+
+TEST_F(ChromiumReader, PictureNamesStayInsideTheProfileDirectory) {
+    // A name that starts with "/" is still a name under the profile directory, never a
+    // path of its own.
+    auto outside = writeFile(home() / "outside.png", "x");
+    writeFile(base / "B" / outside.relative_path(), "x");
+    writeFile(base / "Local State", json{{"profile",
+                                          {{"info_cache",
+                                            {{"A", {{"gaia_picture_file_name", outside.string()}}},
+                                             {"B", {{"gaia_picture_file_name", outside.string()}}}}}}}}
+                                        .dump());
+    auto pictures = ChromeBookmarkProvider().profilePicturePaths();
+    EXPECT_FALSE(pictures.count("A")) << pictures["A"];
+    ASSERT_TRUE(pictures.count("B"));
+    EXPECT_EQ(std::filesystem::path(pictures.at("B")).lexically_normal(), base / "B" / outside.relative_path());
 }
 
 TEST_F(ChromiumReader, LocalStateOfTheWrongShapeOnlyLosesNames) {

@@ -1,4 +1,5 @@
 #include "app/bookmarks/ProfileAvatarResolver.hpp"
+#include "platform/foundation/Bundle.hpp"
 #include "tests/app/bookmarks/ApplicationResources.hpp"
 #include "tests/app/bookmarks/BookmarkFixtures.hpp"
 
@@ -58,7 +59,7 @@ TEST_F(ProfileAvatars, ResolutionOrderPerBrowser) {
          {{"use_gaia_picture", true}, {"gaia_picture_file_name", "picture.png"}, {"avatar_icon", icon3}},
          false,
          "icon 3"},
-        {"chrome icon 26 is never looked up",
+        {"chrome picture gone and icon 26",
          "chrome",
          {{"use_gaia_picture", true},
           {"gaia_picture_file_name", "picture.png"},
@@ -107,6 +108,27 @@ TEST_F(ProfileAvatars, ResolutionOrderPerBrowser) {
     }
 }
 
+TEST_F(ProfileAvatars, IconTwentySixIsNeverLookedUpEvenWhenAnAssetHasThatName) {
+    // The application ships no avatar 26, so only a bundle that has one can tell whether
+    // the index is skipped or merely not found.
+    auto bundle = home() / "Bundles" / "WithAvatar26.app";
+    writeFile(bundle / "Contents/Info.plist", xmlPropertyList(json{{"CFBundleIdentifier", "com.example.avatars"}}));
+    writeFile(bundle / "Contents/Resources/Assets/ChromiumAvatars/avatar_26.png", pngBytes(2, 2, 0x00FF00FF));
+    writeFile(bundle / "Contents/Resources/Assets/ChromiumAvatars/avatar_25.png", pngBytes(2, 2, 0x00FF00FF));
+    foundation::Bundle::setMainBundlePathForTesting(bundle);
+    ASSERT_NE(appkit::Image::imageNamed("ChromiumAvatars/avatar_26"), nullptr);
+    for (const char* browser : {"chrome", "brave"}) {
+        ProfileAvatarResolver::resetForTesting();
+        writeLocalState(browser, {{"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_26"}});
+        EXPECT_EQ(ProfileAvatarResolver::shared()->avatar(*browserTypeFromRawValue(browser), "Profile 1"), nullptr)
+            << browser;
+        ProfileAvatarResolver::resetForTesting();
+        writeLocalState(browser, {{"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_25"}});
+        EXPECT_NE(ProfileAvatarResolver::shared()->avatar(*browserTypeFromRawValue(browser), "Profile 1"), nullptr)
+            << browser << ": the neighbouring index is found";
+    }
+}
+
 TEST_F(ProfileAvatars, SafariAndFirefoxNeverHaveAPicture) {
     EXPECT_EQ(ProfileAvatarResolver::shared()->avatar(BrowserType::safari, "Default"), nullptr);
     EXPECT_EQ(ProfileAvatarResolver::shared()->avatar(BrowserType::firefox, "Profile 1"), nullptr);
@@ -130,6 +152,15 @@ TEST_F(ProfileAvatars, PictureFilesThatAreNotPNGOrJPEGDoNotLoad) {
     writeLocalState("edge", {{"gaia_picture_file_name", "picture.png"}});
     writeFile(chromiumBase("edge") / "Profile 1" / "picture.png", "GIF89a not really");
     EXPECT_EQ(answer(BrowserType::edge), "letter");
+}
+
+TEST_F(ProfileAvatars, AnAbsolutePictureNameIsReadInsideTheProfileDirectory) {
+    auto outside = writeFile(home() / "elsewhere" / "picture.png", pngBytes(4, 4, pictureColour));
+    writeLocalState("edge", {{"gaia_picture_file_name", outside.string()}});
+    EXPECT_EQ(answer(BrowserType::edge), "letter") << "a file outside the profile directory";
+    ProfileAvatarResolver::resetForTesting();
+    writeFile(chromiumBase("edge") / "Profile 1" / outside.relative_path(), pngBytes(4, 4, pictureColour));
+    EXPECT_EQ(answer(BrowserType::edge), "picture");
 }
 
 TEST_F(ProfileAvatars, MalformedLocalStateGivesNoPicture) {

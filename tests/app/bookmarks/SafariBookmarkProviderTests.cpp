@@ -91,6 +91,23 @@ TEST_F(SafariReader, MalformedEntriesAreSkippedWhileSiblingsAreRead) {
     }
 }
 
+TEST_F(SafariReader, ARepeatedKeyKeepsItsLastValueAsParsedPropertyListsDo) {
+    auto leaf = [](const std::string& title, const std::string& url) {
+        return "<dict><key>WebBookmarkType</key><string>WebBookmarkTypeLeaf</string><key>URLString</key><string>" +
+               url + "</string><key>URIDictionary</key><dict><key>title</key><string>Old</string><key>title</key><string>" +
+               title + "</string></dict></dict>";
+    };
+    writeFile(plistPath,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+              "<key>Children</key><array>" + leaf("Hidden", "https://h/") + "</array>"
+              "<key>Children</key><array>"
+              "<dict><key>WebBookmarkType</key><string>WebBookmarkTypeLeaf</string>"
+              "<key>Title</key><string>Renamed</string><key>WebBookmarkType</key><string>WebBookmarkTypeList</string>"
+              "<key>Children</key><array>" + leaf("Inner", "https://i/") + "</array></dict>" +
+              leaf("Shown", "https://s/") + "</array></dict></plist>");
+    EXPECT_THAT(described(), ElementsAre("Inner@Renamed", "Shown@"));
+}
+
 TEST_F(SafariReader, UnreadableOrMalformedFilesGiveNothing) {
     const std::vector<std::pair<const char*, std::string>> cases = {
         {"empty", ""},

@@ -65,6 +65,18 @@ TEST_F(WorkspaceLookup, IconsComeFromTheBundleOrAreGeneric) {
     EXPECT_EQ(workspace->iconForFile(home() / "nothing"), appkit::Workspace::genericApplicationIcon());
 }
 
+TEST_F(WorkspaceLookup, AnAbsoluteIconNameIsStillAResourceOfTheBundle) {
+    write("Elsewhere/icon.png", testsupport::pngBytes(3, 2, 0x11223344));
+    auto outside = (home() / "Elsewhere/icon.png").string();
+    write("Applications/Odd.app/Contents/Info.plist", infoPlist("com.example.odd", outside));
+    auto workspace = appkit::Workspace::sharedWorkspace();
+    EXPECT_EQ(workspace->iconForFile(home() / "Applications/Odd.app"), appkit::Workspace::genericApplicationIcon());
+    write("Applications/Odd.app/Contents/Resources" + outside, testsupport::pngBytes(5, 1, 0x11223344));
+    auto icon = workspace->iconForFile(home() / "Applications/Odd.app");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->width(), 5);
+}
+
 TEST(WorkspaceRoots, DefaultToTheHomeAndSystemApplicationFolders) {
     appkit::Workspace::setApplicationRootsForTesting(std::nullopt);
     EXPECT_EQ(appkit::Workspace::applicationRoots(),
