@@ -82,7 +82,8 @@ protected:
             response.status = 303;
             response.set_header("Location", "/landing");
         });
-        http_.server().Get("/landing", [](const httplib::Request&, httplib::Response& response) {
+        http_.server().Get("/landing", [record](const httplib::Request& request, httplib::Response& response) {
+            record(request);
             response.set_content("landed", "text/plain");
         });
         http_.server().Get("/download", [record](const httplib::Request& request, httplib::Response& response) {
@@ -279,6 +280,20 @@ TEST_F(Network, FoundIsNotFollowedButSeeOtherIs) {
         EXPECT_EQ(outcome.body(), testCase.body);
         EXPECT_EQ(outcome.error, nullptr);
     }
+}
+
+TEST_F(Network, RedirectedGetDoesNotAnnounceTheUploadsBody) {
+    Outcome outcome;
+    network_->postURL(url("/see-other"), Data::fromString("a payload long enough to matter"), nullptr, false,
+                      recordInto(outcome));
+    runUntilCalled(outcome);
+    EXPECT_EQ(outcome.status(), 200);
+    auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "GET");
+    EXPECT_EQ(requests[0].path, "/landing");
+    // A length without a body leaves a strict server waiting for bytes that never come.
+    EXPECT_EQ(requests[0].headers.count("Content-Length"), 0u);
 }
 
 TEST_F(Network, UnreachableServerReportsThePlatformError) {
