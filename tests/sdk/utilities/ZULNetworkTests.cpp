@@ -578,10 +578,24 @@ TEST_F(Network, SelfSignedServerIsRefusedAndATrustedOneAnswers) {
     ASSERT_NE(refused.error, nullptr);
     EXPECT_EQ(refused.error->code(), foundation::NSURLErrorCancelled);
     EXPECT_EQ(refused.response, nullptr);
-    std::vector<std::pair<std::int64_t, std::int64_t>> trustLines;
+    struct TrustLine {
+        std::int64_t code;
+        std::int64_t level;
+        std::string message;
+        std::vector<std::string> contexts;
+        bool operator==(const TrustLine&) const = default;
+    };
+    std::vector<TrustLine> trustLines;
     for (const auto& line : logger->lines())
-        if (line.code >= 901004 && line.code <= 901008) trustLines.emplace_back(line.code, line.level);
-    EXPECT_EQ(trustLines, (std::vector<std::pair<std::int64_t, std::int64_t>>{{901006, 7}, {901008, 3}, {901007, 7}}));
+        if (line.code >= 901004 && line.code <= 901008)
+            trustLines.push_back({line.code, line.level, line.message, line.contexts});
+    const std::string address = secureURL->absoluteString();
+    const std::string untrusted = std::to_string(security::errSecNotTrusted);
+    EXPECT_EQ(trustLines, (std::vector<TrustLine>{
+                              {901006, 7, "Received SSL challenge for host. Host", {address}},
+                              {901008, 3, "Cannot evaluate server trust. Error, host", {untrusted, address}},
+                              {901007, 7, "Cancelling authentication challenge for host. Host", {address}},
+                          }));
     EXPECT_TRUE(logger->received(901017));
 
     testsupport::trustCertificateInPlatformSettings(certificate.der());
