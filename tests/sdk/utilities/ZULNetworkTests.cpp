@@ -472,11 +472,13 @@ TEST(NetworkCreation, EmptyReachabilityHostGivesNoNetwork) {
 TEST_F(Network, LoggerDelegateMustAnswerAllThreeOperations) {
     auto accepted = RecordingNetworkLogger::make();
     network_->setLoggerDelegate(accepted);
+    // Neither an object missing one operation nor nil (which answers none) replaces it.
     network_->setLoggerDelegate(RecordingNetworkLogger::make(RecordingNetworkLogger::Selectors::missingOne));
+    network_->setLoggerDelegate(nullptr);
     EXPECT_EQ(network_->loggerDelegate(), accepted);
     EXPECT_EQ(logged("[ZULNetwork][I-NET900002] Cannot set the network logger delegate: delegate does not conform to the "
                      "network logger protocol."),
-              1u);
+              2u);
 }
 
 TEST_F(Network, LoggerDelegateReceivesTheLinesInsteadOfTheLog) {
