@@ -303,6 +303,8 @@ TEST_F(Network, UnreachableServerReportsThePlatformError) {
         closed.start();
         closedPort = closed.port();
     }
+    auto logger = RecordingNetworkLogger::make();
+    network_->setLoggerDelegate(logger);
     Outcome outcome;
     network_->postURL(URL::URLWithString("http://127.0.0.1:" + std::to_string(closedPort) + "/upload"),
                       Data::fromString("x"), nullptr, false, recordInto(outcome));
@@ -311,6 +313,14 @@ TEST_F(Network, UnreachableServerReportsThePlatformError) {
     EXPECT_EQ(outcome.error->domain(), foundation::NSURLErrorDomain);
     EXPECT_EQ(outcome.response, nullptr);
     EXPECT_EQ(outcome.calls, 1);
+    auto lines = logger->lines();
+    ASSERT_EQ(lines.size(), 2u);  // the start, then the failure
+    EXPECT_EQ(lines[1].level, 3);
+    EXPECT_EQ(lines[1].code, 901017);
+    EXPECT_EQ(lines[1].message, "Encounter network error. Code, error");
+    ASSERT_EQ(lines[1].contexts.size(), 2u);
+    EXPECT_EQ(lines[1].contexts[0], std::to_string(outcome.error->code()));
+    EXPECT_EQ(lines[1].contexts[1], outcome.error->description());
 }
 
 TEST_F(Network, UploadIsInProgressFromTheStartUntilTheHandlerIsAboutToRun) {
@@ -486,17 +496,30 @@ TEST_F(Network, LoggerDelegateReceivesTheLinesInsteadOfTheLog) {
     network_->setLoggerDelegate(logger);
     testing::internal::CaptureStderr();
     network_->ZULNetwork_logWithLevel(kZULNetworkLogLevelInfo, kZULNetworkMessageCodeNetwork000, String::make("info"));
-    Outcome outcome;
-    network_->postURL(url("/upload"), Data::fromString("x"), nullptr, false, recordInto(outcome));
-    runUntilCalled(outcome);
+    Outcome post;
+    network_->postURL(url("/upload"), Data::fromString("x"), nullptr, false, recordInto(post));
+    runUntilCalled(post);
+    Outcome get;
+    network_->getURL(url("/download"), nullptr, nullptr, false, recordInto(get));
+    runUntilCalled(get);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     auto lines = logger->lines();
-    ASSERT_GE(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].message, "info");
-    EXPECT_EQ(lines[1].level, 7);
-    EXPECT_EQ(lines[1].code, 900000);
-    EXPECT_EQ(lines[1].message, "Uploading data. Host");
-    EXPECT_EQ(lines[1].contexts, std::vector<std::string>{http_.url("/upload")});
+    struct Case {
+        std::size_t index;
+        std::int64_t code;
+        const char* message;
+        const char* path;
+    };
+    for (const auto& testCase : {Case{1, 900000, "Uploading data. Host", "/upload"},
+                                 Case{2, 900001, "Downloading data. Host", "/download"}}) {
+        SCOPED_TRACE(testCase.message);
+        EXPECT_EQ(lines[testCase.index].level, 7);
+        EXPECT_EQ(lines[testCase.index].code, testCase.code);
+        EXPECT_EQ(lines[testCase.index].message, testCase.message);
+        EXPECT_EQ(lines[testCase.index].contexts, std::vector<std::string>{http_.url(testCase.path)});
+    }
 }
 
 TEST_F(Network, WithoutDelegateDebugModeDecidesWhichLevelsArePrinted) {
