@@ -151,6 +151,9 @@ CURL* URLTransfer::prepare() {
 
     HTTPHeaderFields headers = request_.additionalHeaders;
     for (const auto& [name, value] : request.allHTTPHeaderFields().fields()) headers.setValue(value, name);
+    // The length is that of the body actually sent: a field from the session's headers would
+    // otherwise announce a body on a redirected GET that has none.
+    headers.removeField("Content-Length");
     // Suppress what curl would add on its own that the request did not ask for.
     if (!headers.valueForField("Expect")) headers.setValue("", "Expect");
     if (!headers.valueForField("Content-Type")) headers.setValue("", "Content-Type");

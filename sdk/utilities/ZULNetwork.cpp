@@ -209,7 +209,7 @@ void ZULNetwork::reachability(const std::shared_ptr<ZULReachabilityChecker>&, ZU
 }
 
 void ZULNetwork::setLoggerDelegate(const objc::Id& loggerDelegate) {
-    if (loggerDelegate && !ZULRespondsToNetworkLoggerDelegate(loggerDelegate)) {
+    if (!ZULRespondsToNetworkLoggerDelegate(loggerDelegate)) {
         ZULLogError(kZULLoggerSubsystem, kZULNetworkLoggerService, false,
                     foundation::format(kZULNetworkMessageCodeFormat, long{kZULNetworkMessageCodeNetwork002}),
                     "Cannot set the network logger delegate: delegate does not conform to the network logger protocol.");

@@ -54,7 +54,7 @@ public:
 
     // The reachability delegate operation (main thread).
     void reachability(const std::shared_ptr<ZULReachabilityChecker>& reachability, ZULReachabilityStatus status);
-    // Accepted only from an object that answers all three logging selectors.
+    // Accepted only from an object that answers all three logging selectors (nil answers none).
     void setLoggerDelegate(const objc::Id& loggerDelegate);
     void handleErrorWithCode(ZULNetworkErrorCode code, dispatch::QueuePtr queue, const CompletionHandler& handler) const;
 

@@ -82,7 +82,8 @@ protected:
             response.status = 303;
             response.set_header("Location", "/landing");
         });
-        http_.server().Get("/landing", [](const httplib::Request&, httplib::Response& response) {
+        http_.server().Get("/landing", [record](const httplib::Request& request, httplib::Response& response) {
+            record(request);
             response.set_content("landed", "text/plain");
         });
         http_.server().Get("/download", [record](const httplib::Request& request, httplib::Response& response) {
@@ -281,6 +282,20 @@ TEST_F(Network, FoundIsNotFollowedButSeeOtherIs) {
     }
 }
 
+TEST_F(Network, RedirectedGetDoesNotAnnounceTheUploadsBody) {
+    Outcome outcome;
+    network_->postURL(url("/see-other"), Data::fromString("a payload long enough to matter"), nullptr, false,
+                      recordInto(outcome));
+    runUntilCalled(outcome);
+    EXPECT_EQ(outcome.status(), 200);
+    auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "GET");
+    EXPECT_EQ(requests[0].path, "/landing");
+    // A length without a body leaves a strict server waiting for bytes that never come.
+    EXPECT_EQ(requests[0].headers.count("Content-Length"), 0u);
+}
+
 TEST_F(Network, UnreachableServerReportsThePlatformError) {
     int closedPort = 0;
     {
@@ -288,6 +303,8 @@ TEST_F(Network, UnreachableServerReportsThePlatformError) {
         closed.start();
         closedPort = closed.port();
     }
+    auto logger = RecordingNetworkLogger::make();
+    network_->setLoggerDelegate(logger);
     Outcome outcome;
     network_->postURL(URL::URLWithString("http://127.0.0.1:" + std::to_string(closedPort) + "/upload"),
                       Data::fromString("x"), nullptr, false, recordInto(outcome));
@@ -296,6 +313,14 @@ TEST_F(Network, UnreachableServerReportsThePlatformError) {
     EXPECT_EQ(outcome.error->domain(), foundation::NSURLErrorDomain);
     EXPECT_EQ(outcome.response, nullptr);
     EXPECT_EQ(outcome.calls, 1);
+    auto lines = logger->lines();
+    ASSERT_EQ(lines.size(), 2u);  // the start, then the failure
+    EXPECT_EQ(lines[1].level, 3);
+    EXPECT_EQ(lines[1].code, 901017);
+    EXPECT_EQ(lines[1].message, "Encounter network error. Code, error");
+    ASSERT_EQ(lines[1].contexts.size(), 2u);
+    EXPECT_EQ(lines[1].contexts[0], std::to_string(outcome.error->code()));
+    EXPECT_EQ(lines[1].contexts[1], outcome.error->description());
 }
 
 TEST_F(Network, UploadIsInProgressFromTheStartUntilTheHandlerIsAboutToRun) {
@@ -457,11 +482,13 @@ TEST(NetworkCreation, EmptyReachabilityHostGivesNoNetwork) {
 TEST_F(Network, LoggerDelegateMustAnswerAllThreeOperations) {
     auto accepted = RecordingNetworkLogger::make();
     network_->setLoggerDelegate(accepted);
+    // Neither an object missing one operation nor nil (which answers none) replaces it.
     network_->setLoggerDelegate(RecordingNetworkLogger::make(RecordingNetworkLogger::Selectors::missingOne));
+    network_->setLoggerDelegate(nullptr);
     EXPECT_EQ(network_->loggerDelegate(), accepted);
     EXPECT_EQ(logged("[ZULNetwork][I-NET900002] Cannot set the network logger delegate: delegate does not conform to the "
                      "network logger protocol."),
-              1u);
+              2u);
 }
 
 TEST_F(Network, LoggerDelegateReceivesTheLinesInsteadOfTheLog) {
@@ -469,17 +496,30 @@ TEST_F(Network, LoggerDelegateReceivesTheLinesInsteadOfTheLog) {
     network_->setLoggerDelegate(logger);
     testing::internal::CaptureStderr();
     network_->ZULNetwork_logWithLevel(kZULNetworkLogLevelInfo, kZULNetworkMessageCodeNetwork000, String::make("info"));
-    Outcome outcome;
-    network_->postURL(url("/upload"), Data::fromString("x"), nullptr, false, recordInto(outcome));
-    runUntilCalled(outcome);
+    Outcome post;
+    network_->postURL(url("/upload"), Data::fromString("x"), nullptr, false, recordInto(post));
+    runUntilCalled(post);
+    Outcome get;
+    network_->getURL(url("/download"), nullptr, nullptr, false, recordInto(get));
+    runUntilCalled(get);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     auto lines = logger->lines();
-    ASSERT_GE(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].message, "info");
-    EXPECT_EQ(lines[1].level, 7);
-    EXPECT_EQ(lines[1].code, 900000);
-    EXPECT_EQ(lines[1].message, "Uploading data. Host");
-    EXPECT_EQ(lines[1].contexts, std::vector<std::string>{http_.url("/upload")});
+    struct Case {
+        std::size_t index;
+        std::int64_t code;
+        const char* message;
+        const char* path;
+    };
+    for (const auto& testCase : {Case{1, 900000, "Uploading data. Host", "/upload"},
+                                 Case{2, 900001, "Downloading data. Host", "/download"}}) {
+        SCOPED_TRACE(testCase.message);
+        EXPECT_EQ(lines[testCase.index].level, 7);
+        EXPECT_EQ(lines[testCase.index].code, testCase.code);
+        EXPECT_EQ(lines[testCase.index].message, testCase.message);
+        EXPECT_EQ(lines[testCase.index].contexts, std::vector<std::string>{http_.url(testCase.path)});
+    }
 }
 
 TEST_F(Network, WithoutDelegateDebugModeDecidesWhichLevelsArePrinted) {
@@ -563,10 +603,24 @@ TEST_F(Network, SelfSignedServerIsRefusedAndATrustedOneAnswers) {
     ASSERT_NE(refused.error, nullptr);
     EXPECT_EQ(refused.error->code(), foundation::NSURLErrorCancelled);
     EXPECT_EQ(refused.response, nullptr);
-    std::vector<std::pair<std::int64_t, std::int64_t>> trustLines;
+    struct TrustLine {
+        std::int64_t code;
+        std::int64_t level;
+        std::string message;
+        std::vector<std::string> contexts;
+        bool operator==(const TrustLine&) const = default;
+    };
+    std::vector<TrustLine> trustLines;
     for (const auto& line : logger->lines())
-        if (line.code >= 901004 && line.code <= 901008) trustLines.emplace_back(line.code, line.level);
-    EXPECT_EQ(trustLines, (std::vector<std::pair<std::int64_t, std::int64_t>>{{901006, 7}, {901008, 3}, {901007, 7}}));
+        if (line.code >= 901004 && line.code <= 901008)
+            trustLines.push_back({line.code, line.level, line.message, line.contexts});
+    const std::string address = secureURL->absoluteString();
+    const std::string untrusted = std::to_string(security::errSecNotTrusted);
+    EXPECT_EQ(trustLines, (std::vector<TrustLine>{
+                              {901006, 7, "Received SSL challenge for host. Host", {address}},
+                              {901008, 3, "Cannot evaluate server trust. Error, host", {untrusted, address}},
+                              {901007, 7, "Cancelling authentication challenge for host. Host", {address}},
+                          }));
     EXPECT_TRUE(logger->received(901017));
 
     testsupport::trustCertificateInPlatformSettings(certificate.der());

@@ -137,3 +137,39 @@ TEST_F(Fetcher, OnlyTheRedirectsTheNetworkAllowsAreFollowed) {
         EXPECT_EQ(answer->has_value(), status == 303 || status == 308);
     }
 }
+
+TEST_F(Fetcher, ChallengesWithoutATrustToEvaluateGetDefaultHandling) {
+    using foundation::URLSessionAuthChallengeDisposition;
+    struct Case {
+        const char* method;
+        std::vector<std::int64_t> codes;
+    };
+    const Case cases[] = {
+        {"NSURLAuthenticationMethodHTTPBasic", {}},
+        {foundation::NSURLAuthenticationMethodServerTrust, {901004}},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.method);
+        auto before = logger_->lines().size();
+        foundation::URLProtectionSpace space;
+        space.host = "127.0.0.1";
+        space.authenticationMethod = testCase.method;
+        std::optional<URLSessionAuthChallengeDisposition> answer;
+        int answers = 0;
+        fetcher_->URLSession(nullptr, nullptr, std::make_shared<foundation::URLAuthenticationChallenge>(space),
+                             [&](URLSessionAuthChallengeDisposition disposition, std::shared_ptr<foundation::URLCredential>) {
+                                 answer = disposition;
+                                 ++answers;
+                             });
+        EXPECT_EQ(answers, 1);
+        EXPECT_EQ(answer, URLSessionAuthChallengeDisposition::performDefaultHandling);
+        auto lines = logger_->lines();
+        std::vector<std::int64_t> codes;
+        for (auto line = lines.begin() + static_cast<std::ptrdiff_t>(before); line != lines.end(); ++line) {
+            codes.push_back(line->code);
+            EXPECT_EQ(line->level, 7);
+            EXPECT_EQ(line->message, "Received empty server trust for host. Host");
+        }
+        EXPECT_EQ(codes, testCase.codes);
+    }
+}

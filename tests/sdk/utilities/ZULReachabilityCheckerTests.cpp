@@ -17,6 +17,7 @@ struct FakePlatform {
     int unschedules = 0;
     int releases = 0;
     bool createSucceeds = true;
+    bool callbackSucceeds = true;
     bool scheduleSucceeds = true;
     SCNetworkReachabilityCallBack callback = nullptr;
     void* info = nullptr;
@@ -37,7 +38,7 @@ const ZULReachabilityApi fakeApi = {
     [](const SCNetworkReachabilityRef&, SCNetworkReachabilityCallBack callback, SCNetworkReachabilityContext* context) {
         fake->callback = callback;
         fake->info = context->info;
-        return true;
+        return fake->callbackSucceeds;
     },
     [](const SCNetworkReachabilityRef&, const std::shared_ptr<foundation::RunLoop>& runLoop, std::string_view mode) {
         ++fake->schedules;
@@ -147,16 +148,27 @@ TEST_F(ReachabilityChecker, TableSwapIsRefusedWhileRunningAndAcceptedAfterStop) 
 }
 
 TEST_F(ReachabilityChecker, FailedStartReleasesTheTargetAndSaysSo) {
-    platform_.scheduleSucceeds = false;
-    EXPECT_FALSE(checker_->start());
-    EXPECT_FALSE(checker_->isActive());
-    EXPECT_EQ(platform_.releases, 1);
-    EXPECT_EQ(logged("[I-REA902002] Failed to start reachability handle"), 1u);
+    struct Case {
+        bool callbackSucceeds;
+        bool scheduleSucceeds;
+    };
+    int attempts = 0;
+    for (const auto& testCase : {Case{false, true}, Case{true, false}}) {
+        SCOPED_TRACE(testCase.callbackSucceeds);
+        ++attempts;
+        platform_.callbackSucceeds = testCase.callbackSucceeds;
+        platform_.scheduleSucceeds = testCase.scheduleSucceeds;
+        EXPECT_FALSE(checker_->start());
+        EXPECT_FALSE(checker_->isActive());
+        EXPECT_EQ(platform_.releases, attempts);
+        EXPECT_EQ(logged("[I-REA902002] Failed to start reachability handle"), static_cast<std::size_t>(attempts));
+    }
+    EXPECT_EQ(platform_.schedules, 1);  // not tried once setting the callback failed
 
     // A target that cannot even be made fails quietly.
     platform_.createSucceeds = false;
     EXPECT_FALSE(checker_->start());
-    EXPECT_EQ(logged("[I-REA902002]"), 1u);
+    EXPECT_EQ(logged("[I-REA902002]"), 2u);
 }
 
 TEST_F(ReachabilityChecker, DestroyingTheCheckerStopsIt) {
