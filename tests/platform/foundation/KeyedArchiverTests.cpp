@@ -212,8 +212,8 @@ TEST(KeyedArchiver, GraphsTooDeepToReadBackOrCyclicAreRefusedNotOverflowed) {
     cyclic->addObject(cyclic);
     auto cyclicDictionary = Dictionary::make();
     cyclicDictionary->setObject(Array::make({cyclicDictionary}), "self");
-    for (auto& [name, object] : std::vector<std::pair<const char*, objc::Id>>{{"10000 arrays deep", nestedArrays(10000)},
-                                                                                {"10000 records deep", nestedRecords(10000)},
+    for (auto& [name, object] : std::vector<std::pair<const char*, objc::Id>>{{"1500 arrays deep", nestedArrays(1500)},
+                                                                                {"1500 records deep", nestedRecords(1500)},
                                                                                 {"an array holding itself", cyclic},
                                                                                 {"a dictionary holding itself", cyclicDictionary}}) {
         SCOPED_TRACE(name);
