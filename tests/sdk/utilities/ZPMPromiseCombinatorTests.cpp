@@ -63,12 +63,32 @@ TEST_F(PromiseCombinators, AllWithAnErrorInTheArrayRejectsWithoutWaiting) {
     EXPECT_EQ(result->error(), failure);
 }
 
-TEST_F(PromiseCombinators, AllTakesTheArrayAsItWasAtTheCall) {
-    auto items = array({number(1)});
-    auto result = ZPMPromise::all(items);
-    items->addObject(ZPMPromise::pendingPromise());
-    settle();
-    EXPECT_EQ(itemsOf(result->value()).size(), 1u);
+TEST_F(PromiseCombinators, CombinatorsTakeTheArrayAsItWasAtTheCall) {
+    using Combinator = ZPMPromise::Ptr (*)(ZPMPromise::ArrayPtr);
+    struct Row {
+        const char* combinator;
+        Combinator call;
+        objc::Id initial;
+        objc::Id addedLater;
+        bool pendingAfterwards;
+    };
+    // An item added after the call would hold all and any back, or settle race at once.
+    const Row rows[] = {
+        {"all", &ZPMPromise::all, number(1), ZPMPromise::pendingPromise(), false},
+        {"any", &ZPMPromise::any, number(1), ZPMPromise::pendingPromise(), false},
+        {"race", &ZPMPromise::race, ZPMPromise::pendingPromise(), number(1), true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.combinator);
+        auto items = array({row.initial});
+        auto result = row.call(items);
+        items->addObject(row.addedLater);
+        settle();
+        EXPECT_EQ(result->isPending(), row.pendingAfterwards);
+        if (!row.pendingAfterwards) {
+            EXPECT_EQ(itemsOf(result->value()).size(), 1u);
+        }
+    }
 }
 
 TEST_F(PromiseCombinators, AnyCombinesValuesAndErrorsOnceAllHaveResolved) {

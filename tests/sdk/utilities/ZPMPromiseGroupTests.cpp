@@ -27,6 +27,26 @@ TEST_F(PromiseDispatchGroup, PendingPromiseKeepsTheGroupBusyUntilResolved) {
     EXPECT_TRUE(groupIsEmpty());
 }
 
+TEST_F(PromiseDispatchGroup, QueuedCallbacksKeepTheGroupBusyUntilTheyRan) {
+    // The main queue runs only inside settle(), so the callbacks below stay queued until then.
+    CallLog log;
+    auto promise = ZPMPromise::pendingPromise();
+    promise->observeOnQueue(
+        dispatch::mainQueue(), [&](objc::Id) { log.add("observer"); }, [](ZPMPromise::ErrorPtr) {});
+    promise->fulfill(nullptr);
+    EXPECT_FALSE(groupIsEmpty()) << "the resolution hands its observer to the group before leaving it";
+    settle();
+    EXPECT_EQ(log.count(), 1u);
+    EXPECT_TRUE(groupIsEmpty());
+
+    promise->observeOnQueue(
+        dispatch::mainQueue(), [&](objc::Id) { log.add("late observer"); }, [](ZPMPromise::ErrorPtr) {});
+    EXPECT_FALSE(groupIsEmpty()) << "an observer of a resolved promise is queued in the group";
+    settle();
+    EXPECT_EQ(log.count(), 2u);
+    EXPECT_TRUE(groupIsEmpty());
+}
+
 TEST_F(PromiseDispatchGroup, PendingPromiseDestroyedUnresolvedLeavesTheGroup) {
     auto promise = ZPMPromise::pendingPromise();
     auto chained = promise->then([](objc::Id value) { return value; })->catch_([](ZPMPromise::ErrorPtr) {});

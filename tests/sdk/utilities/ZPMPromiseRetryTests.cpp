@@ -122,12 +122,46 @@ TEST_F(PromiseRetry, ZeroOrNegativeCountsRunOnce) {
     }
 }
 
-TEST_F(PromiseRetry, BlockFormsTakeTheSameArguments) {
-    auto work = [] { return objc::Id(number(1)); };
-    auto results = {ZPMPromise::retry()(work), ZPMPromise::retryOn()(testQueue(), work),
-                    ZPMPromise::retryAgain()(2, 0.5, nullptr, work),
-                    ZPMPromise::retryAgainOn()(testQueue(), 2, 0.5, nullptr, work)};
-    for (const auto& result : results) EXPECT_EQ(integerOf(result->value()), 1) << "a first success settles at once";
+TEST_F(PromiseRetry, BlockFormsPassTheirArgumentsOn) {
+    using Work = ZPMPromise::RetryWorkBlock;
+    struct Row {
+        const char* form;
+        std::function<ZPMPromise::Ptr(Work)> call;
+        std::size_t runsAfterAQuarterSecond;
+        std::size_t runsAfterHalfASecond;
+        std::size_t runsInAll;
+        std::string laterQueue;
+    };
+    const auto refuse = [](std::int64_t, ErrorPtr) { return false; };
+    const Row rows[] = {
+        {"retry", [](Work work) { return ZPMPromise::retry()(work); }, 1, 1, 2, mainQueueLabel},
+        {"retryOn", [this](Work work) { return ZPMPromise::retryOn()(testQueue(), work); }, 1, 1, 2, testQueueLabel},
+        {"retryAgain", [](Work work) { return ZPMPromise::retryAgain()(2, 0.5, nullptr, work); }, 1, 2, 3,
+         mainQueueLabel},
+        {"retryAgainOn", [this](Work work) { return ZPMPromise::retryAgainOn()(testQueue(), 2, 0.5, nullptr, work); },
+         1, 2, 3, testQueueLabel},
+        {"retryAgain with a refusing condition",
+         [&](Work work) { return ZPMPromise::retryAgain()(2, 0.5, refuse, work); }, 1, 1, 1, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form);
+        CallLog attempts;
+        auto result = row.call([&attempts] {
+            attempts.addOnQueue("attempt");
+            return objc::Id(error(static_cast<std::int64_t>(attempts.count())));
+        });
+        advanceSeconds(0.25);
+        EXPECT_EQ(attempts.count(), row.runsAfterAQuarterSecond);
+        advanceSeconds(0.25);
+        EXPECT_EQ(attempts.count(), row.runsAfterHalfASecond);
+        advanceSeconds(5);
+        auto entries = attempts.entries();
+        ASSERT_EQ(entries.size(), row.runsInAll);
+        if (!row.laterQueue.empty()) {
+            EXPECT_EQ(entries.back(), "attempt@" + row.laterQueue);
+        }
+        EXPECT_EQ(result->error()->code(), static_cast<std::int64_t>(row.runsInAll));
+    }
 }
 
 }  // namespace

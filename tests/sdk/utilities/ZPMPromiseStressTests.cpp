@@ -61,6 +61,39 @@ TEST_F(PromiseStress, HundredThousandChainsResolvedAcrossThreads) {
     EXPECT_EQ(sum.load(), static_cast<std::int64_t>(promiseCount / 2 / 5 * (1 + 3 + 5 + 7 + 9)));
 }
 
+// Observers are added from several threads while another one resolves the promise: each
+// observer lands either before the resolution or after it, and runs exactly once.
+TEST_F(PromiseStress, ObserversAddedWhileAnotherThreadResolvesRunOnce) {
+    constexpr std::size_t rounds = 400;
+    constexpr std::size_t observersPerThread = 50;
+    auto concurrent = dispatch::globalQueue();
+    std::atomic<std::size_t> fulfilled{0};
+    std::atomic<std::size_t> rejected{0};
+    for (std::size_t round = 0; round < rounds; ++round) {
+        auto promise = ZPMPromise::pendingPromise();
+        std::vector<std::thread> threads;
+        for (std::size_t thread = 0; thread < resolverThreads; ++thread)
+            threads.emplace_back([&] {
+                for (std::size_t index = 0; index < observersPerThread; ++index)
+                    promise->observeOnQueue(
+                        concurrent, [&](objc::Id) { fulfilled.fetch_add(1); },
+                        [&](ZPMPromise::ErrorPtr) { rejected.fetch_add(1); });
+            });
+        threads.emplace_back([&promise, round] {
+            if (round % 2 == 0)
+                promise->fulfill(number(1));
+            else
+                promise->reject(error(1));
+        });
+        for (auto& thread : threads) thread.join();
+    }
+
+    ASSERT_TRUE(ZPMPromise::dispatchGroup()->wait());
+    constexpr std::size_t perOutcome = rounds / 2 * resolverThreads * observersPerThread;
+    EXPECT_EQ(fulfilled.load(), perOutcome);
+    EXPECT_EQ(rejected.load(), perOutcome);
+}
+
 TEST_F(PromiseStress, CombinatorsOverManyPromisesResolvedConcurrently) {
     constexpr std::size_t count = 10'000;
     std::vector<objc::Id> items;

@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 
+#include <limits>
+
 using namespace promisetests;
 using testing::ElementsAre;
 
@@ -41,6 +43,29 @@ TEST_F(PromiseTiming, DelayWithANegativeOrInvalidIntervalIsImmediate) {
     }
 }
 
+TEST_F(PromiseTiming, EndlessIntervalsNeverElapse) {
+    for (double interval : {std::numeric_limits<double>::infinity(), 1e300}) {
+        SCOPED_TRACE(interval);
+        CallLog attempts;
+        auto delayed = ZPMPromise::resolvedWith(number(1))->delay(interval);
+        auto receiver = ZPMPromise::pendingPromise();
+        auto guarded = receiver->timeout(interval);
+        auto retried = ZPMPromise::attempts(1, interval, nullptr, [&] {
+            attempts.add("attempt");
+            return objc::Id(error(1));
+        });
+        settle();
+        advanceSeconds(1e8);  // about three years
+        EXPECT_TRUE(delayed->isPending());
+        EXPECT_TRUE(guarded->isPending());
+        EXPECT_TRUE(retried->isPending());
+        EXPECT_EQ(attempts.count(), 1u);
+        // The work still scheduled holds these two: settled, they no longer count as pending.
+        delayed->fulfill(nullptr);
+        retried->fulfill(nullptr);
+    }
+}
+
 TEST_F(PromiseTiming, TimeoutPassesAnOutcomeThatComesInTime) {
     auto receiver = ZPMPromise::pendingPromise();
     auto guarded = receiver->onQueueTimeout(testQueue(), 3);
@@ -66,6 +91,7 @@ TEST_F(PromiseTiming, TimeoutRejectsAPromiseThatStaysPending) {
     ASSERT_TRUE(guarded->isRejected());
     EXPECT_EQ(guarded->error()->domain(), "com.zadizu.ZPMPromises.Error");
     EXPECT_EQ(guarded->error()->code(), 1);
+    EXPECT_EQ(guarded->error()->userInfo()->count(), 0u);
     receiver->fulfill(number(1));
     settle();
     EXPECT_TRUE(guarded->isRejected());
