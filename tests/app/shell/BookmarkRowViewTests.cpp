@@ -308,3 +308,42 @@ TEST(BookmarkRowFavicon, ABookmarkletAsksForNothingAndShowsTheGlobe) {
     EXPECT_EQ(server.requests(), 0);
     EXPECT_EQ(faviconShown(*host), "globe");
 }
+
+namespace {
+
+// Answers loads only when the test says so, and counts them.
+class ScriptedImageLoader : public ui::ImageLoader {
+public:
+    std::shared_ptr<ui::CancellationToken> load(const std::string&, Completion completion) override {
+        auto token = std::make_shared<ui::CancellationToken>();
+        loads.push_back({std::move(completion), token});
+        return token;
+    }
+    struct Load {
+        Completion completion;
+        std::shared_ptr<ui::CancellationToken> token;
+    };
+    std::vector<Load> loads;
+};
+
+}  // namespace
+
+TEST_F(BookmarkRowTest, ALoadedFaviconStaysWhenTheBadgeComesOrGoes) {
+    useFaviconService("https://icons.example");
+    auto loader = std::make_shared<ScriptedImageLoader>();
+    ui::ImageLoader::setSharedForTesting(loader);
+    auto host = hostRow(sampleBookmark(), false, false, false);
+    ASSERT_EQ(loader->loads.size(), 1u);
+    loader->loads[0].completion(appkit::Image::filled(16, 16, 0xFF0000FF), "");
+    foundation::RunLoop::main()->runUntilIdle();
+    ASSERT_EQ(faviconShown(*host), "image");
+
+    for (bool badge : {true, false}) {
+        host->setRoot(ui::make<BookmarkRowView>(sampleBookmark(), false, badge, false));
+        EXPECT_EQ(faviconShown(*host), "image") << badge;
+        EXPECT_EQ(loader->loads.size(), 1u) << badge;
+        EXPECT_FALSE(loader->loads[0].token->isCancelled()) << badge;
+    }
+    ui::ImageLoader::setSharedForTesting(nullptr);
+}
+
