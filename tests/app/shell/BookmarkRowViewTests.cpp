@@ -108,6 +108,23 @@ TEST_F(BookmarkRowTest, TheBadgeFollowsItsTwoFlags) {
     }
 }
 
+TEST_F(BookmarkRowTest, TheProfileAvatarSitsAtTheIconsBottomRightCornerMovedFourRightAndFourDown) {
+    fixtures::installApplication("Safari", "com.apple.Safari", 0x3366FFFF);
+    auto host = hostRow(sampleBookmark(), false, false, true);
+    const auto& layout = host->layout(ui::Rect(0, 0, 400, 58));
+    const auto* icon = layout.find([](const ui::LayoutNode& node) {
+        return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
+    });
+    const auto* avatar = layout.find([](const ui::LayoutNode& node) {
+        return node.kind() == ui::NodeKind::shape && node.data().shape.kind == ui::ShapeKind::circle;
+    });
+    ASSERT_NE(icon, nullptr);
+    ASSERT_NE(avatar, nullptr);
+    EXPECT_EQ(avatar->frame.size, (ui::Size{16, 16}));
+    EXPECT_EQ(avatar->frame.maxX(), icon->frame.maxX() + 4);
+    EXPECT_EQ(avatar->frame.maxY(), icon->frame.maxY() + 4);
+}
+
 TEST_F(BookmarkRowTest, ABrowserThatIsNotInstalledLeavesAnEmptyBadgeThatKeepsItsPlace) {
     std::filesystem::remove_all(fixtures::home() / "Applications/Safari.app");  // another test may have installed it
     auto host = hostRow(sampleBookmark(), false, true, false);

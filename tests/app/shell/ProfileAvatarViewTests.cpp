@@ -2,6 +2,7 @@
 #include "app/bookmarks/ProfileAvatarView.hpp"
 #include "platform/render/Renderer.hpp"
 #include "platform/ui/Host.hpp"
+#include "platform/ui/Layout.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 
 #include <gtest/gtest.h>
@@ -61,3 +62,22 @@ TEST(ProfileAvatarView, TheLetterIsWhiteOnAGreyCircle) {
         for (int x = 0; x < 20; ++x) white += image->pixel(x, y) == 0xFFFFFFFFu;
     EXPECT_GT(white, 5);
 }
+
+TEST(ProfileAvatarView, TheLetterIsBoldAtFiftySixHundredthsOfTheSizeCentredOnTheCircle) {
+    for (double size : {16.0, 20.0, 40.0}) {
+        auto host = ui::Host::create(ui::make<ProfileAvatarView>(BrowserType::safari, "Default", "W", size));
+        const auto& layout = host->layout(ui::Rect(0, 0, size, size));
+        const auto* letter = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text; });
+        const auto* circle = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::shape; });
+        ASSERT_NE(letter, nullptr) << size;
+        ASSERT_NE(circle, nullptr) << size;
+        auto font = ui::Layout::effectiveFont(letter->environment);
+        EXPECT_DOUBLE_EQ(font.pointSize, size * 0.56) << size;
+        EXPECT_EQ(font.weight, appkit::Font::Weight::bold) << size;
+        EXPECT_EQ(font.design, appkit::Font::Design::standard) << size;
+        EXPECT_EQ(circle->frame, ui::Rect(0, 0, size, size)) << size;
+        EXPECT_NEAR(letter->frame.midX(), size / 2, 0.5) << size;
+        EXPECT_NEAR(letter->frame.midY(), size / 2, 0.5) << size;
+    }
+}
+
