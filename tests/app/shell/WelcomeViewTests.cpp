@@ -36,7 +36,8 @@ protected:
                                     "\";\n\"welcome_setup_button\" = \"Set Up\";\n");
         }
         host = ui::Host::create(ui::make<WelcomeView>(std::move(onSetupTapped)), ui::EnvironmentValues{});
-        return host->layout(ui::Rect(0, 0, 360, 300));
+        // Far wider than the panel: the view's own width must hold the content.
+        return host->layout(ui::Rect(0, 0, 800, 600));
     }
 
     static const ui::LayoutNode* text(const ui::LayoutNode& root, const std::string& value) {
@@ -52,19 +53,19 @@ protected:
 TEST_F(WelcomeViewTest, IsThreeHundredSixtyWideWithContentInsetFortyOnEachSide) {
     const auto& root = layOut(nullptr);
     EXPECT_EQ(root.frame.width(), 360);
-    EXPECT_EQ(root.frame.minX(), 0);
+    const double left = root.frame.minX();
     const auto* icon = root.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::image; });
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->frame.size, (ui::Size{80, 80}));
-    EXPECT_EQ(icon->frame.midX(), 180);
+    EXPECT_EQ(icon->frame.midX(), left + 180);
     EXPECT_EQ(icon->frame.minY() - root.frame.minY(), 40);
     const auto* title = text(root, "Welcome to Kestrelvault");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->frame.minY() - icon->frame.maxY(), 20);
-    root.forEach([](const ui::LayoutNode& node) {
+    root.forEach([left](const ui::LayoutNode& node) {
         if (node.kind() == ui::NodeKind::text) {
-            EXPECT_GE(node.frame.minX(), 40) << node.data().text;
-            EXPECT_LE(node.frame.maxX(), 320) << node.data().text;
+            EXPECT_GE(node.frame.minX(), left + 40) << node.data().text;
+            EXPECT_LE(node.frame.maxX(), left + 320) << node.data().text;
         }
     });
 }
@@ -77,7 +78,7 @@ TEST_F(WelcomeViewTest, ALongDescriptionWrapsWithinTheContentWidthAndStaysCentre
     ASSERT_NE(shown, nullptr);
     EXPECT_LE(shown->frame.width(), 280);
     EXPECT_GT(shown->frame.width(), 200);
-    EXPECT_EQ(shown->frame.midX(), 180);
+    EXPECT_EQ(shown->frame.midX(), root.frame.midX());
     EXPECT_EQ(shown->environment.multilineTextAlignment, ui::TextAlignment::center);
     const auto* title = text(root, "Welcome");
     ASSERT_NE(title, nullptr);
@@ -89,7 +90,7 @@ TEST_F(WelcomeViewTest, TheButtonOpensSettingsAndRunsTheSetupAction) {
     const auto* button = root.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::button; });
     ASSERT_NE(button, nullptr);
     EXPECT_GE(button->frame.width(), 180);
-    EXPECT_EQ(button->frame.midX(), 180);
+    EXPECT_EQ(button->frame.midX(), root.frame.midX());
     EXPECT_TRUE(host->tap({button->frame.midX(), button->frame.midY()}));
     EXPECT_EQ(ran, (std::vector<std::string>{"settings", "setup"}));
 }
