@@ -239,7 +239,11 @@ TEST_F(BookmarkRowTest, TheSelectionIsAPlainRectangleInTheSchemesColour) {
         environment.colorScheme = scenario.scheme;
         auto image = render::Renderer::renderNode(
             ui::make<BookmarkRowView>(sampleBookmark(), scenario.selected, false, false), {400, 58}, environment);
-        for (auto [x, y] : {std::pair{398, 29}, std::pair{1, 29}, std::pair{300, 29}})
+        auto row = hostRow(sampleBookmark(), scenario.selected, false, false, scenario.scheme)->layout(ui::Rect(0, 0, 400, 58)).frame;
+        int top = static_cast<int>(row.minY()), bottom = static_cast<int>(row.maxY()) - 1;
+        // The corners too: the highlight has no rounded corners.
+        for (auto [x, y] : {std::pair{398, 29}, std::pair{1, 29}, std::pair{300, 29}, std::pair{0, top}, std::pair{399, top},
+                            std::pair{0, bottom}, std::pair{399, bottom}})
             EXPECT_EQ(image->pixel(x, y), scenario.pixel) << scenario.selected << " " << static_cast<int>(scenario.scheme)
                                                           << " at " << x << "," << y;
     }
