@@ -226,6 +226,27 @@ TEST_F(HostTest, ATapRunsTheButtonUnderThePointerAndItsSimultaneousGesture) {
     EXPECT_TRUE(ran.empty());
 }
 
+TEST_F(HostTest, ClearPaintTakesNoClicksUnlessAContentShapeGivesThem) {
+    struct Case {
+        Color fill;
+        bool contentShape;
+        bool taken;
+    };
+    const std::vector<Case> cases = {{Color::clearColor(), false, false},
+                                     {Color::clearColor(), true, true},
+                                     {Color::blackColor().opacity(0.08), false, true},
+                                     {Color::whiteColor(), false, true}};
+    for (const auto& scenario : cases) {
+        int taps = 0;
+        Node area = Spacer().frame(100.0, 40.0).background(scenario.fill);
+        if (scenario.contentShape) area = area.contentShape();
+        auto host = Host::create(area.onTapGesture([&] { ++taps; }), EnvironmentValues{});
+        host->layout(Rect(0, 0, 100, 40));
+        EXPECT_EQ(host->tap({50, 20}), scenario.taken) << scenario.fill.description() << " " << scenario.contentShape;
+        EXPECT_EQ(taps, scenario.taken ? 1 : 0) << scenario.fill.description() << " " << scenario.contentShape;
+    }
+}
+
 namespace {
 
 class ScriptedImageLoader : public ImageLoader {
