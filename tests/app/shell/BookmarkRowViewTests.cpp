@@ -221,6 +221,18 @@ TEST_F(BookmarkRowTest, NameAndPathTakeOneLineEachAndAnEmptyPathShowsNoSecondLin
     EXPECT_EQ(lines, 1);
 }
 
+TEST_F(BookmarkRowTest, AClickAnywhereOnTheRowIsAClickOnTheRow) {
+    int clicks = 0;
+    auto host = ui::Host::create(ui::make<BookmarkRowView>(sampleBookmark(), false, false, false).onTapGesture([&] { ++clicks; }),
+                                 ui::EnvironmentValues{});
+    const auto& row = host->layout(ui::Rect(0, 0, 400, 58)).frame;
+    // Empty space right of the text, the padding at both ends, and the name itself.
+    for (ui::Point point : {ui::Point{350, row.midY()}, ui::Point{row.minX() + 2, row.minY() + 2},
+                            ui::Point{row.maxX() - 2, row.maxY() - 2}, ui::Point{60, row.midY()}})
+        EXPECT_TRUE(host->tap(point)) << point.x << "," << point.y;
+    EXPECT_EQ(clicks, 4);
+}
+
 struct SelectionCase {
     bool selected;
     ui::ColorScheme scheme;
