@@ -1,5 +1,6 @@
 #include "app/bookmarks/ProfileAvatarResolver.hpp"
 #include "app/bookmarks/ProfileAvatarView.hpp"
+#include "platform/render/Canvas.hpp"
 #include "platform/render/Renderer.hpp"
 #include "platform/ui/Host.hpp"
 #include "platform/ui/Layout.hpp"
@@ -41,6 +42,28 @@ TEST(ProfileAvatarView, AProfilePictureIsDrawnClippedToACircle) {
     EXPECT_EQ(image->pixel(3, 10), 0x2040C0FFu);
     EXPECT_EQ(image->pixel(0, 0) & 0xFF, 0u);
     EXPECT_EQ(image->pixel(19, 19) & 0xFF, 0u);
+}
+
+TEST(ProfileAvatarView, APictureFillsTheCircleKeepingItsAspectAndLosesWhatOverflows) {
+    // 40 × 20 points: a red quarter on the left, blue beyond it.
+    auto picture = render::Renderer::renderNode(
+        ui::HStack({ui::Rectangle().fill(appkit::Color::rgba(1, 0, 0)).frame(10.0, 20.0),
+                    ui::Rectangle().fill(appkit::Color::rgba(0, 0, 1)).frame(30.0, 20.0)},
+                   ui::VerticalAlignment::center, 0.0),
+        {40, 20});
+    auto base = fixtures::home() / "Library/Application Support/Zadizu/Chrome";
+    fixtures::writeFile(base / "Local State",
+                        R"({"profile":{"info_cache":{"Wide":{"name":"Kim","use_gaia_picture":true,)"
+                        R"("gaia_picture_file_name":"wide.png"}}}})");
+    std::filesystem::create_directories(base / "Wide");
+    ASSERT_TRUE(render::writePNG(*picture, base / "Wide/wide.png"));
+    kestrelvault::ProfileAvatarResolver::resetForTesting();
+
+    auto image = renderAvatar(BrowserType::chrome, "Wide", "Kim");
+    constexpr std::uint32_t blue = 0x0000FFFF;
+    EXPECT_EQ(image->pixel(2, 10), blue);   // stretched to the square, the red quarter would show here
+    EXPECT_EQ(image->pixel(10, 2), blue);   // fitted inside it, the top would stay empty
+    EXPECT_EQ(image->pixel(17, 10), blue);
 }
 
 TEST(ProfileAvatarView, WithoutAPictureTheFirstCharacterIsWrittenAsItStands) {
