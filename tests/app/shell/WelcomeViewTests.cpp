@@ -5,6 +5,8 @@
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/ui/HostingView.hpp"
 #include "platform/ui/Host.hpp"
+#include "platform/ui/TextLayout.hpp"
+#include "platform/render/Renderer.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 
 #include <gtest/gtest.h>
@@ -79,10 +81,23 @@ TEST_F(WelcomeViewTest, ALongDescriptionWrapsWithinTheContentWidthAndStaysCentre
     EXPECT_LE(shown->frame.width(), 280);
     EXPECT_GT(shown->frame.width(), 200);
     EXPECT_EQ(shown->frame.midX(), root.frame.midX());
-    EXPECT_EQ(shown->environment.multilineTextAlignment, ui::TextAlignment::center);
     const auto* title = text(root, "Welcome");
     ASSERT_NE(title, nullptr);
     EXPECT_GT(shown->frame.height(), 2 * 13);  // more than one line of the body font
+
+    // Drawn, the last and shorter line stands in the middle, not at the left edge.
+    const double height = root.frame.height();
+    auto image = render::Renderer::renderNode(ui::make<WelcomeView>(), {360, height}, ui::EnvironmentValues{});
+    const auto* lines = text(host->layout(ui::Rect(0, 0, 360, height)), description);
+    ASSERT_NE(lines, nullptr);
+    double lineHeight = ui::TextLayout("W", ui::TextStyle{ui::Font::body(), std::nullopt, std::nullopt, ui::TextAlignment::leading, 0}).size().height;
+    int minX = 360, maxX = -1;
+    for (int y = static_cast<int>(lines->frame.maxY() - lineHeight + 3); y < static_cast<int>(lines->frame.maxY() - 2); ++y)
+        for (int x = 0; x < 360; ++x)
+            if (image->pixel(x, y) & 0xFF) minX = std::min(minX, x), maxX = std::max(maxX, x);
+    ASSERT_LT(minX, maxX);
+    EXPECT_GT(minX, lines->frame.minX() + 20);
+    EXPECT_NEAR((minX + maxX) / 2.0, 180, 3);
 }
 
 TEST_F(WelcomeViewTest, TheButtonOpensSettingsAndRunsTheSetupAction) {
