@@ -89,6 +89,28 @@ TEST_F(HostTest, ANewExplicitIdIsANewIdentityWithFreshState) {
     EXPECT_EQ(probe.lastShown, 0);
 }
 
+TEST_F(HostTest, StateFollowsItsIdWhenSiblingsMoveAndStaysWithItsPlaceWithoutOne) {
+    CounterProbe first, second, plain;
+    auto host = Host::create(VStack({make<Counter>("a", first).id("a"), make<Counter>("b", second).id("b")}));
+    first.binding->set(1);
+    second.binding->set(2);
+    settle();
+    // Reordered, and a view inserted before them: each keeps the state of its id.
+    host->setRoot(VStack({make<Counter>("new", plain), make<Counter>("b", second).id("b"), make<Counter>("a", first).id("a")}));
+    EXPECT_EQ(first.lastShown, 1);
+    EXPECT_EQ(second.lastShown, 2);
+    EXPECT_EQ(plain.lastShown, 0);
+
+    // Without ids, the place is the identity: the state stays at the first place.
+    CounterProbe top, bottom;
+    auto byPlace = Host::create(VStack({make<Counter>("top", top), make<Counter>("bottom", bottom)}));
+    top.binding->set(5);
+    settle();
+    byPlace->setRoot(VStack({make<Counter>("bottom", bottom), make<Counter>("top", top)}));
+    EXPECT_EQ(bottom.lastShown, 5);
+    EXPECT_EQ(top.lastShown, 0);
+}
+
 TEST_F(HostTest, StateChangesAreCoalescedIntoOneEvaluationOnTheMainQueue) {
     CounterProbe probe;
     auto host = Host::create(make<Counter>("c", probe));
