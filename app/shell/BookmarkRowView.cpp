@@ -46,7 +46,9 @@ Node BookmarkRowView::badge() const {
 
 Node BookmarkRowView::body() {
     std::vector<Node> items;
-    if (showBrowserIcon || showProfileName) items.push_back(badge());
+    // The badge keeps its slot when absent, so the favicon after it keeps its identity (and
+    // its loaded image) when the badge comes or goes.
+    items.push_back(showBrowserIcon || showProfileName ? badge() : ui::EmptyView());
     items.push_back(ui::AsyncImage(faviconURL(), 1, faviconContent).frame(18.0, 18.0));
     std::vector<Node> lines{ui::Text(bookmark.name)
                                 .font(ui::Font::systemFontOfSize(15, ui::Font::Weight::medium))

@@ -48,7 +48,7 @@ std::shared_ptr<Button> Alert::addButtonWithTitle(const std::string& title) {
     button->setAction([weakSelf, response] {
         if (auto alert = weakSelf.lock()) alert->respond(response);
     });
-    // The first button answers Return; a button titled "Cancel" answers Escape.
+    // The first button answers Return.
     if (buttons_.empty()) button->setKeyEquivalent("\r");
     buttons_.push_back(button);
     window_.reset();

@@ -1,5 +1,6 @@
 #include "platform/appkit/Application.hpp"
 
+#include "platform/appkit/WindowList.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 
 #include <algorithm>
@@ -26,7 +27,12 @@ std::shared_ptr<Application> Application::shared() {
     return application;
 }
 
-void Application::resetForTesting() { sharedApplication().reset(); }
+void Application::resetForTesting() {
+    sharedApplication().reset();
+    // The window list routes the application's events to its windows: it goes too, so the
+    // next one routes the next application's instead of the dropped one's.
+    WindowList::resetForTesting();
+}
 
 Application::Application() = default;
 

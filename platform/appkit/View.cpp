@@ -31,7 +31,10 @@ void View::removeFromSuperview() {
     superview_.reset();
     setNextResponder(nullptr);
     if (auto window = this->window()) {
-        if (auto responder = window->firstResponder(); responder && responder == self) window->makeFirstResponder(nullptr);
+        // Also when the first responder lies below: a text field's field editor while it is
+        // edited, which must not go on editing a field that left the window.
+        auto responder = std::dynamic_pointer_cast<View>(window->firstResponder());
+        if (responder && responder->isDescendantOf(*this)) window->makeFirstResponder(nullptr);
     }
     attachToWindow(nullptr);
 }

@@ -447,10 +447,12 @@ namespace {
 
 bool isDrawn(const LayoutNode& node) {
     switch (node.kind()) {
+    case NodeKind::shape:
+        // Clear paint takes no clicks, as on the platform; a content shape gives them.
+        return !(node.data().fill && node.data().fill->isClear());
     case NodeKind::text:
     case NodeKind::image:
     case NodeKind::symbol:
-    case NodeKind::shape:
     case NodeKind::divider:
     case NodeKind::representable:
     case NodeKind::contentShape:

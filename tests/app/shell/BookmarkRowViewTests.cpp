@@ -108,7 +108,25 @@ TEST_F(BookmarkRowTest, TheBadgeFollowsItsTwoFlags) {
     }
 }
 
+TEST_F(BookmarkRowTest, TheProfileAvatarSitsAtTheIconsBottomRightCornerMovedFourRightAndFourDown) {
+    fixtures::installApplication("Safari", "com.apple.Safari", 0x3366FFFF);
+    auto host = hostRow(sampleBookmark(), false, false, true);
+    const auto& layout = host->layout(ui::Rect(0, 0, 400, 58));
+    const auto* icon = layout.find([](const ui::LayoutNode& node) {
+        return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
+    });
+    const auto* avatar = layout.find([](const ui::LayoutNode& node) {
+        return node.kind() == ui::NodeKind::shape && node.data().shape.kind == ui::ShapeKind::circle;
+    });
+    ASSERT_NE(icon, nullptr);
+    ASSERT_NE(avatar, nullptr);
+    EXPECT_EQ(avatar->frame.size, (ui::Size{16, 16}));
+    EXPECT_EQ(avatar->frame.maxX(), icon->frame.maxX() + 4);
+    EXPECT_EQ(avatar->frame.maxY(), icon->frame.maxY() + 4);
+}
+
 TEST_F(BookmarkRowTest, ABrowserThatIsNotInstalledLeavesAnEmptyBadgeThatKeepsItsPlace) {
+    std::filesystem::remove_all(fixtures::home() / "Applications/Safari.app");  // another test may have installed it
     auto host = hostRow(sampleBookmark(), false, true, false);
     const auto& layout = host->layout(ui::Rect(0, 0, 400, 58));
     EXPECT_NE(layout.find([](const ui::LayoutNode& node) {
@@ -203,6 +221,18 @@ TEST_F(BookmarkRowTest, NameAndPathTakeOneLineEachAndAnEmptyPathShowsNoSecondLin
     EXPECT_EQ(lines, 1);
 }
 
+TEST_F(BookmarkRowTest, AClickAnywhereOnTheRowIsAClickOnTheRow) {
+    int clicks = 0;
+    auto host = ui::Host::create(ui::make<BookmarkRowView>(sampleBookmark(), false, false, false).onTapGesture([&] { ++clicks; }),
+                                 ui::EnvironmentValues{});
+    const auto& row = host->layout(ui::Rect(0, 0, 400, 58)).frame;
+    // Empty space right of the text, the padding at both ends, and the name itself.
+    for (ui::Point point : {ui::Point{350, row.midY()}, ui::Point{row.minX() + 2, row.minY() + 2},
+                            ui::Point{row.maxX() - 2, row.maxY() - 2}, ui::Point{60, row.midY()}})
+        EXPECT_TRUE(host->tap(point)) << point.x << "," << point.y;
+    EXPECT_EQ(clicks, 4);
+}
+
 struct SelectionCase {
     bool selected;
     ui::ColorScheme scheme;
@@ -221,7 +251,11 @@ TEST_F(BookmarkRowTest, TheSelectionIsAPlainRectangleInTheSchemesColour) {
         environment.colorScheme = scenario.scheme;
         auto image = render::Renderer::renderNode(
             ui::make<BookmarkRowView>(sampleBookmark(), scenario.selected, false, false), {400, 58}, environment);
-        for (auto [x, y] : {std::pair{398, 29}, std::pair{1, 29}, std::pair{300, 29}})
+        auto row = hostRow(sampleBookmark(), scenario.selected, false, false, scenario.scheme)->layout(ui::Rect(0, 0, 400, 58)).frame;
+        int top = static_cast<int>(row.minY()), bottom = static_cast<int>(row.maxY()) - 1;
+        // The corners too: the highlight has no rounded corners.
+        for (auto [x, y] : {std::pair{398, 29}, std::pair{1, 29}, std::pair{300, 29}, std::pair{0, top}, std::pair{399, top},
+                            std::pair{0, bottom}, std::pair{399, bottom}})
             EXPECT_EQ(image->pixel(x, y), scenario.pixel) << scenario.selected << " " << static_cast<int>(scenario.scheme)
                                                           << " at " << x << "," << y;
     }
@@ -307,3 +341,42 @@ TEST(BookmarkRowFavicon, ABookmarkletAsksForNothingAndShowsTheGlobe) {
     EXPECT_EQ(server.requests(), 0);
     EXPECT_EQ(faviconShown(*host), "globe");
 }
+
+namespace {
+
+// Answers loads only when the test says so, and counts them.
+class ScriptedImageLoader : public ui::ImageLoader {
+public:
+    std::shared_ptr<ui::CancellationToken> load(const std::string&, Completion completion) override {
+        auto token = std::make_shared<ui::CancellationToken>();
+        loads.push_back({std::move(completion), token});
+        return token;
+    }
+    struct Load {
+        Completion completion;
+        std::shared_ptr<ui::CancellationToken> token;
+    };
+    std::vector<Load> loads;
+};
+
+}  // namespace
+
+TEST_F(BookmarkRowTest, ALoadedFaviconStaysWhenTheBadgeComesOrGoes) {
+    useFaviconService("https://icons.example");
+    auto loader = std::make_shared<ScriptedImageLoader>();
+    ui::ImageLoader::setSharedForTesting(loader);
+    auto host = hostRow(sampleBookmark(), false, false, false);
+    ASSERT_EQ(loader->loads.size(), 1u);
+    loader->loads[0].completion(appkit::Image::filled(16, 16, 0xFF0000FF), "");
+    foundation::RunLoop::main()->runUntilIdle();
+    ASSERT_EQ(faviconShown(*host), "image");
+
+    for (bool badge : {true, false}) {
+        host->setRoot(ui::make<BookmarkRowView>(sampleBookmark(), false, badge, false));
+        EXPECT_EQ(faviconShown(*host), "image") << badge;
+        EXPECT_EQ(loader->loads.size(), 1u) << badge;
+        EXPECT_FALSE(loader->loads[0].token->isCancelled()) << badge;
+    }
+    ui::ImageLoader::setSharedForTesting(nullptr);
+}
+

@@ -1,12 +1,14 @@
 #include "app/shell/SearchField.hpp"
 #include "platform/appkit/FieldEditor.hpp"
 #include "platform/appkit/Pasteboard.hpp"
+#include "platform/appkit/SystemBeep.hpp"
 #include "platform/appkit/Window.hpp"
 #include "platform/display/HeadlessDisplay.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/ui/HostingView.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
+#include "tests/platform/appkit/KeyEvents.hpp"
 
 #include <gtest/gtest.h>
 
@@ -210,3 +212,69 @@ TEST_F(SearchFieldTest, TheCoordinatorAlwaysRunsTheLatestCallbacks) {
     EXPECT_EQ(latest, (std::vector<std::string>{"new return"}));
     EXPECT_TRUE(calls.empty());
 }
+
+TEST_F(SearchFieldTest, TheCopyKeysIgnoreTheDeviceDependentModifierBits) {
+    showField();
+    type("github");
+    // As the platform reports the left Command (0x8) and left Shift (0x2) keys.
+    testsupport::sendKey(8, "c", 0x100108);
+    testsupport::sendKey(8, "c", 0x12010A, "c");
+    settle();
+    EXPECT_EQ(calls, (std::vector<std::string>{"copyURL", "copyMarkdown"}));
+}
+
+TEST_F(SearchFieldTest, AKeyUpIsNotTakenOver) {
+    showField();
+    appkit::Event::KeyDetails details;
+    details.characters = details.charactersIgnoringModifiers = "c";
+    details.keyCode = 8;
+    for (auto flags : {0x100000u, 0x120000u}) {
+        auto keyUp = appkit::Event::keyEvent(appkit::EventType::keyUp, {}, appkit::ModifierFlags(flags), 0, 0, details);
+        EXPECT_FALSE(field()->performKeyEquivalent(keyUp)) << flags;
+    }
+    details.keyCode = 126;
+    details.characters = details.charactersIgnoringModifiers = "\uF700";
+    EXPECT_FALSE(field()->performKeyEquivalent(
+        appkit::Event::keyEvent(appkit::EventType::keyUp, {}, appkit::ModifierFlags(0), 0, 0, details)));
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(SearchFieldTest, KeysForTheCallbacksStayHandledWhenACallbackIsEmpty) {
+    window = appkit::Window::create(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
+    auto binding = ui::Binding<std::string>::constant("");
+    hosting = ui::HostingView::create(
+        ui::representable(std::make_shared<SearchField>(binding, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)));
+    window->setContentView(hosting);
+    window->makeKeyAndOrderFront();
+    settle();
+    type("abc");
+    editor()->setSelectedRange({1, 0});
+    appkit::resetBeepCountForTesting();
+    // Each would move the caret, select the text, beep or copy if it went on to the editor.
+    for (const char* keys : {"up", "down", "shift+up", "ctrl+p", "return", "escape", "cmd+c", "shift+cmd+c"}) {
+        press(keys);
+        EXPECT_EQ(editor()->selectedRange(), (appkit::TextRange{1, 0})) << keys;
+        EXPECT_EQ(appkit::beepCount(), 0) << keys;
+        editor()->setSelectedRange({1, 0});
+    }
+    EXPECT_EQ(pasteboard(), std::nullopt);
+    EXPECT_EQ(field()->stringValue(), "abc");
+}
+
+TEST_F(SearchFieldTest, WithoutACoordinatorTheTakenKeysAreStillHandled) {
+    window = appkit::Window::create(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
+    auto bare = std::make_shared<CustomSearchField>(appkit::Rect(0, 0, 600, 30));
+    window->contentView()->addSubview(bare);
+    window->makeKeyAndOrderFront();
+    window->makeFirstResponder(bare);
+    type("abc");
+    bare->currentEditor()->setSelectedRange({1, 0});
+    appkit::resetBeepCountForTesting();
+    for (const char* keys : {"up", "cmd+down", "cmd+c", "shift+cmd+c"}) {
+        press(keys);
+        EXPECT_EQ(bare->currentEditor()->selectedRange(), (appkit::TextRange{1, 0})) << keys;
+    }
+    EXPECT_EQ(appkit::beepCount(), 0);
+    EXPECT_EQ(pasteboard(), std::nullopt);
+}
+

@@ -5,6 +5,8 @@
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/ui/HostingView.hpp"
 #include "platform/ui/Host.hpp"
+#include "platform/ui/TextLayout.hpp"
+#include "platform/render/Renderer.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 
 #include <gtest/gtest.h>
@@ -36,7 +38,8 @@ protected:
                                     "\";\n\"welcome_setup_button\" = \"Set Up\";\n");
         }
         host = ui::Host::create(ui::make<WelcomeView>(std::move(onSetupTapped)), ui::EnvironmentValues{});
-        return host->layout(ui::Rect(0, 0, 360, 300));
+        // Far wider than the panel: the view's own width must hold the content.
+        return host->layout(ui::Rect(0, 0, 800, 600));
     }
 
     static const ui::LayoutNode* text(const ui::LayoutNode& root, const std::string& value) {
@@ -52,19 +55,19 @@ protected:
 TEST_F(WelcomeViewTest, IsThreeHundredSixtyWideWithContentInsetFortyOnEachSide) {
     const auto& root = layOut(nullptr);
     EXPECT_EQ(root.frame.width(), 360);
-    EXPECT_EQ(root.frame.minX(), 0);
+    const double left = root.frame.minX();
     const auto* icon = root.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::image; });
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->frame.size, (ui::Size{80, 80}));
-    EXPECT_EQ(icon->frame.midX(), 180);
+    EXPECT_EQ(icon->frame.midX(), left + 180);
     EXPECT_EQ(icon->frame.minY() - root.frame.minY(), 40);
     const auto* title = text(root, "Welcome to Kestrelvault");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->frame.minY() - icon->frame.maxY(), 20);
-    root.forEach([](const ui::LayoutNode& node) {
+    root.forEach([left](const ui::LayoutNode& node) {
         if (node.kind() == ui::NodeKind::text) {
-            EXPECT_GE(node.frame.minX(), 40) << node.data().text;
-            EXPECT_LE(node.frame.maxX(), 320) << node.data().text;
+            EXPECT_GE(node.frame.minX(), left + 40) << node.data().text;
+            EXPECT_LE(node.frame.maxX(), left + 320) << node.data().text;
         }
     });
 }
@@ -77,11 +80,24 @@ TEST_F(WelcomeViewTest, ALongDescriptionWrapsWithinTheContentWidthAndStaysCentre
     ASSERT_NE(shown, nullptr);
     EXPECT_LE(shown->frame.width(), 280);
     EXPECT_GT(shown->frame.width(), 200);
-    EXPECT_EQ(shown->frame.midX(), 180);
-    EXPECT_EQ(shown->environment.multilineTextAlignment, ui::TextAlignment::center);
+    EXPECT_EQ(shown->frame.midX(), root.frame.midX());
     const auto* title = text(root, "Welcome");
     ASSERT_NE(title, nullptr);
     EXPECT_GT(shown->frame.height(), 2 * 13);  // more than one line of the body font
+
+    // Drawn, the last and shorter line stands in the middle, not at the left edge.
+    const double height = root.frame.height();
+    auto image = render::Renderer::renderNode(ui::make<WelcomeView>(), {360, height}, ui::EnvironmentValues{});
+    const auto* lines = text(host->layout(ui::Rect(0, 0, 360, height)), description);
+    ASSERT_NE(lines, nullptr);
+    double lineHeight = ui::TextLayout("W", ui::TextStyle{ui::Font::body(), std::nullopt, std::nullopt, ui::TextAlignment::leading, 0}).size().height;
+    int minX = 360, maxX = -1;
+    for (int y = static_cast<int>(lines->frame.maxY() - lineHeight + 3); y < static_cast<int>(lines->frame.maxY() - 2); ++y)
+        for (int x = 0; x < 360; ++x)
+            if (image->pixel(x, y) & 0xFF) minX = std::min(minX, x), maxX = std::max(maxX, x);
+    ASSERT_LT(minX, maxX);
+    EXPECT_GT(minX, lines->frame.minX() + 20);
+    EXPECT_NEAR((minX + maxX) / 2.0, 180, 3);
 }
 
 TEST_F(WelcomeViewTest, TheButtonOpensSettingsAndRunsTheSetupAction) {
@@ -89,7 +105,7 @@ TEST_F(WelcomeViewTest, TheButtonOpensSettingsAndRunsTheSetupAction) {
     const auto* button = root.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::button; });
     ASSERT_NE(button, nullptr);
     EXPECT_GE(button->frame.width(), 180);
-    EXPECT_EQ(button->frame.midX(), 180);
+    EXPECT_EQ(button->frame.midX(), root.frame.midX());
     EXPECT_TRUE(host->tap({button->frame.midX(), button->frame.midY()}));
     EXPECT_EQ(ran, (std::vector<std::string>{"settings", "setup"}));
 }

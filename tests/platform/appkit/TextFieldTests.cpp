@@ -113,6 +113,16 @@ TEST_F(TextFieldTest, TabSkipsAFieldThatRefusesToBeAKeyView) {
     EXPECT_EQ(refusing->currentEditor(), nullptr);
 }
 
+TEST_F(TextFieldTest, RemovingAFieldBeingEditedEndsTheEditingAndTheWindowTakesTheFocus) {
+    typeText("abc");
+    field->removeFromSuperview();
+    EXPECT_EQ(window->firstResponder(), window);
+    EXPECT_EQ(delegate->endings, 1);
+    EXPECT_EQ(field->stringValue(), "abc");
+    typeText("d");
+    EXPECT_EQ(delegate->texts, (std::vector<std::string>{"a", "ab", "abc"}));
+}
+
 TEST_F(TextFieldTest, SettingTheStringWhileEditingMovesTheCaretToTheEnd) {
     typeText("abc");
     editor()->setSelectedRange({1, 0});

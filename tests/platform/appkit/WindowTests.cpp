@@ -5,6 +5,7 @@
 #include "platform/appkit/Window.hpp"
 #include "platform/appkit/WindowList.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "tests/platform/appkit/KeyEvents.hpp"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,7 @@ public:
 }  // namespace
 
 TEST(Window, KeyStatusMovesBetweenWindowsWithTheirNotificationsInOrder) {
+    WindowList::resetForTesting();  // no window of an earlier test is key
     WindowNotificationLog log;
     auto first = titledWindow("first");
     auto second = titledWindow("second");
@@ -75,6 +77,7 @@ TEST(Window, ClosingTheKeyWindowAnnouncesItAndPassesKeyStatusToTheNextWindow) {
 }
 
 TEST(Window, ABorderlessWindowNeverBecomesKeyUnlessItSaysItCan) {
+    WindowList::resetForTesting();  // no window of an earlier test is key
     auto borderless = Window::make<BorderlessWindow>(Rect(0, 0, 50, 50), WindowStyleMask::borderless);
     borderless->makeKeyAndOrderFront();
     EXPECT_TRUE(borderless->isVisible());
@@ -145,4 +148,16 @@ TEST(Panel, AFloatingPanelStaysInFrontOfNormalWindowsAndBecomesKeyButNeverMain) 
     EXPECT_TRUE(panel->isKeyWindow());
     EXPECT_FALSE(panel->isMainWindow());
     EXPECT_TRUE(document->isMainWindow());
+}
+
+TEST(Window, KeyEventsReachTheKeyWindowAfterTheApplicationWasReset) {
+    WindowList::shared();  // routing set up for the application before the reset
+    Application::resetForTesting();
+    auto window = titledWindow("after");
+    auto field = std::make_shared<TextField>(Rect(10, 10, 150, 22));
+    window->contentView()->addSubview(field);
+    window->makeKeyAndOrderFront();
+    window->makeFirstResponder(field);
+    testsupport::typeText("ok");
+    EXPECT_EQ(field->stringValue(), "ok");
 }

@@ -89,6 +89,28 @@ TEST_F(HostTest, ANewExplicitIdIsANewIdentityWithFreshState) {
     EXPECT_EQ(probe.lastShown, 0);
 }
 
+TEST_F(HostTest, StateFollowsItsIdWhenSiblingsMoveAndStaysWithItsPlaceWithoutOne) {
+    CounterProbe first, second, plain;
+    auto host = Host::create(VStack({make<Counter>("a", first).id("a"), make<Counter>("b", second).id("b")}));
+    first.binding->set(1);
+    second.binding->set(2);
+    settle();
+    // Reordered, and a view inserted before them: each keeps the state of its id.
+    host->setRoot(VStack({make<Counter>("new", plain), make<Counter>("b", second).id("b"), make<Counter>("a", first).id("a")}));
+    EXPECT_EQ(first.lastShown, 1);
+    EXPECT_EQ(second.lastShown, 2);
+    EXPECT_EQ(plain.lastShown, 0);
+
+    // Without ids, the place is the identity: the state stays at the first place.
+    CounterProbe top, bottom;
+    auto byPlace = Host::create(VStack({make<Counter>("top", top), make<Counter>("bottom", bottom)}));
+    top.binding->set(5);
+    settle();
+    byPlace->setRoot(VStack({make<Counter>("bottom", bottom), make<Counter>("top", top)}));
+    EXPECT_EQ(bottom.lastShown, 5);
+    EXPECT_EQ(top.lastShown, 0);
+}
+
 TEST_F(HostTest, StateChangesAreCoalescedIntoOneEvaluationOnTheMainQueue) {
     CounterProbe probe;
     auto host = Host::create(make<Counter>("c", probe));
@@ -224,6 +246,27 @@ TEST_F(HostTest, ATapRunsTheButtonUnderThePointerAndItsSimultaneousGesture) {
     ran.clear();
     EXPECT_FALSE(host->tap({1, 1}));
     EXPECT_TRUE(ran.empty());
+}
+
+TEST_F(HostTest, ClearPaintTakesNoClicksUnlessAContentShapeGivesThem) {
+    struct Case {
+        Color fill;
+        bool contentShape;
+        bool taken;
+    };
+    const std::vector<Case> cases = {{Color::clearColor(), false, false},
+                                     {Color::clearColor(), true, true},
+                                     {Color::blackColor().opacity(0.08), false, true},
+                                     {Color::whiteColor(), false, true}};
+    for (const auto& scenario : cases) {
+        int taps = 0;
+        Node area = Spacer().frame(100.0, 40.0).background(scenario.fill);
+        if (scenario.contentShape) area = area.contentShape();
+        auto host = Host::create(area.onTapGesture([&] { ++taps; }), EnvironmentValues{});
+        host->layout(Rect(0, 0, 100, 40));
+        EXPECT_EQ(host->tap({50, 20}), scenario.taken) << scenario.fill.description() << " " << scenario.contentShape;
+        EXPECT_EQ(taps, scenario.taken ? 1 : 0) << scenario.fill.description() << " " << scenario.contentShape;
+    }
 }
 
 namespace {
