@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/appkit/TextField.hpp"
+#include "app/shell/CustomSearchField.hpp"
 #include "platform/ui/Binding.hpp"
 #include "platform/ui/Representable.hpp"
 
@@ -9,16 +9,6 @@
 #include <string>
 
 namespace kestrelvault {
-
-// The query field of the search panel: a text field that turns Command+C (without a
-// selection), Shift+Command+C and the arrow keys into the panel's commands, whatever else
-// its delegate and the field editor do. Main thread only.
-class CustomSearchField : public appkit::TextField {
-public:
-    using appkit::TextField::TextField;
-
-    bool performKeyEquivalent(const appkit::EventPtr& event) override;
-};
 
 class SearchFieldCoordinator;
 
@@ -47,30 +37,6 @@ public:
 
     // The placeholder when the string table has no entry.
     static constexpr const char* placeholderFallback = "ブックマーク検索";
-};
-
-// The field's delegate: writes every edit through the parent's text binding and turns the
-// field editor's movement and editing commands into the panel's callbacks. Made only from
-// a SearchField (there is no default construction). Main thread only.
-class SearchFieldCoordinator : public objc::Object, public appkit::TextFieldDelegate {
-public:
-    explicit SearchFieldCoordinator(SearchField parent);
-    SearchFieldCoordinator() = delete;
-
-    // Takes the six callbacks of the current view value.
-    void updateFromParent(const SearchField& view);
-
-    void controlTextDidChange(const foundation::Notification& notification) override;
-    bool control(const std::shared_ptr<appkit::Control>& control, const std::shared_ptr<appkit::FieldEditor>& textView,
-                 const std::string& selector) override;
-
-    SearchField parent;
-    SearchField::Callback onArrowDown;
-    SearchField::Callback onArrowUp;
-    SearchField::Callback onEscape;
-    SearchField::Callback onReturn;
-    SearchField::Callback onCopyURL;
-    SearchField::Callback onCopyMarkdown;
 };
 
 }  // namespace kestrelvault

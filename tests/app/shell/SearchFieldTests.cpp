@@ -1,4 +1,5 @@
 #include "app/shell/SearchField.hpp"
+#include "app/shell/SearchFieldCoordinator.hpp"
 #include "platform/appkit/FieldEditor.hpp"
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/appkit/SystemBeep.hpp"
