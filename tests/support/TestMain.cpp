@@ -1,5 +1,6 @@
-// The main of every test binary: each test runs against a temporary home, never the real
-// one, and the thread that runs main is the process's main thread.
+// The main of every test binary: each test runs against a fresh temporary home of its own,
+// never the real one, so files a test leaves behind cannot reach the next; the thread that
+// runs main is the process's main thread.
 #include "tests/support/TemporaryHome.hpp"
 
 #include <gtest/gtest.h>
@@ -8,10 +9,11 @@
 
 namespace {
 
-class TemporaryHomeEnvironment : public ::testing::Environment {
+// Installed before a test's fixture is built and removed after it is destroyed.
+class TemporaryHomePerTest : public ::testing::EmptyTestEventListener {
 public:
-    void SetUp() override { home_ = std::make_unique<testsupport::TemporaryHome>(); }
-    void TearDown() override { home_.reset(); }
+    void OnTestStart(const ::testing::TestInfo&) override { home_ = std::make_unique<testsupport::TemporaryHome>(); }
+    void OnTestEnd(const ::testing::TestInfo&) override { home_.reset(); }
 
 private:
     std::unique_ptr<testsupport::TemporaryHome> home_;
@@ -21,6 +23,6 @@ private:
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new TemporaryHomeEnvironment);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TemporaryHomePerTest);
     return RUN_ALL_TESTS();
 }

@@ -32,6 +32,14 @@ public:
         createdBeforeNotification = created.size();
     }
 
+    // Libraries register once per process: a test starts from zero counts.
+    void resetCounts() {
+        componentRequests = 0;
+        created.clear();
+        configuredApps.clear();
+        createdBeforeNotification = 0;
+    }
+
     mutable int componentRequests = 0;
     mutable std::vector<std::string> created;
     std::vector<std::shared_ptr<ZIZAdu>> configuredApps;
@@ -52,6 +60,7 @@ protected:
     void SetUp() override {
         ZIZAdu::resetForTesting();
         library_ = countingLibrary();
+        library_->resetCounts();
     }
 
     void installServicePlist(const std::string& contents) {
