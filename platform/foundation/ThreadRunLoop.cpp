@@ -293,10 +293,19 @@ std::optional<Clock::TimePoint> ThreadRunLoop::nextTimerDate(const std::string& 
     return next;
 }
 
+bool ThreadRunLoop::hasSignalledSource(std::string_view mode) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(sources_.begin(), sources_.end(), [&](const auto& source) {
+        return source->valid.load() && source->appliesTo(mode) && source->signalled.load();
+    });
+}
+
 bool ThreadRunLoop::isIdle(std::string_view mode) const {
-    // The pool first: a task hands its result to the main queue before it counts as
-    // finished, so an idle pool followed by an empty main queue cannot miss a hand-off.
-    return dispatch::ThreadPool::shared().isIdle() && dispatch::mainQueueIsEmpty() && !hasDueTimer(mode);
+    // The pool first: a task hands its result to the main queue, or signals a source, before
+    // it counts as finished, so an idle pool followed by an empty main queue and no signalled
+    // source cannot miss a hand-off.
+    return dispatch::ThreadPool::shared().isIdle() && dispatch::mainQueueIsEmpty() && !hasSignalledSource(mode) &&
+           !hasDueTimer(mode);
 }
 
 ThreadRunLoop::Ending ThreadRunLoop::waitForWork(const std::string& mode, const Frame& frame,

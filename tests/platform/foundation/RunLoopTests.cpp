@@ -1,5 +1,6 @@
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/RunLoop.hpp"
+#include "platform/foundation/ThreadPool.hpp"
 
 #include "tests/platform/foundation/ManualClockFixture.hpp"
 
@@ -188,6 +189,31 @@ TEST_F(RunLoopTest, SourceSignalledTwiceBeforeAPassIsPerformedOnceAndNotAfterRem
     source->signal();
     loop->runUntilIdle();
     EXPECT_EQ(performed, 1);
+}
+
+TEST_F(RunLoopTest, SignalledSourceKeepsTheLoopFromCountingAsIdle) {
+    int performed = 0;
+    auto [source, registration] = loop->addSource([&] { ++performed; }, NSDefaultRunLoopMode);
+    std::thread([source = source] { source->signal(); }).join();
+    EXPECT_FALSE(dispatch::isIdle());
+    EXPECT_TRUE(loop->runUntilIdle());
+    EXPECT_EQ(performed, 1);
+    EXPECT_TRUE(dispatch::isIdle());
+}
+
+TEST_F(RunLoopTest, RunUntilIdleReturnsOnlyAfterASourceSignalledByAFinishedWorkerHasRun) {
+    // The worker signals the late source and finishes while the loop is between looking at
+    // its sources and asking whether it is idle: the late source is checked first in the
+    // pass, and the starter waits for the pool to drain before it returns.
+    int latePerformed = 0;
+    auto [late, lateRegistration] = loop->addSource([&] { ++latePerformed; }, NSDefaultRunLoopMode);
+    auto [starter, starterRegistration] = loop->addSource([late = late] {
+        dispatch::globalQueue()->async([late] { late->signal(); });
+        while (!dispatch::ThreadPool::shared().isIdle()) std::this_thread::yield();
+    }, NSDefaultRunLoopMode);
+    starter->signal();
+    EXPECT_TRUE(loop->runUntilIdle());
+    EXPECT_EQ(latePerformed, 1);
 }
 
 TEST(RunLoopRealClock, SourceSignalledFromAnotherThreadWakesAWaitingLoop) {
