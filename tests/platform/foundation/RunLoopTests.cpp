@@ -154,6 +154,22 @@ TEST_F(RunLoopTest, NestedRunServesTheMainQueueInOrderAndStopEndsOnlyIt) {
     EXPECT_EQ(log, (std::vector<std::string>{"queued before the stop", "stop", "modal ended"}));
 }
 
+TEST_F(RunLoopTest, NestedRunTakesMainQueueWorkQueuedBeforeItStarted) {
+    // Nothing new is queued once the modal run has begun: the work already waiting behind
+    // the item that started it must still be served inside it, or the run would never end.
+    std::vector<std::string> log;
+    dispatch::mainQueue()->async([&] {
+        loop->run(NSModalPanelRunLoopMode);
+        log.push_back("modal ended");
+    });
+    dispatch::mainQueue()->async([&] {
+        log.push_back("queued behind the modal run in " + loop->currentMode());
+        loop->stop();
+    });
+    EXPECT_TRUE(loop->runUntilIdle());
+    EXPECT_EQ(log, (std::vector<std::string>{"queued behind the modal run in NSModalPanelRunLoopMode", "modal ended"}));
+}
+
 TEST_F(RunLoopTest, RunWithDeadlineReturnsWithoutRealWaitingOnTheManualClock) {
     int fired = 0;
     auto timer = loop->addTimer(10s, std::nullopt, [&] { ++fired; }, NSDefaultRunLoopMode);
