@@ -191,6 +191,16 @@ ThreadRunLoop::Ending ThreadRunLoop::runFrame(std::string mode, std::optional<Cl
         std::lock_guard lock(mutex_);
         frames_.push_back(frame);
     }
+    // Also when a callback throws out of the run: a frame left behind would take the
+    // stop() and currentMode() meant for the runs that follow.
+    struct PopFrame {
+        ThreadRunLoop& loop;
+        const std::shared_ptr<Frame>& frame;
+        ~PopFrame() {
+            std::lock_guard lock(loop.mutex_);
+            std::erase(loop.frames_, frame);
+        }
+    } popFrame{*this, frame};
     const auto safetyLimit = std::chrono::steady_clock::now() + safetyInterval;
     notifyObservers(mode, kCFRunLoopEntry);
     Ending ending = Ending::keepRunning;
@@ -227,10 +237,6 @@ ThreadRunLoop::Ending ThreadRunLoop::runFrame(std::string mode, std::optional<Cl
             ending = Ending::safetyLimit;
     }
     notifyObservers(mode, kCFRunLoopExit);
-    {
-        std::lock_guard lock(mutex_);
-        std::erase(frames_, frame);
-    }
     return ending;
 }
 

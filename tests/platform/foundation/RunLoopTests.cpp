@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -168,6 +169,19 @@ TEST_F(RunLoopTest, NestedRunTakesMainQueueWorkQueuedBeforeItStarted) {
     });
     EXPECT_TRUE(loop->runUntilIdle());
     EXPECT_EQ(log, (std::vector<std::string>{"queued behind the modal run in NSModalPanelRunLoopMode", "modal ended"}));
+}
+
+TEST_F(RunLoopTest, ExceptionEscapingARunLeavesNoRunBehind) {
+    dispatch::mainQueue()->async([] { throw std::runtime_error("work failed"); });
+    EXPECT_THROW(loop->runUntilIdle(), std::runtime_error);
+    EXPECT_EQ(loop->currentMode(), "") << "the run that threw is over";
+    bool stopped = false;
+    dispatch::mainQueue()->async([&] {
+        loop->stop();
+        stopped = true;
+    });
+    loop->run(NSDefaultRunLoopMode);  // ends through stop(), which must reach this run
+    EXPECT_TRUE(stopped);
 }
 
 TEST_F(RunLoopTest, RunWithDeadlineReturnsWithoutRealWaitingOnTheManualClock) {
