@@ -180,11 +180,18 @@ public:
         std::shared_ptr<State> state_;
     };
 
-    // The running consumer; cancelling it, or destroying it, ends the stream.
+    // The running consumer; cancelling it, destroying it or assigning another consumer to it
+    // ends the stream.
     class Consumer {
     public:
-        Consumer(Consumer&&) noexcept = default;
-        Consumer& operator=(Consumer&&) noexcept = default;
+        Consumer(Consumer&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+        Consumer& operator=(Consumer&& other) noexcept {
+            if (this != &other) {
+                cancel();
+                handle_ = std::exchange(other.handle_, nullptr);
+            }
+            return *this;
+        }
         ~Consumer() { cancel(); }
         void cancel() {
             if (auto handle = std::exchange(handle_, nullptr)) terminate(handle->state, Termination::cancelled);

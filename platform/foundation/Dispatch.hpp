@@ -89,8 +89,8 @@ using WorkItemPtr = std::shared_ptr<WorkItem>;
 using OnceFlag = std::once_flag;
 void once(OnceFlag& flag, const Work& work);
 
-// Test support: true when the main queue is empty, no timer of the main run loop is due,
-// and the thread pool has nothing running or queued.
+// Test support: true when the main queue is empty, no source or timer of the main run
+// loop's default mode is signalled or due, and the thread pool has nothing running or queued.
 bool isIdle();
 
 }  // namespace dispatch

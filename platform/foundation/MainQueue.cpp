@@ -67,12 +67,17 @@ void MainQueue::drain() {
     }
     for (; count > 0; --count) {
         Work work;
+        bool moreWaiting;
         {
             std::lock_guard lock(mutex_);
             if (items_.empty()) return;
             work = std::move(items_.front());
             items_.pop_front();
+            moreWaiting = !items_.empty();
         }
+        // The item may start a nested run; it must find the source signalled to take the
+        // items behind it, since nothing else may signal it before the nested run ends.
+        if (moreWaiting) source_->signal();
         QueueContext::Scope scope(*this);
         work();
     }

@@ -11,13 +11,19 @@ namespace foundation {
 // Options of a key-value observation: deliver the current value at once, and/or every new one.
 enum class ObservingOptions : unsigned { newValue = 1, initial = 4, initialAndNew = 5 };
 
-// Removes its observer when destroyed.
+// Removes its observer when destroyed, or when another observation is assigned to it.
 class ObservationToken {
 public:
     ObservationToken() = default;
     explicit ObservationToken(std::function<void()> remove) : remove_(std::move(remove)) {}
-    ObservationToken(ObservationToken&&) = default;
-    ObservationToken& operator=(ObservationToken&&) = default;
+    ObservationToken(ObservationToken&& other) noexcept : remove_(std::exchange(other.remove_, nullptr)) {}
+    ObservationToken& operator=(ObservationToken&& other) noexcept {
+        if (this != &other) {
+            cancel();
+            remove_ = std::exchange(other.remove_, nullptr);
+        }
+        return *this;
+    }
     ~ObservationToken() {
         if (remove_) remove_();
     }

@@ -6,8 +6,12 @@
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace foundation {
 
@@ -22,6 +26,27 @@ std::int64_t wallNanoseconds() {
     ::clock_gettime(CLOCK_REALTIME, &now);
     return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
+
+// Holds the preferences folder's exclusive lock: every process takes it around its
+// read-change-write, so that two writers of one domain cannot drop each other's keys. Where
+// the lock cannot be had (a file system without it) the write goes ahead unguarded.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& folder)
+        : descriptor_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (descriptor_ < 0) return;
+        while (::flock(descriptor_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock() {
+        if (descriptor_ >= 0) ::close(descriptor_);  // closing releases the lock
+    }
+
+private:
+    int descriptor_;
+};
 
 }  // namespace
 
@@ -102,15 +127,17 @@ objc::Id PreferencesStore::objectForKey(const std::string& domain, const std::st
 
 bool PreferencesStore::update(const std::string& domain, const std::function<bool(Dictionary& values)>& change) {
     std::lock_guard lock(mutex_);
+    auto path = pathForDomain(domain);
+    auto& files = FileManager::defaultManager();
+    files.createDirectoryAtPath(path.parent_path(), true);
+    FolderLock otherProcesses(path.parent_path());
     // Re-read first so that keys another process wrote meanwhile survive this write.
     cache_.erase(domain);
     auto values = dictionaryValue(copyPropertyList(std::const_pointer_cast<Dictionary>(currentValues(domain))));
     if (!change(*values)) return true;
     auto data = PropertyListSerialization::dataWithPropertyList(values, PropertyListFormat::binary);
     if (!data) return false;
-    auto path = pathForDomain(domain);
-    auto& files = FileManager::defaultManager();
-    if (!files.createDirectoryAtPath(path.parent_path(), true) || !files.writeData(*data, path, true)) {
+    if (!files.writeData(*data, path, true)) {
         cache_.erase(domain);
         return false;
     }

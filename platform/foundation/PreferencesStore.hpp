@@ -14,7 +14,8 @@ namespace foundation {
 // The files behind the user defaults: one property list per domain under
 // ~/Library/Preferences ($HOME read at each access). Reads see what other processes wrote;
 // writes re-read the file, apply the change and replace it atomically. One process-wide
-// instance guarded by its own lock, so safe from any thread. Values handed out are copies:
+// instance guarded by its own lock, so safe from any thread; writes of several processes are
+// serialised by a lock on the preferences folder. Values handed out are copies:
 // callers may change them freely.
 class PreferencesStore {
 public:

@@ -50,24 +50,13 @@ public:
     // The objects a container refers to (keys and values of a dictionary); empty for
     // anything else; nullopt when the object is malformed.
     std::optional<std::vector<std::uint64_t>> children(std::uint64_t object) const {
-        auto offset = bigEndian(data_, offsetTable_ + object * offsetWidth_, offsetWidth_);
-        if (!offset || *offset >= data_.size()) return std::nullopt;
-        auto marker = static_cast<unsigned char>(data_[*offset]);
-        unsigned type = marker >> 4;
-        bool isDictionary = type == 0xD;
-        if (type != 0xA && type != 0xB && type != 0xC && !isDictionary) return std::vector<std::uint64_t>{};
-        std::uint64_t count = marker & 0x0F;
-        std::uint64_t position = *offset + 1;
-        if (count == 0x0F) {
-            if (position >= data_.size()) return std::nullopt;
-            auto countMarker = static_cast<unsigned char>(data_[position]);
-            if ((countMarker >> 4) != 0x1 || (countMarker & 0x0F) > 3) return std::nullopt;
-            std::uint64_t width = std::uint64_t{1} << (countMarker & 0x0F);
-            auto extended = bigEndian(data_, position + 1, width);
-            if (!extended) return std::nullopt;
-            count = *extended;
-            position += 1 + width;
-        }
+        auto type = typeOf(object);
+        if (!type) return std::nullopt;
+        bool isDictionary = *type == 0xD;
+        if (*type != 0xA && *type != 0xB && *type != 0xC && !isDictionary) return std::vector<std::uint64_t>{};
+        auto header = headerOf(object);
+        if (!header) return std::nullopt;
+        auto [count, position] = *header;
         std::uint64_t references = isDictionary ? count * 2 : count;
         if (count > data_.size() || references > (data_.size() - std::min<std::uint64_t>(position, data_.size())) / referenceWidth_)
             return std::nullopt;
@@ -76,12 +65,68 @@ public:
         for (std::uint64_t index = 0; index < references; ++index) {
             auto reference = bigEndian(data_, position + index * referenceWidth_, referenceWidth_);
             if (!reference || *reference >= objectCount_) return std::nullopt;
+            if (isDictionary && index < count && !isUsableKey(*reference)) return std::nullopt;
             result.push_back(*reference);
         }
         return result;
     }
 
 private:
+    struct Header {
+        std::uint64_t count;     // the length the marker and its extension give
+        std::uint64_t position;  // where the object's contents begin
+    };
+
+    std::optional<std::uint64_t> offsetOf(std::uint64_t object) const {
+        auto offset = bigEndian(data_, offsetTable_ + object * offsetWidth_, offsetWidth_);
+        if (!offset || *offset >= data_.size()) return std::nullopt;
+        return offset;
+    }
+
+    std::optional<unsigned> typeOf(std::uint64_t object) const {
+        auto offset = offsetOf(object);
+        if (!offset) return std::nullopt;
+        return static_cast<unsigned char>(data_[*offset]) >> 4;
+    }
+
+    // For data, strings and containers, whose low marker bits are a length (0x0F: the
+    // length follows as an integer object).
+    std::optional<Header> headerOf(std::uint64_t object) const {
+        auto offset = offsetOf(object);
+        if (!offset) return std::nullopt;
+        auto marker = static_cast<unsigned char>(data_[*offset]);
+        Header header{static_cast<std::uint64_t>(marker & 0x0F), *offset + 1};
+        if (header.count == 0x0F) {
+            if (header.position >= data_.size()) return std::nullopt;
+            auto countMarker = static_cast<unsigned char>(data_[header.position]);
+            if ((countMarker >> 4) != 0x1 || (countMarker & 0x0F) > 3) return std::nullopt;
+            std::uint64_t width = std::uint64_t{1} << (countMarker & 0x0F);
+            auto extended = bigEndian(data_, header.position + 1, width);
+            if (!extended) return std::nullopt;
+            header.count = *extended;
+            header.position += 1 + width;
+        }
+        return header;
+    }
+
+    // The parser keeps dictionary keys as C strings and aborts the process on one whose text
+    // holds a NUL, so such a key makes the file unreadable instead.
+    bool isUsableKey(std::uint64_t object) const {
+        auto type = typeOf(object);
+        if (!type) return false;
+        std::uint64_t unitWidth = *type == 0x5 ? 1 : *type == 0x6 ? 2 : 0;
+        if (unitWidth == 0) return true;  // not text: the parser refuses it on its own
+        auto header = headerOf(object);
+        if (!header) return false;
+        if (header->position > data_.size() || header->count > (data_.size() - header->position) / unitWidth)
+            return false;
+        for (std::uint64_t unit = 0; unit < header->count; ++unit) {
+            auto at = header->position + unit * unitWidth;
+            if (data_[at] == '\0' && (unitWidth == 1 || data_[at + 1] == '\0')) return false;
+        }
+        return true;
+    }
+
     std::string_view data_;
     unsigned offsetWidth_ = 0;
     unsigned referenceWidth_ = 0;

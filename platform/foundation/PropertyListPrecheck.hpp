@@ -15,7 +15,8 @@ public:
     static constexpr std::uint64_t maximumExpandedObjects = 10'000'000;
 
     // True when the data may be handed to the parser; otherwise false with the reason.
-    // Binary data whose offsets or references are inconsistent is refused as well.
+    // Binary data whose offsets or references are inconsistent is refused as well, and so is
+    // a dictionary key whose text holds a NUL (the parser aborts the process on one).
     static bool isSafeBinary(std::string_view data, std::string* reason = nullptr);
     static bool isSafeXML(std::string_view data, std::string* reason = nullptr);
 };

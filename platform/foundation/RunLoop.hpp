@@ -83,7 +83,7 @@ public:
     virtual void wakeUp() = 0;
 
     // Test support (main run loop): runs the default mode until the main queue is empty, no
-    // timer is due and the global pool is idle; never waits on the real clock (a generous
+    // source is signalled, no timer is due and the global pool is idle; never waits on the real clock (a generous
     // safety limit turns a hang into a test failure). Returns false on hitting the limit.
     virtual bool runUntilIdle(std::string_view mode = NSDefaultRunLoopMode) = 0;
 };

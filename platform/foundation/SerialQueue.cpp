@@ -93,14 +93,24 @@ void SerialQueue::sync(Work work) {
 }
 
 void SerialQueue::releaseAfterSync() {
+    std::shared_ptr<SyncHandOff> nextCaller;
     {
         std::lock_guard lock(mutex_);
         if (items_.empty()) {
             owned_ = false;
             return;
         }
+        if (items_.front().handOff) {
+            nextCaller = std::move(items_.front().handOff);
+            items_.pop_front();
+        }
     }
-    scheduleDrain();
+    // A waiting sync caller takes the queue straight from this one: scheduling a drain for it
+    // would need a free worker, and the waiting callers may be occupying all of them.
+    if (nextCaller)
+        nextCaller->grant();
+    else
+        scheduleDrain();
 }
 
 }  // namespace dispatch

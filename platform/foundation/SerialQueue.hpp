@@ -10,8 +10,9 @@ namespace dispatch {
 
 // Runs one item at a time in submission order: on the thread pool, or as work of its target
 // queue. sync() without a target runs the work on the caller's thread once every earlier
-// item has run, holding the queue meanwhile; with a target it waits for the work to run
-// there. Callable from any thread.
+// item has run, holding the queue meanwhile and handing it straight to the next waiting sync
+// caller, so that sync callers never need a free worker; with a target it waits for the
+// work to run there. Callable from any thread.
 class SerialQueue final : public QueueBase {
 public:
     SerialQueue(std::string label, QueuePtr target);

@@ -191,6 +191,16 @@ ThreadRunLoop::Ending ThreadRunLoop::runFrame(std::string mode, std::optional<Cl
         std::lock_guard lock(mutex_);
         frames_.push_back(frame);
     }
+    // Also when a callback throws out of the run: a frame left behind would take the
+    // stop() and currentMode() meant for the runs that follow.
+    struct PopFrame {
+        ThreadRunLoop& loop;
+        const std::shared_ptr<Frame>& frame;
+        ~PopFrame() {
+            std::lock_guard lock(loop.mutex_);
+            std::erase(loop.frames_, frame);
+        }
+    } popFrame{*this, frame};
     const auto safetyLimit = std::chrono::steady_clock::now() + safetyInterval;
     notifyObservers(mode, kCFRunLoopEntry);
     Ending ending = Ending::keepRunning;
@@ -227,10 +237,6 @@ ThreadRunLoop::Ending ThreadRunLoop::runFrame(std::string mode, std::optional<Cl
             ending = Ending::safetyLimit;
     }
     notifyObservers(mode, kCFRunLoopExit);
-    {
-        std::lock_guard lock(mutex_);
-        std::erase(frames_, frame);
-    }
     return ending;
 }
 
@@ -293,10 +299,19 @@ std::optional<Clock::TimePoint> ThreadRunLoop::nextTimerDate(const std::string& 
     return next;
 }
 
+bool ThreadRunLoop::hasSignalledSource(std::string_view mode) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(sources_.begin(), sources_.end(), [&](const auto& source) {
+        return source->valid.load() && source->appliesTo(mode) && source->signalled.load();
+    });
+}
+
 bool ThreadRunLoop::isIdle(std::string_view mode) const {
-    // The pool first: a task hands its result to the main queue before it counts as
-    // finished, so an idle pool followed by an empty main queue cannot miss a hand-off.
-    return dispatch::ThreadPool::shared().isIdle() && dispatch::mainQueueIsEmpty() && !hasDueTimer(mode);
+    // The pool first: a task hands its result to the main queue, or signals a source, before
+    // it counts as finished, so an idle pool followed by an empty main queue and no signalled
+    // source cannot miss a hand-off.
+    return dispatch::ThreadPool::shared().isIdle() && dispatch::mainQueueIsEmpty() && !hasSignalledSource(mode) &&
+           !hasDueTimer(mode);
 }
 
 ThreadRunLoop::Ending ThreadRunLoop::waitForWork(const std::string& mode, const Frame& frame,

@@ -35,8 +35,10 @@ public:
 
     // Whether a timer of the mode is due on the process clock.
     bool hasDueTimer(std::string_view mode) const;
+    // Whether a source of the mode was signalled and has not been performed yet.
+    bool hasSignalledSource(std::string_view mode) const;
     // Nothing left to do for a run in the mode: the pool has finished, the main queue is
-    // empty and no timer of the mode is due.
+    // empty, no source of the mode is signalled and no timer of the mode is due.
     bool isIdle(std::string_view mode) const;
 
     struct Registration;  // internal: one timer, source or observer

@@ -37,11 +37,23 @@ public:
 
     void registerClass(Class* runtimeClass) {
         std::lock_guard lock(mutex_);
-        auto pending = pendingNames_.find(runtimeClass->name());
-        if (pending == pendingNames_.end() || pending->second != runtimeClass) return;
-        pendingNames_.erase(pending);
-        runtimeClass->registered_ = true;
-        byName_.emplace(runtimeClass->name(), runtimeClass);
+        registerLocked(runtimeClass);
+    }
+
+    // Finds or creates and registers in one step, so that threads defining the same class
+    // at once all get it (a pending allocation by another thread is not visible by name).
+    Class* define(std::string_view name, Class* superclass) {
+        std::lock_guard lock(mutex_);
+        std::string key(name);
+        if (auto found = byName_.find(key); found != byName_.end())
+            return found->second->superclass() == superclass ? found->second : nullptr;
+        if (pendingNames_.count(key)) return nullptr;
+        auto runtimeClass = std::unique_ptr<Class>(new Class(key, superclass, superclass->instanceSize()));
+        Class* handle = runtimeClass.get();
+        owned_.push_back(std::move(runtimeClass));
+        pendingNames_.emplace(key, handle);
+        registerLocked(handle);
+        return handle;
     }
 
     Class* find(std::string_view name) {
@@ -51,6 +63,14 @@ public:
     }
 
 private:
+    void registerLocked(Class* runtimeClass) {
+        auto pending = pendingNames_.find(runtimeClass->name());
+        if (pending == pendingNames_.end() || pending->second != runtimeClass) return;
+        pendingNames_.erase(pending);
+        runtimeClass->registered_.store(true);
+        byName_.emplace(runtimeClass->name(), runtimeClass);
+    }
+
     std::mutex mutex_;
     std::vector<std::unique_ptr<Class>> owned_;
     std::unordered_map<std::string, Class*> byName_;
@@ -134,7 +154,7 @@ bool Class::conformsToProtocol(std::string_view protocol) const {
 
 bool Class::addIvar(std::string_view name, std::string_view typeEncoding) {
     std::unique_lock lock(tableLock());
-    if (registered_) return false;  // the platform refuses ivars once a class is registered
+    if (registered_.load()) return false;  // the platform refuses ivars once a class is registered
     for (const auto& ivar : ivars_)
         if (ivar.name == name) return false;
     ivars_.push_back(Ivar{std::string(name), std::string(typeEncoding)});
@@ -176,11 +196,7 @@ void registerClassPair(Class* runtimeClass) {
 
 Class* defineClass(std::string_view name, Class* superclass) {
     if (!superclass) superclass = rootClass();
-    if (Class* existing = lookUpClass(name)) return existing->superclass() == superclass ? existing : nullptr;
-    Class* created = allocateClassPair(superclass, name);
-    if (!created) return lookUpClass(name);
-    registerClassPair(created);
-    return created;
+    return ClassRegistry::shared().define(name, superclass);
 }
 
 }  // namespace objc

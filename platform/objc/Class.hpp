@@ -1,6 +1,7 @@
 #pragma once
 
 #include <any>
+#include <atomic>
 #include <cstddef>
 #include <map>
 #include <set>
@@ -32,7 +33,7 @@ public:
     const std::string& name() const { return name_; }
     Class* superclass() const { return superclass_; }
     std::size_t instanceSize() const { return instanceSize_; }
-    bool isRegistered() const { return registered_; }
+    bool isRegistered() const { return registered_.load(); }
 
     // Adds a method unless this class itself already has one for the selector.
     bool addMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding);
@@ -63,7 +64,7 @@ private:
     std::string name_;
     Class* superclass_;
     std::size_t instanceSize_;
-    bool registered_ = false;
+    std::atomic<bool> registered_{false};
     std::map<std::string, Method, std::less<>> instanceMethods_;
     std::map<std::string, Method, std::less<>> classMethods_;
     std::set<std::string, std::less<>> protocols_;

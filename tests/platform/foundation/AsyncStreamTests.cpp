@@ -87,6 +87,19 @@ TEST_F(AsyncStreamTest, StreamDroppedUnreadOrConsumerDestroyedTerminatesIt) {
     EXPECT_EQ(terminations, std::vector<Stream::Termination>{Stream::Termination::cancelled});
 }
 
+TEST_F(AsyncStreamTest, AssigningAnotherConsumerEndsTheOneItReplaces) {
+    auto first = makeStream();
+    auto firstContinuation = *continuation;
+    std::vector<int> received;
+    auto consumer = first.forEach([&](const int& element) { received.push_back(element); });
+    auto second = Stream([](Stream::Continuation) {});
+    consumer = second.forEach([](const int&) {});
+    EXPECT_EQ(terminations, std::vector<Stream::Termination>{Stream::Termination::cancelled});
+    firstContinuation.yield(1);
+    drain();
+    EXPECT_TRUE(received.empty());
+}
+
 TEST_F(AsyncStreamTest, FilteredStreamPassesMatchingElementsAndCancelsItsBase) {
     auto filtered = makeStream().filter([](const int& element) { return element % 2 == 0; });
     std::vector<int> received;

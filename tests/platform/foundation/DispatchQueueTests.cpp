@@ -79,6 +79,32 @@ TEST_F(DispatchQueueTest, SyncRunsAfterEverythingSubmittedBeforeIt) {
     }
 }
 
+TEST_F(DispatchQueueTest, SyncCallersFillingThePoolAreServedWithoutAFreeWorker) {
+    // The first item holds the queue while callers fill every worker with sync waits and
+    // queue far more behind them: once it ends, the waiters must pass the queue on among
+    // themselves, since no worker is left to run a drain.
+    auto queue = dispatch::createQueue("test.contended");
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool release = false;
+    queue->async([&] {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return release; });
+    });
+    constexpr int callers = 512;
+    std::atomic<int> ran{0};
+    auto group = dispatch::Group::create();
+    for (int caller = 0; caller < callers; ++caller)
+        group->async(dispatch::globalQueue(), [&] { queue->sync([&] { ran.fetch_add(1); }); });
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    changed.notify_all();
+    ASSERT_TRUE(group->wait(1s)) << ran.load() << " of " << callers << " ran";
+    EXPECT_EQ(ran.load(), callers);
+}
+
 TEST_F(DispatchQueueTest, ExceptionFromSyncWorkReachesTheCallerAndFreesTheQueue) {
     for (bool withTarget : {false, true}) {
         auto queue = dispatch::createQueue("test.throwing", dispatch::Attributes::serial,

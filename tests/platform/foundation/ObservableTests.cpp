@@ -67,6 +67,15 @@ TEST(Observable, CancelledOrDestroyedTokensStopDelivery) {
     EXPECT_EQ(keptCalls, 2);
 }
 
+TEST(Observable, AssigningANewObservationToATokenEndsTheOldOne) {
+    Observable<int> value;
+    std::vector<std::string> calls;
+    ObservationToken token = value.observe([&](const int&) { calls.push_back("old"); });
+    token = value.observe([&](const int&) { calls.push_back("new"); });
+    value = 1;
+    EXPECT_EQ(calls, (std::vector<std::string>{"new"}));
+}
+
 TEST(Observable, ObserverCancelledDuringANotificationIsNotCalledForIt) {
     Observable<int> value;
     std::vector<std::string> calls;

@@ -212,6 +212,35 @@ TEST(PropertyListSerialization, HostileShapesAreRefusedBeforeParsing) {
     EXPECT_EQ(depthOf(PropertyListSerialization::propertyListWithData(binaryPlist(arrayChain(400, 1)))), 400u);
 }
 
+TEST(PropertyListSerialization, BinaryDictionaryKeyHoldingANulIsRefusedNotFatal) {
+    // Our writer refuses such keys, so they are patched into a written file: the '#' of the
+    // key becomes a NUL, in the one-byte form of an ASCII key and the two-byte form of others.
+    struct Case {
+        const char* what;
+        std::string key;
+        std::string marked;
+        std::string nul;
+    };
+    const Case cases[] = {
+        {"ASCII key", "a#b", "a#b", std::string("a\0b", 3)},
+        {"UTF-16 key", "\u00e9#b", std::string("\x00\xe9\x00#", 4), std::string("\x00\xe9\x00\x00", 4)},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.what);
+        auto values = Dictionary::make({{testCase.key, String::make("value")}, {"other", String::make("kept")}});
+        auto written = PropertyListSerialization::dataWithPropertyList(values, PropertyListFormat::binary);
+        ASSERT_TRUE(written);
+        std::string data(written->view());
+        auto at = data.find(testCase.marked);
+        ASSERT_NE(at, std::string::npos);
+        data.replace(at, testCase.marked.size(), testCase.nul);
+        std::shared_ptr<Error> error;
+        EXPECT_EQ(PropertyListSerialization::propertyListWithData(data, nullptr, &error), nullptr);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), 3840);
+    }
+}
+
 TEST(PropertyListSerialization, WritingRefusesValuesAPropertyListCannotHold) {
     const objc::Id cases[] = {
         nullptr,

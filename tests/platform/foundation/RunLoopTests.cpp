@@ -1,11 +1,13 @@
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/RunLoop.hpp"
+#include "platform/foundation/ThreadPool.hpp"
 
 #include "tests/platform/foundation/ManualClockFixture.hpp"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -153,6 +155,35 @@ TEST_F(RunLoopTest, NestedRunServesTheMainQueueInOrderAndStopEndsOnlyIt) {
     EXPECT_EQ(log, (std::vector<std::string>{"queued before the stop", "stop", "modal ended"}));
 }
 
+TEST_F(RunLoopTest, NestedRunTakesMainQueueWorkQueuedBeforeItStarted) {
+    // Nothing new is queued once the modal run has begun: the work already waiting behind
+    // the item that started it must still be served inside it, or the run would never end.
+    std::vector<std::string> log;
+    dispatch::mainQueue()->async([&] {
+        loop->run(NSModalPanelRunLoopMode);
+        log.push_back("modal ended");
+    });
+    dispatch::mainQueue()->async([&] {
+        log.push_back("queued behind the modal run in " + loop->currentMode());
+        loop->stop();
+    });
+    EXPECT_TRUE(loop->runUntilIdle());
+    EXPECT_EQ(log, (std::vector<std::string>{"queued behind the modal run in NSModalPanelRunLoopMode", "modal ended"}));
+}
+
+TEST_F(RunLoopTest, ExceptionEscapingARunLeavesNoRunBehind) {
+    dispatch::mainQueue()->async([] { throw std::runtime_error("work failed"); });
+    EXPECT_THROW(loop->runUntilIdle(), std::runtime_error);
+    EXPECT_EQ(loop->currentMode(), "") << "the run that threw is over";
+    bool stopped = false;
+    dispatch::mainQueue()->async([&] {
+        loop->stop();
+        stopped = true;
+    });
+    loop->run(NSDefaultRunLoopMode);  // ends through stop(), which must reach this run
+    EXPECT_TRUE(stopped);
+}
+
 TEST_F(RunLoopTest, RunWithDeadlineReturnsWithoutRealWaitingOnTheManualClock) {
     int fired = 0;
     auto timer = loop->addTimer(10s, std::nullopt, [&] { ++fired; }, NSDefaultRunLoopMode);
@@ -188,6 +219,31 @@ TEST_F(RunLoopTest, SourceSignalledTwiceBeforeAPassIsPerformedOnceAndNotAfterRem
     source->signal();
     loop->runUntilIdle();
     EXPECT_EQ(performed, 1);
+}
+
+TEST_F(RunLoopTest, SignalledSourceKeepsTheLoopFromCountingAsIdle) {
+    int performed = 0;
+    auto [source, registration] = loop->addSource([&] { ++performed; }, NSDefaultRunLoopMode);
+    std::thread([source = source] { source->signal(); }).join();
+    EXPECT_FALSE(dispatch::isIdle());
+    EXPECT_TRUE(loop->runUntilIdle());
+    EXPECT_EQ(performed, 1);
+    EXPECT_TRUE(dispatch::isIdle());
+}
+
+TEST_F(RunLoopTest, RunUntilIdleReturnsOnlyAfterASourceSignalledByAFinishedWorkerHasRun) {
+    // The worker signals the late source and finishes while the loop is between looking at
+    // its sources and asking whether it is idle: the late source is checked first in the
+    // pass, and the starter waits for the pool to drain before it returns.
+    int latePerformed = 0;
+    auto [late, lateRegistration] = loop->addSource([&] { ++latePerformed; }, NSDefaultRunLoopMode);
+    auto [starter, starterRegistration] = loop->addSource([late = late] {
+        dispatch::globalQueue()->async([late] { late->signal(); });
+        while (!dispatch::ThreadPool::shared().isIdle()) std::this_thread::yield();
+    }, NSDefaultRunLoopMode);
+    starter->signal();
+    EXPECT_TRUE(loop->runUntilIdle());
+    EXPECT_EQ(latePerformed, 1);
 }
 
 TEST(RunLoopRealClock, SourceSignalledFromAnotherThreadWakesAWaitingLoop) {

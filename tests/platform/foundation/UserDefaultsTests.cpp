@@ -414,4 +414,33 @@ TEST_F(UserDefaultsTest, ConcurrentWritersInOneProcessLoseNothing) {
     EXPECT_EQ(storedDomain(identifier)->count(), 100u);
 }
 
+TEST_F(UserDefaultsTest, WritersInTwoProcessesLoseNoKeys) {
+    // Each write reads the file, changes it and replaces it; two processes doing so at once
+    // must not drop what the other just wrote.
+    constexpr int keysEach = 30;
+    auto defaults = UserDefaults::standardUserDefaults();
+    defaults->setInteger(0, "start");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        auto own = UserDefaults::standardUserDefaults();
+        char signal = 'g';
+        if (::write(ready[1], &signal, 1) != 1) ::_exit(1);
+        for (int index = 0; index < keysEach; ++index) own->setInteger(index, fmt::format("child-{}", index));
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char signal = 0;
+    ASSERT_EQ(::read(ready[0], &signal, 1), 1);
+    ::close(ready[0]);
+    for (int index = 0; index < keysEach; ++index) defaults->setInteger(index, fmt::format("parent-{}", index));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(storedDomain(identifier)->count(), 2u * keysEach + 1);
+}
+
 }  // namespace

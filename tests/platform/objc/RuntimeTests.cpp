@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -41,6 +45,27 @@ TEST(Runtime, RegistryFindsOnlyRegisteredClassesAndRefusesTakenNames) {
     EXPECT_EQ(objc::lookUpClass("KVTestPending"), pending);
     EXPECT_FALSE(pending->addIvar("late", "q")) << "no ivars once registered";
     EXPECT_EQ(objc::lookUpClass("NSObject"), objc::rootClass());
+}
+
+TEST(Runtime, DefineClassFromManyThreadsAtOnceGivesEveryoneTheSameClass) {
+    // Foundation objects define their class on first construction, from whatever thread.
+    constexpr int names = 10000, threadsPerName = 4;
+    std::vector<std::array<objc::Class*, threadsPerName>> seen(names);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int slot = 0; slot < threadsPerName; ++slot)
+        threads.emplace_back([&, slot] {
+            ready.fetch_add(1);
+            while (ready.load() < threadsPerName) std::this_thread::yield();
+            for (int name = 0; name < names; ++name)
+                seen[name][slot] = objc::defineClass("KVTestRacingClass" + std::to_string(name));
+        });
+    for (auto& thread : threads) thread.join();
+    for (int name = 0; name < names; ++name) {
+        auto* expected = objc::lookUpClass("KVTestRacingClass" + std::to_string(name));
+        ASSERT_NE(expected, nullptr);
+        for (auto* runtimeClass : seen[name]) EXPECT_EQ(runtimeClass, expected) << "class " << name;
+    }
 }
 
 TEST(Runtime, ProtocolsAndReplacedMethodsFollowTheChain) {
