@@ -41,12 +41,13 @@ function(kv_tests library folder)
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} kv_test_support GTest::gtest GTest::gmock)
   target_compile_definitions(${target} PRIVATE
     KV_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KV_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Sanitizer options come from the test main (tests/support/TestMain.cpp): properties set
+  # here reach discovered tests only as far as their first list element.
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 120
     PROPERTIES
       LABELS ${target}
-      TIMEOUT 300
-      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;ASAN_OPTIONS=detect_leaks=1;TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp")
+      TIMEOUT 300)
 endfunction()
 
 # kv_application(<target> <main source> DEPENDS <targets...>)

@@ -21,6 +21,15 @@ private:
 
 }  // namespace
 
+// Options every sanitized test binary starts with, whoever runs it (CTest, a debugger, a
+// developer); the environment's *_OPTIONS still override them.
+extern "C" const char* __asan_default_options() { return "detect_leaks=1"; }
+extern "C" const char* __lsan_default_options() {
+    return "suppressions=" KV_SOURCE_DIR "/tests/lsan.supp:print_suppressions=0";
+}
+extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+extern "C" const char* __tsan_default_options() { return "suppressions=" KV_SOURCE_DIR "/tests/tsan.supp"; }
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new TemporaryHomePerTest);
