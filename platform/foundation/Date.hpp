@@ -17,7 +17,6 @@ public:
 
     double timeIntervalSince1970() const { return seconds_; }
     double timeIntervalSinceReferenceDate() const { return seconds_ - referenceDateOffset; }
-    double timeIntervalSinceDate(const Date& other) const { return seconds_ - other.seconds_; }
 
     // "2001-01-01 00:00:00 +0000"
     std::string description() const override;

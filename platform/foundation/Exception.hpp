@@ -10,7 +10,6 @@ namespace foundation {
 inline constexpr const char* NSInvalidArgumentException = "NSInvalidArgumentException";
 inline constexpr const char* NSInternalInconsistencyException = "NSInternalInconsistencyException";
 inline constexpr const char* NSGenericException = "NSGenericException";
-inline constexpr const char* NSRangeException = "NSRangeException";
 
 // The platform's exception: a name, a reason and user information. Raised only for
 // programming errors and where the system's own code raises.

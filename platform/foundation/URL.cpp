@@ -155,12 +155,6 @@ std::string URL::lastPathComponent() const {
     return slash == std::string::npos ? full : full.substr(slash + 1);
 }
 
-std::string URL::pathExtension() const {
-    std::string last = lastPathComponent();
-    auto dot = last.rfind('.');
-    return dot == std::string::npos || dot == 0 ? std::string() : last.substr(dot + 1);
-}
-
 // "scheme://host:port" as far as the URL has them; appended piecewise, which also keeps
 // GCC 12 from a false -Wrestrict on chained temporaries.
 std::string URL::schemeAndAuthority() const {
@@ -192,14 +186,6 @@ std::shared_ptr<URL> URL::URLByAppendingPathComponent(std::string_view component
         text += *query_;
     }
     return URLWithString(text);
-}
-
-std::shared_ptr<URL> URL::URLByDeletingLastPathComponent() const {
-    std::string full = path();
-    auto slash = full.rfind('/');
-    std::string parent = slash == std::string::npos || slash == 0 ? "/" : full.substr(0, slash);
-    if (isFileURL()) return fileURLWithPath(parent);
-    return URLWithString(schemeAndAuthority() + percentEncode(parent, "/!$&'()*+,;=:@"));
 }
 
 bool URL::isEqual(const objc::Object& other) const {

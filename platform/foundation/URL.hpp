@@ -29,9 +29,7 @@ public:
     bool isFileURL() const;
 
     std::string lastPathComponent() const;
-    std::string pathExtension() const;
     std::shared_ptr<URL> URLByAppendingPathComponent(std::string_view component) const;
-    std::shared_ptr<URL> URLByDeletingLastPathComponent() const;
 
     std::string description() const override { return text_; }
     bool isEqual(const objc::Object& other) const override;

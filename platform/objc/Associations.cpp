@@ -39,14 +39,6 @@ Id Associations::get(const void* key) const {
     return found->second.weak.lock();
 }
 
-void Associations::removeAll() {
-    std::map<const void*, Entry> released;
-    {
-        std::lock_guard lock(mutex_);
-        released.swap(entries_);
-    }
-}
-
 void setAssociatedObject(const Id& object, const void* key, const Id& value, AssociationPolicy policy) {
     if (object) object->associations().set(key, value, policy);
 }
@@ -55,8 +47,5 @@ Id getAssociatedObject(const Id& object, const void* key) {
     return object ? object->associations().get(key) : nullptr;
 }
 
-void removeAssociatedObjects(const Id& object) {
-    if (object) object->associations().removeAll();
-}
 
 }  // namespace objc

@@ -24,7 +24,6 @@ class Associations {
 public:
     void set(const void* key, const Id& value, AssociationPolicy policy);
     Id get(const void* key) const;
-    void removeAll();
 
 private:
     struct Entry {
@@ -37,6 +36,5 @@ private:
 
 void setAssociatedObject(const Id& object, const void* key, const Id& value, AssociationPolicy policy);
 Id getAssociatedObject(const Id& object, const void* key);
-void removeAssociatedObjects(const Id& object);
 
 }  // namespace objc
