@@ -146,21 +146,11 @@ void SCNetworkReachability::release() {
 }
 
 void SCNetworkReachability::evaluationFinished(SCNetworkReachabilityFlags flags) {
-    bool onMainRunLoop = false;
-    {
-        std::lock_guard lock(mutex_);
-        if (!source_) return;
-        pendingFlags_ = flags;
-        source_->signal();
-        if (runLoop_) runLoop_->wakeUp();
-        onMainRunLoop = runLoop_ == foundation::RunLoop::main();
-    }
-    // On the main run loop the report also travels as main-queue work, which counts as work
-    // in progress until it ran; whichever path comes first delivers it.
-    if (onMainRunLoop)
-        dispatch::mainQueue()->async([weakSelf = weak_from_this()] {
-            if (auto self = weakSelf.lock()) self->deliver();
-        });
+    std::lock_guard lock(mutex_);
+    if (!source_) return;
+    pendingFlags_ = flags;
+    source_->signal();
+    if (runLoop_) runLoop_->wakeUp();
 }
 
 void SCNetworkReachability::deliver() {
