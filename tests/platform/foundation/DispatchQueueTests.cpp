@@ -1,6 +1,7 @@
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Exception.hpp"
 #include "platform/foundation/RunLoop.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include "tests/platform/foundation/ManualClockFixture.hpp"
 
@@ -312,3 +313,8 @@ TEST_F(DispatchQueueTest, OnceRunsItsWorkOnceAcrossThreads) {
 }
 
 }  // namespace
+
+TEST(ThreadCheckerDeathTest, MainThreadRuleBrokenOnAWorkerStopsTheProcessNamingTheCaller) {
+    dispatch::checkMainThread();  // on the main thread: passes
+    EXPECT_DEATH(std::thread([] { dispatch::checkMainThread(); }).join(), "must be called on the main thread");
+}
