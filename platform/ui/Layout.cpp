@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <numeric>
 #include <tuple>
 #include <optional>
 
@@ -24,6 +23,21 @@ EnvironmentValues childEnvironment(const ResolvedNode& node, const EnvironmentVa
     EnvironmentValues changed = environment;
     node.node.data().environment(changed);
     return changed;
+}
+
+// A spacer, also behind an id, an environment change, lifecycle actions or a view's body.
+bool isSpacer(const ResolvedNode& node) {
+    switch (node.node.kind()) {
+    case NodeKind::spacer:
+        return true;
+    case NodeKind::identified:
+    case NodeKind::environment:
+    case NodeKind::lifecycle:
+    case NodeKind::component:
+        return node.children.size() == 1 && isSpacer(node.children.front());
+    default:
+        return false;
+    }
 }
 
 double along(Size size, Axis axis) { return axis == Axis::horizontal ? size.width : size.height; }
@@ -339,26 +353,38 @@ private:
             for (std::size_t index = 0; index < children.size(); ++index)
                 plan.sizes[index] = measure(children[index], proposal(axis, std::nullopt, crossOffer), environment, axis);
         } else {
-            // The least flexible children choose first; the rest share what is left.
+            // Spacers come last: the other children share the length less the spacers'
+            // minimums, the least flexible choosing first, and the spacers share what is left.
+            std::vector<std::size_t> others, spacers;
             std::vector<double> flexibility(children.size());
+            double reserved = 0;
             for (std::size_t index = 0; index < children.size(); ++index) {
                 double smallest = along(measure(children[index], proposal(axis, 0.0, crossOffer), environment, axis), axis);
+                if (isSpacer(children[index])) {
+                    spacers.push_back(index);
+                    reserved += smallest;
+                    continue;
+                }
                 double largest =
                     along(measure(children[index], proposal(axis, infinity, crossOffer), environment, axis), axis);
                 flexibility[index] = largest - smallest;
+                others.push_back(index);
             }
-            std::vector<std::size_t> order(children.size());
-            std::iota(order.begin(), order.end(), 0);
-            std::stable_sort(order.begin(), order.end(),
+            std::stable_sort(others.begin(), others.end(),
                              [&](std::size_t left, std::size_t right) { return flexibility[left] < flexibility[right]; });
-            double remaining = *alongOffer - spacingTotal;
-            std::size_t left = children.size();
-            for (std::size_t index : order) {
-                double share = std::max(0.0, remaining / static_cast<double>(left));
-                plan.sizes[index] = measure(children[index], proposal(axis, share, crossOffer), environment, axis);
-                remaining -= along(plan.sizes[index], axis);
-                --left;
-            }
+            double remaining = *alongOffer - spacingTotal - reserved;
+            auto share = [&](const std::vector<std::size_t>& group) {
+                std::size_t left = group.size();
+                for (std::size_t index : group) {
+                    double offer = std::max(0.0, remaining / static_cast<double>(left));
+                    plan.sizes[index] = measure(children[index], proposal(axis, offer, crossOffer), environment, axis);
+                    remaining -= along(plan.sizes[index], axis);
+                    --left;
+                }
+            };
+            share(others);
+            remaining += reserved;
+            share(spacers);
         }
         double length = spacingTotal, thickness = 0;
         for (const auto& size : plan.sizes) {

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -219,6 +220,28 @@ TEST_F(BookmarkRowTest, NameAndPathTakeOneLineEachAndAnEmptyPathShowsNoSecondLin
     int lines = 0;
     single->layout(ui::Rect(0, 0, 400, 58)).forEach([&](const ui::LayoutNode& node) { lines += node.kind() == ui::NodeKind::text; });
     EXPECT_EQ(lines, 1);
+}
+
+TEST_F(BookmarkRowTest, ALongNameRunsToTheTrailingPaddingBeforeItIsCut) {
+    auto bookmark = sampleBookmark();
+    bookmark.name = "Kestrel release notes, every version since the first, with migration guides for each";
+    bookmark.folderPath = "Bookmarks Bar/Projects/Kestrel/Documentation/Releases/Archive/Older";
+    ui::EnvironmentValues environment;
+    environment.colorScheme = ui::ColorScheme::light;
+    auto image = render::Renderer::renderNode(ui::make<BookmarkRowView>(bookmark, true, false, false), {400, 58}, environment);
+    std::filesystem::create_directories(std::filesystem::path(KV_BINARY_DIR) / "pictures");
+    ASSERT_TRUE(render::writePNG(*image, std::filesystem::path(KV_BINARY_DIR) / "pictures/long-name-bookmark-row.png"));
+    // Where the text ends: the last column darker than the selection highlight, in each line's band.
+    auto lastTextColumn = [&](int top, int bottom) {
+        for (int x = 399; x >= 0; --x)
+            for (int y = top; y < bottom; ++y)
+                if ((image->pixel(x, y) & 0xFF) > 0x40) return x;
+        return -1;
+    };
+    EXPECT_GT(lastTextColumn(10, 29), 400 - 14 - 16);
+    EXPECT_LE(lastTextColumn(10, 29), 400 - 14);
+    EXPECT_GT(lastTextColumn(30, 48), 400 - 14 - 16);
+    EXPECT_LE(lastTextColumn(30, 48), 400 - 14);
 }
 
 TEST_F(BookmarkRowTest, AClickAnywhereOnTheRowIsAClickOnTheRow) {

@@ -1,0 +1,95 @@
+#include "platform/render/Renderer.hpp"
+#include "platform/ui/Host.hpp"
+#include "platform/ui/Layout.hpp"
+#include "platform/ui/TextLayout.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace ui;
+using render::Renderer;
+
+namespace {
+
+// Pictures land in the build folder, where a person can open them after a run.
+void savePicture(const appkit::Image& image, const std::string& name) {
+    std::filesystem::path folder = std::filesystem::path(KV_BINARY_DIR) / "pictures";
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(render::writePNG(image, folder / (name + ".png")));
+}
+
+// The rightmost column of the rectangle that has any ink, or -1.
+int lastInkedColumn(const appkit::Image& image, const Rect& rect) {
+    for (int x = static_cast<int>(rect.maxX()) - 1; x >= static_cast<int>(rect.minX()); --x)
+        for (int y = static_cast<int>(rect.minY()); y < static_cast<int>(rect.maxY()); ++y)
+            if ((image.pixel(x, y) & 0xFF) > 0) return x;
+    return -1;
+}
+
+const LayoutNode* textNode(const LayoutNode& root, const std::string& text) {
+    return root.find([&](const LayoutNode& node) { return node.kind() == NodeKind::text && node.data().text == text; });
+}
+
+EnvironmentValues lightEnvironment() {
+    EnvironmentValues environment;
+    environment.foregroundColor = Color::blackColor();
+    return environment;
+}
+
+}  // namespace
+
+struct SpacerCase {
+    const char* name;
+    Node root;
+    Size bounds;
+    std::vector<std::pair<std::string, Rect>> expected;
+};
+
+TEST(LayoutPictures, ASpacerTakesOnlyTheRoomItsSiblingsLeave) {
+    auto box = [](double width, const std::string& id) { return Rectangle().frame(width, 10.0).id(id); };
+    const std::vector<SpacerCase> cases = {
+        {"a flexible shape leaves the spacer its minimum",
+         HStack({Rectangle().frame(std::nullopt, 10.0).id("shape"), Spacer().id("spacer")}, VerticalAlignment::center, 0.0),
+         {100, 10}, {{"shape", Rect(0, 0, 92, 10)}, {"spacer", Rect(92, 5, 8, 0)}}},
+        {"two spacers share the room left by fixed boxes",
+         HStack({Spacer(0.0).id("left"), box(20, "a"), Spacer(0.0).id("right")}, VerticalAlignment::center, 0.0), {100, 10},
+         {{"left", Rect(0, 5, 40, 0)}, {"a", Rect(40, 0, 20, 10)}, {"right", Rect(60, 5, 40, 0)}}},
+        {"a vertical stack gives its spacer what the boxes leave",
+         VStack({Rectangle().frame(10.0, 20.0).id("top"), Spacer().id("gap"), Rectangle().frame(10.0, 20.0).id("bottom")},
+                HorizontalAlignment::center, 0.0)
+             .frame(std::nullopt, 100.0),
+         {10, 100}, {{"top", Rect(0, 0, 10, 20)}, {"gap", Rect(5, 20, 0, 60)}, {"bottom", Rect(0, 80, 10, 20)}}},
+    };
+    for (const auto& scenario : cases) {
+        auto host = Host::create(scenario.root, EnvironmentValues{});
+        const auto& layout = host->layout(Rect(Point{}, scenario.bounds));
+        for (const auto& [id, rect] : scenario.expected) {
+            const auto* node = layout.find(
+                [&](const LayoutNode& found) { return found.kind() == NodeKind::identified && found.data().text == id; });
+            ASSERT_NE(node, nullptr) << scenario.name << ": " << id;
+            EXPECT_EQ(node->frame, rect) << scenario.name << ": " << id;
+        }
+    }
+}
+
+TEST(LayoutPictures, TextBeforeASpacerRunsUpToTheTrailingEdgeBeforeItIsCut) {
+    std::string name = "A bookmark whose name is far too long to be shown whole in one row of the list";
+    auto row = HStack({Rectangle().frame(18.0, 18.0), Text(name).lineLimit(1).id("name"), Spacer(0.0)},
+                      VerticalAlignment::center, 5.0)
+                   .padding(EdgeInsets{10, 12, 10, 14})
+                   .frame(FlexibleFrame{.maxWidth = appkit::infinity, .alignment = Alignment::leading()});
+    Size size{400, 40};
+    auto host = Host::create(row, lightEnvironment());
+    const auto& layout = host->layout(Rect(Point{}, size));
+    const auto* text = textNode(layout, name);
+    ASSERT_NE(text, nullptr);
+    // Cut with an ellipsis at a character's edge, within a character of the trailing padding.
+    EXPECT_LE(text->frame.maxX(), 400 - 14);
+    EXPECT_GE(text->frame.maxX(), 400 - 14 - 12);
+    auto image = Renderer::renderNode(row, size, lightEnvironment());
+    savePicture(*image, "long-text-before-spacer");
+    EXPECT_GT(lastInkedColumn(*image, Rect(0, 0, 400, 40)), 400 - 14 - 20);
+}
