@@ -57,7 +57,10 @@ TextLayout::TextLayout(const std::string& text, const TextStyle& style) : layout
     case TextAlignment::trailing: pango_layout_set_alignment(layout_, PANGO_ALIGN_RIGHT); break;
     }
     if (style.width) {
-        pango_layout_set_width(layout_, static_cast<int>(std::max(0.0, *style.width) * PANGO_SCALE));
+        // Pango breaks lines counting the spacing after a line's last character, which it
+        // then trims from the line: without that allowance, spaced text wraps at its own width.
+        double wrapWidth = std::max(0.0, *style.width + style.letterSpacing);
+        pango_layout_set_width(layout_, static_cast<int>(wrapWidth * PANGO_SCALE));
         pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);
     }
     if (style.lineLimit) {
