@@ -433,10 +433,11 @@ bool Host::performKeyEquivalent(const appkit::Event& event) {
 Size Host::sizeThatFits(ProposedSize proposal) { return Layout::sizeThatFits(resolved_, proposal, environment_); }
 
 const LayoutNode& Host::layout(Rect bounds) {
-    Size size = sizeThatFits({bounds.width(), bounds.height()});
+    ProposedSize proposal{bounds.width(), bounds.height()};
+    Size size = sizeThatFits(proposal);
     Rect frame(bounds.minX() + (bounds.width() - size.width) / 2, bounds.minY() + (bounds.height() - size.height) / 2,
                size.width, size.height);
-    layout_ = Layout::place(resolved_, frame, environment_);
+    layout_ = Layout::place(resolved_, frame, proposal, environment_);
     layout_->forEach([](const LayoutNode& node) {
         if (node.hostedView) node.hostedView->setFrame(node.frame);
     });

@@ -112,6 +112,19 @@ double flexibleLength(std::optional<double> offered, double child, std::optional
     return std::max(lower, std::min(base, upper));
 }
 
+// What a fixed frame offers its child: its own lengths, and the offer it got on a free axis.
+ProposedSize fixedFrameOffer(const NodeData& data, ProposedSize p) {
+    return {data.width ? data.width : p.width, data.height ? data.height : p.height};
+}
+
+ProposedSize flexibleFrameOffer(const FlexibleFrame& f, ProposedSize p) {
+    return {flexibleOffer(p.width, f.minWidth, f.idealWidth, f.maxWidth),
+            flexibleOffer(p.height, f.minHeight, f.idealHeight, f.maxHeight)};
+}
+
+// A scroll view offers its content its width and an unbounded height.
+ProposedSize scrollContentOffer(ProposedSize p) { return {p.width, std::nullopt}; }
+
 class Engine {
 public:
     // Stacks ask their children several times for the same offer: remember the answers.
@@ -171,15 +184,12 @@ public:
                     child.height + data.insets.top + data.insets.bottom};
         }
         case NodeKind::frame: {
-            ProposedSize offer{data.width ? data.width : p.width, data.height ? data.height : p.height};
-            Size child = measure(node.children.front(), offer, environment, std::nullopt);
+            Size child = measure(node.children.front(), fixedFrameOffer(data, p), environment, std::nullopt);
             return {data.width.value_or(child.width), data.height.value_or(child.height)};
         }
         case NodeKind::flexibleFrame: {
             const auto& f = data.flexibleFrame;
-            ProposedSize offer{flexibleOffer(p.width, f.minWidth, f.idealWidth, f.maxWidth),
-                               flexibleOffer(p.height, f.minHeight, f.idealHeight, f.maxHeight)};
-            Size child = measure(node.children.front(), offer, environment, std::nullopt);
+            Size child = measure(node.children.front(), flexibleFrameOffer(f, p), environment, std::nullopt);
             return {flexibleLength(p.width, child.width, f.minWidth, f.idealWidth, f.maxWidth),
                     flexibleLength(p.height, child.height, f.minHeight, f.idealHeight, f.maxHeight)};
         }
@@ -187,7 +197,7 @@ public:
             return measure(node.children.front(), p, childEnvironment(node, environment), stack);
         case NodeKind::scroll: {
             // A scroll view takes what it is offered; unbounded, it is as large as its content.
-            Size content = measure(node.children.front(), {p.width, std::nullopt}, environment, std::nullopt);
+            Size content = measure(node.children.front(), scrollContentOffer(p), environment, std::nullopt);
             return {p.width && std::isfinite(*p.width) ? *p.width : content.width,
                     p.height && std::isfinite(*p.height) ? *p.height : content.height};
         }
@@ -209,18 +219,19 @@ public:
         }
     }
 
-    LayoutNode place(const ResolvedNode& node, Rect frame, const EnvironmentValues& environment, StackAxis stack) {
+    // Places the node in its frame, the size it answered for the proposal. Its children are
+    // placed with the offers they were measured with, so they get the sizes they answered.
+    LayoutNode place(const ResolvedNode& node, Rect frame, ProposedSize p, const EnvironmentValues& environment,
+                     StackAxis stack) {
         const NodeData& data = node.node.data();
         LayoutNode placed{node.node, node.path, frame, environment, node.hostedView, {}, {}, 1};
-        auto add = [&](const ResolvedNode& child, Rect childFrame, const EnvironmentValues& childEnv, StackAxis axis) {
-            placed.children.push_back(place(child, childFrame, childEnv, axis));
-        };
-        ProposedSize offer{frame.width(), frame.height()};
+        auto add = [&](const ResolvedNode& child, Rect childFrame, ProposedSize offer, const EnvironmentValues& childEnv,
+                       StackAxis axis) { placed.children.push_back(place(child, childFrame, offer, childEnv, axis)); };
         switch (data.kind) {
         case NodeKind::vstack:
         case NodeKind::hstack: {
             Axis axis = data.kind == NodeKind::hstack ? Axis::horizontal : Axis::vertical;
-            auto plan = stackPlan(node, offer, environment);
+            auto plan = stackPlan(node, p, environment);
             double position = axis == Axis::horizontal ? frame.minX() : frame.minY();
             bool first = true;
             for (std::size_t index = 0; index < node.children.size(); ++index) {
@@ -237,79 +248,85 @@ public:
                                       ? Rect(position, frame.minY() + top, size.width, size.height)
                                       : Rect(frame.minX() + alignOffset(data.alignment.horizontal, frame.width(), size.width),
                                              position, size.width, size.height);
-                add(child, childFrame, environment, axis);
+                add(child, childFrame, plan.proposals[index], environment, axis);
                 position += along(size, axis);
             }
             break;
         }
         case NodeKind::zstack:
             for (const auto& child : node.children)
-                add(child, aligned(measure(child, offer, environment, std::nullopt), frame, data.alignment), environment,
+                add(child, aligned(measure(child, p, environment, std::nullopt), frame, data.alignment), p, environment,
                     std::nullopt);
             break;
         case NodeKind::button: {
-            Rect inner = insetRect(frame, buttonInsets(environment));
+            EdgeInsets insets = buttonInsets(environment);
+            Rect inner = insetRect(frame, insets);
             // A prominent button draws its label in white on the accent colour.
             EnvironmentValues labelEnvironment = environment;
             if (environment.buttonStyle == ButtonStyle::borderedProminent) labelEnvironment.foregroundColor = Color::whiteColor();
-            add(node.children.front(), inner, labelEnvironment, std::nullopt);
+            add(node.children.front(), inner, inset(p, insets), labelEnvironment, std::nullopt);
             break;
         }
         case NodeKind::padding: {
-            add(node.children.front(), insetRect(frame, data.insets), environment, std::nullopt);
+            add(node.children.front(), insetRect(frame, data.insets), inset(p, data.insets), environment, std::nullopt);
             break;
         }
         case NodeKind::frame:
         case NodeKind::flexibleFrame: {
             const auto& child = node.children.front();
-            add(child, aligned(measure(child, offer, environment, std::nullopt), frame, data.alignment), environment,
+            ProposedSize offer =
+                data.kind == NodeKind::frame ? fixedFrameOffer(data, p) : flexibleFrameOffer(data.flexibleFrame, p);
+            add(child, aligned(measure(child, offer, environment, std::nullopt), frame, data.alignment), offer, environment,
                 std::nullopt);
             break;
         }
         case NodeKind::background:
         case NodeKind::overlay: {
-            add(node.children[0], frame, environment, stack);
+            add(node.children[0], frame, p, environment, stack);
+            // The decoration is offered the size of what it decorates.
             const auto& decoration = node.children[1];
-            add(decoration, aligned(measure(decoration, offer, environment, std::nullopt), frame, data.alignment),
+            ProposedSize offer{frame.width(), frame.height()};
+            add(decoration, aligned(measure(decoration, offer, environment, std::nullopt), frame, data.alignment), offer,
                 environment, std::nullopt);
             break;
         }
         case NodeKind::offset:
-            add(node.children.front(), frame.offsetBy(data.offset.x, data.offset.y), environment, stack);
+            add(node.children.front(), frame.offsetBy(data.offset.x, data.offset.y), p, environment, stack);
             break;
         case NodeKind::transition: {
             placed.presence = node.presence;
             double drop = data.transition.moveFromBottom ? (1 - node.presence) * frame.height() : 0;
-            add(node.children.front(), frame.offsetBy(0, drop), environment, stack);
+            add(node.children.front(), frame.offsetBy(0, drop), p, environment, stack);
             break;
         }
         case NodeKind::scroll: {
             const auto& content = node.children.front();
-            Size size = measure(content, {frame.width(), std::nullopt}, environment, std::nullopt);
+            Size size = measure(content, scrollContentOffer(p), environment, std::nullopt);
             placed.contentSize = size;
-            add(content, Rect(frame.minX(), frame.minY() - node.scrollOffset, frame.width(), size.height), environment,
-                std::nullopt);
+            add(content, Rect(frame.minX(), frame.minY() - node.scrollOffset, frame.width(), size.height),
+                scrollContentOffer(p), environment, std::nullopt);
             break;
         }
         case NodeKind::toggle: {
             const auto& label = node.children.front();
             Size size = measure(label, {}, environment, std::nullopt);
-            add(label, Rect(frame.minX(), frame.midY() - size.height / 2, size.width, size.height), environment, std::nullopt);
+            add(label, Rect(frame.minX(), frame.midY() - size.height / 2, size.width, size.height), {}, environment,
+                std::nullopt);
             break;
         }
         case NodeKind::environment:
-            add(node.children.front(), frame, childEnvironment(node, environment), stack);
+            add(node.children.front(), frame, p, childEnvironment(node, environment), stack);
             break;
         default:
-            for (const auto& child : node.children) add(child, frame, environment, stack);
+            for (const auto& child : node.children) add(child, frame, p, environment, stack);
             break;
         }
         return placed;
     }
 
-    // The distance from a child's top to its first text baseline, for a child of that size.
-    double firstBaseline(const ResolvedNode& child, Size size, const EnvironmentValues& environment) {
-        LayoutNode placed = place(child, Rect(Point{}, size), environment, Axis::horizontal);
+    // The distance from a child's top to its first text baseline, for the size it answered the offer.
+    double firstBaseline(const ResolvedNode& child, Size size, ProposedSize offer, const EnvironmentValues& environment) {
+        LayoutNode placed = place(child, Rect(Point{}, size), offer, environment, Axis::horizontal);
         std::optional<double> baseline;
         placed.forEach([&](const LayoutNode& node) {
             if (baseline) return;
@@ -331,6 +348,7 @@ private:
 
     struct StackPlan {
         std::vector<Size> sizes;
+        std::vector<ProposedSize> proposals;  // what each child was offered
         double spacing = 0;
         Size size;
         std::vector<double> baselines;  // baseline alignment only
@@ -344,14 +362,17 @@ private:
         plan.spacing = data.spacing.value_or(Layout::standardSpacing);
         const auto& children = node.children;
         plan.sizes.resize(children.size());
+        plan.proposals.resize(children.size());
         std::size_t visible = std::count_if(children.begin(), children.end(),
                                             [](const ResolvedNode& child) { return child.node.kind() != NodeKind::empty; });
         double spacingTotal = visible > 1 ? plan.spacing * static_cast<double>(visible - 1) : 0;
         auto crossOffer = across(p, axis);
         auto alongOffer = along(p, axis);
         if (!alongOffer) {
-            for (std::size_t index = 0; index < children.size(); ++index)
-                plan.sizes[index] = measure(children[index], proposal(axis, std::nullopt, crossOffer), environment, axis);
+            for (std::size_t index = 0; index < children.size(); ++index) {
+                plan.proposals[index] = proposal(axis, std::nullopt, crossOffer);
+                plan.sizes[index] = measure(children[index], plan.proposals[index], environment, axis);
+            }
         } else {
             // Spacers come last: the other children share the length less the spacers'
             // minimums, the least flexible choosing first, and the spacers share what is left.
@@ -376,8 +397,8 @@ private:
             auto share = [&](const std::vector<std::size_t>& group) {
                 std::size_t left = group.size();
                 for (std::size_t index : group) {
-                    double offer = std::max(0.0, remaining / static_cast<double>(left));
-                    plan.sizes[index] = measure(children[index], proposal(axis, offer, crossOffer), environment, axis);
+                    plan.proposals[index] = proposal(axis, std::max(0.0, remaining / static_cast<double>(left)), crossOffer);
+                    plan.sizes[index] = measure(children[index], plan.proposals[index], environment, axis);
                     remaining -= along(plan.sizes[index], axis);
                     --left;
                 }
@@ -396,7 +417,7 @@ private:
             plan.baselines.resize(children.size());
             double above = 0, below = 0;
             for (std::size_t index = 0; index < children.size(); ++index) {
-                plan.baselines[index] = firstBaseline(children[index], plan.sizes[index], environment);
+                plan.baselines[index] = firstBaseline(children[index], plan.sizes[index], plan.proposals[index], environment);
                 above = std::max(above, plan.baselines[index]);
                 below = std::max(below, plan.sizes[index].height - plan.baselines[index]);
             }
@@ -462,8 +483,8 @@ Size Layout::sizeThatFits(const ResolvedNode& node, ProposedSize proposal, const
     return Engine().measure(node, proposal, environment, std::nullopt);
 }
 
-LayoutNode Layout::place(const ResolvedNode& root, Rect bounds, const EnvironmentValues& environment) {
-    return Engine().place(root, bounds, environment, std::nullopt);
+LayoutNode Layout::place(const ResolvedNode& root, Rect frame, ProposedSize proposal, const EnvironmentValues& environment) {
+    return Engine().place(root, frame, proposal, environment, std::nullopt);
 }
 
 double Layout::symbolSide(double pointSize) { return std::round(pointSize * 1.2); }

@@ -18,8 +18,8 @@ public:
     static constexpr Size switchSize{32, 18};
 
     static Size sizeThatFits(const ResolvedNode& node, ProposedSize proposal, const EnvironmentValues& environment);
-    // Lays the tree out in the rectangle (the root takes the whole rectangle).
-    static LayoutNode place(const ResolvedNode& root, Rect bounds, const EnvironmentValues& environment);
+    // Lays the tree out with the root in the frame, the size it answered the proposal.
+    static LayoutNode place(const ResolvedNode& root, Rect frame, ProposedSize proposal, const EnvironmentValues& environment);
     // A symbol's square side for a font size.
     static double symbolSide(double pointSize);
     // The font text gets in an environment.

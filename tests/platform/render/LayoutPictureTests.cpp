@@ -33,6 +33,34 @@ const LayoutNode* textNode(const LayoutNode& root, const std::string& text) {
     return root.find([&](const LayoutNode& node) { return node.kind() == NodeKind::text && node.data().text == text; });
 }
 
+// How many lines the renderer draws the text node in, at its frame's width.
+int drawnLines(const LayoutNode& node) {
+    const auto& environment = node.environment;
+    TextLayout layout(node.data().text, TextStyle{Layout::effectiveFont(environment), node.frame.width(), environment.lineLimit,
+                                                  environment.multilineTextAlignment, environment.tracking});
+    return layout.lineCount();
+}
+
+// The key hints under the result list: a key cap on its plate, then the action's name.
+Node keyHint(const std::string& cap, const std::string& label, double tracking) {
+    return HStack({Text(cap)
+                       .font(Font::monospacedSystemFontOfSize(12, Font::Weight::medium))
+                       .tracking(tracking)
+                       .padding(EdgeInsets{2, 6, 2, 6})
+                       .background(RoundedRectangle(4).fill(Color::separatorColor().opacity(0.3))),
+                   Text(label).font(Font::systemFontOfSize(12)).foregroundColor(Color::secondaryLabelColor())},
+                  VerticalAlignment::center, 5.0);
+}
+
+Node keyHintFooter() {
+    return HStack({keyHint("↩︎", "Open", 0), keyHint("⌘C", "Copy URL", 2), keyHint("⇧⌘C", "Copy Markdown", 2),
+                   keyHint("esc", "Close", 0)},
+                  VerticalAlignment::center, 16.0)
+        .padding(EdgeInsets{8, 16, 8, 16})
+        .frame(FlexibleFrame{.maxWidth = appkit::infinity})
+        .background(Color::separatorColor().opacity(0.15));
+}
+
 EnvironmentValues lightEnvironment() {
     EnvironmentValues environment;
     environment.foregroundColor = Color::blackColor();
@@ -40,6 +68,39 @@ EnvironmentValues lightEnvironment() {
 }
 
 }  // namespace
+
+TEST(LayoutPictures, EveryKeyCapOfTheFooterIsDrawnWholeOnOneLine) {
+    Size size{600, 34};
+    auto host = Host::create(keyHintFooter(), lightEnvironment());
+    const auto& layout = host->layout(Rect(Point{}, size));
+    auto image = Renderer::renderNode(keyHintFooter(), size, lightEnvironment());
+    savePicture(*image, "key-hint-footer");
+    TextLayout oneLine("esc", TextStyle{Font::monospacedSystemFontOfSize(12, Font::Weight::medium), std::nullopt, std::nullopt,
+                                        TextAlignment::leading, 0});
+    for (const std::string cap : {"↩︎", "⌘C", "⇧⌘C", "esc"}) {
+        const auto* node = textNode(layout, cap);
+        ASSERT_NE(node, nullptr) << cap;
+        EXPECT_EQ(node->frame.height(), oneLine.size().height) << cap;
+        EXPECT_EQ(drawnLines(*node), 1) << cap;
+        // The last character has ink in the last third of the cap's frame.
+        Rect lastThird(node->frame.maxX() - node->frame.width() / 3, node->frame.minY(), node->frame.width() / 3,
+                       node->frame.height());
+        EXPECT_GE(lastInkedColumn(*image, lastThird), 0) << cap;
+    }
+}
+
+TEST(LayoutPictures, NestedStacksPlaceTheirChildrenAtTheSizesTheyMeasured) {
+    // The footer is narrower than its row, so each stack is placed in the width it measured.
+    auto host = Host::create(keyHintFooter(), lightEnvironment());
+    const auto& layout = host->layout(Rect(0, 0, 600, 34));
+    for (const std::string text : {"esc", "Close", "Copy Markdown"}) {
+        const auto* node = textNode(layout, text);
+        ASSERT_NE(node, nullptr) << text;
+        TextLayout ideal(text, TextStyle{Layout::effectiveFont(node->environment), std::nullopt, std::nullopt,
+                                         TextAlignment::leading, node->environment.tracking});
+        EXPECT_EQ(node->frame.size, ideal.size()) << text;
+    }
+}
 
 struct SpacerCase {
     const char* name;
