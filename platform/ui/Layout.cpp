@@ -107,7 +107,8 @@ double flexibleLength(std::optional<double> offered, double child, std::optional
                       std::optional<double> ideal, std::optional<double> maximum) {
     if (!minimum && !maximum) return offered || !ideal ? child : *ideal;
     double base = offered ? *offered : ideal ? *ideal : child;
-    double lower = minimum ? *minimum : child;
+    // A given bound wins over the child's length: a child wider than the maximum stands out.
+    double lower = minimum ? *minimum : maximum ? std::min(child, *maximum) : child;
     double upper = maximum ? *maximum : child;
     return std::max(lower, std::min(base, upper));
 }

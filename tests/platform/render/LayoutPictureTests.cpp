@@ -154,3 +154,21 @@ TEST(LayoutPictures, TextBeforeASpacerRunsUpToTheTrailingEdgeBeforeItIsCut) {
     savePicture(*image, "long-text-before-spacer");
     EXPECT_GT(lastInkedColumn(*image, Rect(0, 0, 400, 40)), 400 - 14 - 20);
 }
+
+TEST(LayoutPictures, AMaximumWidthClampsAWiderChild) {
+    auto frame = Rectangle().fill(Color::rgba(0, 0, 1)).frame(300.0, 20.0).id("child").frame(FlexibleFrame{.maxWidth = 200.0}).id("frame");
+    auto host = Host::create(frame, EnvironmentValues{});
+    const auto& layout = host->layout(Rect(0, 0, 400, 20));
+    auto frameOf = [&](const std::string& id) {
+        return layout.find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; })
+            ->frame;
+    };
+    EXPECT_EQ(frameOf("frame"), Rect(100, 0, 200, 20));
+    EXPECT_EQ(frameOf("child"), Rect(50, 0, 300, 20));  // centred, standing out on both sides
+    auto image = Renderer::renderNode(frame.clipShape({}), {400, 20});
+    savePicture(*image, "maximum-width-clamp");
+    EXPECT_EQ(image->pixel(99, 10) & 0xFF, 0u);
+    EXPECT_EQ(image->pixel(100, 10), 0x0000FFFFu);
+    EXPECT_EQ(image->pixel(299, 10), 0x0000FFFFu);
+    EXPECT_EQ(image->pixel(300, 10) & 0xFF, 0u);
+}
