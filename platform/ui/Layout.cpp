@@ -304,7 +304,10 @@ public:
             const auto& content = node.children.front();
             Size size = measure(content, scrollContentOffer(p), environment, std::nullopt);
             placed.contentSize = size;
-            add(content, Rect(frame.minX(), frame.minY() - node.scrollOffset, frame.width(), size.height),
+            // Content narrower than the scroll view stands centred in it, as in a frame.
+            add(content,
+                Rect(frame.minX() + (frame.width() - size.width) / 2, frame.minY() - node.scrollOffset, size.width,
+                     size.height),
                 scrollContentOffer(p), environment, std::nullopt);
             break;
         }

@@ -172,3 +172,18 @@ TEST(LayoutPictures, AMaximumWidthClampsAWiderChild) {
     EXPECT_EQ(image->pixel(299, 10), 0x0000FFFFu);
     EXPECT_EQ(image->pixel(300, 10) & 0xFF, 0u);
 }
+
+TEST(LayoutPictures, ContentNarrowerThanItsScrollViewStandsCentred) {
+    auto scroll = ScrollView(Rectangle().fill(Color::rgba(1, 0, 0)).frame(100.0, 50.0).id("content")).id("scroll");
+    auto host = Host::create(scroll, EnvironmentValues{});
+    const auto& layout = host->layout(Rect(0, 0, 300, 200));
+    const auto* content =
+        layout.find([](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == "content"; });
+    ASSERT_NE(content, nullptr);
+    EXPECT_EQ(content->frame, Rect(100, 0, 100, 50));
+    auto image = Renderer::renderNode(scroll, {300, 200});
+    savePicture(*image, "narrow-scroll-content");
+    EXPECT_EQ(image->pixel(99, 25) & 0xFF, 0u);
+    EXPECT_EQ(image->pixel(150, 25), 0xFF0000FFu);
+    EXPECT_EQ(image->pixel(200, 25) & 0xFF, 0u);
+}
