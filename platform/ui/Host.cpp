@@ -16,7 +16,7 @@ namespace {
 // A child's place in its parent: its explicit id, else its position and kind (so that a
 // different kind of node at the same position is a new identity).
 std::string segment(const Node& child, std::size_t index) {
-    if (child.kind() == NodeKind::identified) return "#" + child.data().text;
+    if (child.kind() == NodeKind::identified) return "#" + child.data<IdentifiedData>().id;
     return std::to_string(index) + "." + std::to_string(static_cast<int>(child.kind()));
 }
 
@@ -142,12 +142,12 @@ void Host::unmount(Mounted& mounted) {
 }
 
 ResolvedNode Host::resolve(const Node& node, const std::string& path, const EnvironmentValues& environment) {
-    const NodeData& data = node.data();
     ResolvedNode resolved{node, path, {}, nullptr};
-    switch (data.kind) {
+    switch (node.kind()) {
     case NodeKind::component: {
-        auto& mounted = mount(path, data.componentType);
-        const auto& view = data.component;
+        const auto& data = node.data<ComponentData>();
+        auto& mounted = mount(path, data.type);
+        const auto& view = data.view;
         if (mounted.view && mounted.view != view) view->adoptStateFrom(*mounted.view);
         if (mounted.view && mounted.view != view) mounted.view->setInvalidationHandler(nullptr);
         mounted.view = view;
@@ -159,7 +159,8 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
         return resolved;
     }
     case NodeKind::representable: {
-        auto& mounted = mount(path, data.componentType);
+        const auto& data = node.data<RepresentableData>();
+        auto& mounted = mount(path, data.type);
         if (!mounted.hostedView) {
             mounted.coordinator = data.representable->makeCoordinatorErased();
             mounted.hostedView = data.representable->makeViewErased(mounted.coordinator, environment);
@@ -171,6 +172,7 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
         return resolved;
     }
     case NodeKind::asyncImage: {
+        const auto& data = node.data<AsyncImageData>();
         auto& mounted = mount(path, typeid(AsyncImagePhase));
         if (!mounted.loadStarted || mounted.loadingURL != data.url) {
             mounted.loadStarted = true;
@@ -185,7 +187,7 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
     }
     case NodeKind::lifecycle: {
         auto& mounted = mount(path, typeid(Lifecycle));
-        resolveLifecycle(data, mounted);
+        resolveLifecycle(node.data<Lifecycle>(), mounted);
         break;
     }
     case NodeKind::scroll: {
@@ -194,36 +196,38 @@ ResolvedNode Host::resolve(const Node& node, const std::string& path, const Envi
         break;
     }
     case NodeKind::scrollReader:
-        if (data.readerContent)
-            resolved.children.push_back(
-                resolve(data.readerContent(ScrollViewProxy(weak_from_this(), path)), path + "/content", environment));
+        if (const auto& content = node.data<ScrollReaderData>().content)
+            resolved.children.push_back(resolve(content(ScrollViewProxy(weak_from_this(), path)), path + "/content", environment));
         return resolved;
     case NodeKind::transition: {
         auto& mounted = mount(path, typeid(Transition));
-        resolved.children.push_back(resolve(data.children.front(), path + "/" + segment(data.children.front(), 0), environment));
-        resolveTransition(data, path, mounted, resolved);
+        const auto& child = node.children().front();
+        resolved.children.push_back(resolve(child, path + "/" + segment(child, 0), environment));
+        resolveTransition(path, mounted, resolved);
         return resolved;
     }
     case NodeKind::identified:
         // The id names the identity of everything below, wherever the node stands.
-        resolved.children.push_back(resolve(data.children.front(), path + "/#" + data.text, environment));
+        resolved.children.push_back(resolve(node.children().front(), path + "/#" + node.data<IdentifiedData>().id, environment));
         return resolved;
     case NodeKind::environment: {
         EnvironmentValues changed = environment;
-        if (data.environment) data.environment(changed);
-        resolved.children.push_back(resolve(data.children.front(), path + "/" + segment(data.children.front(), 0), changed));
+        if (const auto& change = node.data<EnvironmentData>().change) change(changed);
+        const auto& child = node.children().front();
+        resolved.children.push_back(resolve(child, path + "/" + segment(child, 0), changed));
         return resolved;
     }
     default:
         break;
     }
-    for (std::size_t index = 0; index < data.children.size(); ++index)
-        resolved.children.push_back(resolve(data.children[index], path + "/" + segment(data.children[index], index), environment));
+    const auto& children = node.children();
+    for (std::size_t index = 0; index < children.size(); ++index)
+        resolved.children.push_back(resolve(children[index], path + "/" + segment(children[index], index), environment));
     insertGhosts(path, resolved);
     return resolved;
 }
 
-void Host::resolveTransition(const NodeData& data, const std::string& path, Mounted& mounted, ResolvedNode& resolved) {
+void Host::resolveTransition(const std::string& path, Mounted& mounted, ResolvedNode& resolved) {
     if (!mounted.transitionSeen) {
         mounted.transitionSeen = true;
         double start = 1;
@@ -237,7 +241,6 @@ void Host::resolveTransition(const NodeData& data, const std::string& path, Moun
         mounted.presence = start;
         if (start < 1) animatePresence(path, start, 1, false);
     }
-    (void)data;
     resolved.presence = mounted.presence;
     mounted.lastResolved = resolved;
 }
@@ -293,8 +296,7 @@ void Host::animatePresence(const std::string& path, double from, double to, bool
         });
 }
 
-void Host::resolveLifecycle(const NodeData& data, Mounted& mounted) {
-    const Lifecycle& lifecycle = data.lifecycle;
+void Host::resolveLifecycle(const Lifecycle& lifecycle, Mounted& mounted) {
     if (!mounted.appeared) {
         mounted.appeared = true;
         if (lifecycle.onAppear) pendingActions_.push_back(lifecycle.onAppear);
@@ -361,7 +363,9 @@ void Host::scrollTo(const std::string& readerPath, const std::string& id, Scroll
     if (!scroll) return;
     auto found = mounted_.find(scroll->path);
     if (found == mounted_.end()) return;
-    auto isTarget = [&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; };
+    auto isTarget = [&](const LayoutNode& node) {
+        return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == id;
+    };
     const LayoutNode* target = scroll->find(isTarget);
     if (!target) {
         // An id around the scroll view itself: its top (or end) is the content's.
@@ -420,10 +424,10 @@ bool Host::performKeyEquivalent(const appkit::Event& event) {
     std::vector<std::function<void()>> actions;
     layout_->forEach([&](const LayoutNode& node) {
         if (node.kind() != NodeKind::keyboardShortcut) return;
-        const auto& shortcut = node.data().shortcut;
+        const auto& shortcut = node.data<KeyboardShortcut>();
         if (lowercased(shortcut.key.character) != key || modifierFlagsFor(shortcut.modifiers) != pressed) return;
         if (const auto* button = node.find([](const LayoutNode& inner) { return inner.kind() == NodeKind::button; }))
-            if (button->data().action) actions.push_back(button->data().action);
+            if (const auto& action = button->data<ButtonData>().action) actions.push_back(action);
     });
     if (actions.empty()) return false;
     actions.front()();
@@ -448,9 +452,11 @@ namespace {
 
 bool isDrawn(const LayoutNode& node) {
     switch (node.kind()) {
-    case NodeKind::shape:
+    case NodeKind::shape: {
         // Clear paint takes no clicks, as on the platform; a content shape gives them.
-        return !(node.data().fill && node.data().fill->isClear());
+        const auto& fill = node.data<ShapeData>().fill;
+        return !(fill && fill->isClear());
+    }
     case NodeKind::text:
     case NodeKind::image:
     case NodeKind::symbol:
@@ -488,14 +494,18 @@ bool Host::tap(Point point) {
     bool exclusiveTaken = false;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         const LayoutNode& node = **it;
-        bool exclusive = node.kind() == NodeKind::button || node.kind() == NodeKind::toggle ||
-                         (node.kind() == NodeKind::tap && !node.data().simultaneous);
-        bool simultaneous = node.kind() == NodeKind::tap && node.data().simultaneous;
+        bool tap = node.kind() == NodeKind::tap;
+        bool simultaneous = tap && node.data<TapData>().kind == TapData::Kind::simultaneous;
+        bool exclusive = node.kind() == NodeKind::button || node.kind() == NodeKind::toggle || (tap && !simultaneous);
         if ((exclusive && !exclusiveTaken) || simultaneous) {
-            if (node.kind() == NodeKind::toggle && node.data().isOn && node.data().setOn)
-                actions.push_back([data = node.node] { data.data().setOn(!data.data().isOn()); });
-            else if (node.data().action)
-                actions.push_back(node.data().action);
+            if (node.kind() == NodeKind::toggle) {
+                const auto& toggle = node.data<ToggleData>();
+                if (toggle.isOn && toggle.setOn) actions.push_back([toggle] { toggle.setOn(!toggle.isOn()); });
+            } else if (node.kind() == NodeKind::button) {
+                if (const auto& action = node.data<ButtonData>().action) actions.push_back(action);
+            } else if (const auto& action = node.data<TapData>().action) {
+                actions.push_back(action);
+            }
             if (exclusive) exclusiveTaken = true;
         }
     }

@@ -103,13 +103,13 @@ private:
 
     ResolvedNode resolve(const Node& node, const std::string& path, const EnvironmentValues& environment);
     Mounted& mount(const std::string& path, std::type_index type);
-    void resolveLifecycle(const NodeData& data, Mounted& mounted);
+    void resolveLifecycle(const Lifecycle& lifecycle, Mounted& mounted);
     void startLoad(const std::string& path, Mounted& mounted);
     void unmount(Mounted& mounted);
     void unmountBelow(const std::string& path);
     std::function<void()> invalidator();
     void setScrollOffset(const std::string& path, double offset);
-    void resolveTransition(const NodeData& data, const std::string& path, Mounted& mounted, ResolvedNode& resolved);
+    void resolveTransition(const std::string& path, Mounted& mounted, ResolvedNode& resolved);
     void keepLeavingNode(const std::string& path, Mounted& mounted);
     void insertGhosts(const std::string& path, ResolvedNode& resolved);
     void animatePresence(const std::string& path, double from, double to, bool leaving);

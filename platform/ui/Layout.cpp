@@ -19,9 +19,11 @@ using appkit::infinity;
 using StackAxis = std::optional<Axis>;
 
 EnvironmentValues childEnvironment(const ResolvedNode& node, const EnvironmentValues& environment) {
-    if (node.node.kind() != NodeKind::environment || !node.node.data().environment) return environment;
+    if (node.node.kind() != NodeKind::environment) return environment;
+    const auto& change = node.node.data<EnvironmentData>().change;
+    if (!change) return environment;
     EnvironmentValues changed = environment;
-    node.node.data().environment(changed);
+    change(changed);
     return changed;
 }
 
@@ -114,7 +116,7 @@ double flexibleLength(std::optional<double> offered, double child, std::optional
 }
 
 // What a fixed frame offers its child: its own lengths, and the offer it got on a free axis.
-ProposedSize fixedFrameOffer(const NodeData& data, ProposedSize p) {
+ProposedSize fixedFrameOffer(const FrameData& data, ProposedSize p) {
     return {data.width ? data.width : p.width, data.height ? data.height : p.height};
 }
 
@@ -139,8 +141,8 @@ public:
     }
 
     Size measureAnew(const ResolvedNode& node, ProposedSize p, const EnvironmentValues& environment, StackAxis stack) {
-        const NodeData& data = node.node.data();
-        switch (data.kind) {
+        const Node& data = node.node;
+        switch (data.kind()) {
         case NodeKind::empty:
             return {};
         case NodeKind::vstack:
@@ -156,9 +158,9 @@ public:
             return size;
         }
         case NodeKind::text:
-            return textLayout(data.text, p, environment)->size();
+            return textLayout(data.data<TextData>().text, p, environment)->size();
         case NodeKind::image:
-            return imageSize(data, p);
+            return imageSize(data.data<ImageData>(), p);
         case NodeKind::symbol: {
             double side = Layout::symbolSide(Layout::effectiveFont(environment).pointSize);
             return {side, side};
@@ -166,7 +168,7 @@ public:
         case NodeKind::shape:
             return {p.width.value_or(10), p.height.value_or(10)};
         case NodeKind::spacer: {
-            double minimum = data.minLength.value_or(Layout::standardSpacing);
+            double minimum = data.data<SpacerData>().minLength.value_or(Layout::standardSpacing);
             if (!stack) return {p.width.value_or(0), p.height.value_or(0)};
             double length = std::max(minimum, along(p, *stack).value_or(minimum));
             return *stack == Axis::horizontal ? Size{length, 0} : Size{0, length};
@@ -180,16 +182,17 @@ public:
             return {label.width + insets.leading + insets.trailing, label.height + insets.top + insets.bottom};
         }
         case NodeKind::padding: {
-            Size child = measure(node.children.front(), inset(p, data.insets), environment, std::nullopt);
-            return {child.width + data.insets.leading + data.insets.trailing,
-                    child.height + data.insets.top + data.insets.bottom};
+            const auto& insets = data.data<PaddingData>().insets;
+            Size child = measure(node.children.front(), inset(p, insets), environment, std::nullopt);
+            return {child.width + insets.leading + insets.trailing, child.height + insets.top + insets.bottom};
         }
         case NodeKind::frame: {
-            Size child = measure(node.children.front(), fixedFrameOffer(data, p), environment, std::nullopt);
-            return {data.width.value_or(child.width), data.height.value_or(child.height)};
+            const auto& frame = data.data<FrameData>();
+            Size child = measure(node.children.front(), fixedFrameOffer(frame, p), environment, std::nullopt);
+            return {frame.width.value_or(child.width), frame.height.value_or(child.height)};
         }
         case NodeKind::flexibleFrame: {
-            const auto& f = data.flexibleFrame;
+            const auto& f = data.data<FlexibleFrame>();
             Size child = measure(node.children.front(), flexibleFrameOffer(f, p), environment, std::nullopt);
             return {flexibleLength(p.width, child.width, f.minWidth, f.idealWidth, f.maxWidth),
                     flexibleLength(p.height, child.height, f.minHeight, f.idealHeight, f.maxHeight)};
@@ -224,14 +227,15 @@ public:
     // placed with the offers they were measured with, so they get the sizes they answered.
     LayoutNode place(const ResolvedNode& node, Rect frame, ProposedSize p, const EnvironmentValues& environment,
                      StackAxis stack) {
-        const NodeData& data = node.node.data();
+        const Node& data = node.node;
         LayoutNode placed{node.node, node.path, frame, environment, node.hostedView, {}, {}, 1};
         auto add = [&](const ResolvedNode& child, Rect childFrame, ProposedSize offer, const EnvironmentValues& childEnv,
                        StackAxis axis) { placed.children.push_back(place(child, childFrame, offer, childEnv, axis)); };
-        switch (data.kind) {
+        switch (data.kind()) {
         case NodeKind::vstack:
         case NodeKind::hstack: {
-            Axis axis = data.kind == NodeKind::hstack ? Axis::horizontal : Axis::vertical;
+            Axis axis = data.kind() == NodeKind::hstack ? Axis::horizontal : Axis::vertical;
+            const auto& alignment = data.data<StackData>().alignment;
             auto plan = stackPlan(node, p, environment);
             double position = axis == Axis::horizontal ? frame.minX() : frame.minY();
             bool first = true;
@@ -243,11 +247,11 @@ public:
                     first = false;
                 }
                 double top = plan.baselines.empty()
-                                 ? alignOffset(data.alignment.vertical, frame.height(), size.height)
+                                 ? alignOffset(alignment.vertical, frame.height(), size.height)
                                  : (frame.height() - plan.size.height) / 2 + plan.baseline - plan.baselines[index];
                 Rect childFrame = axis == Axis::horizontal
                                       ? Rect(position, frame.minY() + top, size.width, size.height)
-                                      : Rect(frame.minX() + alignOffset(data.alignment.horizontal, frame.width(), size.width),
+                                      : Rect(frame.minX() + alignOffset(alignment.horizontal, frame.width(), size.width),
                                              position, size.width, size.height);
                 add(child, childFrame, plan.proposals[index], environment, axis);
                 position += along(size, axis);
@@ -256,7 +260,8 @@ public:
         }
         case NodeKind::zstack:
             for (const auto& child : node.children)
-                add(child, aligned(measure(child, p, environment, std::nullopt), frame, data.alignment), p, environment,
+                add(child, aligned(measure(child, p, environment, std::nullopt), frame, data.data<ZStackData>().alignment), p,
+                    environment,
                     std::nullopt);
             break;
         case NodeKind::button: {
@@ -269,15 +274,17 @@ public:
             break;
         }
         case NodeKind::padding: {
-            add(node.children.front(), insetRect(frame, data.insets), inset(p, data.insets), environment, std::nullopt);
+            const auto& insets = data.data<PaddingData>().insets;
+            add(node.children.front(), insetRect(frame, insets), inset(p, insets), environment, std::nullopt);
             break;
         }
         case NodeKind::frame:
         case NodeKind::flexibleFrame: {
             const auto& child = node.children.front();
-            ProposedSize offer =
-                data.kind == NodeKind::frame ? fixedFrameOffer(data, p) : flexibleFrameOffer(data.flexibleFrame, p);
-            add(child, aligned(measure(child, offer, environment, std::nullopt), frame, data.alignment), offer, environment,
+            bool fixed = data.kind() == NodeKind::frame;
+            ProposedSize offer = fixed ? fixedFrameOffer(data.data<FrameData>(), p) : flexibleFrameOffer(data.data<FlexibleFrame>(), p);
+            Alignment alignment = fixed ? data.data<FrameData>().alignment : data.data<FlexibleFrame>().alignment;
+            add(child, aligned(measure(child, offer, environment, std::nullopt), frame, alignment), offer, environment,
                 std::nullopt);
             break;
         }
@@ -287,16 +294,20 @@ public:
             // The decoration is offered the size of what it decorates.
             const auto& decoration = node.children[1];
             ProposedSize offer{frame.width(), frame.height()};
-            add(decoration, aligned(measure(decoration, offer, environment, std::nullopt), frame, data.alignment), offer,
+            add(decoration, aligned(measure(decoration, offer, environment, std::nullopt), frame,
+                                    data.data<DecorationData>().alignment),
+                offer,
                 environment, std::nullopt);
             break;
         }
-        case NodeKind::offset:
-            add(node.children.front(), frame.offsetBy(data.offset.x, data.offset.y), p, environment, stack);
+        case NodeKind::offset: {
+            const auto& offset = data.data<OffsetData>().offset;
+            add(node.children.front(), frame.offsetBy(offset.x, offset.y), p, environment, stack);
             break;
+        }
         case NodeKind::transition: {
             placed.presence = node.presence;
-            double drop = data.transition.moveFromBottom ? (1 - node.presence) * frame.height() : 0;
+            double drop = data.data<Transition>().moveFromBottom ? (1 - node.presence) * frame.height() : 0;
             add(node.children.front(), frame.offsetBy(0, drop), p, environment, stack);
             break;
         }
@@ -337,7 +348,7 @@ public:
             if (node.kind() == NodeKind::text) {
                 TextStyle style{Layout::effectiveFont(node.environment), node.frame.width(), node.environment.lineLimit,
                                 node.environment.multilineTextAlignment, node.environment.tracking};
-                baseline = node.frame.minY() + TextLayout(node.data().text, style).firstBaseline();
+                baseline = node.frame.minY() + TextLayout(node.data<TextData>().text, style).firstBaseline();
             } else if (auto* field = dynamic_cast<appkit::TextField*>(node.hostedView.get())) {
                 // A one-line field draws its text centred in its height.
                 TextLayout line("X", TextStyle{field->font(), std::nullopt, 1, TextAlignment::leading, 0});
@@ -360,8 +371,8 @@ private:
     };
 
     StackPlan stackPlan(const ResolvedNode& node, ProposedSize p, const EnvironmentValues& environment) {
-        const NodeData& data = node.node.data();
-        Axis axis = data.kind == NodeKind::hstack ? Axis::horizontal : Axis::vertical;
+        const auto& data = node.node.data<StackData>();
+        Axis axis = node.node.kind() == NodeKind::hstack ? Axis::horizontal : Axis::vertical;
         StackPlan plan;
         plan.spacing = data.spacing.value_or(Layout::standardSpacing);
         const auto& children = node.children;
@@ -450,7 +461,7 @@ private:
         return std::make_unique<TextLayout>(text, style);
     }
 
-    static Size imageSize(const NodeData& data, ProposedSize p) {
+    static Size imageSize(const ImageData& data, ProposedSize p) {
         Size natural = data.image ? Size{static_cast<double>(data.image->width()), static_cast<double>(data.image->height())}
                                   : Size{};
         if (!data.resizable) return natural;

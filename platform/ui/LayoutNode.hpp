@@ -35,7 +35,10 @@ struct LayoutNode {
     double presence = 1;  // transitions: 0 gone, 1 fully there
 
     NodeKind kind() const { return node.kind(); }
-    const NodeData& data() const { return node.data(); }
+    template <class Payload>
+    const Payload& data() const {
+        return node.data<Payload>();
+    }
     // Depth-first search, this node first.
     const LayoutNode* find(const std::function<bool(const LayoutNode&)>& predicate) const;
     void forEach(const std::function<void(const LayoutNode&)>& visit) const;

@@ -10,10 +10,7 @@ void ScrollViewProxy::scrollTo(const std::string& id, ScrollAnchor anchor, std::
 }
 
 Node ScrollViewReader(std::function<Node(const ScrollViewProxy&)> content) {
-    NodeData data;
-    data.kind = NodeKind::scrollReader;
-    data.readerContent = std::move(content);
-    return Node(std::make_shared<const NodeData>(std::move(data)));
+    return Node::make(NodeKind::scrollReader, ScrollReaderData{std::move(content)});
 }
 
 }  // namespace ui

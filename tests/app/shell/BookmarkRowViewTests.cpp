@@ -91,7 +91,7 @@ TEST_F(BookmarkRowTest, TheBadgeFollowsItsTwoFlags) {
         });
         int avatars = countResolved(host->resolvedTree(), [](const ui::ResolvedNode& node) {
             return node.node.kind() == ui::NodeKind::component &&
-                   node.node.data().componentType == typeid(kestrelvault::ProfileAvatarView);
+                   node.node.data<ui::ComponentData>().type == typeid(kestrelvault::ProfileAvatarView);
         });
         const auto* icon = layout.find([](const ui::LayoutNode& node) {
             return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
@@ -117,7 +117,7 @@ TEST_F(BookmarkRowTest, TheProfileAvatarSitsAtTheIconsBottomRightCornerMovedFour
         return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
     });
     const auto* avatar = layout.find([](const ui::LayoutNode& node) {
-        return node.kind() == ui::NodeKind::shape && node.data().shape.kind == ui::ShapeKind::circle;
+        return node.kind() == ui::NodeKind::shape && node.data<ui::ShapeData>().shape.kind == ui::ShapeKind::circle;
     });
     ASSERT_NE(icon, nullptr);
     ASSERT_NE(avatar, nullptr);
@@ -322,7 +322,7 @@ std::string faviconShown(const ui::Host& host) {
     });
     if (!slot) return "?";
     if (findResolved(*slot, [](const ui::ResolvedNode& node) {
-            return node.node.kind() == ui::NodeKind::symbol && node.node.data().text == "globe";
+            return node.node.kind() == ui::NodeKind::symbol && node.node.data<ui::SymbolData>().systemName == "globe";
         }))
         return "globe";
     if (findResolved(*slot, [](const ui::ResolvedNode& node) { return node.node.kind() == ui::NodeKind::image; }))

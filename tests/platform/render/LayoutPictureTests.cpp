@@ -30,13 +30,13 @@ int lastInkedColumn(const appkit::Image& image, const Rect& rect) {
 }
 
 const LayoutNode* textNode(const LayoutNode& root, const std::string& text) {
-    return root.find([&](const LayoutNode& node) { return node.kind() == NodeKind::text && node.data().text == text; });
+    return root.find([&](const LayoutNode& node) { return node.kind() == NodeKind::text && node.data<TextData>().text == text; });
 }
 
 // How many lines the renderer draws the text node in, at its frame's width.
 int drawnLines(const LayoutNode& node) {
     const auto& environment = node.environment;
-    TextLayout layout(node.data().text, TextStyle{Layout::effectiveFont(environment), node.frame.width(), environment.lineLimit,
+    TextLayout layout(node.data<TextData>().text, TextStyle{Layout::effectiveFont(environment), node.frame.width(), environment.lineLimit,
                                                   environment.multilineTextAlignment, environment.tracking});
     return layout.lineCount();
 }
@@ -129,7 +129,7 @@ TEST(LayoutPictures, ASpacerTakesOnlyTheRoomItsSiblingsLeave) {
         const auto& layout = host->layout(Rect(Point{}, scenario.bounds));
         for (const auto& [id, rect] : scenario.expected) {
             const auto* node = layout.find(
-                [&](const LayoutNode& found) { return found.kind() == NodeKind::identified && found.data().text == id; });
+                [&](const LayoutNode& found) { return found.kind() == NodeKind::identified && found.data<IdentifiedData>().id == id; });
             ASSERT_NE(node, nullptr) << scenario.name << ": " << id;
             EXPECT_EQ(node->frame, rect) << scenario.name << ": " << id;
         }
@@ -160,7 +160,7 @@ TEST(LayoutPictures, AMaximumWidthClampsAWiderChild) {
     auto host = Host::create(frame, EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 400, 20));
     auto frameOf = [&](const std::string& id) {
-        return layout.find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; })
+        return layout.find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == id; })
             ->frame;
     };
     EXPECT_EQ(frameOf("frame"), Rect(100, 0, 200, 20));
@@ -178,7 +178,7 @@ TEST(LayoutPictures, ContentNarrowerThanItsScrollViewStandsCentred) {
     auto host = Host::create(scroll, EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 300, 200));
     const auto* content =
-        layout.find([](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == "content"; });
+        layout.find([](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == "content"; });
     ASSERT_NE(content, nullptr);
     EXPECT_EQ(content->frame, Rect(100, 0, 100, 50));
     auto image = Renderer::renderNode(scroll, {300, 200});
