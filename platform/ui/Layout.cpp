@@ -228,7 +228,7 @@ public:
     LayoutNode place(const ResolvedNode& node, Rect frame, ProposedSize p, const EnvironmentValues& environment,
                      StackAxis stack) {
         const Node& data = node.node;
-        LayoutNode placed{node.node, node.path, frame, environment, node.hostedView, {}, {}, 1};
+        LayoutNode placed{node.node, node.identity, frame, environment, node.hostedView, {}, {}, node.scrollOffset, 1};
         auto add = [&](const ResolvedNode& child, Rect childFrame, ProposedSize offer, const EnvironmentValues& childEnv,
                        StackAxis axis) { placed.children.push_back(place(child, childFrame, offer, childEnv, axis)); };
         switch (data.kind()) {

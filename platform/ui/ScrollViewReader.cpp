@@ -1,12 +1,10 @@
 #include "platform/ui/ScrollViewReader.hpp"
 
-#include "platform/ui/Host.hpp"
-
 namespace ui {
 
 void ScrollViewProxy::scrollTo(const std::string& id, ScrollAnchor anchor, std::optional<double> animationDuration,
                                Timing timing) const {
-    if (auto host = host_.lock()) host->scrollTo(readerPath_, id, anchor, animationDuration, timing);
+    if (auto controller = controller_.lock()) controller->scrollTo(reader_, id, anchor, animationDuration, timing);
 }
 
 Node ScrollViewReader(std::function<Node(const ScrollViewProxy&)> content) {
