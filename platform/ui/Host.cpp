@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Appearance.hpp"
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/ui/HitTest.hpp"
 #include "platform/ui/Layout.hpp"
 #include "platform/ui/Reconciler.hpp"
@@ -11,6 +12,7 @@
 namespace ui {
 
 std::shared_ptr<Host> Host::create(Node root, EnvironmentValues environment) {
+    dispatch::checkMainThread();
     auto host = std::shared_ptr<Host>(new Host(std::move(root), std::move(environment)));
     host->reconciler_ = std::make_unique<Reconciler>(Reconciler::Hooks{host->invalidator(), host->weak_from_this()});
     host->update();
@@ -32,18 +34,26 @@ EnvironmentValues Host::defaultEnvironment() {
 }
 
 void Host::setRoot(Node root) {
+    dispatch::checkMainThread();
     root_ = std::move(root);
     update();
 }
 
 void Host::setEnvironment(EnvironmentValues environment) {
+    dispatch::checkMainThread();
     environment_ = std::move(environment);
     update();
 }
 
-void Host::setContainer(const std::shared_ptr<appkit::View>& container) { reconciler_->setContainer(container); }
+void Host::setContainer(const std::shared_ptr<appkit::View>& container) {
+    dispatch::checkMainThread();
+    reconciler_->setContainer(container);
+}
 
-void Host::setDidUpdate(std::function<void()> didUpdate) { didUpdate_ = std::move(didUpdate); }
+void Host::setDidUpdate(std::function<void()> didUpdate) {
+    dispatch::checkMainThread();
+    didUpdate_ = std::move(didUpdate);
+}
 
 std::function<void()> Host::invalidator() {
     std::weak_ptr<Host> weakSelf = weak_from_this();
@@ -53,6 +63,7 @@ std::function<void()> Host::invalidator() {
 }
 
 void Host::setNeedsUpdate() {
+    dispatch::checkMainThread();
     if (auto animation = currentAnimation()) pendingAnimation_ = animation;
     if (updating_) {
         needsAnotherPass_ = true;
@@ -67,6 +78,7 @@ void Host::setNeedsUpdate() {
 }
 
 void Host::update() {
+    dispatch::checkMainThread();
     if (updating_) {
         needsAnotherPass_ = true;
         return;
@@ -87,9 +99,13 @@ void Host::update() {
     if (auto didUpdate = didUpdate_) didUpdate();
 }
 
-Size Host::sizeThatFits(ProposedSize proposal) { return Layout::sizeThatFits(resolved_, proposal, environment_); }
+Size Host::sizeThatFits(ProposedSize proposal) {
+    dispatch::checkMainThread();
+    return Layout::sizeThatFits(resolved_, proposal, environment_);
+}
 
 const LayoutNode& Host::layout(Rect bounds) {
+    dispatch::checkMainThread();
     ProposedSize proposal{bounds.width(), bounds.height()};
     Size size = sizeThatFits(proposal);
     Rect frame(bounds.minX() + (bounds.width() - size.width) / 2, bounds.minY() + (bounds.height() - size.height) / 2,
@@ -102,6 +118,7 @@ const LayoutNode& Host::layout(Rect bounds) {
 }
 
 bool Host::tap(Point point) {
+    dispatch::checkMainThread();
     if (!layout_) return false;
     auto actions = HitTest::actionsAt(*layout_, point);
     for (auto& action : actions) action();
@@ -109,6 +126,7 @@ bool Host::tap(Point point) {
 }
 
 bool Host::performKeyEquivalent(const appkit::Event& event) {
+    dispatch::checkMainThread();
     if (!layout_) return false;
     auto action = ShortcutMatcher::actionFor(*layout_, event);
     if (!action) return false;
@@ -118,6 +136,7 @@ bool Host::performKeyEquivalent(const appkit::Event& event) {
 
 void Host::scrollTo(const Identity& reader, const std::string& id, ScrollAnchor anchor,
                     std::optional<double> animationDuration, ScrollViewProxy::Timing timing) {
+    dispatch::checkMainThread();
     if (!layout_) return;
     auto move = Scrolling::plan(*layout_, reader, id, anchor);
     const ScrollRecord* record = move ? reconciler_->scrollRecord(move->scrollView) : nullptr;

@@ -1,5 +1,7 @@
 #include "platform/ui/TextLayout.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <pango/pangocairo.h>
 
 #include <cmath>
@@ -34,7 +36,9 @@ PangoWeight pangoWeight(Font::Weight weight) {
 
 }  // namespace
 
-TextLayout::TextLayout(const std::string& text, const TextStyle& style) : layout_(pango_layout_new(sharedContext())) {
+TextLayout::TextLayout(const std::string& text, const TextStyle& style) {
+    dispatch::checkMainThread();  // pango's shared context is not thread-safe
+    layout_ = pango_layout_new(sharedContext());
     PangoFontDescription* description = pango_font_description_new();
     pango_font_description_set_family(description, style.font.design == Font::Design::monospaced
                                                        ? "DejaVu Sans Mono,Noto Sans Mono CJK JP"
