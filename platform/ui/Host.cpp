@@ -141,11 +141,13 @@ void Host::scrollTo(const Identity& reader, const std::string& id, ScrollAnchor 
     auto move = Scrolling::plan(*layout_, reader, id, anchor);
     const ScrollRecord* record = move ? reconciler_->scrollRecord(move->scrollView) : nullptr;
     if (!record) return;
-    if (!move->animates || !animationDuration || *animationDuration <= 0) return setScrollOffset(move->scrollView, move->offset);
+    if (!move->animates || !animationDuration || *animationDuration <= 0)
+        return setScrollOffset(move->scrollView, move->offset);
     std::weak_ptr<Host> weakSelf = weak_from_this();
-    Scrolling::animate(*move, record->offset, *animationDuration, timing, [weakSelf](const Identity& scrollView, double offset) {
-        if (auto host = weakSelf.lock()) host->setScrollOffset(scrollView, offset);
-    });
+    Scrolling::animate(*move, record->offset, *animationDuration, timing,
+                       [weakSelf](const Identity& scrollView, double offset) {
+                           if (auto host = weakSelf.lock()) host->setScrollOffset(scrollView, offset);
+                       });
 }
 
 void Host::setScrollOffset(const Identity& scrollView, double offset) {

@@ -36,7 +36,8 @@ struct ScrollRecord {
 // standing there, and the type that tells whether the node there is still the same kind
 // (for views and hosted views, their own type). Main thread only.
 struct MountedNode {
-    using Record = std::variant<ViewRecord, HostedViewRecord, LifecycleRecord, ImageLoadRecord, ScrollRecord, TransitionRecord>;
+    using Record =
+        std::variant<ViewRecord, HostedViewRecord, LifecycleRecord, ImageLoadRecord, ScrollRecord, TransitionRecord>;
 
     std::type_index type = typeid(void);
     bool visited = false;  // seen in the evaluation under way

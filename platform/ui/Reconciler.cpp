@@ -120,7 +120,8 @@ ResolvedNode Reconciler::resolve(const Node& node, const Identity& identity, con
 void Reconciler::resolveChildren(const Node& node, ResolvedNode& resolved, const EnvironmentValues& environment) {
     const auto& children = node.children();
     for (std::size_t index = 0; index < children.size(); ++index)
-        resolved.children.push_back(resolve(children[index], resolved.identity.child(children[index], index), environment));
+        resolved.children.push_back(
+            resolve(children[index], resolved.identity.child(children[index], index), environment));
     transitions_->insertLeaving(resolved.identity, resolved);
 }
 

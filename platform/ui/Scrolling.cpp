@@ -8,9 +8,8 @@ namespace ui {
 
 std::optional<Scrolling::Move> Scrolling::plan(const LayoutNode& layout, const Identity& reader, const std::string& id,
                                                ScrollAnchor anchor) {
-    const LayoutNode* scroll = layout.find([&](const LayoutNode& node) {
-        return node.kind() == NodeKind::scroll && node.identity.isWithin(reader);
-    });
+    const LayoutNode* scroll = layout.find(
+        [&](const LayoutNode& node) { return node.kind() == NodeKind::scroll && node.identity.isWithin(reader); });
     if (!scroll) return std::nullopt;
     auto isTarget = [&](const LayoutNode& node) {
         return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == id;
