@@ -2,8 +2,6 @@
 
 #include "platform/ui/LayoutEngine.hpp"
 
-#include <cmath>
-
 namespace ui {
 
 Size Layout::sizeThatFits(const ResolvedNode& node, ProposedSize proposal, const EnvironmentValues& environment) {
@@ -14,8 +12,8 @@ LayoutNode Layout::place(const ResolvedNode& root, Rect frame, ProposedSize prop
     return LayoutEngine().place(root, frame, proposal, environment, std::nullopt);
 }
 
-double Layout::symbolSide(double pointSize) { return std::round(pointSize * 1.2); }
+double Layout::symbolSide(double pointSize) { return layout::symbolSide(pointSize); }
 
-Font Layout::effectiveFont(const EnvironmentValues& environment) { return environment.font.value_or(Font::body()); }
+Font Layout::effectiveFont(const EnvironmentValues& environment) { return layout::effectiveFont(environment); }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/LayoutNode.hpp"
+#include "platform/ui/LayoutRules.hpp"
 
 #include <optional>
 
@@ -13,9 +14,9 @@ namespace ui {
 // measured with pango).
 class Layout {
 public:
-    static constexpr double standardSpacing = 8;
+    static constexpr double standardSpacing = layout::standardSpacing;
     // A toggle's switch, drawn at the trailing edge of its row.
-    static constexpr Size switchSize{32, 18};
+    static constexpr Size switchSize = layout::switchSize;
 
     static Size sizeThatFits(const ResolvedNode& node, ProposedSize proposal, const EnvironmentValues& environment);
     // Lays the tree out with the root in the frame, the size it answered the proposal.

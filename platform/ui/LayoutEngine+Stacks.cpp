@@ -1,7 +1,6 @@
 #include "platform/ui/LayoutEngine.hpp"
 
 #include "platform/appkit/TextField.hpp"
-#include "platform/ui/Layout.hpp"
 #include "platform/ui/LayoutRules.hpp"
 
 #include <algorithm>
@@ -35,7 +34,7 @@ LayoutEngine::StackPlan LayoutEngine::stackPlan(const ResolvedNode& node, Propos
     const auto& data = node.node.data<StackData>();
     Axis axis = node.node.kind() == NodeKind::hstack ? Axis::horizontal : Axis::vertical;
     StackPlan plan;
-    plan.spacing = data.spacing.value_or(Layout::standardSpacing);
+    plan.spacing = data.spacing.value_or(standardSpacing);
     const auto& children = node.children;
     plan.sizes.resize(children.size());
     plan.proposals.resize(children.size());
@@ -142,7 +141,7 @@ double LayoutEngine::firstBaseline(const ResolvedNode& child, Size size, Propose
     placed.forEach([&](const LayoutNode& node) {
         if (baseline) return;
         if (node.kind() == NodeKind::text) {
-            TextStyle style{Layout::effectiveFont(node.environment), node.frame.width(), node.environment.lineLimit,
+            TextStyle style{effectiveFont(node.environment), node.frame.width(), node.environment.lineLimit,
                             node.environment.multilineTextAlignment, node.environment.tracking};
             baseline = node.frame.minY() + TextLayout(node.data<TextData>().text, style).firstBaseline();
         } else if (auto* field = dynamic_cast<appkit::TextField*>(node.hostedView.get())) {

@@ -1,6 +1,5 @@
 #include "platform/ui/LayoutEngine.hpp"
 
-#include "platform/ui/Layout.hpp"
 #include "platform/ui/LayoutRules.hpp"
 
 #include <algorithm>
@@ -58,13 +57,13 @@ Size LayoutEngine::measureAnew(const ResolvedNode& node, ProposedSize p, const E
     case NodeKind::image:
         return imageSize(data.data<ImageData>(), p);
     case NodeKind::symbol: {
-        double side = Layout::symbolSide(Layout::effectiveFont(environment).pointSize);
+        double side = symbolSide(effectiveFont(environment).pointSize);
         return {side, side};
     }
     case NodeKind::shape:
         return {p.width.value_or(10), p.height.value_or(10)};
     case NodeKind::spacer: {
-        double minimum = data.data<SpacerData>().minLength.value_or(Layout::standardSpacing);
+        double minimum = data.data<SpacerData>().minLength.value_or(standardSpacing);
         if (!stack) return {p.width.value_or(0), p.height.value_or(0)};
         double length = std::max(minimum, along(p, *stack).value_or(minimum));
         return *stack == Axis::horizontal ? Size{length, 0} : Size{0, length};
@@ -103,9 +102,9 @@ Size LayoutEngine::measureAnew(const ResolvedNode& node, ProposedSize p, const E
     }
     case NodeKind::toggle: {
         Size label = measure(node.children.front(), {}, environment, std::nullopt);
-        double natural = label.width + Layout::standardSpacing + Layout::switchSize.width;
+        double natural = label.width + standardSpacing + switchSize.width;
         double width = p.width && std::isfinite(*p.width) ? std::max(*p.width, natural) : natural;
-        return {width, std::max(label.height, Layout::switchSize.height)};
+        return {width, std::max(label.height, switchSize.height)};
     }
     case NodeKind::representable:
         return hostedSize(node, p);
@@ -216,7 +215,7 @@ LayoutNode LayoutEngine::place(const ResolvedNode& node, Rect frame, ProposedSiz
 std::unique_ptr<TextLayout> LayoutEngine::textLayout(const std::string& text, ProposedSize p,
                                                      const EnvironmentValues& environment) {
     TextStyle style;
-    style.font = Layout::effectiveFont(environment);
+    style.font = effectiveFont(environment);
     if (p.width && std::isfinite(*p.width)) style.width = *p.width;
     style.lineLimit = environment.lineLimit;
     style.alignment = environment.multilineTextAlignment;

@@ -1,8 +1,13 @@
 #include "platform/ui/LayoutRules.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ui::layout {
+
+double symbolSide(double pointSize) { return std::round(pointSize * 1.2); }
+
+Font effectiveFont(const EnvironmentValues& environment) { return environment.font.value_or(Font::body()); }
 
 double along(Size size, Axis axis) { return axis == Axis::horizontal ? size.width : size.height; }
 double across(Size size, Axis axis) { return axis == Axis::horizontal ? size.height : size.width; }

@@ -7,9 +7,17 @@
 
 namespace ui::layout {
 
-// The small rules the layout engine is made of: lengths along and across an axis,
-// alignment offsets, insets, and what frames and scroll views offer their children.
-// Pure functions; any thread.
+// The small rules the layout engine is made of: standard lengths, lengths along and across
+// an axis, alignment offsets, insets, and what frames and scroll views offer their
+// children. Pure functions; any thread.
+
+inline constexpr double standardSpacing = 8;
+// A toggle's switch, drawn at the trailing edge of its row.
+inline constexpr Size switchSize{32, 18};
+// A symbol's square side for a font size.
+double symbolSide(double pointSize);
+// The font text gets in an environment.
+Font effectiveFont(const EnvironmentValues& environment);
 
 double along(Size size, Axis axis);
 double across(Size size, Axis axis);
