@@ -58,6 +58,10 @@ std::shared_ptr<foundation::URL> Workspace::URLForApplicationWithBundleIdentifie
     return nullptr;
 }
 
+std::shared_ptr<RunningApplication> Workspace::frontmostApplication() const {
+    return RunningApplication::frontmostApplication();
+}
+
 std::shared_ptr<Image> Workspace::iconForFile(const std::filesystem::path& path) const {
     if (auto info = ApplicationBundleInfo::read(path); info && info->iconFile && !info->iconFile->empty()) {
         // A resource name: a leading "/" does not take it out of the bundle.

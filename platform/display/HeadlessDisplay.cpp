@@ -2,7 +2,10 @@
 
 #include "platform/appkit/Application.hpp"
 #include "platform/appkit/ModifierFlags.hpp"
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/Screen.hpp"
+#include "platform/appkit/Window.hpp"
+#include "platform/appkit/WindowList.hpp"
 #include "platform/carbon/EventManager.hpp"
 #include "platform/carbon/TextInputSources.hpp"
 #include "platform/foundation/Clock.hpp"
@@ -84,7 +87,22 @@ std::string utf8(char32_t character) {
 
 }  // namespace
 
-HeadlessDisplay::HeadlessDisplay(std::vector<ScreenFrame> screens) { setScreens(std::move(screens)); }
+HeadlessDisplay::HeadlessDisplay(std::vector<ScreenFrame> screens) {
+    setScreens(std::move(screens));
+    setFrontmostApplication(ownApplication);
+}
+
+std::string HeadlessDisplay::frontmostApplication() const {
+    auto frontmost = appkit::RunningApplication::frontmostApplication();
+    if (!frontmost) return {};
+    return frontmost->isCurrent() ? ownApplication : frontmost->bundleIdentifier();
+}
+
+void HeadlessDisplay::setFrontmostApplication(const std::string& identifier) {
+    auto application = identifier == ownApplication ? appkit::RunningApplication::currentApplication()
+                                                    : appkit::RunningApplication::withBundleIdentifier(identifier);
+    application->activate();
+}
 
 void HeadlessDisplay::setScreens(std::vector<ScreenFrame> screens) {
     screens_ = std::move(screens);
@@ -113,7 +131,8 @@ void HeadlessDisplay::keyDown(KeyCombination combination) { key(combination, Dir
 void HeadlessDisplay::keyUp(KeyCombination combination) { key(combination, Direction::up); }
 
 bool HeadlessDisplay::ownApplicationReceivesInput() const {
-    return frontmost_ == ownApplication || appkit::Application::shared()->trackingMenu() != nullptr;
+    return appkit::RunningApplication::currentApplication()->isActive() ||
+           appkit::Application::shared()->trackingMenu() != nullptr;
 }
 
 void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
@@ -142,7 +161,7 @@ void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
     if (manager.isReservedForOtherApplication(combination.keyCode, hotKeyModifiers)) return;
 
     if (!ownApplicationReceivesInput()) {
-        if (down) otherApplicationKeys_.push_back(frontmost_ + ": " + std::to_string(combination.keyCode));
+        if (down) otherApplicationKeys_.push_back(frontmostApplication() + ": " + std::to_string(combination.keyCode));
         return;
     }
 
@@ -172,6 +191,21 @@ void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
 void HeadlessDisplay::click(appkit::Point location) {
     postMouseEvent(appkit::EventType::leftMouseDown, location);
     postMouseEvent(appkit::EventType::leftMouseUp, location);
+}
+
+bool HeadlessDisplay::clickOnScreen(appkit::Point screenPoint, MouseButton button) {
+    for (const auto& window : appkit::WindowList::shared().orderedWindows()) {
+        if (window->ignoresMouseEvents() || !window->frame().contains(screenPoint)) continue;
+        // Window coordinates grow up from the window's bottom-left corner, like the screen's.
+        appkit::Point location{screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()};
+        bool left = button == MouseButton::left;
+        for (auto type : {left ? appkit::EventType::leftMouseDown : appkit::EventType::rightMouseDown,
+                          left ? appkit::EventType::leftMouseUp : appkit::EventType::rightMouseUp})
+            appkit::Application::shared()->postEvent(
+                appkit::Event::mouseEvent(type, location, {}, eventTimestamp(), window->windowNumber(), 1), false);
+        return true;
+    }
+    return false;
 }
 
 void HeadlessDisplay::postMouseEvent(appkit::EventType type, appkit::Point location) {

@@ -25,7 +25,8 @@ struct ScreenFrame {
 // released on key up while still registered); otherwise, when this application is frontmost or one of its menus
 // tracks, to the Carbon handlers that asked for raw key events and, unless one handled
 // it, into the application's event queue; otherwise to the frontmost other application.
-// Main thread only.
+// Which application is in front is the session's (appkit::RunningApplication); a new
+// display starts with this application in front. Main thread only.
 class HeadlessDisplay {
 public:
     // The identifier under which this process's application is frontmost.
@@ -37,8 +38,10 @@ public:
     // The application's screens follow the display's.
     void setScreens(std::vector<ScreenFrame> screens);
 
-    const std::string& frontmostApplication() const { return frontmost_; }
-    void setFrontmostApplication(std::string identifier) { frontmost_ = std::move(identifier); }
+    // ownApplication, another application's identifier, or "" when none is in front.
+    std::string frontmostApplication() const;
+    // The user brings the application to the front (ownApplication for this one).
+    void setFrontmostApplication(const std::string& identifier);
 
     // A combination another application holds as its hot key.
     void reserveHotKeyForOtherApplication(std::string_view combination);
@@ -53,6 +56,11 @@ public:
     // click reaches this application only while it is frontmost or one of its menus tracks.
     void click(appkit::Point location);
     void postMouseEvent(appkit::EventType type, appkit::Point location);
+    // A click at a point of the screens (y up): it goes to the frontmost visible window of
+    // this application under the point that takes mouse events, in that window's
+    // coordinates; false when none of its windows is there (the click is another's).
+    enum class MouseButton { left, right };
+    bool clickOnScreen(appkit::Point screenPoint, MouseButton button = MouseButton::left);
 
     // Key presses that reached other applications, as "<application>: <key code>".
     const std::vector<std::string>& keysDeliveredToOtherApplications() const { return otherApplicationKeys_; }
@@ -63,7 +71,6 @@ private:
     bool ownApplicationReceivesInput() const;
 
     std::vector<ScreenFrame> screens_;
-    std::string frontmost_ = ownApplication;
     std::map<std::uint16_t, carbon::EventHotKeyID> pressedHotKeys_;  // by key code
     std::vector<std::string> otherApplicationKeys_;
     std::uint32_t deadKeyState_ = 0;
