@@ -3,7 +3,6 @@
 #include "platform/appkit/Window.hpp"
 #include "platform/render/Renderer.hpp"
 #include "platform/ui/HostingView.hpp"
-#include "platform/ui/ScrollViewReader.hpp"
 #include "platform/ui/TextLayout.hpp"
 #include "tests/support/TemporaryHome.hpp"
 
@@ -155,37 +154,4 @@ TEST(ViewRendering, AVisualEffectViewPaintsItsMaterialForTheAppearance) {
     EXPECT_LT(darkPixel >> 24, 80u);    // a dark one
     EXPECT_GT(lightPixel & 0xFF, 200u); // nearly opaque in both
     EXPECT_GT(darkPixel & 0xFF, 200u);
-}
-
-TEST(ScrollRendering, TallContentShowsAKnobAsLongAsItsShareThatFollowsTheOffset) {
-    std::optional<ScrollViewProxy> proxy;
-    auto rows = [](bool indicators) {
-        std::vector<Node> children;
-        for (int index = 0; index < 10; ++index) children.push_back(Rectangle().fill(Color::clearColor()).frame(100.0, 40.0).id(std::to_string(index)));
-        return ScrollView(VStack(std::move(children), HorizontalAlignment::center, 0.0), indicators).frame(100.0, 100.0);
-    };
-    auto knobRows = [](const appkit::Image& image) {  // the rows of the trailing strip with ink
-        std::vector<int> inked;
-        for (int y = 0; y < 100; ++y)
-            if (alphaAt(image, 95, y) > 0) inked.push_back(y);
-        return inked;
-    };
-    auto draw = [](Host& host) {
-        render::Canvas canvas(100, 100);
-        Renderer::drawTree(canvas, host.layout(Rect(0, 0, 100, 100)));
-        return canvas.image();
-    };
-    auto host = Host::create(ScrollViewReader([&](const ScrollViewProxy& given) {
-        proxy = given;
-        return rows(true);
-    }));
-    auto top = knobRows(*draw(*host));
-    ASSERT_FALSE(top.empty());
-    EXPECT_NEAR(top.front(), 2, 1);
-    EXPECT_NEAR(top.size(), 96 * 100 / 400, 2);  // a quarter of the content is visible
-    proxy->scrollTo("9", ScrollAnchor::bottom);
-    auto end = knobRows(*draw(*host));
-    ASSERT_FALSE(end.empty());
-    EXPECT_NEAR(end.back(), 97, 1);
-    EXPECT_TRUE(knobRows(*draw(*Host::create(rows(false)))).empty());
 }
