@@ -8,6 +8,7 @@
 #include "platform/foundation/FileManager.hpp"
 #include "platform/foundation/Format.hpp"
 #include "platform/foundation/Null.hpp"
+#include "platform/foundation/PrivateFiles.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/UUID.hpp"
@@ -90,7 +91,8 @@ std::optional<std::string> ZULNetworkURLSession::sessionIDFromAsyncPOSTRequest(c
     if (backgroundNetworkEnabled_ && ensureTemporaryDirectoryExists()) {
         std::shared_ptr<Error> writeError;
         auto body = request.HTTPBody() ? request.HTTPBody() : Data::make();
-        if (FileManager::defaultManager().writeData(*body, uploadingFileURL_->path(), true, &writeError)) {
+        if (FileManager::defaultManager().writeData(*body, uploadingFileURL_->path(), true, &writeError,
+                                                    foundation::NewFileAccess::ownerOnly)) {
             excludeFromBackupForURL(uploadingFileURL_);
             config = backgroundSessionConfigWithSessionID(sessionID_);
             uploadsFromFile = true;
@@ -320,7 +322,7 @@ bool ZULNetworkURLSession::ensureTemporaryDirectoryExists() {
             "Error while trying to access Network temp folder. Error",
             ZULNetworkLogContexts({Error::withDescription(foundation::NSPOSIXErrorDomain, accessError.value(), accessError.message())}));
     std::shared_ptr<Error> createError;
-    if (!FileManager::defaultManager().createDirectoryAtPath(path, true, &createError)) {
+    if (!foundation::createPrivateDirectory(path, &createError)) {
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession015, "Cannot create temporary directory. Error",
             ZULNetworkLogContexts({createError}));
         return false;

@@ -5,11 +5,13 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/security/SecKeychain.hpp"
+#include "tests/support/FileModes.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -165,6 +167,30 @@ TEST_F(KeychainItems, AnUnreadableKeychainIsAnInputOutputError) {
     EXPECT_EQ(SecItemAdd(with(item("x"), {{kSecValueData, Data::fromString("x")}}), nullptr), errSecIO);
     EXPECT_EQ(SecItemCopyMatching(with(item("x"), {{kSecReturnData, yes()}}), nullptr), errSecIO);
     std::filesystem::remove_all(keychains / "data-protection.sqlite");
+}
+
+TEST_F(KeychainItems, KeychainFilesAreTheOwnersAloneAndNeverFollowALink) {
+    testsupport::ScopedUmask umask(022);
+    auto keychains = this->keychains();
+    ASSERT_EQ(SecItemAdd(with(item("s"), {{kSecValueData, Data::fromString("secret")}}), nullptr), errSecSuccess);
+    EXPECT_EQ(testsupport::permissionsOf(keychains), 0700);
+    EXPECT_EQ(testsupport::permissionsOf(keychains / "data-protection.sqlite"), 0600);
+
+    // A keychain left readable by an earlier run is closed to others when next opened.
+    std::filesystem::permissions(keychains, std::filesystem::perms(0755));
+    std::filesystem::permissions(keychains / "data-protection.sqlite", std::filesystem::perms(0644));
+    EXPECT_EQ(storedText(item("s")), "secret");
+    EXPECT_EQ(testsupport::permissionsOf(keychains), 0700);
+    EXPECT_EQ(testsupport::permissionsOf(keychains / "data-protection.sqlite"), 0600);
+
+    // A link planted where a keychain would be created is refused; its target stays as it was.
+    auto target = keychains.parent_path() / "planted";
+    std::ofstream(target) << "planted";
+    std::filesystem::create_symlink(target, keychains / "login.keychain-db");
+    auto login = item("s");
+    login->removeObjectForKey(kSecUseDataProtectionKeychain);
+    EXPECT_EQ(SecItemAdd(with(login, {{kSecValueData, Data::fromString("secret")}}), nullptr), errSecIO);
+    EXPECT_EQ(std::filesystem::file_size(target), 7u);
 }
 
 TEST_F(KeychainItems, AnInjectedAddFailureIsReportedUntilCleared) {

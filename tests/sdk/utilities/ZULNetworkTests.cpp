@@ -5,6 +5,7 @@
 #include "platform/foundation/Number.hpp"
 #include "sdk/utilities/ZULNSData+zlib.hpp"
 #include "tests/sdk/utilities/NetworkTestSupport.hpp"
+#include "tests/support/FileModes.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
 #include "tests/support/TemporaryHome.hpp"
 #include "tests/support/TrustedCertificates.hpp"
@@ -364,6 +365,7 @@ TEST_F(Network, ZeroTimeoutMeansSixtySeconds) {
 }
 
 TEST_F(Network, BackgroundUploadGoesThroughATemporaryFileRemovedAfterwards) {
+    testsupport::ScopedUmask umask(022);
     auto payload = Data::fromString("background payload");
     Outcome outcome;
     auto sessionID = network_->postURL(url("/upload"), payload, nullptr, true, recordInto(outcome));
@@ -372,6 +374,8 @@ TEST_F(Network, BackgroundUploadGoesThroughATemporaryFileRemovedAfterwards) {
     ASSERT_TRUE(std::filesystem::exists(file));
     auto contents = testsupport::readFile(file);
     EXPECT_EQ(contents, std::string(zul_dataByGzippingData(payload, nullptr)->view()));
+    EXPECT_EQ(testsupport::permissionsOf(file), 0600);
+    EXPECT_EQ(testsupport::permissionsOf(networkDirectory()), 0700);
     EXPECT_GT(::getxattr(file.c_str(), "user.com.apple.metadata:com_apple_backup_excludeItem", nullptr, 0), 0);
     EXPECT_GT(::getxattr(networkDirectory().c_str(), "user.com.apple.metadata:com_apple_backup_excludeItem", nullptr, 0), 0);
     auto fetcher = ZULNetworkURLSession::sessionFromFetcherMapForSessionID(*sessionID);
