@@ -1,19 +1,15 @@
 #include "app/bookmarks/ProfileAvatarView.hpp"
 #include "app/shell/BookmarkRowView.hpp"
 #include "app/shell/FaviconService.hpp"
-#include "platform/foundation/Array.hpp"
 #include "platform/foundation/Clock.hpp"
-#include "platform/foundation/Data.hpp"
-#include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/RunLoop.hpp"
-#include "platform/foundation/UserDefaults.hpp"
 #include "platform/render/Renderer.hpp"
-#include "platform/system/SecTrust.hpp"
 #include "platform/ui/Host.hpp"
 #include "platform/ui/Layout.hpp"
 #include "platform/ui/TextLayout.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
+#include "tests/support/TrustedCertificates.hpp"
 
 #include <gtest/gtest.h>
 
@@ -263,10 +259,10 @@ TEST_F(BookmarkRowTest, TheSelectionIsAPlainRectangleInTheSchemesColour) {
 
 namespace {
 
-// A favicon service on 127.0.0.1 whose certificate the platform settings trust.
+// A favicon service on 127.0.0.1 whose certificate the process trusts.
 class FaviconServer {
 public:
-    FaviconServer() : server_(certificate_) {
+    FaviconServer() : server_(certificate_), trusted_(certificate_.der()) {
         std::string png = fixtures::pngBytes(16, 16, 0xFF0000FF);
         server_.server().Get("/s2/favicons", [png, this](const httplib::Request& request, httplib::Response& response) {
             requests_.fetch_add(1);
@@ -277,11 +273,6 @@ public:
             response.set_content(png, "image/png");
         });
         server_.start();
-        auto trusted = std::make_shared<foundation::Array>();
-        trusted->addObject(foundation::Data::make(certificate_.der()));
-        auto settings = std::make_shared<foundation::Dictionary>();
-        settings->setObject(trusted, security::KVTrustedCertificatesKey);
-        foundation::UserDefaults::standardUserDefaults()->setPersistentDomain(settings, foundation::NSGlobalDomain);
         useFaviconService("https://localhost:" + std::to_string(server_.port()));
     }
     int requests() const { return requests_.load(); }
@@ -289,6 +280,7 @@ public:
 private:
     testsupport::SelfSignedCertificate certificate_;
     testsupport::LocalHTTPServer server_;
+    testsupport::TrustedCertificate trusted_;
     std::atomic<int> requests_{0};
 };
 

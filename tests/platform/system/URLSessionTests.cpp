@@ -250,9 +250,9 @@ TEST(URLSessionTrust, ServerTrustIsTheDelegatesDecision) {
     }
 }
 
-TEST(URLSessionTrust, DefaultHandlingAcceptsACertificateTrustedInThePlatformSettings) {
+TEST(URLSessionTrust, DefaultHandlingAcceptsATrustedCertificate) {
     testsupport::SelfSignedCertificate certificate;
-    testsupport::trustCertificateInPlatformSettings(certificate.der());
+    testsupport::TrustedCertificate trusted(certificate.der());
     testsupport::LocalHTTPServer https(certificate);
     https.server().Get("/secure", [](const httplib::Request&, httplib::Response& response) {
         response.set_content("secret", "text/plain");

@@ -627,7 +627,7 @@ TEST_F(Network, SelfSignedServerIsRefusedAndATrustedOneAnswers) {
                           }));
     EXPECT_TRUE(logger->received(901017));
 
-    testsupport::trustCertificateInPlatformSettings(certificate.der());
+    testsupport::TrustedCertificate trustedCertificate(certificate.der());
     Outcome trusted;
     network_->postURL(secureURL, Data::fromString("x"), nullptr, false, recordInto(trusted));
     runUntilCalled(trusted);
