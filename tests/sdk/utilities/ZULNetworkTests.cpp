@@ -235,6 +235,29 @@ TEST_F(Network, EmptyURLReportsErrorOneOnTheGivenQueueAndStartsNothing) {
     EXPECT_TRUE(received().empty());
 }
 
+TEST_F(Network, HeaderFieldsHoldingLineBreaksOrNulAreRefusedAndNothingIsSent) {
+    const std::pair<std::string, std::string> fields[] = {
+        {"X-Token", "a\r\nX-Injected: 1"}, {"X-Token", "a\nb"}, {"X-Token", std::string("a\0b", 3)},
+        {"X-Token\r\nX-Injected", "1"}};
+    for (const auto& [name, value] : fields) {
+        SCOPED_TRACE(name + "=" + value);
+        auto headers = foundation::Dictionary::make({{name, String::make(value)}});
+        Outcome post;
+        Outcome get;
+        EXPECT_FALSE(network_->postURL(url("/upload"), headers, Data::fromString("x"), nullptr, false, recordInto(post)));
+        EXPECT_FALSE(network_->getURL(url("/download"), headers, nullptr, false, recordInto(get)));
+        runUntilCalled(post);
+        runUntilCalled(get);
+        for (const auto* outcome : {&post, &get}) {
+            ASSERT_NE(outcome->error, nullptr);
+            EXPECT_EQ(outcome->error->domain(), "com.zul.network.ErrorDomain");
+            EXPECT_EQ(outcome->error->code(), ZULNetworkErrorCodeRequestNotStarted);
+        }
+    }
+    EXPECT_FALSE(network_->hasUploadInProgress());
+    EXPECT_TRUE(received().empty());
+}
+
 TEST_F(Network, ErrorsOfRequestsThatCannotBeMadeReachTheHandlerWithTheirCode) {
     auto logger = RecordingNetworkLogger::make();
     network_->setLoggerDelegate(logger);
