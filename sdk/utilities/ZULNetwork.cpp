@@ -205,7 +205,8 @@ std::optional<std::string> ZULNetwork::startFetcher(RequestMethod method, const 
         handleErrorWithCode(ZULNetworkErrorCodeRequestNotStarted, queue, handler);
         return std::nullopt;
     }
-    ZULNetwork_logWithLevel(kZULNetworkLogLevelDebug, startedCode, String::make(startedMessage), objc::Id(request.URL()));
+    ZULNetwork_logWithLevel(kZULNetworkLogLevelDebug, startedCode, String::make(startedMessage),
+                            ZULNetworkLoggableURL(request.URL()));
     return sessionID;
 }
 

@@ -210,7 +210,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
     if (space.authenticationMethod != foundation::NSURLAuthenticationMethodServerTrust)
         return completionHandler(URLSessionAuthChallengeDisposition::performDefaultHandling, nullptr);
 
-    objc::Id host = request_ ? objc::Id(request_->URL()) : nullptr;
+    objc::Id host = request_ ? ZULNetworkLoggableURL(request_->URL()) : nullptr;
     auto trust = space.serverTrust;
     if (!trust) {
         log(kZULNetworkLogLevelDebug, kZULNetworkMessageCodeURLSession004, "Received empty server trust for host. Host",
@@ -358,7 +358,7 @@ void ZULNetworkURLSession::callCompletionHandler(const ZULNetworkURLSessionCompl
                                                  std::shared_ptr<Error> error) {
     if (error)
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession017, "Encounter network error. Code, error",
-            ZULNetworkLogContexts({Number::withInteger(error->code()), error}));
+            ZULNetworkLogContexts({Number::withInteger(error->code()), ZULNetworkLoggableError(error)}));
     if (!handler) return;
     dispatch::mainQueue()->async([handler, response, data, sessionID = sessionID_, error] {
         handler(response, data, sessionID, error);

@@ -347,6 +347,32 @@ TEST_F(Network, UnreachableServerReportsThePlatformError) {
     EXPECT_EQ(lines[1].contexts[1], outcome.error->description());
 }
 
+TEST_F(Network, LoggedAddressesLeaveOutTheQuery) {
+    int closedPort = 0;
+    {
+        testsupport::LocalHTTPServer closed;
+        closed.start();
+        closedPort = closed.port();
+    }
+    network_->setIsDebugModeEnabled(true);
+    testing::internal::CaptureStderr();
+    Outcome outcome;
+    auto address = "http://127.0.0.1:" + std::to_string(closedPort) + "/upload";
+    network_->postURL(URL::URLWithString(address + "?api_key=secret#frag"), Data::fromString("x"), nullptr, false,
+                      recordInto(outcome));
+    runUntilCalled(outcome);
+    std::string printed = testing::internal::GetCapturedStderr();
+    ASSERT_NE(outcome.error, nullptr);
+    EXPECT_NE(outcome.error->description().find("api_key=secret"), std::string::npos) << "the caller's error is whole";
+    EXPECT_EQ(logged("I-NET901017] <Zadizu/Utilities/Network/ERROR> Encounter network error. Code, error: " +
+                     std::to_string(outcome.error->code())),
+              1u);
+    EXPECT_EQ(logged("NSErrorFailingURLKey=" + address + ","), 1u);
+    EXPECT_EQ(logged("secret"), 0u);
+    EXPECT_NE(printed.find("Uploading data. Host: " + address + "\n"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("secret"), std::string::npos) << printed;
+}
+
 TEST_F(Network, UploadIsInProgressFromTheStartUntilTheHandlerIsAboutToRun) {
     EXPECT_FALSE(network_->hasUploadInProgress());
     Outcome post;
