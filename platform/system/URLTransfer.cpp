@@ -192,6 +192,10 @@ void URLTransfer::finish(int curlCode) {
     if (code == CURLE_OK) return finishWith(nullptr);
     const auto& url = request_.request.URL();
     if (cancelled_ || code == CURLE_ABORTED_BY_CALLBACK) return finishWith(makeURLError(NSURLErrorCancelled, "cancelled", url));
+    if (undecidedTrust_ && !finished_) {
+        finished_ = true;
+        return client_->transferNeedsTrustDecision(undecidedTrust_);
+    }
     std::string description = errorBuffer_[0] ? std::string(errorBuffer_) : std::string(curl_easy_strerror(code));
     finishWith(makeURLError(urlErrorCode(code), description, url));
 }
@@ -274,9 +278,11 @@ int URLTransfer::onVerifyChain(x509_store_ctx_st* context, void* argument) {
             if (certificate != leaf) chain.push_back(encode(certificate));
         }
     }
+    if (!chain.empty() && chain == transfer->request_.trustedCertificates) return 1;
+    // Stop the handshake rather than wait here for an answer: every other transfer shares
+    // this thread. The question goes to the client once the exchange ended.
     const auto& url = transfer->request_.request.URL();
-    auto trust = security::SecTrust::createWithCertificates(std::move(chain), url->host().value_or(""));
-    if (transfer->client_->transferShouldTrustServer(trust)) return 1;
+    transfer->undecidedTrust_ = security::SecTrust::createWithCertificates(std::move(chain), url->host().value_or(""));
     X509_STORE_CTX_set_error(context, X509_V_ERR_APPLICATION_VERIFICATION);
     return 0;
 }
