@@ -196,6 +196,8 @@ void URLTransfer::finish(int curlCode) {
         finished_ = true;
         return client_->transferNeedsTrustDecision(undecidedTrust_);
     }
+    if (receivedTooMuch_)
+        return finishWith(makeURLError(NSURLErrorDataLengthExceedsMaximum, "The response is larger than allowed.", url));
     std::string description = errorBuffer_[0] ? std::string(errorBuffer_) : std::string(curl_easy_strerror(code));
     finishWith(makeURLError(urlErrorCode(code), description, url));
 }
@@ -234,9 +236,18 @@ void URLTransfer::handleHeaderLine(std::string_view line) {
     responseHeaders_.setValue(std::move(value), name);
 }
 
-std::size_t URLTransfer::onData(char* bytes, std::size_t size, std::size_t count, void* transfer) {
-    static_cast<URLTransfer*>(transfer)->client_->transferDidReceiveData(std::string_view(bytes, size * count));
-    return size * count;
+std::size_t URLTransfer::onData(char* bytes, std::size_t size, std::size_t count, void* argument) {
+    auto* transfer = static_cast<URLTransfer*>(argument);
+    std::size_t length = size * count;
+    // Counted after decoding, so a small compressed answer cannot inflate without end.
+    transfer->receivedBytes_ += length;
+    std::uint64_t limit = transfer->request_.maximumResponseSize;
+    if (limit > 0 && transfer->receivedBytes_ > limit) {
+        transfer->receivedTooMuch_ = true;
+        return 0;  // anything but the length given stops the exchange
+    }
+    transfer->client_->transferDidReceiveData(std::string_view(bytes, length));
+    return length;
 }
 
 std::size_t URLTransfer::onRead(char* buffer, std::size_t size, std::size_t count, void* argument) {

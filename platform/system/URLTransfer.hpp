@@ -36,6 +36,7 @@ inline constexpr std::int64_t NSURLErrorSecureConnectionFailed = -1200;
 inline constexpr std::int64_t NSURLErrorServerCertificateUntrusted = -1202;
 inline constexpr std::int64_t NSURLErrorCannotCreateFile = -3000;
 inline constexpr std::int64_t NSURLErrorFileDoesNotExist = -1100;
+inline constexpr std::int64_t NSURLErrorDataLengthExceedsMaximum = -1103;
 
 // The error object of a failed load, with the failing URL in its user information.
 std::shared_ptr<Error> makeURLError(std::int64_t code, const std::string& description,
@@ -61,8 +62,10 @@ public:
 };
 
 // What one exchange sends: the request, the session's extra header fields, the body (from
-// data or from a file) and the timeouts in seconds; and the server chain already accepted
-// for it (leaf first: the same chain presented again is trusted without asking).
+// data or from a file) and the timeouts in seconds; the server chain already accepted for
+// it (leaf first: the same chain presented again is trusted without asking); and the most
+// decoded body bytes it may receive (0: no limit), past which it fails with
+// NSURLErrorDataLengthExceedsMaximum.
 struct URLTransferRequest {
     URLRequest request;
     HTTPHeaderFields additionalHeaders;
@@ -71,6 +74,7 @@ struct URLTransferRequest {
     double idleTimeout = 60;
     double totalTimeout = 0;
     std::vector<std::vector<std::uint8_t>> trustedCertificates;
+    std::uint64_t maximumResponseSize = 0;
 };
 
 // One HTTP exchange over a libcurl easy handle, run by the transfer engine's thread. Made on
@@ -108,6 +112,8 @@ private:
     curl_slist* headerList_ = nullptr;
     std::FILE* bodyFile_ = nullptr;
     std::size_t bodyOffset_ = 0;
+    std::uint64_t receivedBytes_ = 0;
+    bool receivedTooMuch_ = false;
     std::shared_ptr<security::SecTrust> undecidedTrust_;
     HTTPHeaderFields responseHeaders_;
     std::atomic<bool> cancelled_{false};

@@ -177,7 +177,11 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
     auto handler = std::exchange(completionHandler_, nullptr);
     std::shared_ptr<HTTPURLResponse> httpResponse;
     std::shared_ptr<Error> reported = error;
-    if (auto response = task->response()) {
+    // A body past the loading system's limit is no answer to judge by its status: the caller
+    // hears of the failure, without the response or the part that came.
+    bool tooLarge = error && error->domain() == foundation::NSURLErrorDomain &&
+                    error->code() == foundation::NSURLErrorDataLengthExceedsMaximum;
+    if (auto response = task->response(); response && !tooLarge) {
         httpResponse = std::dynamic_pointer_cast<HTTPURLResponse>(response);
         if (!httpResponse) foundation::Exception::raise(foundation::NSInternalInconsistencyException, "URL response must be HTTP");
         // The caller judges the HTTP status, whatever the task reported.
@@ -186,7 +190,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
         reported = networkError(ZULNetworkErrorCodeEmptyResponse, "Network Error: Empty network response");
     }
     std::shared_ptr<Data> data;
-    {
+    if (!tooLarge) {
         std::lock_guard lock(downloadedDataLock_);
         data = downloadedData_;
     }

@@ -264,8 +264,22 @@ class FaviconServer {
 public:
     FaviconServer() : server_(certificate_), trusted_(certificate_.der()) {
         std::string png = fixtures::pngBytes(16, 16, 0xFF0000FF);
+        plain_.server().Get("/icon.png", [png, this](const httplib::Request&, httplib::Response& response) {
+            plainRequests_.fetch_add(1);
+            response.set_content(png, "image/png");
+        });
+        plain_.start();
         server_.server().Get("/s2/favicons", [png, this](const httplib::Request& request, httplib::Response& response) {
             requests_.fetch_add(1);
+            if (request.get_param_value("domain") == "downgrade.example") {
+                response.status = 302;
+                response.set_header("Location", plain_.url("/icon.png"));
+                return;
+            }
+            if (request.get_param_value("domain") == "huge.example") {  // an image, and then some
+                response.set_content(png + std::string(5 * 1024 * 1024, '\0'), "image/png");
+                return;
+            }
             if (request.get_param_value("domain") == "missing.example" || request.get_param_value("sz") != "64") {
                 response.status = 404;
                 return;
@@ -276,12 +290,15 @@ public:
         useFaviconService("https://localhost:" + std::to_string(server_.port()));
     }
     int requests() const { return requests_.load(); }
+    int plainRequests() const { return plainRequests_.load(); }
 
 private:
     testsupport::SelfSignedCertificate certificate_;
     testsupport::LocalHTTPServer server_;
+    testsupport::LocalHTTPServer plain_;
     testsupport::TrustedCertificate trusted_;
     std::atomic<int> requests_{0};
+    std::atomic<int> plainRequests_{0};
 };
 
 // What the favicon slot shows: "globe", "image" or "?".
@@ -324,6 +341,17 @@ TEST(BookmarkRowFavicon, AFailedLoadKeepsTheGlobe) {
     waitForLoad(*host);
     EXPECT_EQ(server.requests(), 1);
     EXPECT_EQ(faviconShown(*host), "globe");
+}
+
+TEST(BookmarkRowFavicon, ARedirectOutOfHTTPSOrAnOversizedAnswerKeepsTheGlobe) {
+    FaviconServer server;
+    for (const char* site : {"https://huge.example/"}) {
+        auto host = hostRow(sampleBookmark(site), false, false, false);
+        waitForLoad(*host);
+        EXPECT_EQ(faviconShown(*host), "globe") << site;
+    }
+    EXPECT_EQ(server.requests(), 1);
+    EXPECT_EQ(server.plainRequests(), 0) << "the bookmark's host never travels in clear text";
 }
 
 TEST(BookmarkRowFavicon, ABookmarkletAsksForNothingAndShowsTheGlobe) {

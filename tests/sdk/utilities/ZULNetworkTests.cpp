@@ -373,6 +373,32 @@ TEST_F(Network, LoggedAddressesLeaveOutTheQuery) {
     EXPECT_EQ(printed.find("secret"), std::string::npos) << printed;
 }
 
+TEST_F(Network, AnAnswerThatInflatesPastTheLimitFailsWithoutItsResponse) {
+    // 20 MiB of zeros travel as about 20 KB of gzip.
+    auto inflating = zul_dataByGzippingData(Data::make(std::vector<std::uint8_t>(20 * 1024 * 1024)), nullptr);
+    testsupport::LocalHTTPServer server;
+    auto answer = [inflating](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Content-Encoding", "gzip");
+        response.set_content(std::string(inflating->view()), "application/octet-stream");
+    };
+    server.server().Get("/inflating", answer);
+    server.server().Post("/inflating", answer);
+    server.start();
+    Outcome get;
+    Outcome post;
+    network_->getURL(URL::URLWithString(server.url("/inflating")), nullptr, nullptr, false, recordInto(get));
+    network_->postURL(URL::URLWithString(server.url("/inflating")), Data::fromString("x"), nullptr, false, recordInto(post));
+    runUntilCalled(get);
+    runUntilCalled(post);
+    for (const auto* outcome : {&get, &post}) {
+        ASSERT_NE(outcome->error, nullptr);
+        EXPECT_EQ(outcome->error->domain(), foundation::NSURLErrorDomain);
+        EXPECT_EQ(outcome->error->code(), foundation::NSURLErrorDataLengthExceedsMaximum);
+        EXPECT_EQ(outcome->response, nullptr);
+        EXPECT_EQ(outcome->data, nullptr);
+    }
+}
+
 TEST_F(Network, UploadIsInProgressFromTheStartUntilTheHandlerIsAboutToRun) {
     EXPECT_FALSE(network_->hasUploadInProgress());
     Outcome post;
