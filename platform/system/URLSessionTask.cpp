@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cassert>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <unistd.h>
@@ -25,6 +26,30 @@ bool sendsBody(const std::string& method) { return method != "GET" && method != 
 
 // A server that presents yet another chain each time it is asked about is given up on.
 constexpr int maximumTrustQuestionsPerHop = 3;
+
+// The fields that carry the caller's credentials; they go to the origin they were meant for only.
+constexpr const char* credentialFields[] = {"Authorization", "Cookie", "Proxy-Authorization"};
+
+int effectivePort(const URL& url) { return url.port().value_or(url.scheme() == "https" ? 443 : 80); }
+
+std::string lowercased(const std::optional<std::string>& text) {
+    std::string result = text.value_or("");
+    for (auto& character : result) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
+    return result;
+}
+
+bool sameOrigin(const std::shared_ptr<URL>& left, const std::shared_ptr<URL>& right) {
+    return left && right && lowercased(left->scheme()) == lowercased(right->scheme()) &&
+           lowercased(left->host()) == lowercased(right->host()) && effectivePort(*left) == effectivePort(*right);
+}
+
+bool leavesHTTPS(const std::shared_ptr<URL>& from, const std::shared_ptr<URL>& to) {
+    return from && from->scheme() == "https" && (!to || to->scheme() != "https");
+}
+
+void removeCredentials(HTTPHeaderFields& fields) {
+    for (const char* field : credentialFields) fields.removeField(field);
+}
 
 // A file for a finished download, in the temporary directory; nullopt when none can be made.
 std::optional<std::filesystem::path> writeDownloadFile(const std::string& body) {
@@ -110,6 +135,7 @@ void URLSessionTask::startTransfer(URLRequest request, bool withBody,
     if (!session) return complete(makeURLError(NSURLErrorCancelled, "cancelled", request.URL()));
     URLTransferRequest transferRequest = session->transferRequest(request);
     transferRequest.trustedCertificates = std::move(trustedCertificates);
+    bool leftOrigin = !sameOrigin(request.URL(), originalRequest_.URL());
     std::shared_ptr<URLTransfer> transfer;
     if (withBody && bodyFile_) {
         transferRequest.bodyFile = bodyFile_;
@@ -122,6 +148,13 @@ void URLSessionTask::startTransfer(URLRequest request, bool withBody,
     {
         std::lock_guard lock(mutex_);
         if (state_ != URLSessionTaskState::running) return;
+        leftOrigin_ = leftOrigin_ || leftOrigin;
+        if (leftOrigin_) {
+            removeCredentials(transferRequest.additionalHeaders);
+            HTTPHeaderFields fields = transferRequest.request.allHTTPHeaderFields();
+            removeCredentials(fields);
+            transferRequest.request.setAllHTTPHeaderFields(std::move(fields));
+        }
         if (transferRequest.trustedCertificates.empty()) trustQuestionsThisHop_ = 0;
         hopSendsBody_ = withBody;
         currentRequest_ = std::move(request);
@@ -298,6 +331,8 @@ void URLSessionTask::followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> res
             assert(first && "a redirect completion handler must be called exactly once");
             auto task = weakTask.lock();
             if (!first || !task) return;
+            // Leaving https would put the request, and what answers it, in clear text.
+            if (request && leavesHTTPS(response->URL(), request->URL())) request.reset();
             if (request) {
                 bool withBody = sendsBody(request->HTTPMethod());
                 task->startTransfer(std::move(*request), withBody);

@@ -86,6 +86,8 @@ private:
     int redirectCount_ = 0;
     bool hopSendsBody_ = false;
     int trustQuestionsThisHop_ = 0;
+    // Once a hop left the first request's origin, credentials stay home.
+    bool leftOrigin_ = false;
 };
 
 }  // namespace foundation

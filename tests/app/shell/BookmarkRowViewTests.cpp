@@ -345,12 +345,12 @@ TEST(BookmarkRowFavicon, AFailedLoadKeepsTheGlobe) {
 
 TEST(BookmarkRowFavicon, ARedirectOutOfHTTPSOrAnOversizedAnswerKeepsTheGlobe) {
     FaviconServer server;
-    for (const char* site : {"https://huge.example/"}) {
+    for (const char* site : {"https://downgrade.example/", "https://huge.example/"}) {
         auto host = hostRow(sampleBookmark(site), false, false, false);
         waitForLoad(*host);
         EXPECT_EQ(faviconShown(*host), "globe") << site;
     }
-    EXPECT_EQ(server.requests(), 1);
+    EXPECT_EQ(server.requests(), 2);
     EXPECT_EQ(server.plainRequests(), 0) << "the bookmark's host never travels in clear text";
 }
 

@@ -320,6 +320,47 @@ TEST_F(Network, RedirectedGetDoesNotAnnounceTheUploadsBody) {
     EXPECT_EQ(requests[0].headers.count("Content-Length"), 0u);
 }
 
+TEST_F(Network, RedirectsNeverLeaveHTTPSAndCredentialsStayWithTheirOrigin) {
+    testsupport::SelfSignedCertificate certificate;
+    testsupport::TrustedCertificate trusted(certificate.der());
+    testsupport::LocalHTTPServer https(certificate);
+    https.server().Post("/downgrade", [this](const httplib::Request&, httplib::Response& response) {
+        response.status = 308;
+        response.set_header("Location", http_.url("/upload"));
+    });
+    https.start();
+    testsupport::LocalHTTPServer other;
+    other.server().Post("/elsewhere", [this](const httplib::Request&, httplib::Response& response) {
+        response.status = 303;
+        response.set_header("Location", http_.urlWithHost("localhost", "/landing"));
+    });
+    other.start();
+    auto headers = foundation::Dictionary::make({{"Authorization", String::make("Bearer token")},
+                                                 {"Cookie", String::make("session=1")},
+                                                 {"Proxy-Authorization", String::make("Basic cHJveHk=")},
+                                                 {"X-Caller", String::make("kept")}});
+    Outcome downgraded;
+    network_->postURL(URL::URLWithString(https.url("/downgrade")), headers, Data::fromString("x"), nullptr, false,
+                      recordInto(downgraded));
+    runUntilCalled(downgraded);
+    EXPECT_EQ(downgraded.status(), 308);
+    EXPECT_TRUE(received().empty()) << "nothing was sent in clear text";
+
+    for (const auto& start : {other.url("/elsewhere"), http_.url("/see-other")}) {
+        Outcome outcome;
+        network_->postURL(URL::URLWithString(start), headers, Data::fromString("x"), nullptr, false, recordInto(outcome));
+        runUntilCalled(outcome);
+        EXPECT_EQ(outcome.status(), 200);
+    }
+    auto requests = received();
+    ASSERT_EQ(requests.size(), 2u);
+    for (const char* field : {"Authorization", "Cookie", "Proxy-Authorization"}) {
+        EXPECT_EQ(requests[0].headers.count(field), 0u) << field << " went to another origin";
+        EXPECT_EQ(requests[1].headers.count(field), 1u) << field << " is kept within the origin";
+    }
+    EXPECT_EQ(requests[0].headers["X-Caller"], "kept");
+}
+
 TEST_F(Network, UnreachableServerReportsThePlatformError) {
     int closedPort = 0;
     {
