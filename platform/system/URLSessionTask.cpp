@@ -252,22 +252,14 @@ void URLSessionTask::transferNeedsTrustDecision(const std::shared_ptr<security::
 void URLSessionTask::answerTrustQuestion(const std::shared_ptr<security::SecTrust>& trust,
                                          URLSessionAuthChallengeDisposition disposition,
                                          const std::shared_ptr<URLCredential>& credential) {
-    auto retryTrusted = [](const std::shared_ptr<URLSessionTask>& task, const std::shared_ptr<security::SecTrust>& trust) {
-        bool withBody = false;
-        {
-            std::lock_guard lock(task->mutex_);
-            withBody = task->hopSendsBody_;
-        }
-        task->startTransfer(task->currentRequest(), withBody, trust->certificates());
-    };
     switch (disposition) {
         case URLSessionAuthChallengeDisposition::useCredential:
-            if (credential && credential->serverTrust()) return retryTrusted(self(), trust);
+            if (credential && credential->serverTrust()) return resendTrusting(trust);
             [[fallthrough]];
         case URLSessionAuthChallengeDisposition::performDefaultHandling:
             // The evaluation reads the certificate store: never on the delegate's queue.
-            return dispatch::globalQueue()->async([task = self(), trust, retryTrusted] {
-                if (security::SecTrustEvaluateWithError(trust, nullptr)) return retryTrusted(task, trust);
+            return dispatch::globalQueue()->async([task = self(), trust] {
+                if (security::SecTrustEvaluateWithError(trust, nullptr)) return task->resendTrusting(trust);
                 task->complete(makeURLError(NSURLErrorServerCertificateUntrusted, "The certificate for this server is invalid.",
                                             task->currentRequest().URL()));
             });
@@ -276,6 +268,15 @@ void URLSessionTask::answerTrustQuestion(const std::shared_ptr<security::SecTrus
             break;
     }
     complete(makeURLError(NSURLErrorCancelled, "cancelled", currentRequest().URL()));
+}
+
+void URLSessionTask::resendTrusting(const std::shared_ptr<security::SecTrust>& trust) {
+    bool withBody = false;
+    {
+        std::lock_guard lock(mutex_);
+        withBody = hopSendsBody_;
+    }
+    startTransfer(currentRequest(), withBody, trust->certificates());
 }
 
 void URLSessionTask::transferDidFinish(std::shared_ptr<Error> error) {

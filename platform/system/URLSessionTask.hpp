@@ -60,6 +60,7 @@ private:
     void answerTrustQuestion(const std::shared_ptr<security::SecTrust>& trust,
                              URLSessionAuthChallengeDisposition disposition,
                              const std::shared_ptr<URLCredential>& credential);
+    void resendTrusting(const std::shared_ptr<security::SecTrust>& trust);
     // The redirect response's body is kept for the case the delegate refuses to follow.
     void followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> response, const std::string& target, std::string body);
     void finishWithRedirectResponse(std::shared_ptr<HTTPURLResponse> response, std::string body);
