@@ -5,8 +5,7 @@
 
 namespace testsupport {
 
-// Sets the process's umask for the life of the object, so file modes are checked under a
-// known one (022: what a login shell usually has), then puts the previous one back.
+// Sets the umask for the life of the object (022 by default, a login shell's usual one).
 class ScopedUmask {
 public:
     explicit ScopedUmask(mode_t mask = 022) : previous_(::umask(mask)) {}
@@ -18,11 +17,9 @@ private:
     mode_t previous_;
 };
 
-// The permission bits of what the path names (a link itself, not its target); -1 when absent.
+// The permission bits of what the path names (a link itself, not its target).
 inline int permissionsOf(const std::filesystem::path& path) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) return -1;
-    return static_cast<int>(status.st_mode & 0777);
+    return static_cast<int>(std::filesystem::symlink_status(path).permissions() & std::filesystem::perms::mask);
 }
 
 }  // namespace testsupport

@@ -243,11 +243,9 @@ TEST_F(UserDefaultsTest, NewDomainFilesAreTheOwnersAloneWhileReplacedOnesKeepThe
     UserDefaults::standardUserDefaults()->setString("private", "key");
     EXPECT_EQ(testsupport::permissionsOf(domainFile(identifier)), 0600);
     EXPECT_EQ(testsupport::permissionsOf(domainFile(identifier).parent_path()), 0700);
-
-    writePropertyList(domainFile("com.example.shared"), Dictionary::make());
-    std::filesystem::permissions(domainFile("com.example.shared"), std::filesystem::perms(0644));
-    UserDefaults::initWithSuiteName("com.example.shared")->setString("kept", "key");
-    EXPECT_EQ(testsupport::permissionsOf(domainFile("com.example.shared")), 0644);
+    std::filesystem::permissions(domainFile(identifier), std::filesystem::perms(0644));
+    UserDefaults::standardUserDefaults()->setString("kept", "key");
+    EXPECT_EQ(testsupport::permissionsOf(domainFile(identifier)), 0644);
 }
 
 TEST_F(UserDefaultsTest, SearchOrderIsOwnDomainThenGlobalDomainThenRegisteredDefaults) {
