@@ -157,6 +157,7 @@ objc::Id ZULAppDelegateSwizzler::sharedApplication() {
 
 objc::Class* ZULAppDelegateSwizzler::createSubclassWithObject(const objc::Id& anObject) {
     objc::Class* realClass = objc::object_getClass(anObject);
+    if (!realClass) return nullptr;  // nil has no class to derive from
     std::string subclassName = foundation::format("%@-%@", "ZUL_" + realClass->name(),
                                                   foundation::UUID::make()->UUIDString());
     if (objc::Class* existing = objc::lookUpClass(subclassName)) {

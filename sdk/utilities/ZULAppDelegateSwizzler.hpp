@@ -30,7 +30,8 @@ public:
     static void proxyOriginalDelegate();
     static void proxyOriginalDelegateIncludingAPNSMethods();
     static objc::Id sharedApplication();
-    // The subclass the delegate was switched to, or null when it could not be made.
+    // The subclass the delegate was switched to, or null when it could not be made (also for
+    // a nil delegate).
     static objc::Class* createSubclassWithObject(const objc::Id& anObject);
     static void proxyRemoteNotificationsMethodsWithAppDelegateSubClass(
         objc::Class* appDelegateSubClass, objc::Class* realClass, const objc::Id& appDelegate,

@@ -185,6 +185,19 @@ TEST_F(AppDelegateSwizzler, OnlyAFalseNumberInTheInfoPlistSwitchesTheProxyOff) {
     }
 }
 
+TEST_F(AppDelegateSwizzler, ANilOrNonConformingDelegateIsLeftAsItIsWithANotice) {
+    auto stranger = std::make_shared<objc::Object>();
+    for (const objc::Id& delegate : {objc::Id(), stranger}) {
+        ZULAppDelegateSwizzler::resetForTesting();
+        application_->setDelegate(delegate);
+        ZULAppDelegateSwizzler::proxyOriginalDelegate();
+        EXPECT_EQ(ZULAppDelegateSwizzler::originalDelegate(), nullptr);
+    }
+    EXPECT_EQ(objc::object_getClass(stranger), objc::rootClass());
+    EXPECT_EQ(logged("I-SWZ001014").size(), 2u);
+    EXPECT_EQ(ZULAppDelegateSwizzler::createSubclassWithObject(nullptr), nullptr);
+}
+
 TEST_F(AppDelegateSwizzler, ReplacingTheApplicationsDelegateDropsTheProxiedOne) {
     ZULAppDelegateSwizzler::proxyOriginalDelegateIncludingAPNSMethods();
     ASSERT_EQ(ZULAppDelegateSwizzler::originalDelegate(), delegate_);
