@@ -36,8 +36,7 @@ bool continueUserActivity(const objc::Id& self, objc::Id application, objc::Id u
                 interceptor, continueUserActivitySelector, application, userActivity, restorationHandler);
         });
     if (realImplementation)
-        result |= realImplementation.call<bool, objc::Id, objc::Id, RestorationHandler>(self, application,
-                                                                                        userActivity,
+        result |= realImplementation.call<bool, objc::Id, objc::Id, RestorationHandler>(self, application, userActivity,
                                                                                         restorationHandler);
     return result;
 }
@@ -65,9 +64,10 @@ objc::Class* ZULAppDelegateSwizzler::runtimeClass() {
     static objc::Class* const made = [] {
         objc::Class* created = objc::defineClass("ZULAppDelegateSwizzler");
         objc::addMethod(created, "fakeDescription", objc::InstanceImplementation<std::string>(fakeDescription), "@@:");
-        objc::addMethod(created, continueUserActivitySelector,
-                        objc::InstanceImplementation<bool, objc::Id, objc::Id, RestorationHandler>(continueUserActivity),
-                        "B@:@@@?");
+        objc::addMethod(
+            created, continueUserActivitySelector,
+            objc::InstanceImplementation<bool, objc::Id, objc::Id, RestorationHandler>(continueUserActivity),
+            "B@:@@@?");
         objc::addMethod(created, "application:donor_didRegisterForRemoteNotificationsWithDeviceToken:",
                         objc::InstanceImplementation<void, objc::Id, objc::Id>(
                             [](const objc::Id& self, objc::Id application, objc::Id deviceToken) {

@@ -95,18 +95,20 @@ bool ZULAppDelegateSwizzler::isAppDelegateProxyEnabled() {
 std::optional<std::string> ZULAppDelegateSwizzler::registerAppDelegateInterceptor(const objc::Id& interceptor) {
     if (!interceptor) {
         foundation::AssertionHandler::handleFailure("AppDelegateProxy cannot add nil interceptor");
-        logError(SwizzlerMessage::nilInterceptor, "AppDelegateProxy cannot add nil interceptor.");
+        logLine(ZULLoggerLevelError, SwizzlerMessage::nilInterceptor, "AppDelegateProxy cannot add nil interceptor.");
         return std::nullopt;
     }
     if (!objc::conformsToProtocol(interceptor, kApplicationDelegateProtocol)) {
-        foundation::AssertionHandler::handleFailure("AppDelegateProxy interceptor does not conform to UIApplicationDelegate");
-        logError(SwizzlerMessage::interceptorNotConforming,
-                 "AppDelegateProxy interceptor does not conform to UIApplicationDelegate");
+        foundation::AssertionHandler::handleFailure(
+            "AppDelegateProxy interceptor does not conform to UIApplicationDelegate");
+        logLine(ZULLoggerLevelError, SwizzlerMessage::interceptorNotConforming,
+                "AppDelegateProxy interceptor does not conform to UIApplicationDelegate");
         return std::nullopt;
     }
     std::string interceptorID = foundation::format("%@%p", "ZUL_", static_cast<const void*>(interceptor.get()));
     if (interceptorID.empty()) {
-        logError(SwizzlerMessage::noInterceptorID, "AppDelegateProxy cannot create Interceptor ID.");
+        logLine(ZULLoggerLevelError, SwizzlerMessage::noInterceptorID,
+                "AppDelegateProxy cannot create Interceptor ID.");
         return std::nullopt;
     }
     auto container = std::make_shared<ZULZeroingWeakContainer>();
@@ -118,7 +120,8 @@ std::optional<std::string> ZULAppDelegateSwizzler::registerAppDelegateIntercepto
 void ZULAppDelegateSwizzler::unregisterAppDelegateInterceptorWithID(const std::optional<std::string>& interceptorID) {
     if (!interceptorID) {
         foundation::AssertionHandler::handleFailure("AppDelegateProxy cannot unregister nil interceptor ID.");
-        logError(SwizzlerMessage::emptyInterceptorID, "AppDelegateProxy cannot unregister empty interceptor ID.");
+        logLine(ZULLoggerLevelError, SwizzlerMessage::emptyInterceptorID,
+                "AppDelegateProxy cannot unregister empty interceptor ID.");
         return;
     }
     if (interceptorID->empty())
@@ -128,9 +131,9 @@ void ZULAppDelegateSwizzler::unregisterAppDelegateInterceptorWithID(const std::o
         interceptors()->removeObjectForKey(*interceptorID);
         return;
     }
-    logError(SwizzlerMessage::interceptorNotRegistered,
-             "AppDelegateProxy cannot unregister interceptor that was not registered. Interceptor ID %@",
-             *interceptorID);
+    logLine(ZULLoggerLevelError, SwizzlerMessage::interceptorNotRegistered,
+            "AppDelegateProxy cannot unregister interceptor that was not registered. Interceptor ID %@",
+            *interceptorID);
 }
 
 void ZULAppDelegateSwizzler::proxyOriginalDelegate() {
@@ -158,19 +161,19 @@ objc::Id ZULAppDelegateSwizzler::sharedApplication() {
 objc::Class* ZULAppDelegateSwizzler::createSubclassWithObject(const objc::Id& anObject) {
     objc::Class* realClass = objc::object_getClass(anObject);
     if (!realClass) return nullptr;  // nil has no class to derive from
-    std::string subclassName = foundation::format("%@-%@", "ZUL_" + realClass->name(),
-                                                  foundation::UUID::make()->UUIDString());
+    std::string subclassName =
+        foundation::format("%@-%@", "ZUL_" + realClass->name(), foundation::UUID::make()->UUIDString());
     if (objc::Class* existing = objc::lookUpClass(subclassName)) {
-        logError(SwizzlerMessage::subclassExists,
-                 "Cannot create a proxy for App Delegate. Subclass already exists. Original Class: %@, subclass: %@",
-                 realClass->name(), existing->name());
+        logLine(ZULLoggerLevelError, SwizzlerMessage::subclassExists,
+                "Cannot create a proxy for App Delegate. Subclass already exists. Original Class: %@, subclass: %@",
+                realClass->name(), existing->name());
         return nullptr;
     }
     objc::Class* subclass = objc::allocateClassPair(realClass, subclassName, 0);
     if (!subclass) {
-        logError(SwizzlerMessage::subclassNotAllocated,
-                 "Cannot create a proxy for App Delegate. Subclass already exists. Original Class: %@, subclass: Nil",
-                 realClass->name());
+        logLine(ZULLoggerLevelError, SwizzlerMessage::subclassNotAllocated,
+                "Cannot create a proxy for App Delegate. Subclass already exists. Original Class: %@, subclass: Nil",
+                realClass->name());
         return nullptr;
     }
 
@@ -184,28 +187,30 @@ objc::Class* ZULAppDelegateSwizzler::createSubclassWithObject(const objc::Id& an
                               objc::AssociationPolicy::retainNonatomic);
 
     if (realClass->instanceSize() != subclass->instanceSize()) {
-        logError(SwizzlerMessage::subclassSizeDiffers,
-                 "Cannot create subclass of App Delegate, because the created subclass is not the same size. %@",
-                 realClass->name());
+        logLine(ZULLoggerLevelError, SwizzlerMessage::subclassSizeDiffers,
+                "Cannot create subclass of App Delegate, because the created subclass is not the same size. %@",
+                realClass->name());
         foundation::AssertionHandler::handleFailure("Classes must be the same size to swizzle isa");
         return nullptr;
     }
     objc::registerClassPair(subclass);
     if (objc::object_setClass(anObject, subclass))
-        logDebug(SwizzlerMessage::proxyCreated,
-                 "Successfully created App Delegate Proxy automatically. To disable the proxy, set the flag %@ to NO "
-                 "(Boolean) in the Info.plist",
-                 correctAppDelegateProxyKey());
+        logLine(ZULLoggerLevelDebug, SwizzlerMessage::proxyCreated,
+                "Successfully created App Delegate Proxy automatically. To disable the proxy, set the flag %@ to NO "
+                "(Boolean) in the Info.plist",
+                correctAppDelegateProxyKey());
     return subclass;
 }
 
 void ZULAppDelegateSwizzler::proxyRemoteNotificationsMethodsWithAppDelegateSubClass(
     objc::Class* appDelegateSubClass, objc::Class* realClass, const objc::Id& appDelegate,
     const std::shared_ptr<foundation::Dictionary>& realImplementationsBySelector) {
-    proxyDestinationSelector(didRegisterSelector, "application:donor_didRegisterForRemoteNotificationsWithDeviceToken:",
-                             runtimeClass(), appDelegateSubClass, realClass, *realImplementationsBySelector);
-    proxyDestinationSelector(didFailSelector, "application:donor_didFailToRegisterForRemoteNotificationsWithError:",
-                             runtimeClass(), appDelegateSubClass, realClass, *realImplementationsBySelector);
+    proxyDestinationSelector(didRegisterSelector,
+                             "application:donor_didRegisterForRemoteNotificationsWithDeviceToken:", runtimeClass(),
+                             appDelegateSubClass, realClass, *realImplementationsBySelector);
+    proxyDestinationSelector(didFailSelector,
+                             "application:donor_didFailToRegisterForRemoteNotificationsWithError:", runtimeClass(),
+                             appDelegateSubClass, realClass, *realImplementationsBySelector);
     objc::setAssociatedObject(appDelegate, &kRealIMPBySelectorKey, realImplementationsBySelector->copy(),
                               objc::AssociationPolicy::retain);
 }
@@ -230,8 +235,8 @@ std::shared_ptr<ZULMutableDictionary> ZULAppDelegateSwizzler::interceptors() {
 objc::Implementation ZULAppDelegateSwizzler::originalImplementationForSelector(std::string_view selector,
                                                                                const objc::Id& object) {
     auto implementations = realImplementationsOf(object);
-    auto stored = implementations ? objc::as<objc::Box<objc::Implementation>>(implementations->objectForKey(selector))
-                                  : nullptr;
+    auto stored =
+        implementations ? objc::as<objc::Box<objc::Implementation>>(implementations->objectForKey(selector)) : nullptr;
     return stored ? stored->value : objc::Implementation();
 }
 
@@ -242,9 +247,9 @@ void ZULAppDelegateSwizzler::proxyDestinationSelector(std::string_view destinati
                                                       foundation::Dictionary& storeDestinationImplementationTo) {
     addInstanceMethodWithDestinationSelector(destinationSelector, implementationsFromSourceSelector, fromClass,
                                              toClass);
-    storeDestinationImplementationTo.setObject(
-        std::make_shared<objc::Box<objc::Implementation>>(implementationOfMethodSelector(destinationSelector, realClass)),
-        std::string(destinationSelector));
+    storeDestinationImplementationTo.setObject(std::make_shared<objc::Box<objc::Implementation>>(
+                                                   implementationOfMethodSelector(destinationSelector, realClass)),
+                                               std::string(destinationSelector));
 }
 
 void ZULAppDelegateSwizzler::addInstanceMethodWithSelector(std::string_view selector, objc::Class* fromClass,
@@ -253,13 +258,13 @@ void ZULAppDelegateSwizzler::addInstanceMethodWithSelector(std::string_view sele
 }
 
 void ZULAppDelegateSwizzler::addInstanceMethodWithDestinationSelector(
-    std::string_view destinationSelector, std::string_view withImplementationFromSourceSelector,
-    objc::Class* fromClass, objc::Class* toClass) {
+    std::string_view destinationSelector, std::string_view withImplementationFromSourceSelector, objc::Class* fromClass,
+    objc::Class* toClass) {
     objc::Method source;
     if (!fromClass || !toClass || !fromClass->findInstanceMethod(withImplementationFromSourceSelector, source)) return;
     if (!toClass->addMethod(destinationSelector, source.implementation, source.typeEncoding))
-        logWarning(SwizzlerMessage::methodExists, "Cannot copy method to destination selector %@ as it already exists",
-                   std::string(destinationSelector));
+        logLine(ZULLoggerLevelWarning, SwizzlerMessage::methodExists,
+                "Cannot copy method to destination selector %@ as it already exists", std::string(destinationSelector));
 }
 
 objc::Implementation ZULAppDelegateSwizzler::implementationOfMethodSelector(std::string_view selector,
@@ -277,9 +282,8 @@ void ZULAppDelegateSwizzler::notifyInterceptorsWithMethodSelector(
         auto container = std::dynamic_pointer_cast<ZULZeroingWeakContainer>(entry);
         auto interceptor = container ? container->object() : nullptr;
         if (!interceptor) {
-            logWarning(SwizzlerMessage::interceptorGone,
-                       "AppDelegateProxy cannot find interceptor with ID %@. Removing the interceptor.",
-                       interceptorID);
+            logLine(ZULLoggerLevelWarning, SwizzlerMessage::interceptorGone,
+                    "AppDelegateProxy cannot find interceptor with ID %@. Removing the interceptor.", interceptorID);
             interceptors()->removeObjectForKey(interceptorID);
             continue;
         }
@@ -287,8 +291,7 @@ void ZULAppDelegateSwizzler::notifyInterceptorsWithMethodSelector(
     }
 }
 
-std::shared_ptr<objc::Invocation> ZULAppDelegateSwizzler::appDelegateInvocationForSelector(
-    std::string_view selector) {
+std::shared_ptr<objc::Invocation> ZULAppDelegateSwizzler::appDelegateInvocationForSelector(std::string_view selector) {
     auto* protocol = objc::getProtocol(kApplicationDelegateProtocol);
     if (!protocol) return nullptr;
     auto method = protocol->methodDescription(selector, objc::MethodRequirement::optional, objc::MethodKind::instance);
@@ -299,14 +302,14 @@ std::shared_ptr<objc::Invocation> ZULAppDelegateSwizzler::appDelegateInvocationF
 
 void ZULAppDelegateSwizzler::proxyAppDelegate(const objc::Id& appDelegate) {
     if (!objc::conformsToProtocol(appDelegate, kApplicationDelegateProtocol)) {
-        logNotice(SwizzlerMessage::delegateNotConforming,
-                  "App Delegate does not conform to UIApplicationDelegate protocol. %@",
-                  correctAlternativeWhenAppDelegateProxyNotCreated());
+        logLine(ZULLoggerLevelNotice, SwizzlerMessage::delegateNotConforming,
+                "App Delegate does not conform to UIApplicationDelegate protocol. %@",
+                correctAlternativeWhenAppDelegateProxyNotCreated());
         return;
     }
     if (!isAppDelegateProxyEnabled()) {
-        logNotice(SwizzlerMessage::proxyDisabled, "App Delegate Proxy is disabled. %@",
-                  correctAlternativeWhenAppDelegateProxyNotCreated());
+        logLine(ZULLoggerLevelNotice, SwizzlerMessage::proxyDisabled, "App Delegate Proxy is disabled. %@",
+                correctAlternativeWhenAppDelegateProxyNotCreated());
         return;
     }
     try {
@@ -321,8 +324,8 @@ void ZULAppDelegateSwizzler::proxyAppDelegate(const objc::Id& appDelegate) {
         }
         reassignAppDelegate();
     } catch (...) {
-        logError(SwizzlerMessage::proxyFailed, "Cannot create App Delegate Proxy. %@",
-                 correctAlternativeWhenAppDelegateProxyNotCreated());
+        logLine(ZULLoggerLevelError, SwizzlerMessage::proxyFailed, "Cannot create App Delegate Proxy. %@",
+                correctAlternativeWhenAppDelegateProxyNotCreated());
     }
 }
 

@@ -39,28 +39,10 @@ inline std::string messageCode(SwizzlerMessage message) {
     return foundation::format("I-SWZ%06ld", static_cast<long>(message));
 }
 
+// One line of the swizzler's, at the level given.
 template <class... Arguments>
-void logWithLevel(ZULLoggerLevel level, SwizzlerMessage message, std::string_view format,
-                  const Arguments&... arguments) {
-    if (!ZULLoggerWillWrite(level, false)) return;
+void logLine(ZULLoggerLevel level, SwizzlerMessage message, std::string_view format, const Arguments&... arguments) {
     ZULLogWithLevel(level, kZULLoggerSubsystem, kSwizzlerService, false, messageCode(message), format, arguments...);
-}
-
-template <class... Arguments>
-void logError(SwizzlerMessage message, std::string_view format, const Arguments&... arguments) {
-    logWithLevel(ZULLoggerLevelError, message, format, arguments...);
-}
-template <class... Arguments>
-void logWarning(SwizzlerMessage message, std::string_view format, const Arguments&... arguments) {
-    logWithLevel(ZULLoggerLevelWarning, message, format, arguments...);
-}
-template <class... Arguments>
-void logNotice(SwizzlerMessage message, std::string_view format, const Arguments&... arguments) {
-    logWithLevel(ZULLoggerLevelNotice, message, format, arguments...);
-}
-template <class... Arguments>
-void logDebug(SwizzlerMessage message, std::string_view format, const Arguments&... arguments) {
-    logWithLevel(ZULLoggerLevelDebug, message, format, arguments...);
 }
 
 }  // namespace zul_app_delegate_swizzler

@@ -220,10 +220,10 @@ TEST(Runtime, ARuntimeDescriptionMethodDescribesTheObject) {
     objc::Class* described = objc::defineClass("KVTestDescribed");
     auto object = std::make_shared<objc::Object>(described);
     EXPECT_EQ(object->description().rfind("<KVTestDescribed: 0x", 0), 0u);
-    objc::addMethod<std::string>(described, "description", objc::InstanceImplementation<std::string>([](const objc::Id&) {
-                                     return std::string("described at run time");
-                                 }),
-                                 "@@:");
+    objc::InstanceImplementation<std::string> describe = [](const objc::Id&) {
+        return std::string("described at run time");
+    };
+    objc::addMethod(described, "description", describe, "@@:");
     EXPECT_EQ(object->description(), "described at run time");
 }
 

@@ -42,12 +42,13 @@ objc::Class* partyClass(const std::string& name, bool withCallbacks) {
                             return party->answer;
                         }),
                     "B@:@@@?");
-    objc::addMethod(made, kApplicationDidFailToRegisterForRemoteNotificationsSelector,
-                    appkit::RemoteNotificationsRegistrationImplementation([](const objc::Id& self, objc::Id, objc::Id error) {
-                        auto party = objc::as<Party>(self);
-                        party->calls.push_back(party->name + ": " + foundation::errorValue(error)->domain());
-                    }),
-                    "v@:@@");
+    objc::addMethod(
+        made, kApplicationDidFailToRegisterForRemoteNotificationsSelector,
+        appkit::RemoteNotificationsRegistrationImplementation([](const objc::Id& self, objc::Id, objc::Id error) {
+            auto party = objc::as<Party>(self);
+            party->calls.push_back(party->name + ": " + foundation::errorValue(error)->domain());
+        }),
+        "v@:@@");
     return made;
 }
 
@@ -113,11 +114,14 @@ TEST_F(AppDelegateSwizzler, ContinuingAnActivityAsksInterceptorsFirstAndOrsEvery
         bool delegateHasMethod;
         bool expected;
     };
-    const Case cases[] = {{false, false, true, false}, {true, false, true, true}, {false, true, true, true},
-                          {false, false, false, false}, {true, false, false, true}};
+    const Case cases[] = {{false, false, true, false},
+                          {true, false, true, true},
+                          {false, true, true, true},
+                          {false, false, false, false},
+                          {true, false, false, true}};
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(::testing::Message() << testCase.interceptorAnswers << testCase.delegateAnswers
-                                          << testCase.delegateHasMethod);
+        SCOPED_TRACE(::testing::Message()
+                     << testCase.interceptorAnswers << testCase.delegateAnswers << testCase.delegateHasMethod);
         ZULAppDelegateSwizzler::resetForTesting();
         calls_.clear();
         delegate_ = std::make_shared<Party>(testCase.delegateHasMethod ? delegateClass_ : plainDelegateClass_,
