@@ -4,17 +4,13 @@
 #include "platform/objc/Associations.hpp"
 #include "platform/objc/Runtime.hpp"
 #include "sdk/utilities/ZULAppDelegateSwizzler.hpp"
-#include "sdk/utilities/ZULAppDelegateSwizzlerLog.hpp"
+#include "sdk/utilities/ZULAppDelegateSwizzlerInternal.hpp"
 
 namespace {
 
 using namespace zul_app_delegate_swizzler;
 
 using RestorationHandler = foundation::UserActivityRestorationHandler;
-
-constexpr const char* continueUserActivitySelector = "application:continueUserActivity:restorationHandler:";
-constexpr const char* didRegisterSelector = "application:didRegisterForRemoteNotificationsWithDeviceToken:";
-constexpr const char* didFailSelector = "application:didFailToRegisterForRemoteNotificationsWithError:";
 
 // "<RealClass: 0x...>": the delegate describes itself under the class it had before.
 std::string fakeDescription(const objc::Id& self) {
@@ -28,12 +24,12 @@ std::string fakeDescription(const objc::Id& self) {
 bool continueUserActivity(const objc::Id& self, objc::Id application, objc::Id userActivity,
                           RestorationHandler restorationHandler) {
     auto realImplementation =
-        ZULAppDelegateSwizzler::originalImplementationForSelector(continueUserActivitySelector, self);
+        ZULAppDelegateSwizzler::originalImplementationForSelector(kContinueUserActivitySelector, self);
     bool result = false;
     ZULAppDelegateSwizzler::notifyInterceptorsWithMethodSelector(
-        continueUserActivitySelector, [&](const objc::Id& interceptor) {
+        kContinueUserActivitySelector, [&](const objc::Id& interceptor) {
             result |= objc::send<bool, objc::Id, objc::Id, RestorationHandler>(
-                interceptor, continueUserActivitySelector, application, userActivity, restorationHandler);
+                interceptor, kContinueUserActivitySelector, application, userActivity, restorationHandler);
         });
     if (realImplementation)
         result |= realImplementation.call<bool, objc::Id, objc::Id, RestorationHandler>(self, application, userActivity,
@@ -65,19 +61,19 @@ objc::Class* ZULAppDelegateSwizzler::runtimeClass() {
         objc::Class* created = objc::defineClass("ZULAppDelegateSwizzler");
         objc::addMethod(created, "fakeDescription", objc::InstanceImplementation<std::string>(fakeDescription), "@@:");
         objc::addMethod(
-            created, continueUserActivitySelector,
+            created, kContinueUserActivitySelector,
             objc::InstanceImplementation<bool, objc::Id, objc::Id, RestorationHandler>(continueUserActivity),
             "B@:@@@?");
         objc::addMethod(created, "application:donor_didRegisterForRemoteNotificationsWithDeviceToken:",
                         objc::InstanceImplementation<void, objc::Id, objc::Id>(
                             [](const objc::Id& self, objc::Id application, objc::Id deviceToken) {
-                                forwardRegistrationOutcome(didRegisterSelector, self, application, deviceToken);
+                                forwardRegistrationOutcome(kDidRegisterSelector, self, application, deviceToken);
                             }),
                         "v@:@@");
         objc::addMethod(created, "application:donor_didFailToRegisterForRemoteNotificationsWithError:",
                         objc::InstanceImplementation<void, objc::Id, objc::Id>(
                             [](const objc::Id& self, objc::Id application, objc::Id error) {
-                                forwardRegistrationOutcome(didFailSelector, self, application, error);
+                                forwardRegistrationOutcome(kDidFailSelector, self, application, error);
                             }),
                         "v@:@@");
         return created;

@@ -8,7 +8,7 @@
 #include "platform/objc/Protocol.hpp"
 #include "platform/objc/Runtime.hpp"
 #include "sdk/utilities/ZULAppDelegateObserver.hpp"
-#include "sdk/utilities/ZULAppDelegateSwizzlerLog.hpp"
+#include "sdk/utilities/ZULAppDelegateSwizzlerInternal.hpp"
 #include "sdk/utilities/ZULAppEnvironmentUtil.hpp"
 #include "sdk/utilities/ZULZeroingWeakContainer.hpp"
 
@@ -17,10 +17,6 @@
 namespace {
 
 using namespace zul_app_delegate_swizzler;
-
-constexpr const char* continueUserActivitySelector = "application:continueUserActivity:restorationHandler:";
-constexpr const char* didRegisterSelector = "application:didRegisterForRemoteNotificationsWithDeviceToken:";
-constexpr const char* didFailSelector = "application:didFailToRegisterForRemoteNotificationsWithError:";
 
 // A one-time initialisation that tests may arm again. Threads that arrive while the work
 // runs wait for it to finish.
@@ -178,7 +174,7 @@ objc::Class* ZULAppDelegateSwizzler::createSubclassWithObject(const objc::Id& an
     }
 
     foundation::Dictionary realImplementations;
-    proxyDestinationSelector(continueUserActivitySelector, continueUserActivitySelector, runtimeClass(), subclass,
+    proxyDestinationSelector(kContinueUserActivitySelector, kContinueUserActivitySelector, runtimeClass(), subclass,
                              realClass, realImplementations);
     addInstanceMethodWithDestinationSelector("description", "fakeDescription", runtimeClass(), subclass);
     objc::setAssociatedObject(anObject, &kRealIMPBySelectorKey, realImplementations.copy(),
@@ -205,10 +201,10 @@ objc::Class* ZULAppDelegateSwizzler::createSubclassWithObject(const objc::Id& an
 void ZULAppDelegateSwizzler::proxyRemoteNotificationsMethodsWithAppDelegateSubClass(
     objc::Class* appDelegateSubClass, objc::Class* realClass, const objc::Id& appDelegate,
     const std::shared_ptr<foundation::Dictionary>& realImplementationsBySelector) {
-    proxyDestinationSelector(didRegisterSelector,
+    proxyDestinationSelector(kDidRegisterSelector,
                              "application:donor_didRegisterForRemoteNotificationsWithDeviceToken:", runtimeClass(),
                              appDelegateSubClass, realClass, *realImplementationsBySelector);
-    proxyDestinationSelector(didFailSelector,
+    proxyDestinationSelector(kDidFailSelector,
                              "application:donor_didFailToRegisterForRemoteNotificationsWithError:", runtimeClass(),
                              appDelegateSubClass, realClass, *realImplementationsBySelector);
     objc::setAssociatedObject(appDelegate, &kRealIMPBySelectorKey, realImplementationsBySelector->copy(),

@@ -9,6 +9,9 @@
 namespace zul_app_delegate_swizzler {
 
 inline constexpr const char* kApplicationDelegateProtocol = "NSApplicationDelegate";
+inline constexpr const char* kContinueUserActivitySelector = "application:continueUserActivity:restorationHandler:";
+inline constexpr const char* kDidRegisterSelector = "application:didRegisterForRemoteNotificationsWithDeviceToken:";
+inline constexpr const char* kDidFailSelector = "application:didFailToRegisterForRemoteNotificationsWithError:";
 inline constexpr const char* kDoderivoProxySwitch = "DoderivoAppDelegateProxyEnabled";
 inline constexpr const char* kUtilitiesProxySwitch = "ZadizuUtilitiesAppDelegateProxyEnabled";
 
