@@ -3,7 +3,6 @@
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/Data.hpp"
 #include "platform/foundation/UserDefaults.hpp"
-
 #include "tests/support/LocalHTTPServer.hpp"
 #include "tests/support/TrustedCertificates.hpp"
 
@@ -11,8 +10,12 @@
 
 using security::SecTrust;
 
-TEST(SecTrust, SelfSignedCertificateIsNotTrustedByTheSystemStore) {
+TEST(SecTrust, SelfSignedCertificateIsNotTrustedByTheSystemStoreNorByUserDefaults) {
     testsupport::SelfSignedCertificate certificate;
+    // Any process of the user can write the defaults: a certificate planted there is no anchor.
+    foundation::UserDefaults::standardUserDefaults()->setPersistentDomain(
+        foundation::Dictionary::make({{"KVTrustedCertificates", foundation::Array::make({foundation::Data::make(certificate.der())})}}),
+        foundation::NSGlobalDomain);
     std::shared_ptr<foundation::Error> error;
     EXPECT_FALSE(security::SecTrustEvaluateWithError(SecTrust::createWithCertificates({certificate.der()}, "localhost"), &error));
     ASSERT_NE(error, nullptr);
@@ -47,17 +50,6 @@ TEST(SecTrust, ExpiredTrustedCertificateIsRefusedAsExpired) {
     EXPECT_FALSE(security::SecTrustEvaluateWithError(SecTrust::createWithCertificates({expired.der()}, "localhost"), &error));
     ASSERT_NE(error, nullptr);
     EXPECT_EQ(error->code(), security::errSecCertificateExpired);
-}
-
-TEST(SecTrust, CertificatesListedInUserDefaultsAreNoAnchors) {
-    // Any process of the user can write the defaults: a certificate planted there is not trusted.
-    testsupport::SelfSignedCertificate certificate;
-    auto planted = foundation::Dictionary::make(
-        {{"KVTrustedCertificates", foundation::Array::make({foundation::Data::make(certificate.der())})}});
-    foundation::UserDefaults::standardUserDefaults()->setPersistentDomain(planted, foundation::NSGlobalDomain);
-    std::shared_ptr<foundation::Error> error;
-    EXPECT_FALSE(security::SecTrustEvaluateWithError(SecTrust::createWithCertificates({certificate.der()}, "localhost"), &error));
-    EXPECT_EQ(error ? error->code() : 0, security::errSecNotTrusted);
 }
 
 TEST(SecTrust, MissingOrMalformedChainsAreNotTrusted) {
