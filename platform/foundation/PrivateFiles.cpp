@@ -25,7 +25,7 @@ void restrictToOwner(int descriptor, const struct stat& status) {
     if (status.st_uid == ::geteuid() && (status.st_mode & 077) != 0) ::fchmod(descriptor, status.st_mode & 0700);
 }
 
-// Opens the last component without following a link and checks its kind.
+// Opens the last component without following a link, checks its kind and restricts it.
 bool openOwnItem(const std::filesystem::path& path, int flags, bool wantDirectory, std::shared_ptr<Error>* error) {
     int descriptor = ::open(path.c_str(), flags | O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return fail(error, path, errno);

@@ -3,6 +3,9 @@
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/Null.hpp"
 
+#include <optional>
+#include <string>
+
 std::shared_ptr<foundation::Array> ZULNetworkLogContexts(std::initializer_list<objc::Id> contexts) {
     auto list = foundation::Array::make();
     for (const auto& context : contexts) list->addObject(context ? context : objc::Id(foundation::Null::null()));
