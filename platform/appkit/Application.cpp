@@ -15,6 +15,8 @@ struct Application::LocalMonitor final : objc::Object {
 
 namespace {
 
+std::mutex sharedApplicationMutex;
+
 std::shared_ptr<Application>& sharedApplication() {
     static std::shared_ptr<Application> application;
     return application;
@@ -23,13 +25,17 @@ std::shared_ptr<Application>& sharedApplication() {
 }  // namespace
 
 std::shared_ptr<Application> Application::shared() {
+    std::lock_guard lock(sharedApplicationMutex);
     auto& application = sharedApplication();
     if (!application) application = std::make_shared<Application>();
     return application;
 }
 
 void Application::resetForTesting() {
-    sharedApplication().reset();
+    {
+        std::lock_guard lock(sharedApplicationMutex);
+        sharedApplication().reset();
+    }
     // The window list routes the application's events to its windows: it goes too, so the
     // next one routes the next application's instead of the dropped one's.
     WindowList::resetForTesting();
@@ -37,7 +43,7 @@ void Application::resetForTesting() {
     RunningApplication::resetForTesting();
 }
 
-Application::Application() = default;
+Application::Application() : objc::Object(runtimeClass()) {}
 
 Application::~Application() = default;
 

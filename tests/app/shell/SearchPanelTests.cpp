@@ -212,8 +212,8 @@ TEST_F(SearchPanel, TheHeightFollowsTheResultsWithTheTopEdgeInPlace) {
         EXPECT_EQ(viewModel->results.get().size(), test.results);
         EXPECT_EQ(controller->panel->frame().height(), test.height);
         EXPECT_EQ(controller->panel->frame().maxY(), 645);
-        if (test.query == "zzz") EXPECT_TRUE(text("No matching bookmarks"));
-        if (test.results) EXPECT_LE(text("Close")->frame.maxY(), test.height);
+        EXPECT_EQ(text("No matching bookmarks") != nullptr, test.query == "zzz");
+        if (test.results) { EXPECT_LE(text("Close")->frame.maxY(), test.height); }
     }
     // With every browser off nothing is loaded: the message says so, with the room it needs.
     kestrelvault::ProfileSettings::shared()->disabledBrowsers = std::set<std::string>{"chrome", "brave", "edge", "safari"};
