@@ -256,6 +256,12 @@ void X11Display::handleClientMessage(const xcb_client_message_event_t& event) {
 }
 
 std::shared_ptr<appkit::Image> X11Display::screenshot() {
+    // What drawing, stacking and shaping exposed is known once the server answered a round
+    // trip after them; drawn again, the picture is whole.
+    update();
+    XReply<xcb_get_input_focus_reply_t>(
+        xcb_get_input_focus_reply(connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
+    readEvents();
     update();
     const xcb_screen_t* screen = connection_->screen();
     const int width = screen->width_in_pixels, height = screen->height_in_pixels;

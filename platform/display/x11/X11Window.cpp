@@ -121,7 +121,7 @@ void X11Window::setOpacity(double alpha) {
                         &opacity);
 }
 
-void X11Window::update(const X11ScreenLayout& layout) {
+void X11Window::place(const X11ScreenLayout& layout) {
     auto window = window_.lock();
     if (!window || !window->isVisible()) {
         if (mapRequested_) xcb_unmap_window(connection_.get(), identifier_);
@@ -162,10 +162,15 @@ void X11Window::update(const X11ScreenLayout& layout) {
         // The server shows a window nobody manages at once.
         if (kind_ != X11WindowKind::managed) viewable_ = true;
     }
-    if (kind_ != X11WindowKind::inputOnly) draw(*window, rect);
 }
 
-void X11Window::draw(const appkit::Window& window, const ServerRect& rect) {
+void X11Window::draw() {
+    auto window = window_.lock();
+    if (kind_ != X11WindowKind::inputOnly && window && window->isVisible()) drawContent(*window);
+}
+
+void X11Window::drawContent(const appkit::Window& window) {
+    const ServerRect& rect = placed_;
     auto canvas = std::make_unique<render::Canvas>(rect.width, rect.height);
     render::Renderer::drawContent(*canvas, window, appkit::systemAppearance());
     cairo_surface_flush(canvas->surface());

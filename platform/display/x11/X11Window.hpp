@@ -37,8 +37,11 @@ public:
     X11WindowKind kind() const { return kind_; }
     std::shared_ptr<appkit::Window> window() const { return window_.lock(); }
 
-    // Brings the X window in line with the application's window and draws it when needed.
-    void update(const X11ScreenLayout& layout);
+    // Brings the X window's place, title, opacity and mapping in line with the window's.
+    void place(const X11ScreenLayout& layout);
+    // Draws the content when it changed or was exposed (after placing and stacking, so
+    // neither exposes what was just drawn).
+    void draw();
     void markExposed() { exposed_ = true; }
     // Viewable: mapped, and for a managed window, let through by the window manager.
     bool isViewable() const { return viewable_; }
@@ -52,7 +55,7 @@ private:
     void setProperties(const appkit::Window& window);
     void setTitle(const std::string& title);
     void setOpacity(double alpha);
-    void draw(const appkit::Window& window, const ServerRect& rect);
+    void drawContent(const appkit::Window& window);
     void cutToShape(const render::Canvas& canvas);
 
     X11Connection& connection_;

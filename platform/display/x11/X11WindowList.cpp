@@ -15,8 +15,12 @@ void X11WindowList::update(const X11ScreenLayout& layout) {
     for (const auto& window : living)
         if (window->isVisible() && !find(*window))
             windows_.push_back(std::make_unique<X11Window>(connection_, visuals_, window));
-    for (const auto& mirrored : windows_) mirrored->update(layout);
+    for (const auto& mirrored : windows_) mirrored->place(layout);
+    restack();
+    for (const auto& mirrored : windows_) mirrored->draw();
+}
 
+void X11WindowList::restack() {
     std::vector<xcb_window_t> order;
     for (const auto& window : appkit::WindowList::shared().orderedWindows())
         if (auto* mirrored = find(*window)) order.push_back(mirrored->identifier());

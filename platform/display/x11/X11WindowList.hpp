@@ -22,6 +22,8 @@ public:
     X11Window* find(const appkit::Window& window) const;
 
 private:
+    void restack();
+
     X11Connection& connection_;
     X11Visuals& visuals_;
     std::vector<std::unique_ptr<X11Window>> windows_;
