@@ -45,7 +45,7 @@ std::shared_ptr<RunningApplication> RunningApplication::withBundleIdentifier(con
     auto current = currentHandle();
     if (!bundleIdentifier.empty() && bundleIdentifier == current->bundleIdentifier()) return current;
     auto& handle = session().others[bundleIdentifier];
-    if (!handle || handle->terminated_) handle = std::make_shared<RunningApplication>(bundleIdentifier, false);
+    if (!handle) handle = std::make_shared<RunningApplication>(bundleIdentifier, false);
     return handle;
 }
 
@@ -59,23 +59,14 @@ void RunningApplication::resetForTesting() { session() = Session(); }
 
 bool RunningApplication::isActive() const { return frontmostApplication().get() == this; }
 
-bool RunningApplication::activate(ApplicationActivationOptions) {
+void RunningApplication::activate(ApplicationActivationOptions) {
     dispatch::checkMainThread();
-    if (terminated_) return false;
     auto previous = frontmostApplication();
-    if (previous.get() == this) return true;
+    if (previous.get() == this) return;
     session().frontmost = std::static_pointer_cast<RunningApplication>(shared_from_this());
     // The shared application follows its own process coming to or leaving the front.
     if (previous && previous->isCurrent_) Application::shared()->resignActive();
     if (isCurrent_) Application::shared()->becomeActive();
-    return true;
-}
-
-void RunningApplication::terminate() {
-    dispatch::checkMainThread();
-    if (isCurrent_ || terminated_) return;
-    terminated_ = true;
-    if (session().frontmost.lock().get() == this) session().frontmost.reset();
 }
 
 std::string RunningApplication::description() const {

@@ -27,18 +27,15 @@ public:
     static std::shared_ptr<RunningApplication> currentApplication();
     // The handle of the application with the bundle identifier, started on first mention.
     static std::shared_ptr<RunningApplication> withBundleIdentifier(const std::string& bundleIdentifier);
-    // The application in front, or null once it has gone.
+    // The application in front.
     static std::shared_ptr<RunningApplication> frontmostApplication();
     static void resetForTesting();
 
     const std::string& bundleIdentifier() const { return bundleIdentifier_; }
     bool isCurrent() const { return isCurrent_; }
     bool isActive() const;
-    // Brings the application to the front; false when it is no longer running.
-    bool activate(ApplicationActivationOptions options = ApplicationActivationOptions::none);
-    // The application quits: it stops running and, if it was in front, leaves the front empty.
-    void terminate();
-    bool isTerminated() const { return terminated_; }
+    // Brings the application to the front.
+    void activate(ApplicationActivationOptions options = ApplicationActivationOptions::none);
 
     std::string description() const override;
 
@@ -48,7 +45,6 @@ public:
 private:
     std::string bundleIdentifier_;
     bool isCurrent_;
-    bool terminated_ = false;
 };
 
 }  // namespace appkit
