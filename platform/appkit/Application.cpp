@@ -15,6 +15,8 @@ struct Application::LocalMonitor final : objc::Object {
 
 namespace {
 
+constexpr std::uint16_t escapeKeyCode = 53;  // kVK_Escape
+
 std::mutex sharedApplicationMutex;
 
 std::shared_ptr<Application>& sharedApplication() {
@@ -102,12 +104,22 @@ void Application::handleQueuedEvents() {
         auto event = queue_.front();
         queue_.pop_front();
         if (trackingMenu_ && event->isKeyEvent()) {
-            auto menu = trackingMenu_;
-            menu->performKeyEquivalent(*event);
+            handleTrackingKey(*event);
             continue;
         }
         sendEvent(event);
     }
+}
+
+void Application::handleTrackingKey(const Event& event) {
+    if (event.type() != EventType::keyDown) return;
+    if (event.keyCode() == escapeKeyCode) return endMenuTracking();
+    auto menu = trackingMenu_;
+    auto item = menu->itemWithKeyEquivalent(event);
+    if (!item) return;
+    // The menu closes before the item runs, as when the item is clicked.
+    endMenuTracking();
+    item->performAction();
 }
 
 void Application::sendEvent(const EventPtr& incoming) {

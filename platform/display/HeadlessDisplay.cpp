@@ -119,6 +119,22 @@ bool HeadlessDisplay::clickOnScreen(appkit::Point screenPoint, MouseButton butto
     return false;
 }
 
+appkit::Rect HeadlessDisplay::statusItemFrame(std::size_t index) const {
+    const auto& screen = screens_.front();
+    double height = appkit::Screen::menuBarHeight;
+    double right = screen.x + screen.width - 8 - statusItemWidth * static_cast<double>(index);
+    return appkit::Rect(right - statusItemWidth, screen.y + screen.height - height, statusItemWidth, height);
+}
+
+bool HeadlessDisplay::clickStatusItem(std::size_t index) {
+    const auto& items = appkit::StatusBar::systemStatusBar().items();
+    if (index >= items.size()) return false;
+    auto item = items[index];
+    auto frame = statusItemFrame(index);
+    item->performClick({frame.minX(), frame.minY()});
+    return true;
+}
+
 void HeadlessDisplay::postMouseEvent(appkit::EventType type, appkit::Point location) {
     if (!ownApplicationReceivesInput()) return;
     input_.deliverMouse(type, location, 0, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/appkit/EventType.hpp"
+#include "platform/appkit/Geometry.hpp"
 #include "platform/appkit/Point.hpp"
 #include "platform/display/InputDelivery.hpp"
 #include "platform/display/KeyCombination.hpp"
@@ -50,6 +51,13 @@ public:
     enum class MouseButton { left, right };
     bool clickOnScreen(appkit::Point screenPoint, MouseButton button = MouseButton::left);
 
+    // The status items stand in the menu bar of the first screen, from its right edge
+    // leftwards, 28 points each; a click on one runs its button with its bottom-left corner
+    // as the place of the menu. False when there is no such item.
+    static constexpr double statusItemWidth = 28;
+    appkit::Rect statusItemFrame(std::size_t index) const;
+    bool clickStatusItem(std::size_t index = 0);
+
     // Key presses that reached other applications, as "<application>: <key code>".
     const std::vector<std::string>& keysDeliveredToOtherApplications() const { return otherApplicationKeys_; }
 
@@ -57,6 +65,7 @@ public:
     void releaseHotKey(carbon::UInt32, carbon::UInt32) override {}
     void generalPasteboardDidChange(const appkit::Pasteboard&) override {}
     std::optional<std::string> stringFromOtherApplication(const std::string&) override { return std::nullopt; }
+    void statusBarDidChange(const appkit::StatusBar&) override {}
 
 private:
     void key(KeyCombination combination, KeyDirection direction);

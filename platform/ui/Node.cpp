@@ -94,6 +94,10 @@ Node Node::buttonStyle(ButtonStyle style) const {
     return environmentModifier(*this, [style](EnvironmentValues& values) { values.buttonStyle = style; });
 }
 
+Node Node::disabled(bool disabled) const {
+    return environmentModifier(*this, [disabled](EnvironmentValues& values) { values.isEnabled = values.isEnabled && !disabled; });
+}
+
 Node Node::id(std::string identifier) const {
     return make(NodeKind::identified, IdentifiedData{std::move(identifier)}, {*this});
 }
@@ -190,13 +194,13 @@ Node Button(Node label, std::function<void()> action) {
     return Node::make(NodeKind::button, ButtonData{std::move(action)}, {std::move(label)});
 }
 
-Node SettingsLink(Node label) {
-    return Button(std::move(label), [] {
-        if (auto action = openSettingsAction()) action();
-    });
-}
+Node SettingsLink(Node label) { return Button(std::move(label), [] { openSettings(); }); }
 
 void setOpenSettingsAction(std::function<void()> action) { openSettingsAction() = std::move(action); }
+
+void openSettings() {
+    if (auto action = openSettingsAction()) action();
+}
 
 Node Toggle(Node label, std::function<bool()> isOn, std::function<void(bool)> setOn) {
     return Node::make(NodeKind::toggle, ToggleData{std::move(isOn), std::move(setOn)}, {std::move(label)});

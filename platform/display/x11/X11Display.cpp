@@ -76,6 +76,9 @@ bool X11Display::setUp(std::string& failure) {
     updateObserver_ = foundation::RunLoop::main()->addObserver(
         foundation::kCFRunLoopBeforeWaiting | foundation::kCFRunLoopExit, true,
         [this](foundation::RunLoopActivity) { update(); }, foundation::NSRunLoopCommonModes);
+    // Status items made before the display came.
+    if (const auto& statusBar = appkit::StatusBar::systemStatusBar(); !statusBar.items().empty())
+        statusBarDidChange(statusBar);
     return true;
 }
 
@@ -124,6 +127,22 @@ void X11Display::showMenuBarExtra(std::shared_ptr<appkit::Image> icon, std::func
     darwin::os_log_with_type(displayLog(), darwin::os_log_type_t::defaultType,
                              "The desktop on " + connection_->name() +
                                  " has no system tray: the menu-bar extra is not shown until one starts");
+}
+
+void X11Display::statusBarDidChange(const appkit::StatusBar& statusBar) {
+    if (statusBar.items().empty()) {
+        tray_.reset();
+        return;
+    }
+    const auto& item = statusBar.items().front();
+    if (tray_ && shownStatusItem_.lock() == item && shownStatusIcon_ == item->image()) return;
+    shownStatusItem_ = item;
+    shownStatusIcon_ = item->image();
+    std::weak_ptr<appkit::StatusItem> weakItem = item;
+    showMenuBarExtra(item->image() ? item->image() : appkit::Image::filled(18, 18, 0x808080FF),
+                     [weakItem](appkit::Point pointer) {
+                         if (auto item = weakItem.lock()) item->performClick(pointer);
+                     });
 }
 
 bool X11Display::isMenuBarExtraDocked() const { return tray_ && tray_->isDocked(); }
