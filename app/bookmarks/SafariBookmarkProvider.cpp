@@ -8,6 +8,7 @@
 
 #include <plist/plist.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -34,12 +35,40 @@ std::optional<std::string_view> stringEntry(plist_t dictionary, const char* key)
     return stringValue(plist_dict_get_item(dictionary, key));
 }
 
+// The items of an array in order. libplist answers an item by index by walking the list
+// from its start, so reading a large folder by index would cost its size squared.
+class ArrayItems {
+public:
+    explicit ArrayItems(plist_t array) : iterator_(nullptr, &std::free), array_(array) {
+        plist_array_iter raw = nullptr;
+        plist_array_new_iter(array, &raw);
+        iterator_.reset(raw);
+        advance();
+    }
+    bool done() const { return next_ == nullptr; }
+    plist_t next() {
+        plist_t item = next_;
+        advance();
+        return item;
+    }
+
+private:
+    void advance() {
+        next_ = nullptr;
+        if (iterator_) plist_array_next_item(array_, iterator_.get(), &next_);
+    }
+
+    std::unique_ptr<void, decltype(&std::free)> iterator_;
+    plist_t array_ = nullptr;
+    plist_t next_ = nullptr;
+};
+
 // "Children" counts only when it is an array made of dictionaries alone.
 plist_t dictionaryChildren(plist_t dictionary) {
     plist_t children = plist_dict_get_item(dictionary, "Children");
     if (!children || plist_get_node_type(children) != PLIST_ARRAY) return nullptr;
-    for (uint32_t index = 0, count = plist_array_get_size(children); index < count; ++index)
-        if (plist_get_node_type(plist_array_get_item(children, index)) != PLIST_DICT) return nullptr;
+    for (ArrayItems items(children); !items.done();)
+        if (plist_get_node_type(items.next()) != PLIST_DICT) return nullptr;
     return children;
 }
 
@@ -53,24 +82,11 @@ std::string localizedFolderName(std::string_view title) {
     return std::string(title);
 }
 
-// The dictionaries of a "Children" array, one at a time.
-class ChildCursor {
-public:
-    explicit ChildCursor(plist_t children) : children_(children), count_(plist_array_get_size(children)) {}
-    bool done() const { return next_ == count_; }
-    plist_t next() { return plist_array_get_item(children_, next_++); }
-
-private:
-    plist_t children_;
-    uint32_t count_;
-    uint32_t next_ = 0;
-};
-
 void walk(plist_t top, std::vector<Bookmark>& result) {
     plist_t children = dictionaryChildren(top);
     if (!children) return;
-    walkFolders(ChildCursor(children), "",
-                [&](plist_t child, const std::string& path) -> std::optional<FolderToEnter<ChildCursor>> {
+    walkFolders(ArrayItems(children), "",
+                [&](plist_t child, const std::string& path) -> std::optional<FolderToEnter<ArrayItems>> {
                     auto type = stringEntry(child, "WebBookmarkType");
                     if (type == "WebBookmarkTypeLeaf") {
                         auto url = stringEntry(child, "URLString");
@@ -86,7 +102,7 @@ void walk(plist_t top, std::vector<Bookmark>& result) {
                         auto title = stringEntry(child, "Title").value_or("");
                         if (title == "com.apple.ReadingList") return std::nullopt;
                         if (plist_t grandchildren = dictionaryChildren(child))
-                            return FolderToEnter<ChildCursor>{ChildCursor(grandchildren), localizedFolderName(title)};
+                            return FolderToEnter<ArrayItems>{ArrayItems(grandchildren), localizedFolderName(title)};
                     }
                     return std::nullopt;
                 });
