@@ -26,7 +26,9 @@ public:
     explicit Corpus(std::size_t count) {
         std::string pattern = (std::filesystem::temp_directory_path() / "kv-bench-XXXXXX").string();
         home_ = mkdtemp(pattern.data());
-        bench::writeCorpus(home_, count);
+        bench::CorpusOptions options;
+        options.count = count;
+        bench::writeCorpus(home_, options);
     }
     ~Corpus() {
         std::error_code ignored;
