@@ -102,10 +102,10 @@ std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profilePi
     return paths;
 }
 
-std::vector<Bookmark> ChromiumBookmarkProvider::loadBookmarks() const {
-    std::vector<Bookmark> result;
+BookmarkList ChromiumBookmarkProvider::loadBookmarks() const {
+    BookmarkList::Builder result;
     auto directories = profileDirectories();
-    if (directories.empty()) return result;
+    if (directories.empty()) return result.build();
     auto names = profileNames();
     auto pictures = profilePicturePaths();
     for (const auto& directory : directories) {
@@ -115,7 +115,7 @@ std::vector<Bookmark> ChromiumBookmarkProvider::loadBookmarks() const {
         if (document->root().get_object().get(top) != simdjson::SUCCESS) continue;
         auto roots = objectMember(top, "roots");
         if (!roots) continue;
-        ProfileContext profile{directory, directory, std::nullopt};
+        BookmarkList::Profile profile{browserType_, directory, directory, std::nullopt};
         if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
         if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
         for (auto [key, value] : distinctMembers(*roots)) {
@@ -123,14 +123,14 @@ std::vector<Bookmark> ChromiumBookmarkProvider::loadBookmarks() const {
             if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);
         }
     }
-    return result;
+    return result.build();
 }
 
 void ChromiumBookmarkProvider::parseNode(simdjson::dom::object node, const std::string& folderPath,
-                                         const ProfileContext& profile, std::vector<Bookmark>& result) const {
+                                         const BookmarkList::Profile& profile, BookmarkList::Builder& result) const {
     auto children = objectChildren(membersOf(node));
     if (!children) return;
-    std::string idPrefix = profileIdentifier(browserType_, profile.directory) + ":";
+    result.beginProfile(profile);
     walkFolders(ChildCursor(*children), folderPath,
                 [&](simdjson::dom::object child, const std::string& path) -> std::optional<FolderToEnter<ChildCursor>> {
                     auto members = membersOf(child);
@@ -138,10 +138,7 @@ void ChromiumBookmarkProvider::parseNode(simdjson::dom::object node, const std::
                     if (type == "url") {
                         auto name = textOf(members.name);
                         auto url = textOf(members.url);
-                        if (name && url)
-                            result.push_back(Bookmark{idPrefix + std::string(*url), std::string(*name),
-                                                      std::string(*url), path, browserType_, profile.directory,
-                                                      profile.displayName, profile.picturePath});
+                        if (name && url) result.append(*name, *url, path);
                     } else if (type == "folder") {
                         if (auto grandchildren = objectChildren(members))
                             return FolderToEnter<ChildCursor>{ChildCursor(*grandchildren),

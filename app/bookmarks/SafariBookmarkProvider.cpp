@@ -82,9 +82,11 @@ std::string localizedFolderName(std::string_view title) {
     return std::string(title);
 }
 
-void walk(plist_t top, std::vector<Bookmark>& result) {
+void walk(plist_t top, BookmarkList::Builder& result) {
     plist_t children = dictionaryChildren(top);
     if (!children) return;
+    result.beginProfile(BookmarkList::Profile{BrowserType::safari, std::string(profileDirectory),
+                                              std::string(profileDisplayName), std::nullopt});
     walkFolders(ArrayItems(children), "",
                 [&](plist_t child, const std::string& path) -> std::optional<FolderToEnter<ArrayItems>> {
                     auto type = stringEntry(child, "WebBookmarkType");
@@ -93,11 +95,7 @@ void walk(plist_t top, std::vector<Bookmark>& result) {
                         plist_t uriDictionary = plist_dict_get_item(child, "URIDictionary");
                         if (!url || !uriDictionary || plist_get_node_type(uriDictionary) != PLIST_DICT)
                             return std::nullopt;
-                        if (auto title = stringEntry(uriDictionary, "title"))
-                            result.push_back(Bookmark{"safari:Default:" + std::string(*url), std::string(*title),
-                                                      std::string(*url), path, BrowserType::safari,
-                                                      std::string(profileDirectory), std::string(profileDisplayName),
-                                                      std::nullopt});
+                        if (auto title = stringEntry(uriDictionary, "title")) result.append(*title, *url, path);
                     } else if (type == "WebBookmarkTypeList") {
                         auto title = stringEntry(child, "Title").value_or("");
                         if (title == "com.apple.ReadingList") return std::nullopt;
@@ -127,26 +125,26 @@ std::vector<BrowserProfile> SafariBookmarkProvider::profiles() const {
     return {BrowserProfile::make(BrowserType::safari, std::string(profileDirectory), std::string(profileDisplayName))};
 }
 
-std::vector<Bookmark> SafariBookmarkProvider::loadBookmarks() const {
-    std::vector<Bookmark> result;
+BookmarkList SafariBookmarkProvider::loadBookmarks() const {
+    BookmarkList::Builder result;
     auto contents = readPaddedFile(bookmarksPath_);
-    if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result;
+    if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result.build();
     std::string_view bytes(contents->data(), contents->size());
     auto length = static_cast<uint32_t>(bytes.size());
     // libplist recurses per nesting level and copies shared objects: check the shape first.
     bool binary = plist_is_binary(bytes.data(), length) != 0;
     if (!(binary ? foundation::PropertyListPrecheck::isSafeBinary(bytes)
                  : foundation::PropertyListPrecheck::isSafeXML(bytes)))
-        return result;
+        return result.build();
     plist_t top = nullptr;
     if (binary)
         plist_from_bin(bytes.data(), length, &top);
     else
         plist_from_xml(bytes.data(), length, &top);
     PlistHandle owner(top, &plist_free);
-    if (!top || plist_get_node_type(top) != PLIST_DICT) return result;
+    if (!top || plist_get_node_type(top) != PLIST_DICT) return result.build();
     walk(top, result);
-    return result;
+    return result.build();
 }
 
 }  // namespace kestrelvault

@@ -28,7 +28,7 @@ public:
 
     BrowserType browserType() const override { return browser_; }
     bool canAccess() const override { return true; }
-    std::vector<Bookmark> loadBookmarks() const override {
+    BookmarkList loadBookmarks() const override {
         ++loads;
         if (gate.valid()) gate.wait();
         return bookmarks_;

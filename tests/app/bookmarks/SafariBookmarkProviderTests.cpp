@@ -28,7 +28,7 @@ protected:
     }
     std::vector<std::string> described() {
         std::vector<std::string> out;
-        for (auto& bookmark : SafariBookmarkProvider().loadBookmarks())
+        for (const auto& bookmark : SafariBookmarkProvider().loadBookmarks())
             out.push_back(bookmark.name + "@" + bookmark.folderPath);
         return out;
     }

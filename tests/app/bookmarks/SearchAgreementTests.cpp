@@ -17,7 +17,7 @@ public:
     explicit ListProvider(std::vector<Bookmark> bookmarks) : bookmarks_(std::move(bookmarks)) {}
     BrowserType browserType() const override { return BrowserType::chrome; }
     bool canAccess() const override { return true; }
-    std::vector<Bookmark> loadBookmarks() const override { return bookmarks_; }
+    BookmarkList loadBookmarks() const override { return bookmarks_; }
     std::vector<BrowserProfile> profiles() const override { return {}; }
 
 private:

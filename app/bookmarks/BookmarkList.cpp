@@ -1,0 +1,191 @@
+#include "app/bookmarks/BookmarkList.hpp"
+
+#include "app/bookmarks/BrowserProfile.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace kestrelvault {
+
+namespace {
+
+// Texts are copied into blocks of this size (a longer text gets a block of its own), so a
+// million bookmarks cost a few hundred allocations rather than millions.
+constexpr std::size_t textBlockSize = 256 * 1024;
+constexpr char emptyText[] = "";
+
+// Texts written once into blocks that never move.
+struct TextBlocks {
+    std::vector<std::unique_ptr<char[]>> blocks;
+    char* next = nullptr;
+    std::size_t left = 0;
+
+    std::string_view store(std::string_view text) {
+        if (text.empty()) return std::string_view(emptyText, 0);
+        char* target;
+        if (text.size() > textBlockSize / 4) {
+            blocks.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+            target = blocks.back().get();
+        } else {
+            if (left < text.size()) {
+                blocks.push_back(std::make_unique_for_overwrite<char[]>(textBlockSize));
+                next = blocks.back().get();
+                left = textBlockSize;
+            }
+            target = next;
+            next += text.size();
+            left -= text.size();
+        }
+        std::memcpy(target, text.data(), text.size());
+        return std::string_view(target, text.size());
+    }
+};
+
+}  // namespace
+
+struct BookmarkList::Part {
+    struct Record {
+        std::string_view name, url, folderPath;
+        std::uint32_t profile;
+    };
+
+    std::shared_ptr<TextBlocks> texts = std::make_shared<TextBlocks>();
+    std::vector<Profile> profiles;
+    std::vector<Record> records;
+    // Identifiers other than profile identifier, ":" and URL, by record; a null view is
+    // the usual one. Empty while every identifier is the usual one.
+    std::vector<std::string_view> ids;
+};
+
+BookmarkList::Builder::Builder() : part_(std::make_shared<Part>()) {}
+
+std::string_view BookmarkList::Builder::store(std::string_view text) { return part_->texts->store(text); }
+
+void BookmarkList::Builder::beginProfile(Profile profile) {
+    auto& profiles = part_->profiles;
+    auto found = std::find(profiles.begin(), profiles.end(), profile);
+    profile_ = static_cast<std::size_t>(found - profiles.begin());
+    if (found == profiles.end()) profiles.push_back(std::move(profile));
+}
+
+void BookmarkList::Builder::append(std::string_view name, std::string_view url, std::string_view folderPath) {
+    // Siblings share their folder path, so consecutive equal paths are stored once.
+    if (folderPath != lastFolderPath_ || lastFolderPath_.data() == nullptr) lastFolderPath_ = store(folderPath);
+    if (part_->profiles.empty()) beginProfile(Profile{});
+    part_->records.push_back(
+        Part::Record{store(name), store(url), lastFolderPath_, static_cast<std::uint32_t>(profile_)});
+    if (!part_->ids.empty()) part_->ids.emplace_back();
+}
+
+void BookmarkList::Builder::append(const Bookmark& bookmark) {
+    Profile profile{bookmark.browser, bookmark.profileDirectory, bookmark.profileDisplayName,
+                    bookmark.profilePicturePath};
+    if (part_->profiles.empty() || part_->profiles[profile_] != profile) beginProfile(std::move(profile));
+    append(bookmark.name, bookmark.url, bookmark.folderPath);
+    if (bookmark.id == profileIdentifier(bookmark.browser, bookmark.profileDirectory) + ":" + bookmark.url) return;
+    auto& ids = part_->ids;
+    if (ids.empty()) ids.resize(part_->records.size());
+    ids.back() = store(bookmark.id);
+}
+
+BookmarkList BookmarkList::Builder::build() {
+    BookmarkList list;
+    if (!part_->records.empty()) {
+        list.ends_.push_back(part_->records.size());
+        list.parts_.push_back(std::move(part_));
+    }
+    part_ = std::make_shared<Part>();
+    profile_ = 0;
+    lastFolderPath_ = {};
+    return list;
+}
+
+BookmarkList::BookmarkList(const std::vector<Bookmark>& bookmarks) {
+    Builder builder;
+    for (const auto& bookmark : bookmarks) builder.append(bookmark);
+    *this = builder.build();
+}
+
+std::pair<const BookmarkList::Part*, std::size_t> BookmarkList::locate(std::size_t index) const {
+    auto part = static_cast<std::size_t>(std::upper_bound(ends_.begin(), ends_.end(), index) - ends_.begin());
+    return {parts_[part].get(), index - (part == 0 ? 0 : ends_[part - 1])};
+}
+
+Bookmark BookmarkList::operator[](std::size_t index) const {
+    auto [part, local] = locate(index);
+    const auto& record = part->records[local];
+    const auto& profile = part->profiles[record.profile];
+    std::string id = !part->ids.empty() && part->ids[local].data()
+                         ? std::string(part->ids[local])
+                         : profileIdentifier(profile.browser, profile.directory) + ":" + std::string(record.url);
+    return Bookmark{std::move(id),
+                    std::string(record.name),
+                    std::string(record.url),
+                    std::string(record.folderPath),
+                    profile.browser,
+                    profile.directory,
+                    profile.displayName,
+                    profile.picturePath};
+}
+
+Bookmark BookmarkList::at(std::size_t index) const {
+    if (index >= size()) throw std::out_of_range("BookmarkList::at");
+    return (*this)[index];
+}
+
+BookmarkList::operator std::vector<Bookmark>() const {
+    std::vector<Bookmark> bookmarks;
+    bookmarks.reserve(size());
+    for (std::size_t index = 0; index < size(); ++index) bookmarks.push_back((*this)[index]);
+    return bookmarks;
+}
+
+BookmarkList::SearchedFields BookmarkList::searchedFields(std::size_t index) const {
+    auto [part, local] = locate(index);
+    const auto& record = part->records[local];
+    return SearchedFields{record.name, record.url, record.folderPath};
+}
+
+const BookmarkList::Profile& BookmarkList::profile(std::size_t index) const {
+    auto [part, local] = locate(index);
+    return part->profiles[part->records[local].profile];
+}
+
+std::shared_ptr<const void> BookmarkList::storageOf(std::size_t index) const { return locate(index).first->texts; }
+
+void BookmarkList::append(const BookmarkList& other) {
+    for (std::size_t part = 0; part < other.parts_.size(); ++part) {
+        parts_.push_back(other.parts_[part]);
+        ends_.push_back(size() + other.parts_[part]->records.size());
+    }
+}
+
+BookmarkList BookmarkList::keepingOnly(const std::vector<bool>& keep) const {
+    BookmarkList kept;
+    std::size_t start = 0;
+    for (const auto& part : parts_) {
+        std::size_t count = part->records.size();
+        auto flags = keep.begin() + static_cast<std::ptrdiff_t>(start);
+        auto keptCount = static_cast<std::size_t>(std::count(flags, flags + static_cast<std::ptrdiff_t>(count), true));
+        if (keptCount == count) {
+            kept.parts_.push_back(part);
+        } else if (keptCount > 0) {
+            auto filtered = std::make_shared<Part>();
+            filtered->texts = part->texts;
+            filtered->profiles = part->profiles;
+            filtered->records.reserve(keptCount);
+            for (std::size_t local = 0; local < count; ++local) {
+                if (!keep[start + local]) continue;
+                filtered->records.push_back(part->records[local]);
+                if (!part->ids.empty()) filtered->ids.push_back(part->ids[local]);
+            }
+            kept.parts_.push_back(std::move(filtered));
+        }
+        if (keptCount > 0) kept.ends_.push_back(kept.size() + keptCount);
+        start += count;
+    }
+    return kept;
+}
+
+}  // namespace kestrelvault
