@@ -1,48 +1,12 @@
 #include "app/bookmarks/BookmarkList.hpp"
 
 #include "app/bookmarks/BrowserProfile.hpp"
+#include "app/bookmarks/TextArena.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
 namespace kestrelvault {
-
-namespace {
-
-// Texts are copied into blocks of this size (a longer text gets a block of its own), so a
-// million bookmarks cost a few hundred allocations rather than millions.
-constexpr std::size_t textBlockSize = 256 * 1024;
-constexpr char emptyText[] = "";
-
-// Texts written once into blocks that never move.
-struct TextBlocks {
-    std::vector<std::unique_ptr<char[]>> blocks;
-    char* next = nullptr;
-    std::size_t left = 0;
-
-    std::string_view store(std::string_view text) {
-        if (text.empty()) return std::string_view(emptyText, 0);
-        char* target;
-        if (text.size() > textBlockSize / 4) {
-            blocks.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
-            target = blocks.back().get();
-        } else {
-            if (left < text.size()) {
-                blocks.push_back(std::make_unique_for_overwrite<char[]>(textBlockSize));
-                next = blocks.back().get();
-                left = textBlockSize;
-            }
-            target = next;
-            next += text.size();
-            left -= text.size();
-        }
-        std::memcpy(target, text.data(), text.size());
-        return std::string_view(target, text.size());
-    }
-};
-
-}  // namespace
 
 struct BookmarkList::Part {
     struct Record {
@@ -50,7 +14,7 @@ struct BookmarkList::Part {
         std::uint32_t profile;
     };
 
-    std::shared_ptr<TextBlocks> texts = std::make_shared<TextBlocks>();
+    std::shared_ptr<TextArena> texts = std::make_shared<TextArena>();
     std::vector<Profile> profiles;
     std::vector<Record> records;
     // Identifiers other than profile identifier, ":" and URL, by record; a null view is

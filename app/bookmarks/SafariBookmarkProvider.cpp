@@ -1,5 +1,6 @@
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 
+#include "app/bookmarks/BinaryPropertyList.hpp"
 #include "app/bookmarks/FolderWalk.hpp"
 #include "app/bookmarks/PaddedFile.hpp"
 #include "platform/foundation/Bundle.hpp"
@@ -22,18 +23,6 @@ constexpr std::string_view profileDirectory = "Default";
 constexpr std::string_view profileDisplayName = "Safari";
 
 using PlistHandle = std::unique_ptr<void, decltype(&plist_free)>;
-
-std::optional<std::string_view> stringValue(plist_t node) {
-    if (!node || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
-    uint64_t length = 0;
-    const char* text = plist_get_string_ptr(node, &length);
-    if (!text) return std::nullopt;
-    return std::string_view(text, static_cast<std::size_t>(length));
-}
-
-std::optional<std::string_view> stringEntry(plist_t dictionary, const char* key) {
-    return stringValue(plist_dict_get_item(dictionary, key));
-}
 
 // The items of an array in order. libplist answers an item by index by walking the list
 // from its start, so reading a large folder by index would cost its size squared.
@@ -63,14 +52,68 @@ private:
     plist_t next_ = nullptr;
 };
 
-// "Children" counts only when it is an array made of dictionaries alone.
-plist_t dictionaryChildren(plist_t dictionary) {
-    plist_t children = plist_dict_get_item(dictionary, "Children");
-    if (!children || plist_get_node_type(children) != PLIST_ARRAY) return nullptr;
-    for (ArrayItems items(children); !items.done();)
-        if (plist_get_node_type(items.next()) != PLIST_DICT) return nullptr;
-    return children;
-}
+// A parsed tree (XML files) as the walk reads it.
+struct TreeSource {
+    using Node = plist_t;
+    using Cursor = ArrayItems;
+
+    // "Children" counts only when it is an array made of dictionaries alone.
+    std::optional<ArrayItems> dictionaryChildren(plist_t dictionary) const {
+        plist_t children = plist_dict_get_item(dictionary, "Children");
+        if (!children || plist_get_node_type(children) != PLIST_ARRAY) return std::nullopt;
+        for (ArrayItems items(children); !items.done();)
+            if (plist_get_node_type(items.next()) != PLIST_DICT) return std::nullopt;
+        return ArrayItems(children);
+    }
+    std::optional<std::string_view> text(plist_t dictionary, const char* key, std::string&) const {
+        plist_t node = plist_dict_get_item(dictionary, key);
+        if (!node || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        if (!text) return std::nullopt;
+        return std::string_view(text, static_cast<std::size_t>(length));
+    }
+    std::optional<plist_t> dictionary(plist_t dictionary, const char* key) const {
+        plist_t node = plist_dict_get_item(dictionary, key);
+        if (!node || plist_get_node_type(node) != PLIST_DICT) return std::nullopt;
+        return node;
+    }
+};
+
+// A binary file read where it lies (BinaryPropertyList) as the walk reads it.
+struct BinarySource {
+    using Node = BinaryPropertyList::Object;
+    class Cursor {
+    public:
+        explicit Cursor(BinaryPropertyList::Elements elements) : elements_(elements) {}
+        bool done() const { return next_ == elements_.size(); }
+        Node next() { return elements_[next_++]; }
+
+    private:
+        BinaryPropertyList::Elements elements_;
+        std::uint64_t next_ = 0;
+    };
+
+    const BinaryPropertyList& list;
+
+    std::optional<Cursor> dictionaryChildren(Node dictionary) const {
+        auto children = list.valueFor(dictionary, "Children");
+        auto elements = children ? list.arrayElements(*children) : std::nullopt;
+        if (!elements) return std::nullopt;
+        for (std::uint64_t index = 0; index < elements->size(); ++index)
+            if (!list.isDictionary((*elements)[index])) return std::nullopt;
+        return Cursor(*elements);
+    }
+    std::optional<std::string_view> text(Node dictionary, const char* key, std::string& scratch) const {
+        auto value = list.valueFor(dictionary, key);
+        return value ? list.string(*value, scratch) : std::nullopt;
+    }
+    std::optional<Node> dictionary(Node dictionary, const char* key) const {
+        auto value = list.valueFor(dictionary, key);
+        if (!value || !list.isDictionary(*value)) return std::nullopt;
+        return value;
+    }
+};
 
 std::string localizedFolderName(std::string_view title) {
     auto lookUp = [](const char* key) {
@@ -82,28 +125,29 @@ std::string localizedFolderName(std::string_view title) {
     return std::string(title);
 }
 
-void walk(plist_t top, BookmarkList::Builder& result) {
-    plist_t children = dictionaryChildren(top);
+template <class Source>
+void walk(const Source& source, typename Source::Node top, BookmarkList::Builder& result) {
+    using Folder = std::optional<FolderToEnter<typename Source::Cursor>>;
+    auto children = source.dictionaryChildren(top);
     if (!children) return;
     result.beginProfile(BookmarkList::Profile{BrowserType::safari, std::string(profileDirectory),
                                               std::string(profileDisplayName), std::nullopt});
-    walkFolders(ArrayItems(children), "",
-                [&](plist_t child, const std::string& path) -> std::optional<FolderToEnter<ArrayItems>> {
-                    auto type = stringEntry(child, "WebBookmarkType");
-                    if (type == "WebBookmarkTypeLeaf") {
-                        auto url = stringEntry(child, "URLString");
-                        plist_t uriDictionary = plist_dict_get_item(child, "URIDictionary");
-                        if (!url || !uriDictionary || plist_get_node_type(uriDictionary) != PLIST_DICT)
-                            return std::nullopt;
-                        if (auto title = stringEntry(uriDictionary, "title")) result.append(*title, *url, path);
-                    } else if (type == "WebBookmarkTypeList") {
-                        auto title = stringEntry(child, "Title").value_or("");
-                        if (title == "com.apple.ReadingList") return std::nullopt;
-                        if (plist_t grandchildren = dictionaryChildren(child))
-                            return FolderToEnter<ArrayItems>{ArrayItems(grandchildren), localizedFolderName(title)};
-                    }
-                    return std::nullopt;
-                });
+    std::string typeText, urlText, titleText;  // where texts converted from UTF-16 live
+    walkFolders(std::move(*children), "", [&](typename Source::Node child, const std::string& path) -> Folder {
+        auto type = source.text(child, "WebBookmarkType", typeText);
+        if (type == "WebBookmarkTypeLeaf") {
+            auto url = source.text(child, "URLString", urlText);
+            auto uriDictionary = source.dictionary(child, "URIDictionary");
+            if (!url || !uriDictionary) return std::nullopt;
+            if (auto title = source.text(*uriDictionary, "title", titleText)) result.append(*title, *url, path);
+        } else if (type == "WebBookmarkTypeList") {
+            auto title = source.text(child, "Title", titleText).value_or("");
+            if (title == "com.apple.ReadingList") return std::nullopt;
+            if (auto grandchildren = source.dictionaryChildren(child))
+                return FolderToEnter<typename Source::Cursor>{std::move(*grandchildren), localizedFolderName(title)};
+        }
+        return std::nullopt;
+    });
 }
 
 }  // namespace
@@ -130,20 +174,19 @@ BookmarkList SafariBookmarkProvider::loadBookmarks() const {
     auto contents = readPaddedFile(bookmarksPath_);
     if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result.build();
     std::string_view bytes(contents->data(), contents->size());
-    auto length = static_cast<uint32_t>(bytes.size());
-    // libplist recurses per nesting level and copies shared objects: check the shape first.
-    bool binary = plist_is_binary(bytes.data(), length) != 0;
-    if (!(binary ? foundation::PropertyListPrecheck::isSafeBinary(bytes)
-                 : foundation::PropertyListPrecheck::isSafeXML(bytes)))
+    // Binary files (what Safari writes) are read in place; a walk of shared objects or
+    // cycles would not end, so the shape is checked first. XML goes through libplist, which
+    // recurses per nesting level: it is checked as well.
+    if (auto binary = BinaryPropertyList::open(bytes)) {
+        if (foundation::PropertyListPrecheck::isSafeBinary(bytes) && binary->isDictionary(binary->top()))
+            walk(BinarySource{*binary}, binary->top(), result);
         return result.build();
+    }
+    if (!foundation::PropertyListPrecheck::isSafeXML(bytes)) return result.build();
     plist_t top = nullptr;
-    if (binary)
-        plist_from_bin(bytes.data(), length, &top);
-    else
-        plist_from_xml(bytes.data(), length, &top);
+    plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &top);
     PlistHandle owner(top, &plist_free);
-    if (!top || plist_get_node_type(top) != PLIST_DICT) return result.build();
-    walk(top, result);
+    if (top && plist_get_node_type(top) == PLIST_DICT) walk(TreeSource{}, top, result);
     return result.build();
 }
 

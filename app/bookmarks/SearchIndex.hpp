@@ -39,7 +39,7 @@ public:
     void keepOnly(const std::vector<bool>& keep);
 
 private:
-    struct Piece;
+    struct Piece;  // one built range's entries and the texts they point to
     std::vector<std::shared_ptr<const Piece>> pieces_;
     std::vector<std::size_t> starts_;
 };

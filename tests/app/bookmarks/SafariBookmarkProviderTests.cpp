@@ -67,6 +67,22 @@ TEST_F(SafariReader, ReadsXMLPropertyListsToo) {
     EXPECT_EQ(described().size(), 7u);
 }
 
+TEST_F(SafariReader, BinaryFilesReadInPlaceGiveWhatTheParsedXMLGives) {
+    // Binary lists keep non-ASCII texts as UTF-16, which the in-place reader converts.
+    auto file = typicalFile();
+    file.push_back(safariFolder("仕事 \U0001F4BC", {safariLeaf("ぷろじぇくと計画 \u00E9\u0301", "https://例え.jp/パス"),
+                                                   safariLeaf("", "https://empty-title/")}));
+    file.push_back(safariLeaf("Ünïcode \U0001F469\u200D\U0001F4BB", "https://u/\u00FC"));
+    writeFile(plistPath, xmlPropertyList(json{{"Children", file}}));
+    std::vector<Bookmark> fromXML = SafariBookmarkProvider().loadBookmarks();
+    writeBookmarks(file);
+    std::vector<Bookmark> fromBinary = SafariBookmarkProvider().loadBookmarks();
+    ASSERT_EQ(fromBinary.size(), 10u);
+    EXPECT_EQ(fromBinary, fromXML);
+    EXPECT_EQ(fromBinary[7].folderPath, "仕事 \U0001F4BC");
+    EXPECT_EQ(fromBinary[7].name, "ぷろじぇくと計画 \u00E9\u0301");
+}
+
 TEST_F(SafariReader, MalformedEntriesAreSkippedWhileSiblingsAreRead) {
     struct Case {
         const char* label;
