@@ -1,30 +1,59 @@
 #include "app/bookmarks/BookmarkList.hpp"
 
 #include "app/bookmarks/BrowserProfile.hpp"
-#include "app/bookmarks/TextArena.hpp"
 
 #include <algorithm>
 #include <stdexcept>
 
 namespace kestrelvault {
 
+namespace {
+
+constexpr std::size_t capitalBits = 64;
+// Offsets into a list's text leave their top bit to the search index.
+constexpr std::size_t maximumTextSize = (std::size_t{1} << 31) - 1;
+
+bool isASCII(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
+}  // namespace
+
 struct BookmarkList::Part {
     struct Record {
-        std::string_view name, url, folderPath;
+        TextRange name, url, folderPath;
         std::uint32_t profile;
+        std::uint64_t nameCapitals;  // a bit per capital of a name kept lower-cased
     };
 
-    std::shared_ptr<TextArena> texts = std::make_shared<TextArena>();
+    std::string_view view(TextRange range) const { return std::string_view(*texts).substr(range.offset, range.length); }
+
+    std::shared_ptr<std::string> texts = std::make_shared<std::string>();  // shared with filtered copies
     std::vector<Profile> profiles;
     std::vector<Record> records;
-    // Identifiers other than profile identifier, ":" and URL, by record; a null view is
-    // the usual one. Empty while every identifier is the usual one.
-    std::vector<std::string_view> ids;
+    // Identifiers other than profile identifier, ":" and URL, by record; nullopt for the
+    // usual one. Empty while every identifier is the usual one.
+    std::vector<std::optional<TextRange>> ids;
 };
 
 BookmarkList::Builder::Builder() : part_(std::make_shared<Part>()) {}
 
-std::string_view BookmarkList::Builder::store(std::string_view text) { return part_->texts->store(text); }
+void BookmarkList::Builder::reserve(std::size_t textBytes, std::size_t bookmarks) {
+    auto& texts = *part_->texts;
+    texts.reserve(std::min(texts.size() + textBytes, maximumTextSize));
+    part_->records.reserve(part_->records.size() + bookmarks);
+}
+
+std::optional<BookmarkList::TextRange> BookmarkList::Builder::store(std::string_view text, bool lowerCase) {
+    auto& texts = *part_->texts;
+    if (text.size() > maximumTextSize - texts.size()) return std::nullopt;
+    TextRange range{static_cast<std::uint32_t>(texts.size()), static_cast<std::uint32_t>(text.size())};
+    texts += text;
+    if (lowerCase)
+        for (std::size_t index = range.offset; index < texts.size(); ++index)
+            if (texts[index] >= 'A' && texts[index] <= 'Z') texts[index] = static_cast<char>(texts[index] - 'A' + 'a');
+    return range;
+}
 
 void BookmarkList::Builder::beginProfile(Profile profile) {
     auto& profiles = part_->profiles;
@@ -35,10 +64,18 @@ void BookmarkList::Builder::beginProfile(Profile profile) {
 
 void BookmarkList::Builder::append(std::string_view name, std::string_view url, std::string_view folderPath) {
     // Siblings share their folder path, so consecutive equal paths are stored once.
-    if (folderPath != lastFolderPath_ || lastFolderPath_.data() == nullptr) lastFolderPath_ = store(folderPath);
+    if (!lastFolderPath_ || part_->view(*lastFolderPath_) != folderPath) lastFolderPath_ = store(folderPath);
+    std::uint64_t capitals = 0;
+    bool lowerCase = name.size() <= capitalBits && isASCII(name);
+    if (lowerCase)
+        for (std::size_t index = 0; index < name.size(); ++index)
+            if (name[index] >= 'A' && name[index] <= 'Z') capitals |= std::uint64_t{1} << index;
+    auto storedName = store(name, lowerCase);
+    auto storedURL = store(url);
+    if (!lastFolderPath_ || !storedName || !storedURL) return;
     if (part_->profiles.empty()) beginProfile(Profile{});
     part_->records.push_back(
-        Part::Record{store(name), store(url), lastFolderPath_, static_cast<std::uint32_t>(profile_)});
+        Part::Record{*storedName, *storedURL, *lastFolderPath_, static_cast<std::uint32_t>(profile_), capitals});
     if (!part_->ids.empty()) part_->ids.emplace_back();
 }
 
@@ -46,8 +83,11 @@ void BookmarkList::Builder::append(const Bookmark& bookmark) {
     Profile profile{bookmark.browser, bookmark.profileDirectory, bookmark.profileDisplayName,
                     bookmark.profilePicturePath};
     if (part_->profiles.empty() || part_->profiles[profile_] != profile) beginProfile(std::move(profile));
+    std::size_t before = part_->records.size();
     append(bookmark.name, bookmark.url, bookmark.folderPath);
-    if (bookmark.id == profileIdentifier(bookmark.browser, bookmark.profileDirectory) + ":" + bookmark.url) return;
+    if (part_->records.size() == before ||
+        bookmark.id == profileIdentifier(bookmark.browser, bookmark.profileDirectory) + ":" + bookmark.url)
+        return;
     auto& ids = part_->ids;
     if (ids.empty()) ids.resize(part_->records.size());
     ids.back() = store(bookmark.id);
@@ -61,7 +101,7 @@ BookmarkList BookmarkList::Builder::build() {
     }
     part_ = std::make_shared<Part>();
     profile_ = 0;
-    lastFolderPath_ = {};
+    lastFolderPath_.reset();
     return list;
 }
 
@@ -80,13 +120,17 @@ Bookmark BookmarkList::operator[](std::size_t index) const {
     auto [part, local] = locate(index);
     const auto& record = part->records[local];
     const auto& profile = part->profiles[record.profile];
-    std::string id = !part->ids.empty() && part->ids[local].data()
-                         ? std::string(part->ids[local])
-                         : profileIdentifier(profile.browser, profile.directory) + ":" + std::string(record.url);
+    std::string name(part->view(record.name));
+    for (std::size_t position = 0; position < name.size() && position < capitalBits; ++position)
+        if (record.nameCapitals >> position & 1) name[position] = static_cast<char>(name[position] - 'a' + 'A');
+    std::string url(part->view(record.url));
+    std::string id = !part->ids.empty() && part->ids[local]
+                         ? std::string(part->view(*part->ids[local]))
+                         : profileIdentifier(profile.browser, profile.directory) + ":" + url;
     return Bookmark{std::move(id),
-                    std::string(record.name),
-                    std::string(record.url),
-                    std::string(record.folderPath),
+                    std::move(name),
+                    std::move(url),
+                    std::string(part->view(record.folderPath)),
                     profile.browser,
                     profile.directory,
                     profile.displayName,
@@ -108,13 +152,15 @@ BookmarkList::operator std::vector<Bookmark>() const {
 BookmarkList::SearchedFields BookmarkList::searchedFields(std::size_t index) const {
     auto [part, local] = locate(index);
     const auto& record = part->records[local];
-    return SearchedFields{record.name, record.url, record.folderPath};
+    return SearchedFields{part->view(record.name), part->view(record.url), part->view(record.folderPath)};
 }
 
 const BookmarkList::Profile& BookmarkList::profile(std::size_t index) const {
     auto [part, local] = locate(index);
     return part->profiles[part->records[local].profile];
 }
+
+std::string_view BookmarkList::textOf(std::size_t index) const { return *locate(index).first->texts; }
 
 std::shared_ptr<const void> BookmarkList::storageOf(std::size_t index) const { return locate(index).first->texts; }
 

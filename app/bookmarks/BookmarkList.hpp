@@ -13,12 +13,16 @@
 namespace kestrelvault {
 
 // A list of bookmarks kept compactly, for libraries of a million: a reader's texts sit in
-// a few large blocks, the profile fields once per profile, and identifiers are made from
-// profile and URL; a Bookmark value is made when one is read. Built by one thread with a
-// Builder, immutable afterwards and readable from any thread; copies and joined lists
-// share their storage.
+// one buffer, the profile fields once per profile, identifiers are made from profile and
+// URL, and a short ASCII name is kept lower-cased (its search form) with a bit per
+// capital; a Bookmark value is made when one is read. Built by one thread with a Builder,
+// immutable afterwards and readable from any thread; copies and joined lists share their
+// storage. One built list holds at most 2 GiB of text; bookmarks beyond are left out.
 class BookmarkList {
     struct Part;  // one built list's storage
+    struct TextRange {
+        std::uint32_t offset = 0, length = 0;
+    };
 
 public:
     struct Profile {
@@ -30,7 +34,8 @@ public:
         bool operator==(const Profile&) const = default;
     };
 
-    // The texts a search reads, borrowed from the list's storage.
+    // The texts a search reads, borrowed from the list's storage; an ASCII name comes
+    // lower-cased.
     struct SearchedFields {
         std::string_view name, url, folderPath;
     };
@@ -38,6 +43,9 @@ public:
     class Builder {
     public:
         Builder();
+        // At most this many bytes of text and bookmarks are to come. Room that is never used
+        // costs address space only, so an upper bound is the right hint: storage then never moves.
+        void reserve(std::size_t textBytes, std::size_t bookmarks);
         // The bookmarks appended next belong to this profile, and their identifier is the
         // profile's (raw value ":" directory), ":" and the URL.
         void beginProfile(Profile profile);
@@ -47,11 +55,12 @@ public:
         BookmarkList build();
 
     private:
-        std::string_view store(std::string_view text);
+        // Nullopt when the list's text would pass 2 GiB.
+        std::optional<TextRange> store(std::string_view text, bool lowerCase = false);
 
         std::shared_ptr<Part> part_;
         std::size_t profile_ = 0;
-        std::string_view lastFolderPath_;
+        std::optional<TextRange> lastFolderPath_;
     };
 
     class Iterator {
@@ -99,7 +108,9 @@ public:
 
     SearchedFields searchedFields(std::size_t index) const;
     const Profile& profile(std::size_t index) const;
-    // Keeps the storage of the bookmark's texts alive, for views into them.
+    // All the text of the built list the bookmark belongs to (its searched fields lie in
+    // it), and what keeps that text alive.
+    std::string_view textOf(std::size_t index) const;
     std::shared_ptr<const void> storageOf(std::size_t index) const;
 
     // Appends the other list's bookmarks after this one's.

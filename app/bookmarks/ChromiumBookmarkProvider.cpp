@@ -2,6 +2,7 @@
 
 #include "app/bookmarks/ChromiumLocalState.hpp"
 #include "app/bookmarks/FolderWalk.hpp"
+#include "app/bookmarks/FreedMemory.hpp"
 #include "app/bookmarks/JSONDocument.hpp"
 
 namespace kestrelvault {
@@ -108,22 +109,37 @@ BookmarkList ChromiumBookmarkProvider::loadBookmarks() const {
     if (directories.empty()) return result.build();
     auto names = profileNames();
     auto pictures = profilePicturePaths();
+    std::uintmax_t fileBytes = 0;  // the texts take less than their files
     for (const auto& directory : directories) {
-        auto document = JSONDocument::load(basePath_ / directory / "Bookmarks");
-        if (!document) continue;
-        simdjson::dom::object top;
-        if (document->root().get_object().get(top) != simdjson::SUCCESS) continue;
-        auto roots = objectMember(top, "roots");
-        if (!roots) continue;
-        BookmarkList::Profile profile{browserType_, directory, directory, std::nullopt};
-        if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
-        if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
-        for (auto [key, value] : distinctMembers(*roots)) {
-            simdjson::dom::object root;
-            if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);
-        }
+        std::error_code error;
+        auto size = std::filesystem::file_size(basePath_ / directory / "Bookmarks", error);
+        if (!error) fileBytes += size;
+    }
+    result.reserve(static_cast<std::size_t>(fileBytes), static_cast<std::size_t>(fileBytes) / 34);
+    for (const auto& directory : directories) {
+        readProfile(directory, names, pictures, result);
+        returnFreedMemoryToTheSystem();  // the parsed file is gone
     }
     return result.build();
+}
+
+void ChromiumBookmarkProvider::readProfile(const std::string& directory,
+                                           const std::unordered_map<std::string, std::string>& names,
+                                           const std::unordered_map<std::string, std::string>& pictures,
+                                           BookmarkList::Builder& result) const {
+    auto document = JSONDocument::load(basePath_ / directory / "Bookmarks");
+    if (!document) return;
+    simdjson::dom::object top;
+    if (document->root().get_object().get(top) != simdjson::SUCCESS) return;
+    auto roots = objectMember(top, "roots");
+    if (!roots) return;
+    BookmarkList::Profile profile{browserType_, directory, directory, std::nullopt};
+    if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
+    if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
+    for (auto [key, value] : distinctMembers(*roots)) {
+        simdjson::dom::object root;
+        if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);
+    }
 }
 
 void ChromiumBookmarkProvider::parseNode(simdjson::dom::object node, const std::string& folderPath,

@@ -41,6 +41,11 @@ public:
                            const BookmarkList::Profile& profile, BookmarkList::Builder& result) const;
 
 private:
+    // Appends one profile directory's bookmarks; a file that cannot be read or parsed adds none.
+    void readProfile(const std::string& directory, const std::unordered_map<std::string, std::string>& names,
+                     const std::unordered_map<std::string, std::string>& pictures,
+                     BookmarkList::Builder& result) const;
+
     BrowserType browserType_;
     std::filesystem::path basePath_;
 };

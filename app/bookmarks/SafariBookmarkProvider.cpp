@@ -2,6 +2,7 @@
 
 #include "app/bookmarks/BinaryPropertyList.hpp"
 #include "app/bookmarks/FolderWalk.hpp"
+#include "app/bookmarks/FreedMemory.hpp"
 #include "app/bookmarks/PaddedFile.hpp"
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/FileManager.hpp"
@@ -174,12 +175,16 @@ BookmarkList SafariBookmarkProvider::loadBookmarks() const {
     auto contents = readPaddedFile(bookmarksPath_);
     if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result.build();
     std::string_view bytes(contents->data(), contents->size());
+    // A bookmark takes more than 16 bytes of the file, and its texts less than theirs.
+    result.reserve(bytes.size(), bytes.size() / 16);
     // Binary files (what Safari writes) are read in place; a walk of shared objects or
     // cycles would not end, so the shape is checked first. XML goes through libplist, which
     // recurses per nesting level: it is checked as well.
     if (auto binary = BinaryPropertyList::open(bytes)) {
         if (foundation::PropertyListPrecheck::isSafeBinary(bytes) && binary->isDictionary(binary->top()))
             walk(BinarySource{*binary}, binary->top(), result);
+        contents.reset();
+        returnFreedMemoryToTheSystem();
         return result.build();
     }
     if (!foundation::PropertyListPrecheck::isSafeXML(bytes)) return result.build();

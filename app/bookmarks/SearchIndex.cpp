@@ -1,79 +1,131 @@
 #include "app/bookmarks/SearchIndex.hpp"
 
 #include "app/bookmarks/SearchNormalization.hpp"
-#include "app/bookmarks/TextArena.hpp"
 
-#include <deque>
+#include <limits>
 
 namespace kestrelvault {
 
-struct SearchIndex::Piece {
-    TextArena normalized{64 * 1024};  // texts whose search form differs from the raw text
-    std::deque<SearchText> clustered;  // texts compared by grapheme clusters (stable addresses)
-    std::vector<std::shared_ptr<const void>> borrowed;  // other storage the entries point into
-    std::vector<Entry> entries;
-};
-
 namespace {
 
-char lowered(char byte) { return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte; }
+constexpr std::uint32_t ownTextBit = std::uint32_t{1} << 31;
+constexpr std::uint32_t clusteredLength = std::numeric_limits<std::uint32_t>::max();
 
-// A field in search form. ASCII takes one pass (lower-casing is all normalisation does to
-// it) and, without capitals, is the raw text itself; anything else is fully normalised.
-SearchTextView place(std::string_view raw, TextArena& normalizedTexts, std::deque<SearchText>& clustered,
-                     std::string& scratch) {
+// Where one field's search form lies: in the list's text, in the piece's own text (the
+// offset has ownTextBit), or among the piece's clustered texts (the length is
+// clusteredLength and the offset their index). 16 bytes, so a million bookmarks' entries
+// stay small.
+struct Field {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
     std::uint64_t mask = 0;
-    bool hasCapitals = false;
-    for (std::size_t index = 0; index < raw.size(); ++index) {
-        char byte = raw[index];
-        if (static_cast<unsigned char>(byte) >= 0x80 ||
-            (byte == '\r' && index + 1 < raw.size() && raw[index + 1] == '\n')) {
-            std::string normalized = normalizeForSearch(raw);
-            if (SearchText::needsClusters(normalized)) {
-                clustered.push_back(SearchText::fromNormalized(std::move(normalized)));
-                return clustered.back().view();
-            }
-            return SearchTextView{normalizedTexts.store(normalized), SearchText::maskOf(normalized), nullptr};
-        }
-        hasCapitals = hasCapitals || (byte >= 'A' && byte <= 'Z');
-        mask |= SearchText::maskBit(lowered(byte));
+};
+
+struct Entry {
+    Field name, url, folderPath;
+};
+
+// The texts a piece's entries point into, shared by the pieces filtered from it.
+struct Storage {
+    std::string_view listText;
+    std::shared_ptr<const void> listTextOwner;
+    std::string ownText;
+    std::vector<SearchText> clustered;
+
+    SearchTextView view(const Field& field) const {
+        if (field.length == clusteredLength) return clustered[field.offset].view();
+        const char* base = field.offset & ownTextBit ? ownText.data() : listText.data();
+        return SearchTextView{std::string_view(base + (field.offset & ~ownTextBit), field.length), field.mask, nullptr};
     }
-    if (!hasCapitals) return SearchTextView{raw, mask, nullptr};
-    scratch.assign(raw);
-    for (char& byte : scratch) byte = lowered(byte);
-    return SearchTextView{normalizedTexts.store(scratch), mask, nullptr};
-}
+
+    // A field in search form. ASCII takes one pass (lower-casing is all normalisation does
+    // to it) and, without capitals, is found in the list's text as it is; anything else is
+    // fully normalised.
+    Field place(std::string_view raw) {
+        std::uint64_t mask = 0;
+        bool hasCapitals = false;
+        for (std::size_t index = 0; index < raw.size(); ++index) {
+            char byte = raw[index];
+            if (static_cast<unsigned char>(byte) >= 0x80 ||
+                (byte == '\r' && index + 1 < raw.size() && raw[index + 1] == '\n'))
+                return placeNormalized(normalizeForSearch(raw));
+            bool isCapital = byte >= 'A' && byte <= 'Z';
+            hasCapitals = hasCapitals || isCapital;
+            mask |= SearchText::maskBit(isCapital ? static_cast<char>(byte - 'A' + 'a') : byte);
+        }
+        bool inListText = raw.data() >= listText.data() && raw.data() + raw.size() <= listText.data() + listText.size();
+        if (!hasCapitals && inListText)
+            return Field{static_cast<std::uint32_t>(raw.data() - listText.data()), static_cast<std::uint32_t>(raw.size()),
+                         mask};
+        Field field = appendOwn(raw, mask);
+        for (std::size_t index = field.offset & ~ownTextBit; index < ownText.size(); ++index)
+            if (ownText[index] >= 'A' && ownText[index] <= 'Z') ownText[index] = static_cast<char>(ownText[index] - 'A' + 'a');
+        return field;
+    }
+
+    Field placeNormalized(std::string normalized) {
+        if (!SearchText::needsClusters(normalized)) return appendOwn(normalized, SearchText::maskOf(normalized));
+        clustered.push_back(SearchText::fromNormalized(std::move(normalized)));
+        return Field{static_cast<std::uint32_t>(clustered.size() - 1), clusteredLength, 0};
+    }
+
+    Field appendOwn(std::string_view text, std::uint64_t mask) {
+        if (text.size() >= ownTextBit - ownText.size()) return Field{};  // past 2 GiB: an empty text
+        Field field{static_cast<std::uint32_t>(ownText.size()) | ownTextBit, static_cast<std::uint32_t>(text.size()), mask};
+        ownText += text;
+        return field;
+    }
+};
 
 }  // namespace
 
+struct SearchIndex::PieceData {
+    std::shared_ptr<const Storage> storage;
+    std::vector<Entry> entries;
+};
+
+std::size_t SearchIndex::Piece::size() const { return data_->entries.size(); }
+
+SearchIndex::Fields SearchIndex::Piece::operator[](std::size_t local) const {
+    const auto& entry = data_->entries[local];
+    const auto& storage = *data_->storage;
+    return Fields{storage.view(entry.name), storage.view(entry.url), storage.view(entry.folderPath)};
+}
+
 SearchIndex SearchIndex::of(const BookmarkList& list, std::size_t begin, std::size_t end) {
-    auto piece = std::make_shared<Piece>();
-    piece->entries.reserve(end - begin);
-    std::string scratch;
-    std::string_view lastRawFolderPath;
-    SearchTextView lastFolderPath;
-    for (std::size_t index = begin; index < end; ++index) {
-        auto fields = list.searchedFields(index);
-        // Siblings share one stored folder path: place it once.
-        if (fields.folderPath.data() != lastRawFolderPath.data() || fields.folderPath.size() != lastRawFolderPath.size())
-            lastFolderPath = place(fields.folderPath, piece->normalized, piece->clustered, scratch);
-        lastRawFolderPath = fields.folderPath;
-        piece->entries.push_back({place(fields.name, piece->normalized, piece->clustered, scratch),
-                                  place(fields.url, piece->normalized, piece->clustered, scratch), lastFolderPath});
-        auto storage = list.storageOf(index);
-        if (piece->borrowed.empty() || storage != piece->borrowed.back()) piece->borrowed.push_back(std::move(storage));
-    }
     SearchIndex index;
-    if (!piece->entries.empty()) {
-        index.starts_.push_back(0);
-        index.pieces_.push_back(std::move(piece));
+    if (begin >= end) return index;
+    auto storage = std::make_shared<Storage>();
+    storage->listText = list.textOf(begin);
+    storage->listTextOwner = list.storageOf(begin);
+    auto piece = std::make_shared<PieceData>();
+    piece->entries.reserve(end - begin);
+    std::string_view lastRawFolderPath;
+    Field lastFolderPath;
+    for (std::size_t position = begin; position < end; ++position) {
+        auto fields = list.searchedFields(position);
+        // Siblings share one stored folder path: place it once.
+        if (position == begin || fields.folderPath.data() != lastRawFolderPath.data() ||
+            fields.folderPath.size() != lastRawFolderPath.size())
+            lastFolderPath = storage->place(fields.folderPath);
+        lastRawFolderPath = fields.folderPath;
+        piece->entries.push_back(Entry{storage->place(fields.name), storage->place(fields.url), lastFolderPath});
     }
+    // Own texts and clustered texts stop growing here, before anyone reads views of them.
+    piece->storage = std::move(storage);
+    index.starts_.push_back(0);
+    index.pieces_.push_back(std::move(piece));
     return index;
 }
 
 std::size_t SearchIndex::size() const { return starts_.empty() ? 0 : starts_.back() + pieces_.back()->entries.size(); }
 
-std::span<const SearchIndex::Entry> SearchIndex::piece(std::size_t index) const { return pieces_[index]->entries; }
+SearchIndex::Piece SearchIndex::piece(std::size_t index) const {
+    Piece piece;
+    piece.data_ = pieces_[index].get();
+    piece.start_ = starts_[index];
+    return piece;
+}
 
 void SearchIndex::append(const SearchIndex& other) {
     for (std::size_t piece = 0; piece < other.pieces_.size(); ++piece) {
@@ -85,19 +137,14 @@ void SearchIndex::append(const SearchIndex& other) {
 void SearchIndex::keepOnly(const std::vector<bool>& keep) {
     SearchIndex kept;
     for (std::size_t piece = 0; piece < pieces_.size(); ++piece) {
-        const auto& entries = pieces_[piece]->entries;
-        auto filtered = std::make_shared<Piece>();
-        for (std::size_t local = 0; local < entries.size(); ++local)
-            if (keep[starts_[piece] + local]) filtered->entries.push_back(entries[local]);
-        if (filtered->entries.size() == entries.size()) {
-            filtered = nullptr;
-            kept.starts_.push_back(kept.size());
-            kept.pieces_.push_back(pieces_[piece]);
-        } else if (!filtered->entries.empty()) {
-            filtered->borrowed.push_back(pieces_[piece]);  // the views point into the old piece
-            kept.starts_.push_back(kept.size());
-            kept.pieces_.push_back(std::move(filtered));
-        }
+        const auto& original = pieces_[piece];
+        auto filtered = std::make_shared<PieceData>();
+        filtered->storage = original->storage;
+        for (std::size_t local = 0; local < original->entries.size(); ++local)
+            if (keep[starts_[piece] + local]) filtered->entries.push_back(original->entries[local]);
+        if (filtered->entries.empty()) continue;
+        kept.starts_.push_back(kept.size());
+        kept.pieces_.push_back(filtered->entries.size() == original->entries.size() ? original : std::move(filtered));
     }
     *this = std::move(kept);
 }

@@ -4,34 +4,47 @@
 #include "app/bookmarks/SearchText.hpp"
 #include "app/bookmarks/SearchTextView.hpp"
 
+#include <cstdint>
 #include <memory>
-#include <span>
 #include <vector>
 
 namespace kestrelvault {
 
 // The name, URL and folder path of a list of bookmarks in search form, computed once
 // when they are loaded; normalisation is a pure function of the text, so scoring these
-// gives exactly what normalising on every search would. Kept in pieces (one per built
-// range), which a search may score apart. Built on a loading thread, then owned by one
-// thread; moving or copying it keeps every view valid, and a piece keeps the list's texts
-// it borrows alive.
+// gives exactly what normalising on every search would. A field whose search form is its
+// stored text (ASCII without capitals, and the list keeps ASCII names lower-cased) points
+// into the list's text instead of being copied. Kept in pieces (one per built range),
+// which a search may score apart. Built on a loading thread, then owned by one thread;
+// copies share the pieces, and a piece keeps the list text it points into alive.
 class SearchIndex {
+    struct PieceData;  // one built range's entries and what they point into
+
 public:
-    struct Entry {
-        SearchTextView name;
-        SearchTextView url;
-        SearchTextView folderPath;
+    struct Fields {
+        SearchTextView name, url, folderPath;
     };
 
-    // The list's bookmarks from `begin` up to `end`, as one piece.
+    // One piece's entries, as the scorer reads them.
+    class Piece {
+    public:
+        std::size_t size() const;
+        // The position of the piece's first entry in the whole index.
+        std::size_t start() const { return start_; }
+        Fields operator[](std::size_t local) const;
+
+    private:
+        friend class SearchIndex;
+        const PieceData* data_ = nullptr;
+        std::size_t start_ = 0;
+    };
+
+    // The bookmarks of one built list from `begin` up to `end`, as one piece.
     static SearchIndex of(const BookmarkList& list, std::size_t begin, std::size_t end);
 
     std::size_t size() const;
     std::size_t pieceCount() const { return pieces_.size(); }
-    // The entries of one piece, and the position of its first entry in the whole index.
-    std::span<const Entry> piece(std::size_t index) const;
-    std::size_t pieceStart(std::size_t index) const { return starts_[index]; }
+    Piece piece(std::size_t index) const;
 
     // Appends another index's pieces after this one's.
     void append(const SearchIndex& other);
@@ -39,8 +52,7 @@ public:
     void keepOnly(const std::vector<bool>& keep);
 
 private:
-    struct Piece;  // one built range's entries and the texts they point to
-    std::vector<std::shared_ptr<const Piece>> pieces_;
+    std::vector<std::shared_ptr<const PieceData>> pieces_;
     std::vector<std::size_t> starts_;
 };
 

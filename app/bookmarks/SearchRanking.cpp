@@ -45,14 +45,14 @@ private:
     std::vector<Match> matches_;
 };
 
-void scorePiece(std::span<const SearchIndex::Entry> entries, std::size_t start,
-                const std::vector<SearchTextView>& words, bool fuzzy, BestMatches& best) {
-    for (std::size_t local = 0; local < entries.size(); ++local) {
-        const auto& fields = entries[local];
+void scorePiece(const SearchIndex::Piece& piece, const std::vector<SearchTextView>& words, bool fuzzy,
+                BestMatches& best) {
+    for (std::size_t local = 0; local < piece.size(); ++local) {
+        auto fields = piece[local];
         std::int64_t floor = best.floor();
         std::int64_t score =
             SearchScorer::matchScoreAbove(fields.name, fields.url, fields.folderPath, words, fuzzy, floor);
-        if (score > floor) best.consider(Match{score, start + local});
+        if (score > floor) best.consider(Match{score, piece.start() + local});
     }
 }
 
@@ -66,7 +66,7 @@ std::vector<std::size_t> SearchRanking::best(const SearchIndex& index, const std
     std::atomic<std::size_t> nextPiece{0};
     auto work = [&](std::size_t worker) {
         for (std::size_t piece; (piece = nextPiece.fetch_add(1)) < pieces;)
-            scorePiece(index.piece(piece), index.pieceStart(piece), words, fuzzy, found[worker]);
+            scorePiece(index.piece(piece), words, fuzzy, found[worker]);
     };
     if (workers > 1) {
         // Everything captured lives until wait() returns.
