@@ -84,8 +84,6 @@ struct SearchIndex::PieceData {
     std::vector<Entry> entries;
 };
 
-std::size_t SearchIndex::Piece::size() const { return data_->entries.size(); }
-
 SearchIndex::Fields SearchIndex::Piece::operator[](std::size_t local) const {
     const auto& entry = data_->entries[local];
     const auto& storage = *data_->storage;
@@ -124,6 +122,7 @@ SearchIndex::Piece SearchIndex::piece(std::size_t index) const {
     Piece piece;
     piece.data_ = pieces_[index].get();
     piece.start_ = starts_[index];
+    piece.size_ = pieces_[index]->entries.size();
     return piece;
 }
 

@@ -28,7 +28,7 @@ public:
     // One piece's entries, as the scorer reads them.
     class Piece {
     public:
-        std::size_t size() const;
+        std::size_t size() const { return size_; }
         // The position of the piece's first entry in the whole index.
         std::size_t start() const { return start_; }
         Fields operator[](std::size_t local) const;
@@ -37,6 +37,7 @@ public:
         friend class SearchIndex;
         const PieceData* data_ = nullptr;
         std::size_t start_ = 0;
+        std::size_t size_ = 0;
     };
 
     // The bookmarks of one built list from `begin` up to `end`, as one piece.
