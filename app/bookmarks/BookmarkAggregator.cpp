@@ -159,6 +159,10 @@ std::vector<Bookmark> BookmarkAggregator::search(std::string_view query) const {
     }
     std::vector<SearchTextView> wordViews;
     for (const auto& word : words) wordViews.push_back(word.view());
+    // A total is the same in any order of its words, and a bookmark is dropped at its first
+    // word that matches nowhere: try the longer, rarer words first.
+    std::stable_sort(wordViews.begin(), wordViews.end(),
+                     [](const SearchTextView& left, const SearchTextView& right) { return left.text.size() > right.text.size(); });
     for (std::size_t index : SearchRanking::best(searchIndex_, wordViews, profileSettings_->fuzzySearchEnabled.get(),
                                                  SearchScorer::resultLimit))
         results.push_back(bookmarks[index]);
