@@ -3,7 +3,6 @@
 #include <unicode/ustring.h>
 
 #include <climits>
-#include <vector>
 
 namespace kestrelvault {
 
@@ -97,18 +96,18 @@ std::optional<BinaryPropertyList::Elements> BinaryPropertyList::arrayElements(Ob
     return elements;
 }
 
-std::optional<BinaryPropertyList::Object> BinaryPropertyList::valueFor(Object dictionary, std::string_view key) const {
+bool BinaryPropertyList::entries(Object dictionary, std::vector<std::pair<std::string, Object>>& entries) const {
+    entries.clear();
     auto extent = extentOf(dictionary, 0xD, 2 * std::uint64_t{referenceWidth_});
-    if (!extent) return std::nullopt;
-    std::optional<Object> found;
+    if (!extent) return false;
     std::string scratch;
     for (std::uint64_t index = 0; index < extent->count; ++index) {
-        auto keyObject = reference(extent->position + index * referenceWidth_);
+        auto key = reference(extent->position + index * referenceWidth_);
         auto value = reference(extent->position + (extent->count + index) * referenceWidth_);
-        if (!keyObject || !value) return std::nullopt;
-        if (string(*keyObject, scratch) == key) found = value;
+        if (!key || !value) return false;
+        if (auto text = string(*key, scratch)) entries.emplace_back(*text, *value);
     }
-    return found;
+    return true;
 }
 
 std::optional<std::string_view> BinaryPropertyList::string(Object object, std::string& scratch) const {

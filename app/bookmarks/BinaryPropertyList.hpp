@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kestrelvault {
 
@@ -35,9 +37,9 @@ public:
     bool isDictionary(Object object) const { return marker(object) >> 4 == 0xD; }
     // Nullopt when the object is not a well-formed array.
     std::optional<Elements> arrayElements(Object object) const;
-    // The value of the last entry whose key is this text; nullopt when there is none or the
-    // object is not a well-formed dictionary.
-    std::optional<Object> valueFor(Object dictionary, std::string_view key) const;
+    // The entries of a dictionary whose keys are text, in order (a repeated key appears
+    // twice: the last one counts); false when the object is not a well-formed dictionary.
+    bool entries(Object dictionary, std::vector<std::pair<std::string, Object>>& entries) const;
     // A string object in UTF-8: ASCII strings as a view into the data, UTF-16 ones
     // converted into `scratch`. Nullopt for any other object.
     std::optional<std::string_view> string(Object object, std::string& scratch) const;

@@ -82,7 +82,8 @@ struct TreeSource {
 };
 
 // A binary file read where it lies (BinaryPropertyList) as the walk reads it.
-struct BinarySource {
+class BinarySource {
+public:
     using Node = BinaryPropertyList::Object;
     class Cursor {
     public:
@@ -95,25 +96,43 @@ struct BinarySource {
         std::uint64_t next_ = 0;
     };
 
-    const BinaryPropertyList& list;
+    explicit BinarySource(const BinaryPropertyList& list) : list_(list) {}
 
     std::optional<Cursor> dictionaryChildren(Node dictionary) const {
-        auto children = list.valueFor(dictionary, "Children");
-        auto elements = children ? list.arrayElements(*children) : std::nullopt;
+        auto children = valueFor(dictionary, "Children");
+        auto elements = children ? list_.arrayElements(*children) : std::nullopt;
         if (!elements) return std::nullopt;
         for (std::uint64_t index = 0; index < elements->size(); ++index)
-            if (!list.isDictionary((*elements)[index])) return std::nullopt;
+            if (!list_.isDictionary((*elements)[index])) return std::nullopt;
         return Cursor(*elements);
     }
     std::optional<std::string_view> text(Node dictionary, const char* key, std::string& scratch) const {
-        auto value = list.valueFor(dictionary, key);
-        return value ? list.string(*value, scratch) : std::nullopt;
+        auto value = valueFor(dictionary, key);
+        return value ? list_.string(*value, scratch) : std::nullopt;
     }
     std::optional<Node> dictionary(Node dictionary, const char* key) const {
-        auto value = list.valueFor(dictionary, key);
-        if (!value || !list.isDictionary(*value)) return std::nullopt;
+        auto value = valueFor(dictionary, key);
+        if (!value || !list_.isDictionary(*value)) return std::nullopt;
         return value;
     }
+
+private:
+    // The walk asks one dictionary for several keys in turn: its entries are read once.
+    std::optional<Node> valueFor(Node dictionary, std::string_view key) const {
+        if (dictionary != readDictionary_) {
+            readDictionary_ = dictionary;
+            isReadDictionarySound_ = list_.entries(dictionary, entries_);
+        }
+        if (!isReadDictionarySound_) return std::nullopt;
+        for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry)
+            if (entry->first == key) return entry->second;
+        return std::nullopt;
+    }
+
+    const BinaryPropertyList& list_;
+    mutable std::optional<Node> readDictionary_;
+    mutable bool isReadDictionarySound_ = false;
+    mutable std::vector<std::pair<std::string, Node>> entries_;
 };
 
 std::string localizedFolderName(std::string_view title) {
@@ -182,7 +201,7 @@ BookmarkList SafariBookmarkProvider::loadBookmarks() const {
     // recurses per nesting level: it is checked as well.
     if (auto binary = BinaryPropertyList::open(bytes)) {
         if (foundation::PropertyListPrecheck::isSafeBinary(bytes) && binary->isDictionary(binary->top()))
-            walk(BinarySource{*binary}, binary->top(), result);
+            walk(BinarySource(*binary), binary->top(), result);
         contents.reset();
         returnFreedMemoryToTheSystem();
         return result.build();
