@@ -44,12 +44,12 @@ void BookmarkList::Builder::reserve(std::size_t textBytes, std::size_t bookmarks
     part_->records.reserve(part_->records.size() + bookmarks);
 }
 
-std::optional<BookmarkList::TextRange> BookmarkList::Builder::store(std::string_view text, bool lowerCase) {
+std::optional<BookmarkList::TextRange> BookmarkList::Builder::store(std::string_view text, Letters letters) {
     auto& texts = *part_->texts;
     if (text.size() > maximumTextSize - texts.size()) return std::nullopt;
     TextRange range{static_cast<std::uint32_t>(texts.size()), static_cast<std::uint32_t>(text.size())};
     texts += text;
-    if (lowerCase)
+    if (letters == Letters::lowerCased)
         for (std::size_t index = range.offset; index < texts.size(); ++index)
             if (texts[index] >= 'A' && texts[index] <= 'Z') texts[index] = static_cast<char>(texts[index] - 'A' + 'a');
     return range;
@@ -70,7 +70,7 @@ void BookmarkList::Builder::append(std::string_view name, std::string_view url, 
     if (lowerCase)
         for (std::size_t index = 0; index < name.size(); ++index)
             if (name[index] >= 'A' && name[index] <= 'Z') capitals |= std::uint64_t{1} << index;
-    auto storedName = store(name, lowerCase);
+    auto storedName = store(name, lowerCase ? Letters::lowerCased : Letters::asGiven);
     auto storedURL = store(url);
     if (!lastFolderPath_ || !storedName || !storedURL) return;
     if (part_->profiles.empty()) beginProfile(Profile{});

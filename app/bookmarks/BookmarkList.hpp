@@ -34,8 +34,8 @@ public:
         bool operator==(const Profile&) const = default;
     };
 
-    // The texts a search reads, borrowed from the list's storage; an ASCII name comes
-    // lower-cased.
+    // The texts a search reads, borrowed from the list's storage; an ASCII name of up to 64
+    // bytes comes lower-cased.
     struct SearchedFields {
         std::string_view name, url, folderPath;
     };
@@ -55,8 +55,9 @@ public:
         BookmarkList build();
 
     private:
+        enum class Letters { asGiven, lowerCased };
         // Nullopt when the list's text would pass 2 GiB.
-        std::optional<TextRange> store(std::string_view text, bool lowerCase = false);
+        std::optional<TextRange> store(std::string_view text, Letters letters = Letters::asGiven);
 
         std::shared_ptr<Part> part_;
         std::size_t profile_ = 0;

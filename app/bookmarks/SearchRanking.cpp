@@ -27,7 +27,7 @@ class BestMatches {
 public:
     explicit BestMatches(std::size_t limit) : limit_(limit) { matches_.reserve(limit + 1); }
 
-    // Scores at or below this cannot enter from later in the same piece.
+    // Entries this worker scores later enter only above this.
     std::int64_t floor() const { return matches_.size() == limit_ ? matches_.back().score : 0; }
 
     void consider(Match match) {
