@@ -186,6 +186,22 @@ Rect childRect(const appkit::View& parent, const appkit::View& child, const Rect
 
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node);
 
+// The knob of a scroll view whose content is taller than it: a capsule at the trailing
+// edge, as long as the visible share of the content and as far down as the offset.
+void drawScrollIndicator(Canvas& canvas, const ui::LayoutNode& node, Appearance appearance) {
+    constexpr double width = 6, inset = 2, shortest = 24;
+    double visible = node.frame.height(), content = node.contentSize.height;
+    if (!node.data<ui::ScrollData>().showsIndicators || content <= visible || visible <= 2 * inset) return;
+    double track = visible - 2 * inset;
+    double length = std::clamp(track * visible / content, std::min(shortest, track), track);
+    double fraction = std::clamp(node.scrollOffset / (content - visible), 0.0, 1.0);
+    Rect knob(node.frame.maxX() - inset - width, node.frame.minY() + inset + (track - length) * fraction, width, length);
+    Color color = appearance == Appearance::dark ? Color::whiteColor().opacity(0.4) : Color::blackColor().opacity(0.35);
+    canvas.setColor(color, appearance);
+    shapePath(canvas.context(), {ui::ShapeKind::capsule}, knob);
+    cairo_fill(canvas.context());
+}
+
 void drawChildren(Canvas& canvas, const ui::LayoutNode& node) {
     if (node.kind() == ui::NodeKind::background && node.children.size() == 2) {
         drawTreeNode(canvas, node.children[1]);
@@ -263,6 +279,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         cairo_rectangle(context, node.frame.minX(), node.frame.minY(), node.frame.width(), node.frame.height());
         cairo_clip(context);
         drawChildren(canvas, node);
+        drawScrollIndicator(canvas, node, appearance);
         cairo_restore(context);
         return;
     case ui::NodeKind::toggle: {
@@ -331,8 +348,6 @@ std::shared_ptr<appkit::Image> Renderer::snapshot(const appkit::Window& window) 
     Appearance appearance = appkit::systemAppearance();
     cairo_t* context = canvas.context();
     cairo_push_group(context);
-    if (window.isOpaque() || !window.backgroundColor().isClear())
-        canvas.fillRect(Rect(0, 0, frame.width(), frame.height()), window.backgroundColor(), appearance);
     Rect content = window.contentRectForFrameRect(frame);
     double titleBar = frame.height() - content.height();
     if (titleBar > 0) {
@@ -341,10 +356,20 @@ std::shared_ptr<appkit::Image> Renderer::snapshot(const appkit::Window& window) 
                             ui::TextAlignment::center};
         drawText(canvas, window.title(), style, Rect(0, (titleBar - 16) / 2, frame.width(), 16), Color::labelColor(), appearance);
     }
-    if (const auto& view = window.contentView()) drawView(canvas, *view, Rect(0, titleBar, content.width(), content.height()), appearance);
+    cairo_save(context);
+    cairo_translate(context, 0, titleBar);
+    drawContent(canvas, window, appearance);
+    cairo_restore(context);
     cairo_pop_group_to_source(context);
     cairo_paint_with_alpha(context, std::clamp(window.alphaValue(), 0.0, 1.0));
     return canvas.image();
+}
+
+void Renderer::drawContent(Canvas& canvas, const appkit::Window& window, Appearance appearance) {
+    Rect content = window.contentRectForFrameRect(window.frame());
+    if (window.isOpaque() || !window.backgroundColor().isClear())
+        canvas.fillRect(Rect(0, 0, content.width(), content.height()), window.backgroundColor(), appearance);
+    if (const auto& view = window.contentView()) drawView(canvas, *view, Rect(0, 0, content.width(), content.height()), appearance);
 }
 
 std::shared_ptr<appkit::Image> Renderer::screenshot(const Rect& screenFrame) {
