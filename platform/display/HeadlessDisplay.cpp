@@ -104,19 +104,35 @@ void HeadlessDisplay::click(appkit::Point location) {
     postMouseEvent(appkit::EventType::leftMouseUp, location);
 }
 
+std::shared_ptr<appkit::Window> HeadlessDisplay::windowAt(appkit::Point screenPoint) {
+    for (const auto& window : appkit::WindowList::shared().orderedWindows())
+        if (!window->ignoresMouseEvents() && window->frame().contains(screenPoint)) return window;
+    return nullptr;
+}
+
 bool HeadlessDisplay::clickOnScreen(appkit::Point screenPoint, MouseButton button) {
-    for (const auto& window : appkit::WindowList::shared().orderedWindows()) {
-        if (window->ignoresMouseEvents() || !window->frame().contains(screenPoint)) continue;
-        // Window coordinates grow up from the window's bottom-left corner, like the screen's.
-        appkit::Point location{screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()};
-        bool left = button == MouseButton::left;
-        input_.deliverMouse(left ? appkit::EventType::leftMouseDown : appkit::EventType::rightMouseDown, location,
-                            window->windowNumber(), 1);
-        input_.deliverMouse(left ? appkit::EventType::leftMouseUp : appkit::EventType::rightMouseUp, location,
-                            window->windowNumber(), 1);
-        return true;
+    auto window = windowAt(screenPoint);
+    if (!window) {
+        // A click anywhere else ends the tracking of an open menu, as on the platform.
+        if (auto application = appkit::Application::shared(); application->trackingMenu()) application->endMenuTracking();
+        return false;
     }
-    return false;
+    // Window coordinates grow up from the window's bottom-left corner, like the screen's.
+    appkit::Point location{screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()};
+    bool left = button == MouseButton::left;
+    input_.deliverMouse(left ? appkit::EventType::leftMouseDown : appkit::EventType::rightMouseDown, location,
+                        window->windowNumber(), 1);
+    input_.deliverMouse(left ? appkit::EventType::leftMouseUp : appkit::EventType::rightMouseUp, location,
+                        window->windowNumber(), 1);
+    return true;
+}
+
+bool HeadlessDisplay::scrollOnScreen(appkit::Point screenPoint, double deltaY) {
+    auto window = windowAt(screenPoint);
+    if (!window) return false;
+    input_.deliverScroll({screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()},
+                         window->windowNumber(), deltaY);
+    return true;
 }
 
 appkit::Rect HeadlessDisplay::statusItemFrame(std::size_t index) const {

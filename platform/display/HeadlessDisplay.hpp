@@ -8,9 +8,14 @@
 #include "platform/display/Server.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace appkit {
+class Window;
+}
 
 namespace display {
 
@@ -48,8 +53,12 @@ public:
     // A click at a point of the screens (y up): it goes to the frontmost visible window of
     // this application under the point that takes mouse events, in that window's
     // coordinates; false when none of its windows is there (the click is another's).
+    // A click outside this application's windows ends the tracking of its open menu.
     enum class MouseButton { left, right };
     bool clickOnScreen(appkit::Point screenPoint, MouseButton button = MouseButton::left);
+    // A turn of the scroll wheel over the frontmost window of this application under the
+    // point (positive: towards the content's top); false when none is there.
+    bool scrollOnScreen(appkit::Point screenPoint, double deltaY);
 
     // The status items stand in the menu bar of the first screen, from its right edge
     // leftwards, 28 points each; a click on one runs its button with its bottom-left corner
@@ -69,6 +78,7 @@ public:
 
 private:
     void key(KeyCombination combination, KeyDirection direction);
+    static std::shared_ptr<appkit::Window> windowAt(appkit::Point screenPoint);
     bool ownApplicationReceivesInput() const;
 
     std::vector<ScreenFrame> screens_;

@@ -33,6 +33,8 @@ const darwin::os_log_t& displayLog() {
 // how far apart they may land.
 constexpr xcb_timestamp_t doubleClickInterval = 500;
 constexpr int doubleClickDistance = 4;
+// How far one step of the scroll wheel moves the content, in points.
+constexpr double wheelStep = 20;
 
 }  // namespace
 
@@ -244,12 +246,19 @@ void X11Display::handleButton(const xcb_button_press_event_t& event, bool presse
     auto* mirrored = windows_->find(event.event);
     auto window = mirrored ? mirrored->window() : nullptr;
     if (!window) return;
+    // Window coordinates grow up from the bottom of the content area.
+    double contentHeight = window->contentRectForFrameRect(window->frame()).height();
+    appkit::Point location{double(event.event_x), contentHeight - event.event_y};
+    if (event.detail == 4 || event.detail == 5) {  // a step of the wheel, up or down
+        if (pressed) input_.deliverScroll(location, window->windowNumber(), event.detail == 4 ? wheelStep : -wheelStep);
+        return;
+    }
     appkit::EventType type;
     switch (event.detail) {
     case 1: type = pressed ? appkit::EventType::leftMouseDown : appkit::EventType::leftMouseUp; break;
     case 2: type = pressed ? appkit::EventType::otherMouseDown : appkit::EventType::otherMouseUp; break;
     case 3: type = pressed ? appkit::EventType::rightMouseDown : appkit::EventType::rightMouseUp; break;
-    default: return;  // wheel steps and further buttons
+    default: return;  // further buttons
     }
     if (pressed) {
         bool again = lastClick_.button == event.detail && event.time - lastClick_.time <= doubleClickInterval &&
@@ -259,10 +268,7 @@ void X11Display::handleButton(const xcb_button_press_event_t& event, bool presse
         // Clicking a window that can be key makes it key, as on the platform.
         if (!window->isKeyWindow() && window->canBecomeKeyWindow()) window->makeKeyWindow();
     }
-    // Window coordinates grow up from the bottom of the content area.
-    double contentHeight = window->contentRectForFrameRect(window->frame()).height();
-    input_.deliverMouse(type, appkit::Point{double(event.event_x), contentHeight - event.event_y},
-                        window->windowNumber(), lastClick_.count, keyboard_->carbonModifiers(event.state));
+    input_.deliverMouse(type, location, window->windowNumber(), lastClick_.count, keyboard_->carbonModifiers(event.state));
 }
 
 void X11Display::handleClientMessage(const xcb_client_message_event_t& event) {
