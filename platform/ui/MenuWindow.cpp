@@ -10,13 +10,6 @@ namespace ui {
 
 namespace {
 
-// Borderless, yet it takes key status so that the keys go to the menu.
-class MenuPanel final : public appkit::Panel {
-public:
-    using Panel::Panel;
-    bool canBecomeKeyWindow() const override { return true; }
-};
-
 std::shared_ptr<appkit::Screen> screenAt(appkit::Point point) {
     for (const auto& screen : appkit::Screen::screens())
         if (screen->frame().contains(point)) return screen;
@@ -29,7 +22,7 @@ MenuWindow::MenuWindow(std::shared_ptr<appkit::Menu> menu) : menu_(std::move(men
 
 MenuWindow::~MenuWindow() {
     endTrackingObserver_.reset();
-    resignKeyObserver_.reset();
+    becomeKeyObserver_.reset();
     if (window_) window_->orderOut();
 }
 
@@ -54,7 +47,9 @@ void MenuWindow::open(appkit::Point origin) {
     double x = std::clamp(origin.x, screen.minX(), std::max(screen.minX(), screen.maxX() - size.width));
     double y = origin.y - size.height;
     if (y < screen.minY()) y = std::min(origin.y, screen.maxY() - size.height);
-    window_ = appkit::Window::make<MenuPanel>(appkit::Rect(x, y, size.width, size.height),
+    // Like the platform's menus it never takes key status: the key window keeps it (the
+    // search panel stays open under the menu), and keys reach the tracking menu.
+    window_ = appkit::Window::make<appkit::Panel>(appkit::Rect(x, y, size.width, size.height),
                                               appkit::WindowStyleMask::borderless);
     window_->setLevel(appkit::WindowLevel::popUpMenu);
     window_->setOpaque(false);
@@ -68,13 +63,13 @@ void MenuWindow::open(appkit::Point origin) {
                                                [weakSelf](const foundation::Notification&) {
                                                    if (auto self = weakSelf.lock()) self->didEndTracking();
                                                });
-    window_->makeKeyAndOrderFront();
-    appkit::Application::shared()->beginMenuTracking(menu_);
-    // Observed once key, so that taking key status is not mistaken for losing it.
-    resignKeyObserver_ = center->addObserver(appkit::NSWindowDidResignKeyNotification, window_, nullptr,
+    // Another window taking key status (the user turned to it) closes the menu.
+    becomeKeyObserver_ = center->addObserver(appkit::NSWindowDidBecomeKeyNotification, nullptr, nullptr,
                                              [weakSelf](const foundation::Notification&) {
                                                  if (auto self = weakSelf.lock()) self->cancel();
                                              });
+    window_->orderFront();
+    appkit::Application::shared()->beginMenuTracking(menu_);
 }
 
 void MenuWindow::menuDidChange() {
@@ -92,7 +87,7 @@ void MenuWindow::cancel() {
 void MenuWindow::didEndTracking() {
     auto keepAlive = shared_from_this();
     endTrackingObserver_.reset();
-    resignKeyObserver_.reset();
+    becomeKeyObserver_.reset();
     if (window_) window_->orderOut();
 }
 

@@ -10,10 +10,10 @@
 namespace ui {
 
 // An open menu: a borderless panel at the pop-up menu level showing the menu (MenuView),
-// key while it is open, during which the application tracks the menu (so its key
-// equivalents and Escape reach it, see appkit::Application). The menu closes when tracking
-// ends, when another window takes key status, or when an item is chosen; a chosen item
-// runs once the menu has closed. Main thread only; its observers hold it weakly, and its
+// while which the application tracks the menu (so its key equivalents and Escape reach it,
+// see appkit::Application); like the platform's menus it never becomes key. The menu
+// closes when tracking ends (Escape, a click elsewhere), when a window takes key status, or
+// when an item is chosen; a chosen item runs once the menu has closed. Main thread only; its observers hold it weakly, and its
 // owner keeps it while it may open again.
 class MenuWindow : public std::enable_shared_from_this<MenuWindow> {
 public:
@@ -45,7 +45,7 @@ private:
     std::shared_ptr<appkit::Window> window_;
     std::shared_ptr<HostingView> content_;
     std::unique_ptr<foundation::NotificationToken> endTrackingObserver_;
-    std::unique_ptr<foundation::NotificationToken> resignKeyObserver_;
+    std::unique_ptr<foundation::NotificationToken> becomeKeyObserver_;
 };
 
 }  // namespace ui
