@@ -1,6 +1,7 @@
 #include "platform/foundation/MainQueue.hpp"
 
 #include "platform/foundation/QueueContext.hpp"
+#include "platform/foundation/UncaughtException.hpp"
 
 #include <atomic>
 
@@ -54,12 +55,6 @@ bool MainQueue::isEmpty() const {
 void MainQueue::drain() {
     // One item at a time, so that a nested run started by an item takes the following ones
     // in order rather than overtaking them.
-    struct ResignalWhatIsLeft {  // when an item throws, the rest must not wait for a new signal
-        MainQueue& queue;
-        ~ResignalWhatIsLeft() {
-            if (!queue.isEmpty()) queue.source_->signal();
-        }
-    } resignal{*this};
     std::size_t count;
     {
         std::lock_guard lock(mutex_);
@@ -79,7 +74,7 @@ void MainQueue::drain() {
         // items behind it, since nothing else may signal it before the nested run ends.
         if (moreWaiting) source_->signal();
         QueueContext::Scope scope(*this);
-        work();
+        foundation::invokeReportingUncaught(label(), work);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/QueueContext.hpp"
 #include "platform/foundation/ThreadPool.hpp"
+#include "platform/foundation/UncaughtException.hpp"
 
 #include <condition_variable>
 #include <utility>
@@ -60,7 +61,7 @@ void SerialQueue::drain() {
             return;
         }
         QueueContext::Scope scope(*this);
-        item.work();
+        foundation::invokeReportingUncaught(label(), item.work);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/foundation/ThreadRunLoop.hpp"
 
 #include "platform/foundation/MainQueue.hpp"
+#include "platform/foundation/UncaughtException.hpp"
 
 #include <algorithm>
 #include <tuple>
@@ -191,8 +192,8 @@ ThreadRunLoop::Ending ThreadRunLoop::runFrame(std::string mode, std::optional<Cl
         std::lock_guard lock(mutex_);
         frames_.push_back(frame);
     }
-    // Also when a callback throws out of the run: a frame left behind would take the
-    // stop() and currentMode() meant for the runs that follow.
+    // Also when the run ends by an exception: a frame left behind would take the stop() and
+    // currentMode() meant for the runs that follow.
     struct PopFrame {
         ThreadRunLoop& loop;
         const std::shared_ptr<Frame>& frame;
@@ -245,7 +246,7 @@ void ThreadRunLoop::notifyObservers(const std::string& mode, RunLoopActivity act
         if (!(observer->activities & activity)) continue;
         if (observer->repeats ? !observer->valid.load() : !observer->valid.exchange(false)) continue;
         if (!observer->repeats) remove(*observer);  // a one-shot observer is gone before it is called
-        observer->observe(activity);
+        invokeReportingUncaught("a run-loop observer", [&] { observer->observe(activity); });
     }
 }
 
@@ -253,7 +254,7 @@ bool ThreadRunLoop::performSignalledSources(const std::string& mode) {
     bool handled = false;
     for (auto& source : validSnapshot(mutex_, sources_, mode)) {
         if (!source->valid.load() || !source->signalled.exchange(false)) continue;
-        source->perform();
+        invokeReportingUncaught("a run-loop source", source->perform);
         handled = true;
     }
     return handled;
@@ -280,7 +281,7 @@ void ThreadRunLoop::fireDueTimers(const std::string& mode) {
         } else if (timer->valid.exchange(false)) {
             remove(*timer);
         }
-        timer->fire();
+        invokeReportingUncaught("a run-loop timer", timer->fire);
     }
 }
 
