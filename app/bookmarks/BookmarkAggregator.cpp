@@ -46,7 +46,7 @@ struct BookmarkAggregator::LoadState {
     std::size_t remaining = 0;
     std::vector<Bookmark> bookmarks;
     SearchIndex index;
-    std::function<void()> completion;
+    foundation::CompletionHandler<> completion;
 };
 
 std::shared_ptr<BookmarkAggregator> BookmarkAggregator::create() {
@@ -72,7 +72,7 @@ foundation::ObservationToken BookmarkAggregator::observeIsLoading(std::function<
     return isLoading_.observe([observer = std::move(observer)](const bool& value) { observer(value); }, options);
 }
 
-void BookmarkAggregator::loadAll(std::function<void()> completion) {
+void BookmarkAggregator::loadAll(foundation::CompletionHandler<> completion) {
     assert(dispatch::isMainThread());
     isLoading_ = true;
     auto disabled = profileSettings_->disabledBrowsers.get();

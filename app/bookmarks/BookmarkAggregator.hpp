@@ -1,8 +1,9 @@
 #pragma once
 
 #include "app/bookmarks/BookmarkProvider.hpp"
-#include "app/bookmarks/SearchIndex.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
+#include "app/bookmarks/SearchIndex.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Observable.hpp"
 
 #include <functional>
@@ -48,7 +49,7 @@ public:
 
     // Loads every enabled browser's bookmarks; the completion runs on the main queue once
     // this load has set the bookmarks, exactly once.
-    void loadAll(std::function<void()> completion = {});
+    void loadAll(foundation::CompletionHandler<> completion = {});
     // One entry per provider that lists profiles, disabled ones included.
     std::vector<BrowserEntry> browserEntries() const;
     // At most 20 bookmarks, best first; ties keep load order.

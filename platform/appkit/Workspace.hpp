@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Image.hpp"
 #include "platform/appkit/WorkspaceOpenConfiguration.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Error.hpp"
 #include "platform/foundation/URL.hpp"
 
@@ -31,7 +32,7 @@ public:
     std::shared_ptr<Image> iconForFile(const std::filesystem::path& path) const;
 
     // Called once, on a worker queue, when the launch finished: nil, or why it failed.
-    using OpenCompletion = std::function<void(std::shared_ptr<foundation::Error>)>;
+    using OpenCompletion = foundation::CompletionHandler<std::shared_ptr<foundation::Error>>;
     // Starts the application's executable with the configuration's arguments, as a new
     // process (see ApplicationLauncher).
     void openApplicationAtURL(const std::shared_ptr<foundation::URL>& applicationURL,

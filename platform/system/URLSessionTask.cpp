@@ -3,8 +3,6 @@
 #include "platform/objc/Class.hpp"
 #include "platform/system/URLSession.hpp"
 
-#include <atomic>
-#include <cassert>
 #include <cstdlib>
 #include <future>
 #include <unistd.h>
@@ -167,16 +165,13 @@ bool URLSessionTask::transferShouldTrustServer(const std::shared_ptr<security::S
 
     using Answer = std::pair<URLSessionAuthChallengeDisposition, std::shared_ptr<URLCredential>>;
     auto promise = std::make_shared<std::promise<Answer>>();
-    auto answered = std::make_shared<std::atomic<bool>>(false);
     auto future = promise->get_future();
-    session->deliver([task = self(), challenge, promise, answered](
+    session->deliver([task = self(), challenge, promise](
                          const std::shared_ptr<URLSessionDelegate>& delegate,
                          const std::shared_ptr<URLSession>& session) {
         URLSessionDelegate::ChallengeCompletionHandler completion =
-            [promise, answered](URLSessionAuthChallengeDisposition disposition, std::shared_ptr<URLCredential> credential) {
-                bool first = !answered->exchange(true);
-                assert(first && "a challenge completion handler must be called exactly once");
-                if (first) promise->set_value({disposition, std::move(credential)});
+            [promise](URLSessionAuthChallengeDisposition disposition, std::shared_ptr<URLCredential> credential) {
+                promise->set_value({disposition, std::move(credential)});
             };
         if (delegate)
             delegate->URLSession(session, task, challenge, std::move(completion));
@@ -184,8 +179,8 @@ bool URLSessionTask::transferShouldTrustServer(const std::shared_ptr<security::S
             completion(URLSessionAuthChallengeDisposition::performDefaultHandling, nullptr);
     });
 
-    // A delegate that drops the handler leaves the connection waiting, as on the platform,
-    // but no longer than the request's own timeout.
+    // A delegate that drops the handler is reported as such; when assertions only log, the
+    // connection waits, as on the platform, but no longer than the request's own timeout.
     double timeout = currentRequest().timeoutInterval() > 0 ? currentRequest().timeoutInterval() : 60;
     Answer answer{URLSessionAuthChallengeDisposition::cancelAuthenticationChallenge, nullptr};
     try {
@@ -253,14 +248,11 @@ void URLSessionTask::followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> res
     }
     auto session = session_.lock();
     if (!session) return complete(makeURLError(NSURLErrorCancelled, "cancelled", url));
-    auto answered = std::make_shared<std::atomic<bool>>(false);
     std::weak_ptr<URLSessionTask> weakTask = self();
     URLSessionDelegate::RedirectCompletionHandler completion =
-        [weakTask, answered, response, body](std::optional<URLRequest> request) {
-            bool first = !answered->exchange(true);
-            assert(first && "a redirect completion handler must be called exactly once");
+        [weakTask, response, body](std::optional<URLRequest> request) {
             auto task = weakTask.lock();
-            if (!first || !task) return;
+            if (!task) return;
             if (request) {
                 bool withBody = sendsBody(request->HTTPMethod());
                 task->startTransfer(std::move(*request), withBody);

@@ -1,12 +1,12 @@
 #include "sdk/utilities/ZULKeychainStorage.hpp"
 
 #include "platform/foundation/Array.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/KeyedArchiver.hpp"
 #include "platform/foundation/KeyedUnarchiver.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/security/SecItem.hpp"
-#include "sdk/utilities/ZULCompletionOnce.hpp"
 #include "sdk/utilities/ZULKeychainUtils.hpp"
 
 using foundation::Error;
@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::size_t defaultCacheCountLimit = 5;
 
-using ObjectCompletion = ZULCompletionOnce<objc::Id, std::shared_ptr<Error>>;
-using RemoveCompletion = ZULCompletionOnce<std::shared_ptr<Error>>;
+using ObjectCompletion = foundation::CompletionHandler<objc::Id, std::shared_ptr<Error>>;
+using RemoveCompletion = foundation::CompletionHandler<std::shared_ptr<Error>>;
 
 }  // namespace
 

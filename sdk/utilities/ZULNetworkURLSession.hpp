@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/Data.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Error.hpp"
 #include "platform/foundation/URL.hpp"
 #include "platform/system/URLSession.hpp"
@@ -19,8 +20,8 @@ class ZULMutableDictionary;
 // What a fetcher reports when its request ended: the HTTP response (nil when none came),
 // the body gathered, the session identifier and the error. Called on the main queue.
 using ZULNetworkURLSessionCompletionHandler =
-    std::function<void(std::shared_ptr<foundation::HTTPURLResponse>, std::shared_ptr<foundation::Data>,
-                       std::optional<std::string>, std::shared_ptr<foundation::Error>)>;
+    foundation::CompletionHandler<std::shared_ptr<foundation::HTTPURLResponse>, std::shared_ptr<foundation::Data>,
+                                  std::optional<std::string>, std::shared_ptr<foundation::Error>>;
 // The platform's handler for a relaunched background session.
 using ZULNetworkSystemCompletionHandler = std::function<void()>;
 
