@@ -5,10 +5,12 @@
 #include "GlobalShortcuts/ProcessWideState.hpp"
 #include "GlobalShortcuts/RunLoopLocalEventMonitor.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <iostream>
 #include <limits>
 #include <map>
+#include <source_location>
 #include <memory>
 
 namespace GlobalShortcuts::CarbonGlobalShortcuts {
@@ -38,7 +40,12 @@ ProcessWideState<State>& processState() {
     return instance;
 }
 
-State& state() { return processState().get(); }
+// Every entry point reaches the state through here, which checks the main-thread rule in
+// the entry point's name.
+State& state(std::source_location caller = std::source_location::current()) {
+    dispatch::checkMainThread(caller);
+    return processState().get();
+}
 
 constexpr carbon::EventTypeSpec hotKeyEventTypes[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
                                                       {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};

@@ -5,9 +5,11 @@
 #include "GlobalShortcuts/ShortcutStorage.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/foundation/UUID.hpp"
 
 #include <map>
+#include <source_location>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -36,7 +38,12 @@ ProcessWideState<State>& processState() {
     return instance;
 }
 
-State& state() { return processState().get(); }
+// Every entry point reaches the state through here, which checks the main-thread rule in
+// the entry point's name.
+State& state(std::source_location caller = std::source_location::current()) {
+    dispatch::checkMainThread(caller);
+    return processState().get();
+}
 
 void addHandler(std::unordered_map<Name, std::vector<Action>>& table, const Name& name, Action action) {
     table[name].push_back(std::move(action));

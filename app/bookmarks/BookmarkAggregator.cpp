@@ -7,9 +7,9 @@
 #include "app/bookmarks/SearchQuery.hpp"
 #include "app/bookmarks/SearchScorer.hpp"
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <set>
 #include <span>
 
@@ -73,7 +73,7 @@ foundation::ObservationToken BookmarkAggregator::observeIsLoading(std::function<
 }
 
 void BookmarkAggregator::loadAll(foundation::CompletionHandler<> completion) {
-    assert(dispatch::isMainThread());
+    dispatch::checkMainThread();
     isLoading_ = true;
     auto disabled = profileSettings_->disabledBrowsers.get();
     std::vector<std::shared_ptr<BookmarkProvider>> enabled;
@@ -129,6 +129,7 @@ void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {
 }
 
 std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries() const {
+    dispatch::checkMainThread();
     std::vector<BrowserEntry> entries;
     for (const auto& provider : providers_) {
         auto profiles = provider->profiles();
@@ -141,6 +142,7 @@ std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries
 }
 
 std::vector<Bookmark> BookmarkAggregator::search(std::string_view query) const {
+    dispatch::checkMainThread();
     const auto& bookmarks = allBookmarks_.get();
     auto words = searchWords(query);
     if (words.empty()) {

@@ -3,6 +3,7 @@
 #include "app/bookmarks/BrowserProfile.hpp"
 #include "app/bookmarks/ChromiumBasePaths.hpp"
 #include "app/bookmarks/ChromiumLocalState.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -45,6 +46,7 @@ ProfileAvatarResolver::ProfileAvatarResolver() {
 }
 
 std::shared_ptr<appkit::Image> ProfileAvatarResolver::avatar(BrowserType browser, const std::string& profileDirectory) {
+    dispatch::checkMainThread();
     auto key = profileIdentifier(browser, profileDirectory);
     if (auto cached = cache_.find(key); cached != cache_.end()) return cached->second;
     auto image = resolveAvatar(browser, profileDirectory);

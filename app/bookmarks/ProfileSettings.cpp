@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 
 #include <mutex>
@@ -68,12 +69,19 @@ bool ProfileSettings::isBrowserEnabled(BrowserType browser) const {
     return !disabledBrowsers.get().count(std::string(rawValue(browser)));
 }
 
-void ProfileSettings::toggleProfile(const std::string& profileID) { toggle(disabledProfileIDs, profileID); }
+void ProfileSettings::toggleProfile(const std::string& profileID) {
+    dispatch::checkMainThread();
+    toggle(disabledProfileIDs, profileID);
+}
 
-void ProfileSettings::toggleBrowser(BrowserType browser) { toggle(disabledBrowsers, std::string(rawValue(browser))); }
+void ProfileSettings::toggleBrowser(BrowserType browser) {
+    dispatch::checkMainThread();
+    toggle(disabledBrowsers, std::string(rawValue(browser)));
+}
 
 void ProfileSettings::pruneDisabled(const std::set<std::string>& knownProfileIDs,
                                     const std::set<std::string>& knownBrowsers) {
+    dispatch::checkMainThread();
     removeUnknown(disabledProfileIDs, knownProfileIDs);
     removeUnknown(disabledBrowsers, knownBrowsers);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Window.hpp"
 #include "platform/appkit/WindowList.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 namespace appkit {
 
@@ -12,9 +13,13 @@ std::vector<std::shared_ptr<Screen>>& screenList() {
 }
 }  // namespace
 
-std::vector<std::shared_ptr<Screen>> Screen::screens() { return screenList(); }
+std::vector<std::shared_ptr<Screen>> Screen::screens() {
+    dispatch::checkMainThread();
+    return screenList();
+}
 
 std::shared_ptr<Screen> Screen::mainScreen() {
+    dispatch::checkMainThread();
     const auto& screens = screenList();
     if (screens.empty()) return nullptr;
     if (auto key = WindowList::shared().keyWindow()) {
@@ -26,6 +31,7 @@ std::shared_ptr<Screen> Screen::mainScreen() {
 }
 
 void Screen::setScreenFrames(const std::vector<Rect>& frames) {
+    dispatch::checkMainThread();
     auto& screens = screenList();
     screens.clear();
     for (const auto& frame : frames) screens.push_back(std::make_shared<Screen>(frame));

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Application.hpp"
 #include "platform/appkit/Window.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 
@@ -37,11 +38,13 @@ std::vector<std::shared_ptr<Window>> WindowList::windows() const {
 }
 
 void WindowList::add(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
     std::erase_if(all_, [](const std::weak_ptr<Window>& weak) { return weak.expired(); });
     all_.push_back(window);
 }
 
 void WindowList::orderFront(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
     std::erase(ordered_, window);
     // A window stays behind those of a higher level.
     auto position = std::find_if(ordered_.begin(), ordered_.end(),
@@ -49,10 +52,19 @@ void WindowList::orderFront(const std::shared_ptr<Window>& window) {
     ordered_.insert(position, window);
 }
 
-void WindowList::orderOut(const std::shared_ptr<Window>& window) { std::erase(ordered_, window); }
+void WindowList::orderOut(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
+    std::erase(ordered_, window);
+}
 
-void WindowList::setKeyWindow(const std::shared_ptr<Window>& window) { key_ = window; }
-void WindowList::setMainWindow(const std::shared_ptr<Window>& window) { main_ = window; }
+void WindowList::setKeyWindow(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
+    key_ = window;
+}
+void WindowList::setMainWindow(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
+    main_ = window;
+}
 
 void WindowList::passKeyStatusOn() {
     if (keyWindow()) return;

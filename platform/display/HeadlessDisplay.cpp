@@ -6,6 +6,7 @@
 #include "platform/carbon/EventManager.hpp"
 #include "platform/carbon/TextInputSources.hpp"
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <stdexcept>
 
@@ -87,6 +88,7 @@ std::string utf8(char32_t character) {
 HeadlessDisplay::HeadlessDisplay(std::vector<ScreenFrame> screens) { setScreens(std::move(screens)); }
 
 void HeadlessDisplay::setScreens(std::vector<ScreenFrame> screens) {
+    dispatch::checkMainThread();
     screens_ = std::move(screens);
     std::vector<appkit::Rect> frames;
     for (const auto& screen : screens_) frames.emplace_back(screen.x, screen.y, screen.width, screen.height);
@@ -99,6 +101,7 @@ void HeadlessDisplay::reserveHotKeyForOtherApplication(std::string_view combinat
 }
 
 void HeadlessDisplay::pressKeys(std::string_view combination) {
+    dispatch::checkMainThread();
     auto key = parsed(combination);
     keyDown(key);
     keyUp(key);
@@ -117,6 +120,7 @@ bool HeadlessDisplay::ownApplicationReceivesInput() const {
 }
 
 void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
+    dispatch::checkMainThread();
     auto& manager = carbon::EventManager::shared();
     bool down = direction == Direction::down;
     // Hot keys do not see caps lock, as on the platform: ⇧⌘Space fires with it on.
@@ -170,6 +174,7 @@ void HeadlessDisplay::key(KeyCombination combination, Direction direction) {
 }
 
 void HeadlessDisplay::click(appkit::Point location) {
+    dispatch::checkMainThread();
     postMouseEvent(appkit::EventType::leftMouseDown, location);
     postMouseEvent(appkit::EventType::leftMouseUp, location);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "sdk/doderivo/DDVLogger.hpp"
 
 #include <mutex>
@@ -40,6 +41,7 @@ ZIZAdu::ZIZAdu(std::string name, std::shared_ptr<DDVOptions> options)
     : name_(std::move(name)), options_(std::move(options)) {}
 
 void ZIZAdu::configure() {
+    dispatch::checkMainThread();
     auto options = DDVOptions::defaultOptions();
     if (!options)
         foundation::Exception::raise(

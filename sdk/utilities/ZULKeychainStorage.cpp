@@ -6,6 +6,7 @@
 #include "platform/foundation/KeyedUnarchiver.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/security/SecItem.hpp"
 #include "sdk/utilities/ZULKeychainUtils.hpp"
 
@@ -67,6 +68,7 @@ void ZULKeychainStorage::getObjectFromKeychainForKey(const std::string& key, con
 void ZULKeychainStorage::readFromKeychain(const std::string& key, const objc::Class* objectClass,
                                           const std::optional<std::string>& accessGroup, std::uint64_t generation,
                                           std::function<void(objc::Id, std::shared_ptr<Error>)> completion) {
+    dispatch::checkOnQueue(*inMemoryCacheQueue_);
     keychainQueue_->async([self = strongSelf(), key, objectClass, accessGroup, generation, completion] {
         std::shared_ptr<Error> error;
         auto data = ZULKeychainUtils::getItemWithQuery(self->keychainQueryWithKey(key, accessGroup), &error);

@@ -4,6 +4,7 @@
 #include "platform/foundation/NSLog.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/objc/Class.hpp"
 #include "sdk/utilities/ZULLogger.hpp"
 #include "sdk/utilities/ZULMutableDictionary.hpp"
@@ -202,6 +203,7 @@ std::optional<std::string> ZULNetwork::startFetcher(RequestMethod method, const 
 bool ZULNetwork::hasUploadInProgress() const { return requests_->count() > 0; }
 
 void ZULNetwork::reachability(const std::shared_ptr<ZULReachabilityChecker>&, ZULReachabilityStatus status) {
+    dispatch::checkMainThread();
     networkConnected_ = status == kZULReachabilityViaWifi || status == 3;
     if (auto delegate = reachabilityDelegate();
         delegate && objc::respondsToSelector(delegate, kZULNetworkReachabilityDidChangeSelector))
