@@ -2,9 +2,9 @@
 
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 #include "GlobalShortcuts/ModifierFlagsConversion.hpp"
-#include "GlobalShortcuts/ProcessWideState.hpp"
 #include "GlobalShortcuts/RunLoopLocalEventMonitor.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 #include <iostream>
@@ -35,8 +35,8 @@ struct State {
     bool isMenuOpen = false;
 };
 
-ProcessWideState<State>& processState() {
-    static ProcessWideState<State> instance;
+foundation::ProcessWide<State>& processState() {
+    static foundation::ProcessWide<State> instance;
     return instance;
 }
 
@@ -44,7 +44,7 @@ ProcessWideState<State>& processState() {
 // the entry point's name.
 State& state(std::source_location caller = std::source_location::current()) {
     dispatch::checkMainThread(caller);
-    return processState().get();
+    return *processState().get();
 }
 
 constexpr carbon::EventTypeSpec hotKeyEventTypes[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
@@ -251,7 +251,5 @@ carbon::OSStatus handleRawKeyEvent(const carbon::EventRef& event) {
 bool isMenuOpen() { return state().isMenuOpen; }
 
 void setIsMenuOpen(bool isOpen) { state().isMenuOpen = isOpen; }
-
-void resetForTesting() { processState().reset(); }
 
 }  // namespace GlobalShortcuts::CarbonGlobalShortcuts

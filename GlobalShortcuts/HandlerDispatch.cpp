@@ -1,10 +1,10 @@
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.hpp"
-#include "GlobalShortcuts/ProcessWideState.hpp"
 #include "GlobalShortcuts/ShortcutStorage.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 #include "platform/foundation/UUID.hpp"
 
@@ -33,8 +33,8 @@ struct State {
     bool isObservingMenuTracking = false;
 };
 
-ProcessWideState<State>& processState() {
-    static ProcessWideState<State> instance;
+foundation::ProcessWide<State>& processState() {
+    static foundation::ProcessWide<State> instance;
     return instance;
 }
 
@@ -42,7 +42,7 @@ ProcessWideState<State>& processState() {
 // the entry point's name.
 State& state(std::source_location caller = std::source_location::current()) {
     dispatch::checkMainThread(caller);
-    return processState().get();
+    return *processState().get();
 }
 
 void addHandler(std::unordered_map<Name, std::vector<Action>>& table, const Name& name, Action action) {
@@ -213,11 +213,6 @@ void startObservingMenuTracking() {
             if (wasOpen) CarbonGlobalShortcuts::updateEventHandler();
         });
     current.isObservingMenuTracking = true;
-}
-
-void resetForTesting() {
-    processState().reset();
-    CarbonGlobalShortcuts::resetForTesting();
 }
 
 }  // namespace GlobalShortcuts

@@ -1,18 +1,17 @@
 #include "app/bookmarks/ProfileSettings.hpp"
 
 #include "platform/foundation/Array.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 
-#include <mutex>
 
 namespace kestrelvault {
 
 namespace {
 
-std::mutex sharedMutex;
-std::shared_ptr<ProfileSettings> sharedInstance;
+foundation::ProcessWide<ProfileSettings> sharedInstance;
 
 std::set<std::string> storedSet(const std::string& key) {
     auto strings = foundation::UserDefaults::standardUserDefaults()->stringArrayForKey(key);
@@ -40,16 +39,9 @@ void removeUnknown(foundation::Observable<std::set<std::string>>& observable, co
 
 }  // namespace
 
-std::shared_ptr<ProfileSettings> ProfileSettings::shared() {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedInstance) sharedInstance = std::make_shared<ProfileSettings>();
-    return sharedInstance;
-}
+std::shared_ptr<ProfileSettings> ProfileSettings::shared() { return sharedInstance.get(); }
 
-void ProfileSettings::resetForTesting() {
-    std::lock_guard lock(sharedMutex);
-    sharedInstance.reset();
-}
+void ProfileSettings::resetForTesting() { sharedInstance.reset(); }
 
 ProfileSettings::ProfileSettings() {
     auto defaults = foundation::UserDefaults::standardUserDefaults();

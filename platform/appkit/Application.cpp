@@ -2,6 +2,7 @@
 
 #include "platform/appkit/WindowList.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
@@ -15,18 +16,14 @@ struct Application::LocalMonitor final : objc::Object {
 
 namespace {
 
-std::shared_ptr<Application>& sharedApplication() {
-    static std::shared_ptr<Application> application;
+foundation::ProcessWide<Application>& sharedApplication() {
+    static foundation::ProcessWide<Application> application;
     return application;
 }
 
 }  // namespace
 
-std::shared_ptr<Application> Application::shared() {
-    auto& application = sharedApplication();
-    if (!application) application = std::make_shared<Application>();
-    return application;
-}
+std::shared_ptr<Application> Application::shared() { return sharedApplication().get(); }
 
 void Application::resetForTesting() {
     sharedApplication().reset();

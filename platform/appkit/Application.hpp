@@ -26,7 +26,7 @@ inline constexpr ModalResponse NSAlertSecondButtonReturn = 1001;
 // tracking. Queued events are handled by a source of the main run loop (in the common
 // modes): while a menu tracks, key events go to that menu, everything else goes through
 // sendEvent. Main thread only; the one instance lives for the process (resetForTesting()
-// drops it, and the window list with it).
+// drops it, and the window list with it, for a test that restarts the application).
 class Application final : public objc::Object {
 public:
     static std::shared_ptr<Application> shared();

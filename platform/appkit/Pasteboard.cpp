@@ -1,19 +1,20 @@
 #include "platform/appkit/Pasteboard.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 namespace appkit {
 
 namespace {
-std::shared_ptr<Pasteboard>& generalInstance() {
-    static std::shared_ptr<Pasteboard> instance = std::make_shared<Pasteboard>();
+foundation::ProcessWide<Pasteboard>& generalInstance() {
+    static foundation::ProcessWide<Pasteboard> instance;
     return instance;
 }
 }  // namespace
 
-std::shared_ptr<Pasteboard> Pasteboard::generalPasteboard() { return generalInstance(); }
+std::shared_ptr<Pasteboard> Pasteboard::generalPasteboard() { return generalInstance().get(); }
 
-void Pasteboard::resetForTesting() { generalInstance() = std::make_shared<Pasteboard>(); }
+void Pasteboard::resetForTesting() { generalInstance().reset(); }
 
 std::int64_t Pasteboard::clearContents() {
     dispatch::checkMainThread();

@@ -2,14 +2,18 @@
 
 #include "platform/appkit/Window.hpp"
 #include "platform/appkit/WindowList.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 namespace appkit {
 
 namespace {
 std::vector<std::shared_ptr<Screen>>& screenList() {
-    static std::vector<std::shared_ptr<Screen>> screens{std::make_shared<Screen>(Rect(0, 0, 1440, 900))};
-    return screens;
+    static foundation::ProcessWide<std::vector<std::shared_ptr<Screen>>> screens([] {
+        return std::make_shared<std::vector<std::shared_ptr<Screen>>>(
+            std::vector{std::make_shared<Screen>(Rect(0, 0, 1440, 900))});
+    });
+    return *screens.get();
 }
 }  // namespace
 

@@ -2,18 +2,12 @@
 
 #include "platform/appkit/Application.hpp"
 #include "platform/appkit/Window.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 
 namespace appkit {
-
-namespace {
-std::unique_ptr<WindowList>& instance() {
-    static std::unique_ptr<WindowList> list;
-    return list;
-}
-}  // namespace
 
 WindowList::WindowList() {
     // Events the application's monitors and menus did not take go to the key window.
@@ -22,11 +16,12 @@ WindowList::WindowList() {
     });
 }
 
-WindowList& WindowList::shared() {
-    auto& list = instance();
-    if (!list) list.reset(new WindowList());
-    return *list;
+foundation::ProcessWide<WindowList>& WindowList::instance() {
+    static foundation::ProcessWide<WindowList> list([] { return std::shared_ptr<WindowList>(new WindowList()); });
+    return list;
 }
+
+WindowList& WindowList::shared() { return *instance().get(); }
 
 void WindowList::resetForTesting() { instance().reset(); }
 

@@ -1,5 +1,6 @@
 #include "platform/carbon/EventManager.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
@@ -29,20 +30,14 @@ public:
 
 namespace {
 
-std::unique_ptr<EventManager>& sharedManager() {
-    static std::unique_ptr<EventManager> manager;
+foundation::ProcessWide<EventManager>& sharedManager() {
+    static foundation::ProcessWide<EventManager> manager;
     return manager;
 }
 
 }  // namespace
 
-EventManager& EventManager::shared() {
-    auto& manager = sharedManager();
-    if (!manager) manager = std::make_unique<EventManager>();
-    return *manager;
-}
-
-void EventManager::resetForTesting() { sharedManager().reset(); }
+EventManager& EventManager::shared() { return *sharedManager().get(); }
 
 EventTargetRef EventManager::dispatcherTarget() {
     if (!dispatcherTarget_) dispatcherTarget_ = std::make_shared<EventTarget>();

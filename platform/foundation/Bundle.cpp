@@ -57,10 +57,10 @@ std::shared_ptr<Bundle> Bundle::mainBundle() {
     return state.bundle;
 }
 
-void Bundle::setMainBundlePathForTesting(const std::filesystem::path& path) {
+void Bundle::setMainBundlePathForTesting(std::optional<std::filesystem::path> path) {
     auto& state = mainBundleState();
     std::lock_guard lock(state.mutex);
-    state.pathForTesting = path;
+    state.pathForTesting = std::move(path);
     state.bundle.reset();
 }
 

@@ -2,7 +2,9 @@
 
 #include "platform/foundation/Exception.hpp"
 #include "platform/foundation/Format.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Null.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/objc/Class.hpp"
 
 #include <cerrno>
@@ -16,16 +18,17 @@ objc::Class* promiseClass() {
     return runtimeClass;
 }
 
-// The class's lock and the default queue it guards. The main queue is chosen on first use,
-// which is when the class would first be initialised on the platform.
-struct DefaultQueue {
-    std::mutex lock;
-    dispatch::QueuePtr queue;
-};
+// The default queue, under the class's lock. The main queue is chosen on first use, which
+// is when the class would first be initialised on the platform; a choice made by a test
+// is undone afterwards.
+foundation::Guarded<dispatch::QueuePtr>& defaultQueue() {
+    static foundation::Guarded<dispatch::QueuePtr> queue;
+    return queue;
+}
 
-DefaultQueue& defaultQueue() {
-    static DefaultQueue state;
-    return state;
+void armDefaultQueueReset() {
+    static foundation::ProcessWideReset reset([] { *defaultQueue().lock() = nullptr; });
+    reset.arm();
 }
 
 // Destroying an observer can drop the last hold on the promise it would resolve, whose own
@@ -72,20 +75,15 @@ ZPMPromise::~ZPMPromise() {
 }
 
 dispatch::QueuePtr ZPMPromise::defaultDispatchQueue() {
-    std::lock_guard guard(defaultQueue().lock);
-    if (!defaultQueue().queue) defaultQueue().queue = dispatch::mainQueue();
-    return defaultQueue().queue;
+    auto queue = defaultQueue().lock();
+    if (!*queue) *queue = dispatch::mainQueue();
+    return *queue;
 }
 
 void ZPMPromise::setDefaultDispatchQueue(dispatch::QueuePtr queue) {
     if (!parametersSatisfied({{queue != nullptr, "queue"}})) return;
-    std::lock_guard guard(defaultQueue().lock);
-    defaultQueue().queue = std::move(queue);
-}
-
-void ZPMPromise::resetForTesting() {
-    std::lock_guard guard(defaultQueue().lock);
-    defaultQueue().queue = nullptr;
+    *defaultQueue().lock() = std::move(queue);
+    armDefaultQueueReset();
 }
 
 ZPMPromise::Ptr ZPMPromise::pendingPromise() { return std::make_shared<ZPMPromise>(InitPending{}); }

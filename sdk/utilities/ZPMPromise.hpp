@@ -112,8 +112,6 @@ public:
 
     // ---- +Testing ----
     static dispatch::GroupPtr dispatchGroup();
-    // Test support: the default queue goes back to the main queue. Not for the application.
-    static void resetForTesting();
 
     // ---- +All ----
     static Ptr onQueueAll(dispatch::QueuePtr queue, ArrayPtr allPromises);

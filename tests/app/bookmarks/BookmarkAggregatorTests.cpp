@@ -66,8 +66,6 @@ std::vector<std::string> names(const std::vector<Bookmark>& bookmarks) {
 class Aggregator : public ::testing::Test {
 protected:
     void SetUp() override {
-        foundation::UserDefaults::resetForTesting();
-        ProfileSettings::resetForTesting();
         searchOnlyHomeApplications(home());
         useApplicationResources();
     }

@@ -43,11 +43,6 @@ std::vector<std::string> labels(const std::vector<Bookmark>& bookmarks) {
 
 class SearchAgreement : public ::testing::Test {
 protected:
-    void SetUp() override {
-        foundation::UserDefaults::resetForTesting();
-        ProfileSettings::resetForTesting();
-    }
-
     std::shared_ptr<BookmarkAggregator> loaded(std::vector<Bookmark> bookmarks) {
         auto aggregator =
             BookmarkAggregator::createWithProviders({std::make_shared<ListProvider>(std::move(bookmarks))});

@@ -25,7 +25,6 @@ class SearchFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
         foundation::Clock::installManual();
-        appkit::Pasteboard::resetForTesting();
         fixtures::useMainBundle({{"CFBundleIdentifier", "com.kestrelvault.Kestrelvault"}}, fixtures::Resources::application);
         fixtures::preferLanguage("en");
     }

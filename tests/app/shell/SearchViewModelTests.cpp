@@ -46,11 +46,6 @@ class SearchViewModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         foundation::Clock::installManual();
-        appkit::Pasteboard::resetForTesting();
-        ZIZAdu::resetForTesting();
-        AMSAnalytics::resetForTesting();
-        foundation::UserDefaults::resetForTesting();
-        ProfileSettings::resetForTesting();
         testsupport::installMainBundle(
             home_, "Kestrelvault",
             {{"ZadizuService-Info.plist", testsupport::stringDictionaryPlist({{"APP_ID", "1:test:macos:1"}})},

@@ -69,7 +69,6 @@ TEST_F(AlertTest, AModalLoopThatNothingCanEndIsAbandonedOnTheManualClock) {
 }
 
 TEST(SystemBeep, CountsEveryBeep) {
-    resetBeepCountForTesting();
     beep();
     beep();
     EXPECT_EQ(beepCount(), 2);

@@ -132,7 +132,6 @@ TEST_F(TextFieldTest, SettingTheStringWhileEditingMovesTheCaretToTheEnd) {
 }
 
 TEST_F(TextFieldTest, AnEscapeNobodyHandlesBeeps) {
-    resetBeepCountForTesting();
     sendKey(53, "\x1b");
     EXPECT_EQ(delegate->commands, (std::vector<std::string>{"cancelOperation:"}));
     EXPECT_EQ(beepCount(), 1);

@@ -48,7 +48,6 @@ public:
 }  // namespace
 
 TEST(Window, KeyStatusMovesBetweenWindowsWithTheirNotificationsInOrder) {
-    WindowList::resetForTesting();  // no window of an earlier test is key
     WindowNotificationLog log;
     auto first = titledWindow("first");
     auto second = titledWindow("second");
@@ -77,7 +76,6 @@ TEST(Window, ClosingTheKeyWindowAnnouncesItAndPassesKeyStatusToTheNextWindow) {
 }
 
 TEST(Window, ABorderlessWindowNeverBecomesKeyUnlessItSaysItCan) {
-    WindowList::resetForTesting();  // no window of an earlier test is key
     auto borderless = Window::make<BorderlessWindow>(Rect(0, 0, 50, 50), WindowStyleMask::borderless);
     borderless->makeKeyAndOrderFront();
     EXPECT_TRUE(borderless->isVisible());
