@@ -97,8 +97,8 @@ std::optional<std::filesystem::path> DirectoryBundle::pathForResource(const std:
 }
 
 std::shared_ptr<const StringsFile::Table> DirectoryBundle::stringTable(const std::filesystem::path& file) const {
-    std::lock_guard lock(tablesMutex_);
-    if (auto found = tables_.find(file); found != tables_.end()) return found->second;
+    auto tables = tables_.lock();
+    if (auto found = tables->find(file); found != tables->end()) return found->second;
     auto table = std::make_shared<StringsFile::Table>();
     if (auto data = FileManager::defaultManager().contentsAtPath(file)) {
         if (looksLikePropertyList(data->view())) {
@@ -113,7 +113,7 @@ std::shared_ptr<const StringsFile::Table> DirectoryBundle::stringTable(const std
                 std::fprintf(stderr, "[Bundle] Ignoring malformed string table %s: %s\n", file.c_str(), failure.c_str());
         }
     }
-    tables_.emplace(file, table);
+    tables->emplace(file, table);
     return table;
 }
 

@@ -17,11 +17,23 @@ public:
         Value* operator->() const { return value_; }
         Value& operator*() const { return *value_; }
 
+        // Waits on the condition variable, the lock released meanwhile, until notified (or
+        // spuriously).
+        template <typename Condition>
+        void wait(Condition& condition) {
+            condition.wait(lock_);
+        }
         // Waits on the condition variable, the lock released meanwhile, until the predicate
         // holds for the value.
         template <typename Condition, typename Predicate>
         void wait(Condition& condition, Predicate predicate) {
             condition.wait(lock_, [&] { return predicate(*value_); });
+        }
+        // Waits on the condition variable, the lock released meanwhile, until notified or the
+        // deadline passes (or spuriously).
+        template <typename Condition, typename TimePoint>
+        auto waitUntil(Condition& condition, const TimePoint& deadline) {
+            return condition.wait_until(lock_, deadline);
         }
         // As wait(), giving up at the deadline; answers whether the predicate holds.
         template <typename Condition, typename TimePoint, typename Predicate>
