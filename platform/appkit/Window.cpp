@@ -4,10 +4,10 @@
 #include "platform/appkit/FieldEditor.hpp"
 #include "platform/appkit/Screen.hpp"
 #include "platform/appkit/WindowList.hpp"
+#include "platform/foundation/Exception.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
-#include <cassert>
 
 namespace appkit {
 
@@ -236,7 +236,10 @@ void Window::sendEvent(const EventPtr& event) {
 
 void Window::beginSheet(const std::shared_ptr<Window>& sheet, std::function<void(ModalResponse)> completion) {
     dispatch::checkMainThread();
-    assert(!attachedSheet_ && "a window shows one sheet at a time");
+    if (attachedSheet_) {
+        foundation::AssertionHandler::handleFailure("a window shows one sheet at a time");
+        return;
+    }
     attachedSheet_ = sheet;
     sheetCompletion_ = std::move(completion);
     sheet->sheetParent_ = self();

@@ -146,11 +146,9 @@ std::shared_ptr<foundation::Dictionary> ZULKeychainStorage::keychainQueryWithKey
 }
 
 security::SecKeychainRef ZULKeychainStorage::keychainRef() const {
-    std::lock_guard lock(keychainRefMutex_);
-    return keychainRef_;
+    return *keychainRef_.lock();
 }
 
 void ZULKeychainStorage::setKeychainRef(security::SecKeychainRef keychainRef) {
-    std::lock_guard lock(keychainRefMutex_);
-    keychainRef_ = std::move(keychainRef);
+    *keychainRef_.lock() = std::move(keychainRef);
 }

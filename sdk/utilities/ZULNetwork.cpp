@@ -217,23 +217,19 @@ void ZULNetwork::setLoggerDelegate(const objc::Id& loggerDelegate) {
                     "Cannot set the network logger delegate: delegate does not conform to the network logger protocol.");
         return;
     }
-    std::lock_guard lock(delegatesLock_);
-    loggerDelegate_ = loggerDelegate;
+    delegates_.lock()->logger = loggerDelegate;
 }
 
 objc::Id ZULNetwork::loggerDelegate() const {
-    std::lock_guard lock(delegatesLock_);
-    return loggerDelegate_.lock();
+    return delegates_.lock()->logger.lock();
 }
 
 objc::Id ZULNetwork::reachabilityDelegate() const {
-    std::lock_guard lock(delegatesLock_);
-    return reachabilityDelegate_.lock();
+    return delegates_.lock()->reachability.lock();
 }
 
 void ZULNetwork::setReachabilityDelegate(const objc::Id& reachabilityDelegate) {
-    std::lock_guard lock(delegatesLock_);
-    reachabilityDelegate_ = reachabilityDelegate;
+    delegates_.lock()->reachability = reachabilityDelegate;
 }
 
 void ZULNetwork::handleErrorWithCode(ZULNetworkErrorCode code, dispatch::QueuePtr queue,
