@@ -22,7 +22,7 @@ std::optional<Shortcut> getShortcut(const Name& name) {
     dispatch::checkMainThread();
     auto text = store()->stringForKey(userDefaultsKey(name));
     if (!text) return std::nullopt;
-    return Shortcut::decodeJSON(*text);
+    return Shortcut::decodeJSON(*text).value();
 }
 
 void userDefaultsSet(const Shortcut& shortcut, const Name& name) {

@@ -1,11 +1,11 @@
 #include "platform/foundation/DirectoryBundle.hpp"
 
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/NSLog.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/String.hpp"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace foundation {
 
@@ -106,11 +106,10 @@ std::shared_ptr<const StringsFile::Table> DirectoryBundle::stringTable(const std
                 for (const auto& [key, value] : entries->entries())
                     if (auto text = stringValue(value)) table->emplace(key, *text);
         } else {
-            std::string failure;
-            if (auto parsed = StringsFile::parse(data->view(), &failure))
+            if (auto parsed = StringsFile::parse(data->view()))
                 *table = std::move(*parsed);
             else
-                std::fprintf(stderr, "[Bundle] Ignoring malformed string table %s: %s\n", file.c_str(), failure.c_str());
+                NSLog("[Bundle] Ignoring malformed string table " + file.string() + ": " + parsed.error());
         }
     }
     tables->emplace(file, table);
