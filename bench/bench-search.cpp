@@ -40,7 +40,7 @@ private:
 std::shared_ptr<kestrelvault::BookmarkAggregator> loadedAggregator(std::size_t count) {
     setenv("HOME", Corpus::home(count).c_str(), 1);
     kestrelvault::ProfileSettings::resetForTesting();
-    auto aggregator = kestrelvault::BookmarkAggregator::create();
+    auto aggregator = kestrelvault::BookmarkAggregator::make();
     aggregator->loadAll();
     foundation::RunLoop::main()->runUntilIdle();
     return aggregator;

@@ -49,12 +49,12 @@ struct BookmarkAggregator::LoadState {
     foundation::CompletionHandler<> completion;
 };
 
-std::shared_ptr<BookmarkAggregator> BookmarkAggregator::create() {
-    return createWithProviders({std::make_shared<ChromeBookmarkProvider>(), std::make_shared<BraveBookmarkProvider>(),
+std::shared_ptr<BookmarkAggregator> BookmarkAggregator::make() {
+    return makeWithProviders({std::make_shared<ChromeBookmarkProvider>(), std::make_shared<BraveBookmarkProvider>(),
                                 std::make_shared<EdgeBookmarkProvider>(), std::make_shared<SafariBookmarkProvider>()});
 }
 
-std::shared_ptr<BookmarkAggregator> BookmarkAggregator::createWithProviders(
+std::shared_ptr<BookmarkAggregator> BookmarkAggregator::makeWithProviders(
     std::vector<std::shared_ptr<BookmarkProvider>> providers) {
     return std::make_shared<BookmarkAggregator>(std::move(providers));
 }

@@ -29,8 +29,8 @@ public:
     };
 
     // The readers of Chrome, Brave, Edge and Safari, in that order, over the user's home.
-    static std::shared_ptr<BookmarkAggregator> create();
-    static std::shared_ptr<BookmarkAggregator> createWithProviders(
+    static std::shared_ptr<BookmarkAggregator> make();
+    static std::shared_ptr<BookmarkAggregator> makeWithProviders(
         std::vector<std::shared_ptr<BookmarkProvider>> providers);
 
     // The result of the last completed load; empty until one completes.

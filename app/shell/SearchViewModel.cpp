@@ -36,9 +36,9 @@ std::string markdownLink(const std::string& name, const std::string& url) {
     return "[" + title + "](" + target + ")";
 }
 
-SearchViewModel::SearchViewModel(CreationKey) : aggregator_(BookmarkAggregator::create()) {}
+SearchViewModel::SearchViewModel(CreationKey) : aggregator_(BookmarkAggregator::make()) {}
 
-std::shared_ptr<SearchViewModel> SearchViewModel::create() {
+std::shared_ptr<SearchViewModel> SearchViewModel::make() {
     dispatch::checkMainThread();
     auto viewModel = std::make_shared<SearchViewModel>(CreationKey());
     viewModel->subscribeQuerySink();

@@ -15,7 +15,7 @@ namespace {
 int nextWindowNumber = 1;
 }
 
-std::shared_ptr<Window> Window::create(Rect contentRect, std::uint64_t styleMask) {
+std::shared_ptr<Window> Window::make(Rect contentRect, std::uint64_t styleMask) {
     dispatch::checkMainThread();
     return make<Window>(contentRect, styleMask);
 }

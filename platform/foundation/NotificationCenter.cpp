@@ -65,10 +65,10 @@ void ObserverListCenter::post(const Notification& notification) {
 }  // namespace
 
 std::shared_ptr<NotificationCenter> NotificationCenter::defaultCenter() {
-    static const std::shared_ptr<NotificationCenter> center = create();
+    static const std::shared_ptr<NotificationCenter> center = make();
     return center;
 }
 
-std::shared_ptr<NotificationCenter> NotificationCenter::create() { return std::make_shared<ObserverListCenter>(); }
+std::shared_ptr<NotificationCenter> NotificationCenter::make() { return std::make_shared<ObserverListCenter>(); }
 
 }  // namespace foundation

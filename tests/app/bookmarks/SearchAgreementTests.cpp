@@ -45,7 +45,7 @@ class SearchAgreement : public ::testing::Test {
 protected:
     std::shared_ptr<BookmarkAggregator> loaded(std::vector<Bookmark> bookmarks) {
         auto aggregator =
-            BookmarkAggregator::createWithProviders({std::make_shared<ListProvider>(std::move(bookmarks))});
+            BookmarkAggregator::makeWithProviders({std::make_shared<ListProvider>(std::move(bookmarks))});
         aggregator->loadAll();
         EXPECT_TRUE(foundation::RunLoop::main()->runUntilIdle());
         return aggregator;

@@ -52,7 +52,7 @@ protected:
              {"en.lproj/Localizable.strings",
               testsupport::stringDictionaryPlist({{"failed_to_open_bookmark", kFailedToOpen}})}});
         ZIZAdu::configure();
-        viewModel_ = SearchViewModel::create();
+        viewModel_ = SearchViewModel::make();
     }
 
     void drain() { ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle()); }

@@ -43,7 +43,7 @@ class TextFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Pasteboard::resetForTesting();
-        window = Window::create(Rect(0, 0, 300, 100), WindowStyleMask::titled);
+        window = Window::make(Rect(0, 0, 300, 100), WindowStyleMask::titled);
         field = std::make_shared<TextField>(Rect(10, 10, 200, 22));
         delegate = std::make_shared<RecordingDelegate>();
         field->setDelegate(delegate);
@@ -174,7 +174,7 @@ TEST(FieldEditorKeyBindings, TurnKeysIntoTheStandardCommandSelectors) {
 }
 
 TEST(SearchField, TheCancelButtonEmptiesTheFieldAsAnEditAndOutlivesNoField) {
-    auto window = Window::create(Rect(0, 0, 300, 100), WindowStyleMask::titled);
+    auto window = Window::make(Rect(0, 0, 300, 100), WindowStyleMask::titled);
     auto field = std::make_shared<SearchField>();
     auto delegate = std::make_shared<RecordingDelegate>();
     field->setDelegate(delegate);

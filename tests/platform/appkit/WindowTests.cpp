@@ -35,7 +35,7 @@ private:
 };
 
 std::shared_ptr<Window> titledWindow(const std::string& title) {
-    auto window = Window::create(Rect(0, 0, 200, 100), WindowStyleMask::titled | WindowStyleMask::closable);
+    auto window = Window::make(Rect(0, 0, 200, 100), WindowStyleMask::titled | WindowStyleMask::closable);
     window->setTitle(title);
     return window;
 }
@@ -85,7 +85,7 @@ TEST(Window, ABorderlessWindowNeverBecomesKeyUnlessItSaysItCan) {
 
 TEST(Window, ATitledWindowsContentAreaLeavesOutTheTitleBarAndCentresOnTheScreen) {
     Screen::setScreenFrames({Rect(0, 0, 1000, 800)});
-    auto window = Window::create(Rect(10, 10, 360, 300), WindowStyleMask::titled);
+    auto window = Window::make(Rect(10, 10, 360, 300), WindowStyleMask::titled);
     EXPECT_EQ(window->frame(), Rect(10, 10, 360, 328));
     EXPECT_EQ(window->contentView()->frame(), Rect(0, 0, 360, 300));
     window->center();
