@@ -32,7 +32,7 @@ void Application::resetForTesting() {
     WindowList::resetForTesting();
 }
 
-Application::Application() = default;
+Application::Application() : objc::Object(runtimeClass()) {}
 
 Application::~Application() = default;
 

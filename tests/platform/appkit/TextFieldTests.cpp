@@ -42,7 +42,6 @@ public:
 class TextFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Pasteboard::resetForTesting();
         window = Window::make(Rect(0, 0, 300, 100), WindowStyleMask::titled);
         field = std::make_shared<TextField>(Rect(10, 10, 200, 22));
         delegate = std::make_shared<RecordingDelegate>();
