@@ -42,8 +42,8 @@ class Window;
 // tracking (the item runs once the menu has closed). Main thread only, except shared(), delegate() and setDelegate(),
 // which any thread may call (the SDK reaches the delegate from the thread it is set up on);
 // the one instance lives for the process (resetForTesting() drops it, and the window list
-// with it). Its runtime class "NSApplication" answers "sharedApplication", "delegate" and
-// "setDelegate:".
+// with it, for a test that restarts the application). Its runtime class "NSApplication"
+// answers "sharedApplication", "delegate" and "setDelegate:".
 class Application final : public objc::Object {
 public:
     static std::shared_ptr<Application> shared();
@@ -71,7 +71,7 @@ public:
     void setMainMenu(std::shared_ptr<Menu> menu) { mainMenu_ = std::move(menu); }
 
     // Menu tracking, as when the user opens one of the application's menus; each posts its
-    // notification with the menu as object.
+    // notification with the menu as object (ending when nothing tracks does nothing).
     void beginMenuTracking(std::shared_ptr<Menu> menu);
     void endMenuTracking();
     const std::shared_ptr<Menu>& trackingMenu() const { return trackingMenu_; }

@@ -1,5 +1,7 @@
 #include "platform/appkit/MenuItem.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
@@ -19,6 +21,7 @@ std::shared_ptr<MenuItem> MenuItem::separatorItem() {
 }
 
 bool MenuItem::performAction() const {
+    dispatch::checkMainThread();
     if (!action_ || !isEnabled()) return false;
     auto action = action_;  // the action may replace itself
     action();

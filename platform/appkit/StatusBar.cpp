@@ -1,13 +1,16 @@
 #include "platform/appkit/StatusBar.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <algorithm>
 
 namespace appkit {
 
 namespace {
 
-StatusBar& instance() {
-    static StatusBar statusBar;
+foundation::ProcessWide<StatusBar>& instance() {
+    static foundation::ProcessWide<StatusBar> statusBar;
     return statusBar;
 }
 
@@ -18,15 +21,16 @@ StatusBarServer*& installedServer() {
 
 }  // namespace
 
-StatusBar& StatusBar::systemStatusBar() { return instance(); }
+StatusBar& StatusBar::systemStatusBar() { return *instance().get(); }
 
-void StatusBar::resetForTesting() { instance().items_.clear(); }
+void StatusBar::resetForTesting() { instance().reset(); }
 
 void StatusBar::setServer(StatusBarServer* server) { installedServer() = server; }
 
 StatusBarServer* StatusBar::server() { return installedServer(); }
 
 std::shared_ptr<StatusItem> StatusBar::statusItem() {
+    dispatch::checkMainThread();
     auto item = std::make_shared<StatusItem>();
     items_.push_back(item);
     itemDidChange();
@@ -34,6 +38,7 @@ std::shared_ptr<StatusItem> StatusBar::statusItem() {
 }
 
 void StatusBar::removeStatusItem(const std::shared_ptr<StatusItem>& item) {
+    dispatch::checkMainThread();
     if (std::erase(items_, item)) itemDidChange();
 }
 

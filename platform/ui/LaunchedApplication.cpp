@@ -9,9 +9,9 @@ std::unique_ptr<LaunchedApplication> LaunchedApplication::launch(std::unique_ptr
     std::unique_ptr<LaunchedApplication> launched(new LaunchedApplication(std::move(app)));
     for (auto& scene : launched->app_->body()) {
         if (auto* extra = std::get_if<MenuBarExtra>(&scene))
-            launched->menuBarExtras_.push_back(MenuBarExtraScene::create(std::move(*extra)));
+            launched->menuBarExtras_.push_back(MenuBarExtraScene::make(std::move(*extra)));
         else if (auto* settings = std::get_if<Settings>(&scene))
-            launched->settings_ = SettingsScene::create(std::move(*settings));
+            launched->settings_ = SettingsScene::make(std::move(*settings));
     }
     appkit::Application::shared()->finishLaunching();
     return launched;

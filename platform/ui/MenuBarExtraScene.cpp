@@ -9,7 +9,7 @@ namespace ui {
 
 MenuBarExtraScene::MenuBarExtraScene(MenuBarExtra scene) : scene_(std::move(scene)), menu_(appkit::Menu::make()) {}
 
-std::shared_ptr<MenuBarExtraScene> MenuBarExtraScene::create(MenuBarExtra scene) {
+std::shared_ptr<MenuBarExtraScene> MenuBarExtraScene::make(MenuBarExtra scene) {
     auto made = std::make_shared<MenuBarExtraScene>(std::move(scene));
     std::weak_ptr<MenuBarExtraScene> weakScene = made;
     made->host_ = Host::create(made->scene_.content);

@@ -17,7 +17,7 @@ namespace ui {
 // and removes the status item with it; the item holds it weakly.
 class MenuBarExtraScene : public std::enable_shared_from_this<MenuBarExtraScene> {
 public:
-    static std::shared_ptr<MenuBarExtraScene> create(MenuBarExtra scene);
+    static std::shared_ptr<MenuBarExtraScene> make(MenuBarExtra scene);
     ~MenuBarExtraScene();
     MenuBarExtraScene(const MenuBarExtraScene&) = delete;
     MenuBarExtraScene& operator=(const MenuBarExtraScene&) = delete;

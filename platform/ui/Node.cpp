@@ -1,5 +1,7 @@
 #include "platform/ui/Node.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
+
 namespace ui {
 
 namespace {
@@ -12,6 +14,11 @@ const std::shared_ptr<const NodeData>& emptyData() {
 std::function<void()>& openSettingsAction() {
     static std::function<void()> action;
     return action;
+}
+
+foundation::ProcessWideReset& openSettingsActionReset() {
+    static foundation::ProcessWideReset reset([] { openSettingsAction() = nullptr; });
+    return reset;
 }
 
 }  // namespace
@@ -196,7 +203,10 @@ Node Button(Node label, std::function<void()> action) {
 
 Node SettingsLink(Node label) { return Button(std::move(label), [] { openSettings(); }); }
 
-void setOpenSettingsAction(std::function<void()> action) { openSettingsAction() = std::move(action); }
+void setOpenSettingsAction(std::function<void()> action) {
+    openSettingsAction() = std::move(action);
+    openSettingsActionReset().arm();
+}
 
 void openSettings() {
     if (auto action = openSettingsAction()) action();

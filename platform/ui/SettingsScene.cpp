@@ -18,7 +18,7 @@ std::string windowTitle() {
 
 }  // namespace
 
-std::shared_ptr<SettingsScene> SettingsScene::create(Settings scene) {
+std::shared_ptr<SettingsScene> SettingsScene::make(Settings scene) {
     auto made = std::make_shared<SettingsScene>(std::move(scene));
     std::weak_ptr<SettingsScene> weakScene = made;
     setOpenSettingsAction([weakScene] {
@@ -36,7 +36,7 @@ void SettingsScene::open() {
     if (window_) return window_->makeKeyAndOrderFront();
     auto content = HostingView::create(scene_.content ? scene_.content() : EmptyView());
     auto size = content->fittingSize();
-    window_ = appkit::Window::create(appkit::Rect(0, 0, size.width, size.height),
+    window_ = appkit::Window::make(appkit::Rect(0, 0, size.width, size.height),
                                      appkit::WindowStyleMask::titled | appkit::WindowStyleMask::closable);
     window_->setIdentifier(windowIdentifier);
     window_->setTitle(windowTitle());

@@ -18,7 +18,7 @@ class SettingsScene : public std::enable_shared_from_this<SettingsScene> {
 public:
     static constexpr const char* windowIdentifier = "com_apple_SwiftUI_Settings_window";
 
-    static std::shared_ptr<SettingsScene> create(Settings scene);
+    static std::shared_ptr<SettingsScene> make(Settings scene);
     ~SettingsScene();
     SettingsScene(const SettingsScene&) = delete;
     SettingsScene& operator=(const SettingsScene&) = delete;
