@@ -3,6 +3,7 @@
 #include "platform/appkit/Image.hpp"
 #include "platform/appkit/StatusBar.hpp"
 #include "platform/foundation/Bundle.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/ui/MenuBuilder.hpp"
 
 namespace ui {
@@ -10,6 +11,7 @@ namespace ui {
 MenuBarExtraScene::MenuBarExtraScene(MenuBarExtra scene) : scene_(std::move(scene)), menu_(appkit::Menu::make()) {}
 
 std::shared_ptr<MenuBarExtraScene> MenuBarExtraScene::make(MenuBarExtra scene) {
+    dispatch::checkMainThread();
     auto made = std::make_shared<MenuBarExtraScene>(std::move(scene));
     std::weak_ptr<MenuBarExtraScene> weakScene = made;
     made->host_ = Host::create(made->scene_.content);
@@ -38,6 +40,7 @@ std::shared_ptr<MenuWindow> MenuBarExtraScene::openMenu() const {
 }
 
 void MenuBarExtraScene::toggleMenu(appkit::Point origin) {
+    dispatch::checkMainThread();
     if (auto open = openMenu()) return open->cancel();
     // The content is built when the menu opens, so what it reads is current.
     host_->update();

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Panel.hpp"
 #include "platform/appkit/Screen.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/ui/MenuView.hpp"
 
 #include <algorithm>
@@ -27,6 +28,7 @@ MenuWindow::~MenuWindow() {
 }
 
 std::shared_ptr<MenuWindow> MenuWindow::popUp(std::shared_ptr<appkit::Menu> menu, appkit::Point origin) {
+    dispatch::checkMainThread();
     auto window = std::make_shared<MenuWindow>(std::move(menu));
     window->open(origin);
     return window;

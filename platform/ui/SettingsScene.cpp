@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/ui/HostingView.hpp"
 
 namespace ui {
@@ -33,6 +34,7 @@ SettingsScene::~SettingsScene() {
 }
 
 void SettingsScene::open() {
+    dispatch::checkMainThread();
     if (window_) return window_->makeKeyAndOrderFront();
     auto content = HostingView::create(scene_.content ? scene_.content() : EmptyView());
     auto size = content->fittingSize();
