@@ -5,6 +5,7 @@
 #include "platform/appkit/WindowList.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace appkit {
 
@@ -27,8 +28,10 @@ private:
 
 constexpr double panelWidth = 260;
 
-std::shared_ptr<TextField> label(const std::string& text, Font font, Rect frame) {
+// Wraps within its frame: the message takes two lines, the informative text three.
+std::shared_ptr<TextField> label(const std::string& text, Font font, Rect frame, int lines) {
     auto field = std::make_shared<TextField>(frame);
+    field->setMaximumNumberOfLines(lines);
     field->setStringValue(text);
     field->setEditable(false);
     field->setBordered(false);
@@ -68,10 +71,10 @@ void Alert::buildWindow() {
     panel->setLevel(WindowLevel::modalPanel);
     auto content = panel->contentView();
     double y = height - 20 - 64 - 12 - 40;
-    content->addSubview(label(messageText_, Font::systemFontOfSize(13, Font::Weight::bold), Rect(16, y, panelWidth - 32, 40)));
+    content->addSubview(label(messageText_, Font::systemFontOfSize(13, Font::Weight::bold), Rect(16, y, panelWidth - 32, 40), 2));
     if (!informativeText_.empty()) {
         y -= 40;
-        content->addSubview(label(informativeText_, Font::systemFontOfSize(11), Rect(16, y, panelWidth - 32, 40)));
+        content->addSubview(label(informativeText_, Font::systemFontOfSize(11), Rect(16, y, panelWidth - 32, 40), 3));
     }
     for (const auto& button : buttons_) {
         y -= 32;
@@ -105,8 +108,23 @@ void Alert::beginSheetModalForWindow(const std::shared_ptr<Window>& parent, std:
     });
 }
 
+void Alert::showModeless(std::function<void(ModalResponse)> completion) {
+    auto panel = std::static_pointer_cast<AlertPanel>(window());
+    panel->hold(std::static_pointer_cast<Alert>(shared_from_this()));
+    modelessCompletion_ = completion ? std::move(completion) : [](ModalResponse) {};
+    panel->center();
+    panel->makeKeyAndOrderFront();
+}
+
 void Alert::respond(ModalResponse response) {
     auto keepAlive = shared_from_this();
+    if (auto completion = std::exchange(modelessCompletion_, nullptr)) {
+        auto panel = std::static_pointer_cast<AlertPanel>(window_);
+        panel->orderOut();
+        panel->release();
+        completion(response);
+        return;
+    }
     if (auto parent = sheetParent_.lock()) {
         sheetParent_.reset();
         parent->endSheet(window_, response);

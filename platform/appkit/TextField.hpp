@@ -41,6 +41,10 @@ public:
     void setFocusRingType(FocusRingType type) { focusRingType_ = type; }
     bool isEditable() const { return editable_; }
     void setEditable(bool editable) { editable_ = editable; }
+    // Lines shown before the text is cut with "…"; 0 wraps without a limit. One unless set:
+    // the field editor edits a single line.
+    int maximumNumberOfLines() const { return maximumNumberOfLines_; }
+    void setMaximumNumberOfLines(int lines) { maximumNumberOfLines_ = lines; }
 
     std::shared_ptr<TextFieldDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(const std::shared_ptr<TextFieldDelegate>& delegate) { delegate_ = delegate; }
@@ -80,6 +84,7 @@ private:
     Color textColor_ = Color::labelColor();
     FocusRingType focusRingType_ = FocusRingType::defaultType;
     bool editable_ = true;
+    int maximumNumberOfLines_ = 1;
     bool editing_ = false;
     std::weak_ptr<TextFieldDelegate> delegate_;
     std::shared_ptr<TextFieldCell> cell_;

@@ -130,7 +130,7 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
     ui::TextStyle style;
     style.font = field.font();
     style.width = std::max(0.0, rect.width() - leftInset - rightInset);
-    style.lineLimit = 1;
+    if (field.maximumNumberOfLines() > 0) style.lineLimit = field.maximumNumberOfLines();
     style.alignment = textAlignment(field.alignment());
     const std::string& shown = placeholder ? field.placeholderString() : value;
     ui::TextLayout layout(shown, style);
