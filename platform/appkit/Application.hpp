@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/AboutPanelOptions.hpp"
 #include "platform/appkit/Event.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/Clock.hpp"
@@ -21,6 +22,11 @@ inline constexpr ModalResponse NSModalResponseStop = -1000;
 inline constexpr ModalResponse NSModalResponseAbort = -1001;
 inline constexpr ModalResponse NSAlertFirstButtonReturn = 1000;
 inline constexpr ModalResponse NSAlertSecondButtonReturn = 1001;
+
+// Activation policies with the platform's values.
+enum class ApplicationActivationPolicy : std::int64_t { regular = 0, accessory = 1, prohibited = 2 };
+
+class Window;
 
 // The shared application: its event queue, local event monitors, main menu and menu
 // tracking. Queued events are handled by a source of the main run loop (in the common
@@ -66,6 +72,15 @@ public:
     void stopModal(ModalResponse code);
     bool isRunningModal() const { return !modalStops_.empty(); }
 
+    // Until one is set, the main bundle's Info.plist decides, as on the platform:
+    // LSBackgroundOnly gives prohibited, LSUIElement accessory, anything else regular.
+    ApplicationActivationPolicy activationPolicy() const;
+    bool setActivationPolicy(ApplicationActivationPolicy policy);
+
+    // Shows the standard About panel (see AboutPanel) in front and key; while it is on
+    // screen, showing it again brings the same panel forward.
+    void orderFrontStandardAboutPanelWithOptions(const AboutPanelOptions& options);
+
     // Where events go that nothing before took: the key window's handling.
     void setWindowEventHandler(std::function<void(const EventPtr&)> handler) { windowHandler_ = std::move(handler); }
 
@@ -85,6 +100,8 @@ private:
     std::unique_ptr<foundation::RunLoopToken> eventSourceToken_;
     int waitingForEvent_ = 0;
     std::vector<std::optional<ModalResponse>> modalStops_;  // one per running session
+    std::optional<ApplicationActivationPolicy> activationPolicy_;
+    std::shared_ptr<Window> aboutPanel_;
 };
 
 }  // namespace appkit
