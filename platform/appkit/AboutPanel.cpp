@@ -2,7 +2,7 @@
 
 #include "platform/appkit/ImageView.hpp"
 #include "platform/appkit/TextField.hpp"
-#include "platform/appkit/Workspace.hpp"
+#include "platform/appkit/Application.hpp"
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/String.hpp"
 
@@ -31,18 +31,6 @@ std::string versionLine(const std::shared_ptr<foundation::Bundle>& bundle) {
     return "Version " + shortVersion + " (" + build + ")";
 }
 
-std::shared_ptr<TextField> label(const std::string& text, Font font, int lines) {
-    auto field = std::make_shared<TextField>();
-    field->setStringValue(text);
-    field->setEditable(false);
-    field->setBordered(false);
-    field->setDrawsBackground(false);
-    field->setFont(font);
-    field->setAlignment(TextAlignment::center);
-    field->setMaximumNumberOfLines(lines);
-    return field;
-}
-
 // A line of text at a size, with the room pango gives it.
 double lineHeight(const Font& font) { return std::ceil(font.pointSize * 1.3); }
 
@@ -52,7 +40,6 @@ std::shared_ptr<Window> AboutPanel::make(const AboutPanelOptions& options) {
     auto bundle = foundation::Bundle::mainBundle();
     std::string name = infoString(bundle, "CFBundleName");
     if (name.empty()) name = infoString(bundle, "CFBundleExecutable");
-    auto icon = bundle ? Workspace::sharedWorkspace()->iconForFile(bundle->bundlePath()) : Workspace::genericApplicationIcon();
 
     // Top to bottom: the icon, the name, the version, the credits.
     struct Row {
@@ -62,15 +49,15 @@ std::shared_ptr<Window> AboutPanel::make(const AboutPanelOptions& options) {
     };
     std::vector<Row> rows;
     auto iconView = std::make_shared<ImageView>();
-    iconView->setImage(icon);
+    iconView->setImage(Application::shared()->applicationIconImage());
     rows.push_back({iconView, iconSide, margin});
     Font nameFont = Font::systemFontOfSize(14, Font::Weight::bold);
-    rows.push_back({label(name, nameFont, 1), lineHeight(nameFont), 10});
+    rows.push_back({TextField::labelWithString(name, nameFont, TextAlignment::center), lineHeight(nameFont), 10});
     Font versionFont = Font::systemFontOfSize(10);
-    if (auto version = versionLine(bundle); !version.empty()) rows.push_back({label(version, versionFont, 1), lineHeight(versionFont), 4});
+    if (auto version = versionLine(bundle); !version.empty()) rows.push_back({TextField::labelWithString(version, versionFont, TextAlignment::center), lineHeight(versionFont), 4});
     if (options.credits) {
         Font creditsFont = options.credits->font.value_or(Font::systemFontOfSize(13));
-        rows.push_back({label(options.credits->string, creditsFont, creditLines), creditLines * lineHeight(creditsFont), 12});
+        rows.push_back({TextField::labelWithString(options.credits->string, creditsFont, TextAlignment::center, creditLines), creditLines * lineHeight(creditsFont), 12});
     }
     double height = margin;
     for (const auto& row : rows) height += row.spaceAbove + row.height;

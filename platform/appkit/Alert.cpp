@@ -1,5 +1,6 @@
 #include "platform/appkit/Alert.hpp"
 
+#include "platform/appkit/ImageView.hpp"
 #include "platform/appkit/ModalSession.hpp"
 #include "platform/appkit/TextField.hpp"
 #include "platform/appkit/WindowList.hpp"
@@ -30,14 +31,8 @@ constexpr double panelWidth = 260;
 
 // Wraps within its frame: the message takes two lines, the informative text three.
 std::shared_ptr<TextField> label(const std::string& text, Font font, Rect frame, int lines) {
-    auto field = std::make_shared<TextField>(frame);
-    field->setMaximumNumberOfLines(lines);
-    field->setStringValue(text);
-    field->setEditable(false);
-    field->setBordered(false);
-    field->setDrawsBackground(false);
-    field->setFont(font);
-    field->setAlignment(TextAlignment::center);
+    auto field = TextField::labelWithString(text, font, TextAlignment::center, lines);
+    field->setFrame(frame);
     return field;
 }
 
@@ -70,6 +65,9 @@ void Alert::buildWindow() {
     auto panel = Window::make<AlertPanel>(Rect(0, 0, panelWidth, height), std::static_pointer_cast<Alert>(shared_from_this()));
     panel->setLevel(WindowLevel::modalPanel);
     auto content = panel->contentView();
+    auto iconView = std::make_shared<ImageView>(Rect((panelWidth - 64) / 2, height - 20 - 64, 64, 64));
+    iconView->setImage(icon_ ? icon_ : Application::shared()->applicationIconImage());
+    content->addSubview(iconView);
     double y = height - 20 - 64 - 12 - 40;
     content->addSubview(label(messageText_, Font::systemFontOfSize(13, Font::Weight::bold), Rect(16, y, panelWidth - 32, 40), 2));
     if (!informativeText_.empty()) {

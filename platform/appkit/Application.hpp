@@ -2,6 +2,7 @@
 
 #include "platform/appkit/AboutPanelOptions.hpp"
 #include "platform/appkit/Event.hpp"
+#include "platform/appkit/Image.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
@@ -77,6 +78,8 @@ public:
     ApplicationActivationPolicy activationPolicy() const;
     bool setActivationPolicy(ApplicationActivationPolicy policy);
 
+    // The main bundle's icon as the workspace gives it (a generic icon without a bundle).
+    std::shared_ptr<Image> applicationIconImage() const;
     // Shows the standard About panel (see AboutPanel) in front and key; while it is on
     // screen, showing it again brings the same panel forward.
     void orderFrontStandardAboutPanelWithOptions(const AboutPanelOptions& options);

@@ -22,6 +22,10 @@ enum class FocusRingType { defaultType = 0, none = 1, exterior = 2 };
 class TextField : public Control {
 public:
     explicit TextField(Rect frame = Rect(0, 0, 96, 22));
+    // A label: text that is not edited, drawn without border or background.
+    static std::shared_ptr<TextField> labelWithString(const std::string& text, Font font = Font::body(),
+                                                      TextAlignment alignment = TextAlignment::natural,
+                                                      int maximumNumberOfLines = 1);
 
     // The editor's text while editing.
     std::string stringValue() const;
