@@ -18,7 +18,7 @@ using kestrelvault::UpdaterViewModel;
 
 TEST(UpdaterViewModel, MirrorsWhetherTheUpdaterCanCheckFromTheStartThroughACheckItForwards) {
     testsupport::SelfSignedCertificate certificate;
-    testsupport::trustCertificateInPlatformSettings(certificate.der());
+    testsupport::TrustedCertificate trusted(certificate.der());
     testsupport::LocalHTTPServer server(certificate);
     std::atomic<int> requests = 0;
     server.server().Get("/latest.json", [&](const httplib::Request&, httplib::Response& response) {

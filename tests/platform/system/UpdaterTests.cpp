@@ -20,7 +20,6 @@ namespace {
 class UpdaterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        testsupport::trustCertificateInPlatformSettings(certificate_.der());
         server_.server().Get("/latest.json", [this](const httplib::Request&, httplib::Response& response) {
             std::lock_guard lock(mutex_);
             response.status = status_;
@@ -52,6 +51,7 @@ protected:
     }
 
     testsupport::SelfSignedCertificate certificate_;
+    testsupport::TrustedCertificate trusted_{certificate_.der()};
     testsupport::LocalHTTPServer server_{certificate_};
     std::mutex mutex_;  // the server's thread reads what the test serves
     int status_ = 200;
