@@ -1,6 +1,7 @@
 #include "platform/appkit/SearchField.hpp"
 
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 namespace appkit {
 
@@ -17,6 +18,7 @@ void SearchField::wireCancelButton(const std::shared_ptr<ButtonCell>& cell) {
 }
 
 void SearchField::clearByCancelButton() {
+    dispatch::checkMainThread();
     if (stringValue().empty()) return;
     if (auto editor = currentEditor()) {
         editor->selectAll();

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/FieldEditor.hpp"
 #include "platform/appkit/Window.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <cctype>
 #include <cmath>
@@ -27,11 +28,13 @@ std::shared_ptr<TextField> TextField::labelWithString(const std::string& text, F
 }
 
 std::string TextField::stringValue() const {
+    dispatch::checkMainThread();
     if (auto editor = currentEditor()) return editor->string();
     return value_;
 }
 
 void TextField::setStringValue(const std::string& value) {
+    dispatch::checkMainThread();
     value_ = value;
     if (auto editor = currentEditor()) editor->setString(value);
 }
@@ -44,6 +47,7 @@ std::shared_ptr<FieldEditor> TextField::currentEditor() const {
 }
 
 bool TextField::becomeFirstResponder() {
+    dispatch::checkMainThread();
     auto window = this->window();
     if (!window) return false;
     auto editor = window->fieldEditor(true);
