@@ -5,7 +5,7 @@ namespace kestrelvault {
 UpdaterViewModel::UpdaterViewModel(CreationKey)
     : updaterController_(std::make_shared<updates::StandardUpdaterController>(true, nullptr, nullptr)) {}
 
-std::shared_ptr<UpdaterViewModel> UpdaterViewModel::create() {
+std::shared_ptr<UpdaterViewModel> UpdaterViewModel::make() {
     auto viewModel = std::make_shared<UpdaterViewModel>(CreationKey());
     viewModel->observeUpdater();
     return viewModel;

@@ -15,7 +15,7 @@ namespace kestrelvault {
 class UpdaterViewModel : public std::enable_shared_from_this<UpdaterViewModel> {
 public:
     // Starts the updater and observes it.
-    static std::shared_ptr<UpdaterViewModel> create();
+    static std::shared_ptr<UpdaterViewModel> make();
 
     foundation::Observable<bool> canCheckForUpdates{false};
 
@@ -23,7 +23,7 @@ public:
     // The menu's "check_for_updates" command: a user-initiated check.
     void checkForUpdates();
 
-    // Only through create(), which subscribes once the object is shared.
+    // Only through make(), which subscribes once the object is shared.
     class CreationKey {
         explicit CreationKey() = default;
         friend class UpdaterViewModel;

@@ -62,7 +62,7 @@ std::shared_ptr<Window> AboutPanel::make(const AboutPanelOptions& options) {
     double height = margin;
     for (const auto& row : rows) height += row.spaceAbove + row.height;
 
-    auto panel = Window::create(Rect(0, 0, contentWidth, height), WindowStyleMask::titled | WindowStyleMask::closable);
+    auto panel = Window::make(Rect(0, 0, contentWidth, height), WindowStyleMask::titled | WindowStyleMask::closable);
     double top = 0;
     for (const auto& row : rows) {
         top += row.spaceAbove;

@@ -19,9 +19,7 @@ public:
 
     void URLSession(const std::shared_ptr<foundation::URLSession>&, const std::shared_ptr<URLSessionTask>& task,
                     const std::shared_ptr<Error>& error) override {
-        auto completion = std::exchange(completion_, nullptr);
-        if (!completion) return;
-        completion(error ? nullptr : Data::fromString(body_), task->response(), error);
+        completion_(error ? nullptr : Data::fromString(body_), task->response(), error);
     }
 
 private:

@@ -3,7 +3,6 @@
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/JSONSerialization.hpp"
 #include "platform/foundation/String.hpp"
-#include "platform/system/UpdaterError.hpp"
 
 namespace updates {
 
@@ -13,11 +12,8 @@ std::shared_ptr<foundation::URL> secureURL(const std::optional<std::string>& tex
     return url;
 }
 
-std::optional<UpdateFeed> UpdateFeed::parse(std::string_view bytes, std::shared_ptr<foundation::Error>* error) {
-    auto refuse = [error](const std::string& reason) -> std::optional<UpdateFeed> {
-        if (error) *error = updaterError(UpdaterErrorCode::feedNotValid, "The update information is not valid: " + reason);
-        return std::nullopt;
-    };
+foundation::Expected<UpdateFeed> UpdateFeed::parse(std::string_view bytes) {
+    auto refuse = [](const std::string& reason) { return foundation::Failure{"The update information is not valid: " + reason}; };
     auto document = std::dynamic_pointer_cast<foundation::Dictionary>(foundation::JSONSerialization::JSONObjectWithData(bytes));
     if (!document) return refuse("it is not a JSON object.");
     auto versionText = foundation::stringValue(document->objectForKey("version"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/foundation/Error.hpp"
+#include "platform/foundation/Expected.hpp"
 #include "platform/foundation/URL.hpp"
 #include "platform/system/SoftwareVersion.hpp"
 
@@ -18,9 +18,8 @@ struct UpdateFeed {
     SoftwareVersion version;
     std::shared_ptr<foundation::URL> releaseNotesURL;  // null when the feed names none
 
-    // Nullopt and a feedNotValid error saying what is wrong when the bytes are not such a
-    // document.
-    static std::optional<UpdateFeed> parse(std::string_view bytes, std::shared_ptr<foundation::Error>* error);
+    // The feed, or what keeps the bytes from being such a document.
+    static foundation::Expected<UpdateFeed> parse(std::string_view bytes);
 };
 
 // The text as an https address with a host, else null: the only addresses the updater uses.

@@ -55,9 +55,8 @@ void Updater::finishLoad(const std::shared_ptr<foundation::Data>& data,
     if (!http || http->statusCode() < 200 || http->statusCode() > 299)
         return fail(updaterError(UpdaterErrorCode::feedNotAvailable,
                                  "The update server answered with status " + std::to_string(http ? http->statusCode() : 0) + "."));
-    std::shared_ptr<foundation::Error> error;
-    auto feed = UpdateFeed::parse(data->view(), &error);
-    if (!feed) return fail(error);
+    auto feed = UpdateFeed::parse(data->view());
+    if (!feed) return fail(updaterError(UpdaterErrorCode::feedNotValid, feed.error()));
     auto currentText = bundleVersion();
     auto current = currentText ? SoftwareVersion::parse(*currentText) : std::nullopt;
     if (!current)

@@ -31,7 +31,7 @@ TEST(UpdaterViewModel, MirrorsWhetherTheUpdaterCanCheckFromTheStartThroughACheck
                              {"KVUpdateFeedURL", server.url("/latest.json")}},
                             fixtures::Resources::none);
 
-    auto viewModel = UpdaterViewModel::create();
+    auto viewModel = UpdaterViewModel::make();
     EXPECT_TRUE(viewModel->canCheckForUpdates.get()) << "the started updater's flag arrives at once";
     viewModel->checkForUpdates();
     EXPECT_FALSE(viewModel->canCheckForUpdates.get());
@@ -59,5 +59,5 @@ TEST(UpdaterViewModel, TheShippedBundleStartsTheUpdaterOnAFeedUnderTheReservedIn
     std::filesystem::copy_file(std::filesystem::path(KV_SOURCE_DIR) / "app/resources/Info.plist", info);
     auto feed = foundation::stringValue(foundation::Bundle::mainBundle()->objectForInfoDictionaryKey(updates::KVUpdateFeedURLKey));
     EXPECT_TRUE(feed && feed->starts_with("https://") && feed->find(".invalid/") != std::string::npos);
-    EXPECT_TRUE(UpdaterViewModel::create()->canCheckForUpdates.get());
+    EXPECT_TRUE(UpdaterViewModel::make()->canCheckForUpdates.get());
 }

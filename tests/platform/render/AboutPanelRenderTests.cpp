@@ -71,5 +71,4 @@ TEST(AboutPanel, ShowsTheIconNameVersionAndWrappedCreditsOnePanelWhileItIsOpen) 
     Application::shared()->orderFrontStandardAboutPanelWithOptions({});
     ASSERT_NE(WindowList::shared().keyWindow(), panel);
     EXPECT_EQ(texts(*WindowList::shared().keyWindow()), (std::vector<std::string>{"Kestrelvault", "Version 1.0 (7)"}));
-    Application::resetForTesting();
 }
