@@ -1,0 +1,145 @@
+#include "platform/appkit/Alert.hpp"
+#include "platform/appkit/Application.hpp"
+#include "platform/appkit/WindowList.hpp"
+#include "platform/appkit/TextField.hpp"
+#include "platform/ui/MenuView.hpp"
+#include "tests/app/shell/ApplicationFixture.hpp"
+#include "tests/support/LocalHTTPServer.hpp"
+#include "tests/support/PlatformSettings.hpp"
+#include "tests/support/TrustedCertificates.hpp"
+
+namespace {
+
+using fixtures::ApplicationTest;
+
+struct ShownItem {
+    std::string title;
+    std::string keys;
+    bool enabled;
+    friend bool operator==(const ShownItem&, const ShownItem&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const ShownItem& item) {
+        return out << item.title << " " << item.keys << (item.enabled ? "" : " (greyed)");
+    }
+};
+
+std::vector<ShownItem> shownItems(const appkit::Menu& menu) {
+    std::vector<ShownItem> items;
+    for (const auto& item : menu.itemArray())
+        items.push_back({item->isSeparatorItem() ? "—" : item->title(), ui::MenuView::keyEquivalentText(*item),
+                         item->isEnabled()});
+    return items;
+}
+
+TEST_F(ApplicationTest, TheMenuShowsItsSixItemsUnderTheStatusItemAndTheUpdateCheckGreyedWhileItCannotRun) {
+    launch();
+    settle();
+    auto extra = application->menuBarExtra();
+    EXPECT_EQ(extra->statusItem()->title(), "Kestrelvault");
+    ASSERT_TRUE(extra->statusItem()->image());
+    EXPECT_EQ(extra->statusItem()->image()->width(), 18);
+
+    openMenu();
+    auto open = extra->openMenu();
+    // The bundle names no update feed, so the updater never starts and cannot check.
+    EXPECT_EQ(shownItems(*open->menu()), (std::vector<ShownItem>{{"Open Search", "", true},
+                                                                 {"Settings…", "⌘,", true},
+                                                                 {"Check for Updates…", "", false},
+                                                                 {"—", "", false},
+                                                                 {"About Kestrelvault", "", true},
+                                                                 {"Quit Kestrelvault", "⌘Q", true}}));
+    // Below the status item, moved left to stay on the screen.
+    auto frame = open->window()->frame();
+    EXPECT_EQ(frame.maxY(), 900 - 24);
+    EXPECT_EQ(frame.maxX(), 1440);
+    EXPECT_FALSE(open->window()->isKeyWindow()) << "menus never take key status";
+    EXPECT_EQ(appkit::Application::shared()->trackingMenu(), open->menu());
+    auto light = picture(*open->window(), "menu-light");
+    // A click on the greyed item does nothing; the menu stays open.
+    EXPECT_TRUE(clickMenuItem("Check for Updates…"));
+    EXPECT_TRUE(extra->openMenu());
+
+    press("escape");
+    EXPECT_FALSE(extra->openMenu());
+    EXPECT_FALSE(appkit::Application::shared()->trackingMenu());
+    openMenu();
+    EXPECT_FALSE(screen->clickOnScreen({100, 100}));  // a click elsewhere closes it too
+    settle();
+    EXPECT_FALSE(extra->openMenu());
+
+    testsupport::writePlatformSettings(
+        "<key>AppleLanguages</key><array><string>en</string></array>"
+        "<key>AppleInterfaceStyle</key><string>Dark</string>");
+    openMenu();
+    auto dark = picture(*extra->openMenu()->window(), "menu-dark");
+    // The panel is light in the light appearance and dark in the dark one.
+    EXPECT_GT(light->pixel(20, 10) >> 24, 0xC0u);
+    EXPECT_LT(dark->pixel(20, 10) >> 24, 0x60u);
+}
+
+TEST_F(ApplicationTest, TheMenuKeyEquivalentsWorkWhileItIsOpenAndItsStatusItemClosesIt) {
+    launch();
+    settle();
+    auto extra = application->menuBarExtra();
+    openMenu();
+    ASSERT_TRUE(screen->clickStatusItem());  // a second click on the item closes the menu
+    settle();
+    EXPECT_FALSE(extra->openMenu());
+
+    openMenu();
+    press("cmd+,");
+    EXPECT_FALSE(extra->openMenu());
+    ASSERT_TRUE(application->settings()->window());
+    EXPECT_EQ(appkit::Application::shared()->activationPolicy(), appkit::ApplicationActivationPolicy::regular);
+
+    openMenu();
+    press("cmd+q");
+    EXPECT_TRUE(appkit::Application::shared()->isTerminated());
+}
+
+TEST_F(ApplicationTest, CheckForUpdatesIsGreyedWhileACheckRunsAndItsAlertTellsTheResult) {
+    testsupport::SelfSignedCertificate certificate;
+    testsupport::LocalHTTPServer server(certificate);
+    server.server().Get("/latest.json", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content(R"({"version": "1.1"})", "application/json");
+    });
+    server.start();
+    bundleInfo = {{"CFBundleShortVersionString", "1.0"}, {"KVUpdateFeedURL", server.url("/latest.json")}};
+    relaunch();
+    testsupport::TrustedCertificate trusted(certificate.der());  // a new process trusts it anew
+    settle();
+    auto enabled = [&] {
+        openMenu();
+        bool result = application->menuBarExtra()->menu()->itemArray().at(2)->isEnabled();
+        press("escape");
+        return result;
+    };
+    ASSERT_TRUE(enabled());
+    openMenu();
+    ASSERT_TRUE(clickMenuItem("Check for Updates…"));
+    EXPECT_FALSE(enabled()) << "greyed while the check runs";
+    std::shared_ptr<appkit::Alert> alert;
+    for (int pass = 0; pass < 20 && !(alert = appkit::Alert::frontmostAlert()); ++pass) settle();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->messageText(), "A new version of Kestrelvault is available") << alert->informativeText();
+    EXPECT_FALSE(enabled()) << "and until its alert is dismissed";
+    alert->buttons().at(0)->performClick();
+    EXPECT_TRUE(enabled());
+}
+
+TEST_F(ApplicationTest, AboutShowsTheStandardPanelWithTheCreditsInFront) {
+    launch();
+    settle();
+    openMenu();
+    ASSERT_TRUE(clickMenuItem("About Kestrelvault"));
+    EXPECT_EQ(screen->frontmostApplication(), display::Server::ownApplication);
+    auto about = appkit::WindowList::shared().keyWindow();
+    ASSERT_TRUE(about);
+    bool credited = false;
+    for (const auto& view : about->contentView()->subviews())
+        if (auto label = std::dynamic_pointer_cast<appkit::TextField>(view))
+            credited |= label->stringValue() == "Search bookmarks across all browsers and profiles." &&
+                        label->font().pointSize == 11;
+    EXPECT_TRUE(credited);
+}
+
+}  // namespace
