@@ -10,80 +10,66 @@
 #include "platform/ui/HostingView.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 
-#include <fstream>
-
 namespace fixtures {
 
 namespace {
 
-using kestrelvault::BrowserType;
-
-const std::string chromeData = "Library/Application Support/Zadizu/Chrome/";
-const std::string braveData = "Library/Application Support/BraveSoftware/Brave-Browser/";
-
-std::string bookmarksJSON(const std::vector<std::pair<std::string, std::string>>& links) {
-    std::string children;
-    for (const auto& [name, url] : links)
-        children += std::string(children.empty() ? "" : ",") + R"({"type":"url","name":")" + name + R"(","url":")" +
-                    url + R"("})";
-    return R"({"roots":{"bookmark_bar":{"type":"folder","name":"Bar","children":[)" + children + "]}}}";
+std::string bookmarkFile(const std::string& name, const std::string& url) {
+    return R"({"roots":{"bookmark_bar":{"type":"folder","name":"Bar","children":[{"type":"url","name":")" + name +
+           R"(","url":")" + url + R"("}]}}})";
 }
 
-std::string bundleIdentifierOf(BrowserType browser) { return std::string(kestrelvault::bundleIdentifier(browser)); }
+void installBrowser(const std::string& name, kestrelvault::BrowserType browser, std::uint32_t iconColor) {
+    installApplication(name, std::string(kestrelvault::bundleIdentifier(browser)), iconColor);
+}
 
 }  // namespace
 
 void ApplicationTest::SetUp() {
-    home.write(chromeData + "Default/Bookmarks", bookmarksJSON({{"GitHub", "https://github.com/"}}));
-    home.write(chromeData + "Profile 1/Bookmarks", bookmarksJSON({{"Git hooks guide", "https://githooks.com/"}}));
-    home.write(chromeData + "Local State",
+    const std::string chrome = "Library/Application Support/Zadizu/Chrome/";
+    home.write(chrome + "Default/Bookmarks", bookmarkFile("GitHub", "https://github.com/"));
+    home.write(chrome + "Profile 1/Bookmarks", bookmarkFile("Git hooks guide", "https://githooks.com/"));
+    home.write(chrome + "Local State",
                R"({"profile":{"info_cache":{"Default":{"name":"Personal"},"Profile 1":{"name":"Work"}}}})");
-    home.write(braveData + "Default/Bookmarks", bookmarksJSON({{"Kestrel field notes", "https://birds.example.org/"}}));
-    installApplication("Chrome", bundleIdentifierOf(BrowserType::chrome), 0x34A853FF);
-    installApplication("Brave Browser", bundleIdentifierOf(BrowserType::brave), 0xFB542BFF);
-    // Safari without Full Disk Access: its bookmarks file cannot be read.
-    installApplication("Safari", bundleIdentifierOf(BrowserType::safari), 0x1E90FFFF);
+    home.write("Library/Application Support/BraveSoftware/Brave-Browser/Default/Bookmarks",
+               bookmarkFile("Kestrel field notes", "https://birds.example.org/"));
+    installBrowser("Chrome", kestrelvault::BrowserType::chrome, 0x34A853FF);
+    installBrowser("Brave Browser", kestrelvault::BrowserType::brave, 0xFB542BFF);
+    installBrowser("Safari", kestrelvault::BrowserType::safari, 0x1E90FFFF);
     prepareProcess();
 }
 
 void ApplicationTest::TearDown() {
     advance(1);  // nothing delayed outlives the test
-    resetProcess();
+    application.reset();
+    screen.reset();
 }
 
 void ApplicationTest::prepareProcess() {
     foundation::Clock::installManual();
     auto info = bundleInfo;
-    info.insert({{"CFBundleIdentifier", "com.kestrelvault.Kestrelvault"},
-                 {"CFBundleName", "Kestrelvault"},
-                 {"CFBundleExecutable", "Kestrelvault"},
-                 {"CFBundleIconFile", "AppIcon"},
-                 {"LSUIElement", "YES"}});
+    info.insert({{"CFBundleIdentifier", "com.kestrelvault.Kestrelvault"}, {"CFBundleName", "Kestrelvault"},
+                 {"CFBundleExecutable", "Kestrelvault"}, {"CFBundleIconFile", "AppIcon"}, {"LSUIElement", "YES"}});
     useMainBundle(info, Resources::application);
-    auto executable = home.write("Bundles/Kestrelvault.app/Contents/MacOS/Kestrelvault", "#!/bin/sh\n");
-    std::filesystem::permissions(executable, std::filesystem::perms::owner_all);
+    auto program = home.write("Bundles/Kestrelvault.app/Contents/MacOS/Kestrelvault", "#!/bin/sh\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
     preferLanguage("en");
     screen = std::make_unique<display::HeadlessDisplay>();
     screen->setFrontmostApplication(editor);
 }
 
-void ApplicationTest::resetProcess() {
-    application.reset();
-    screen.reset();
-}
-
 void ApplicationTest::launch() {
     // The shortcut's name is made once per process; a new store gets its default again.
-    const auto& toggleSearch = kestrelvault::toggleSearch();
-    if (!GlobalShortcuts::userDefaultsContains(toggleSearch)) GlobalShortcuts::reset(toggleSearch);
+    if (!GlobalShortcuts::userDefaultsContains(kestrelvault::toggleSearch()))
+        GlobalShortcuts::reset(kestrelvault::toggleSearch());
     application = ui::LaunchedApplication::launch(std::make_unique<kestrelvault::KestrelvaultApp>());
 }
 
 void ApplicationTest::relaunch() {
     settle();
-    resetProcess();
-    // What a new process starts without; the home and its files stay.
-    foundation::resetProcessWideStateForTesting();
+    application.reset();
+    screen.reset();
+    foundation::resetProcessWideStateForTesting();  // the home and its files stay
     prepareProcess();
     launch();
 }
@@ -110,9 +96,13 @@ void ApplicationTest::openMenu() {
     ASSERT_TRUE(application->menuBarExtra()->openMenu());
 }
 
+bool ApplicationTest::clickMenuItem(const std::string& title) {
+    auto menu = application->menuBarExtra()->openMenu();
+    return menu && clickText(*menu->window(), title);
+}
+
 const ui::LayoutNode& ApplicationTest::layoutOf(const appkit::Window& window) {
-    auto hosting = std::dynamic_pointer_cast<ui::HostingView>(window.contentView());
-    return *hosting->host()->lastLayout();
+    return *std::dynamic_pointer_cast<ui::HostingView>(window.contentView())->host()->lastLayout();
 }
 
 const ui::LayoutNode* ApplicationTest::findText(const appkit::Window& window, const std::string& text) {
@@ -131,11 +121,6 @@ bool ApplicationTest::clickText(const appkit::Window& window, const std::string&
     return clicked;
 }
 
-bool ApplicationTest::clickMenuItem(const std::string& title) {
-    auto menu = application->menuBarExtra()->openMenu();
-    return menu && clickText(*menu->window(), title);
-}
-
 std::shared_ptr<appkit::Image> ApplicationTest::picture(const appkit::Window& window, const std::string& name) const {
     auto image = render::Renderer::snapshot(window);
     std::filesystem::create_directories(std::filesystem::path(KV_BINARY_DIR) / "pictures");
@@ -144,7 +129,7 @@ std::shared_ptr<appkit::Image> ApplicationTest::picture(const appkit::Window& wi
 }
 
 std::filesystem::path ApplicationTest::autostartEntry() const {
-    return home.path() / ".config" / "autostart" / "com.kestrelvault.Kestrelvault.desktop";
+    return home.path() / ".config/autostart/com.kestrelvault.Kestrelvault.desktop";
 }
 
 }  // namespace fixtures

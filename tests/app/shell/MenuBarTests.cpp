@@ -1,7 +1,6 @@
 #include "platform/appkit/Alert.hpp"
-#include "platform/appkit/Application.hpp"
-#include "platform/appkit/WindowList.hpp"
 #include "platform/appkit/TextField.hpp"
+#include "platform/appkit/WindowList.hpp"
 #include "platform/ui/MenuView.hpp"
 #include "tests/app/shell/ApplicationFixture.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
@@ -12,21 +11,13 @@ namespace {
 
 using fixtures::ApplicationTest;
 
-struct ShownItem {
-    std::string title;
-    std::string keys;
-    bool enabled;
-    friend bool operator==(const ShownItem&, const ShownItem&) = default;
-    friend std::ostream& operator<<(std::ostream& out, const ShownItem& item) {
-        return out << item.title << " " << item.keys << (item.enabled ? "" : " (greyed)");
-    }
-};
-
-std::vector<ShownItem> shownItems(const appkit::Menu& menu) {
-    std::vector<ShownItem> items;
+// Each item as the menu shows it: title, key equivalent, greyed or not.
+std::vector<std::string> shownItems(const appkit::Menu& menu) {
+    std::vector<std::string> items;
     for (const auto& item : menu.itemArray())
-        items.push_back({item->isSeparatorItem() ? "—" : item->title(), ui::MenuView::keyEquivalentText(*item),
-                         item->isEnabled()});
+        items.push_back(item->isSeparatorItem() ? "—"
+                                                : item->title() + " " + ui::MenuView::keyEquivalentText(*item) +
+                                                      (item->isEnabled() ? "" : " (greyed)"));
     return items;
 }
 
@@ -35,34 +26,30 @@ TEST_F(ApplicationTest, TheMenuShowsItsSixItemsUnderTheStatusItemAndTheUpdateChe
     settle();
     auto extra = application->menuBarExtra();
     EXPECT_EQ(extra->statusItem()->title(), "Kestrelvault");
-    ASSERT_TRUE(extra->statusItem()->image());
     EXPECT_EQ(extra->statusItem()->image()->width(), 18);
 
     openMenu();
     auto open = extra->openMenu();
     // The bundle names no update feed, so the updater never starts and cannot check.
-    EXPECT_EQ(shownItems(*open->menu()), (std::vector<ShownItem>{{"Open Search", "", true},
-                                                                 {"Settings…", "⌘,", true},
-                                                                 {"Check for Updates…", "", false},
-                                                                 {"—", "", false},
-                                                                 {"About Kestrelvault", "", true},
-                                                                 {"Quit Kestrelvault", "⌘Q", true}}));
-    // Below the status item, moved left to stay on the screen.
-    auto frame = open->window()->frame();
-    EXPECT_EQ(frame.maxY(), 900 - 24);
-    EXPECT_EQ(frame.maxX(), 1440);
-    EXPECT_FALSE(open->window()->isKeyWindow()) << "menus never take key status";
-    EXPECT_EQ(appkit::Application::shared()->trackingMenu(), open->menu());
+    EXPECT_EQ(shownItems(*open->menu()),
+              (std::vector<std::string>{"Open Search ", "Settings… ⌘,", "Check for Updates…  (greyed)", "—",
+                                        "About Kestrelvault ", "Quit Kestrelvault ⌘Q"}));
+    // Below the status item, moved left to stay on the screen; never key, like a menu.
+    EXPECT_EQ(open->window()->frame().maxY(), 900 - 24);
+    EXPECT_EQ(open->window()->frame().maxX(), 1440);
+    EXPECT_FALSE(open->window()->isKeyWindow());
     auto light = picture(*open->window(), "menu-light");
-    // A click on the greyed item does nothing; the menu stays open.
     EXPECT_TRUE(clickMenuItem("Check for Updates…"));
-    EXPECT_TRUE(extra->openMenu());
+    EXPECT_TRUE(extra->openMenu()) << "a greyed item does nothing";
 
     press("escape");
-    EXPECT_FALSE(extra->openMenu());
-    EXPECT_FALSE(appkit::Application::shared()->trackingMenu());
+    EXPECT_FALSE(extra->openMenu() || appkit::Application::shared()->trackingMenu());
     openMenu();
     EXPECT_FALSE(screen->clickOnScreen({100, 100}));  // a click elsewhere closes it too
+    settle();
+    EXPECT_FALSE(extra->openMenu());
+    openMenu();
+    ASSERT_TRUE(screen->clickStatusItem());  // and so does the status item
     settle();
     EXPECT_FALSE(extra->openMenu());
 
@@ -71,25 +58,28 @@ TEST_F(ApplicationTest, TheMenuShowsItsSixItemsUnderTheStatusItemAndTheUpdateChe
         "<key>AppleInterfaceStyle</key><string>Dark</string>");
     openMenu();
     auto dark = picture(*extra->openMenu()->window(), "menu-dark");
-    // The panel is light in the light appearance and dark in the dark one.
     EXPECT_GT(light->pixel(20, 10) >> 24, 0xC0u);
     EXPECT_LT(dark->pixel(20, 10) >> 24, 0x60u);
 }
 
-TEST_F(ApplicationTest, TheMenuKeyEquivalentsWorkWhileItIsOpenAndItsStatusItemClosesIt) {
+TEST_F(ApplicationTest, TheMenuCommandsOpenSettingsAndAboutAndQuitByTheirKeysToo) {
     launch();
     settle();
-    auto extra = application->menuBarExtra();
-    openMenu();
-    ASSERT_TRUE(screen->clickStatusItem());  // a second click on the item closes the menu
-    settle();
-    EXPECT_FALSE(extra->openMenu());
-
     openMenu();
     press("cmd+,");
-    EXPECT_FALSE(extra->openMenu());
+    EXPECT_FALSE(application->menuBarExtra()->openMenu());
     ASSERT_TRUE(application->settings()->window());
     EXPECT_EQ(appkit::Application::shared()->activationPolicy(), appkit::ApplicationActivationPolicy::regular);
+
+    openMenu();
+    ASSERT_TRUE(clickMenuItem("About Kestrelvault"));
+    EXPECT_EQ(screen->frontmostApplication(), display::Server::ownApplication);
+    bool credited = false;
+    for (const auto& view : appkit::WindowList::shared().keyWindow()->contentView()->subviews())
+        if (auto label = std::dynamic_pointer_cast<appkit::TextField>(view))
+            credited |= label->stringValue() == "Search bookmarks across all browsers and profiles." &&
+                        label->font().pointSize == 11;
+    EXPECT_TRUE(credited);
 
     openMenu();
     press("cmd+q");
@@ -124,22 +114,6 @@ TEST_F(ApplicationTest, CheckForUpdatesIsGreyedWhileACheckRunsAndItsAlertTellsTh
     EXPECT_FALSE(enabled()) << "and until its alert is dismissed";
     alert->buttons().at(0)->performClick();
     EXPECT_TRUE(enabled());
-}
-
-TEST_F(ApplicationTest, AboutShowsTheStandardPanelWithTheCreditsInFront) {
-    launch();
-    settle();
-    openMenu();
-    ASSERT_TRUE(clickMenuItem("About Kestrelvault"));
-    EXPECT_EQ(screen->frontmostApplication(), display::Server::ownApplication);
-    auto about = appkit::WindowList::shared().keyWindow();
-    ASSERT_TRUE(about);
-    bool credited = false;
-    for (const auto& view : about->contentView()->subviews())
-        if (auto label = std::dynamic_pointer_cast<appkit::TextField>(view))
-            credited |= label->stringValue() == "Search bookmarks across all browsers and profiles." &&
-                        label->font().pointSize == 11;
-    EXPECT_TRUE(credited);
 }
 
 }  // namespace

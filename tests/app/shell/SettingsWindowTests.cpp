@@ -29,18 +29,13 @@ protected:
     bool shows(const std::string& text) { return findText(*application->settings()->window(), text) != nullptr; }
     // Whether the switch whose label shows the text is on.
     bool isOn(const std::string& label) {
-        const auto& layout = layoutOf(*application->settings()->window());
-        const auto* toggle = layout.find([&](const ui::LayoutNode& node) {
-            return node.kind() == ui::NodeKind::toggle && node.find([&](const ui::LayoutNode& inner) {
-                return inner.kind() == ui::NodeKind::text && inner.data<ui::TextData>().text == label;
-            });
+        const auto* toggle = layoutOf(*application->settings()->window()).find([&](const ui::LayoutNode& node) {
+            return node.kind() == ui::NodeKind::toggle &&
+                   node.find([&](const ui::LayoutNode& text) { return &text == findText(*application->settings()->window(), label); });
         });
         return toggle && toggle->data<ui::ToggleData>().isOn();
     }
-    void flip(const std::string& label) {
-        ASSERT_TRUE(clickText(*application->settings()->window(), label)) << label;
-        settle();
-    }
+    void flip(const std::string& label) { ASSERT_TRUE(clickText(*application->settings()->window(), label)) << label; }
     static std::vector<std::string> stored(const std::string& key) {
         return foundation::UserDefaults::standardUserDefaults()->stringArrayForKey(key).value_or(std::vector<std::string>());
     }
@@ -62,11 +57,10 @@ TEST_F(SettingsWindow, OpensInFrontWithItsSectionsAndClosingItReturnsToTheAccess
     EXPECT_EQ(window->identifier(), "com_apple_SwiftUI_Settings_window");
     EXPECT_EQ(window->contentRectForFrameRect(window->frame()).size, appkit::Size(380, 430));
     // The sections in order, the browsers as the aggregator lists them, Safari with its notice.
-    std::vector<std::string> order = {"Keyboard Shortcut", "Open search", "General", "Launch at login", "Fuzzy search",
-                                      "Browsers", "Chrome", "Personal", "Work", "Brave", "Safari",
-                                      "Full Disk Access is required to read Safari bookmarks"};
     double previous = -1;
-    for (const auto& text : order) {
+    for (const auto& text : {"Keyboard Shortcut", "Open search", "General", "Launch at login", "Fuzzy search", "Browsers",
+                             "Chrome", "Personal", "Work", "Brave", "Safari",
+                             "Full Disk Access is required to read Safari bookmarks"}) {
         const auto* node = findText(*window, text);
         ASSERT_TRUE(node) << text;
         EXPECT_GT(node->frame.minY(), previous) << text;
@@ -159,9 +153,8 @@ TEST_F(SettingsWindow, TheBrowserListIsReadAgainWhenAnyWindowBecomesKey) {
                   {"x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"}}));
 
     // Access granted and Firefox installed meanwhile: nothing changes until the window
-    // becomes key again (here after the menu closed over it).
-    home.write("Library/Safari/Bookmarks.plist",
-               testsupport::xmlPropertyList("<key>Children</key><array></array>"));
+    // becomes key again (here once another window over it closed).
+    home.write("Library/Safari/Bookmarks.plist", testsupport::xmlPropertyList("<key>Children</key><array></array>"));
     fixtures::installApplication("Firefox", std::string(kestrelvault::bundleIdentifier(kestrelvault::BrowserType::firefox)),
                                  0xFF7139FF);
     EXPECT_TRUE(shows("Full Disk Access is required to read Safari bookmarks"));
