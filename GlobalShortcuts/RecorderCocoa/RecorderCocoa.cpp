@@ -76,9 +76,7 @@ void RecorderCocoa::finishConstruction() {
     shortcutsNameChangeObserver_ = foundation::NotificationCenter::defaultCenter()->addObserver(
         shortcutByNameDidChange, nullptr, nullptr, [weakSelf](const foundation::Notification& notification) {
             auto self = weakSelf.lock();
-            if (!self || !notification.userInfo) return;
-            auto name = objc::as<objc::Box<Name>>(notification.userInfo->objectForKey("name"));
-            if (name && name->value.rawValue() == self->shortcutName_.rawValue()) self->refreshStringValue();
+            if (self && announcesChange(notification, self->shortcutName_)) self->refreshStringValue();
         });
 }
 
