@@ -421,7 +421,7 @@ bool Host::performKeyEquivalent(const appkit::Event& event) {
     layout_->forEach([&](const LayoutNode& node) {
         if (node.kind() != NodeKind::keyboardShortcut) return;
         const auto& shortcut = node.data().shortcut;
-        if (lowercased(shortcut.key.character) != key || modifierFlagsFor(shortcut.modifiers) != pressed) return;
+        if (shortcut.key.character.empty() || lowercased(shortcut.key.character) != key || modifierFlagsFor(shortcut.modifiers) != pressed) return;
         if (const auto* button = node.find([](const LayoutNode& inner) { return inner.kind() == NodeKind::button; }))
             if (button->data().action) actions.push_back(button->data().action);
     });

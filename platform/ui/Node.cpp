@@ -298,6 +298,10 @@ Node Node::keyboardShortcut(KeyboardShortcut shortcut) const {
     return Node(std::make_shared<const NodeData>(std::move(data)));
 }
 
+Node Node::keyboardShortcut(std::optional<KeyboardShortcut> shortcut) const {
+    return keyboardShortcut(shortcut.value_or(KeyboardShortcut{KeyEquivalent{}, EventModifiers{}}));
+}
+
 Node Toggle(Node label, std::function<bool()> isOn, std::function<void(bool)> setOn) {
     NodeData data;
     data.kind = NodeKind::toggle;

@@ -169,6 +169,8 @@ public:
 
     // The key that presses the buttons below while their window is key.
     Node keyboardShortcut(KeyboardShortcut shortcut) const;
+    // None removes any shortcut the buttons below had; the tree keeps its shape either way.
+    Node keyboardShortcut(std::optional<KeyboardShortcut> shortcut) const;
 
     // Shape modifier: the fill colour of a shape node.
     Node fill(Color color) const;
@@ -211,7 +213,7 @@ struct NodeData {
     bool showsIndicators = true;        // scroll
     std::function<bool()> isOn;         // toggle
     std::function<void(bool)> setOn;
-    KeyboardShortcut shortcut;          // keyboardShortcut
+    KeyboardShortcut shortcut;          // keyboardShortcut; an empty key stands for none
     std::function<Node(const ScrollViewProxy&)> readerContent;
     Transition transition;
 };
