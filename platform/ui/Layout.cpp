@@ -178,6 +178,7 @@ public:
                     p.height && std::isfinite(*p.height) ? *p.height : content.height};
         }
         case NodeKind::toggle: {
+            if (environment.labelsHidden) return Layout::switchSize;
             Size label = measure(node.children.front(), {}, environment, std::nullopt);
             double natural = label.width + Layout::standardSpacing + Layout::switchSize.width;
             double width = p.width && std::isfinite(*p.width) ? std::max(*p.width, natural) : natural;
@@ -219,10 +220,12 @@ public:
                 double top = plan.baselines.empty()
                                  ? alignOffset(data.alignment.vertical, frame.height(), size.height)
                                  : (frame.height() - plan.size.height) / 2 + plan.baseline - plan.baselines[index];
-                Rect childFrame = axis == Axis::horizontal
-                                      ? Rect(position, frame.minY() + top, size.width, size.height)
-                                      : Rect(frame.minX() + alignOffset(data.alignment.horizontal, frame.width(), size.width),
-                                             position, size.width, size.height);
+                double leading = plan.guides.empty()
+                                     ? alignOffset(data.alignment.horizontal, frame.width(), size.width)
+                                     : alignOffset(data.alignment.horizontal, frame.width(), plan.size.width) +
+                                           plan.guideLine - plan.guides[index];
+                Rect childFrame = axis == Axis::horizontal ? Rect(position, frame.minY() + top, size.width, size.height)
+                                                           : Rect(frame.minX() + leading, position, size.width, size.height);
                 add(child, childFrame, environment, axis);
                 position += along(size, axis);
             }
@@ -279,7 +282,7 @@ public:
         }
         case NodeKind::toggle: {
             const auto& label = node.children.front();
-            Size size = measure(label, {}, environment, std::nullopt);
+            Size size = environment.labelsHidden ? Size{} : measure(label, {}, environment, std::nullopt);
             add(label, Rect(frame.minX(), frame.midY() - size.height / 2, size.width, size.height), environment, std::nullopt);
             break;
         }
@@ -314,6 +317,7 @@ public:
 
 private:
     std::map<std::tuple<const ResolvedNode*, double, double, bool, bool, int>, Size> measured_;
+    std::map<const ResolvedNode*, bool> setsGuides_;
 
     struct StackPlan {
         std::vector<Size> sizes;
@@ -321,7 +325,26 @@ private:
         Size size;
         std::vector<double> baselines;  // baseline alignment only
         double baseline = 0;
+        std::vector<double> guides;  // vertical stacks whose children set alignment guides
+        double guideLine = 0;
     };
+
+    // Whether anything below sets an alignment guide (stacks then align by guides).
+    bool setsGuides(const ResolvedNode& node) {
+        if (auto found = setsGuides_.find(&node); found != setsGuides_.end()) return found->second;
+        bool sets = node.node.kind() == NodeKind::alignmentGuide ||
+                    std::any_of(node.children.begin(), node.children.end(),
+                                [this](const ResolvedNode& child) { return setsGuides(child); });
+        setsGuides_.emplace(&node, sets);
+        return sets;
+    }
+
+    // A child's value of the guide, for a child of that size.
+    double guideValue(const ResolvedNode& child, Size size, const HorizontalGuide& guide,
+                      const EnvironmentValues& environment) {
+        LayoutNode placed = place(child, Rect(Point{}, size), environment, Axis::vertical);
+        return explicitGuide(placed, guide).value_or(guide.defaultValue(size));
+    }
 
     StackPlan stackPlan(const ResolvedNode& node, ProposedSize p, const EnvironmentValues& environment) {
         const NodeData& data = node.node.data();
@@ -376,6 +399,20 @@ private:
             }
             plan.baseline = above;
             thickness = above + below;
+        }
+        if (axis == Axis::vertical && setsGuides(node)) {
+            // The children's guides stand on one line; the stack reaches from the farthest
+            // leading edge to the farthest trailing one.
+            auto guide = HorizontalGuide::standard(data.alignment.horizontal);
+            plan.guides.resize(children.size());
+            double before = 0, after = 0;
+            for (std::size_t index = 0; index < children.size(); ++index) {
+                plan.guides[index] = guideValue(children[index], plan.sizes[index], guide, environment);
+                before = std::max(before, plan.guides[index]);
+                after = std::max(after, plan.sizes[index].width - plan.guides[index]);
+            }
+            plan.guideLine = before;
+            thickness = before + after;
         }
         plan.size = axis == Axis::horizontal ? Size{length, thickness} : Size{thickness, length};
         return plan;

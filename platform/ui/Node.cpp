@@ -298,6 +298,17 @@ Node Node::keyboardShortcut(KeyboardShortcut shortcut) const {
     return Node(std::make_shared<const NodeData>(std::move(data)));
 }
 
+Node Node::alignmentGuide(HorizontalGuide guide, std::function<double(const ViewDimensions&)> value) const {
+    auto data = wrapperData(NodeKind::alignmentGuide, *this);
+    data.guide = guide;
+    data.guideValue = std::move(value);
+    return make(std::move(data));
+}
+
+Node Node::labelsHidden() const {
+    return environmentModifier(*this, [](EnvironmentValues& values) { values.labelsHidden = true; });
+}
+
 Node Node::keyboardShortcut(std::optional<KeyboardShortcut> shortcut) const {
     return keyboardShortcut(shortcut.value_or(KeyboardShortcut{KeyEquivalent{}, EventModifiers{}}));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Image.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/ui/AlignmentGuide.hpp"
 #include "platform/ui/KeyboardShortcut.hpp"
 #include "platform/ui/Transaction.hpp"
 #include "platform/ui/Types.hpp"
@@ -50,6 +51,7 @@ enum class NodeKind {
     scroll,            // clips its content and shows it from its scroll offset
     toggle,            // children: the label
     keyboardShortcut,  // a shortcut for the buttons below
+    alignmentGuide,    // sets a horizontal alignment guide of its child
     // Nodes the host expands.
     component,
     representable,
@@ -172,6 +174,12 @@ public:
     // None removes any shortcut the buttons below had; the tree keeps its shape either way.
     Node keyboardShortcut(std::optional<KeyboardShortcut> shortcut) const;
 
+    // Sets the guide of this node to a value computed from its dimensions (measured from its
+    // leading edge); vertical stacks line their children up by it.
+    Node alignmentGuide(HorizontalGuide guide, std::function<double(const ViewDimensions&)> value) const;
+    // The controls below show no labels (a toggle only its switch).
+    Node labelsHidden() const;
+
     // Shape modifier: the fill colour of a shape node.
     Node fill(Color color) const;
 
@@ -214,6 +222,8 @@ struct NodeData {
     std::function<bool()> isOn;         // toggle
     std::function<void(bool)> setOn;
     KeyboardShortcut shortcut;          // keyboardShortcut; an empty key stands for none
+    std::optional<HorizontalGuide> guide;  // alignmentGuide
+    std::function<double(const ViewDimensions&)> guideValue;
     std::function<Node(const ScrollViewProxy&)> readerContent;
     Transition transition;
 };
