@@ -123,6 +123,7 @@ void RecorderCocoa::preventBecomingKey() {
     });
 }
 
+// Ends the field's editing, and with it any recording.
 void RecorderCocoa::blur() {
     if (auto window = this->window()) window->makeFirstResponder(nullptr);
 }
@@ -205,8 +206,6 @@ void RecorderCocoa::controlTextDidChange(const foundation::Notification&) {
 
 void RecorderCocoa::controlTextDidEndEditing(const foundation::Notification&) { focusLost(); }
 
-void RecorderCocoa::endRecording() { blur(); }
-
 appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& event) {
     auto keepAlive = self();
     auto flags = event->modifierFlags().rawValue;
@@ -215,7 +214,7 @@ appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& even
     if (event->type() == appkit::EventType::leftMouseUp || event->type() == appkit::EventType::rightMouseUp) {
         auto location = convertPointFromView(event->locationInWindow(), nullptr);
         if (!bounds().insetBy(-mouseSlop, -mouseSlop).contains(location)) {
-            endRecording();
+            blur();
             return event;  // the click reaches its target
         }
     }
@@ -223,11 +222,11 @@ appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& even
 
     auto special = event->specialKey();
     if (noModifiers && special == appkit::SpecialKey::tab) {
-        endRecording();
+        blur();
         return event;  // the focus moves on as usual
     }
     if (noModifiers && event->keyCode() == Key::escape.rawValue) {
-        endRecording();
+        blur();
         return nullptr;
     }
     // Forward Delete carries the function flag, as every key of the function-key range does:
@@ -253,7 +252,7 @@ appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& even
     };
     if (appkit::Application::shared()->mainMenu())
         if (auto item = shortcut->takenByMainMenu()) {
-            endRecording();
+            blur();
             showAlert(foundation::format(localizedString("keyboard_shortcut_used_by_menu_item"), item->title()));
             recordAgain();
             return nullptr;
@@ -264,7 +263,7 @@ appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& even
                                                 ModifierFlags::command | ModifierFlags::function;
     if (version.majorVersion == 15 && version.minorVersion <= 1 && Shortcut::isSandboxed() &&
         (carbonFlags & optionAndItsPeers) == ModifierFlags::option) {
-        endRecording();
+        blur();
         showAlert(localizedString("keyboard_shortcut_disallowed"));
         recordAgain();
         return nullptr;
@@ -273,7 +272,7 @@ appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& even
     if (!isF12Alone) {
         auto system = CarbonGlobalShortcuts::systemShortcuts();
         if (std::find(system.begin(), system.end(), *shortcut) != system.end()) {
-            endRecording();
+            blur();
             auto response = showAlert(localizedString("keyboard_shortcut_used_by_system"),
                                       localizedString("keyboard_shortcuts_can_be_changed"),
                                       {localizedString("ok"), localizedString("force_use_shortcut")});
@@ -290,7 +289,7 @@ void RecorderCocoa::storeShortcut(const Shortcut& shortcut) {
     searchCell()->setCancelButtonCell(cancelButton_);
     userDefaultsSet(shortcut, shortcutName_);
     if (onChange_) onChange_(shortcut);
-    endRecording();
+    blur();
 }
 
 appkit::ModalResponse RecorderCocoa::showAlert(const std::string& message, const std::string& informativeText,

@@ -65,8 +65,6 @@ private:
     void setCaretColor(const appkit::Color& color);
     void announceRecording(bool isActive);
     appkit::EventPtr handleRecordedEvent(const appkit::EventPtr& event);
-    // Ends recording by taking the focus away from the control.
-    void endRecording();
     void storeShortcut(const Shortcut& shortcut);
     // A warning alert; the answer is the pressed button's response.
     appkit::ModalResponse showAlert(const std::string& message, const std::string& informativeText = {},
