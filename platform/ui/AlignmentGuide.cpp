@@ -14,12 +14,12 @@ double trailingValue(Size size) { return size.width; }
 char leadingIdentity, centerIdentity, trailingIdentity;
 
 std::optional<double> explicitGuideFrom(const LayoutNode& node, const HorizontalGuide& guide, double origin) {
-    if (node.kind() == NodeKind::alignmentGuide && node.data().guide && *node.data().guide == guide &&
-        node.data().guideValue && !node.children.empty()) {
+    if (node.kind() == NodeKind::alignmentGuide && node.data<AlignmentGuideData>().guide == guide &&
+        node.data<AlignmentGuideData>().value && !node.children.empty()) {
         const LayoutNode& child = node.children.front();
         ViewDimensions dimensions{child.frame.size,
                                   [&child](const HorizontalGuide& other) { return explicitGuide(child, other); }};
-        return node.frame.minX() - origin + node.data().guideValue(dimensions);
+        return node.frame.minX() - origin + node.data<AlignmentGuideData>().value(dimensions);
     }
     for (const auto& child : node.children)
         if (auto value = explicitGuideFrom(child, guide, origin)) return value;

@@ -1,6 +1,7 @@
 #include "platform/ui/URLSessionImageLoader.hpp"
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/system/URLSession.hpp"
 
 #include <cassert>
@@ -47,6 +48,7 @@ private:
 }  // namespace
 
 std::shared_ptr<CancellationToken> URLSessionImageLoader::load(const std::string& url, Completion completion) {
+    dispatch::checkMainThread();
     auto token = std::make_shared<CancellationToken>();
     auto address = foundation::URL::URLWithString(url);
     auto request = address ? foundation::URLRequest::requestWithURL(address) : std::nullopt;

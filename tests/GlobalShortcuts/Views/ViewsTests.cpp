@@ -45,7 +45,7 @@ protected:
         });
         return found;
     }
-    std::string shortcutKey() { return find(ui::NodeKind::keyboardShortcut).at(0).data().shortcut.key.character; }
+    std::string shortcutKey() { return find(ui::NodeKind::keyboardShortcut).at(0).data<ui::KeyboardShortcut>().key.character; }
 
     display::HeadlessDisplay display;
     std::shared_ptr<appkit::Window> window = appkit::Window::create(appkit::Rect(0, 0, 360, 100), appkit::WindowStyleMask::titled);

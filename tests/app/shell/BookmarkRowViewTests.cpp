@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,7 @@ TEST_F(BookmarkRowTest, TheBadgeFollowsItsTwoFlags) {
         });
         int avatars = countResolved(host->resolvedTree(), [](const ui::ResolvedNode& node) {
             return node.node.kind() == ui::NodeKind::component &&
-                   node.node.data().componentType == typeid(kestrelvault::ProfileAvatarView);
+                   node.node.data<ui::ComponentData>().type == typeid(kestrelvault::ProfileAvatarView);
         });
         const auto* icon = layout.find([](const ui::LayoutNode& node) {
             return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
@@ -116,7 +117,7 @@ TEST_F(BookmarkRowTest, TheProfileAvatarSitsAtTheIconsBottomRightCornerMovedFour
         return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
     });
     const auto* avatar = layout.find([](const ui::LayoutNode& node) {
-        return node.kind() == ui::NodeKind::shape && node.data().shape.kind == ui::ShapeKind::circle;
+        return node.kind() == ui::NodeKind::shape && node.data<ui::ShapeData>().shape.kind == ui::ShapeKind::circle;
     });
     ASSERT_NE(icon, nullptr);
     ASSERT_NE(avatar, nullptr);
@@ -221,6 +222,28 @@ TEST_F(BookmarkRowTest, NameAndPathTakeOneLineEachAndAnEmptyPathShowsNoSecondLin
     EXPECT_EQ(lines, 1);
 }
 
+TEST_F(BookmarkRowTest, ALongNameRunsToTheTrailingPaddingBeforeItIsCut) {
+    auto bookmark = sampleBookmark();
+    bookmark.name = "Kestrel release notes, every version since the first, with migration guides for each";
+    bookmark.folderPath = "Bookmarks Bar/Projects/Kestrel/Documentation/Releases/Archive/Older";
+    ui::EnvironmentValues environment;
+    environment.colorScheme = ui::ColorScheme::light;
+    auto image = render::Renderer::renderNode(ui::make<BookmarkRowView>(bookmark, true, false, false), {400, 58}, environment);
+    std::filesystem::create_directories(std::filesystem::path(KV_BINARY_DIR) / "pictures");
+    ASSERT_TRUE(render::writePNG(*image, std::filesystem::path(KV_BINARY_DIR) / "pictures/long-name-bookmark-row.png"));
+    // Where the text ends: the last column darker than the selection highlight, in each line's band.
+    auto lastTextColumn = [&](int top, int bottom) {
+        for (int x = 399; x >= 0; --x)
+            for (int y = top; y < bottom; ++y)
+                if ((image->pixel(x, y) & 0xFF) > 0x40) return x;
+        return -1;
+    };
+    EXPECT_GT(lastTextColumn(10, 29), 400 - 14 - 16);
+    EXPECT_LE(lastTextColumn(10, 29), 400 - 14);
+    EXPECT_GT(lastTextColumn(30, 48), 400 - 14 - 16);
+    EXPECT_LE(lastTextColumn(30, 48), 400 - 14);
+}
+
 TEST_F(BookmarkRowTest, AClickAnywhereOnTheRowIsAClickOnTheRow) {
     int clicks = 0;
     auto host = ui::Host::create(ui::make<BookmarkRowView>(sampleBookmark(), false, false, false).onTapGesture([&] { ++clicks; }),
@@ -299,7 +322,7 @@ std::string faviconShown(const ui::Host& host) {
     });
     if (!slot) return "?";
     if (findResolved(*slot, [](const ui::ResolvedNode& node) {
-            return node.node.kind() == ui::NodeKind::symbol && node.node.data().text == "globe";
+            return node.node.kind() == ui::NodeKind::symbol && node.node.data<ui::SymbolData>().systemName == "globe";
         }))
         return "globe";
     if (findResolved(*slot, [](const ui::ResolvedNode& node) { return node.node.kind() == ui::NodeKind::image; }))
