@@ -30,6 +30,10 @@ inline constexpr const char* NSFileTypeRegular = "NSFileTypeRegular";
 inline constexpr const char* NSFileTypeSymbolicLink = "NSFileTypeSymbolicLink";
 inline constexpr const char* NSFileTypeUnknown = "NSFileTypeUnknown";
 
+// Who may read a file that a write creates: as the umask leaves it (from 0666), or the owner
+// alone (0600, whatever the umask). A file that is replaced keeps its own mode.
+enum class NewFileAccess { standard, ownerOnly };
+
 // File-system access with the platform's answers and error objects. Stateless; safe from
 // any thread. Errors come through the optional out-parameter, as on the platform.
 class FileManager {
@@ -52,7 +56,7 @@ public:
     // Writes the whole file, atomically when asked (temporary file in the same directory,
     // then rename).
     bool writeData(const Data& data, const std::filesystem::path& path, bool atomically,
-                   std::shared_ptr<Error>* error = nullptr) const;
+                   std::shared_ptr<Error>* error = nullptr, NewFileAccess access = NewFileAccess::standard) const;
     bool createDirectoryAtPath(const std::filesystem::path& path, bool withIntermediateDirectories,
                                std::shared_ptr<Error>* error = nullptr) const;
     // Removes a file or a directory with its contents; error 4 when nothing is there.

@@ -188,7 +188,7 @@ Node ZStack(std::vector<Node> children, Alignment alignment) {
 
 Node Text(std::string text) { return Node::make(NodeKind::text, TextData{std::move(text)}); }
 
-Node Image(std::shared_ptr<appkit::Image> image) { return Node::make(NodeKind::image, ImageData{std::move(image)}); }
+Node Image(std::shared_ptr<appkit::Image> image) { return Node::make(NodeKind::image, ImageData{std::move(image), false, std::nullopt}); }
 
 Node Symbol(std::string systemName) { return Node::make(NodeKind::symbol, SymbolData{std::move(systemName)}); }
 

@@ -10,6 +10,9 @@ namespace ui {
 
 namespace {
 
+// Icons are small: a larger answer is refused before it reaches the decoder.
+constexpr std::uint64_t maximumImageSize = 4 * 1024 * 1024;
+
 // Gathers the body of one load and finishes it exactly once.
 class ImageLoadDelegate final : public foundation::URLSessionDelegate {
 public:
@@ -59,8 +62,9 @@ std::shared_ptr<CancellationToken> URLSessionImageLoader::load(const std::string
         return token;
     }
     auto delegate = std::make_shared<ImageLoadDelegate>(std::move(completion), token);
-    auto session = foundation::URLSession::sessionWithConfiguration(
-        foundation::URLSessionConfiguration::defaultSessionConfiguration(), delegate, dispatch::mainQueue());
+    auto configuration = foundation::URLSessionConfiguration::defaultSessionConfiguration();
+    configuration.maximumResponseSize = maximumImageSize;
+    auto session = foundation::URLSession::sessionWithConfiguration(std::move(configuration), delegate, dispatch::mainQueue());
     auto task = session->dataTaskWithRequest(*request);
     std::weak_ptr<foundation::URLSessionTask> weakTask = task;
     token->onCancel([weakTask] {

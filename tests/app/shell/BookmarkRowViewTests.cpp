@@ -1,19 +1,15 @@
 #include "app/bookmarks/ProfileAvatarView.hpp"
 #include "app/shell/BookmarkRowView.hpp"
 #include "app/shell/FaviconService.hpp"
-#include "platform/foundation/Array.hpp"
 #include "platform/foundation/Clock.hpp"
-#include "platform/foundation/Data.hpp"
-#include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/RunLoop.hpp"
-#include "platform/foundation/UserDefaults.hpp"
 #include "platform/render/Renderer.hpp"
-#include "platform/system/SecTrust.hpp"
 #include "platform/ui/Host.hpp"
 #include "platform/ui/Layout.hpp"
 #include "platform/ui/TextLayout.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
+#include "tests/support/TrustedCertificates.hpp"
 
 #include <gtest/gtest.h>
 
@@ -286,13 +282,26 @@ TEST_F(BookmarkRowTest, TheSelectionIsAPlainRectangleInTheSchemesColour) {
 
 namespace {
 
-// A favicon service on 127.0.0.1 whose certificate the platform settings trust.
+// A favicon service on 127.0.0.1 whose certificate the process trusts.
 class FaviconServer {
 public:
-    FaviconServer() : server_(certificate_) {
+    FaviconServer() : server_(certificate_), trusted_(certificate_.der()) {
         std::string png = fixtures::pngBytes(16, 16, 0xFF0000FF);
+        plain_.server().Get("/icon.png", [png](const httplib::Request&, httplib::Response& response) {
+            response.set_content(png, "image/png");
+        });
+        plain_.start();
         server_.server().Get("/s2/favicons", [png, this](const httplib::Request& request, httplib::Response& response) {
             requests_.fetch_add(1);
+            if (request.get_param_value("domain") == "downgrade.example") {
+                response.status = 302;
+                response.set_header("Location", plain_.url("/icon.png"));
+                return;
+            }
+            if (request.get_param_value("domain") == "huge.example") {  // an image, and then some
+                response.set_content(png + std::string(5 * 1024 * 1024, '\0'), "image/png");
+                return;
+            }
             if (request.get_param_value("domain") == "missing.example" || request.get_param_value("sz") != "64") {
                 response.status = 404;
                 return;
@@ -300,11 +309,6 @@ public:
             response.set_content(png, "image/png");
         });
         server_.start();
-        auto trusted = std::make_shared<foundation::Array>();
-        trusted->addObject(foundation::Data::make(certificate_.der()));
-        auto settings = std::make_shared<foundation::Dictionary>();
-        settings->setObject(trusted, security::KVTrustedCertificatesKey);
-        foundation::UserDefaults::standardUserDefaults()->setPersistentDomain(settings, foundation::NSGlobalDomain);
         useFaviconService("https://localhost:" + std::to_string(server_.port()));
     }
     int requests() const { return requests_.load(); }
@@ -312,6 +316,8 @@ public:
 private:
     testsupport::SelfSignedCertificate certificate_;
     testsupport::LocalHTTPServer server_;
+    testsupport::LocalHTTPServer plain_;
+    testsupport::TrustedCertificate trusted_;
     std::atomic<int> requests_{0};
 };
 
@@ -355,6 +361,15 @@ TEST(BookmarkRowFavicon, AFailedLoadKeepsTheGlobe) {
     waitForLoad(*host);
     EXPECT_EQ(server.requests(), 1);
     EXPECT_EQ(faviconShown(*host), "globe");
+}
+
+TEST(BookmarkRowFavicon, ARedirectOutOfHTTPSOrAnOversizedAnswerKeepsTheGlobe) {
+    FaviconServer server;
+    for (const char* site : {"https://downgrade.example/", "https://huge.example/"}) {
+        auto host = hostRow(sampleBookmark(site), false, false, false);
+        waitForLoad(*host);
+        EXPECT_EQ(faviconShown(*host), "globe") << site;
+    }
 }
 
 TEST(BookmarkRowFavicon, ABookmarkletAsksForNothingAndShowsTheGlobe) {
