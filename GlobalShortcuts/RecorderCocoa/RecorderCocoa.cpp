@@ -247,14 +247,9 @@ appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& even
         return nullptr;
     }
 
-    auto recordAgain = [this] {
-        if (auto window = this->window()) window->makeFirstResponder(self());
-    };
     if (appkit::Application::shared()->mainMenu())
         if (auto item = shortcut->takenByMainMenu()) {
-            blur();
-            showAlert(foundation::format(localizedString("keyboard_shortcut_used_by_menu_item"), item->title()));
-            recordAgain();
+            refuse(foundation::format(localizedString("keyboard_shortcut_used_by_menu_item"), item->title()));
             return nullptr;
         }
     auto version = foundation::ProcessInfo::operatingSystemVersion();
@@ -263,22 +258,16 @@ appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& even
                                                 ModifierFlags::command | ModifierFlags::function;
     if (version.majorVersion == 15 && version.minorVersion <= 1 && Shortcut::isSandboxed() &&
         (carbonFlags & optionAndItsPeers) == ModifierFlags::option) {
-        blur();
-        showAlert(localizedString("keyboard_shortcut_disallowed"));
-        recordAgain();
+        refuse(localizedString("keyboard_shortcut_disallowed"));
         return nullptr;
     }
     bool isF12Alone = shortcut->carbonKeyCode == Key::f12.rawValue && shortcut->carbonModifiers == 0;
     if (!isF12Alone) {
         auto system = CarbonGlobalShortcuts::systemShortcuts();
-        if (std::find(system.begin(), system.end(), *shortcut) != system.end()) {
-            blur();
-            auto response = showAlert(localizedString("keyboard_shortcut_used_by_system"),
-                                      localizedString("keyboard_shortcuts_can_be_changed"),
-                                      {localizedString("ok"), localizedString("force_use_shortcut")});
-            recordAgain();
-            if (response != appkit::NSAlertSecondButtonReturn) return nullptr;
-        }
+        if (std::find(system.begin(), system.end(), *shortcut) != system.end() &&
+            refuse(localizedString("keyboard_shortcut_used_by_system"), localizedString("keyboard_shortcuts_can_be_changed"),
+                   {localizedString("ok"), localizedString("force_use_shortcut")}) != appkit::NSAlertSecondButtonReturn)
+            return nullptr;
     }
     storeShortcut(*shortcut);
     return nullptr;
@@ -290,6 +279,14 @@ void RecorderCocoa::storeShortcut(const Shortcut& shortcut) {
     userDefaultsSet(shortcut, shortcutName_);
     if (onChange_) onChange_(shortcut);
     blur();
+}
+
+appkit::ModalResponse RecorderCocoa::refuse(const std::string& message, const std::string& informativeText,
+                                            const std::vector<std::string>& buttons) {
+    blur();
+    auto response = showAlert(message, informativeText, buttons);
+    if (auto window = this->window()) window->makeFirstResponder(self());
+    return response;
 }
 
 appkit::ModalResponse RecorderCocoa::showAlert(const std::string& message, const std::string& informativeText,

@@ -66,6 +66,9 @@ private:
     void announceRecording(bool isActive);
     appkit::EventPtr handleRecordedEvent(const appkit::EventPtr& event);
     void storeShortcut(const Shortcut& shortcut);
+    // Ends recording, shows the alert, then records again; the answer is the alert's.
+    appkit::ModalResponse refuse(const std::string& message, const std::string& informativeText = {},
+                                 const std::vector<std::string>& buttons = {});
     // A warning alert; the answer is the pressed button's response.
     appkit::ModalResponse showAlert(const std::string& message, const std::string& informativeText = {},
                                     const std::vector<std::string>& buttons = {});
