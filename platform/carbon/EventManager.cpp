@@ -90,6 +90,10 @@ OSStatus RegisterEventHotKey(UInt32 keyCode, UInt32 modifiers, EventHotKeyID ide
     if (!target || !outReference) return paramErr;
     auto& manager = EventManager::shared();
     if (manager.isReservedForOtherApplication(keyCode, modifiers)) return eventHotKeyExistsErr;
+    // The server holds each combination once, however often this process registers it.
+    if (auto* server = manager.hotKeyServer(); server && !manager.hotKeyFor(keyCode, modifiers)) {
+        if (OSStatus status = server->grabHotKey(keyCode, modifiers); status != noErr) return status;
+    }
     auto hotKey = std::make_shared<EventHotKey>();
     hotKey->registration = {keyCode, modifiers, identifier};
     manager.hotKeys_.push_back(hotKey);
@@ -101,7 +105,11 @@ OSStatus UnregisterEventHotKey(const EventHotKeyRef& hotKey) {
     auto& hotKeys = EventManager::shared().hotKeys_;
     auto found = std::find(hotKeys.begin(), hotKeys.end(), hotKey);
     if (found == hotKeys.end()) return eventHotKeyInvalidErr;
+    auto registration = (*found)->registration;
     hotKeys.erase(found);
+    auto& manager = EventManager::shared();
+    if (auto* server = manager.hotKeyServer(); server && !manager.hotKeyFor(registration.keyCode, registration.modifiers))
+        server->releaseHotKey(registration.keyCode, registration.modifiers);
     return noErr;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/carbon/CarbonEvent.hpp"
 #include "platform/carbon/CarbonTypes.hpp"
+#include "platform/carbon/HotKeyServer.hpp"
 
 #include <functional>
 #include <memory>
@@ -46,6 +47,11 @@ public:
     void reserveForOtherApplication(UInt32 keyCode, UInt32 modifiers);
     bool isReservedForOtherApplication(UInt32 keyCode, UInt32 modifiers) const;
 
+    // The window server that holds registered combinations against other applications
+    // (not owned; the server removes itself before it goes). Null: none, as in most tests.
+    void setHotKeyServer(HotKeyServer* server) { hotKeyServer_ = server; }
+    HotKeyServer* hotKeyServer() const { return hotKeyServer_; }
+
     // Sends the event to the dispatcher target's handlers that asked for its class and
     // kind, newest first, until one handles it; eventNotHandledErr when none does.
     OSStatus dispatchEvent(const EventRef& event);
@@ -63,6 +69,7 @@ private:
     EventTargetRef dispatcherTarget_;
     std::vector<EventHotKeyRef> hotKeys_;
     std::vector<std::pair<UInt32, UInt32>> reserved_;
+    HotKeyServer* hotKeyServer_ = nullptr;
 };
 
 OSStatus RegisterEventHotKey(UInt32 keyCode, UInt32 modifiers, EventHotKeyID identifier, const EventTargetRef& target,

@@ -332,8 +332,6 @@ std::shared_ptr<appkit::Image> Renderer::snapshot(const appkit::Window& window) 
     Appearance appearance = appkit::systemAppearance();
     cairo_t* context = canvas.context();
     cairo_push_group(context);
-    if (window.isOpaque() || !window.backgroundColor().isClear())
-        canvas.fillRect(Rect(0, 0, frame.width(), frame.height()), window.backgroundColor(), appearance);
     Rect content = window.contentRectForFrameRect(frame);
     double titleBar = frame.height() - content.height();
     if (titleBar > 0) {
@@ -342,10 +340,20 @@ std::shared_ptr<appkit::Image> Renderer::snapshot(const appkit::Window& window) 
                             ui::TextAlignment::center};
         drawText(canvas, window.title(), style, Rect(0, (titleBar - 16) / 2, frame.width(), 16), Color::labelColor(), appearance);
     }
-    if (const auto& view = window.contentView()) drawView(canvas, *view, Rect(0, titleBar, content.width(), content.height()), appearance);
+    cairo_save(context);
+    cairo_translate(context, 0, titleBar);
+    drawContent(canvas, window, appearance);
+    cairo_restore(context);
     cairo_pop_group_to_source(context);
     cairo_paint_with_alpha(context, std::clamp(window.alphaValue(), 0.0, 1.0));
     return canvas.image();
+}
+
+void Renderer::drawContent(Canvas& canvas, const appkit::Window& window, Appearance appearance) {
+    Rect content = window.contentRectForFrameRect(window.frame());
+    if (window.isOpaque() || !window.backgroundColor().isClear())
+        canvas.fillRect(Rect(0, 0, content.width(), content.height()), window.backgroundColor(), appearance);
+    if (const auto& view = window.contentView()) drawView(canvas, *view, Rect(0, 0, content.width(), content.height()), appearance);
 }
 
 std::shared_ptr<appkit::Image> Renderer::screenshot(const Rect& screenFrame) {
