@@ -3,9 +3,9 @@
 #include "analytics/engine/DDVAnalytics.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
 #include "app/bookmarks/SearchNormalization.hpp"
+#include "app/shell/Localized.hpp"
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/appkit/Workspace.hpp"
-#include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/system/UnifiedLog.hpp"
@@ -111,7 +111,7 @@ void SearchViewModel::openSelected() {
 }
 
 void SearchViewModel::setFailedToOpenError() {
-    lastError = foundation::Bundle::mainBundle()->localizedStringForKey("failed_to_open_bookmark");
+    lastError = localized("failed_to_open_bookmark");
 }
 
 void SearchViewModel::openBookmark(const Bookmark& bookmark) {

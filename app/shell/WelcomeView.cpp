@@ -1,16 +1,12 @@
 #include "app/shell/WelcomeView.hpp"
 
+#include "app/shell/Localized.hpp"
 #include "platform/appkit/Workspace.hpp"
 #include "platform/foundation/Bundle.hpp"
 
 namespace kestrelvault {
 
 namespace {
-
-std::string localized(const std::string& key) {
-    auto bundle = foundation::Bundle::mainBundle();
-    return bundle ? bundle->localizedStringForKey(key) : key;
-}
 
 std::shared_ptr<appkit::Image> applicationIcon() {
     auto bundle = foundation::Bundle::mainBundle();

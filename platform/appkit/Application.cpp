@@ -1,5 +1,6 @@
 #include "platform/appkit/Application.hpp"
 
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/WindowList.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 
@@ -38,6 +39,8 @@ void Application::resetForTesting() {
     // The window list routes the application's events to its windows: it goes too, so the
     // next one routes the next application's instead of the dropped one's.
     WindowList::resetForTesting();
+    // Which application is in front goes with it.
+    RunningApplication::resetForTesting();
 }
 
 Application::Application() : objc::Object(runtimeClass()) {}

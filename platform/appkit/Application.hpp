@@ -24,6 +24,13 @@ inline constexpr ModalResponse NSModalResponseAbort = -1001;
 inline constexpr ModalResponse NSAlertFirstButtonReturn = 1000;
 inline constexpr ModalResponse NSAlertSecondButtonReturn = 1001;
 
+// Posted with the application as object when it comes to or leaves the front.
+inline constexpr const char* NSApplicationDidBecomeActiveNotification = "NSApplicationDidBecomeActiveNotification";
+inline constexpr const char* NSApplicationDidResignActiveNotification = "NSApplicationDidResignActiveNotification";
+
+class RunningApplication;
+class Window;
+
 // The shared application: its event queue, local event monitors, main menu and menu
 // tracking, and its delegate. Queued events are handled by a source of the main run loop
 // (in the common modes): while a menu tracks, key events go to that menu, everything else
@@ -64,6 +71,13 @@ public:
     void endMenuTracking();
     const std::shared_ptr<Menu>& trackingMenu() const { return trackingMenu_; }
 
+    // Activation (Application+Activation.cpp): brings this application to the front. While
+    // it is not in front it has no key window (the key window resigns and gets key status
+    // back on return), and its visible panels that hide on deactivate are ordered out until
+    // it returns.
+    void activate();
+    bool isActive() const;
+
     // Runs the main run loop in the modal panel mode until stopModal() and answers its
     // code. On the manual clock, a session that goes idle with nothing left that could
     // stop it ends with NSModalResponseAbort instead of spinning.
@@ -88,6 +102,11 @@ public:
 
 private:
     struct LocalMonitor;
+    friend class RunningApplication;
+
+    // Called by RunningApplication as this process comes to or leaves the front.
+    void becomeActive();
+    void resignActive();
 
     void ensureEventSource();
     void signalEventSource();
@@ -102,6 +121,8 @@ private:
     std::unique_ptr<foundation::RunLoopToken> eventSourceToken_;
     int waitingForEvent_ = 0;
     std::vector<std::optional<ModalResponse>> modalStops_;  // one per running session
+    std::weak_ptr<Window> keyWindowBeforeDeactivation_;
+    std::vector<std::weak_ptr<Window>> hiddenOnDeactivation_;
     mutable std::mutex delegateMutex_;
     objc::WeakId delegate_;
 };

@@ -33,6 +33,15 @@ inline constexpr std::uint64_t nonactivatingPanel = 1 << 7;
 inline constexpr std::uint64_t fullSizeContentView = 1 << 15;
 }  // namespace WindowStyleMask
 
+// Collection behaviour bits with the platform's values: how the window takes part in
+// spaces and full-screen; kept for the window's owner, the headless server has neither.
+namespace WindowCollectionBehavior {
+inline constexpr std::uint64_t canJoinAllSpaces = 1 << 0;
+inline constexpr std::uint64_t fullScreenAuxiliary = 1 << 8;
+}  // namespace WindowCollectionBehavior
+
+enum class WindowTitleVisibility { visible = 0, hidden = 1 };
+
 // Window levels with the platform's values.
 namespace WindowLevel {
 inline constexpr int normal = 0;
@@ -93,6 +102,15 @@ public:
     bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
     void setIgnoresMouseEvents(bool ignores) { ignoresMouseEvents_ = ignores; }
     int windowNumber() const { return windowNumber_; }
+    std::uint64_t collectionBehavior() const { return collectionBehavior_; }
+    void setCollectionBehavior(std::uint64_t behavior) { collectionBehavior_ = behavior; }
+    // Title-bar looks and dragging by the background, kept for the window's owner.
+    WindowTitleVisibility titleVisibility() const { return titleVisibility_; }
+    void setTitleVisibility(WindowTitleVisibility visibility) { titleVisibility_ = visibility; }
+    bool titlebarAppearsTransparent() const { return titlebarAppearsTransparent_; }
+    void setTitlebarAppearsTransparent(bool transparent) { titlebarAppearsTransparent_ = transparent; }
+    bool isMovableByWindowBackground() const { return movableByWindowBackground_; }
+    void setMovableByWindowBackground(bool movable) { movableByWindowBackground_ = movable; }
 
     const std::shared_ptr<View>& contentView() const { return contentView_; }
     void setContentView(std::shared_ptr<View> view);
@@ -155,6 +173,10 @@ private:
     bool opaque_ = true;
     bool hasShadow_ = true;
     bool ignoresMouseEvents_ = false;
+    std::uint64_t collectionBehavior_ = 0;
+    WindowTitleVisibility titleVisibility_ = WindowTitleVisibility::visible;
+    bool titlebarAppearsTransparent_ = false;
+    bool movableByWindowBackground_ = false;
     bool visible_ = false;
     int windowNumber_;
     std::shared_ptr<View> contentView_;

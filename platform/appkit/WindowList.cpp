@@ -15,9 +15,13 @@ std::unique_ptr<WindowList>& instance() {
 }  // namespace
 
 WindowList::WindowList() {
-    // Events the application's monitors and menus did not take go to the key window.
+    // Events the application's monitors and menus did not take go to the window they were
+    // made in (clicks on a screen point), else to the key window.
     Application::shared()->setWindowEventHandler([](const EventPtr& event) {
-        if (auto key = WindowList::shared().keyWindow()) key->sendEvent(event);
+        auto& list = WindowList::shared();
+        auto target = event->isKeyEvent() ? nullptr : list.windowWithNumber(event->windowNumber());
+        if (!target) target = list.keyWindow();
+        if (target) target->sendEvent(event);
     });
 }
 
@@ -34,6 +38,12 @@ std::vector<std::shared_ptr<Window>> WindowList::windows() const {
     for (const auto& weak : all_)
         if (auto window = weak.lock()) result.push_back(window);
     return result;
+}
+
+std::shared_ptr<Window> WindowList::windowWithNumber(int windowNumber) const {
+    for (const auto& weak : all_)
+        if (auto window = weak.lock(); window && window->windowNumber() == windowNumber) return window;
+    return nullptr;
 }
 
 void WindowList::add(const std::shared_ptr<Window>& window) {

@@ -20,6 +20,8 @@ public:
     const std::vector<std::shared_ptr<Window>>& orderedWindows() const { return ordered_; }
     std::shared_ptr<Window> keyWindow() const { return key_.lock(); }
     std::shared_ptr<Window> mainWindow() const { return main_.lock(); }
+    // The window with the number, or null (0 numbers no window).
+    std::shared_ptr<Window> windowWithNumber(int windowNumber) const;
 
     // Used by Window.
     void add(const std::shared_ptr<Window>& window);

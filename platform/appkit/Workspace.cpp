@@ -59,6 +59,10 @@ std::shared_ptr<foundation::URL> Workspace::URLForApplicationWithBundleIdentifie
     return nullptr;
 }
 
+std::shared_ptr<RunningApplication> Workspace::frontmostApplication() const {
+    return RunningApplication::frontmostApplication();
+}
+
 std::shared_ptr<Image> Workspace::iconForFile(const std::filesystem::path& path) const {
     // A resource name: one that could leave the bundle's resources names no icon.
     if (auto info = ApplicationBundleInfo::read(path); info && info->iconFile && foundation::isPlainFileName(*info->iconFile)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/appkit/Image.hpp"
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/WorkspaceOpenConfiguration.hpp"
 #include "platform/foundation/Error.hpp"
 #include "platform/foundation/URL.hpp"
@@ -29,6 +30,9 @@ public:
     // in Contents/Resources (".png" assumed without an extension), else a generic icon.
     // Never null.
     std::shared_ptr<Image> iconForFile(const std::filesystem::path& path) const;
+
+    // The application in front of the session (see RunningApplication), or null.
+    std::shared_ptr<RunningApplication> frontmostApplication() const;
 
     // Called once, on a worker queue, when the launch finished: nil, or why it failed.
     using OpenCompletion = std::function<void(std::shared_ptr<foundation::Error>)>;

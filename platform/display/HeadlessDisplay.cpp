@@ -1,7 +1,10 @@
 #include "platform/display/HeadlessDisplay.hpp"
 
 #include "platform/appkit/Application.hpp"
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/Screen.hpp"
+#include "platform/appkit/Window.hpp"
+#include "platform/appkit/WindowList.hpp"
 #include "platform/carbon/EventManager.hpp"
 #include "platform/carbon/TextInputSources.hpp"
 
@@ -37,7 +40,22 @@ std::string typedAlone(std::uint16_t keyCode, std::uint32_t modifiers) {
 
 }  // namespace
 
-HeadlessDisplay::HeadlessDisplay(std::vector<ScreenFrame> screens) { setScreens(std::move(screens)); }
+HeadlessDisplay::HeadlessDisplay(std::vector<ScreenFrame> screens) {
+    setScreens(std::move(screens));
+    setFrontmostApplication(ownApplication);
+}
+
+std::string HeadlessDisplay::frontmostApplication() const {
+    auto frontmost = appkit::RunningApplication::frontmostApplication();
+    if (!frontmost) return {};
+    return frontmost->isCurrent() ? ownApplication : frontmost->bundleIdentifier();
+}
+
+void HeadlessDisplay::setFrontmostApplication(const std::string& identifier) {
+    auto application = identifier == ownApplication ? appkit::RunningApplication::currentApplication()
+                                                    : appkit::RunningApplication::withBundleIdentifier(identifier);
+    application->activate();
+}
 
 void HeadlessDisplay::setScreens(std::vector<ScreenFrame> screens) {
     screens_ = std::move(screens);
@@ -66,7 +84,8 @@ void HeadlessDisplay::keyDown(KeyCombination combination) { key(combination, Key
 void HeadlessDisplay::keyUp(KeyCombination combination) { key(combination, KeyDirection::up); }
 
 bool HeadlessDisplay::ownApplicationReceivesInput() const {
-    return frontmost_ == ownApplication || appkit::Application::shared()->trackingMenu() != nullptr;
+    return appkit::RunningApplication::currentApplication()->isActive() ||
+           appkit::Application::shared()->trackingMenu() != nullptr;
 }
 
 void HeadlessDisplay::key(KeyCombination combination, KeyDirection direction) {
@@ -77,12 +96,27 @@ void HeadlessDisplay::key(KeyCombination combination, KeyDirection direction) {
                          typedAlone(combination.keyCode, combination.carbonModifiers & carbon::shiftKey)};
     });
     if (route == KeyRoute::otherApplication && down)
-        otherApplicationKeys_.push_back(frontmost_ + ": " + std::to_string(combination.keyCode));
+        otherApplicationKeys_.push_back(frontmostApplication() + ": " + std::to_string(combination.keyCode));
 }
 
 void HeadlessDisplay::click(appkit::Point location) {
     postMouseEvent(appkit::EventType::leftMouseDown, location);
     postMouseEvent(appkit::EventType::leftMouseUp, location);
+}
+
+bool HeadlessDisplay::clickOnScreen(appkit::Point screenPoint, MouseButton button) {
+    for (const auto& window : appkit::WindowList::shared().orderedWindows()) {
+        if (window->ignoresMouseEvents() || !window->frame().contains(screenPoint)) continue;
+        // Window coordinates grow up from the window's bottom-left corner, like the screen's.
+        appkit::Point location{screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()};
+        bool left = button == MouseButton::left;
+        input_.deliverMouse(left ? appkit::EventType::leftMouseDown : appkit::EventType::rightMouseDown, location,
+                            window->windowNumber(), 1);
+        input_.deliverMouse(left ? appkit::EventType::leftMouseUp : appkit::EventType::rightMouseUp, location,
+                            window->windowNumber(), 1);
+        return true;
+    }
+    return false;
 }
 
 void HeadlessDisplay::postMouseEvent(appkit::EventType type, appkit::Point location) {

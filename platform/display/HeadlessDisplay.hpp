@@ -17,7 +17,8 @@ namespace display {
 // keys and clicks go through InputDelivery, with the characters of the current Carbon
 // layout; the application's window list is what is on screen; the pasteboard stays in the
 // process and every hot key can be had unless a test reserved it for another application.
-// Main thread only.
+// Which application is in front is the session's (appkit::RunningApplication); a new
+// display starts with this application in front. Main thread only.
 class HeadlessDisplay final : public Server {
 public:
     explicit HeadlessDisplay(std::vector<ScreenFrame> screens = {ScreenFrame{0, 0, 1440, 900}});
@@ -26,8 +27,9 @@ public:
     // The application's screens follow the display's.
     void setScreens(std::vector<ScreenFrame> screens);
 
-    std::string frontmostApplication() const override { return frontmost_; }
-    void setFrontmostApplication(std::string identifier) { frontmost_ = std::move(identifier); }
+    std::string frontmostApplication() const override;
+    // The user brings the application to the front (ownApplication for this one).
+    void setFrontmostApplication(const std::string& identifier);
 
     // A combination another application holds as its hot key.
     void reserveHotKeyForOtherApplication(std::string_view combination);
@@ -42,6 +44,11 @@ public:
     // click reaches this application only while it is frontmost or one of its menus tracks.
     void click(appkit::Point location);
     void postMouseEvent(appkit::EventType type, appkit::Point location);
+    // A click at a point of the screens (y up): it goes to the frontmost visible window of
+    // this application under the point that takes mouse events, in that window's
+    // coordinates; false when none of its windows is there (the click is another's).
+    enum class MouseButton { left, right };
+    bool clickOnScreen(appkit::Point screenPoint, MouseButton button = MouseButton::left);
 
     // Key presses that reached other applications, as "<application>: <key code>".
     const std::vector<std::string>& keysDeliveredToOtherApplications() const { return otherApplicationKeys_; }
@@ -56,7 +63,6 @@ private:
     bool ownApplicationReceivesInput() const;
 
     std::vector<ScreenFrame> screens_;
-    std::string frontmost_ = ownApplication;
     InputDelivery input_;
     std::vector<std::string> otherApplicationKeys_;
     std::uint32_t deadKeyState_ = 0;

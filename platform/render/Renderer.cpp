@@ -187,6 +187,22 @@ Rect childRect(const appkit::View& parent, const appkit::View& child, const Rect
 
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node);
 
+// The knob of a scroll view whose content is taller than it: a capsule at the trailing
+// edge, as long as the visible share of the content and as far down as the offset.
+void drawScrollIndicator(Canvas& canvas, const ui::LayoutNode& node, Appearance appearance) {
+    constexpr double width = 6, inset = 2, shortest = 24;
+    double visible = node.frame.height(), content = node.contentSize.height;
+    if (!node.data<ui::ScrollData>().showsIndicators || content <= visible || visible <= 2 * inset) return;
+    double track = visible - 2 * inset;
+    double length = std::clamp(track * visible / content, std::min(shortest, track), track);
+    double fraction = std::clamp(node.scrollOffset / (content - visible), 0.0, 1.0);
+    Rect knob(node.frame.maxX() - inset - width, node.frame.minY() + inset + (track - length) * fraction, width, length);
+    Color color = appearance == Appearance::dark ? Color::whiteColor().opacity(0.4) : Color::blackColor().opacity(0.35);
+    canvas.setColor(color, appearance);
+    shapePath(canvas.context(), {ui::ShapeKind::capsule}, knob);
+    cairo_fill(canvas.context());
+}
+
 void drawChildren(Canvas& canvas, const ui::LayoutNode& node) {
     if (node.kind() == ui::NodeKind::background && node.children.size() == 2) {
         drawTreeNode(canvas, node.children[1]);
@@ -264,6 +280,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         cairo_rectangle(context, node.frame.minX(), node.frame.minY(), node.frame.width(), node.frame.height());
         cairo_clip(context);
         drawChildren(canvas, node);
+        drawScrollIndicator(canvas, node, appearance);
         cairo_restore(context);
         return;
     case ui::NodeKind::toggle: {

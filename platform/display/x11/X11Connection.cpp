@@ -45,7 +45,7 @@ xcb_atom_t X11Connection::atom(std::string_view name) {
     if (auto found = atoms_.find(name); found != atoms_.end()) return found->second;
     auto cookie = xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data());
     XReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection_, cookie, nullptr));
-    xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+    xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     if (atom != XCB_ATOM_NONE) atoms_.emplace(std::string(name), atom);
     return atom;
 }

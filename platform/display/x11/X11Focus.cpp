@@ -1,5 +1,6 @@
 #include "platform/display/x11/X11Focus.hpp"
 
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/WindowList.hpp"
 
 namespace display {
@@ -77,6 +78,7 @@ void X11Focus::focusIn(const xcb_focus_in_event_t& event) {
     if (!mirrored) return;
     focused_ = event.event;
     leftPending_ = false;
+    appkit::RunningApplication::currentApplication()->activate();  // the session follows the focus
     auto window = mirrored->window();
     if (!window) return;
     if (!window->isKeyWindow() && window->canBecomeKeyWindow()) window->makeKeyWindow();
@@ -98,6 +100,8 @@ void X11Focus::settle() {
     leftPending_ = false;
     returnTo_ = XCB_NONE;
     if (auto key = appkit::WindowList::shared().keyWindow()) key->resignKeyWindow();
+    if (auto client = classOfFocusedClient(); !client.empty())
+        appkit::RunningApplication::withBundleIdentifier(client)->activate();
     givenTo_.reset();
     hadKeyWindow_ = false;
 }
