@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/bookmarks/BookmarkList.hpp"
 #include "app/bookmarks/BookmarkProvider.hpp"
 #include "app/bookmarks/SearchIndex.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
@@ -33,11 +34,11 @@ public:
         std::vector<std::shared_ptr<BookmarkProvider>> providers);
 
     // The result of the last completed load; empty until one completes.
-    const std::vector<Bookmark>& allBookmarks() const { return allBookmarks_.get(); }
+    const BookmarkList& allBookmarks() const { return allBookmarks_.get(); }
     bool isLoading() const { return isLoading_.get(); }
     // Observers hear every assignment, also of an equal value.
     [[nodiscard]] foundation::ObservationToken observeAllBookmarks(
-        std::function<void(const std::vector<Bookmark>&)> observer,
+        std::function<void(const BookmarkList&)> observer,
         foundation::ObservingOptions options = foundation::ObservingOptions::newValue);
     [[nodiscard]] foundation::ObservationToken observeIsLoading(
         std::function<void(bool)> observer,
@@ -51,7 +52,8 @@ public:
     void loadAll(std::function<void()> completion = {});
     // One entry per provider that lists profiles, disabled ones included.
     std::vector<BrowserEntry> browserEntries() const;
-    // At most 20 bookmarks, best first; ties keep load order.
+    // At most 20 bookmarks, best first; ties keep load order. Returns when done; the
+    // scoring itself is spread over the global queues.
     std::vector<Bookmark> search(std::string_view query) const;
 
     explicit BookmarkAggregator(std::vector<std::shared_ptr<BookmarkProvider>> providers);
@@ -60,7 +62,7 @@ private:
     struct LoadState;
     void finishLoad(const std::shared_ptr<LoadState>& load);
 
-    foundation::Observable<std::vector<Bookmark>> allBookmarks_;
+    foundation::Observable<BookmarkList> allBookmarks_;
     foundation::Observable<bool> isLoading_{false};
     SearchIndex searchIndex_;  // parallel to allBookmarks_
     std::shared_ptr<ProfileSettings> profileSettings_;

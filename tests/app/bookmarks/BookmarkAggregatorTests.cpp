@@ -28,7 +28,7 @@ public:
 
     BrowserType browserType() const override { return browser_; }
     bool canAccess() const override { return true; }
-    std::vector<Bookmark> loadBookmarks() const override {
+    BookmarkList loadBookmarks() const override {
         ++loads;
         if (gate.valid()) gate.wait();
         return bookmarks_;
@@ -356,6 +356,30 @@ TEST_F(AggregatorSearch, LargeListsStayAlignedWithTheirPreparedFields) {
     EXPECT_THAT(names(aggregator->search("kestrel")), ElementsAre("kestrel 0", "kestrel 8191", "kestrel 8192",
                                                                   "kestrel 16383", "kestrel 16384", "kestrel 19999"));
     EXPECT_THAT(names(aggregator->search("item 19998")), ElementsAre("item 19998"));
+}
+
+TEST_F(AggregatorSearch, ADisabledProfileLeavesSearchesAndTheRestStayAligned) {
+    // Every third bookmark belongs to a switched-off profile, in every prepared piece.
+    std::vector<Bookmark> bookmarks;
+    for (std::size_t index = 0; index < 20000; ++index)
+        bookmarks.push_back(bookmark(BrowserType::chrome, index % 3 == 1 ? "Work" : "Default",
+                                     (index % 1000 == 0 || index % 1000 == 1 ? "kestrel " : "item ") +
+                                         std::to_string(index)));
+    auto provider = std::make_shared<FakeProvider>(
+        BrowserType::chrome, bookmarks,
+        std::vector<BrowserProfile>{BrowserProfile::make(BrowserType::chrome, "Default", "D"),
+                                    BrowserProfile::make(BrowserType::chrome, "Work", "W")});
+    auto aggregator = BookmarkAggregator::createWithProviders({provider});
+    aggregator->profileSettings()->disabledProfileIDs = std::set<std::string>{"chrome:Work"};
+    loadAndWait(*aggregator);
+    ASSERT_EQ(aggregator->allBookmarks().size(), 20000u - 6667u);
+    std::vector<std::string> expected;
+    for (std::size_t index = 0; index < 20000; index += 1000)
+        for (std::size_t marked : {index, index + 1})
+            if (marked % 3 != 1 && expected.size() < 20) expected.push_back("kestrel " + std::to_string(marked));
+    EXPECT_EQ(names(aggregator->search("kestrel")), expected);
+    EXPECT_THAT(names(aggregator->search("item 19998")), ElementsAre("item 19998"));
+    EXPECT_THAT(aggregator->search("item 19999"), IsEmpty()) << "19999 belongs to the switched-off profile";
 }
 
 }  // namespace

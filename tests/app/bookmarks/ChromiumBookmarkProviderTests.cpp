@@ -28,12 +28,12 @@ protected:
     }
     std::vector<std::string> namesWithProfileNames(const std::vector<Bookmark>& bookmarks) {
         std::vector<std::string> names;
-        for (auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
+        for (const auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
         return names;
     }
     std::vector<std::string> folderPaths(const std::vector<Bookmark>& bookmarks) {
         std::vector<std::string> paths;
-        for (auto& bookmark : bookmarks) paths.push_back(bookmark.name + "@" + bookmark.folderPath);
+        for (const auto& bookmark : bookmarks) paths.push_back(bookmark.name + "@" + bookmark.folderPath);
         return paths;
     }
 };
@@ -121,7 +121,7 @@ TEST_F(ChromiumReader, MalformedFilesContributeNothingWhileOtherProfilesLoad) {
     std::filesystem::create_directories(base / "DirectoryInstead" / "Bookmarks");
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     std::vector<std::string> names;
-    for (auto& bookmark : bookmarks) names.push_back(bookmark.profileDirectory + ":" + bookmark.name);
+    for (const auto& bookmark : bookmarks) names.push_back(bookmark.profileDirectory + ":" + bookmark.name);
     EXPECT_THAT(names, UnorderedElementsAre("Default:Good", "RootMemberNotObject:Mixed"));
 }
 
@@ -170,12 +170,12 @@ TEST_F(ChromiumReader, DeepNestingNeverCrashesAndKeepsWhatLiesWithinTheBound) {
     writeProfile("Profile 2", chromiumBookmarks({chromiumURL("Other profile", "https://o/")}));
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     std::vector<std::string> names;
-    for (auto& bookmark : bookmarks)
+    for (const auto& bookmark : bookmarks)
         if (bookmark.profileDirectory == "Default") names.push_back(bookmark.name);
     ASSERT_EQ(names.size(), 1 + maximumFolderDepth - 1);
     EXPECT_EQ(names.front(), "top");
     EXPECT_EQ(names.back(), "L" + std::to_string(maximumFolderDepth - 2));
-    EXPECT_TRUE(std::any_of(bookmarks.begin(), bookmarks.end(), [](auto& b) { return b.name == "Other profile"; }));
+    EXPECT_TRUE(std::any_of(bookmarks.begin(), bookmarks.end(), [](const auto& b) { return b.name == "Other profile"; }));
 }
 
 TEST_F(ChromiumReader, ProfilesNeedTheApplicationAndTakeNamesFromLocalState) {
