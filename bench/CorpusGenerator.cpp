@@ -16,9 +16,9 @@ namespace bench {
 namespace {
 
 constexpr std::array sites = {
-    "github",      "stackoverflow",    "wikipedia", "youtube", "medium", "reddit",    "nytimes", "developer.mozilla",
-    "docs.python", "news.ycombinator", "arxiv",     "figma",   "notion", "atlassian", "gitlab",  "cppreference",
-    "rust-lang",   "kubernetes",       "amazon",    "bbc"};
+    "gitforge",     "askanswers",        "openwiki",  "videohall",   "essays",    "forumhub",    "dailypaper",
+    "developer.webdocs", "docs.pylang", "news.startupboard", "preprints", "designboard", "wikispace", "teamtracker",
+    "gitdepot",     "langreference",     "systems-lang", "orchestrator", "bigstore", "broadcast"};
 constexpr std::array tlds = {"com", "org", "io", "dev", "net", "co.uk"};
 constexpr std::array words = {
     "project",  "notes",   "release",   "guide",    "tutorial", "design",   "review",   "budget",    "travel",

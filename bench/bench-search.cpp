@@ -65,7 +65,7 @@ std::shared_ptr<kestrelvault::BookmarkAggregator> loadedAggregator(std::size_t c
     if (aggregator) return aggregator;
     setenv("HOME", corpusHome(count).c_str(), 1);
     kestrelvault::ProfileSettings::resetForTesting();
-    aggregator = kestrelvault::BookmarkAggregator::create();
+    aggregator = kestrelvault::BookmarkAggregator::make();
     aggregator->loadAll();
     foundation::RunLoop::main()->runUntilIdle();
     return aggregator;

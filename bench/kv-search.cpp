@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     setenv("HOME", home.c_str(), 1);
     bench::useApplicationBundle(argv[0]);
 
-    auto aggregator = kestrelvault::BookmarkAggregator::create();
+    auto aggregator = kestrelvault::BookmarkAggregator::make();
     if (fuzzy) aggregator->profileSettings()->fuzzySearchEnabled = *fuzzy;
 
     auto start = Clock::now();

@@ -8,9 +8,9 @@
 #include "app/bookmarks/SearchRanking.hpp"
 #include "app/bookmarks/SearchScorer.hpp"
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <set>
 
 namespace kestrelvault {
@@ -46,15 +46,15 @@ struct BookmarkAggregator::LoadState {
     std::size_t remaining = 0;
     BookmarkList bookmarks;
     SearchIndex index;
-    std::function<void()> completion;
+    foundation::CompletionHandler<> completion;
 };
 
-std::shared_ptr<BookmarkAggregator> BookmarkAggregator::create() {
-    return createWithProviders({std::make_shared<ChromeBookmarkProvider>(), std::make_shared<BraveBookmarkProvider>(),
+std::shared_ptr<BookmarkAggregator> BookmarkAggregator::make() {
+    return makeWithProviders({std::make_shared<ChromeBookmarkProvider>(), std::make_shared<BraveBookmarkProvider>(),
                                 std::make_shared<EdgeBookmarkProvider>(), std::make_shared<SafariBookmarkProvider>()});
 }
 
-std::shared_ptr<BookmarkAggregator> BookmarkAggregator::createWithProviders(
+std::shared_ptr<BookmarkAggregator> BookmarkAggregator::makeWithProviders(
     std::vector<std::shared_ptr<BookmarkProvider>> providers) {
     return std::make_shared<BookmarkAggregator>(std::move(providers));
 }
@@ -72,8 +72,8 @@ foundation::ObservationToken BookmarkAggregator::observeIsLoading(std::function<
     return isLoading_.observe([observer = std::move(observer)](const bool& value) { observer(value); }, options);
 }
 
-void BookmarkAggregator::loadAll(std::function<void()> completion) {
-    assert(dispatch::isMainThread());
+void BookmarkAggregator::loadAll(foundation::CompletionHandler<> completion) {
+    dispatch::checkMainThread();
     isLoading_ = true;
     auto disabled = profileSettings_->disabledBrowsers.get();
     std::vector<std::shared_ptr<BookmarkProvider>> enabled;
@@ -137,6 +137,7 @@ void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {
 }
 
 std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries() const {
+    dispatch::checkMainThread();
     std::vector<BrowserEntry> entries;
     for (const auto& provider : providers_) {
         auto profiles = provider->profiles();
@@ -149,6 +150,7 @@ std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries
 }
 
 std::vector<Bookmark> BookmarkAggregator::search(std::string_view query) const {
+    dispatch::checkMainThread();
     const auto& bookmarks = allBookmarks_.get();
     auto words = searchWords(query);
     std::vector<Bookmark> results;

@@ -2,8 +2,9 @@
 
 #include "app/bookmarks/BookmarkList.hpp"
 #include "app/bookmarks/BookmarkProvider.hpp"
-#include "app/bookmarks/SearchIndex.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
+#include "app/bookmarks/SearchIndex.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Observable.hpp"
 
 #include <functional>
@@ -29,8 +30,8 @@ public:
     };
 
     // The readers of Chrome, Brave, Edge and Safari, in that order, over the user's home.
-    static std::shared_ptr<BookmarkAggregator> create();
-    static std::shared_ptr<BookmarkAggregator> createWithProviders(
+    static std::shared_ptr<BookmarkAggregator> make();
+    static std::shared_ptr<BookmarkAggregator> makeWithProviders(
         std::vector<std::shared_ptr<BookmarkProvider>> providers);
 
     // The result of the last completed load; empty until one completes.
@@ -49,7 +50,7 @@ public:
 
     // Loads every enabled browser's bookmarks; the completion runs on the main queue once
     // this load has set the bookmarks, exactly once.
-    void loadAll(std::function<void()> completion = {});
+    void loadAll(foundation::CompletionHandler<> completion = {});
     // One entry per provider that lists profiles, disabled ones included.
     std::vector<BrowserEntry> browserEntries() const;
     // At most 20 bookmarks, best first; ties keep load order. Returns when done; the

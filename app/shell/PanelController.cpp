@@ -22,7 +22,7 @@ constexpr std::uint64_t spacesBehavior =
 
 }  // namespace
 
-std::shared_ptr<PanelController> PanelController::create(std::shared_ptr<SearchViewModel> viewModel) {
+std::shared_ptr<PanelController> PanelController::make(std::shared_ptr<SearchViewModel> viewModel) {
     dispatch::checkMainThread();
     return std::make_shared<PanelController>(std::move(viewModel));
 }
@@ -88,7 +88,7 @@ void PanelController::positionPanel() {
 void PanelController::installOverlay() {
     appkit::Rect cover;
     for (const auto& screen : appkit::Screen::screens()) cover = cover.unionWith(screen->frame());
-    overlayWindow = appkit::Window::create(cover, appkit::WindowStyleMask::borderless);
+    overlayWindow = appkit::Window::make(cover, appkit::WindowStyleMask::borderless);
     overlayWindow->setBackgroundColor(appkit::Color::white(0, 0.001));
     overlayWindow->setOpaque(false);
     overlayWindow->setHasShadow(false);

@@ -20,7 +20,7 @@ namespace kestrelvault {
 // the reload of a showing holds it until the reload ends.
 class PanelController : public std::enable_shared_from_this<PanelController> {
 public:
-    static std::shared_ptr<PanelController> create(std::shared_ptr<SearchViewModel> viewModel);
+    static std::shared_ptr<PanelController> make(std::shared_ptr<SearchViewModel> viewModel);
     ~PanelController();
     PanelController(const PanelController&) = delete;
     PanelController& operator=(const PanelController&) = delete;

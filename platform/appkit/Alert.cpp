@@ -3,6 +3,7 @@
 #include "platform/appkit/ModalSession.hpp"
 #include "platform/appkit/TextField.hpp"
 #include "platform/appkit/WindowList.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 
@@ -41,6 +42,7 @@ std::shared_ptr<TextField> label(const std::string& text, Font font, Rect frame)
 }  // namespace
 
 std::shared_ptr<Button> Alert::addButtonWithTitle(const std::string& title) {
+    dispatch::checkMainThread();
     auto button = std::make_shared<Button>(title);
     ModalResponse response = NSAlertFirstButtonReturn + static_cast<ModalResponse>(buttons_.size());
     button->setTag(static_cast<int>(response));
@@ -82,6 +84,7 @@ void Alert::buildWindow() {
 }
 
 ModalResponse Alert::runModal() {
+    dispatch::checkMainThread();
     auto panel = std::static_pointer_cast<AlertPanel>(window());
     panel->hold(std::static_pointer_cast<Alert>(shared_from_this()));
     panel->center();
@@ -94,6 +97,7 @@ ModalResponse Alert::runModal() {
 }
 
 void Alert::beginSheetModalForWindow(const std::shared_ptr<Window>& parent, std::function<void(ModalResponse)> completion) {
+    dispatch::checkMainThread();
     auto panel = std::static_pointer_cast<AlertPanel>(window());
     panel->hold(std::static_pointer_cast<Alert>(shared_from_this()));
     sheetParent_ = parent;

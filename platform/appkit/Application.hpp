@@ -37,8 +37,8 @@ class Window;
 // goes through sendEvent. Main thread only, except shared(), delegate() and setDelegate(),
 // which any thread may call (the SDK reaches the delegate from the thread it is set up on);
 // the one instance lives for the process (resetForTesting() drops it, and the window list
-// with it). Its runtime class "NSApplication" answers "sharedApplication", "delegate" and
-// "setDelegate:".
+// with it, for a test that restarts the application). Its runtime class "NSApplication"
+// answers "sharedApplication", "delegate" and "setDelegate:".
 class Application final : public objc::Object {
 public:
     static std::shared_ptr<Application> shared();

@@ -1,6 +1,7 @@
 #include "platform/appkit/SearchField.hpp"
 
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 
@@ -45,6 +46,7 @@ void SearchField::mouseDown(const EventPtr& event) {
 }
 
 void SearchField::clearByCancelButton() {
+    dispatch::checkMainThread();
     if (stringValue().empty()) return;
     if (auto editor = currentEditor()) {
         editor->selectAll();

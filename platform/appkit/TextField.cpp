@@ -3,6 +3,7 @@
 #include "platform/appkit/FieldEditor.hpp"
 #include "platform/appkit/KeyViewLoop.hpp"
 #include "platform/appkit/Window.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <cctype>
 #include <cmath>
@@ -14,11 +15,13 @@ TextField::TextField(Rect frame) : TextField(frame, std::make_shared<TextFieldCe
 TextField::TextField(Rect frame, std::shared_ptr<TextFieldCell> cell) : Control(frame), cell_(std::move(cell)) {}
 
 std::string TextField::stringValue() const {
+    dispatch::checkMainThread();
     if (auto editor = currentEditor()) return editor->string();
     return value_;
 }
 
 void TextField::setStringValue(const std::string& value) {
+    dispatch::checkMainThread();
     value_ = value;
     if (auto editor = currentEditor()) editor->setString(value);
 }
@@ -31,6 +34,7 @@ std::shared_ptr<FieldEditor> TextField::currentEditor() const {
 }
 
 bool TextField::becomeFirstResponder() {
+    dispatch::checkMainThread();
     auto window = this->window();
     if (!window) return false;
     auto editor = window->fieldEditor(true);

@@ -55,13 +55,13 @@ inline constexpr int popUpMenu = 101;
 // fills its content area (the frame less a 28-point title bar when titled), a first
 // responder, key and main status, and a place in the window list while visible. Key events
 // go to the view tree's key equivalents first, then to the first responder. Made with
-// create() (it must be shared); main thread only; kept alive by the window list while
+// make() (it must be shared); main thread only; kept alive by the window list while
 // visible and by its owner otherwise.
 class Window : public Responder {
 public:
     static constexpr double titleBarHeight = 28;
 
-    static std::shared_ptr<Window> create(Rect contentRect, std::uint64_t styleMask);
+    static std::shared_ptr<Window> make(Rect contentRect, std::uint64_t styleMask);
     // Windows and panels of any subclass are made through this, so that they are shared
     // before they get their content view and join the window list.
     template <class WindowType, class... Arguments>

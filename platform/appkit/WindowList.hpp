@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/ProcessWide.hpp"
+
 #include <memory>
 #include <vector>
 
@@ -10,7 +12,8 @@ class Window;
 // The application's windows: every window made, the visible ones front to back, and the
 // key and main windows. Key events the application does not otherwise take go to the key
 // window. Holds windows strongly while they are visible, weakly otherwise. Main thread
-// only; one per process (resetForTesting() forgets everything).
+// only; one per process (resetForTesting() forgets everything, for a test that restarts
+// the application).
 class WindowList {
 public:
     static WindowList& shared();
@@ -34,6 +37,7 @@ public:
 
 private:
     WindowList();
+    static foundation::ProcessWide<WindowList>& instance();
 
     std::vector<std::weak_ptr<Window>> all_;
     std::vector<std::shared_ptr<Window>> ordered_;

@@ -3,6 +3,7 @@
 #include "platform/appkit/Image.hpp"
 #include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/WorkspaceOpenConfiguration.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Error.hpp"
 #include "platform/foundation/URL.hpp"
 
@@ -35,7 +36,7 @@ public:
     std::shared_ptr<RunningApplication> frontmostApplication() const;
 
     // Called once, on a worker queue, when the launch finished: nil, or why it failed.
-    using OpenCompletion = std::function<void(std::shared_ptr<foundation::Error>)>;
+    using OpenCompletion = foundation::CompletionHandler<std::shared_ptr<foundation::Error>>;
     // Starts the application's executable with the configuration's arguments, as a new
     // process (see ApplicationLauncher).
     void openApplicationAtURL(const std::shared_ptr<foundation::URL>& applicationURL,

@@ -26,11 +26,10 @@ using EventHandlerProcPtr = std::function<OSStatus(EventHandlerCallRef, const Ev
 // The process's side of the Carbon event manager: its registered hot keys and the handlers
 // installed on the event dispatcher target. The window server (the display) asks it which
 // hot key a key press belongs to and hands it the events to dispatch. Main thread only;
-// process-wide, with resetForTesting() for tests.
+// process-wide.
 class EventManager {
 public:
     static EventManager& shared();
-    static void resetForTesting();
 
     struct HotKeyRegistration {
         UInt32 keyCode = 0;

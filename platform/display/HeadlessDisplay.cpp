@@ -7,6 +7,7 @@
 #include "platform/appkit/WindowList.hpp"
 #include "platform/carbon/EventManager.hpp"
 #include "platform/carbon/TextInputSources.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <stdexcept>
 
@@ -58,6 +59,7 @@ void HeadlessDisplay::setFrontmostApplication(const std::string& identifier) {
 }
 
 void HeadlessDisplay::setScreens(std::vector<ScreenFrame> screens) {
+    dispatch::checkMainThread();
     screens_ = std::move(screens);
     std::vector<appkit::Rect> frames;
     for (const auto& screen : screens_) frames.emplace_back(screen.x, screen.y, screen.width, screen.height);
@@ -70,6 +72,7 @@ void HeadlessDisplay::reserveHotKeyForOtherApplication(std::string_view combinat
 }
 
 void HeadlessDisplay::pressKeys(std::string_view combination) {
+    dispatch::checkMainThread();
     auto key = parsed(combination);
     keyDown(key);
     keyUp(key);
@@ -89,6 +92,7 @@ bool HeadlessDisplay::ownApplicationReceivesInput() const {
 }
 
 void HeadlessDisplay::key(KeyCombination combination, KeyDirection direction) {
+    dispatch::checkMainThread();
     bool down = direction == KeyDirection::down;
     auto route = input_.deliverKey(combination, direction, ownApplicationReceivesInput(), [&] {
         return TypedText{down ? translate(combination.keyCode, combination.carbonModifiers, &deadKeyState_)
@@ -100,6 +104,7 @@ void HeadlessDisplay::key(KeyCombination combination, KeyDirection direction) {
 }
 
 void HeadlessDisplay::click(appkit::Point location) {
+    dispatch::checkMainThread();
     postMouseEvent(appkit::EventType::leftMouseDown, location);
     postMouseEvent(appkit::EventType::leftMouseUp, location);
 }

@@ -62,7 +62,7 @@ protected:
 
     display::HeadlessDisplay display;
     Name name{"search"};
-    std::shared_ptr<appkit::Window> window = appkit::Window::create(appkit::Rect(100, 100, 300, 100), appkit::WindowStyleMask::titled);
+    std::shared_ptr<appkit::Window> window = appkit::Window::make(appkit::Rect(100, 100, 300, 100), appkit::WindowStyleMask::titled);
     std::shared_ptr<RecorderCocoa> recorder;
     std::shared_ptr<appkit::TextField> next = std::make_shared<appkit::TextField>(appkit::Rect(20, 20, 200, 22));
     const appkit::Point inside{80, 72};
@@ -201,7 +201,7 @@ TEST_F(Recorder, TheTextFollowsItsOwnNameAndTheFocusComesOnlyWhenAskedAndGoesWit
     runUntilIdle();
     press("tab");
     EXPECT_TRUE(recording());
-    appkit::Window::create(appkit::Rect(500, 100, 200, 100), appkit::WindowStyleMask::titled)->makeKeyAndOrderFront();
+    appkit::Window::make(appkit::Rect(500, 100, 200, 100), appkit::WindowStyleMask::titled)->makeKeyAndOrderFront();
     EXPECT_EQ(window->firstResponder(), window);
     window->makeKeyAndOrderFront();
     window->makeFirstResponder(recorder);

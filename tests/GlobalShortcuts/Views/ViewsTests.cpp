@@ -48,7 +48,7 @@ protected:
     std::string shortcutKey() { return find(ui::NodeKind::keyboardShortcut).at(0).data<ui::KeyboardShortcut>().key.character; }
 
     display::HeadlessDisplay display;
-    std::shared_ptr<appkit::Window> window = appkit::Window::create(appkit::Rect(0, 0, 360, 100), appkit::WindowStyleMask::titled);
+    std::shared_ptr<appkit::Window> window = appkit::Window::make(appkit::Rect(0, 0, 360, 100), appkit::WindowStyleMask::titled);
     std::shared_ptr<ui::HostingView> hosting;
     foundation::Observable<int> variant{1};
     int taps = 0;

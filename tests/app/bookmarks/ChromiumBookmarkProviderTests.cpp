@@ -48,17 +48,17 @@ TEST_F(ChromiumReader, MissingBaseDirectoryGivesNoProfilesAndNoBookmarks) {
 
 TEST_F(ChromiumReader, BookmarkFieldsCarryProfileNameAndPicture) {
     writeProfile("Profile 1", chromiumBookmarks({chromiumURL("GitHub", "https://github.com/")}));
-    writeFile(base / "Profile 1" / "Google Profile Picture.png", pngBytes(2, 2, 0xFF0000FF));
+    writeFile(base / "Profile 1" / "Profile Picture.png", pngBytes(2, 2, 0xFF0000FF));
     writeFile(base / "Local State",
               json{{"profile",
                     {{"info_cache",
-                      {{"Profile 1", {{"name", "Work"}, {"gaia_picture_file_name", "Google Profile Picture.png"}}}}}}}}
+                      {{"Profile 1", {{"name", "Work"}, {"gaia_picture_file_name", "Profile Picture.png"}}}}}}}}
                   .dump());
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     ASSERT_EQ(bookmarks.size(), 1u);
     EXPECT_EQ(bookmarks[0], (Bookmark{"chrome:Profile 1:https://github.com/", "GitHub", "https://github.com/", "",
                                       BrowserType::chrome, "Profile 1", "Work",
-                                      (base / "Profile 1" / "Google Profile Picture.png").string()}));
+                                      (base / "Profile 1" / "Profile Picture.png").string()}));
 }
 
 TEST_F(ChromiumReader, FolderPathsLeaveRootNamesOutAndJoinFoldersOutermostFirst) {

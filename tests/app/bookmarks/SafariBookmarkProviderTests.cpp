@@ -33,7 +33,7 @@ protected:
         return out;
     }
     json typicalFile() {
-        return {safariFolder("BookmarksBar", {safariLeaf("Apple", "https://apple.com/"),
+        return {safariFolder("BookmarksBar", {safariLeaf("Handbook", "https://handbook.example/"),
                                               safariFolder("Work", {safariLeaf("Tracker", "https://t/")})}),
                 safariFolder("BookmarksMenu", {safariLeaf("News", "https://n/")}),
                 safariFolder("com.apple.ReadingList",
@@ -48,7 +48,7 @@ protected:
 
 TEST_F(SafariReader, ReadsBarAndMenuWithLocalisedNamesAndSkipsTheReadingList) {
     writeBookmarks(typicalFile());
-    EXPECT_THAT(described(), ElementsAre("Apple@Favorites", "Tracker@Favorites/Work", "News@Bookmarks Menu", "Unnamed@",
+    EXPECT_THAT(described(), ElementsAre("Handbook@Favorites", "Tracker@Favorites/Work", "News@Bookmarks Menu", "Unnamed@",
                                          "Under A@A/", "Top@", "Top@"));
     auto bookmarks = SafariBookmarkProvider().loadBookmarks();
     EXPECT_EQ(bookmarks.back(), (Bookmark{"safari:Default:https://top/", "Top", "https://top/", "", BrowserType::safari,

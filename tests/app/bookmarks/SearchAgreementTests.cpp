@@ -43,14 +43,9 @@ std::vector<std::string> labels(const std::vector<Bookmark>& bookmarks) {
 
 class SearchAgreement : public ::testing::Test {
 protected:
-    void SetUp() override {
-        foundation::UserDefaults::resetForTesting();
-        ProfileSettings::resetForTesting();
-    }
-
     std::shared_ptr<BookmarkAggregator> loaded(std::vector<Bookmark> bookmarks) {
         auto aggregator =
-            BookmarkAggregator::createWithProviders({std::make_shared<ListProvider>(std::move(bookmarks))});
+            BookmarkAggregator::makeWithProviders({std::make_shared<ListProvider>(std::move(bookmarks))});
         aggregator->loadAll();
         EXPECT_TRUE(foundation::RunLoop::main()->runUntilIdle());
         return aggregator;

@@ -1,7 +1,5 @@
-#include "GlobalShortcuts/CarbonGlobalShortcuts.hpp"
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 #include "GlobalShortcuts/ShortcutStorage.hpp"
-#include "analytics/engine/AMSAnalytics.hpp"
 #include "analytics/engine/AMSDatabase.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
 #include "app/shell/PanelController.hpp"
@@ -9,7 +7,6 @@
 #include "platform/appkit/ApplicationLauncher.hpp"
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/appkit/WindowList.hpp"
-#include "platform/carbon/EventManager.hpp"
 #include "platform/display/HeadlessDisplay.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
@@ -76,8 +73,8 @@ protected:
         // Brave's bundle has no program: opening one of its bookmarks fails.
         fixtures::installApplication("Brave", std::string(kestrelvault::bundleIdentifier(kestrelvault::BrowserType::brave)),
                                      0xFB542BFF);
-        viewModel = kestrelvault::SearchViewModel::create();
-        controller = PanelController::create(viewModel);
+        viewModel = kestrelvault::SearchViewModel::make();
+        controller = PanelController::make(viewModel);
         // The name is made once per process (storing its default); each test has a new store.
         const auto& toggleSearch = kestrelvault::toggleSearch();
         if (!GlobalShortcuts::userDefaultsContains(toggleSearch)) GlobalShortcuts::reset(toggleSearch);
@@ -91,13 +88,6 @@ protected:
         advance(1);  // no fade or toast outlives the test: the next one's clock starts again at 0
         controller.reset();
         chromeLaunches();
-        GlobalShortcuts::resetForTesting();
-        GlobalShortcuts::CarbonGlobalShortcuts::resetForTesting();
-        carbon::EventManager::resetForTesting();
-        appkit::Application::resetForTesting();
-        kestrelvault::ProfileSettings::resetForTesting();
-        AMSAnalytics::resetForTesting();
-        ZIZAdu::resetForTesting();
     }
 
     void settle() { ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle()); }
@@ -169,7 +159,7 @@ protected:
 };
 
 TEST_F(SearchPanel, TheShortcutShowsThePanelOverTheFrontApplicationAndAShowingDuringAFadeOutStays) {
-    auto settings = appkit::Window::create(appkit::Rect(100, 100, 400, 300), appkit::WindowStyleMask::titled);
+    auto settings = appkit::Window::make(appkit::Rect(100, 100, 400, 300), appkit::WindowStyleMask::titled);
     settings->setIdentifier(PanelController::settingsWindowIdentifier);
     settings->makeKeyAndOrderFront();
 

@@ -27,10 +27,6 @@ protected:
         application = Application::shared();
         application->setWindowEventHandler([this](const EventPtr& event) { reachedWindows.push_back(event); });
     }
-    void TearDown() override {
-        Application::resetForTesting();
-        foundation::Clock::installReal();
-    }
 
     std::shared_ptr<Application> application;
     std::vector<EventPtr> reachedWindows;

@@ -6,7 +6,7 @@
 
 TEST(Session, LeavingTheFrontTakesKeyStatusAndHidesPanelsUntilTheApplicationReturns) {
     display::HeadlessDisplay screen;
-    auto window = appkit::Window::create(appkit::Rect(0, 0, 300, 200), appkit::WindowStyleMask::titled);
+    auto window = appkit::Window::make(appkit::Rect(0, 0, 300, 200), appkit::WindowStyleMask::titled);
     auto hiding = appkit::Window::make<appkit::Panel>(appkit::Rect(0, 0, 100, 100), appkit::WindowStyleMask::titled);
     hiding->orderFront();
     window->makeKeyAndOrderFront();
@@ -17,5 +17,4 @@ TEST(Session, LeavingTheFrontTakesKeyStatusAndHidesPanelsUntilTheApplicationRetu
     appkit::Application::shared()->activate();
     EXPECT_EQ(screen.frontmostApplication(), display::HeadlessDisplay::ownApplication);
     EXPECT_TRUE(window->isKeyWindow() && hiding->isVisible());
-    appkit::Application::resetForTesting();
 }

@@ -21,12 +21,7 @@ protected:
         display = display::X11Display::connect(server.name(), failure);
         ASSERT_TRUE(display) << failure;
     }
-    void TearDown() override {
-        display.reset();
-        appkit::Application::resetForTesting();
-        appkit::Pasteboard::resetForTesting();
-        carbon::EventManager::resetForTesting();
-    }
+    void TearDown() override { display.reset(); }
 
     // Runs the application until the condition holds; five seconds at most.
     bool runUntil(const std::function<bool()>& condition) {

@@ -64,7 +64,7 @@ TEST_F(X11DisplayTest, AHotKeyFiresOnDownAndUpWhateverTheLocksAndWhoeverHasTheFo
 
     // Let go, the combination is an ordinary key of the window that has the focus.
     ASSERT_EQ(carbon::UnregisterEventHotKey(hotKey), carbon::noErr);
-    auto window = appkit::Window::create(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
+    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
     window->makeKeyAndOrderFront();
     std::vector<std::uint16_t> keyDowns;
     auto monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
@@ -103,7 +103,7 @@ TEST_F(X11DisplayTest, AKeyAnotherClientHoldsIsRefusedUntilItLetsGo) {
 }
 
 TEST_F(X11DisplayTest, TypedKeysReachTheKeyWindowAsThePlatformsEvents) {
-    auto window = appkit::Window::create(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
+    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
     auto field = std::make_shared<appkit::TextField>(Rect(10, 10, 280, 22));
     window->contentView()->addSubview(field);
     window->makeKeyAndOrderFront();

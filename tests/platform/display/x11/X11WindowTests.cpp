@@ -32,7 +32,7 @@ bool near(std::uint32_t pixel, std::uint32_t expected) {
 TEST_F(X11DisplayTest, WindowsAreDrawnWhereTheApplicationPutsThemAndThePanelFloatsUndecoratedAboveTheRest) {
     // A decorated window, a see-through floating panel with rounded corners over part of it,
     // and a nearly invisible overlay over the whole screen, as the search panel shows them.
-    auto settings = appkit::Window::create(Rect(100, 300, 400, 300), appkit::WindowStyleMask::titled);
+    auto settings = appkit::Window::make(Rect(100, 300, 400, 300), appkit::WindowStyleMask::titled);
     settings->setTitle("Settings");
     settings->setContentView(ui::HostingView::create(
         ui::ZStack({ui::Rectangle().fill(appkit::Color::rgba(0.9, 0.2, 0.2)), ui::Text("Settings")})));
@@ -43,7 +43,7 @@ TEST_F(X11DisplayTest, WindowsAreDrawnWhereTheApplicationPutsThemAndThePanelFloa
     panel->setOpaque(false);
     panel->setBackgroundColor(appkit::Color::rgba(0, 0, 0, 0));
     panel->setContentView(ui::HostingView::create(ui::RoundedRectangle(24).fill(appkit::Color::rgba(0.1, 0.6, 0.6))));
-    auto overlay = appkit::Window::create(Rect(0, 0, 1280, 800), appkit::WindowStyleMask::borderless);
+    auto overlay = appkit::Window::make(Rect(0, 0, 1280, 800), appkit::WindowStyleMask::borderless);
     overlay->setOpaque(false);
     overlay->setBackgroundColor(appkit::Color::white(0, 0.001));
     overlay->setLevel(2);
