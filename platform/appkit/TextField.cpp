@@ -14,6 +14,19 @@ TextField::TextField(Rect frame) : TextField(frame, std::make_shared<TextFieldCe
 
 TextField::TextField(Rect frame, std::shared_ptr<TextFieldCell> cell) : Control(frame), cell_(std::move(cell)) {}
 
+std::shared_ptr<TextField> TextField::labelWithString(const std::string& text, Font font, TextAlignment alignment,
+                                                      int maximumNumberOfLines) {
+    auto field = std::make_shared<TextField>();
+    field->setStringValue(text);
+    field->setEditable(false);
+    field->setBordered(false);
+    field->setDrawsBackground(false);
+    field->setFont(font);
+    field->setAlignment(alignment);
+    field->setMaximumNumberOfLines(maximumNumberOfLines);
+    return field;
+}
+
 std::string TextField::stringValue() const {
     dispatch::checkMainThread();
     if (auto editor = currentEditor()) return editor->string();

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Button.hpp"
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/appkit/ImageView.hpp"
 #include "platform/appkit/SearchField.hpp"
 #include "platform/appkit/VisualEffectView.hpp"
 #include "platform/appkit/WindowList.hpp"
@@ -131,7 +132,7 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
     ui::TextStyle style;
     style.font = field.font();
     style.width = std::max(0.0, rect.width() - leftInset - rightInset);
-    style.lineLimit = 1;
+    if (field.maximumNumberOfLines() > 0) style.lineLimit = field.maximumNumberOfLines();
     style.alignment = textAlignment(field.alignment());
     const std::string& shown = placeholder ? field.placeholderString() : value;
     ui::TextLayout layout(shown, style);
@@ -327,6 +328,8 @@ void Renderer::drawView(Canvas& canvas, const appkit::View& view, const Rect& re
     if (auto* effect = dynamic_cast<const appkit::VisualEffectView*>(&view)) canvas.fillRect(rect, materialTint(*effect, appearance), appearance);
     if (auto* field = dynamic_cast<const appkit::TextField*>(&view)) drawTextField(canvas, *field, rect, appearance);
     if (auto* button = dynamic_cast<const appkit::Button*>(&view)) drawButton(canvas, *button, rect, appearance);
+    if (auto* imageView = dynamic_cast<const appkit::ImageView*>(&view); imageView && imageView->image())
+        canvas.drawImage(*imageView->image(), imageView->imageRectIn(rect));
     if (auto* hosting = dynamic_cast<const ui::HostingView*>(&view)) {
         if (const auto& layout = hosting->host()->lastLayout()) {
             cairo_save(context);
