@@ -102,8 +102,9 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
             cairo_stroke(context);
             leftInset = 6 + iconSide + 4;
         }
-        if (cell->cancelButtonCell() && !field.stringValue().empty()) {
-            double r = iconSide / 2, cx = rect.maxX() - 6 - r, cy = rect.midY();
+        if (search->showsCancelButton()) {
+            Rect button = appkit::SearchField::cancelButtonFrame(rect);
+            double r = button.width() / 2, cx = button.midX(), cy = button.midY();
             canvas.setColor(Color::tertiaryLabelColor(), appearance);
             cairo_new_path(context);
             cairo_arc(context, cx, cy, r, 0, 2 * M_PI);

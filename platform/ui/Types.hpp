@@ -60,6 +60,7 @@ struct EnvironmentValues {
     ControlSize controlSize = ControlSize::regular;
     ButtonStyle buttonStyle = ButtonStyle::automatic;
     bool isEnabled = true;  // false below a disabled node: its controls are greyed and inert
+    bool labelsHidden = false;
 };
 
 appkit::Appearance appearanceFor(ColorScheme scheme);
