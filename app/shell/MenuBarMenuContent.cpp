@@ -1,5 +1,6 @@
 #include "app/shell/MenuBarMenuContent.hpp"
 
+#include "GlobalShortcuts/Views/GlobalKeyboardShortcutViewModifier.hpp"
 #include "app/shell/Localized.hpp"
 #include "app/shell/ShortcutNames.hpp"
 #include "platform/appkit/Application.hpp"
@@ -25,10 +26,12 @@ ui::Node MenuBarMenuContent::body() {
     auto updater = appDelegate->updaterViewModel;
     std::weak_ptr<UpdaterViewModel> weakUpdater = updater;
     return ui::VStack({
-        menuButton("open_search",
-                   [weakDelegate] {
-                       if (auto delegate = weakDelegate.lock()) toggleSearchPanel(delegate);
-                   }),
+        GlobalShortcuts::globalKeyboardShortcut(menuButton("open_search",
+                                                           [weakDelegate] {
+                                                               if (auto delegate = weakDelegate.lock())
+                                                                   toggleSearchPanel(delegate);
+                                                           }),
+                                                toggleSearch()),
         menuButton("settings_ellipsis", [open] { openSettingsWindow(open); }).keyboardShortcut(ui::KeyboardShortcut{{","}}),
         menuButton("check_for_updates",
                    [weakUpdater] {

@@ -1,5 +1,6 @@
 #include "app/shell/SettingsView.hpp"
 
+#include "GlobalShortcuts/Views/Recorder.hpp"
 #include "app/bookmarks/ProfileAvatarView.hpp"
 #include "app/shell/Localized.hpp"
 #include "app/shell/ShortcutNames.hpp"
@@ -73,7 +74,8 @@ ui::Node SettingsView::form(const ui::ScrollViewProxy& proxy) {
     auto entries = browserData.binding();
     return ui::Form({
                         ui::Section(sectionHeader("keyboard_shortcut_section"),
-                                    {ui::Text(localized("open_search_label"))}),
+                                    {ui::make<GlobalShortcuts::Recorder>(ui::LocalizedStringKey("open_search_label"),
+                                                                         toggleSearch())}),
                         ui::Section(sectionHeader("general_section"),
                                     {ui::Toggle(ui::Text(localized("launch_at_login")),
                                                 [launchBinding] { return launchBinding.get(); },

@@ -32,7 +32,7 @@ TEST_F(ApplicationTest, TheMenuShowsItsSixItemsUnderTheStatusItemAndTheUpdateChe
     auto open = extra->openMenu();
     // The bundle names no update feed, so the updater never starts and cannot check.
     EXPECT_EQ(shownItems(*open->menu()),
-              (std::vector<std::string>{"Open Search ", "Settings… ⌘,", "Check for Updates…  (greyed)", "—",
+              (std::vector<std::string>{"Open Search ⇧⌘Space", "Settings… ⌘,", "Check for Updates…  (greyed)", "—",
                                         "About Kestrelvault ", "Quit Kestrelvault ⌘Q"}));
     // Below the status item, moved left to stay on the screen; never key, like a menu.
     EXPECT_EQ(open->window()->frame().maxY(), 900 - 24);

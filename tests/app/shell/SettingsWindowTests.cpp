@@ -1,7 +1,10 @@
+#include "GlobalShortcuts/ShortcutStorage.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
+#include "app/shell/ShortcutNames.hpp"
 #include "platform/appkit/Application.hpp"
 #include "platform/appkit/ApplicationLauncher.hpp"
 #include "platform/foundation/UserDefaults.hpp"
+#include "platform/ui/MenuView.hpp"
 #include "tests/app/shell/ApplicationFixture.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 #include "tests/support/ApplicationBundles.hpp"
@@ -171,6 +174,25 @@ TEST_F(SettingsWindow, TheBrowserListIsReadAgainWhenAnyWindowBecomesKey) {
     screen->scrollOnScreen({window->frame().midX(), window->frame().midY()}, -200);
     settle();
     picture(*window, "settings-firefox");
+}
+
+TEST_F(SettingsWindow, AShortcutRecordedHereTogglesThePanelAndShowsInTheMenu) {
+    auto window = openSettings();
+    // A click on the recorder starts recording; the next combination is the new shortcut.
+    auto field = layoutOf(*window).find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::representable; })->frame;
+    auto content = window->contentRectForFrameRect(window->frame());
+    ASSERT_TRUE(screen->clickOnScreen({content.minX() + field.midX(), content.maxY() - field.midY()}));
+    settle();
+    press("alt+cmd+k");
+    EXPECT_EQ(GlobalShortcuts::getShortcut(kestrelvault::toggleSearch()),
+              GlobalShortcuts::Shortcut(GlobalShortcuts::Key::k,
+                                        appkit::ModifierFlags(appkit::ModifierFlags::command | appkit::ModifierFlags::option)));
+    window->close();
+    press("alt+cmd+k");
+    EXPECT_TRUE(delegate().panelController->isShowing);
+    press("escape");
+    openMenu();
+    EXPECT_EQ(ui::MenuView::keyEquivalentText(*application->menuBarExtra()->menu()->itemArray().front()), "⌥⌘K");
 }
 
 }  // namespace
