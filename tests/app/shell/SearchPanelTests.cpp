@@ -8,6 +8,7 @@
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/appkit/WindowList.hpp"
 #include "platform/display/HeadlessDisplay.hpp"
+#include "platform/foundation/NotificationCenter.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/render/Canvas.hpp"
@@ -185,6 +186,20 @@ TEST_F(SearchPanel, TheShortcutShowsThePanelOverTheFrontApplicationAndAShowingDu
     advance(0.3);
     EXPECT_TRUE(controller->isShowing && panel->isVisible() && panel->isKeyWindow() && overlayShown());
     EXPECT_EQ(panel->alphaValue(), 1);
+}
+
+TEST_F(SearchPanel, AShowingClosesTheSettingsWindowOnceHoweverOftenItCameToTheFront) {
+    auto settings = appkit::Window::make(appkit::Rect(100, 100, 400, 300), appkit::WindowStyleMask::titled);
+    settings->setIdentifier(PanelController::settingsWindowIdentifier);
+    int closings = 0;
+    auto token = foundation::NotificationCenter::defaultCenter()->addObserver(
+        appkit::NSWindowWillCloseNotification, settings, nullptr, [&](const foundation::Notification&) { ++closings; });
+    for (int opening = 0; opening < 3; ++opening) settings->makeKeyAndOrderFront();  // the menu item, three times
+
+    showPanel();
+    EXPECT_EQ(closings, 1);
+    auto windows = appkit::WindowList::shared().windows();
+    EXPECT_EQ(std::count(windows.begin(), windows.end(), controller->panel), 1);
 }
 
 TEST_F(SearchPanel, TheHeightFollowsTheResultsWithTheTopEdgeInPlace) {
