@@ -256,6 +256,20 @@ TEST_F(SearchPanel, ArrowsMoveTheSelectionAndScrollItToTheMiddleWhileClicksOnlyS
     EXPECT_TRUE(controller->isShowing && frame("9") == before);
 }
 
+TEST_F(SearchPanel, ResultsShrinkingUnderAListScrolledToItsEndStillFillTheList) {
+    showPanel();
+    search("git");
+    press("up");  // to the last of 12, the list scrolled to its end
+    advance(0.2);
+    for (auto key : {"space", "c"}) press(key);  // "git c": 8 results
+    ASSERT_EQ(viewModel->results.get().size(), 8u);
+    auto list = frame("list");
+    EXPECT_NEAR(frame("7").maxY(), list.maxY(), 1);
+    for (auto key : {"h", "e", "a", "t"}) press(key);  // "git cheat": 1 result, at the top
+    ASSERT_EQ(viewModel->results.get().size(), 1u);
+    EXPECT_EQ(frame("0").minY(), frame("list").minY());
+}
+
 TEST_F(SearchPanel, ReturnOpensTheBookmarkInItsBrowserAndProfileAndTheNextShowingLoadsAgain) {
     showPanel();
     search("cheat sheet");
