@@ -256,6 +256,18 @@ TEST_F(SearchPanel, ArrowsMoveTheSelectionAndScrollItToTheMiddleWhileClicksOnlyS
     EXPECT_TRUE(controller->isShowing && frame("9") == before);
 }
 
+TEST_F(SearchPanel, AClickDoesNotScrollAfterAnArrowOnASingleResultLeftTheSelectionWhereItWas) {
+    showPanel();
+    search("kestrel");
+    press("down");  // one result: the selection stays on it
+    search("git");
+    auto before = frame("5");
+    clickRow(5);
+    advance(0.2);
+    EXPECT_EQ(viewModel->selectedIndex.get(), 5);
+    EXPECT_EQ(frame("5"), before);
+}
+
 TEST_F(SearchPanel, ResultsShrinkingUnderAListScrolledToItsEndStillFillTheList) {
     showPanel();
     search("git");
