@@ -35,8 +35,7 @@ protected:
     // A click on the status item, which opens the menu.
     void openMenu();
     bool clickMenuItem(const std::string& title);
-    // A click on the text shown in the window's declarative content; false when it is not
-    // shown or lies outside the window.
+    // A click on the text shown in the window's content; false when not shown or outside it.
     bool clickText(const appkit::Window& window, const std::string& text);
     static const ui::LayoutNode& layoutOf(const appkit::Window& window);
     static const ui::LayoutNode* findText(const appkit::Window& window, const std::string& text);

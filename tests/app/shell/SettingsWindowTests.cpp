@@ -136,12 +136,12 @@ TEST_F(SettingsWindow, EverySwitchIsStoredAtOnceAndBrowserAndProfileSwitchesRelo
 
 TEST_F(SettingsWindow, TheBrowserListIsReadAgainWhenAnyWindowBecomesKey) {
     // The system's settings, which open the Full Disk Access pane from its address.
-    auto systemSettings = testsupport::installRecordingApplication(home, "System Settings", "com.apple.systempreferences");
-    fixtures::writeFile(systemSettings / "Contents/Info.plist",
-                        testsupport::xmlPropertyList("<key>CFBundleIdentifier</key><string>com.apple.systempreferences</string>"
-                                                     "<key>CFBundleExecutable</key><string>System Settings</string>"
-                                                     "<key>CFBundleURLTypes</key><array><dict><key>CFBundleURLSchemes</key>"
-                                                     "<array><string>x-apple.systempreferences</string></array></dict></array>"));
+    fixtures::writeFile(testsupport::installRecordingApplication(home, "Settings", "com.apple.systempreferences") /
+                            "Contents/Info.plist",
+                        testsupport::xmlPropertyList("<key>CFBundleIdentifier</key><string>S</string><key>CFBundleExecutable"
+                                                     "</key><string>Settings</string><key>CFBundleURLTypes</key><array><dict>"
+                                                     "<key>CFBundleURLSchemes</key><array><string>x-apple.systempreferences"
+                                                     "</string></array></dict></array>"));
     auto window = openSettings();
     // Safari's notice stands at the end of the form: the wheel brings it up.
     double top = findText(*window, "Keyboard Shortcut")->frame.minY();
@@ -151,7 +151,7 @@ TEST_F(SettingsWindow, TheBrowserListIsReadAgainWhenAnyWindowBecomesKey) {
     picture(*window, "settings-safari-notice");
     ASSERT_TRUE(clickText(*window, "Open Settings"));
     appkit::ApplicationLauncher::waitForLaunchedProcessesForTesting();
-    EXPECT_EQ(testsupport::recordedLaunches(home, "System Settings"),
+    EXPECT_EQ(testsupport::recordedLaunches(home, "Settings"),
               (std::vector<std::vector<std::string>>{
                   {"x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"}}));
 
