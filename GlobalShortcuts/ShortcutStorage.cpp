@@ -88,4 +88,10 @@ void postShortcutByNameDidChange(const Name& name) {
     foundation::NotificationCenter::defaultCenter()->post(shortcutByNameDidChange, nullptr, userInfo);
 }
 
+bool announcesChange(const foundation::Notification& notification, const Name& name) {
+    if (!notification.userInfo) return false;
+    auto changed = objc::as<objc::Box<Name>>(notification.userInfo->objectForKey("name"));
+    return changed && changed->value.rawValue() == name.rawValue();
+}
+
 }  // namespace GlobalShortcuts

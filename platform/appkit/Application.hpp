@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/appkit/AboutPanelOptions.hpp"
 #include "platform/appkit/Event.hpp"
+#include "platform/appkit/Image.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
@@ -23,6 +25,9 @@ inline constexpr ModalResponse NSModalResponseStop = -1000;
 inline constexpr ModalResponse NSModalResponseAbort = -1001;
 inline constexpr ModalResponse NSAlertFirstButtonReturn = 1000;
 inline constexpr ModalResponse NSAlertSecondButtonReturn = 1001;
+
+// Activation policies with the platform's values.
+enum class ApplicationActivationPolicy : std::int64_t { regular = 0, accessory = 1, prohibited = 2 };
 
 // Posted with the application as object when it comes to or leaves the front.
 inline constexpr const char* NSApplicationDidBecomeActiveNotification = "NSApplicationDidBecomeActiveNotification";
@@ -97,6 +102,17 @@ public:
     bool continueUserActivity(const objc::Id& userActivity, foundation::UserActivityRestorationHandler handler);
     void registerForRemoteNotifications();
 
+    // Until one is set, the main bundle's Info.plist decides, as on the platform:
+    // LSBackgroundOnly gives prohibited, LSUIElement accessory, anything else regular.
+    ApplicationActivationPolicy activationPolicy() const;
+    bool setActivationPolicy(ApplicationActivationPolicy policy);
+
+    // The main bundle's icon as the workspace gives it (a generic icon without a bundle).
+    std::shared_ptr<Image> applicationIconImage() const;
+    // Shows the standard About panel (see AboutPanel) in front and key; while it is on
+    // screen, showing it again brings the same panel forward.
+    void orderFrontStandardAboutPanelWithOptions(const AboutPanelOptions& options);
+
     // Where events go that nothing before took: the key window's handling.
     void setWindowEventHandler(std::function<void(const EventPtr&)> handler) { windowHandler_ = std::move(handler); }
 
@@ -125,6 +141,8 @@ private:
     std::vector<std::weak_ptr<Window>> hiddenOnDeactivation_;
     mutable std::mutex delegateMutex_;
     objc::WeakId delegate_;
+    std::optional<ApplicationActivationPolicy> activationPolicy_;
+    std::shared_ptr<Window> aboutPanel_;
 };
 
 }  // namespace appkit

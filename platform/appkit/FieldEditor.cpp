@@ -42,6 +42,9 @@ std::string FieldEditor::selectedText() const {
 void FieldEditor::attach(const std::shared_ptr<TextField>& client, std::string text) {
     client_ = client;
     text_ = std::move(text);
+    // The window lends one editor to each field in turn: a caret colour one field chose
+    // must not follow the editor into the next.
+    insertionPointColor_ = Color::labelColor();
     // Entering a field selects all of its text, as on the platform.
     selectAll();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/AnimationContext.hpp"
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/appkit/KeyViewLoop.hpp"
 #include "platform/appkit/Screen.hpp"
 #include "platform/appkit/WindowList.hpp"
 #include "platform/foundation/Exception.hpp"
@@ -195,6 +196,7 @@ bool Window::makeFirstResponder(const std::shared_ptr<Responder>& responder) {
     }
     // A text field hands the role on to the field editor while it becomes first responder.
     if (!firstResponder_.lock()) firstResponder_ = responder;
+    if (auto view = std::dynamic_pointer_cast<View>(responder)) lastFocusedView_ = view;
     return true;
 }
 
@@ -232,6 +234,23 @@ void Window::sendEvent(const EventPtr& event) {
     default:
         return;
     }
+}
+
+void Window::keyDown(const EventPtr& event) {
+    auto key = event->charactersIgnoringModifiers().value_or("");
+    bool plain = event->modifierFlags()
+                     .intersection(ModifierFlags::command | ModifierFlags::option | ModifierFlags::control)
+                     .isEmpty();
+    if (plain && (key == "\t" || key == "\x19")) {
+        bool backwards = key == "\x19" || event->modifierFlags().contains(ModifierFlags::shift);
+        auto from = lastFocusedView_.lock();
+        if (from && from->window().get() != this) from.reset();
+        if (auto next = keyViewFollowing(*this, from, backwards ? KeyViewDirection::backward : KeyViewDirection::forward)) {
+            makeFirstResponder(next);
+            return;
+        }
+    }
+    Responder::keyDown(event);
 }
 
 void Window::beginSheet(const std::shared_ptr<Window>& sheet, std::function<void(ModalResponse)> completion) {

@@ -144,6 +144,9 @@ public:
     // Key events: the view tree's key equivalents, then the first responder; mouse events:
     // the view under the pointer.
     virtual void sendEvent(const EventPtr& event);
+    // Reached when the window itself is first responder: Tab and Shift+Tab move the focus
+    // along the key-view loop from the view that held it last; other keys go on.
+    void keyDown(const EventPtr& event) override;
 
     // Sheets: one attached at a time; the completion runs once with the code given to endSheet.
     const std::shared_ptr<Window>& attachedSheet() const { return attachedSheet_; }
@@ -178,6 +181,7 @@ private:
     int windowNumber_;
     std::shared_ptr<View> contentView_;
     std::weak_ptr<Responder> firstResponder_;
+    std::weak_ptr<View> lastFocusedView_;
     std::shared_ptr<FieldEditor> fieldEditor_;
     std::shared_ptr<Window> attachedSheet_;
     std::weak_ptr<Window> sheetParent_;

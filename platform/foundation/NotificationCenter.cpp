@@ -52,8 +52,13 @@ std::unique_ptr<NotificationToken> ObserverListCenter::addObserver(std::string n
 
 void ObserverListCenter::post(const Notification& notification) {
     std::vector<std::shared_ptr<NotificationObserver>> matching;
-    for (auto& observer : *observers_.lock())
-        if (observer->matches(notification)) matching.push_back(observer);
+    {
+        // The view must outlive the loop: a temporary in the range expression would unlock
+        // before the first iteration.
+        auto observers = observers_.lock();
+        for (auto& observer : *observers)
+            if (observer->matches(notification)) matching.push_back(observer);
+    }
     for (auto& observer : matching) {
         if (observer->queue())
             observer->queue()->async([observer, notification] { observer->deliver(notification); });

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Button.hpp"
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/appkit/ImageView.hpp"
 #include "platform/appkit/SearchField.hpp"
 #include "platform/appkit/VisualEffectView.hpp"
 #include "platform/appkit/WindowList.hpp"
@@ -101,8 +102,9 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
             cairo_stroke(context);
             leftInset = 6 + iconSide + 4;
         }
-        if (cell->cancelButtonCell() && !field.stringValue().empty()) {
-            double r = iconSide / 2, cx = rect.maxX() - 6 - r, cy = rect.midY();
+        if (search->showsCancelButton()) {
+            Rect button = appkit::SearchField::cancelButtonFrame(rect);
+            double r = button.width() / 2, cx = button.midX(), cy = button.midY();
             canvas.setColor(Color::tertiaryLabelColor(), appearance);
             cairo_new_path(context);
             cairo_arc(context, cx, cy, r, 0, 2 * M_PI);
@@ -130,7 +132,7 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
     ui::TextStyle style;
     style.font = field.font();
     style.width = std::max(0.0, rect.width() - leftInset - rightInset);
-    style.lineLimit = 1;
+    if (field.maximumNumberOfLines() > 0) style.lineLimit = field.maximumNumberOfLines();
     style.alignment = textAlignment(field.alignment());
     const std::string& shown = placeholder ? field.placeholderString() : value;
     ui::TextLayout layout(shown, style);
@@ -326,6 +328,8 @@ void Renderer::drawView(Canvas& canvas, const appkit::View& view, const Rect& re
     if (auto* effect = dynamic_cast<const appkit::VisualEffectView*>(&view)) canvas.fillRect(rect, materialTint(*effect, appearance), appearance);
     if (auto* field = dynamic_cast<const appkit::TextField*>(&view)) drawTextField(canvas, *field, rect, appearance);
     if (auto* button = dynamic_cast<const appkit::Button*>(&view)) drawButton(canvas, *button, rect, appearance);
+    if (auto* imageView = dynamic_cast<const appkit::ImageView*>(&view); imageView && imageView->image())
+        canvas.drawImage(*imageView->image(), imageView->imageRectIn(rect));
     if (auto* hosting = dynamic_cast<const ui::HostingView*>(&view)) {
         if (const auto& layout = hosting->host()->lastLayout()) {
             cairo_save(context);

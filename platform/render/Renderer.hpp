@@ -10,7 +10,7 @@
 namespace render {
 
 // Draws what is on screen: laid-out declarative trees, AppKit views (text and search
-// fields, buttons, visual-effect views, hosting views) and whole windows, into canvases
+// fields, buttons, images, visual-effect views, hosting views) and whole windows, into canvases
 // one pixel per point. Colours by role resolve for the tree's colour scheme or the
 // system's appearance. Main thread only; stateless.
 class Renderer {

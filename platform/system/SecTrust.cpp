@@ -36,7 +36,8 @@ foundation::Guarded<std::vector<std::vector<std::uint8_t>>> additionalAnchors;
 
 // Entries that are not DER certificates are skipped rather than failing every evaluation.
 void addAdditionalTrustAnchors(X509_STORE* store) {
-    for (const auto& der : *additionalAnchors.lock())
+    auto anchors = additionalAnchors.lock();  // held for the whole loop
+    for (const auto& der : *anchors)
         if (auto certificate = decode(der)) X509_STORE_add_cert(store, certificate.get());
 }
 
