@@ -171,12 +171,16 @@ bool RecorderCocoa::becomeFirstResponder() {
     return true;
 }
 
-// Also runs when the control was not recording: the notification then says false again.
+// Also runs when the control was not recording: the notification then says false again,
+// unless the pause stands for another recorder that records, whose recording is not this
+// control's to end.
 void RecorderCocoa::focusLost() {
+    bool wasRecording = eventMonitor_ != nullptr;
     eventMonitor_.reset();
     setPlaceholderString(localizedString("record_shortcut"));
     applyCancelButtonRule();
     setCaretColor(appkit::Color::labelColor());
+    if (!wasRecording && isPaused()) return;
     setIsPaused(false);
     announceRecording(false);
 }

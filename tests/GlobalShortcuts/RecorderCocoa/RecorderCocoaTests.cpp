@@ -217,6 +217,25 @@ TEST_F(Recorder, TheTextFollowsItsOwnNameAndTheFocusComesOnlyWhenAskedAndGoesWit
     EXPECT_EQ(statuses, (std::vector<bool>{true, false, false, true, false, true, false, false}));
 }
 
+// Another recorder in the window, idle, goes away (as a view update takes it) while the
+// first records: the first's pause and announcement stand.
+TEST_F(Recorder, AnIdleRecorderLeavingItsWindowDoesNotEndAnotherOnesRecording) {
+    int presses = 0;
+    onKeyDown(Name("toggleSearch", Shortcut(Key::space, appkit::ModifierFlags(0x120000))), [&] { ++presses; });
+    auto other = RecorderCocoa::create(Name("other"));
+    other->setFrameOrigin({160, 60});
+    window->contentView()->addSubview(other);
+    click(inside);
+    other->removeFromSuperview();
+    press("shift+cmd+space");
+    EXPECT_EQ(presses, 0);
+    EXPECT_TRUE(recording());
+    EXPECT_EQ(statuses, std::vector<bool>{true});
+    press("escape");
+    press("shift+cmd+space");
+    EXPECT_EQ(presses, 1);
+}
+
 TEST(RecorderInitializers, TheUnavailableOnesStopTheProcess) {
     EXPECT_DEATH(RecorderCocoa::initWithFrame(appkit::Rect(0, 0, 130, 24)), "unimplemented initializer 'initWithFrame:'");
     EXPECT_DEATH(RecorderCocoa::initWithCoder(nullptr), "init\\(coder:\\) has not been implemented");
