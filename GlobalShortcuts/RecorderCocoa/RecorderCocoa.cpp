@@ -289,7 +289,9 @@ appkit::ModalResponse RecorderCocoa::refuse(const std::string& message, const st
                                             const std::vector<std::string>& buttons) {
     blur();
     auto response = showAlert(message, informativeText, buttons);
-    if (auto window = this->window()) window->makeFirstResponder(self());
+    // The window may have closed while the alert was up: recording on there, unseen, would
+    // keep hot keys paused and take the keys meant for other windows.
+    if (auto window = this->window(); window && window->isVisible()) window->makeFirstResponder(self());
     return response;
 }
 

@@ -236,6 +236,28 @@ TEST_F(Recorder, AnIdleRecorderLeavingItsWindowDoesNotEndAnotherOnesRecording) {
     EXPECT_EQ(presses, 1);
 }
 
+// While a refusal is shown the control is idle, so the application's own shortcut may run
+// and close the window (as the search panel closes the Settings window). Answered then, the
+// alert leaves the control idle: nothing records unseen, and the shortcut works on.
+TEST_F(Recorder, AfterARefusalTheControlRecordsAgainOnlyInAWindowStillShown) {
+    appkit::Application::shared()->setMainMenu(appkit::Menu::make());
+    appkit::Application::shared()->mainMenu()->addItem(appkit::MenuItem::make("Open Search", nullptr, "L"));
+    int presses = 0;
+    onKeyUp(Name("toggleSearch", Shortcut(Key::space, appkit::ModifierFlags(0x120000))), [&] { ++presses, window->close(); });
+    tokens.clear();
+    observe(appkit::NSWindowDidBecomeKeyNotification, [this](const auto&) {
+        if (appkit::Alert::frontmostAlert() && window->isVisible())
+            dispatch::mainQueue()->async([this] { display.pressKeys("shift+cmd+space"), display.pressKeys("return"); });
+    });
+    click(inside);
+    press("shift+cmd+l");
+    EXPECT_EQ(presses, 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(recording() || isPaused());
+    press("shift+cmd+space");
+    EXPECT_EQ(presses, 2);
+}
+
 TEST(RecorderInitializers, TheUnavailableOnesStopTheProcess) {
     EXPECT_DEATH(RecorderCocoa::initWithFrame(appkit::Rect(0, 0, 130, 24)), "unimplemented initializer 'initWithFrame:'");
     EXPECT_DEATH(RecorderCocoa::initWithCoder(nullptr), "init\\(coder:\\) has not been implemented");
