@@ -281,7 +281,8 @@ void Window::endSheet(const std::shared_ptr<Window>& sheet, ModalResponse return
     attachedSheet_.reset();
     sheet->sheetParent_.reset();
     sheet->orderOut();
-    makeKeyWindow();
+    // A window closed while its sheet was up leaves key status where it is.
+    if (visible_) makeKeyWindow();
     if (completion) completion(returnCode);
 }
 

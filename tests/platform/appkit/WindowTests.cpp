@@ -124,8 +124,9 @@ TEST(Window, ASheetEndsOnceWithItsCodeAndHandsKeyStatusBack) {
 }
 
 // As on the platform, a sheet is modal to its window: a click on what the sheet leaves free
-// reaches none of the window's views and brings the sheet back to the front.
-TEST(Window, AWindowWithASheetTakesNoClicksUntilTheSheetEnds) {
+// reaches none of the window's views and brings the sheet back to the front; a window
+// closed meanwhile does not take key status back when the sheet ends.
+TEST(Window, AWindowWithASheetTakesNoClicksAndAClosedOneNoKeyStatusWhenItEnds) {
     auto parent = Window::make(Rect(0, 0, 600, 100), WindowStyleMask::titled);
     auto field = std::make_shared<TextField>(Rect(460, 40, 120, 22));
     parent->contentView()->addSubview(field);
@@ -143,6 +144,12 @@ TEST(Window, AWindowWithASheetTakesNoClicksUntilTheSheetEnds) {
     parent->endSheet(sheet, 1000);
     click();
     EXPECT_NE(field->currentEditor(), nullptr);
+    parent->beginSheet(sheet, nullptr);
+    parent->close();
+    auto front = titledWindow("front");
+    front->makeKeyAndOrderFront();
+    parent->endSheet(sheet, 1000);
+    EXPECT_TRUE(front->isKeyWindow());
 }
 
 namespace {
