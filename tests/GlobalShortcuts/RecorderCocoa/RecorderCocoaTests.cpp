@@ -10,12 +10,14 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
 #include "platform/render/Renderer.hpp"
+#include "platform/ui/TextLayout.hpp"
 #include "tests/GlobalShortcuts/ShortcutsTestSupport.hpp"
 #include "tests/platform/appkit/KeyEvents.hpp"
 #include "tests/support/PlatformSettings.hpp"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -170,6 +172,46 @@ TEST_F(Recorder, RefusedShortcutsShowAnAlertStoreNothingAndRecordAgainUnlessTheS
         EXPECT_EQ(alerts, alert) << keys;
         EXPECT_EQ(recording(), stored == commandJ) << keys;
         if (recording()) press("escape");
+    }
+}
+
+// The package's own texts, in each of its languages, show whole in the refusals' alerts (the
+// menu item's title among them), laid out as the renderer lays out the alert's labels.
+TEST_F(Recorder, TheRefusalsShowTheirWholeTextsInEveryLanguage) {
+    auto bundle = foundation::Bundle::mainBundle()->resourcePath() / resourceBundleName;
+    std::filesystem::copy(std::filesystem::path(KV_SOURCE_DIR) / "app/resources/Resources" / resourceBundleName, bundle,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    resetResourceBundleForTesting();
+    appkit::Application::shared()->setMainMenu(appkit::Menu::make());
+    appkit::Application::shared()->mainMenu()->addItem(appkit::MenuItem::make("Quit Kestrelvault", nullptr, "q"));
+    auto fitsIn = [](const appkit::TextField& label, const std::string& text) {
+        ui::TextLayout layout(text, {label.font(), label.frame().width() - 4, std::nullopt, ui::TextAlignment::center});
+        return layout.lineCount() <= label.maximumNumberOfLines();
+    };
+    std::shared_ptr<appkit::TextField> messageLabel;
+    observe(appkit::NSWindowDidBecomeKeyNotification, [&](const auto&) {
+        auto alert = appkit::Alert::frontmostAlert();
+        for (const auto& view : alert ? alert->window()->contentView()->subviews() : std::vector<std::shared_ptr<appkit::View>>{})
+            if (auto label = std::dynamic_pointer_cast<appkit::TextField>(view)) {
+                if (label->stringValue() == alert->messageText()) messageLabel = label;
+                EXPECT_TRUE(fitsIn(*label, label->stringValue())) << label->stringValue();
+            }
+    });
+    for (std::string language : {"en", "ja"}) {
+        setPlatformSettings("com.apple.keylayout.US",
+                            "<key>AppleLanguages</key><array><string>" + language +
+                                "</string></array><key>KVSymbolicHotKeys</key><array><dict><key>kHISymbolicHotKeyEnabled</key>"
+                                "<true/><key>kHISymbolicHotKeyCode</key><integer>40</integer><key>kHISymbolicHotKeyModifiers"
+                                "</key><integer>768</integer></dict></array>");
+        alerts.clear();
+        for (const char* keys : {"cmd+q", "shift+cmd+k"}) {
+            click(inside);
+            press(keys);
+            press("escape");
+        }
+        ASSERT_EQ(alerts.size(), 2u) << language;
+        EXPECT_NE(alerts[0].find("Quit Kestrelvault"), std::string::npos) << language;
+        EXPECT_TRUE(fitsIn(*messageLabel, localizedString("keyboard_shortcut_disallowed"))) << language;
     }
 }
 
