@@ -186,7 +186,7 @@ TEST_F(Recorder, TheRefusalsShowTheirWholeTextsInEveryLanguage) {
     appkit::Application::shared()->mainMenu()->addItem(appkit::MenuItem::make("Quit Kestrelvault", nullptr, "q"));
     auto fitsIn = [](const appkit::TextField& label, const std::string& text) {
         ui::TextLayout layout(text, {label.font(), label.frame().width() - 4, std::nullopt, ui::TextAlignment::center});
-        return layout.lineCount() <= label.maximumNumberOfLines();
+        return layout.lineCount() <= label.maximumNumberOfLines() && layout.size().height <= label.frame().height();
     };
     std::shared_ptr<appkit::TextField> messageLabel;
     observe(appkit::NSWindowDidBecomeKeyNotification, [&](const auto&) {
