@@ -111,8 +111,11 @@ const LayoutNode& Host::layout(Rect bounds) {
     Rect frame(bounds.minX() + (bounds.width() - size.width) / 2, bounds.minY() + (bounds.height() - size.height) / 2,
                size.width, size.height);
     layout_ = Layout::place(resolved_, frame, proposal, environment_);
-    layout_->forEach([](const LayoutNode& node) {
+    layout_->forEach([this](const LayoutNode& node) {
         if (node.hostedView) node.hostedView->setFrame(node.frame);
+        // Scrolls go on from where the content is shown, not from an offset it lost.
+        if (node.kind() == NodeKind::scroll)
+            if (auto* record = reconciler_->scrollRecord(node.identity)) record->offset = node.scrollOffset;
     });
     return *layout_;
 }
