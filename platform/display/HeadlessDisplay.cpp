@@ -124,6 +124,8 @@ bool HeadlessDisplay::clickOnScreen(appkit::Point screenPoint, MouseButton butto
     }
     // Window coordinates grow up from the window's bottom-left corner, like the screen's.
     appkit::Point location{screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()};
+    // Clicking a window that can be key makes it key, as on the platform.
+    if (!window->isKeyWindow() && window->canBecomeKeyWindow()) window->makeKeyWindow();
     bool left = button == MouseButton::left;
     input_.deliverMouse(left ? appkit::EventType::leftMouseDown : appkit::EventType::rightMouseDown, location,
                         window->windowNumber(), 1);

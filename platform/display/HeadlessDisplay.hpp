@@ -52,7 +52,8 @@ public:
     void postMouseEvent(appkit::EventType type, appkit::Point location);
     // A click at a point of the screens (y up): it goes to the frontmost visible window of
     // this application under the point that takes mouse events, in that window's
-    // coordinates; false when none of its windows is there (the click is another's).
+    // coordinates, making it key first when it can be; false when none of its windows is
+    // there (the click is another's).
     // A click outside this application's windows ends the tracking of its open menu.
     enum class MouseButton { left, right };
     bool clickOnScreen(appkit::Point screenPoint, MouseButton button = MouseButton::left);

@@ -127,6 +127,17 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
             cairo_stroke(context);
         }
     }
+    // The field being edited wears the focus ring, outside its border.
+    if (field.currentEditor() && field.focusRingType() != appkit::FocusRingType::none) {
+        canvas.setColor(Color::controlAccentColor().withAlphaComponent(0.5), appearance);
+        cairo_set_line_width(context, 3);
+        Rect ring = rect.insetBy(-1.5, -1.5);
+        if (search)
+            shapePath(context, {ui::ShapeKind::capsule}, ring);
+        else
+            cairo_rectangle(context, ring.minX(), ring.minY(), ring.width(), ring.height());
+        cairo_stroke(context);
+    }
     std::string value = field.stringValue();
     bool placeholder = value.empty();
     ui::TextStyle style;
