@@ -43,8 +43,7 @@ protected:
     std::shared_ptr<appkit::Image> picture(const appkit::Window& window, const std::string& name) const;
     std::filesystem::path autostartEntry() const;
 
-    // Info.plist entries beside the identifier, name, program and icon, read at each launch.
-    std::map<std::string, std::string> bundleInfo;
+    std::map<std::string, std::string> bundleInfo;  // Info.plist entries besides the usual ones
     testsupport::TemporaryHome home;
     std::unique_ptr<display::HeadlessDisplay> screen;
     std::unique_ptr<ui::LaunchedApplication> application;
