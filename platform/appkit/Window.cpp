@@ -236,6 +236,10 @@ void Window::sendEvent(const EventPtr& event) {
         }
         return;
     }
+    case EventType::scrollWheel:
+        if (!contentView_ || ignoresMouseEvents_) return;
+        if (auto target = contentView_->hitTest(event->locationInWindow())) target->scrollWheel(event);
+        return;
     default:
         return;
     }

@@ -234,6 +234,17 @@ void drawChildrenWithAlpha(Canvas& canvas, const ui::LayoutNode& node, double al
     cairo_paint_with_alpha(context, std::clamp(alpha, 0.0, 1.0));
 }
 
+// A disabled control: drawn as when enabled, faded.
+void drawDisabled(Canvas& canvas, const ui::LayoutNode& node) {
+    auto enabled = node;
+    enabled.environment.isEnabled = true;
+    cairo_t* context = canvas.context();
+    cairo_push_group(context);
+    drawTreeNode(canvas, enabled);
+    cairo_pop_group_to_source(context);
+    cairo_paint_with_alpha(context, 0.4);
+}
+
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
     cairo_t* context = canvas.context();
     const auto& environment = node.environment;
@@ -269,6 +280,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         canvas.fillRect(node.frame, Color::separatorColor(), appearance);
         return;
     case ui::NodeKind::button:
+        if (!environment.isEnabled) return drawDisabled(canvas, node);
         if (environment.buttonStyle == ui::ButtonStyle::borderedProminent) {
             canvas.setColor(Color::controlAccentColor(), appearance);
             shapePath(context, {ui::ShapeKind::roundedRectangle, 6}, node.frame);
@@ -296,6 +308,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         cairo_restore(context);
         return;
     case ui::NodeKind::toggle: {
+        if (!environment.isEnabled) return drawDisabled(canvas, node);
         drawChildren(canvas, node);
         const auto& toggle = node.data<ui::ToggleData>();
         bool on = toggle.isOn && toggle.isOn();

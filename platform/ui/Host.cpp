@@ -128,6 +128,15 @@ bool Host::tap(Point point) {
     return !actions.empty();
 }
 
+bool Host::scrollBy(Point point, double deltaY) {
+    dispatch::checkMainThread();
+    if (!layout_) return false;
+    auto move = Scrolling::wheel(*layout_, point, deltaY);
+    if (!move) return false;
+    setScrollOffset(move->scrollView, move->offset);
+    return true;
+}
+
 bool Host::performKeyEquivalent(const appkit::Event& event) {
     dispatch::checkMainThread();
     if (!layout_) return false;
