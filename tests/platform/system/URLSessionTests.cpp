@@ -1,5 +1,6 @@
 #include "platform/system/URLSession.hpp"
 
+#include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "tests/platform/system/RecordingSessionDelegate.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
@@ -297,4 +298,39 @@ TEST(URLSessionTrust, AnUnansweredChallengeHoldsUpNoOtherTransfer) {
                            foundation::URLCredential::credentialForTrust(waiting->challengedTrust));
     for (int pass = 0; pass < 20 && !waiting->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
     EXPECT_EQ(waiting->body, "ok");
+}
+
+TEST(URLSessionTrust, TheAnswerOrTheTimeoutWhicheverComesFirstDecides) {
+    using namespace std::chrono_literals;
+    foundation::Clock::installManual();
+    testsupport::SelfSignedCertificate certificate;
+    testsupport::LocalHTTPServer https(certificate);
+    https.server().Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("ok", "text/plain"); });
+    https.start();
+    for (bool answerFirst : {true, false}) {
+        SCOPED_TRACE(answerFirst ? "answered, then the timeout passed" : "timed out, then answered");
+        auto delegate = std::make_shared<RecordingSessionDelegate>();
+        delegate->holdChallenges = true;
+        auto made = foundation::URLRequest::requestWithURL(foundation::URL::URLWithString(https.url("/")),
+                                                           foundation::URLRequestCachePolicy::useProtocolCachePolicy, 5);
+        foundation::URLSession::sessionWithConfiguration(foundation::URLSessionConfiguration::defaultSessionConfiguration(),
+                                                         delegate, dispatch::mainQueue())
+            ->dataTaskWithRequest(*made)
+            ->resume();
+        for (int pass = 0; pass < 20 && !delegate->heldChallenge; ++pass) foundation::RunLoop::main()->runUntilIdle();
+        ASSERT_TRUE(delegate->heldChallenge);
+        auto answer = [&] {
+            delegate->heldChallenge(URLSessionAuthChallengeDisposition::useCredential,
+                                    foundation::URLCredential::credentialForTrust(delegate->challengedTrust));
+        };
+        if (answerFirst) answer();
+        foundation::Clock::advance(6s);
+        foundation::RunLoop::main()->runUntilIdle();
+        if (!answerFirst) answer();
+        for (int pass = 0; pass < 20 && !delegate->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
+        ASSERT_TRUE(delegate->completed);
+        EXPECT_EQ(delegate->body, answerFirst ? "ok" : "");
+        EXPECT_EQ(delegate->completionError ? delegate->completionError->code() : 0,
+                  answerFirst ? 0 : foundation::NSURLErrorCancelled);
+    }
 }
