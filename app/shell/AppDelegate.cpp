@@ -82,7 +82,7 @@ void AppDelegate::togglePanelFromHotKey() {
 void AppDelegate::showWelcomeWindow() {
     if (welcomeWindow) return welcomeWindow->makeKeyAndOrderFront();
     std::weak_ptr<AppDelegate> weakSelf = self();
-    auto content = ui::HostingView::create(ui::make<WelcomeView>([weakSelf] {
+    auto content = ui::HostingView::make(ui::make<WelcomeView>([weakSelf] {
         auto self = weakSelf.lock();
         if (self && self->welcomeWindow) self->welcomeWindow->close();
     }));

@@ -4,10 +4,10 @@ namespace ui {
 
 HostingView::HostingView(Rect frame) : appkit::View(frame) {}
 
-std::shared_ptr<HostingView> HostingView::create(Node root, Rect frame, EnvironmentValues environment) {
+std::shared_ptr<HostingView> HostingView::make(Node root, Rect frame, EnvironmentValues environment) {
     auto view = std::make_shared<HostingView>(frame);
     // The container is known before the first evaluation so hosted views land in it.
-    auto host = Host::create(EmptyView(), std::move(environment));
+    auto host = Host::make(EmptyView(), std::move(environment));
     host->setContainer(view);
     std::weak_ptr<HostingView> weakView = view;
     host->setDidUpdate([weakView] {

@@ -42,7 +42,7 @@ Node MenuWindow::content() {
 }
 
 void MenuWindow::open(appkit::Point origin) {
-    content_ = HostingView::create(content());
+    content_ = HostingView::make(content());
     auto size = content_->fittingSize();
     // The window's frame: below the point, kept on its screen.
     auto screen = screenAt(origin)->frame();

@@ -36,7 +36,7 @@ SettingsScene::~SettingsScene() {
 void SettingsScene::open() {
     dispatch::checkMainThread();
     if (window_) return window_->makeKeyAndOrderFront();
-    auto content = HostingView::create(scene_.content ? scene_.content() : EmptyView());
+    auto content = HostingView::make(scene_.content ? scene_.content() : EmptyView());
     auto size = content->fittingSize();
     window_ = appkit::Window::make(appkit::Rect(0, 0, size.width, size.height),
                                      appkit::WindowStyleMask::titled | appkit::WindowStyleMask::closable);

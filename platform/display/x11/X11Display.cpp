@@ -38,19 +38,20 @@ constexpr double wheelStep = 20;
 
 }  // namespace
 
-std::unique_ptr<X11Display> X11Display::connect(const std::string& name, std::string& failure) {
-    auto connection = X11Connection::open(name, failure);
-    if (!connection) return nullptr;
-    std::unique_ptr<X11Display> display(new X11Display(std::move(connection)));
-    if (!display->setUp(failure)) return nullptr;
+foundation::Expected<std::unique_ptr<X11Display>> X11Display::connect(const std::string& name) {
+    auto connection = X11Connection::open(name);
+    if (!connection) return foundation::Failure{connection.error()};
+    auto keyboard = X11Keyboard::make(**connection);
+    if (!keyboard) return foundation::Failure{keyboard.error()};
+    std::unique_ptr<X11Display> display(new X11Display(std::move(*connection), std::move(*keyboard)));
+    display->setUp();
     return display;
 }
 
-X11Display::X11Display(std::unique_ptr<X11Connection> connection) : connection_(std::move(connection)) {}
+X11Display::X11Display(std::unique_ptr<X11Connection> connection, std::unique_ptr<X11Keyboard> keyboard)
+    : connection_(std::move(connection)), keyboard_(std::move(keyboard)) {}
 
-bool X11Display::setUp(std::string& failure) {
-    keyboard_ = X11Keyboard::create(*connection_, failure);
-    if (!keyboard_) return false;
+void X11Display::setUp() {
     visuals_ = std::make_unique<X11Visuals>(*connection_);
     auto* connection = connection_->get();
 
@@ -81,7 +82,6 @@ bool X11Display::setUp(std::string& failure) {
     // Status items made before the display came.
     if (const auto& statusBar = appkit::StatusBar::systemStatusBar(); !statusBar.items().empty())
         statusBarDidChange(statusBar);
-    return true;
 }
 
 X11Display::~X11Display() {

@@ -21,7 +21,7 @@ std::shared_ptr<appkit::Image> renderAvatar(BrowserType browser, const std::stri
 }
 
 std::string shownText(BrowserType browser, const std::string& name) {
-    auto host = ui::Host::create(ui::make<ProfileAvatarView>(browser, "Default", name, 16.0));
+    auto host = ui::Host::make(ui::make<ProfileAvatarView>(browser, "Default", name, 16.0));
     const auto& layout = host->layout(ui::Rect(0, 0, 16, 16));
     const auto* text = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text; });
     return text ? text->data<ui::TextData>().text : "(no text)";
@@ -88,7 +88,7 @@ TEST(ProfileAvatarView, TheLetterIsWhiteOnAGreyCircle) {
 
 TEST(ProfileAvatarView, TheLetterIsBoldAtFiftySixHundredthsOfTheSizeCentredOnTheCircle) {
     for (double size : {16.0, 20.0, 40.0}) {
-        auto host = ui::Host::create(ui::make<ProfileAvatarView>(BrowserType::safari, "Default", "W", size));
+        auto host = ui::Host::make(ui::make<ProfileAvatarView>(BrowserType::safari, "Default", "W", size));
         const auto& layout = host->layout(ui::Rect(0, 0, size, size));
         const auto* letter = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text; });
         const auto* circle = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::shape; });

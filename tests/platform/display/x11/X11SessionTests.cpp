@@ -141,9 +141,9 @@ TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
          std::vector<Case>{{"", "", "DISPLAY names no X server"}, {":97", "", "the X server :97 does not answer"},
                            {"", ":98", "the X server :98 does not answer"}}) {
         ::setenv("DISPLAY", environment.c_str(), 1);
-        std::string failure;
-        EXPECT_FALSE(display::X11Display::connect(name, failure));
-        EXPECT_EQ(failure, reason);
+        auto connected = display::X11Display::connect(name);
+        ASSERT_FALSE(connected);
+        EXPECT_EQ(connected.error(), reason);
     }
     ::setenv("DISPLAY", saved.c_str(), 1);
 }
