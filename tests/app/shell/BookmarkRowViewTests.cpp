@@ -415,6 +415,5 @@ TEST_F(BookmarkRowTest, ALoadedFaviconStaysWhenTheBadgeComesOrGoes) {
         EXPECT_EQ(loader->loads.size(), 1u) << badge;
         EXPECT_FALSE(loader->loads[0].token->isCancelled()) << badge;
     }
-    ui::ImageLoader::setSharedForTesting(nullptr);
 }
 

@@ -314,7 +314,6 @@ TEST_F(HostTest, AnAsyncImageShowsItsPhasesAndDropsALoadWhoseAddressChanged) {
     EXPECT_EQ(phases, (std::vector<AsyncImagePhase::Kind>{AsyncImagePhase::Kind::empty, AsyncImagePhase::Kind::empty,
                                                           AsyncImagePhase::Kind::success, AsyncImagePhase::Kind::empty,
                                                           AsyncImagePhase::Kind::failure}));
-    ImageLoader::setSharedForTesting(nullptr);
 }
 
 TEST(HostDeathTest, EveryEntryPointStopsTheProcessWhenCalledOffTheMainThread) {
