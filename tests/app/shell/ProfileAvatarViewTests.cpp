@@ -35,7 +35,6 @@ TEST(ProfileAvatarView, AProfilePictureIsDrawnClippedToACircle) {
                         R"({"profile":{"info_cache":{"Default":{"name":"Kim","use_gaia_picture":true,)"
                         R"("gaia_picture_file_name":"Profile Picture.png"}}}})");
     fixtures::writeFile(base / "Default/Profile Picture.png", fixtures::pngBytes(40, 40, 0x2040C0FF));
-    kestrelvault::ProfileAvatarResolver::resetForTesting();
 
     auto image = renderAvatar(BrowserType::chrome, "Default", "Kim");
     EXPECT_EQ(image->pixel(10, 10), 0x2040C0FFu);
@@ -57,7 +56,6 @@ TEST(ProfileAvatarView, APictureFillsTheCircleKeepingItsAspectAndLosesWhatOverfl
                         R"("gaia_picture_file_name":"wide.png"}}}})");
     std::filesystem::create_directories(base / "Wide");
     ASSERT_TRUE(render::writePNG(*picture, base / "Wide/wide.png"));
-    kestrelvault::ProfileAvatarResolver::resetForTesting();
 
     auto image = renderAvatar(BrowserType::chrome, "Wide", "Kim");
     constexpr std::uint32_t blue = 0x0000FFFF;

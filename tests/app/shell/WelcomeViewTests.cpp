@@ -25,7 +25,6 @@ protected:
         fixtures::preferLanguage("en");
         ui::setOpenSettingsAction([this] { ran.push_back("settings"); });
     }
-    void TearDown() override { ui::setOpenSettingsAction(nullptr); }
 
     const ui::LayoutNode& layOut(std::function<void()> onSetupTapped, const std::string& description = {}) {
         if (!description.empty()) {

@@ -223,7 +223,6 @@ TEST_F(RunLoopTest, ExceptionEscapingQueuedWorkOrACallbackGoesToTheHandlerAndThe
         EXPECT_TRUE(loop->runUntilIdle()) << testCase.origin;
         EXPECT_EQ(ranAfter.load(), 3) << testCase.origin << ": later work still runs";
     }
-    setUncaughtExceptionHandler(nullptr);
 }
 
 TEST(UncaughtExceptionDeathTest, ByDefaultTheProcessEndsNamingTheQueueAndTheException) {

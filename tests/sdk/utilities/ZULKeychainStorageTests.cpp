@@ -54,10 +54,8 @@ class KeychainStorage : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::remove_all(std::filesystem::path(std::getenv("HOME")) / "Library" / "Keychains");
-        security::setAddFailureForTesting(std::nullopt);
         storage_ = ZULKeychainStorage::initWithService(service);
     }
-    void TearDown() override { security::setAddFailureForTesting(std::nullopt); }
 
     std::shared_ptr<ZULKeychainStorage> storage_;
 };
