@@ -75,10 +75,12 @@ void MenuWindow::open(appkit::Point origin) {
 }
 
 void MenuWindow::menuDidChange() {
+    dispatch::checkMainThread();
     if (content_) content_->host()->setRoot(content());
 }
 
 void MenuWindow::cancel() {
+    dispatch::checkMainThread();
     auto application = appkit::Application::shared();
     if (application->trackingMenu() == menu_)
         application->endMenuTracking();

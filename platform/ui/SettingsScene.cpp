@@ -20,6 +20,7 @@ std::string windowTitle() {
 }  // namespace
 
 std::shared_ptr<SettingsScene> SettingsScene::make(Settings scene) {
+    dispatch::checkMainThread();
     auto made = std::make_shared<SettingsScene>(std::move(scene));
     std::weak_ptr<SettingsScene> weakScene = made;
     setOpenSettingsAction([weakScene] {

@@ -11,6 +11,7 @@
 #include "platform/display/x11/X11Visuals.hpp"
 #include "platform/display/x11/X11WindowList.hpp"
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/system/UnifiedLog.hpp"
 
 #include <xcb/randr.h>
@@ -39,6 +40,7 @@ constexpr double wheelStep = 20;
 }  // namespace
 
 foundation::Expected<std::unique_ptr<X11Display>> X11Display::connect(const std::string& name) {
+    dispatch::checkMainThread();
     auto connection = X11Connection::open(name);
     if (!connection) return foundation::Failure{connection.error()};
     auto keyboard = X11Keyboard::make(**connection);
@@ -120,6 +122,7 @@ std::optional<std::string> X11Display::stringFromOtherApplication(const std::str
 }
 
 void X11Display::showMenuBarExtra(std::shared_ptr<appkit::Image> icon, std::function<void(appkit::Point)> clicked) {
+    dispatch::checkMainThread();
     tray_ = std::make_unique<SystemTray>(*connection_, *visuals_, std::move(icon),
                                          [this, clicked = std::move(clicked)](int rootX, int rootY) {
                                              if (clicked) clicked(layout_.fromServer(rootX, rootY));
@@ -150,6 +153,7 @@ void X11Display::statusBarDidChange(const appkit::StatusBar& statusBar) {
 bool X11Display::isMenuBarExtraDocked() const { return tray_ && tray_->isDocked(); }
 
 void X11Display::update() {
+    dispatch::checkMainThread();
     windows_->update(layout_);
     focus_->update();
     connection_->flush();
@@ -281,6 +285,7 @@ void X11Display::handleClientMessage(const xcb_client_message_event_t& event) {
 }
 
 std::shared_ptr<appkit::Image> X11Display::screenshot() {
+    dispatch::checkMainThread();
     // What drawing, stacking and shaping exposed is known once the server answered a round
     // trip after them; drawn again, the picture is whole.
     update();
@@ -319,6 +324,7 @@ xcb_window_t X11Display::serverWindow(const appkit::Window& window) const {
 }
 
 bool X11Display::runUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    dispatch::checkMainThread();
     const auto deadline = std::chrono::steady_clock::now() + limit;
     auto loop = foundation::RunLoop::main();
     while (!condition()) {

@@ -320,7 +320,8 @@ TEST(HostDeathTest, EveryEntryPointStopsTheProcessWhenCalledOffTheMainThread) {
     auto host = Host::make(Button(Text("Go"), [] {}), EnvironmentValues{});
     host->layout(Rect(0, 0, 100, 40));
     const std::vector<std::pair<const char*, std::function<void()>>> entryPoints = {
-        {"create", [] { Host::make(Text("x")); }},
+        {"make", [] { Host::make(Text("x")); }},
+        {"HostingView::make", [] { HostingView::make(Text("x")); }},
         {"setRoot", [&] { host->setRoot(Text("y")); }},
         {"update", [&] { host->update(); }},
         {"layout", [&] { host->layout(Rect(0, 0, 10, 10)); }},
