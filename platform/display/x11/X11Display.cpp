@@ -8,6 +8,7 @@
 #include "platform/display/x11/X11Focus.hpp"
 #include "platform/display/x11/X11HotKeyGrabs.hpp"
 #include "platform/display/x11/X11Keyboard.hpp"
+#include "platform/display/x11/X11ScreenCapture.hpp"
 #include "platform/display/x11/X11Visuals.hpp"
 #include "platform/display/x11/X11WindowList.hpp"
 #include "platform/foundation/Clock.hpp"
@@ -288,24 +289,7 @@ std::shared_ptr<appkit::Image> X11Display::screenshot() {
         xcb_get_input_focus_reply(connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
     readEvents();
     update();
-    const xcb_screen_t* screen = connection_->screen();
-    const int width = screen->width_in_pixels, height = screen->height_in_pixels;
-    XReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
-        connection_->get(),
-        xcb_get_image(connection_->get(), XCB_IMAGE_FORMAT_Z_PIXMAP, connection_->root(), 0, 0, std::uint16_t(width),
-                      std::uint16_t(height), ~0u),
-        nullptr));
-    if (!reply || xcb_get_image_data_length(reply.get()) < width * height * 4) return nullptr;
-    // 24-bit depth in 32-bit pixels, blue first (the servers this runs on are little-endian).
-    const std::uint8_t* pixels = xcb_get_image_data(reply.get());
-    std::vector<std::uint8_t> rgba(std::size_t(width) * height * 4);
-    for (std::size_t index = 0; index < std::size_t(width) * height; ++index) {
-        rgba[index * 4 + 0] = pixels[index * 4 + 2];
-        rgba[index * 4 + 1] = pixels[index * 4 + 1];
-        rgba[index * 4 + 2] = pixels[index * 4 + 0];
-        rgba[index * 4 + 3] = 0xFF;
-    }
-    return std::make_shared<appkit::Image>(width, height, std::move(rgba));
+    return captureScreen(*connection_);
 }
 
 std::uint64_t X11Display::framesDrawn(const appkit::Window& window) const {

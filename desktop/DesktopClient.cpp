@@ -1,0 +1,131 @@
+#include "desktop/DesktopClient.hpp"
+
+#include "platform/display/x11/X11ScreenCapture.hpp"
+
+#include <poll.h>
+
+#include <algorithm>
+
+namespace desktop {
+
+using display::XReply;
+
+namespace {
+
+std::string propertyText(display::X11Connection& connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+    XReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection.get(), xcb_get_property(connection.get(), 0, window, property, type, 0, 1024), nullptr));
+    if (!reply) return {};
+    return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                       static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+}
+
+}  // namespace
+
+std::unique_ptr<DesktopClient> DesktopClient::connect(const std::string& displayName, std::string& failure) {
+    auto connection = display::X11Connection::open(displayName, failure);
+    if (!connection) return nullptr;
+    return std::unique_ptr<DesktopClient>(new DesktopClient(std::move(connection)));
+}
+
+std::vector<ServerWindow> DesktopClient::windowsOf(pid_t process) {
+    auto* connection = connection_->get();
+    std::vector<ServerWindow> found;
+    XReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, xcb_query_tree(connection, connection_->root()), nullptr));
+    if (!tree) return found;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int index = 0; index < xcb_query_tree_children_length(tree.get()); ++index) {
+        xcb_window_t window = children[index];
+        XReply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr));
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+            attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT)
+            continue;
+        auto owner = propertyText(*connection_, window, connection_->atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
+        if (owner.size() != 4 || *reinterpret_cast<const std::uint32_t*>(owner.data()) != std::uint32_t(process))
+            continue;
+        XReply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+        if (!geometry) continue;
+        found.push_back({window, geometry->x, geometry->y, geometry->width, geometry->height,
+                         propertyText(*connection_, window, connection_->atom("_NET_WM_NAME"),
+                                      connection_->atom("UTF8_STRING"))});
+    }
+    return found;
+}
+
+xcb_window_t DesktopClient::focus() {
+    XReply<xcb_get_input_focus_reply_t> reply(
+        xcb_get_input_focus_reply(connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
+    return reply ? reply->focus : XCB_NONE;
+}
+
+std::shared_ptr<appkit::Image> DesktopClient::screenshot() { return display::captureScreen(*connection_); }
+
+bool DesktopClient::showApplicationWindow(const std::string& applicationClass, int x, int y, int width, int height) {
+    auto* connection = connection_->get();
+    ownWindow_ = xcb_generate_id(connection);
+    const std::uint32_t values[] = {connection_->screen()->white_pixel,
+                                    XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, ownWindow_, connection_->root(), std::int16_t(x),
+                      std::int16_t(y), std::uint16_t(width), std::uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    std::string instance = applicationClass;
+    std::transform(instance.begin(), instance.end(), instance.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::string hint = instance + '\0' + applicationClass + '\0';
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, ownWindow_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        std::uint32_t(hint.size()), hint.data());
+    xcb_map_window(connection, ownWindow_);
+    auto mapped = connection_->waitForEvent(
+        [&](const xcb_generic_event_t& event) {
+            return (event.response_type & 0x7F) == XCB_MAP_NOTIFY &&
+                   reinterpret_cast<const xcb_map_notify_event_t&>(event).window == ownWindow_;
+        },
+        std::chrono::seconds(1));
+    if (!mapped) return false;
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_POINTER_ROOT, ownWindow_, XCB_CURRENT_TIME);
+    connection_->flush();
+    return true;
+}
+
+void DesktopClient::readEvents() {
+    while (auto event = connection_->nextEvent()) {
+        const auto& press = reinterpret_cast<const xcb_key_press_event_t&>(*event);
+        if ((event->response_type & 0x7F) == XCB_KEY_PRESS && press.event == ownWindow_) keysTyped_.push_back(press.detail);
+    }
+}
+
+bool DesktopClient::wasTypedIntoApplicationWindow(char character) {
+    auto* connection = connection_->get();
+    focus();  // the round trip
+    readEvents();
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    XReply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
+        connection,
+        xcb_get_keyboard_mapping(connection, setup->min_keycode, std::uint8_t(setup->max_keycode - setup->min_keycode + 1)),
+        nullptr));
+    bool typed = false;
+    if (mapping) {
+        const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(mapping.get());
+        const int perKey = mapping->keysyms_per_keycode;
+        for (xcb_keycode_t key : keysTyped_)
+            for (int level = 0; level < perKey; ++level)
+                typed = typed || symbols[(key - setup->min_keycode) * perKey + level] == xcb_keysym_t(character);
+    }
+    keysTyped_.clear();
+    return typed;
+}
+
+bool DesktopClient::waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        readEvents();
+        if (condition()) return true;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || connection_->hasError()) return false;
+        pollfd readable{connection_->fileDescriptor(), POLLIN, 0};
+        ::poll(&readable, 1, int(std::min<long>(left.count(), 20)));
+    }
+}
+
+}  // namespace desktop
