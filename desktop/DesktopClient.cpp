@@ -12,6 +12,9 @@ using display::XReply;
 
 namespace {
 
+constexpr int trayWidth = 240, trayHeight = 24, trayIconSide = 22, trayIconGap = 4;
+constexpr std::uint32_t trayDockRequest = 0;
+
 std::string propertyText(display::X11Connection& connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
     XReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         connection.get(), xcb_get_property(connection.get(), 0, window, property, type, 0, 1024), nullptr));
@@ -83,16 +86,71 @@ bool DesktopClient::showApplicationWindow(const std::string& applicationClass, i
         },
         std::chrono::seconds(1));
     if (!mapped) return false;
-    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_POINTER_ROOT, ownWindow_, XCB_CURRENT_TIME);
-    connection_->flush();
+    focusApplicationWindow();
     return true;
+}
+
+void DesktopClient::focusApplicationWindow() {
+    xcb_set_input_focus(connection_->get(), XCB_INPUT_FOCUS_POINTER_ROOT, ownWindow_, XCB_CURRENT_TIME);
+    connection_->flush();
 }
 
 void DesktopClient::readEvents() {
     while (auto event = connection_->nextEvent()) {
+        const std::uint8_t type = event->response_type & 0x7F;
         const auto& press = reinterpret_cast<const xcb_key_press_event_t&>(*event);
-        if ((event->response_type & 0x7F) == XCB_KEY_PRESS && press.event == ownWindow_) keysTyped_.push_back(press.detail);
+        if (type == XCB_KEY_PRESS && press.event == ownWindow_) keysTyped_.push_back(press.detail);
+        const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(*event);
+        if (type == XCB_CLIENT_MESSAGE && message.window == tray_ &&
+            message.type == connection_->atom("_NET_SYSTEM_TRAY_OPCODE") && message.data.data32[1] == trayDockRequest)
+            dock(message.data.data32[2]);
     }
+}
+
+bool DesktopClient::startSystemTray() {
+    auto* connection = connection_->get();
+    xcb_atom_t selection = connection_->atom("_NET_SYSTEM_TRAY_S" + std::to_string(connection_->screenNumber()));
+    XReply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr));
+    if (!owner || owner->owner != XCB_NONE) return false;
+    tray_ = xcb_generate_id(connection);
+    trayX_ = connection_->screen()->width_in_pixels - trayWidth;
+    const std::uint32_t values[] = {0x3A3A3A, 1, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, tray_, connection_->root(), std::int16_t(trayX_), 0, trayWidth,
+                      trayHeight, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    xcb_map_window(connection, tray_);
+    xcb_set_selection_owner(connection, tray_, selection, XCB_CURRENT_TIME);
+    // The tray announces itself to the clients waiting for one.
+    xcb_client_message_event_t announcement{};
+    announcement.response_type = XCB_CLIENT_MESSAGE;
+    announcement.format = 32;
+    announcement.window = connection_->root();
+    announcement.type = connection_->atom("MANAGER");
+    announcement.data.data32[0] = XCB_CURRENT_TIME;
+    announcement.data.data32[1] = selection;
+    announcement.data.data32[2] = tray_;
+    xcb_send_event(connection, 0, connection_->root(), XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&announcement));
+    connection_->flush();
+    return true;
+}
+
+void DesktopClient::dock(xcb_window_t icon) {
+    auto* connection = connection_->get();
+    const std::uint32_t geometry[] = {std::uint32_t(trayWidth - (trayIconSide + trayIconGap) * int(trayIcons_.size() + 1)),
+                                      std::uint32_t((trayHeight - trayIconSide) / 2), trayIconSide, trayIconSide};
+    xcb_reparent_window(connection, icon, tray_, std::int16_t(geometry[0]), std::int16_t(geometry[1]));
+    xcb_configure_window(connection, icon,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         geometry);
+    xcb_map_window(connection, icon);
+    connection_->flush();
+    trayIcons_.push_back(icon);
+}
+
+std::pair<int, int> DesktopClient::trayIconCentre(std::size_t index) const {
+    return {trayX_ + trayWidth - (trayIconSide + trayIconGap) * int(index + 1) + trayIconSide / 2, trayHeight / 2};
 }
 
 bool DesktopClient::wasTypedIntoApplicationWindow(char character) {

@@ -22,8 +22,8 @@ struct ServerWindow {
 
 // A client of its own on an X server, to watch and drive the application from outside as
 // the rest of a desktop would: the windows a process shows, the input focus, the whole
-// screen, and a window of its own standing for another application in front. Single
-// thread; the connection (and so its window) goes with it.
+// screen, a window of its own standing for another application in front, and a system tray.
+// Single thread; the connection (and so its windows) goes with it.
 class DesktopClient {
 public:
     // Null, with the reason in failure, when the server does not answer.
@@ -39,11 +39,25 @@ public:
     // hears the keys typed into it; false when the server did not show it within a second.
     bool showApplicationWindow(const std::string& applicationClass, int x, int y, int width, int height);
     xcb_window_t applicationWindow() const { return ownWindow_; }
+    // The application window takes the focus back, as a click on it would.
+    void focusApplicationWindow();
     // Whether the key that types the character was pressed in the application window since
     // the last question. Knowing this after a tool sent the key takes a round trip, which
     // this makes: the server delivered what the tool sent before it answers.
     bool wasTypedIntoApplicationWindow(char character);
 
+    // Starts a system tray at the top right of the screen (the freedesktop tray protocol):
+    // icons that ask to dock are embedded and shown in it from its right end leftwards, as
+    // events are read;
+    // false when another client holds the tray already.
+    bool startSystemTray();
+    const std::vector<xcb_window_t>& trayIcons() const { return trayIcons_; }
+    // The middle of a docked icon, in the screen's pixels.
+    std::pair<int, int> trayIconCentre(std::size_t index) const;
+
+    // Handles what the server sent so far (keys typed into the window, icons asking to dock);
+    // done while waiting anyway.
+    void readEvents();
     // Checks the condition until it holds, waking for the server's events and at least every
     // 20 milliseconds, at most for the limit; whether it held.
     bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
@@ -52,11 +66,14 @@ public:
 
 private:
     explicit DesktopClient(std::unique_ptr<display::X11Connection> connection) : connection_(std::move(connection)) {}
-    void readEvents();
+    void dock(xcb_window_t icon);
 
     std::unique_ptr<display::X11Connection> connection_;
     xcb_window_t ownWindow_ = XCB_NONE;
     std::vector<xcb_keycode_t> keysTyped_;
+    xcb_window_t tray_ = XCB_NONE;
+    int trayX_ = 0;
+    std::vector<xcb_window_t> trayIcons_;
 };
 
 }  // namespace desktop

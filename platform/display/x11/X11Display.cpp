@@ -1,6 +1,7 @@
 #include "platform/display/x11/X11Display.hpp"
 
 #include "platform/appkit/Pasteboard.hpp"
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/Screen.hpp"
 #include "platform/display/x11/SystemTray.hpp"
 #include "platform/display/x11/X11Clipboard.hpp"
@@ -60,8 +61,9 @@ bool X11Display::setUp(std::string& failure) {
     const std::uint32_t ownEvents[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, ownWindow_, connection_->root(), -1, -1, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, ownEvents);
-    // Tray managers announce themselves to the root window's structure listeners.
-    const std::uint32_t rootEvents[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    // Tray managers announce themselves to the root window's structure listeners; a window
+    // manager names the active window in a property of the root window.
+    const std::uint32_t rootEvents[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE};
     xcb_change_window_attributes(connection, connection_->root(), XCB_CW_EVENT_MASK, rootEvents);
     if (const auto* randr = xcb_get_extension_data(connection, &xcb_randr_id); randr && randr->present) {
         randrEventBase_ = randr->first_event;
@@ -73,6 +75,8 @@ bool X11Display::setUp(std::string& failure) {
     focus_ = std::make_unique<X11Focus>(*connection_, *windows_);
     grabs_ = std::make_unique<X11HotKeyGrabs>(*connection_, *keyboard_);
     clipboard_ = std::make_unique<X11Clipboard>(*connection_, ownWindow_);
+    // The application starts behind the client that has the focus.
+    focus_->followOtherClients();
     connection_->flush();
 
     watcher_ = std::make_unique<X11EventWatcher>(connection_->fileDescriptor(), [this] { return readEvents(); });
@@ -148,6 +152,11 @@ void X11Display::statusBarDidChange(const appkit::StatusBar& statusBar) {
                      });
 }
 
+void X11Display::otherApplicationDidActivate(const appkit::RunningApplication& application) {
+    focus_->focusApplication(application.bundleIdentifier());
+    connection_->flush();
+}
+
 bool X11Display::isMenuBarExtraDocked() const { return tray_ && tray_->isDocked(); }
 
 void X11Display::update() {
@@ -209,9 +218,13 @@ void X11Display::handle(const xcb_generic_event_t& event) {
         if (clipboard_->handleSelectionClear(reinterpret_cast<const xcb_selection_clear_event_t&>(event)))
             appkit::Pasteboard::generalPasteboard()->takenByOtherApplication();
         return;
-    case XCB_PROPERTY_NOTIFY:
-        connection_->noteEventTime(reinterpret_cast<const xcb_property_notify_event_t&>(event).time);
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        connection_->noteEventTime(change.time);
+        if (change.window == connection_->root() && change.atom == connection_->atom("_NET_ACTIVE_WINDOW"))
+            focus_->followOtherClients();
         return;
+    }
     default:
         break;
     }
@@ -235,8 +248,10 @@ void X11Display::handleKey(const xcb_key_press_event_t& event, KeyDirection dire
         keysDown_.insert(event.detail);
     else
         keysDown_.erase(event.detail);
-    // A key on the root window came through a hot-key grab, whoever has the focus.
+    // A key on the root window came through a hot-key grab, whoever has the focus: the
+    // application in front is known before the key's handlers ask.
     bool receivesInput = windows_->find(event.event) != nullptr || focus_->applicationHasFocus();
+    if (!receivesInput) focus_->followOtherClients();
     KeyCombination key{*virtualKey, keyboard_->carbonModifiers(event.state)};
     input_.deliverKey(key, direction, receivesInput,
                       [&] { return keyboard_->text(event.detail, event.state, direction); }, isRepeat);

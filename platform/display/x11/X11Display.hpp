@@ -49,6 +49,8 @@ public:
     // The first status item is the menu-bar extra: its icon in the tray, and a click on the
     // icon is a click on the item, its menu opening at the pointer.
     void statusBarDidChange(const appkit::StatusBar& statusBar) override;
+    // Another application's window gets the focus (see X11Focus).
+    void otherApplicationDidActivate(const appkit::RunningApplication& application) override;
 
     // The menu-bar extra: the icon in the desktop's system tray, docked when a tray starts
     // later. Without a tray the application runs on, and the log says so once.
