@@ -8,6 +8,7 @@
 #include "app/shell/WelcomeView.hpp"
 #include "app/shell/WindowCloseObserver.hpp"
 #include "platform/appkit/ApplicationDelegate.hpp"
+#include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 #include "platform/objc/Runtime.hpp"
@@ -49,9 +50,17 @@ void AppDelegate::applicationDidFinishLaunching(const objc::Id&) {
     GlobalShortcuts::onKeyUp(toggleSearch(), [weakSelf] {
         if (auto self = weakSelf.lock()) self->togglePanelFromHotKey();
     });
-    // The launch load: the menu-bar icon and the shortcut work while it runs.
-    viewModel->reloadBookmarks([weakSelf] {
+    // The launch task: the menu-bar icon and the shortcut work while it runs.
+    startReloadTask([weakSelf] {
         if (auto self = weakSelf.lock()) self->finishLaunchTask();
+    });
+}
+
+void AppDelegate::startReloadTask(std::function<void()> then) {
+    // Started on the main queue rather than in place: a load with no reader to wait for
+    // (every browser switched off) finishes inside the call, and its caller must return first.
+    dispatch::mainQueue()->async([weakSelf = std::weak_ptr<AppDelegate>(self()), then = std::move(then)] {
+        if (auto self = weakSelf.lock()) self->viewModel->reloadBookmarks(then);
     });
 }
 
@@ -103,7 +112,7 @@ void AppDelegate::showWelcomeWindow() {
 std::function<void()> AppDelegate::reloadAfterProfileChange() {
     std::weak_ptr<AppDelegate> weakSelf = self();
     return [weakSelf] {
-        if (auto self = weakSelf.lock()) self->viewModel->reloadBookmarks();
+        if (auto self = weakSelf.lock()) self->startReloadTask();
     };
 }
 

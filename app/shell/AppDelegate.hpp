@@ -42,6 +42,9 @@ public:
 
 private:
     std::shared_ptr<AppDelegate> self() { return std::static_pointer_cast<AppDelegate>(shared_from_this()); }
+    // A main-actor task: loads all bookmarks, updates the browser information, runs the
+    // current query again, then runs then.
+    void startReloadTask(std::function<void()> then = {});
     void finishLaunchTask();
 };
 

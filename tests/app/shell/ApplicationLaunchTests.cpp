@@ -67,6 +67,17 @@ TEST_F(ApplicationTest, TheFirstLaunchReportsTheBrowsersThenRegistersAndWelcomes
     EXPECT_FALSE(std::filesystem::exists(autostartEntry()));
 }
 
+TEST_F(ApplicationTest, WithEveryBrowserSwitchedOffTheFirstLaunchStillWaitsUntilLaunchingHasFinished) {
+    auto defaults = foundation::UserDefaults::standardUserDefaults();
+    defaults->setObject(strings({"chrome", "brave", "edge", "safari"}), "disabledBrowsers");
+    launch();
+    // No reader runs, yet the launch task starts only once launching has finished.
+    EXPECT_FALSE(defaults->objectForKey("hasLaunchedBefore") || welcomeShown());
+    settle();
+    EXPECT_EQ(userProperties(), (std::map<std::string, std::string>{{"enabled_browsers", "0"}}));
+    EXPECT_TRUE(welcomeShown());
+}
+
 TEST_F(ApplicationTest, TheShortcutAndTheMenuItemBothToggleThePanel) {
     launch();
     settle();
