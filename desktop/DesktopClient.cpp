@@ -104,6 +104,10 @@ void DesktopClient::readEvents() {
         if (type == XCB_CLIENT_MESSAGE && message.window == tray_ &&
             message.type == connection_->atom("_NET_SYSTEM_TRAY_OPCODE") && message.data.data32[1] == trayDockRequest)
             dock(message.data.data32[2]);
+        // An icon that goes (its application shows another one instead) leaves its place.
+        const auto& destroyed = reinterpret_cast<const xcb_destroy_notify_event_t&>(*event);
+        if (type == XCB_DESTROY_NOTIFY && destroyed.event == tray_ && std::erase(trayIcons_, destroyed.window))
+            placeTrayIcons();
     }
 }
 
@@ -115,7 +119,7 @@ bool DesktopClient::startSystemTray() {
     if (!owner || owner->owner != XCB_NONE) return false;
     tray_ = xcb_generate_id(connection);
     trayX_ = connection_->screen()->width_in_pixels - trayWidth;
-    const std::uint32_t values[] = {0x3A3A3A, 1, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    const std::uint32_t values[] = {0x3A3A3A, 1, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, tray_, connection_->root(), std::int16_t(trayX_), 0, trayWidth,
                       trayHeight, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
@@ -137,16 +141,24 @@ bool DesktopClient::startSystemTray() {
 }
 
 void DesktopClient::dock(xcb_window_t icon) {
-    auto* connection = connection_->get();
-    const std::uint32_t geometry[] = {std::uint32_t(trayWidth - (trayIconSide + trayIconGap) * int(trayIcons_.size() + 1)),
-                                      std::uint32_t((trayHeight - trayIconSide) / 2), trayIconSide, trayIconSide};
-    xcb_reparent_window(connection, icon, tray_, std::int16_t(geometry[0]), std::int16_t(geometry[1]));
-    xcb_configure_window(connection, icon,
-                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
-                         geometry);
-    xcb_map_window(connection, icon);
-    connection_->flush();
+    // An icon may be gone before its request is read.
+    if (connection_->errorCode(xcb_reparent_window_checked(connection_->get(), icon, tray_, 0, 0)) != 0) return;
+    xcb_map_window(connection_->get(), icon);
     trayIcons_.push_back(icon);
+    placeTrayIcons();
+}
+
+void DesktopClient::placeTrayIcons() {
+    for (std::size_t index = 0; index < trayIcons_.size(); ++index) {
+        auto [x, y] = trayIconCentre(index);
+        const std::uint32_t geometry[] = {std::uint32_t(x - trayX_ - trayIconSide / 2), std::uint32_t(y - trayIconSide / 2),
+                                          trayIconSide, trayIconSide};
+        xcb_configure_window(connection_->get(), trayIcons_[index],
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT,
+                             geometry);
+    }
+    connection_->flush();
 }
 
 std::pair<int, int> DesktopClient::trayIconCentre(std::size_t index) const {

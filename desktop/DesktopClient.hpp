@@ -48,7 +48,7 @@ public:
 
     // Starts a system tray at the top right of the screen (the freedesktop tray protocol):
     // icons that ask to dock are embedded and shown in it from its right end leftwards, as
-    // events are read;
+    // events are read, and those destroyed leave their place;
     // false when another client holds the tray already.
     bool startSystemTray();
     const std::vector<xcb_window_t>& trayIcons() const { return trayIcons_; }
@@ -67,6 +67,7 @@ public:
 private:
     explicit DesktopClient(std::unique_ptr<display::X11Connection> connection) : connection_(std::move(connection)) {}
     void dock(xcb_window_t icon);
+    void placeTrayIcons();
 
     std::unique_ptr<display::X11Connection> connection_;
     xcb_window_t ownWindow_ = XCB_NONE;

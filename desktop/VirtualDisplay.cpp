@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 
 namespace desktop {
@@ -52,7 +53,7 @@ VirtualDisplay::VirtualDisplay(int width, int height) {
         server_ = -1;
         return;
     }
-    name_ = ":" + number.substr(0, number.find('\n'));
+    name_ = std::string(":").append(std::to_string(std::strtol(number.c_str(), nullptr, 10)));
 }
 
 VirtualDisplay::~VirtualDisplay() {

@@ -1,5 +1,6 @@
 #include "platform/display/x11/X11Display.hpp"
 
+#include "platform/appkit/Application.hpp"
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/Screen.hpp"
@@ -9,6 +10,7 @@
 #include "platform/display/x11/X11Focus.hpp"
 #include "platform/display/x11/X11HotKeyGrabs.hpp"
 #include "platform/display/x11/X11Keyboard.hpp"
+#include "platform/display/x11/X11MenuGrab.hpp"
 #include "platform/display/x11/X11ScreenCapture.hpp"
 #include "platform/display/x11/X11Visuals.hpp"
 #include "platform/display/x11/X11WindowList.hpp"
@@ -75,6 +77,7 @@ bool X11Display::setUp(std::string& failure) {
     focus_ = std::make_unique<X11Focus>(*connection_, *windows_);
     grabs_ = std::make_unique<X11HotKeyGrabs>(*connection_, *keyboard_);
     clipboard_ = std::make_unique<X11Clipboard>(*connection_, ownWindow_);
+    menuGrab_ = std::make_unique<X11MenuGrab>(*connection_);
     // The application starts behind the client that has the focus.
     focus_->followOtherClients();
     connection_->flush();
@@ -92,6 +95,7 @@ bool X11Display::setUp(std::string& failure) {
 X11Display::~X11Display() {
     updateObserver_.reset();
     watcher_.reset();
+    menuGrab_.reset();
     tray_.reset();
     windows_.reset();
     if (ownWindow_ != XCB_NONE) xcb_destroy_window(connection_->get(), ownWindow_);
@@ -162,6 +166,7 @@ bool X11Display::isMenuBarExtraDocked() const { return tray_ && tray_->isDocked(
 void X11Display::update() {
     windows_->update(layout_);
     focus_->update();
+    menuGrab_->update();
     connection_->flush();
     // Events read while waiting for replies are in no socket any more: their reading is due.
     if (connection_->setAsideQueuedEvents()) watcher_->signal();
@@ -179,8 +184,12 @@ bool X11Display::readEvents() {
 }
 
 void X11Display::handle(const xcb_generic_event_t& event) {
-    if (tray_ && tray_->handleEvent(event)) return;
     const std::uint8_t type = event.response_type & 0x7F;
+    // Also a click on the tray icon: what it opens may grab, focus or own a selection, which
+    // the server takes only with a time no earlier than the click's.
+    if (type == XCB_BUTTON_PRESS || type == XCB_BUTTON_RELEASE)
+        connection_->noteEventTime(reinterpret_cast<const xcb_button_press_event_t&>(event).time);
+    if (tray_ && tray_->handleEvent(event)) return;
     switch (type) {
     case 0:  // an error from a request nobody checked: nothing to undo
         return;
@@ -248,9 +257,10 @@ void X11Display::handleKey(const xcb_key_press_event_t& event, KeyDirection dire
         keysDown_.insert(event.detail);
     else
         keysDown_.erase(event.detail);
-    // A key on the root window came through a hot-key grab, whoever has the focus: the
-    // application in front is known before the key's handlers ask.
-    bool receivesInput = windows_->find(event.event) != nullptr || focus_->applicationHasFocus();
+    // A key on the root window came through a hot-key grab, whoever has the focus (the
+    // application in front is known before the key's handlers ask), or to an open menu.
+    bool receivesInput =
+        windows_->find(event.event) != nullptr || focus_->applicationHasFocus() || menuGrab_->isHeld();
     if (!receivesInput) focus_->followOtherClients();
     KeyCombination key{*virtualKey, keyboard_->carbonModifiers(event.state)};
     input_.deliverKey(key, direction, receivesInput,
@@ -258,10 +268,13 @@ void X11Display::handleKey(const xcb_key_press_event_t& event, KeyDirection dire
 }
 
 void X11Display::handleButton(const xcb_button_press_event_t& event, bool pressed) {
-    connection_->noteEventTime(event.time);
     auto* mirrored = windows_->find(event.event);
     auto window = mirrored ? mirrored->window() : nullptr;
-    if (!window) return;
+    if (!window) {
+        // A click elsewhere ends the tracking of an open menu, as on the platform.
+        if (pressed && menuGrab_->isHeld()) appkit::Application::shared()->endMenuTracking();
+        return;
+    }
     // Window coordinates grow up from the bottom of the content area.
     double contentHeight = window->contentRectForFrameRect(window->frame()).height();
     appkit::Point location{double(event.event_x), contentHeight - event.event_y};

@@ -1,4 +1,5 @@
 #include "desktop/DesktopClient.hpp"
+#include "platform/appkit/Menu.hpp"
 #include "platform/appkit/Panel.hpp"
 #include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/StatusBar.hpp"
@@ -138,4 +139,30 @@ TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
         EXPECT_EQ(failure, reason);
     }
     ::setenv("DISPLAY", saved.c_str(), 1);
+}
+
+TEST_F(X11DisplayTest, AnOpenMenuHasTheKeysWhoeverHasTheFocusAndAClickElsewhereEndsIt) {
+    auto editor = otherClient(server.name(), "Editor", 900);
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == "Editor"; }));
+    auto application = appkit::Application::shared();
+    auto menu = appkit::Menu::make("Status");
+    int opened = 0;
+    menu->addItem(appkit::MenuItem::make("Open", [&] { ++opened; }, "o"));
+
+    // Its key equivalent, typed while the editor has the focus.
+    application->beginMenuTracking(menu);
+    display->update();
+    xdotool({"key", "super+o"});
+    EXPECT_TRUE(runUntil([&] { return opened == 1; }));
+    EXPECT_FALSE(editor->wasTypedIntoApplicationWindow('o'));
+
+    // A click on the editor's window.
+    application->beginMenuTracking(menu);
+    display->update();
+    xdotool({"mousemove", "--sync", "1000", "200", "click", "1"});
+    EXPECT_TRUE(runUntil([&] { return !application->trackingMenu(); }));
+    EXPECT_EQ(opened, 1);
+    // Ended, the menu holds the keys no more.
+    xdotool({"key", "o"});
+    EXPECT_TRUE(editor->wasTypedIntoApplicationWindow('o'));
 }
