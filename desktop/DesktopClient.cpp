@@ -119,7 +119,7 @@ bool DesktopClient::startSystemTray() {
     if (!owner || owner->owner != XCB_NONE) return false;
     tray_ = xcb_generate_id(connection);
     trayX_ = connection_->screen()->width_in_pixels - trayWidth;
-    const std::uint32_t values[] = {0x3A3A3A, 1, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
+    const std::uint32_t values[] = {0xDEDEDE, 1, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, tray_, connection_->root(), std::int16_t(trayX_), 0, trayWidth,
                       trayHeight, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
