@@ -178,18 +178,19 @@ std::string iconPNG(std::uint32_t rgb) {
 void installApplication(const std::filesystem::path& home, const std::string& name, const std::string& identifier,
                         std::uint32_t iconColor) {
     auto contents = home / "Applications" / (name + ".app") / "Contents";
-    plist_t info = plist_new_dict();
-    plist_dict_set_item(info, "CFBundleIdentifier", plist_new_string(identifier.c_str()));
-    plist_dict_set_item(info, "CFBundleExecutable", plist_new_string(name.c_str()));
-    plist_dict_set_item(info, "CFBundleIconFile", plist_new_string("icon.png"));
-    writeText(contents / "Info.plist", propertyList(info, false));
-    plist_free(info);
     writeText(contents / "Resources" / "icon.png", iconPNG(iconColor));
     auto program = contents / "MacOS" / name;
     writeText(program, "#!/bin/sh\necho \"" + name + " $*\" >> \"$HOME/launches.log\"\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
                                               std::filesystem::perms::group_exec |
                                               std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    // Last: a bundle is complete once it names its identifier.
+    plist_t info = plist_new_dict();
+    plist_dict_set_item(info, "CFBundleIdentifier", plist_new_string(identifier.c_str()));
+    plist_dict_set_item(info, "CFBundleExecutable", plist_new_string(name.c_str()));
+    plist_dict_set_item(info, "CFBundleIconFile", plist_new_string("icon.png"));
+    writeText(contents / "Info.plist", propertyList(info, false));
+    plist_free(info);
 }
 
 }  // namespace
