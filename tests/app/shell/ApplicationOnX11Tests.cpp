@@ -6,6 +6,7 @@
 #include "desktop/DesktopClient.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 #include "platform/render/Canvas.hpp"
+#include "tests/app/shell/ShellFixtures.hpp"
 #include "tests/support/ApplicationBundles.hpp"
 #include "tests/support/VirtualDisplay.hpp"
 
@@ -17,21 +18,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string bookmarkFile(const std::string& name, const std::string& url) {
-    return R"({"roots":{"bookmark_bar":{"type":"folder","name":"Bar","children":[{"type":"url","name":")" + name +
-           R"(","url":")" + url + R"("}]}}})";
-}
-
 // Chrome with the profiles "Personal" and "Work", Brave, each a browser that records how it
 // was launched; the welcome of a first launch already seen.
 void writeHome(const testsupport::TemporaryHome& home) {
-    const std::string chrome = "Library/Application Support/Zadizu/Chrome/";
-    home.write(chrome + "Default/Bookmarks", bookmarkFile("GitHub", "https://github.com/"));
-    home.write(chrome + "Profile 1/Bookmarks", bookmarkFile("Git hooks guide", "https://githooks.com/"));
-    home.write(chrome + "Local State",
-               R"({"profile":{"info_cache":{"Default":{"name":"Personal"},"Profile 1":{"name":"Work"}}}})");
-    home.write("Library/Application Support/BraveSoftware/Brave-Browser/Default/Bookmarks",
-               bookmarkFile("Git branching game", "https://branching.example.org/"));
+    fixtures::writeBrowserProfiles("Git branching game", "https://branching.example.org/");
     testsupport::installRecordingApplication(home, "Chrome", "com.zadizu.Chrome");
     testsupport::installRecordingApplication(home, "Brave Browser", "com.brave.Browser");
     foundation::UserDefaults::initWithSuiteName("com.kestrelvault.Kestrelvault")->setBool(true, "hasLaunchedBefore");
