@@ -65,8 +65,8 @@ public:
         application_ = ui::LaunchedApplication::launch(std::make_unique<kestrelvault::KestrelvaultApp>());
         delegate_ = static_cast<kestrelvault::KestrelvaultApp&>(application_->app()).appDelegate.wrappedValue();
         auto aggregator = delegate_->viewModel->aggregator();
-        if (!display_->runUntil([&] { return aggregator->allBookmarks().size() == bookmarkCount && !aggregator->isLoading(); },
-                                120s))
+        if (!display_->runUntil(
+                [&] { return aggregator->allBookmarks().size() == bookmarkCount && !aggregator->isLoading(); }, 120s))
             return fail("the launch load did not end");
         watch();
 
@@ -104,11 +104,11 @@ private:
                 return carbon::eventNotHandledErr;
             },
             released, nullptr, nullptr);
-        keyMonitor_ = appkit::Event::addLocalMonitorForEvents(
-            appkit::eventMaskFromType(appkit::EventType::keyDown), [this](const appkit::EventPtr& event) {
-                if (showing_.focused && !showing_.firstKey) showing_.firstKey = Clock::now();
-                return event;
-            });
+        auto keyDown = appkit::eventMaskFromType(appkit::EventType::keyDown);
+        keyMonitor_ = appkit::Event::addLocalMonitorForEvents(keyDown, [this](const appkit::EventPtr& event) {
+            if (showing_.focused && !showing_.firstKey) showing_.firstKey = Clock::now();
+            return event;
+        });
         // After the display's own observer, which draws.
         frameObserver_ = foundation::RunLoop::main()->addObserver(
             foundation::kCFRunLoopBeforeWaiting, true, [this](foundation::RunLoopActivity) { observe(); },
@@ -131,8 +131,8 @@ private:
         showing_.framesBefore = frames;
         if (!showing_.firstFrame) showing_.firstFrame = now;
         // Rows show once the panel is as tall as one row at least asks.
-        auto rowHeight = kestrelvault::SearchPanelView::panelHeight(1, viewModel.query.get(),
-                                                                    kestrelvault::SearchPanelView::ResultsArea::resultList);
+        auto rowHeight = kestrelvault::SearchPanelView::panelHeight(
+            1, viewModel.query.get(), kestrelvault::SearchPanelView::ResultsArea::resultList);
         if (!showing_.resultsFrame && !viewModel.results.get().empty() && panel->frame().height() >= rowHeight)
             showing_.resultsFrame = now;
     }
@@ -160,7 +160,9 @@ private:
                     times.push_back(milliseconds(*(showing.*(row.to)) - *(showing.*(row.from))));
             if (times.empty()) continue;
             std::sort(times.begin(), times.end());
-            auto at = [&](double share) { return times[std::min(times.size() - 1, std::size_t(share * times.size()))]; };
+            auto at = [&](double share) {
+                return times[std::min(times.size() - 1, std::size_t(share * times.size()))];
+            };
             std::printf("%-46s %8.1f %8.1f %8.1f %8.1f\n", row.name, at(0.5), at(0.9), times.front(), times.back());
         }
     }

@@ -39,17 +39,21 @@ public:
         // A pixel of another application in front, which has the keys until the shortcut is
         // the application's.
         if (!desktop_->showApplicationWindow("Terminal", 0, 0, 1, 1)) return fail("no window of another client shows");
-        application_ = server_.start({(bundle_ / "Contents/MacOS/Kestrelvault").string()}, "",
-                                     desktop::ErrorOutput::withOutput);
+        application_ =
+            server_.start({(bundle_ / "Contents/MacOS/Kestrelvault").string()}, "", desktop::ErrorOutput::withOutput);
         if (!application_) return fail("the application does not start");
 
         bool shortcutTaken = desktop_->waitUntil(
-            [&] { return xdotool({"key", "shift+super+space"}) && !desktop_->wasTypedIntoApplicationWindow(' '); }, 60s);
+            [&] {
+                return xdotool({"key", "shift+super+space"}) && !desktop_->wasTypedIntoApplicationWindow(' ');
+            },
+            60s);
         if (!shortcutTaken || !waitFor("the search panel", [&] { return panel().has_value(); })) return 1;
         xdotool({"type", "--delay", "40", "project notes"});
         if (!waitFor("the results", [&] { return panel() && panel()->height > 200; })) return 1;
         capture("01-search-panel.png",
-                "The search panel, opened with Shift+Super+Space over whatever is in front, after typing \"project notes\"");
+                "The search panel, opened with Shift+Super+Space over whatever is in front, after typing "
+                "\"project notes\"");
 
         xdotool({"key", "Escape"});
         if (!waitFor("the panel to close", [&] { return !panel(); })) return 1;
@@ -63,7 +67,8 @@ public:
         xdotool({"key", "super+comma"});
         if (!waitFor("Settings", [&] { return titledWindow().has_value(); })) return 1;
         capture("03-settings.png",
-                "Settings, from the menu: the shortcut, launch at login, fuzzy search, and a switch per browser and profile");
+                "Settings, from the menu: the shortcut, launch at login, fuzzy search, and a switch per "
+                "browser and profile");
         return 0;
     }
 
@@ -78,7 +83,8 @@ private:
         bench::writeCorpus(home, options);
         ::setenv("HOME", home.c_str(), 1);
         // The welcome of a first launch is left out: it would stand in front of the rest.
-        foundation::UserDefaults::initWithSuiteName("com.kestrelvault.Kestrelvault")->setBool(true, "hasLaunchedBefore");
+        foundation::UserDefaults::initWithSuiteName("com.kestrelvault.Kestrelvault")
+            ->setBool(true, "hasLaunchedBefore");
     }
 
     bool xdotool(std::vector<std::string> arguments) {
@@ -105,7 +111,8 @@ private:
     }
 
     bool waitFor(const std::string& what, const std::function<bool()>& condition) {
-        if (desktop_->waitUntil([&] { return condition() || application_->finished(); }, 30s) && !application_->finished())
+        if (desktop_->waitUntil([&] { return condition() || application_->finished(); }, 30s) &&
+            !application_->finished())
             return true;
         fail("waited in vain for " + what);
         return false;

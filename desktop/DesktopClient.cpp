@@ -5,6 +5,8 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 namespace desktop {
 
@@ -15,7 +17,8 @@ namespace {
 constexpr int trayWidth = 240, trayHeight = 24, trayIconSide = 22, trayIconGap = 4;
 constexpr std::uint32_t trayDockRequest = 0;
 
-std::string propertyText(display::X11Connection& connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+std::string propertyText(display::X11Connection& connection, xcb_window_t window, xcb_atom_t property,
+                         xcb_atom_t type) {
     XReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         connection.get(), xcb_get_property(connection.get(), 0, window, property, type, 0, 1024), nullptr));
     if (!reply) return {};
@@ -34,7 +37,8 @@ std::unique_ptr<DesktopClient> DesktopClient::connect(const std::string& display
 std::vector<ServerWindow> DesktopClient::windowsOf(pid_t process) {
     auto* connection = connection_->get();
     std::vector<ServerWindow> found;
-    XReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, xcb_query_tree(connection, connection_->root()), nullptr));
+    XReply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, connection_->root()), nullptr));
     if (!tree) return found;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     for (int index = 0; index < xcb_query_tree_children_length(tree.get()); ++index) {
@@ -45,14 +49,16 @@ std::vector<ServerWindow> DesktopClient::windowsOf(pid_t process) {
             attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT)
             continue;
         auto owner = propertyText(*connection_, window, connection_->atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
-        if (owner.size() != 4 || *reinterpret_cast<const std::uint32_t*>(owner.data()) != std::uint32_t(process))
-            continue;
+        std::uint32_t ownerProcess = 0;
+        if (owner.size() != sizeof ownerProcess) continue;
+        std::memcpy(&ownerProcess, owner.data(), sizeof ownerProcess);
+        if (ownerProcess != std::uint32_t(process)) continue;
         XReply<xcb_get_geometry_reply_t> geometry(
             xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
         if (!geometry) continue;
-        found.push_back({window, geometry->x, geometry->y, geometry->width, geometry->height,
-                         propertyText(*connection_, window, connection_->atom("_NET_WM_NAME"),
-                                      connection_->atom("UTF8_STRING"))});
+        found.push_back(
+            {window, geometry->x, geometry->y, geometry->width, geometry->height,
+             propertyText(*connection_, window, connection_->atom("_NET_WM_NAME"), connection_->atom("UTF8_STRING"))});
     }
     return found;
 }
@@ -74,7 +80,8 @@ bool DesktopClient::showApplicationWindow(const std::string& applicationClass, i
                       std::int16_t(y), std::uint16_t(width), std::uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     std::string instance = applicationClass;
-    std::transform(instance.begin(), instance.end(), instance.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(instance.begin(), instance.end(), instance.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     std::string hint = instance + '\0' + applicationClass + '\0';
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, ownWindow_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                         std::uint32_t(hint.size()), hint.data());
@@ -151,12 +158,11 @@ void DesktopClient::dock(xcb_window_t icon) {
 void DesktopClient::placeTrayIcons() {
     for (std::size_t index = 0; index < trayIcons_.size(); ++index) {
         auto [x, y] = trayIconCentre(index);
-        const std::uint32_t geometry[] = {std::uint32_t(x - trayX_ - trayIconSide / 2), std::uint32_t(y - trayIconSide / 2),
-                                          trayIconSide, trayIconSide};
-        xcb_configure_window(connection_->get(), trayIcons_[index],
-                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                                 XCB_CONFIG_WINDOW_HEIGHT,
-                             geometry);
+        const std::uint32_t geometry[] = {std::uint32_t(x - trayX_ - trayIconSide / 2),
+                                          std::uint32_t(y - trayIconSide / 2), trayIconSide, trayIconSide};
+        xcb_configure_window(
+            connection_->get(), trayIcons_[index],
+            XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, geometry);
     }
     connection_->flush();
 }
@@ -172,7 +178,8 @@ bool DesktopClient::wasTypedIntoApplicationWindow(char character) {
     const xcb_setup_t* setup = xcb_get_setup(connection);
     XReply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
         connection,
-        xcb_get_keyboard_mapping(connection, setup->min_keycode, std::uint8_t(setup->max_keycode - setup->min_keycode + 1)),
+        xcb_get_keyboard_mapping(connection, setup->min_keycode,
+                                 std::uint8_t(setup->max_keycode - setup->min_keycode + 1)),
         nullptr));
     bool typed = false;
     if (mapping) {

@@ -156,14 +156,15 @@ void X11Focus::focusApplication(const std::string& windowClass) {
     XReply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), connection_.root()), nullptr));
     const xcb_window_t* children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
-    for (int index = tree ? xcb_query_tree_children_length(tree.get()) - 1 : -1; target == XCB_NONE && index >= 0; --index) {
+    const int count = tree ? xcb_query_tree_children_length(tree.get()) : 0;
+    for (int index = count - 1; target == XCB_NONE && index >= 0; --index) {
         xcb_window_t top = children[index];
         if (belongsToApplication(top) || !viewable(top)) continue;
         if (classOf(top) == windowClass) target = top;
         XReply<xcb_query_tree_reply_t> framed(
             xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), top), nullptr));
-        for (int inner = framed ? xcb_query_tree_children_length(framed.get()) - 1 : -1; inner >= 0 && target == XCB_NONE;
-             --inner) {
+        const int clients = framed ? xcb_query_tree_children_length(framed.get()) : 0;
+        for (int inner = clients - 1; inner >= 0 && target == XCB_NONE; --inner) {
             xcb_window_t client = xcb_query_tree_children(framed.get())[inner];
             if (classOf(client) == windowClass) target = client;
         }

@@ -7,11 +7,11 @@ namespace display {
 std::shared_ptr<appkit::Image> captureScreen(X11Connection& connection) {
     const xcb_screen_t* screen = connection.screen();
     const int width = screen->width_in_pixels, height = screen->height_in_pixels;
-    XReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
-        connection.get(),
-        xcb_get_image(connection.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, connection.root(), 0, 0, std::uint16_t(width),
-                      std::uint16_t(height), ~0u),
-        nullptr));
+    XReply<xcb_get_image_reply_t> reply(
+        xcb_get_image_reply(connection.get(),
+                            xcb_get_image(connection.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, connection.root(), 0, 0,
+                                          std::uint16_t(width), std::uint16_t(height), ~0u),
+                            nullptr));
     if (!reply || xcb_get_image_data_length(reply.get()) < width * height * 4) return nullptr;
     // 24-bit depth in 32-bit pixels, blue first (the servers this runs on are little-endian).
     const std::uint8_t* pixels = xcb_get_image_data(reply.get());

@@ -31,8 +31,8 @@ void writeHome(const testsupport::TemporaryHome& home) {
 // service, whose address would be looked up on the network.
 std::filesystem::path assembleBundle(const testsupport::TemporaryHome& home) {
     auto bundle = home.path() / "Applications" / "Kestrelvault.app";
-    auto assembled = desktop::RunningTool::start(
-        {KV_SOURCE_DIR "/scripts/assemble-app", KV_BINARY_DIR, bundle.string()}, {});
+    auto assembled =
+        desktop::RunningTool::start({KV_SOURCE_DIR "/scripts/assemble-app", KV_BINARY_DIR, bundle.string()}, {});
     if (!assembled || !assembled->waitForEnd(60s) || assembled->status() != 0) return {};
     auto info = bundle / "Contents" / "Info.plist";
     auto plist = testsupport::readFile(info).value_or("");
@@ -121,13 +121,15 @@ TEST_F(ApplicationOnX11, TheShortcutSearchesAndTheChoiceOpensInItsProfileOrGoesT
     EXPECT_TRUE(desktop->waitUntil(
         [&] {
             screenshot = desktop->screenshot();
-            lines = linesOfDarkText(*screenshot, shown.x + 100, shown.x + 400, shown.y + 72, shown.y + shown.height - 32);
+            lines =
+                linesOfDarkText(*screenshot, shown.x + 100, shown.x + 400, shown.y + 72, shown.y + shown.height - 32);
             return lines == 3;
         },
         10s))
         << lines << " lines of titles";
     std::filesystem::create_directories(std::filesystem::path(KV_BINARY_DIR) / "pictures");
-    EXPECT_TRUE(render::writePNG(*screenshot, std::filesystem::path(KV_BINARY_DIR) / "pictures" / "x11-search-panel.png"));
+    EXPECT_TRUE(
+        render::writePNG(*screenshot, std::filesystem::path(KV_BINARY_DIR) / "pictures" / "x11-search-panel.png"));
 
     // Narrowed to the second Chrome profile's bookmark: the copy key, then Return.
     xdotool({"type", " hooks"});
