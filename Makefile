@@ -3,11 +3,13 @@
 # make bench  builds (the Release build of make run) and runs the benchmarks and the
 #             comparison with fzf
 # make tsan   builds with ThreadSanitizer and runs the suites that exercise threads
+# make demo   shows the application on a virtual display (Xvfb) and writes screenshots to
+#             build/demo, for machines without a desktop
 
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps run build test tsan bench clean
+.PHONY: all deps run build test tsan bench demo clean
 
 all: build
 
@@ -35,6 +37,10 @@ tsan: deps
 
 bench: build
 	scripts/run-benchmarks build
+
+demo: build
+	scripts/assemble-app build
+	build/bench/kv-demo --bundle build/Kestrelvault.app --out build/demo
 
 clean:
 	rm -rf build build-test build-tsan

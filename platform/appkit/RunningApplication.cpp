@@ -36,7 +36,16 @@ std::shared_ptr<RunningApplication> currentHandle() {
     return current;
 }
 
+ActivationServer*& installedServer() {
+    static ActivationServer* server = nullptr;
+    return server;
+}
+
 }  // namespace
+
+void RunningApplication::setServer(ActivationServer* server) { installedServer() = server; }
+
+ActivationServer* RunningApplication::server() { return installedServer(); }
 
 std::shared_ptr<RunningApplication> RunningApplication::currentApplication() {
     dispatch::checkMainThread();
@@ -69,7 +78,10 @@ void RunningApplication::activate(ApplicationActivationOptions) {
     session().frontmost = std::static_pointer_cast<RunningApplication>(shared_from_this());
     // The shared application follows its own process coming to or leaving the front.
     if (previous && previous->isCurrent_) Application::shared()->resignActive();
-    if (isCurrent_) Application::shared()->becomeActive();
+    if (isCurrent_)
+        Application::shared()->becomeActive();
+    else if (auto* server = installedServer())
+        server->otherApplicationDidActivate(*this);
 }
 
 std::string RunningApplication::description() const {
