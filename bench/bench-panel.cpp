@@ -57,11 +57,14 @@ public:
         }
         // The welcome of a first launch would stand in front of the panel.
         foundation::UserDefaults::standardUserDefaults()->setBool(true, "hasLaunchedBefore");
-        std::string failure;
-        display_ = display::X11Display::connect(server_.name(), failure);
-        editor_ = desktop::DesktopClient::connect(server_.name(), failure);
-        if (!display_ || !editor_ || !editor_->showApplicationWindow("Editor", 40, 40, 400, 300))
-            return fail("no X display: " + failure);
+        auto connectedDisplay = display::X11Display::connect(server_.name());
+        if (!connectedDisplay) return fail("no X display: " + connectedDisplay.error());
+        display_ = std::move(*connectedDisplay);
+        auto connectedEditor = desktop::DesktopClient::connect(server_.name());
+        if (!connectedEditor) return fail("no X display: " + connectedEditor.error());
+        editor_ = std::move(*connectedEditor);
+        if (!editor_->showApplicationWindow("Editor", 40, 40, 400, 300))
+            return fail("no window of another client shows");
         application_ = ui::LaunchedApplication::launch(std::make_unique<kestrelvault::KestrelvaultApp>());
         delegate_ = static_cast<kestrelvault::KestrelvaultApp&>(application_->app()).appDelegate.wrappedValue();
         auto aggregator = delegate_->viewModel->aggregator();

@@ -32,9 +32,9 @@ public:
     int run() {
         writeHome();
         if (!server_.isRunning()) return fail("Xvfb cannot start: " + server_.failure());
-        std::string failure;
-        desktop_ = desktop::DesktopClient::connect(server_.name(), failure);
-        if (!desktop_) return fail(failure);
+        auto connected = desktop::DesktopClient::connect(server_.name());
+        if (!connected) return fail(connected.error());
+        desktop_ = std::move(*connected);
         desktop_->startSystemTray();
         // A pixel of another application in front, which has the keys until the shortcut is
         // the application's.

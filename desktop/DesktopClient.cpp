@@ -28,10 +28,10 @@ std::string propertyText(display::X11Connection& connection, xcb_window_t window
 
 }  // namespace
 
-std::unique_ptr<DesktopClient> DesktopClient::connect(const std::string& displayName, std::string& failure) {
-    auto connection = display::X11Connection::open(displayName, failure);
-    if (!connection) return nullptr;
-    return std::unique_ptr<DesktopClient>(new DesktopClient(std::move(connection)));
+foundation::Expected<std::unique_ptr<DesktopClient>> DesktopClient::connect(const std::string& displayName) {
+    auto connection = display::X11Connection::open(displayName);
+    if (!connection) return foundation::Failure{connection.error()};
+    return std::unique_ptr<DesktopClient>(new DesktopClient(std::move(*connection)));
 }
 
 std::vector<ServerWindow> DesktopClient::windowsOf(pid_t process) {

@@ -26,8 +26,8 @@ struct ServerWindow {
 // Single thread; the connection (and so its windows) goes with it.
 class DesktopClient {
 public:
-    // Null, with the reason in failure, when the server does not answer.
-    static std::unique_ptr<DesktopClient> connect(const std::string& displayName, std::string& failure);
+    // Fails when the server does not answer.
+    static foundation::Expected<std::unique_ptr<DesktopClient>> connect(const std::string& displayName);
 
     // The viewable top-level windows that the process shows and that draw (input-only ones
     // left out), back to front.

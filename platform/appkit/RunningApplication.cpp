@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Application.hpp"
 #include "platform/foundation/Bundle.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 #include <map>
@@ -17,10 +18,12 @@ struct Session {
     std::weak_ptr<RunningApplication> frontmost;
 };
 
-Session& session() {
-    static Session instance;
+foundation::ProcessWide<Session>& sessionInstance() {
+    static foundation::ProcessWide<Session> instance;
     return instance;
 }
+
+Session& session() { return *sessionInstance().get(); }
 
 std::shared_ptr<RunningApplication> currentHandle() {
     auto& current = session().current;
@@ -64,7 +67,7 @@ std::shared_ptr<RunningApplication> RunningApplication::frontmostApplication() {
     return session().frontmost.lock();
 }
 
-void RunningApplication::resetForTesting() { session() = Session(); }
+void RunningApplication::resetForTesting() { sessionInstance().reset(); }
 
 bool RunningApplication::isActive() const { return frontmostApplication().get() == this; }
 

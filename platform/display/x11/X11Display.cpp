@@ -15,6 +15,7 @@
 #include "platform/display/x11/X11Visuals.hpp"
 #include "platform/display/x11/X11WindowList.hpp"
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/system/UnifiedLog.hpp"
 
 #include <xcb/randr.h>
@@ -42,19 +43,21 @@ constexpr double wheelStep = 20;
 
 }  // namespace
 
-std::unique_ptr<X11Display> X11Display::connect(const std::string& name, std::string& failure) {
-    auto connection = X11Connection::open(name, failure);
-    if (!connection) return nullptr;
-    std::unique_ptr<X11Display> display(new X11Display(std::move(connection)));
-    if (!display->setUp(failure)) return nullptr;
+foundation::Expected<std::unique_ptr<X11Display>> X11Display::connect(const std::string& name) {
+    dispatch::checkMainThread();
+    auto connection = X11Connection::open(name);
+    if (!connection) return foundation::Failure{connection.error()};
+    auto keyboard = X11Keyboard::make(**connection);
+    if (!keyboard) return foundation::Failure{keyboard.error()};
+    std::unique_ptr<X11Display> display(new X11Display(std::move(*connection), std::move(*keyboard)));
+    display->setUp();
     return display;
 }
 
-X11Display::X11Display(std::unique_ptr<X11Connection> connection) : connection_(std::move(connection)) {}
+X11Display::X11Display(std::unique_ptr<X11Connection> connection, std::unique_ptr<X11Keyboard> keyboard)
+    : connection_(std::move(connection)), keyboard_(std::move(keyboard)) {}
 
-bool X11Display::setUp(std::string& failure) {
-    keyboard_ = X11Keyboard::create(*connection_, failure);
-    if (!keyboard_) return false;
+void X11Display::setUp() {
     visuals_ = std::make_unique<X11Visuals>(*connection_);
     auto* connection = connection_->get();
 
@@ -89,7 +92,6 @@ bool X11Display::setUp(std::string& failure) {
     // Status items made before the display came.
     if (const auto& statusBar = appkit::StatusBar::systemStatusBar(); !statusBar.items().empty())
         statusBarDidChange(statusBar);
-    return true;
 }
 
 X11Display::~X11Display() {
@@ -129,6 +131,7 @@ std::optional<std::string> X11Display::stringFromOtherApplication(const std::str
 }
 
 void X11Display::showMenuBarExtra(std::shared_ptr<appkit::Image> icon, std::function<void(appkit::Point)> clicked) {
+    dispatch::checkMainThread();
     tray_ = std::make_unique<SystemTray>(*connection_, *visuals_, std::move(icon),
                                          [this, clicked = std::move(clicked)](int rootX, int rootY) {
                                              if (clicked) clicked(layout_.fromServer(rootX, rootY));
@@ -164,6 +167,7 @@ void X11Display::otherApplicationDidActivate(const appkit::RunningApplication& a
 bool X11Display::isMenuBarExtraDocked() const { return tray_ && tray_->isDocked(); }
 
 void X11Display::update() {
+    dispatch::checkMainThread();
     windows_->update(layout_);
     focus_->update();
     menuGrab_->update();
@@ -310,6 +314,7 @@ void X11Display::handleClientMessage(const xcb_client_message_event_t& event) {
 }
 
 std::shared_ptr<appkit::Image> X11Display::screenshot() {
+    dispatch::checkMainThread();
     // What drawing, stacking and shaping exposed is known once the server answered a round
     // trip after them; drawn again, the picture is whole.
     update();
@@ -331,6 +336,7 @@ xcb_window_t X11Display::serverWindow(const appkit::Window& window) const {
 }
 
 bool X11Display::runUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    dispatch::checkMainThread();
     const auto deadline = std::chrono::steady_clock::now() + limit;
     auto loop = foundation::RunLoop::main();
     while (!condition()) {

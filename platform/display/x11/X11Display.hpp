@@ -36,9 +36,9 @@ class X11WindowList;
 // process, living until the application ends.
 class X11Display final : public Server {
 public:
-    // Null, with the reason in failure, when the name (or $DISPLAY) names no server that
-    // answers, or the server has no keyboard extension.
-    static std::unique_ptr<X11Display> connect(const std::string& name, std::string& failure);
+    // Fails when the name (or $DISPLAY) names no server that answers, or the server has no
+    // keyboard extension.
+    static foundation::Expected<std::unique_ptr<X11Display>> connect(const std::string& name);
     ~X11Display() override;
 
     std::vector<ScreenFrame> screens() const override { return layout_.screens(); }
@@ -75,8 +75,8 @@ public:
     bool runUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
 private:
-    explicit X11Display(std::unique_ptr<X11Connection> connection);
-    bool setUp(std::string& failure);
+    X11Display(std::unique_ptr<X11Connection> connection, std::unique_ptr<X11Keyboard> keyboard);
+    void setUp();
     bool readEvents();
     void handle(const xcb_generic_event_t& event);
     void handleKey(const xcb_key_press_event_t& event, KeyDirection direction);

@@ -66,9 +66,9 @@ protected:
         writeHome(home);
         auto executable = assembleBundle(home);
         ASSERT_FALSE(executable.empty()) << "the bundle could not be assembled";
-        std::string failure;
-        desktop = desktop::DesktopClient::connect(server.name(), failure);
-        ASSERT_TRUE(desktop) << failure;
+        auto connected = desktop::DesktopClient::connect(server.name());
+        ASSERT_TRUE(connected) << connected.error();
+        desktop = std::move(*connected);
         ASSERT_TRUE(desktop->showApplicationWindow("Editor", 40, 40, 400, 300));
         application = server.start({executable.string()}, "", desktop::ErrorOutput::withOutput);
         ASSERT_TRUE(application);

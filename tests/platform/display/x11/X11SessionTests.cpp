@@ -17,10 +17,13 @@ using appkit::Rect;
 // Another client of the same server, with a window of its own of the application class.
 std::unique_ptr<desktop::DesktopClient> otherClient(const std::string& displayName, const std::string& applicationClass,
                                                     int x) {
-    std::string failure;
-    auto client = desktop::DesktopClient::connect(displayName, failure);
-    EXPECT_TRUE(client && client->showApplicationWindow(applicationClass, x, 100, 200, 200)) << failure;
-    return client;
+    auto client = desktop::DesktopClient::connect(displayName);
+    if (!client) {
+        ADD_FAILURE() << client.error();
+        return nullptr;
+    }
+    EXPECT_TRUE((*client)->showApplicationWindow(applicationClass, x, 100, 200, 200));
+    return std::move(*client);
 }
 
 // Untitled panels take key status only when they say so.
@@ -59,9 +62,9 @@ TEST_F(X11DisplayTest, TheSessionFollowsOtherClientsAndActivatingOneFocusesItsWi
     // Started while another client has the focus, the application is not in front.
     auto editor = otherClient(server.name(), "Editor", 700);
     display.reset();
-    std::string failure;
-    display = display::X11Display::connect(server.name(), failure);
-    ASSERT_TRUE(display) << failure;
+    auto connected = display::X11Display::connect(server.name());
+    ASSERT_TRUE(connected) << connected.error();
+    display = std::move(*connected);
     EXPECT_EQ(appkit::RunningApplication::frontmostApplication()->bundleIdentifier(), "Editor");
 
     // The focus went to another client meanwhile: a hot key finds that one in front.
@@ -105,9 +108,10 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
     EXPECT_EQ(log.entriesContaining("no system tray").size(), 1u);
 
     // A tray starts: it owns the tray selection and says so on the root window.
-    std::string failure;
-    auto tray = desktop::DesktopClient::connect(server.name(), failure);
-    ASSERT_TRUE(tray && tray->startSystemTray()) << failure;
+    auto connected = desktop::DesktopClient::connect(server.name());
+    ASSERT_TRUE(connected) << connected.error();
+    auto tray = std::move(*connected);
+    ASSERT_TRUE(tray->startSystemTray());
     ASSERT_TRUE(runUntil([&] {
         tray->readEvents();
         return !tray->trayIcons().empty();
@@ -134,9 +138,9 @@ TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
          std::vector<Case>{{"", "", "DISPLAY names no X server"}, {":97", "", "the X server :97 does not answer"},
                            {"", ":98", "the X server :98 does not answer"}}) {
         ::setenv("DISPLAY", environment.c_str(), 1);
-        std::string failure;
-        EXPECT_FALSE(display::X11Display::connect(name, failure));
-        EXPECT_EQ(failure, reason);
+        auto connected = display::X11Display::connect(name);
+        ASSERT_FALSE(connected);
+        EXPECT_EQ(connected.error(), reason);
     }
     ::setenv("DISPLAY", saved.c_str(), 1);
 }
