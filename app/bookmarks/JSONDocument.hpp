@@ -25,11 +25,11 @@ public:
     simdjson::dom::element root() const { return root_; }
 
 private:
-    // Takes the text and parses it; false when it is not JSON.
-    bool parse(simdjson::padded_string contents);
+    // Parses the text; false when it is not JSON. The parser's working storage and the
+    // text go as soon as it returns: the document keeps its own copy of every string.
+    bool parse(const simdjson::padded_string& contents);
 
-    std::unique_ptr<simdjson::padded_string> buffer_;
-    std::unique_ptr<simdjson::dom::parser> parser_;
+    std::unique_ptr<simdjson::dom::document> document_;
     simdjson::dom::element root_;
 };
 
