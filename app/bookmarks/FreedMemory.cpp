@@ -11,9 +11,10 @@ void returnFreedMemoryToTheSystem() {}
 void keepLargeBlocksOutOfTheHeap() {}
 #else
 void returnFreedMemoryToTheSystem() { malloc_trim(0); }
-// glibc's own starting bound. Setting it also fixes the heaps' trim threshold, so the free
-// top of a thread's heap goes back too, which malloc_trim leaves alone.
-void keepLargeBlocksOutOfTheHeap() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }
+// Fixing the bound also keeps the heaps' trim threshold at its default, so a thread heap's
+// free top goes back, which malloc_trim leaves alone. Below a megabyte blocks stay in the
+// heaps: mapping each one would take the address space's lock from threads faulting pages in.
+void keepLargeBlocksOutOfTheHeap() { mallopt(M_MMAP_THRESHOLD, 1024 * 1024); }
 #endif
 
 }  // namespace kestrelvault
