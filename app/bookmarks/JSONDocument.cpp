@@ -1,7 +1,6 @@
 #include "app/bookmarks/JSONDocument.hpp"
 
 #include <algorithm>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -83,12 +82,6 @@ bool JSONDocument::parse(const simdjson::padded_string& contents) {
 }
 
 std::optional<JSONDocument> JSONDocument::load(const std::filesystem::path& path) {
-    // While it parses, a file costs about three times its size (its text, simdjson's index
-    // of it, and the document), and a parsed document about one and a half. Readers run side
-    // by side, so files are read and parsed one at a time; reading parsed documents is not
-    // held back.
-    static std::mutex oneParseAtATime;
-    std::lock_guard lock(oneParseAtATime);
     auto contents = readPaddedFile(path);
     JSONDocument document;
     if (!contents || !document.parse(*contents)) return std::nullopt;

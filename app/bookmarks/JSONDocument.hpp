@@ -19,7 +19,9 @@ namespace kestrelvault {
 class JSONDocument {
 public:
     // Nullopt when the path is not a readable regular file or does not parse as JSON.
-    // Nesting up to a million levels parses; walkers bound their own depth.
+    // Nesting up to a million levels parses; walkers bound their own depth. While it parses,
+    // a file costs about three times its size (its text, simdjson's index of it and the
+    // document); the document alone, once loaded, about one and a half.
     static std::optional<JSONDocument> load(const std::filesystem::path& path);
 
     simdjson::dom::element root() const { return root_; }
