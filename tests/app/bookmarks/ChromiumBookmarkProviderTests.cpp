@@ -272,6 +272,20 @@ TEST_F(ChromiumReader, EachBrowserReadsItsOwnDataDirectory) {
     EXPECT_EQ(chromiumBase("edge"), home() / "Library/Application Support/Microsoft Edge");
 }
 
+// Whichever profile is read first, its last folder path is the next one's first.
+TEST_F(ChromiumReader, ProfilesWhoseFoldersMeetKeepTheirOwnProfiles) {
+    writeProfile("Default", chromiumBookmarks({chromiumFolder("Shared", {chromiumURL("Home page", "https://h/")})}));
+    writeProfile("Profile 1", chromiumBookmarks({chromiumFolder("Shared", {chromiumURL("Work page", "https://w/")})}));
+    writeFile(base / "Local State",
+              json{{"profile", {{"info_cache", {{"Default", {{"name", "Home"}}}, {"Profile 1", {{"name", "Work"}}}}}}}}
+                  .dump());
+    std::vector<Bookmark> bookmarks = ChromeBookmarkProvider().loadBookmarks();
+    EXPECT_THAT(namesWithProfileNames(bookmarks), UnorderedElementsAre("Home page@Home", "Work page@Work"));
+    std::vector<std::string> ids;
+    for (const auto& bookmark : bookmarks) ids.push_back(bookmark.id + "@" + bookmark.folderPath);
+    EXPECT_THAT(ids, UnorderedElementsAre("chrome:Default:https://h/@Shared", "chrome:Profile 1:https://w/@Shared"));
+}
+
 TEST_F(ChromiumReader, SameURLInTwoFoldersGivesTwoBookmarksWithOneIdentifier) {
     writeProfile("Default", chromiumBookmarks({chromiumFolder("X", {chromiumURL("Dup", "https://d/")}),
                                                chromiumFolder("Y", {chromiumURL("Dup", "https://d/")})}));
