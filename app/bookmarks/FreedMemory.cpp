@@ -12,9 +12,9 @@ void keepLargeBlocksOutOfTheHeap() {}
 #else
 void returnFreedMemoryToTheSystem() { malloc_trim(0); }
 // Fixing the bound also keeps the heaps' trim threshold at its default, so a thread heap's
-// free top goes back, which malloc_trim leaves alone. Below a megabyte blocks stay in the
-// heaps: mapping each one would take the address space's lock from threads faulting pages in.
-void keepLargeBlocksOutOfTheHeap() { mallopt(M_MMAP_THRESHOLD, 1024 * 1024); }
+// free top goes back, which malloc_trim leaves alone. Smaller blocks stay in the heaps:
+// mapping each one takes the address space's lock from the threads faulting pages in.
+void keepLargeBlocksOutOfTheHeap() { mallopt(M_MMAP_THRESHOLD, 256 * 1024); }
 #endif
 
 }  // namespace kestrelvault
