@@ -119,9 +119,8 @@ TEST_F(SearchAgreement, SearchOverManyPiecesRanksAsThePlainAlgorithm) {
         }
 }
 
-// Siblings share one placed folder path per piece: runs of them, in every form a folder
-// path can be placed in (the list's text, lower-cased, normalised, split into characters),
-// cross the boundary between pieces and must still rank as their own folder paths.
+// Runs of siblings share one placed folder path per piece; runs in each form a folder path
+// takes (list text, lower-cased, normalised, clustered) cross a boundary between pieces.
 TEST_F(SearchAgreement, FolderRunsAcrossPiecesRankAsThePlainAlgorithm) {
     const std::vector<std::string> folders = {"work/projects", "Work/Réunions", "", "ＷＯＲＫ/メモ", "Work/Notes"};
     std::vector<Bookmark> bookmarks;
