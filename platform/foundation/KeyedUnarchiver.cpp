@@ -49,11 +49,11 @@ std::string joinedNames(const std::vector<const objc::Class*>& classes) {
 std::optional<std::string> textOf(plist_t node) {
     if (!node) return std::nullopt;
     if (plist_get_node_type(node) == PLIST_STRING) {
-        char* text = nullptr;
-        plist_get_string_val(node, &text);
-        std::string value(text ? text : "");
-        std::free(text);
-        return value;
+        // By pointer and length: the library's copying accessor aborts the process on text
+        // with a NUL inside (which the precheck refuses as well).
+        std::uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return text ? std::string(text, length) : std::string();
     }
     if (plist_get_node_type(node) == PLIST_DATA) {
         char* bytes = nullptr;
@@ -143,14 +143,22 @@ objc::Id KeyedUnarchiver::decodeNode(plist_t node, const std::vector<const objc:
     objc::Id object;
     const auto& name = runtimeClass->name();
     if (name == "NSString") {
-        if (auto text = textOf(plist_dict_get_item(fields, ka::stringField))) object = String::make(*text);
+        auto text = textOf(plist_dict_get_item(fields, ka::stringField));
+        if (text && !isValidUTF8(*text)) {
+            failWithError(corruptError("The string for key '" + std::string(key) + "' is not valid UTF-8."));
+            return nullptr;
+        }
+        if (text) object = String::make(*text);
     } else if (name == "NSNumber") {
         object = numberFrom(fields);
     } else if (name == "NSData") {
         if (auto bytes = textOf(plist_dict_get_item(fields, ka::dataField)))
             object = Data::make(std::vector<std::uint8_t>(bytes->begin(), bytes->end()));
     } else if (name == "NSDate") {
-        if (auto seconds = realOf(plist_dict_get_item(fields, ka::timeField))) object = Date::make(*seconds);
+        if (auto seconds = realOf(plist_dict_get_item(fields, ka::referenceTimeField)))
+            object = Date::dateWithTimeIntervalSinceReferenceDate(*seconds);
+        else if (auto since1970 = realOf(plist_dict_get_item(fields, ka::timeSince1970Field)))
+            object = Date::make(*since1970);
     } else if (name == "NSNull") {
         object = Null::null();
     } else if (name == "NSArray" || name == "NSDictionary") {

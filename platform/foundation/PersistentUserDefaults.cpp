@@ -1,6 +1,7 @@
 #include "platform/foundation/PersistentUserDefaults.hpp"
 
 #include "platform/foundation/PreferencesStore.hpp"
+#include "platform/foundation/PropertyListPrecheck.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
 
 #include <cstdio>
@@ -43,8 +44,10 @@ void PersistentUserDefaults::setObject(const objc::Id& value, const std::string&
         removeObjectForKey(key);
         return;
     }
-    if (!PropertyListSerialization::propertyListIsValidForFormat(value, PropertyListFormat::binary)) {
-        // The platform refuses such values too; nothing is stored.
+    if (!PropertyListPrecheck::isStorableText(key) ||
+        !PropertyListSerialization::propertyListIsValidForFormat(value, PropertyListFormat::binary)) {
+        // The platform refuses such values too; nothing is stored, so the domain's file
+        // stays readable.
         std::fprintf(stderr, "[UserDefaults] Attempt to set a non-property-list object %s for key %s\n",
                      value->description().c_str(), key.c_str());
         return;

@@ -4,6 +4,7 @@
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/PropertyListDate.hpp"
 #include "platform/foundation/PropertyListPrecheck.hpp"
 #include "platform/foundation/String.hpp"
 
@@ -84,13 +85,8 @@ objc::Id objectFromNode(plist_t node) {
         auto begin = reinterpret_cast<const std::uint8_t*>(bytes);
         return Data::make(bytes ? std::vector<std::uint8_t>(begin, begin + length) : std::vector<std::uint8_t>());
     }
-    case PLIST_DATE: {
-        std::int32_t seconds = 0, microseconds = 0;
-        plist_get_date_val(node, &seconds, &microseconds);
-        // Before 2001 the library truncates toward zero and reports the fraction unsigned.
-        double sinceReference = seconds < 0 ? seconds - microseconds / 1e6 : seconds + microseconds / 1e6;
-        return Date::make(sinceReference + Date::referenceDateOffset);
-    }
+    case PLIST_DATE:
+        return Date::dateWithTimeIntervalSinceReferenceDate(PropertyListDate::interval(node));
     case PLIST_UID: {
         std::uint64_t value = 0;
         plist_get_uid_val(node, &value);
@@ -101,14 +97,28 @@ objc::Id objectFromNode(plist_t node) {
     }
 }
 
+// The XML form writes a date as whole seconds with a year of up to four digits, and reads
+// back years from 1 on.
+constexpr double earliestXMLDate = -63113904000.0;  // 0001-01-01T00:00:00Z, since 2001
+constexpr double latestXMLDate = 252423993599.0;    // 9999-12-31T23:59:59Z
+
+plist_t dateNode(const Date& date, PropertyListFormat format) {
+    double sinceReference = date.timeIntervalSinceReferenceDate();
+    if (format == PropertyListFormat::binary) return PropertyListDate::makeNode(sinceReference);
+    double whole = std::floor(sinceReference);
+    if (!(whole >= earliestXMLDate && whole <= latestXMLDate)) return nullptr;
+    return PropertyListDate::makeNode(whole);
+}
+
 // Nullptr when the object (or anything inside it) has no property-list form, or is nested
 // deeper than any reader would accept.
-plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
+plist_t nodeFromObject(const objc::Id& object, PropertyListFormat format, std::size_t depth = 0) {
     if (depth > PropertyListPrecheck::maximumDepth) return nullptr;
     if (auto dictionary = dictionaryValue(object)) {
         PlistNode node(plist_new_dict());
         for (const auto& [key, value] : dictionary->entries()) {
-            plist_t child = nodeFromObject(value, depth + 1);
+            if (!PropertyListPrecheck::isStorableText(key)) return nullptr;
+            plist_t child = nodeFromObject(value, format, depth + 1);
             if (!child) return nullptr;
             plist_dict_set_item(node.get(), key.c_str(), child);
         }
@@ -117,15 +127,16 @@ plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
     if (auto array = arrayValue(object)) {
         PlistNode node(plist_new_array());
         for (const auto& item : array->items()) {
-            plist_t child = nodeFromObject(item, depth + 1);
+            plist_t child = nodeFromObject(item, format, depth + 1);
             if (!child) return nullptr;
             plist_array_append_item(node.get(), child);
         }
         return node.release();
     }
     if (auto text = stringValue(object)) {
-        // The library works with C strings: an embedded NUL would silently cut the value.
-        if (text->find('\0') != std::string::npos) return nullptr;
+        // The library works with C strings (a NUL would cut the value short) and turns
+        // malformed UTF-8 into something else, which would not read back as written.
+        if (!PropertyListPrecheck::isStorableText(*text)) return nullptr;
         return plist_new_string(text->c_str());
     }
     if (auto number = numberValue(object)) {
@@ -142,15 +153,7 @@ plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
     }
     if (auto data = dataValue(object))
         return plist_new_data(reinterpret_cast<const char*>(data->bytes().data()), data->length());
-    if (auto date = std::dynamic_pointer_cast<Date>(object)) {
-        double sinceReference = date->timeIntervalSinceReferenceDate();
-        double whole = std::floor(sinceReference);
-        if (!std::isfinite(sinceReference) || whole < std::numeric_limits<std::int32_t>::min() ||
-            whole > std::numeric_limits<std::int32_t>::max())
-            return nullptr;
-        auto microseconds = static_cast<std::int32_t>(std::lround((sinceReference - whole) * 1e6));
-        return plist_new_date(static_cast<std::int32_t>(whole), std::min(microseconds, 999'999));
-    }
+    if (auto date = std::dynamic_pointer_cast<Date>(object)) return dateNode(*date, format);
     return nullptr;
 }
 
@@ -193,7 +196,7 @@ std::shared_ptr<Data> PropertyListSerialization::dataWithPropertyList(const objc
         report(error, NSPropertyListWriteInvalidError, "Property list format OpenStep is not supported for writing");
         return nullptr;
     }
-    PlistNode root(nodeFromObject(object));
+    PlistNode root(nodeFromObject(object, format));
     if (!root) {
         report(error, NSPropertyListWriteInvalidError,
                "Property list invalid for format: " + std::to_string(static_cast<int>(format)));
@@ -217,7 +220,7 @@ std::shared_ptr<Data> PropertyListSerialization::dataWithPropertyList(const objc
 
 bool PropertyListSerialization::propertyListIsValidForFormat(const objc::Id& object, PropertyListFormat format) {
     if (format == PropertyListFormat::openStep) return false;
-    PlistNode root(nodeFromObject(object));
+    PlistNode root(nodeFromObject(object, format));
     return root != nullptr;
 }
 
