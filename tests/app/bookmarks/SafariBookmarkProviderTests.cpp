@@ -118,6 +118,11 @@ TEST_F(SafariReader, UnreadableOrMalformedFilesGiveNothing) {
         {"invalid UTF-8 in XML",
          "<?xml version=\"1.0\"?><plist><dict><key>Children</key><array><dict><key>"
          "WebBookmarkType</key><string>\xff</string></dict></array></dict></plist>"},
+        // Refused whole, as a Chromium file with such text is, however sound the rest.
+        {"invalid UTF-8 in one title in XML", [&] {
+             auto text = xmlPropertyList(json{{"Children", typicalFile()}});
+             return text.replace(text.find("Tracker"), 7, "Tr\xE4" "cker");
+         }()},
     };
     for (auto& [label, contents] : cases) {
         writeFile(plistPath, contents);
