@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -48,6 +49,7 @@ std::int64_t codeFor(Operation operation, int error) {
     case Operation::list:
         if (error == ENOENT || error == ENOTDIR) return NSFileReadNoSuchFileError;
         if (error == EACCES || error == EPERM) return NSFileReadNoPermissionError;
+        if (error == EFBIG) return NSFileReadTooLargeError;
         return NSFileReadUnknownError;
     case Operation::write:
         if (error == ENOENT) return NSFileNoSuchFileError;
@@ -69,6 +71,8 @@ std::string describe(std::int64_t code, Operation operation, const std::filesyst
         return "The file " + name + " couldn\u2019t be opened because there is no such file.";
     case NSFileReadNoPermissionError:
         return "The file " + name + " couldn\u2019t be opened because you don\u2019t have permission to view it.";
+    case NSFileReadTooLargeError:
+        return "The file " + name + " couldn\u2019t be opened because it is too large.";
     case NSFileNoSuchFileError:
         return operation == Operation::remove ? name + " couldn\u2019t be removed."
                                               : "The file " + name + " couldn\u2019t be saved because there is no such folder.";
@@ -217,6 +221,38 @@ std::shared_ptr<Data> FileManager::contentsAtPath(const std::filesystem::path& p
         bytes.insert(bytes.end(), chunk, chunk + count);
     }
     return Data::make(std::move(bytes));
+}
+
+bool FileManager::readRegularFile(const std::filesystem::path& path, std::uint64_t limit,
+                                  const std::function<char*(std::size_t)>& allocate,
+                                  std::shared_ptr<Error>* error) const {
+    // Opened without waiting for a writer, in case a FIFO sits at the path.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0) return fail(error, Operation::read, path, errno);
+    if (!S_ISREG(status.st_mode)) return fail(error, Operation::read, path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+    auto size = static_cast<std::uint64_t>(status.st_size);
+    if (size > limit || size > std::numeric_limits<std::size_t>::max()) return fail(error, Operation::read, path, EFBIG);
+    char* bytes = allocate(static_cast<std::size_t>(size));
+    for (std::uint64_t done = 0; done < size;) {
+        ssize_t count = ::read(file.get(), bytes + done, static_cast<std::size_t>(size - done));
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return fail(error, Operation::read, path, errno);
+        if (count == 0) return fail(error, Operation::read, path, EIO);  // cut short while being read
+        done += static_cast<std::uint64_t>(count);
+    }
+    return true;
+}
+
+std::optional<std::string> FileManager::contentsOfRegularFile(const std::filesystem::path& path, std::uint64_t limit,
+                                                              std::shared_ptr<Error>* error) const {
+    std::string contents;
+    auto allocate = [&](std::size_t size) {
+        contents.resize(size);
+        return contents.data();
+    };
+    if (!readRegularFile(path, limit, allocate, error)) return std::nullopt;
+    return contents;
 }
 
 bool FileManager::writeData(const Data& data, const std::filesystem::path& path, bool atomically,
