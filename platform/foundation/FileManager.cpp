@@ -7,11 +7,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,9 +118,26 @@ bool writeAll(int descriptor, const Data& data) {
     return true;
 }
 
+constexpr std::string_view temporaryMarker = ".kvtmp.";
+
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     static std::atomic<std::uint64_t> counter{0};
-    return path.parent_path() / fmt::format(".{}.kvtmp.{}.{}", path.filename().string(), ::getpid(), counter.fetch_add(1));
+    return path.parent_path() / fmt::format(".{}{}{}.{}", path.filename().string(), temporaryMarker, ::getpid(),
+                                            counter.fetch_add(1));
+}
+
+// The process that made a temporary sibling, from its name ".<file>.kvtmp.<pid>.<count>".
+std::optional<pid_t> temporaryWriter(std::string_view name) {
+    auto marker = name.rfind(temporaryMarker);
+    if (!name.starts_with('.') || marker == std::string_view::npos) return std::nullopt;
+    auto rest = name.substr(marker + temporaryMarker.size());
+    auto dot = rest.find('.');
+    if (dot == 0 || dot == std::string_view::npos || dot + 1 == rest.size()) return std::nullopt;
+    auto isNumber = [](std::string_view digits) {
+        return digits.find_first_not_of("0123456789") == std::string_view::npos && digits.size() <= 9;
+    };
+    if (!isNumber(rest.substr(0, dot)) || !isNumber(rest.substr(dot + 1))) return std::nullopt;
+    return static_cast<pid_t>(std::stol(std::string(rest.substr(0, dot))));
 }
 
 bool writeAtomically(const Data& data, const std::filesystem::path& path, std::shared_ptr<Error>* error) {
@@ -262,6 +280,16 @@ bool FileManager::writeData(const Data& data, const std::filesystem::path& path,
     if (file.get() < 0) return fail(error, Operation::write, path, errno);
     if (!writeAll(file.get(), data) || !file.close()) return fail(error, Operation::write, path, errno);
     return true;
+}
+
+void FileManager::removeAbandonedWriteTemporaries(const std::filesystem::path& directory) const {
+    auto names = contentsOfDirectoryAtPath(directory);
+    if (!names) return;
+    for (const auto& name : *names) {
+        auto writer = temporaryWriter(name);
+        if (writer && *writer > 0 && ::kill(*writer, 0) != 0 && errno == ESRCH)
+            ::unlink((directory / name).c_str());
+    }
 }
 
 bool FileManager::createDirectoryAtPath(const std::filesystem::path& path, bool withIntermediateDirectories,

@@ -70,6 +70,9 @@ public:
     // then rename).
     bool writeData(const Data& data, const std::filesystem::path& path, bool atomically,
                    std::shared_ptr<Error>* error = nullptr) const;
+    // Removes what atomic writes into the folder left behind when their process died between
+    // creating the temporary file and renaming it; temporaries of running processes stay.
+    void removeAbandonedWriteTemporaries(const std::filesystem::path& directory) const;
     bool createDirectoryAtPath(const std::filesystem::path& path, bool withIntermediateDirectories,
                                std::shared_ptr<Error>* error = nullptr) const;
     // Removes a file or a directory with its contents; error 4 when nothing is there.

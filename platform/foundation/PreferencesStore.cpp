@@ -131,6 +131,7 @@ bool PreferencesStore::update(const std::string& domain, const std::function<boo
     auto& files = FileManager::defaultManager();
     files.createDirectoryAtPath(path.parent_path(), true);
     FolderLock otherProcesses(path.parent_path());
+    files.removeAbandonedWriteTemporaries(path.parent_path());
     // Re-read first so that keys another process wrote meanwhile survive this write.
     cache_.erase(domain);
     auto values = dictionaryValue(copyPropertyList(std::const_pointer_cast<Dictionary>(currentValues(domain))));

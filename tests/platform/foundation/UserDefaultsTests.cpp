@@ -422,6 +422,24 @@ TEST_F(UserDefaultsTest, AKilledWriterNeverLeavesATornFile) {
     EXPECT_EQ(defaults->arrayForKey("big")->count(), itemCount);
 }
 
+TEST_F(UserDefaultsTest, TemporaryFilesOfKilledWritersAreRemovedByTheNextWrite) {
+    pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    auto folder = home.path() / "Library/Preferences";
+    auto abandoned = fmt::format(".{}.plist.kvtmp.{}.3", identifier, gone);
+    auto running = fmt::format(".{}.plist.kvtmp.{}.4", identifier, ::getpid());
+    auto unrelated = fmt::format(".{}.plist.kvtmp.notes", identifier);
+    for (const auto& name : {abandoned, running, unrelated}) home.write("Library/Preferences/" + name, "partial");
+
+    UserDefaults::standardUserDefaults()->setBool(true, "written");
+    EXPECT_FALSE(std::filesystem::exists(folder / abandoned));
+    EXPECT_TRUE(std::filesystem::exists(folder / running));
+    EXPECT_TRUE(std::filesystem::exists(folder / unrelated));
+    EXPECT_TRUE(storedDomain(identifier)->objectForKey("written"));
+}
+
 TEST_F(UserDefaultsTest, ConcurrentWritersInOneProcessLoseNothing) {
     auto defaults = UserDefaults::standardUserDefaults();
     std::vector<std::thread> writers;
