@@ -2,11 +2,13 @@
 # make test   builds with AddressSanitizer and UBSan and runs every test suite
 # make bench  builds and runs the benchmarks (Release)
 # make tsan   builds with ThreadSanitizer and runs the suites that exercise threads
+# make fuzz   builds the libFuzzer harnesses with clang and runs each for FUZZ_SECONDS,
+#             FUZZ_JOBS at once, then CRASH_TRIALS crash trials (not part of CI)
 
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps run build test tsan bench clean
+.PHONY: all deps run build test tsan bench fuzz clean
 
 all: build
 
@@ -38,5 +40,14 @@ bench: deps
 	mkdir -p build/bench && cp -f build-bench/bench/kv-* build/bench/ 2>/dev/null || true
 	scripts/run-benchmarks build-bench
 
+FUZZ_SECONDS ?= 600
+FUZZ_JOBS ?= 4
+CRASH_TRIALS ?= 1000
+fuzz: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" -DKV_TESTS=OFF -DKV_FUZZ=ON $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS) --target kv-fuzz-programs
+	scripts/run-fuzz build-fuzz $(FUZZ_SECONDS) $(FUZZ_JOBS) $(CRASH_TRIALS)
+
 clean:
-	rm -rf build build-test build-tsan build-bench
+	rm -rf build build-test build-tsan build-bench build-fuzz

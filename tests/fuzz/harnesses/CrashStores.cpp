@@ -1,0 +1,153 @@
+#include "tests/fuzz/harnesses/CrashStores.hpp"
+
+#include "platform/foundation/Dictionary.hpp"
+#include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/KeyedArchiver.hpp"
+#include "platform/foundation/KeyedUnarchiver.hpp"
+#include "platform/foundation/PropertyListSerialization.hpp"
+#include "platform/foundation/String.hpp"
+#include "platform/foundation/UserDefaults.hpp"
+#include "platform/objc/Class.hpp"
+#include "platform/security/SecItem.hpp"
+#include "sdk/utilities/ZULKeychainStorage.hpp"
+#include "sdk/utilities/ZULKeychainUtils.hpp"
+#include "sdk/utilities/ZULUserDefaults.hpp"
+
+#include <condition_variable>
+#include <mutex>
+
+namespace fuzzing {
+
+namespace {
+
+constexpr const char* userDefaultsSuite = "com.kestrelvault.crash-trials";
+constexpr const char* sdkUserDefaultsSuite = "com.kestrelvault.crash-trials.sdk";
+constexpr const char* keychainService = "com.kestrelvault.crash-trials";
+constexpr const char* storageService = "com.kestrelvault.crash-trials.storage";
+constexpr const char* names[crashStoreCount] = {"user-defaults", "keychain-item", "sdk-user-defaults",
+                                                "sdk-keychain-storage"};
+
+std::shared_ptr<foundation::Dictionary> keychainItemQuery(const std::string& key) {
+    return foundation::Dictionary::make({{security::kSecClass, foundation::String::make(security::kSecClassGenericPassword)},
+                                         {security::kSecAttrService, foundation::String::make(keychainService)},
+                                         {security::kSecAttrAccount, foundation::String::make(key)}});
+}
+
+const std::shared_ptr<ZULKeychainStorage>& keychainStorage() {
+    static const auto storage = ZULKeychainStorage::initWithService(storageService);
+    return storage;
+}
+
+// The round a stored text names, or nullopt when no writer wrote it.
+std::optional<int> roundOf(const std::optional<std::string>& text) {
+    if (!text || !text->starts_with("round ")) return std::nullopt;
+    auto end = text->find(' ', 6);
+    if (end == std::string::npos || end == 6) return std::nullopt;
+    return std::stoi(text->substr(6, end - 6));
+}
+
+std::optional<int> readDefaultsRound(const char* suite, const std::string& key, std::string& fault) {
+    auto path = foundation::FileManager::defaultManager().homeDirectoryForCurrentUser() / "Library/Preferences" /
+                (std::string(suite) + ".plist");
+    std::shared_ptr<foundation::Error> error;
+    auto data = foundation::FileManager::defaultManager().contentsAtPath(path, &error);
+    if (!data) {
+        if (error && error->code() == foundation::NSFileReadNoSuchFileError) return 0;
+        fault = path.string() + " does not open";
+        return std::nullopt;
+    }
+    auto values = foundation::dictionaryValue(foundation::PropertyListSerialization::propertyListWithData(*data));
+    if (!values) {
+        fault = path.string() + " is not a readable domain";
+        return std::nullopt;
+    }
+    auto value = values->objectForKey(key);
+    if (!value) return 0;
+    auto round = roundOf(foundation::stringValue(value));
+    if (!round) fault = key + " holds something no writer wrote";
+    return round;
+}
+
+std::optional<int> readKeychainRound(const std::shared_ptr<foundation::Dictionary>& query, bool archived,
+                                     const std::string& key, std::string& fault) {
+    std::shared_ptr<foundation::Error> error;
+    auto data = ZULKeychainUtils::getItemWithQuery(query, &error);
+    if (error) {
+        fault = "the keychain does not open: " + error->description();
+        return std::nullopt;
+    }
+    if (!data) return 0;
+    std::optional<std::string> text = std::string(data->view());
+    if (archived) {
+        text = foundation::stringValue(
+            foundation::KeyedUnarchiver::unarchivedObjectOfClass(objc::defineClass("NSString"), *data, &error));
+        if (!text) {
+            fault = key + " holds an archive that does not read: " + (error ? error->description() : "");
+            return std::nullopt;
+        }
+    }
+    auto round = roundOf(text);
+    if (!round) fault = key + " holds something no writer wrote";
+    return round;
+}
+
+}  // namespace
+
+const char* crashStoreName(CrashStore store) { return names[static_cast<int>(store)]; }
+
+std::optional<CrashStore> crashStoreNamed(std::string_view name) {
+    for (int index = 0; index < crashStoreCount; ++index)
+        if (name == names[index]) return static_cast<CrashStore>(index);
+    return std::nullopt;
+}
+
+std::string crashValue(int round, std::size_t fillerLength) {
+    return "round " + std::to_string(round) + " " + std::string(fillerLength, '.');
+}
+
+bool writeCrashValue(CrashStore store, const std::string& key, const std::string& value) {
+    switch (store) {
+    case CrashStore::userDefaults: {
+        static const auto defaults = foundation::UserDefaults::initWithSuiteName(userDefaultsSuite);
+        defaults->setString(value, key);
+        return true;
+    }
+    case CrashStore::keychainItem: {
+        std::shared_ptr<foundation::Error> error;
+        return ZULKeychainUtils::setItem(foundation::Data::fromString(value), keychainItemQuery(key), &error);
+    }
+    case CrashStore::sdkUserDefaults: {
+        static const auto defaults = ZULUserDefaults::initWithSuiteName(std::string(sdkUserDefaultsSuite));
+        defaults->setObject(foundation::String::make(value), foundation::String::make(key));
+        return true;
+    }
+    case CrashStore::sdkKeychainStorage: {
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::optional<bool> stored;
+        keychainStorage()->setObject(foundation::String::make(value), key, std::nullopt,
+                                     [&](objc::Id, std::shared_ptr<foundation::Error> error) {
+                                         std::lock_guard lock(mutex);
+                                         stored = !error;
+                                         finished.notify_one();
+                                     });
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return stored.has_value(); });
+        return *stored;
+    }
+    }
+    return false;
+}
+
+std::optional<int> readCrashRound(CrashStore store, const std::string& key, std::string& fault) {
+    switch (store) {
+    case CrashStore::userDefaults: return readDefaultsRound(userDefaultsSuite, key, fault);
+    case CrashStore::sdkUserDefaults: return readDefaultsRound(sdkUserDefaultsSuite, key, fault);
+    case CrashStore::keychainItem: return readKeychainRound(keychainItemQuery(key), false, key, fault);
+    case CrashStore::sdkKeychainStorage:
+        return readKeychainRound(keychainStorage()->keychainQueryWithKey(key, std::nullopt), true, key, fault);
+    }
+    return std::nullopt;
+}
+
+}  // namespace fuzzing
