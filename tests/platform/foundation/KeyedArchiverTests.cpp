@@ -211,7 +211,8 @@ TEST(KeyedArchiver, DatesArchivedBeforeAsSecondsSince1970StillRead) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &seconds, sizeof bits);
     for (int shift = 56; shift >= 0; shift -= 8) day += static_cast<char>((bits >> shift) & 0xFF);
-    auto date = std::dynamic_pointer_cast<Date>(unarchive("NSDate", *craftedArchive("\x56NSDate", "\x57NS.time", day)));
+    auto date = std::dynamic_pointer_cast<Date>(KeyedUnarchiver::unarchivedObjectOfClass(
+        objc::defineClass("NSDate"), *craftedArchive("\x56NSDate", "\x57NS.time", day), nullptr));
     ASSERT_NE(date, nullptr);
     EXPECT_EQ(date->timeIntervalSince1970(), 86400.5);
 }
