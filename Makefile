@@ -2,8 +2,8 @@
 # make test   builds with AddressSanitizer and UBSan and runs every test suite
 # make bench  builds and runs the benchmarks (Release)
 # make tsan   builds with ThreadSanitizer and runs the suites that exercise threads
-# make fuzz   builds the libFuzzer harnesses with clang and runs each for FUZZ_SECONDS,
-#             FUZZ_JOBS at once, then CRASH_TRIALS crash trials (not part of CI)
+# make fuzz   builds the libFuzzer harnesses with clang and runs each for FUZZ_RUNS inputs
+#             or FUZZ_SECONDS, FUZZ_JOBS at once, then CRASH_TRIALS crash trials (not in CI)
 
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -41,13 +41,14 @@ bench: deps
 	scripts/run-benchmarks build-bench
 
 FUZZ_SECONDS ?= 600
+FUZZ_RUNS ?= 10000000
 FUZZ_JOBS ?= 4
 CRASH_TRIALS ?= 1000
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" -DKV_TESTS=OFF -DKV_FUZZ=ON $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS) --target kv-fuzz-programs
-	scripts/run-fuzz build-fuzz $(FUZZ_SECONDS) $(FUZZ_JOBS) $(CRASH_TRIALS)
+	scripts/run-fuzz build-fuzz $(FUZZ_SECONDS) $(FUZZ_JOBS) $(CRASH_TRIALS) $(FUZZ_RUNS)
 
 clean:
 	rm -rf build build-test build-tsan build-bench build-fuzz

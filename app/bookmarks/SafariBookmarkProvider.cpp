@@ -4,7 +4,7 @@
 #include "app/bookmarks/PaddedFile.hpp"
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/FileManager.hpp"
-#include "platform/foundation/PropertyListPrecheck.hpp"
+#include "platform/foundation/PropertyListReader.hpp"
 
 #include <plist/plist.h>
 
@@ -19,8 +19,6 @@ namespace {
 
 constexpr std::string_view profileDirectory = "Default";
 constexpr std::string_view profileDisplayName = "Safari";
-
-using PlistHandle = std::unique_ptr<void, decltype(&plist_free)>;
 
 std::optional<std::string_view> stringValue(plist_t node) {
     if (!node || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
@@ -114,20 +112,9 @@ std::vector<BrowserProfile> SafariBookmarkProvider::profiles() const {
 std::vector<Bookmark> SafariBookmarkProvider::loadBookmarks() const {
     std::vector<Bookmark> result;
     auto contents = readPaddedFile(bookmarksPath_);
-    if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result;
-    std::string_view bytes(contents->data(), contents->size());
-    auto length = static_cast<uint32_t>(bytes.size());
-    // libplist recurses per nesting level and copies shared objects: check the shape first.
-    bool binary = plist_is_binary(bytes.data(), length) != 0;
-    if (!(binary ? foundation::PropertyListPrecheck::isSafeBinary(bytes)
-                 : foundation::PropertyListPrecheck::isSafeXML(bytes)))
-        return result;
-    plist_t top = nullptr;
-    if (binary)
-        plist_from_bin(bytes.data(), length, &top);
-    else
-        plist_from_xml(bytes.data(), length, &top);
-    PlistHandle owner(top, &plist_free);
+    if (!contents) return result;
+    auto tree = foundation::PropertyListReader::read(std::string_view(contents->data(), contents->size()));
+    auto top = static_cast<plist_t>(tree.get());
     if (!top || plist_get_node_type(top) != PLIST_DICT) return result;
     walk(top, result);
     return result;

@@ -5,7 +5,7 @@
 #include "platform/foundation/KeyedArchiveFormat.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
-#include "platform/foundation/PropertyListPrecheck.hpp"
+#include "platform/foundation/PropertyListReader.hpp"
 #include "platform/foundation/String.hpp"
 
 #include <cstdlib>
@@ -213,17 +213,9 @@ objc::Id KeyedUnarchiver::unarchivedObjectOfClass(const objc::Class* runtimeClas
 objc::Id KeyedUnarchiver::unarchivedObjectOfClasses(const std::vector<const objc::Class*>& classes, const Data& data,
                                                     std::shared_ptr<Error>* error) {
     if (error) *error = nullptr;
-    plist_t parsed = nullptr;
-    if (data.length() > 0 && data.length() <= std::numeric_limits<std::uint32_t>::max()) {
-        // Archives come back from storage that may have been damaged: shapes that would
-        // exhaust the parser's stack or memory are refused before it sees them.
-        auto bytes = data.view();
-        auto length = static_cast<std::uint32_t>(data.length());
-        bool safe = plist_is_binary(bytes.data(), length) ? PropertyListPrecheck::isSafeBinary(bytes)
-                                                          : PropertyListPrecheck::isSafeXML(bytes);
-        if (safe) plist_from_memory(bytes.data(), length, &parsed);
-    }
-    ka::Node archive(parsed);
+    // Archives come back from storage that may have been damaged: the reader refuses shapes
+    // that would exhaust the parser's stack or memory before it sees them.
+    ka::Node archive(static_cast<plist_t>(PropertyListReader::read(data.view()).release()));
     plist_t root = nullptr;
     if (archive.get() && plist_get_node_type(archive.get()) == PLIST_DICT &&
         textOf(plist_dict_get_item(archive.get(), ka::archiverKey)) == std::string(ka::archiverName)) {

@@ -6,6 +6,7 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/PropertyListDate.hpp"
 #include "platform/foundation/PropertyListPrecheck.hpp"
+#include "platform/foundation/PropertyListReader.hpp"
 #include "platform/foundation/String.hpp"
 
 #include <plist/plist.h>
@@ -21,92 +22,110 @@ namespace {
 constexpr std::int64_t NSPropertyListReadCorruptError = 3840;
 constexpr std::int64_t NSPropertyListWriteInvalidError = 3851;
 
-struct PlistDeleter {
-    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-using PlistNode = std::unique_ptr<void, PlistDeleter>;
-
-void report(std::shared_ptr<Error>* error, std::int64_t code, std::string description) {
-    if (error) *error = Error::withDescription(NSCocoaErrorDomain, code, std::move(description));
-}
-
-objc::Id objectFromNode(plist_t node) {
-    switch (plist_get_node_type(node)) {
-    case PLIST_DICT: {
-        Dictionary::Storage entries;
-        plist_dict_iter iterator = nullptr;
-        plist_dict_new_iter(node, &iterator);
-        while (true) {
-            char* key = nullptr;
-            plist_t value = nullptr;
-            plist_dict_next_item(node, iterator, &key, &value);
-            if (!value) {
-                std::free(key);
-                break;
-            }
-            auto object = objectFromNode(value);
-            if (key && object) entries.insert_or_assign(key, std::move(object));
-            std::free(key);
-        }
-        std::free(iterator);
-        return Dictionary::make(std::move(entries));
-    }
-    case PLIST_ARRAY: {
-        std::vector<objc::Id> items;
-        auto count = plist_array_get_size(node);
-        for (std::uint32_t index = 0; index < count; ++index)
-            if (auto item = objectFromNode(plist_array_get_item(node, index))) items.push_back(std::move(item));
-        return Array::make(std::move(items));
-    }
-    case PLIST_STRING: {
-        std::uint64_t length = 0;
-        const char* text = plist_get_string_ptr(node, &length);
-        return String::make(text ? std::string(text, length) : std::string());
-    }
-    case PLIST_BOOLEAN: {
-        std::uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return Number::withBool(value != 0);
-    }
-    case PLIST_UINT: {
-        // The library keeps integers as 64-bit patterns; property lists hold signed integers.
-        std::uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return Number::withInteger(static_cast<std::int64_t>(value));
-    }
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return Number::withDouble(value);
-    }
-    case PLIST_DATA: {
-        std::uint64_t length = 0;
-        const char* bytes = plist_get_data_ptr(node, &length);
-        auto begin = reinterpret_cast<const std::uint8_t*>(bytes);
-        return Data::make(bytes ? std::vector<std::uint8_t>(begin, begin + length) : std::vector<std::uint8_t>());
-    }
-    case PLIST_DATE:
-        return Date::dateWithTimeIntervalSinceReferenceDate(PropertyListDate::interval(node));
-    case PLIST_UID: {
-        std::uint64_t value = 0;
-        plist_get_uid_val(node, &value);
-        return Dictionary::make({{"CF$UID", Number::withUnsigned(value)}});
-    }
-    default:
-        return nullptr;
-    }
-}
+using PlistNode = PropertyListReader::Tree;
 
 // The XML form writes a date as whole seconds with a year of up to four digits, and reads
 // back years from 1 on.
 constexpr double earliestXMLDate = -63113904000.0;  // 0001-01-01T00:00:00Z, since 2001
 constexpr double latestXMLDate = 252423993599.0;    // 9999-12-31T23:59:59Z
 
+bool isXMLDate(double sinceReference) { return sinceReference >= earliestXMLDate && sinceReference <= latestXMLDate; }
+
+void report(std::shared_ptr<Error>* error, std::int64_t code, std::string description) {
+    if (error) *error = Error::withDescription(NSCocoaErrorDomain, code, std::move(description));
+}
+
+// The objects of a parsed tree. Nodes without an object form are left out; a date the XML
+// form cannot hold refuses the whole list (the library's reader takes fields out of range,
+// "9999-99-99", and runs them on, to dates it could not write back). Lives for one read.
+class ObjectsFromNodes {
+public:
+    explicit ObjectsFromNodes(PropertyListFormat format) : format_(format) {}
+    bool refused() const { return refused_; }
+
+    objc::Id convert(plist_t node) {
+        switch (plist_get_node_type(node)) {
+        case PLIST_DICT: {
+            Dictionary::Storage entries;
+            plist_dict_iter iterator = nullptr;
+            plist_dict_new_iter(node, &iterator);
+            while (!refused_) {
+                char* key = nullptr;
+                plist_t value = nullptr;
+                plist_dict_next_item(node, iterator, &key, &value);
+                if (!value) {
+                    std::free(key);
+                    break;
+                }
+                auto object = convert(value);
+                if (key && object) entries.insert_or_assign(key, std::move(object));
+                std::free(key);
+            }
+            std::free(iterator);
+            return refused_ ? nullptr : Dictionary::make(std::move(entries));
+        }
+        case PLIST_ARRAY: {
+            std::vector<objc::Id> items;
+            auto count = plist_array_get_size(node);
+            for (std::uint32_t index = 0; index < count && !refused_; ++index)
+                if (auto item = convert(plist_array_get_item(node, index))) items.push_back(std::move(item));
+            return refused_ ? nullptr : Array::make(std::move(items));
+        }
+        case PLIST_STRING: {
+            std::uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return String::make(text ? std::string(text, length) : std::string());
+        }
+        case PLIST_BOOLEAN: {
+            std::uint8_t value = 0;
+            plist_get_bool_val(node, &value);
+            return Number::withBool(value != 0);
+        }
+        case PLIST_UINT: {
+            // The library keeps integers as 64-bit patterns; property lists hold signed integers.
+            std::uint64_t value = 0;
+            plist_get_uint_val(node, &value);
+            return Number::withInteger(static_cast<std::int64_t>(value));
+        }
+        case PLIST_REAL: {
+            double value = 0;
+            plist_get_real_val(node, &value);
+            return Number::withDouble(value);
+        }
+        case PLIST_DATA: {
+            std::uint64_t length = 0;
+            const char* bytes = plist_get_data_ptr(node, &length);
+            auto begin = reinterpret_cast<const std::uint8_t*>(bytes);
+            return Data::make(bytes ? std::vector<std::uint8_t>(begin, begin + length) : std::vector<std::uint8_t>());
+        }
+        case PLIST_DATE: {
+            double interval = PropertyListDate::interval(node);
+            if (format_ == PropertyListFormat::xml && !isXMLDate(interval)) {
+                refused_ = true;
+                return nullptr;
+            }
+            return Date::dateWithTimeIntervalSinceReferenceDate(interval);
+        }
+        case PLIST_UID: {
+            std::uint64_t value = 0;
+            plist_get_uid_val(node, &value);
+            return Dictionary::make({{"CF$UID", Number::withUnsigned(value)}});
+        }
+        default:
+            return nullptr;
+        }
+    }
+
+private:
+    PropertyListFormat format_;
+    bool refused_ = false;
+};
+
 plist_t dateNode(const Date& date, PropertyListFormat format) {
     double sinceReference = date.timeIntervalSinceReferenceDate();
     if (format == PropertyListFormat::binary) return PropertyListDate::makeNode(sinceReference);
     double whole = std::floor(sinceReference);
-    if (!(whole >= earliestXMLDate && whole <= latestXMLDate)) return nullptr;
+    if (!isXMLDate(whole)) return nullptr;
     return PropertyListDate::makeNode(whole);
 }
 
@@ -161,32 +180,24 @@ plist_t nodeFromObject(const objc::Id& object, PropertyListFormat format, std::s
 
 objc::Id PropertyListSerialization::propertyListWithData(std::string_view data, PropertyListFormat* format,
                                                          std::shared_ptr<Error>* error) {
-    if (data.empty() || data.size() > std::numeric_limits<std::uint32_t>::max()) {
+    if (data.empty()) {
         report(error, NSPropertyListReadCorruptError, "Cannot parse a NULL or zero-length data");
         return nullptr;
     }
-    auto length = static_cast<std::uint32_t>(data.size());
-    bool binary = plist_is_binary(data.data(), length) != 0;
+    bool binary = false;
     std::string refusal;
-    bool safe = binary ? PropertyListPrecheck::isSafeBinary(data, &refusal) : PropertyListPrecheck::isSafeXML(data, &refusal);
-    if (!safe) {
-        report(error, NSPropertyListReadCorruptError,
-               "The data couldn\u2019t be read because it isn\u2019t in the correct format. (" + refusal + ")");
-        return nullptr;
-    }
-    plist_t root = nullptr;
-    if (binary)
-        plist_from_bin(data.data(), length, &root);
-    else
-        plist_from_xml(data.data(), length, &root);
-    PlistNode owner(root);
-    auto result = root ? objectFromNode(root) : nullptr;
+    auto root = PropertyListReader::read(data, &binary, &refusal);
+    auto readFormat = binary ? PropertyListFormat::binary : PropertyListFormat::xml;
+    ObjectsFromNodes objects(readFormat);
+    auto result = root ? objects.convert(static_cast<plist_t>(root.get())) : nullptr;
+    if (objects.refused()) refusal = "a date the XML form cannot hold";
     if (!result) {
         report(error, NSPropertyListReadCorruptError,
-               "The data couldn\u2019t be read because it isn\u2019t in the correct format.");
+               "The data couldn\u2019t be read because it isn\u2019t in the correct format." +
+                   (refusal.empty() ? std::string() : " (" + refusal + ")"));
         return nullptr;
     }
-    if (format) *format = binary ? PropertyListFormat::binary : PropertyListFormat::xml;
+    if (format) *format = readFormat;
     return result;
 }
 

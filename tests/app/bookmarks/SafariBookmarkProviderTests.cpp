@@ -1,7 +1,12 @@
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 #include "tests/app/bookmarks/ApplicationResources.hpp"
 #include "tests/app/bookmarks/BookmarkFixtures.hpp"
+#include "tests/support/BinaryPropertyList.hpp"
 #include "tests/support/WithoutPrivileges.hpp"
+#include "platform/foundation/Array.hpp"
+#include "platform/foundation/Dictionary.hpp"
+#include "platform/foundation/PropertyListSerialization.hpp"
+#include "platform/foundation/String.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -106,6 +111,22 @@ TEST_F(SafariReader, ARepeatedKeyKeepsItsLastValueAsParsedPropertyListsDo) {
               "<key>Children</key><array>" + leaf("Inner", "https://i/") + "</array></dict>" +
               leaf("Shown", "https://s/") + "</array></dict></plist>");
     EXPECT_THAT(described(), ElementsAre("Inner@Renamed", "Shown@"));
+}
+
+TEST_F(SafariReader, ABinaryDictionaryNamingAKeyTwiceKeepsTheLastValueAsThePropertyListReaderDoes) {
+    auto file = testsupport::binaryPlistOfEncodedObjects({
+        "\xD1\x01\x02", "\x58" "Children", "\xA1\x03",
+        "\xD4\x04\x05\x06\x05\x07\x08\x09\x0A",  // URLString twice
+        "\x5F\x10\x0FWebBookmarkType", "\x59URLString", "\x5DURIDictionary", "\x5F\x10\x13WebBookmarkTypeLeaf",
+        "\x5Ehttps://first/", "\xD1\x0B\x0C", "\x5Dhttps://last/", "\x55title", "\x51T"});
+    writeFile(plistPath, file);
+    auto bookmarks = SafariBookmarkProvider().loadBookmarks();
+    ASSERT_EQ(bookmarks.size(), 1u);
+    EXPECT_EQ(bookmarks[0].url, "https://last/");
+    auto parsed = foundation::dictionaryValue(foundation::PropertyListSerialization::propertyListWithData(file));
+    ASSERT_TRUE(parsed);
+    auto leaf = foundation::dictionaryValue(foundation::arrayValue(parsed->objectForKey("Children"))->objectAtIndex(0));
+    EXPECT_EQ(foundation::stringValue(leaf->objectForKey("URLString")), "https://last/");
 }
 
 TEST_F(SafariReader, UnreadableOrMalformedFilesGiveNothing) {

@@ -63,9 +63,10 @@ Finding searchQuery(std::string_view input) {
     auto aggregator = kestrelvault::BookmarkAggregator::createWithProviders({std::make_shared<ListProvider>(bookmarks)});
     aggregator->loadAll();
     if (!foundation::RunLoop::main()->runUntilIdle()) return "the load did not finish";
-    for (bool fuzzy : {true, false}) {
-        if (aggregator->profileSettings()->fuzzySearchEnabled.get() != fuzzy)
-            aggregator->profileSettings()->fuzzySearchEnabled = fuzzy;
+    // Both switch positions, the current one first: one stored change per input.
+    auto& fuzzySwitch = aggregator->profileSettings()->fuzzySearchEnabled;
+    for (bool fuzzy : {fuzzySwitch.get(), !fuzzySwitch.get()}) {
+        if (fuzzySwitch.get() != fuzzy) fuzzySwitch = fuzzy;
         auto found = aggregator->search(query);
         auto expected = plain::search(bookmarks, query, fuzzy);
         if (found != expected)

@@ -403,6 +403,13 @@ TEST(PropertyListSerialization, XMLHoldsDatesAsWholeSecondsOfTheYearsOneTo9999) 
         ASSERT_TRUE(again);
         EXPECT_EQ(again->view(), data->view());
     }
+    // The library's reader runs fields out of range on, past what XML can hold: refused.
+    std::shared_ptr<Error> error;
+    EXPECT_EQ(PropertyListSerialization::propertyListWithData(
+                  "<plist version=\"1.0\"><array><date>9999-12-31T23:59:60Z</date></array></plist>", nullptr, &error),
+              nullptr);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), 3840);
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#include "platform/foundation/PropertyListReader.hpp"
+
+#include "platform/foundation/PropertyListPrecheck.hpp"
+
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <vector>
+
+namespace foundation {
+
+namespace {
+
+// Removes the earlier entries of every key a dictionary holds more than once; the library
+// removes the first entry of a key.
+void keepLastOfRepeatedKeys(plist_t root) {
+    std::vector<plist_t> containers{root};
+    while (!containers.empty()) {
+        plist_t node = containers.back();
+        containers.pop_back();
+        if (plist_get_node_type(node) == PLIST_ARRAY) {
+            for (std::uint32_t index = 0, count = plist_array_get_size(node); index < count; ++index)
+                containers.push_back(plist_array_get_item(node, index));
+            continue;
+        }
+        if (plist_get_node_type(node) != PLIST_DICT) continue;
+        std::map<std::string, int> occurrences;
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        for (;;) {
+            char* key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iterator, &key, &value);
+            if (!key) break;
+            ++occurrences[key];
+            std::free(key);
+        }
+        std::free(iterator);
+        for (auto& [key, count] : occurrences)
+            for (; count > 1; --count) plist_dict_remove_item(node, key.c_str());
+        for (auto& [key, count] : occurrences) containers.push_back(plist_dict_get_item(node, key.c_str()));
+    }
+}
+
+}  // namespace
+
+PropertyListReader::Tree PropertyListReader::read(std::string_view data, bool* isBinary, std::string* refusal) {
+    if (data.empty() || data.size() > std::numeric_limits<std::uint32_t>::max()) {
+        if (refusal) *refusal = "no data, or too much";
+        return nullptr;
+    }
+    auto length = static_cast<std::uint32_t>(data.size());
+    bool binary = plist_is_binary(data.data(), length) != 0;
+    if (isBinary) *isBinary = binary;
+    if (!(binary ? PropertyListPrecheck::isSafeBinary(data, refusal) : PropertyListPrecheck::isSafeXML(data, refusal)))
+        return nullptr;
+    plist_t root = nullptr;
+    if (binary)
+        plist_from_bin(data.data(), length, &root);
+    else
+        plist_from_xml(data.data(), length, &root);
+    Tree tree(root);
+    if (!tree) {
+        if (refusal) *refusal = "not a property list";
+        return nullptr;
+    }
+    if (binary) keepLastOfRepeatedKeys(root);
+    return tree;
+}
+
+}  // namespace foundation

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <plist/plist.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace foundation {
+
+// Parses property-list data (binary or XML) from storage or from other programs into the
+// library's node tree, the one way every reader here does it: the shape is checked first
+// (PropertyListPrecheck), and a binary dictionary that names a key twice keeps only the last
+// value, as the platform's parsed dictionaries do (the library keeps both and finds the
+// first). Stateless; any thread.
+class PropertyListReader {
+public:
+    struct NodeDeleter {
+        void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+    };
+    using Tree = std::unique_ptr<void, NodeDeleter>;
+
+    // The root, or null with the reason; `isBinary` tells which form the data was in.
+    static Tree read(std::string_view data, bool* isBinary = nullptr, std::string* refusal = nullptr);
+};
+
+}  // namespace foundation
