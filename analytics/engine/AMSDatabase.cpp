@@ -1,6 +1,7 @@
 #include "analytics/engine/AMSDatabase.hpp"
 
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/PrivateFiles.hpp"
 
 #include <sqlite3.h>
 
@@ -53,14 +54,14 @@ bool AMSDatabase::execute(const char* statement, std::shared_ptr<foundation::Err
 
 bool AMSDatabase::open(std::shared_ptr<foundation::Error>* error) {
     if (connection_) return true;
-    std::shared_ptr<foundation::Error> directoryError;
-    if (!foundation::FileManager::defaultManager().createDirectoryAtPath(path_.parent_path(), true,
-                                                                         &directoryError)) {
-        assign(error, directoryError);
+    // The user's history: the owner's alone, and never through a link planted in its place.
+    std::shared_ptr<foundation::Error> fileError;
+    if (!foundation::preparePrivateFile(path_, &fileError)) {
+        assign(error, fileError);
         return false;
     }
     sqlite3* connection = nullptr;
-    int result = sqlite3_open_v2(path_.c_str(), &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int result = sqlite3_open_v2(path_.c_str(), &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     connection_ = connection;
     if (result != SQLITE_OK || !execute(kSchema, error)) {
         if (result != SQLITE_OK) assign(error, lastError("cannot open the measurement database"));

@@ -97,7 +97,7 @@ std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profilePi
         if (!info.gaiaPictureFileName || info.gaiaPictureFileName->empty()) continue;
         auto candidate = chromiumProfileFile(basePath_, directory, *info.gaiaPictureFileName);
         std::error_code error;
-        if (std::filesystem::exists(candidate, error)) paths.emplace(directory, candidate.string());
+        if (candidate && std::filesystem::exists(*candidate, error)) paths.emplace(directory, candidate->string());
     }
     return paths;
 }

@@ -1,6 +1,7 @@
 #include "app/bookmarks/ChromiumLocalState.hpp"
 
 #include "app/bookmarks/JSONDocument.hpp"
+#include "platform/foundation/FileName.hpp"
 
 namespace kestrelvault {
 
@@ -31,18 +32,10 @@ std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo
     return entries;
 }
 
-namespace {
-
-std::string_view withoutLeadingSlashes(std::string_view component) {
-    while (component.starts_with('/')) component.remove_prefix(1);
-    return component;
-}
-
-}  // namespace
-
-std::filesystem::path chromiumProfileFile(const std::filesystem::path& basePath, std::string_view directory,
-                                          std::string_view fileName) {
-    return basePath / withoutLeadingSlashes(directory) / withoutLeadingSlashes(fileName);
+std::optional<std::filesystem::path> chromiumProfileFile(const std::filesystem::path& basePath,
+                                                         std::string_view directory, std::string_view fileName) {
+    if (!foundation::isPlainFileName(directory) || !foundation::isPlainFileName(fileName)) return std::nullopt;
+    return basePath / directory / fileName;
 }
 
 }  // namespace kestrelvault

@@ -22,9 +22,9 @@ struct ChromiumProfileInfo {
 // order; empty when the file is missing, malformed or lacks the path. Any thread.
 std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo(const std::filesystem::path& basePath);
 
-// <base>/<directory>/<file name>, each appended as a path component: a name from the file
-// that begins with "/" stays below the directory instead of replacing the whole path.
-std::filesystem::path chromiumProfileFile(const std::filesystem::path& basePath, std::string_view directory,
-                                          std::string_view fileName);
+// <base>/<directory>/<file name>; none when either name, read from the browser's files, holds
+// "/" or "..", since the file must lie inside the profile directory.
+std::optional<std::filesystem::path> chromiumProfileFile(const std::filesystem::path& basePath,
+                                                         std::string_view directory, std::string_view fileName);
 
 }  // namespace kestrelvault

@@ -22,8 +22,9 @@ bool hasBuiltInIcons(BrowserType browser) { return browser == BrowserType::chrom
 
 std::shared_ptr<appkit::Image> accountPicture(const std::filesystem::path& base, const std::string& directory,
                                               const ChromiumProfileInfo& info) {
-    if (!info.gaiaPictureFileName || info.gaiaPictureFileName->empty()) return nullptr;
-    return appkit::Image::imageWithContentsOfFile(chromiumProfileFile(base, directory, *info.gaiaPictureFileName));
+    if (!info.gaiaPictureFileName) return nullptr;
+    auto file = chromiumProfileFile(base, directory, *info.gaiaPictureFileName);
+    return file ? appkit::Image::imageWithContentsOfFile(*file) : nullptr;
 }
 
 }  // namespace

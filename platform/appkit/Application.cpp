@@ -14,6 +14,8 @@ struct Application::LocalMonitor final : objc::Object {
 
 namespace {
 
+std::mutex sharedApplicationMutex;
+
 std::shared_ptr<Application>& sharedApplication() {
     static std::shared_ptr<Application> application;
     return application;
@@ -22,19 +24,23 @@ std::shared_ptr<Application>& sharedApplication() {
 }  // namespace
 
 std::shared_ptr<Application> Application::shared() {
+    std::lock_guard lock(sharedApplicationMutex);
     auto& application = sharedApplication();
     if (!application) application = std::make_shared<Application>();
     return application;
 }
 
 void Application::resetForTesting() {
-    sharedApplication().reset();
+    {
+        std::lock_guard lock(sharedApplicationMutex);
+        sharedApplication().reset();
+    }
     // The window list routes the application's events to its windows: it goes too, so the
     // next one routes the next application's instead of the dropped one's.
     WindowList::resetForTesting();
 }
 
-Application::Application() = default;
+Application::Application() : objc::Object(runtimeClass()) {}
 
 Application::~Application() = default;
 

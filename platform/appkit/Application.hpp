@@ -4,11 +4,13 @@
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
+#include "platform/foundation/UserActivity.hpp"
 #include "platform/objc/Object.hpp"
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -23,14 +25,18 @@ inline constexpr ModalResponse NSAlertFirstButtonReturn = 1000;
 inline constexpr ModalResponse NSAlertSecondButtonReturn = 1001;
 
 // The shared application: its event queue, local event monitors, main menu and menu
-// tracking. Queued events are handled by a source of the main run loop (in the common
-// modes): while a menu tracks, key events go to that menu, everything else goes through
-// sendEvent. Main thread only; the one instance lives for the process (resetForTesting()
-// drops it, and the window list with it).
+// tracking, and its delegate. Queued events are handled by a source of the main run loop
+// (in the common modes): while a menu tracks, key events go to that menu, everything else
+// goes through sendEvent. Main thread only, except shared(), delegate() and setDelegate(),
+// which any thread may call (the SDK reaches the delegate from the thread it is set up on);
+// the one instance lives for the process (resetForTesting() drops it, and the window list
+// with it). Its runtime class "NSApplication" answers "sharedApplication", "delegate" and
+// "setDelegate:".
 class Application final : public objc::Object {
 public:
     static std::shared_ptr<Application> shared();
     static void resetForTesting();
+    static objc::Class* runtimeClass();
 
     Application();
     ~Application() override;
@@ -66,6 +72,17 @@ public:
     void stopModal(ModalResponse code);
     bool isRunningModal() const { return !modalStops_.empty(); }
 
+    // The delegate, held weakly. Setting it tells key-value observers of "delegate", on the
+    // setting thread, also when the same object is set again.
+    objc::Id delegate() const;
+    void setDelegate(objc::Id delegate);
+    // Events for the delegate, sent through the runtime to whatever class it answers to now
+    // and only when it answers the selector (ApplicationDelegate.hpp). Continuing an
+    // activity answers whether the delegate did. Remote-notification registration always
+    // fails here, there being no push service: the delegate hears so on the main queue.
+    bool continueUserActivity(const objc::Id& userActivity, foundation::UserActivityRestorationHandler handler);
+    void registerForRemoteNotifications();
+
     // Where events go that nothing before took: the key window's handling.
     void setWindowEventHandler(std::function<void(const EventPtr&)> handler) { windowHandler_ = std::move(handler); }
 
@@ -85,6 +102,8 @@ private:
     std::unique_ptr<foundation::RunLoopToken> eventSourceToken_;
     int waitingForEvent_ = 0;
     std::vector<std::optional<ModalResponse>> modalStops_;  // one per running session
+    mutable std::mutex delegateMutex_;
+    objc::WeakId delegate_;
 };
 
 }  // namespace appkit

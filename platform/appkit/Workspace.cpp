@@ -1,6 +1,7 @@
 #include "platform/appkit/Workspace.hpp"
 
 #include "platform/appkit/ApplicationBundleInfo.hpp"
+#include "platform/foundation/FileName.hpp"
 
 #include <algorithm>
 #include <cstdlib>
@@ -59,11 +60,9 @@ std::shared_ptr<foundation::URL> Workspace::URLForApplicationWithBundleIdentifie
 }
 
 std::shared_ptr<Image> Workspace::iconForFile(const std::filesystem::path& path) const {
-    if (auto info = ApplicationBundleInfo::read(path); info && info->iconFile && !info->iconFile->empty()) {
-        // A resource name: a leading "/" does not take it out of the bundle.
-        std::string_view name = *info->iconFile;
-        while (name.starts_with('/')) name.remove_prefix(1);
-        std::filesystem::path icon = path / "Contents" / "Resources" / name;
+    // A resource name: one that could leave the bundle's resources names no icon.
+    if (auto info = ApplicationBundleInfo::read(path); info && info->iconFile && foundation::isPlainFileName(*info->iconFile)) {
+        std::filesystem::path icon = path / "Contents" / "Resources" / *info->iconFile;
         if (!icon.has_extension()) icon += ".png";
         if (auto image = Image::imageWithContentsOfFile(icon)) return image;
     }

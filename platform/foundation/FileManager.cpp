@@ -140,13 +140,19 @@ std::optional<pid_t> temporaryWriter(std::string_view name) {
     return static_cast<pid_t>(std::stol(std::string(rest.substr(0, dot))));
 }
 
-bool writeAtomically(const Data& data, const std::filesystem::path& path, std::shared_ptr<Error>* error) {
+mode_t creationMode(NewFileAccess access) { return access == NewFileAccess::ownerOnly ? 0600 : 0666; }
+
+bool writeAtomically(const Data& data, const std::filesystem::path& path, std::shared_ptr<Error>* error,
+                     NewFileAccess access) {
     auto temporary = temporarySibling(path);
-    FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, creationMode(access)));
     if (file.get() < 0) return fail(error, Operation::write, path, errno);
     // Keep the mode of a file that is being replaced.
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) ::fchmod(file.get(), existing.st_mode & 07777);
+    if (::stat(path.c_str(), &existing) == 0)
+        ::fchmod(file.get(), existing.st_mode & 07777);
+    else if (access == NewFileAccess::ownerOnly)
+        ::fchmod(file.get(), 0600);
     // Flushed before the rename so that a crash leaves the old file or the whole new one.
     if (!writeAll(file.get(), data) || ::fsync(file.get()) != 0 || !file.close() ||
         ::rename(temporary.c_str(), path.c_str()) != 0) {
@@ -274,9 +280,9 @@ std::optional<std::string> FileManager::contentsOfRegularFile(const std::filesys
 }
 
 bool FileManager::writeData(const Data& data, const std::filesystem::path& path, bool atomically,
-                            std::shared_ptr<Error>* error) const {
-    if (atomically) return writeAtomically(data, path, error);
-    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+                            std::shared_ptr<Error>* error, NewFileAccess access) const {
+    if (atomically) return writeAtomically(data, path, error, access);
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, creationMode(access)));
     if (file.get() < 0) return fail(error, Operation::write, path, errno);
     if (!writeAll(file.get(), data) || !file.close()) return fail(error, Operation::write, path, errno);
     return true;

@@ -37,6 +37,10 @@ inline constexpr const char* NSFileTypeUnknown = "NSFileTypeUnknown";
 // such a place from costing seconds and as much memory.
 inline constexpr std::uint64_t foreignFileSizeLimit = std::uint64_t{256} << 20;
 
+// Who may read a file that a write creates: as the umask leaves it (from 0666), or the owner
+// alone (0600, whatever the umask). A file that is replaced keeps its own mode.
+enum class NewFileAccess { standard, ownerOnly };
+
 // File-system access with the platform's answers and error objects. Stateless; safe from
 // any thread. Errors come through the optional out-parameter, as on the platform.
 class FileManager {
@@ -69,7 +73,7 @@ public:
     // Writes the whole file, atomically when asked (temporary file in the same directory,
     // then rename).
     bool writeData(const Data& data, const std::filesystem::path& path, bool atomically,
-                   std::shared_ptr<Error>* error = nullptr) const;
+                   std::shared_ptr<Error>* error = nullptr, NewFileAccess access = NewFileAccess::standard) const;
     // Removes what atomic writes into the folder left behind when their process died between
     // creating the temporary file and renaming it; temporaries of running processes stay.
     void removeAbandonedWriteTemporaries(const std::filesystem::path& directory) const;

@@ -3,6 +3,7 @@
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/Data.hpp"
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/PrivateFiles.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 
@@ -129,7 +130,7 @@ bool PreferencesStore::update(const std::string& domain, const std::function<boo
     std::lock_guard lock(mutex_);
     auto path = pathForDomain(domain);
     auto& files = FileManager::defaultManager();
-    files.createDirectoryAtPath(path.parent_path(), true);
+    createPrivateDirectory(path.parent_path());
     FolderLock otherProcesses(path.parent_path());
     files.removeAbandonedWriteTemporaries(path.parent_path());
     // Re-read first so that keys another process wrote meanwhile survive this write.
@@ -138,7 +139,7 @@ bool PreferencesStore::update(const std::string& domain, const std::function<boo
     if (!change(*values)) return true;
     auto data = PropertyListSerialization::dataWithPropertyList(values, PropertyListFormat::binary);
     if (!data) return false;
-    if (!files.writeData(*data, path, true)) {
+    if (!files.writeData(*data, path, true, nullptr, NewFileAccess::ownerOnly)) {
         cache_.erase(domain);
         return false;
     }

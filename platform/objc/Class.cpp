@@ -4,6 +4,7 @@
 #include <mutex>
 #include <shared_mutex>
 #include <unordered_map>
+#include <utility>
 
 namespace objc {
 
@@ -56,6 +57,13 @@ public:
         return handle;
     }
 
+    std::vector<Class*> registered() {
+        std::lock_guard lock(mutex_);
+        std::vector<Class*> list;
+        for (const auto& [name, runtimeClass] : byName_) list.push_back(runtimeClass);
+        return list;
+    }
+
     Class* find(std::string_view name) {
         std::lock_guard lock(mutex_);
         auto found = byName_.find(std::string(name));
@@ -80,7 +88,12 @@ private:
 Class::Class(std::string name, Class* superclass, std::size_t instanceSize)
     : name_(std::move(name)), superclass_(superclass), instanceSize_(instanceSize) {}
 
-bool Class::addMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding) {
+std::size_t Class::instanceSize() const {
+    std::shared_lock lock(tableLock());
+    return instanceSize_;
+}
+
+bool Class::addMethod(std::string_view selector, Implementation implementation, std::string_view typeEncoding) {
     std::unique_lock lock(tableLock());
     if (instanceMethods_.find(selector) != instanceMethods_.end()) return false;
     instanceMethods_.emplace(std::string(selector),
@@ -88,7 +101,7 @@ bool Class::addMethod(std::string_view selector, std::any implementation, std::s
     return true;
 }
 
-bool Class::addClassMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding) {
+bool Class::addClassMethod(std::string_view selector, Implementation implementation, std::string_view typeEncoding) {
     std::unique_lock lock(tableLock());
     if (classMethods_.find(selector) != classMethods_.end()) return false;
     classMethods_.emplace(std::string(selector),
@@ -96,17 +109,30 @@ bool Class::addClassMethod(std::string_view selector, std::any implementation, s
     return true;
 }
 
-std::any Class::replaceMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding) {
+namespace {
+
+Implementation replaceIn(std::map<std::string, Method, std::less<>>& methods, std::string_view selector,
+                         Implementation implementation, std::string_view typeEncoding) {
     std::unique_lock lock(tableLock());
-    auto found = instanceMethods_.find(selector);
-    if (found == instanceMethods_.end()) {
-        instanceMethods_.emplace(std::string(selector),
-                                 Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
+    auto found = methods.find(selector);
+    if (found == methods.end()) {
+        methods.emplace(std::string(selector),
+                        Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
         return {};
     }
-    std::any previous = std::move(found->second.implementation);
-    found->second.implementation = std::move(implementation);
-    return previous;
+    return std::exchange(found->second.implementation, std::move(implementation));
+}
+
+}  // namespace
+
+Implementation Class::replaceMethod(std::string_view selector, Implementation implementation,
+                                    std::string_view typeEncoding) {
+    return replaceIn(instanceMethods_, selector, std::move(implementation), typeEncoding);
+}
+
+Implementation Class::replaceClassMethod(std::string_view selector, Implementation implementation,
+                                         std::string_view typeEncoding) {
+    return replaceIn(classMethods_, selector, std::move(implementation), typeEncoding);
 }
 
 bool Class::findInstanceMethod(std::string_view selector, Method& method) const {
@@ -152,18 +178,24 @@ bool Class::conformsToProtocol(std::string_view protocol) const {
     return false;
 }
 
-bool Class::addIvar(std::string_view name, std::string_view typeEncoding) {
+bool Class::addIvar(std::string_view name, std::size_t size, std::uint8_t alignment, std::string_view typeEncoding) {
     std::unique_lock lock(tableLock());
     if (registered_.load()) return false;  // the platform refuses ivars once a class is registered
+    if (alignment >= 16) return false;
     for (const auto& ivar : ivars_)
         if (ivar.name == name) return false;
-    ivars_.push_back(Ivar{std::string(name), std::string(typeEncoding)});
+    std::size_t boundary = std::size_t{1} << alignment;
+    std::size_t offset = (instanceSize_ + boundary - 1) / boundary * boundary;
+    ivars_.push_back(Ivar{std::string(name), std::string(typeEncoding), offset, size});
+    instanceSize_ = offset + size;
     return true;
 }
 
-std::vector<Ivar> Class::ivars() const {
+std::vector<const Ivar*> Class::ivars() const {
     std::shared_lock lock(tableLock());
-    return ivars_;
+    std::vector<const Ivar*> list;
+    for (const auto& ivar : ivars_) list.push_back(&ivar);
+    return list;
 }
 
 bool Class::isSubclassOf(const Class* other) const {
@@ -192,6 +224,11 @@ Class* allocateClassPair(Class* superclass, std::string_view name, std::size_t e
 
 void registerClassPair(Class* runtimeClass) {
     if (runtimeClass) ClassRegistry::shared().registerClass(runtimeClass);
+}
+
+std::vector<Class*> copyClassList() {
+    rootClass();
+    return ClassRegistry::shared().registered();
 }
 
 Class* defineClass(std::string_view name, Class* superclass) {

@@ -1,8 +1,11 @@
 #pragma once
 
-#include <any>
+#include "platform/objc/Implementation.hpp"
+
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
@@ -11,17 +14,21 @@
 
 namespace objc {
 
-// One method of a class: the implementation (a std::function whose first argument is the
-// receiver, see Runtime.hpp) and the platform's type encoding of its signature.
+// One method of a class: the implementation and the platform's type encoding of its
+// signature.
 struct Method {
     std::string selector;
     std::string typeEncoding;
-    std::any implementation;
+    Implementation implementation;
 };
 
+// An instance variable: its place in the instance (offset and size in bytes) and the type
+// encoding of its value. A class keeps its ivars at stable addresses for the process.
 struct Ivar {
     std::string name;
     std::string typeEncoding;
+    std::size_t offset;
+    std::size_t size;
 };
 
 // A runtime class: name, superclass, methods keyed by selector text, protocols and ivars.
@@ -32,15 +39,20 @@ class Class {
 public:
     const std::string& name() const { return name_; }
     Class* superclass() const { return superclass_; }
-    std::size_t instanceSize() const { return instanceSize_; }
+    // The superclass's size plus extra bytes and this class's ivars.
+    std::size_t instanceSize() const;
     bool isRegistered() const { return registered_.load(); }
 
     // Adds a method unless this class itself already has one for the selector.
-    bool addMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding);
-    bool addClassMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding);
+    bool addMethod(std::string_view selector, Implementation implementation, std::string_view typeEncoding);
+    bool addClassMethod(std::string_view selector, Implementation implementation, std::string_view typeEncoding);
     // Replaces (or adds) the method and returns the previous implementation of this class,
-    // empty when it had none of its own.
-    std::any replaceMethod(std::string_view selector, std::any implementation, std::string_view typeEncoding);
+    // empty when it had none of its own. A method this class adds keeps the type encoding
+    // given; a replaced one keeps its own.
+    Implementation replaceMethod(std::string_view selector, Implementation implementation,
+                                 std::string_view typeEncoding);
+    Implementation replaceClassMethod(std::string_view selector, Implementation implementation,
+                                      std::string_view typeEncoding);
 
     // Looks the selector up along the superclass chain. The copy is safe to use after the
     // table changes.
@@ -52,8 +64,11 @@ public:
     void addProtocol(std::string_view protocol);
     bool conformsToProtocol(std::string_view protocol) const;
 
-    bool addIvar(std::string_view name, std::string_view typeEncoding);
-    std::vector<Ivar> ivars() const;
+    // Adds an ivar of the size at the next offset aligned to 2^alignment bytes, growing the
+    // instance size. Refused once the class is registered, or when the name is taken.
+    bool addIvar(std::string_view name, std::size_t size, std::uint8_t alignment, std::string_view typeEncoding);
+    // This class's own ivars (not its superclasses'), in declaration order.
+    std::vector<const Ivar*> ivars() const;
 
     bool isSubclassOf(const Class* other) const;
 
@@ -68,7 +83,7 @@ private:
     std::map<std::string, Method, std::less<>> instanceMethods_;
     std::map<std::string, Method, std::less<>> classMethods_;
     std::set<std::string, std::less<>> protocols_;
-    std::vector<Ivar> ivars_;
+    std::deque<Ivar> ivars_;
 };
 
 // The class every object answers to unless given another ("NSObject").
@@ -80,6 +95,8 @@ Class* lookUpClass(std::string_view name);
 Class* allocateClassPair(Class* superclass, std::string_view name, std::size_t extraBytes = 0);
 // Makes an allocated class visible to lookUpClass.
 void registerClassPair(Class* runtimeClass);
+// Every registered class.
+std::vector<Class*> copyClassList();
 // allocateClassPair and registerClassPair in one step; returns the existing class when a
 // class of that name is already registered with the same superclass.
 Class* defineClass(std::string_view name, Class* superclass = nullptr);

@@ -18,6 +18,12 @@ Class* Object::setIsa(Class* runtimeClass) {
 }
 
 std::string Object::description() const {
+    // A class may describe its instances through the runtime (a method added at run time
+    // answers for an object whose class was switched to it).
+    Method method;
+    if (isa()->findInstanceMethod("description", method))
+        if (auto* describe = method.implementation.target<InstanceImplementation<std::string>>())
+            if (auto self = std::const_pointer_cast<Object>(weak_from_this().lock())) return (*describe)(self);
     char address[32];
     std::snprintf(address, sizeof address, "%p", static_cast<const void*>(this));
     return "<" + isa()->name() + ": " + address + ">";

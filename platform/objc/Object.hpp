@@ -31,7 +31,8 @@ public:
     // Switches the runtime class and returns the previous one.
     Class* setIsa(Class* runtimeClass);
 
-    // "<ClassName: 0x...>" unless a subclass says something better.
+    // What the runtime class's "description" method answers when it has one, else
+    // "<ClassName: 0x...>"; C++ subclasses may say something better.
     virtual std::string description() const;
     // Identity unless a subclass compares values.
     virtual bool isEqual(const Object& other) const;

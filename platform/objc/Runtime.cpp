@@ -1,5 +1,7 @@
 #include "platform/objc/Runtime.hpp"
 
+#include "platform/objc/Associations.hpp"
+
 namespace objc {
 
 bool respondsToSelector(const Id& receiver, std::string_view selector) {
@@ -20,5 +22,15 @@ Class* object_setClass(const Id& object, Class* runtimeClass) {
 }
 
 Class* object_getClass(const Id& object) { return object ? object->isa() : nullptr; }
+
+// An ivar's value is kept among the object's associations under the ivar's own address,
+// which no association key of other code can equal.
+Id object_getIvar(const Id& object, const Ivar* ivar) {
+    return ivar ? getAssociatedObject(object, ivar) : nullptr;
+}
+
+void object_setIvar(const Id& object, const Ivar* ivar, const Id& value) {
+    if (ivar) setAssociatedObject(object, ivar, value, AssociationPolicy::retainNonatomic);
+}
 
 }  // namespace objc

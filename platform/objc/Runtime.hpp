@@ -4,25 +4,10 @@
 #include "platform/objc/Object.hpp"
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace objc {
-
-// Raised when a message names a selector the receiver's class does not implement, or
-// names it with a signature other than the one the method was added with.
-class UnrecognizedSelector : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The implementation type of an instance method with result R and arguments Args.
-template <class R, class... Args>
-using InstanceImplementation = std::function<R(const Id& self, Args...)>;
-// The implementation type of a class method; the receiver is the class.
-template <class R, class... Args>
-using ClassImplementation = std::function<R(Class* self, Args...)>;
 
 template <class R, class... Args>
 bool addMethod(Class* runtimeClass, std::string_view selector, InstanceImplementation<R, Args...> implementation,
@@ -51,7 +36,7 @@ R send(const Id& receiver, std::string_view selector, Args... args) {
     if (!receiver->isa()->findInstanceMethod(selector, method))
         throw UnrecognizedSelector("-[" + receiver->isa()->name() + " " + std::string(selector) +
                                    "]: unrecognized selector sent to instance");
-    auto* implementation = std::any_cast<InstanceImplementation<R, Args...>>(&method.implementation);
+    auto* implementation = method.implementation.template target<InstanceImplementation<R, Args...>>();
     if (!implementation)
         throw UnrecognizedSelector("-[" + receiver->isa()->name() + " " + std::string(selector) +
                                    "]: sent with a signature the method does not have");
@@ -64,7 +49,7 @@ R sendToClass(Class* receiver, std::string_view selector, Args... args) {
     if (!receiver || !receiver->findClassMethod(selector, method))
         throw UnrecognizedSelector("+[" + (receiver ? receiver->name() : std::string("nil")) + " " +
                                    std::string(selector) + "]: unrecognized selector sent to class");
-    auto* implementation = std::any_cast<ClassImplementation<R, Args...>>(&method.implementation);
+    auto* implementation = method.implementation.template target<ClassImplementation<R, Args...>>();
     if (!implementation)
         throw UnrecognizedSelector("+[" + receiver->name() + " " + std::string(selector) +
                                    "]: sent with a signature the method does not have");
@@ -78,5 +63,10 @@ bool isKindOfClass(const Id& receiver, const Class* runtimeClass);
 // Switches the object's class and returns the previous one (null for a nil object).
 Class* object_setClass(const Id& object, Class* runtimeClass);
 Class* object_getClass(const Id& object);
+
+// The value of an object-typed ivar ("@") of the object; nil until set. Values are held
+// strongly and released with the object.
+Id object_getIvar(const Id& object, const Ivar* ivar);
+void object_setIvar(const Id& object, const Ivar* ivar, const Id& value);
 
 }  // namespace objc

@@ -207,7 +207,6 @@ void drawChildrenWithAlpha(Canvas& canvas, const ui::LayoutNode& node, double al
 
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
     cairo_t* context = canvas.context();
-    const auto& data = node.data();
     const auto& environment = node.environment;
     Appearance appearance = ui::appearanceFor(environment.colorScheme);
     Color foreground = environment.foregroundColor.value_or(Color::labelColor());
@@ -219,22 +218,24 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         // Text may not draw beyond the lines its frame holds.
         cairo_rectangle(context, node.frame.minX(), node.frame.minY(), node.frame.width() + 1, node.frame.height() + 1);
         cairo_clip(context);
-        drawText(canvas, data.text, style, node.frame, foreground, appearance);
+        drawText(canvas, node.data<ui::TextData>().text, style, node.frame, foreground, appearance);
         cairo_restore(context);
         return;
     }
     case ui::NodeKind::image:
-        if (data.image) canvas.drawImage(*data.image, node.frame);
+        if (const auto& image = node.data<ui::ImageData>().image) canvas.drawImage(*image, node.frame);
         return;
     case ui::NodeKind::symbol:
         canvas.setColor(foreground, appearance);
-        drawSymbol(context, data.text, node.frame);
+        drawSymbol(context, node.data<ui::SymbolData>().systemName, node.frame);
         return;
-    case ui::NodeKind::shape:
-        canvas.setColor(data.fill.value_or(foreground), appearance);
-        shapePath(context, data.shape, node.frame);
+    case ui::NodeKind::shape: {
+        const auto& shape = node.data<ui::ShapeData>();
+        canvas.setColor(shape.fill.value_or(foreground), appearance);
+        shapePath(context, shape.shape, node.frame);
         cairo_fill(context);
         return;
+    }
     case ui::NodeKind::divider:
         canvas.fillRect(node.frame, Color::separatorColor(), appearance);
         return;
@@ -252,7 +253,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         return;
     case ui::NodeKind::clip:
         cairo_save(context);
-        shapePath(context, data.shape, node.frame);
+        shapePath(context, node.data<ui::ClipData>().shape, node.frame);
         cairo_clip(context);
         drawChildren(canvas, node);
         cairo_restore(context);
@@ -266,7 +267,8 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         return;
     case ui::NodeKind::toggle: {
         drawChildren(canvas, node);
-        bool on = data.isOn && data.isOn();
+        const auto& toggle = node.data<ui::ToggleData>();
+        bool on = toggle.isOn && toggle.isOn();
         const auto size = ui::Layout::switchSize;
         Rect track(node.frame.maxX() - size.width, node.frame.midY() - size.height / 2, size.width, size.height);
         canvas.setColor(on ? Color::controlAccentColor() : Color::systemGrayColor().opacity(0.5), appearance);
@@ -280,10 +282,10 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         return;
     }
     case ui::NodeKind::transition:
-        drawChildrenWithAlpha(canvas, node, data.transition.opacity ? node.presence : 1);
+        drawChildrenWithAlpha(canvas, node, node.data<ui::Transition>().opacity ? node.presence : 1);
         return;
     case ui::NodeKind::opacity:
-        drawChildrenWithAlpha(canvas, node, data.opacity);
+        drawChildrenWithAlpha(canvas, node, node.data<ui::OpacityData>().opacity);
         return;
     case ui::NodeKind::representable:
         if (node.hostedView) Renderer::drawView(canvas, *node.hostedView, node.frame, appearance);

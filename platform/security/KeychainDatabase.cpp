@@ -1,8 +1,8 @@
 #include "platform/security/KeychainDatabase.hpp"
 
-#include <sqlite3.h>
+#include "platform/foundation/PrivateFiles.hpp"
 
-#include <system_error>
+#include <sqlite3.h>
 
 namespace security {
 
@@ -68,10 +68,14 @@ private:
 }  // namespace
 
 std::unique_ptr<KeychainDatabase> KeychainDatabase::open(const std::filesystem::path& path, OSStatus& status) {
-    std::error_code ignored;
-    std::filesystem::create_directories(path.parent_path(), ignored);
+    // Secrets: the file is the owner's alone before SQLite opens it, and a link planted in
+    // its place is refused rather than followed.
+    if (!foundation::preparePrivateFile(path)) {
+        status = errSecIO;
+        return nullptr;
+    }
     sqlite3* connection = nullptr;
-    int result = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int result = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     std::unique_ptr<KeychainDatabase> database(new KeychainDatabase(connection));
     if (result != SQLITE_OK) {
         status = errSecIO;

@@ -33,8 +33,8 @@ struct KeychainMatch {
 // thread; concurrent connections (threads or processes) are serialised by SQLite's locks.
 class KeychainDatabase {
 public:
-    // Opens (creating the file and its directory when missing); nullptr and errSecIO when the
-    // file cannot be opened or is not a keychain.
+    // Opens (creating the file, 0600, and its directory, 0700, when missing); nullptr and
+    // errSecIO when the file cannot be opened, is a symbolic link or is not a keychain.
     static std::unique_ptr<KeychainDatabase> open(const std::filesystem::path& path, OSStatus& status);
     KeychainDatabase(const KeychainDatabase&) = delete;
     KeychainDatabase& operator=(const KeychainDatabase&) = delete;

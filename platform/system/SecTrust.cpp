@@ -1,13 +1,12 @@
 #include "platform/system/SecTrust.hpp"
 
-#include "platform/foundation/Array.hpp"
-#include "platform/foundation/Data.hpp"
-#include "platform/foundation/UserDefaults.hpp"
 #include "platform/objc/Class.hpp"
 
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
+
+#include <mutex>
 
 namespace security {
 
@@ -32,18 +31,14 @@ Certificate decode(const std::vector<std::uint8_t>& der) {
     return Certificate(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())));
 }
 
-// The extra anchors of the platform settings; entries that are not DER certificates are
-// skipped rather than failing every evaluation.
-void addTrustedCertificatesFromSettings(X509_STORE* store) {
-    auto defaults = foundation::UserDefaults::standardUserDefaults();
-    if (!defaults) return;
-    auto list = defaults->arrayForKey(KVTrustedCertificatesKey);
-    if (!list) return;
-    for (const auto& item : list->items()) {
-        auto data = foundation::dataValue(item);
-        if (!data) continue;
-        if (auto certificate = decode(data->bytes())) X509_STORE_add_cert(store, certificate.get());
-    }
+std::mutex additionalAnchorsMutex;
+std::vector<std::vector<std::uint8_t>> additionalAnchors;
+
+// Entries that are not DER certificates are skipped rather than failing every evaluation.
+void addAdditionalTrustAnchors(X509_STORE* store) {
+    std::lock_guard lock(additionalAnchorsMutex);
+    for (const auto& der : additionalAnchors)
+        if (auto certificate = decode(der)) X509_STORE_add_cert(store, certificate.get());
 }
 
 std::shared_ptr<foundation::Error> makeError(std::int64_t status, const std::string& hostName, const char* reason) {
@@ -98,7 +93,7 @@ bool SecTrustEvaluateWithError(const std::shared_ptr<SecTrust>& trust, std::shar
 
     std::unique_ptr<X509_STORE, StoreDeleter> store(X509_STORE_new());
     X509_STORE_set_default_paths(store.get());
-    addTrustedCertificatesFromSettings(store.get());
+    addAdditionalTrustAnchors(store.get());
 
     std::unique_ptr<X509_STORE_CTX, StoreContextDeleter> context(X509_STORE_CTX_new());
     if (!context || X509_STORE_CTX_init(context.get(), store.get(), leaf.get(), intermediates.get()) != 1)
@@ -114,6 +109,11 @@ bool SecTrustEvaluateWithError(const std::shared_ptr<SecTrust>& trust, std::shar
     if (X509_verify_cert(context.get()) == 1) return true;
     int verifyError = X509_STORE_CTX_get_error(context.get());
     return fail(statusForVerifyError(verifyError), X509_verify_cert_error_string(verifyError));
+}
+
+void setAdditionalTrustAnchorsForTesting(std::vector<std::vector<std::uint8_t>> certificates) {
+    std::lock_guard lock(additionalAnchorsMutex);
+    additionalAnchors = std::move(certificates);
 }
 
 }  // namespace security

@@ -15,10 +15,6 @@ inline constexpr std::int64_t errSecHostNameMismatch = -67602;
 inline constexpr std::int64_t errSecCertificateExpired = -67818;
 inline constexpr std::int64_t errSecNotTrusted = -67843;
 
-// The user-defaults key (read through the global domain) under which the platform settings
-// list certificates, DER-encoded data, trusted in addition to the system's store.
-inline constexpr const char* KVTrustedCertificatesKey = "KVTrustedCertificates";
-
 // A server's certificate chain, leaf first, with the host name the SSL policy checks it
 // against. Immutable, so it may be evaluated on any thread.
 class SecTrust final : public objc::Object {
@@ -35,10 +31,15 @@ private:
     std::string hostName_;
 };
 
-// Evaluates the chain with OpenSSL against the system's certificate store and the trusted
-// certificates of the platform settings, for a TLS server of the trust's host name. True
+// Evaluates the chain with OpenSSL against the system's certificate store (and the anchors
+// tests added), for a TLS server of the trust's host name. True
 // when trusted; otherwise false and, when asked, an error in NSOSStatusErrorDomain whose
 // code says why. Blocking (reads the certificate store); never call it on the main thread.
 bool SecTrustEvaluateWithError(const std::shared_ptr<SecTrust>& trust, std::shared_ptr<foundation::Error>* error);
+
+// Certificates (DER) trusted in addition to the system's store, for tests that run their own
+// TLS servers; replaces the earlier list, and an empty list removes them. Nothing else can
+// add an anchor: settings any process of the user may write are no place for trust. Any thread.
+void setAdditionalTrustAnchorsForTesting(std::vector<std::vector<std::uint8_t>> certificates);
 
 }  // namespace security

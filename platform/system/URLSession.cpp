@@ -118,7 +118,8 @@ void URLSession::releaseIfDone() {
 
 URLTransferRequest URLSession::transferRequest(const URLRequest& request) const {
     URLTransferRequest transfer{request, configuration_.HTTPAdditionalHeaders, request.HTTPBody(), std::nullopt,
-                                configuration_.timeoutIntervalForRequest, configuration_.timeoutIntervalForResource};
+                                configuration_.timeoutIntervalForRequest, configuration_.timeoutIntervalForResource,
+                                {}, configuration_.maximumResponseSize};
     if (request.timeoutInterval() > 0) transfer.idleTimeout = request.timeoutInterval();
     return transfer;
 }

@@ -3,6 +3,7 @@
 #include "platform/system/HTTPHeaderFields.hpp"
 #include "platform/system/URLRequest.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,10 @@ struct URLSessionConfiguration {
     // The longest a whole load may take, in seconds (a week by default).
     double timeoutIntervalForResource = 7 * 24 * 3600;
     URLRequestCachePolicy requestCachePolicy = URLRequestCachePolicy::useProtocolCachePolicy;
+    // The most body bytes one response may bring once decoded (0: no limit); past it the task
+    // fails with NSURLErrorDataLengthExceedsMaximum. Ours: nothing here needs more, and a
+    // compressed answer must not grow without end.
+    std::uint64_t maximumResponseSize = 16 * 1024 * 1024;
 };
 
 }  // namespace foundation

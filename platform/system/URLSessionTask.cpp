@@ -5,8 +5,9 @@
 
 #include <atomic>
 #include <cassert>
+#include <cctype>
+#include <chrono>
 #include <cstdlib>
-#include <future>
 #include <unistd.h>
 
 namespace foundation {
@@ -22,6 +23,33 @@ bool changesToGet(long statusCode, const std::string& method) {
 }
 
 bool sendsBody(const std::string& method) { return method != "GET" && method != "HEAD"; }
+
+// A server that presents yet another chain each time it is asked about is given up on.
+constexpr int maximumTrustQuestionsPerHop = 3;
+
+// The fields that carry the caller's credentials; they go to the origin they were meant for only.
+constexpr const char* credentialFields[] = {"Authorization", "Cookie", "Proxy-Authorization"};
+
+int effectivePort(const URL& url) { return url.port().value_or(url.scheme() == "https" ? 443 : 80); }
+
+std::string lowercased(const std::optional<std::string>& text) {
+    std::string result = text.value_or("");
+    for (auto& character : result) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
+    return result;
+}
+
+bool sameOrigin(const std::shared_ptr<URL>& left, const std::shared_ptr<URL>& right) {
+    return left && right && lowercased(left->scheme()) == lowercased(right->scheme()) &&
+           lowercased(left->host()) == lowercased(right->host()) && effectivePort(*left) == effectivePort(*right);
+}
+
+bool leavesHTTPS(const std::shared_ptr<URL>& from, const std::shared_ptr<URL>& to) {
+    return from && from->scheme() == "https" && (!to || to->scheme() != "https");
+}
+
+void removeCredentials(HTTPHeaderFields& fields) {
+    for (const char* field : credentialFields) fields.removeField(field);
+}
 
 // A file for a finished download, in the temporary directory; nullopt when none can be made.
 std::optional<std::filesystem::path> writeDownloadFile(const std::string& body) {
@@ -101,10 +129,14 @@ void URLSessionTask::cancel() {
         complete(makeURLError(NSURLErrorCancelled, "cancelled", originalRequest_.URL()));
 }
 
-void URLSessionTask::startTransfer(URLRequest request, bool withBody) {
+void URLSessionTask::startTransfer(URLRequest request, bool withBody,
+                                   std::vector<std::vector<std::uint8_t>> trustedCertificates) {
     auto session = session_.lock();
     if (!session) return complete(makeURLError(NSURLErrorCancelled, "cancelled", request.URL()));
     URLTransferRequest transferRequest = session->transferRequest(request);
+    transferRequest.trustedCertificates = std::move(trustedCertificates);
+    bool leftOrigin = !sameOrigin(request.URL(), originalRequest_.URL());
+    std::shared_ptr<URLTransfer> transfer;
     if (withBody && bodyFile_) {
         transferRequest.bodyFile = bodyFile_;
         transferRequest.bodyData = nullptr;
@@ -113,11 +145,20 @@ void URLSessionTask::startTransfer(URLRequest request, bool withBody) {
     } else if (!withBody) {
         transferRequest.bodyData = nullptr;
     }
-    auto transfer = std::make_shared<URLTransfer>(std::move(transferRequest), self());
     {
         std::lock_guard lock(mutex_);
         if (state_ != URLSessionTaskState::running) return;
+        leftOrigin_ = leftOrigin_ || leftOrigin;
+        if (leftOrigin_) {
+            removeCredentials(transferRequest.additionalHeaders);
+            HTTPHeaderFields fields = transferRequest.request.allHTTPHeaderFields();
+            removeCredentials(fields);
+            transferRequest.request.setAllHTTPHeaderFields(std::move(fields));
+        }
+        if (transferRequest.trustedCertificates.empty()) trustQuestionsThisHop_ = 0;
+        hopSendsBody_ = withBody;
         currentRequest_ = std::move(request);
+        transfer = std::make_shared<URLTransfer>(std::move(transferRequest), self());
         transfer_ = transfer;
     }
     transfer->start();
@@ -155,57 +196,87 @@ void URLSessionTask::transferDidReceiveData(std::string_view bytes) {
     });
 }
 
-bool URLSessionTask::transferShouldTrustServer(const std::shared_ptr<security::SecTrust>& trust) {
+void URLSessionTask::transferNeedsTrustDecision(const std::shared_ptr<security::SecTrust>& trust) {
+    bool canceling = false;
+    bool tooMany = false;
+    std::shared_ptr<URL> url;
+    double timeout = 60;
+    {
+        std::lock_guard lock(mutex_);
+        transfer_.reset();
+        canceling = state_ == URLSessionTaskState::canceling;
+        tooMany = ++trustQuestionsThisHop_ > maximumTrustQuestionsPerHop;
+        url = currentRequest_.URL();
+        if (currentRequest_.timeoutInterval() > 0) timeout = currentRequest_.timeoutInterval();
+    }
+    if (canceling) return complete(makeURLError(NSURLErrorCancelled, "cancelled", url));
+    if (tooMany)
+        return complete(makeURLError(NSURLErrorSecureConnectionFailed, "the server's certificates keep changing", url));
     auto session = session_.lock();
-    if (!session) return false;
+    if (!session) return complete(makeURLError(NSURLErrorCancelled, "cancelled", url));
     URLProtectionSpace space;
     space.host = trust->hostName();
-    space.port = currentRequest().URL()->port().value_or(443);
+    space.port = url->port().value_or(443);
     space.authenticationMethod = NSURLAuthenticationMethodServerTrust;
     space.serverTrust = trust;
     auto challenge = std::make_shared<URLAuthenticationChallenge>(std::move(space));
 
-    using Answer = std::pair<URLSessionAuthChallengeDisposition, std::shared_ptr<URLCredential>>;
-    auto promise = std::make_shared<std::promise<Answer>>();
+    // The delegate's answer or the timeout, whichever comes first, decides.
+    auto settled = std::make_shared<std::atomic<bool>>(false);
+    std::weak_ptr<URLSessionTask> weakTask = self();
+    auto settle = [weakTask, trust, settled](URLSessionAuthChallengeDisposition disposition,
+                                             std::shared_ptr<URLCredential> credential) {
+        if (settled->exchange(true)) return;
+        if (auto task = weakTask.lock()) task->answerTrustQuestion(trust, disposition, credential);
+    };
     auto answered = std::make_shared<std::atomic<bool>>(false);
-    auto future = promise->get_future();
-    session->deliver([task = self(), challenge, promise, answered](
-                         const std::shared_ptr<URLSessionDelegate>& delegate,
-                         const std::shared_ptr<URLSession>& session) {
+    session->deliver([task = self(), challenge, settle, answered](const std::shared_ptr<URLSessionDelegate>& delegate,
+                                                                  const std::shared_ptr<URLSession>& session) {
         URLSessionDelegate::ChallengeCompletionHandler completion =
-            [promise, answered](URLSessionAuthChallengeDisposition disposition, std::shared_ptr<URLCredential> credential) {
+            [settle, answered](URLSessionAuthChallengeDisposition disposition, std::shared_ptr<URLCredential> credential) {
                 bool first = !answered->exchange(true);
                 assert(first && "a challenge completion handler must be called exactly once");
-                if (first) promise->set_value({disposition, std::move(credential)});
+                if (first) settle(disposition, std::move(credential));
             };
         if (delegate)
             delegate->URLSession(session, task, challenge, std::move(completion));
         else
             completion(URLSessionAuthChallengeDisposition::performDefaultHandling, nullptr);
     });
+    // A delegate that never answers leaves the task waiting, as on the platform, but no longer
+    // than the request's own timeout.
+    dispatch::globalQueue()->after(std::chrono::duration_cast<dispatch::Duration>(std::chrono::duration<double>(timeout)),
+                                   [settle] { settle(URLSessionAuthChallengeDisposition::cancelAuthenticationChallenge, nullptr); });
+}
 
-    // A delegate that drops the handler leaves the connection waiting, as on the platform,
-    // but no longer than the request's own timeout.
-    double timeout = currentRequest().timeoutInterval() > 0 ? currentRequest().timeoutInterval() : 60;
-    Answer answer{URLSessionAuthChallengeDisposition::cancelAuthenticationChallenge, nullptr};
-    try {
-        if (future.wait_for(std::chrono::duration<double>(timeout)) == std::future_status::ready) answer = future.get();
-    } catch (const std::future_error&) {
-        answer = {URLSessionAuthChallengeDisposition::performDefaultHandling, nullptr};
-    }
-    switch (answer.first) {
+void URLSessionTask::answerTrustQuestion(const std::shared_ptr<security::SecTrust>& trust,
+                                         URLSessionAuthChallengeDisposition disposition,
+                                         const std::shared_ptr<URLCredential>& credential) {
+    switch (disposition) {
         case URLSessionAuthChallengeDisposition::useCredential:
-            if (answer.second && answer.second->serverTrust()) return true;
-            return security::SecTrustEvaluateWithError(trust, nullptr);
+            if (credential && credential->serverTrust()) return resendTrusting(trust);
+            [[fallthrough]];
         case URLSessionAuthChallengeDisposition::performDefaultHandling:
-            return security::SecTrustEvaluateWithError(trust, nullptr);
+            // The evaluation reads the certificate store: never on the delegate's queue.
+            return dispatch::globalQueue()->async([task = self(), trust] {
+                if (security::SecTrustEvaluateWithError(trust, nullptr)) return task->resendTrusting(trust);
+                task->complete(makeURLError(NSURLErrorServerCertificateUntrusted, "The certificate for this server is invalid.",
+                                            task->currentRequest().URL()));
+            });
         case URLSessionAuthChallengeDisposition::cancelAuthenticationChallenge:
         case URLSessionAuthChallengeDisposition::rejectProtectionSpace:
             break;
     }
-    std::lock_guard lock(mutex_);
-    cancelledByChallenge_ = true;
-    return false;
+    complete(makeURLError(NSURLErrorCancelled, "cancelled", currentRequest().URL()));
+}
+
+void URLSessionTask::resendTrusting(const std::shared_ptr<security::SecTrust>& trust) {
+    bool withBody = false;
+    {
+        std::lock_guard lock(mutex_);
+        withBody = hopSendsBody_;
+    }
+    startTransfer(currentRequest(), withBody, trust->certificates());
 }
 
 void URLSessionTask::transferDidFinish(std::shared_ptr<Error> error) {
@@ -215,7 +286,7 @@ void URLSessionTask::transferDidFinish(std::shared_ptr<Error> error) {
     {
         std::lock_guard lock(mutex_);
         transfer_.reset();
-        if (error && (cancelledByChallenge_ || state_ == URLSessionTaskState::canceling))
+        if (error && state_ == URLSessionTaskState::canceling)
             error = makeURLError(NSURLErrorCancelled, "cancelled", currentRequest_.URL());
         if (!error && redirectResponse_) {
             redirect = std::exchange(redirectResponse_, nullptr);
@@ -261,6 +332,8 @@ void URLSessionTask::followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> res
             assert(first && "a redirect completion handler must be called exactly once");
             auto task = weakTask.lock();
             if (!first || !task) return;
+            // Leaving https would put the request, and what answers it, in clear text.
+            if (request && leavesHTTPS(response->URL(), request->URL())) request.reset();
             if (request) {
                 bool withBody = sendsBody(request->HTTPMethod());
                 task->startTransfer(std::move(*request), withBody);

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Data.hpp"
 #include "platform/foundation/Error.hpp"
+#include "platform/system/URLAuthenticationChallenge.hpp"
 #include "platform/system/HTTPURLResponse.hpp"
 #include "platform/system/URLRequest.hpp"
 #include "platform/system/URLTransfer.hpp"
@@ -48,12 +49,18 @@ public:
     void transferDidReceiveResponse(long statusCode, HTTPHeaderFields headers,
                                     std::optional<std::string> redirectURL) override;
     void transferDidReceiveData(std::string_view bytes) override;
-    bool transferShouldTrustServer(const std::shared_ptr<security::SecTrust>& trust) override;
+    void transferNeedsTrustDecision(const std::shared_ptr<security::SecTrust>& trust) override;
     void transferDidFinish(std::shared_ptr<Error> error) override;
 
 private:
     std::shared_ptr<URLSessionTask> self();
-    void startTransfer(URLRequest request, bool withBody);
+    // A new hop, or the same one again trusting the chain its server presented.
+    void startTransfer(URLRequest request, bool withBody,
+                       std::vector<std::vector<std::uint8_t>> trustedCertificates = {});
+    void answerTrustQuestion(const std::shared_ptr<security::SecTrust>& trust,
+                             URLSessionAuthChallengeDisposition disposition,
+                             const std::shared_ptr<URLCredential>& credential);
+    void resendTrusting(const std::shared_ptr<security::SecTrust>& trust);
     // The redirect response's body is kept for the case the delegate refuses to follow.
     void followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> response, const std::string& target, std::string body);
     void finishWithRedirectResponse(std::shared_ptr<HTTPURLResponse> response, std::string body);
@@ -78,7 +85,10 @@ private:
     std::optional<std::string> redirectTarget_;
     std::string heldBody_;
     int redirectCount_ = 0;
-    bool cancelledByChallenge_ = false;
+    bool hopSendsBody_ = false;
+    int trustQuestionsThisHop_ = 0;
+    // Once a hop left the first request's origin, credentials stay home.
+    bool leftOrigin_ = false;
 };
 
 }  // namespace foundation

@@ -192,6 +192,12 @@ void URLTransfer::finish(int curlCode) {
     if (code == CURLE_OK) return finishWith(nullptr);
     const auto& url = request_.request.URL();
     if (cancelled_ || code == CURLE_ABORTED_BY_CALLBACK) return finishWith(makeURLError(NSURLErrorCancelled, "cancelled", url));
+    if (undecidedTrust_ && !finished_) {
+        finished_ = true;
+        return client_->transferNeedsTrustDecision(undecidedTrust_);
+    }
+    if (receivedTooMuch_)
+        return finishWith(makeURLError(NSURLErrorDataLengthExceedsMaximum, "The response is larger than allowed.", url));
     std::string description = errorBuffer_[0] ? std::string(errorBuffer_) : std::string(curl_easy_strerror(code));
     finishWith(makeURLError(urlErrorCode(code), description, url));
 }
@@ -230,9 +236,18 @@ void URLTransfer::handleHeaderLine(std::string_view line) {
     responseHeaders_.setValue(std::move(value), name);
 }
 
-std::size_t URLTransfer::onData(char* bytes, std::size_t size, std::size_t count, void* transfer) {
-    static_cast<URLTransfer*>(transfer)->client_->transferDidReceiveData(std::string_view(bytes, size * count));
-    return size * count;
+std::size_t URLTransfer::onData(char* bytes, std::size_t size, std::size_t count, void* argument) {
+    auto* transfer = static_cast<URLTransfer*>(argument);
+    std::size_t length = size * count;
+    // Counted after decoding, so a small compressed answer cannot inflate without end.
+    transfer->receivedBytes_ += length;
+    std::uint64_t limit = transfer->request_.maximumResponseSize;
+    if (limit > 0 && transfer->receivedBytes_ > limit) {
+        transfer->receivedTooMuch_ = true;
+        return 0;  // anything but the length given stops the exchange
+    }
+    transfer->client_->transferDidReceiveData(std::string_view(bytes, length));
+    return length;
 }
 
 std::size_t URLTransfer::onRead(char* buffer, std::size_t size, std::size_t count, void* argument) {
@@ -274,9 +289,11 @@ int URLTransfer::onVerifyChain(x509_store_ctx_st* context, void* argument) {
             if (certificate != leaf) chain.push_back(encode(certificate));
         }
     }
+    if (!chain.empty() && chain == transfer->request_.trustedCertificates) return 1;
+    // Stop the handshake rather than wait here for an answer: every other transfer shares
+    // this thread. The question goes to the client once the exchange ended.
     const auto& url = transfer->request_.request.URL();
-    auto trust = security::SecTrust::createWithCertificates(std::move(chain), url->host().value_or(""));
-    if (transfer->client_->transferShouldTrustServer(trust)) return 1;
+    transfer->undecidedTrust_ = security::SecTrust::createWithCertificates(std::move(chain), url->host().value_or(""));
     X509_STORE_CTX_set_error(context, X509_V_ERR_APPLICATION_VERIFICATION);
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 typedef void CURL;
 struct curl_slist;
@@ -35,14 +36,16 @@ inline constexpr std::int64_t NSURLErrorSecureConnectionFailed = -1200;
 inline constexpr std::int64_t NSURLErrorServerCertificateUntrusted = -1202;
 inline constexpr std::int64_t NSURLErrorCannotCreateFile = -3000;
 inline constexpr std::int64_t NSURLErrorFileDoesNotExist = -1100;
+inline constexpr std::int64_t NSURLErrorDataLengthExceedsMaximum = -1103;
 
 // The error object of a failed load, with the failing URL in its user information.
 std::shared_ptr<Error> makeURLError(std::int64_t code, const std::string& description,
                                     const std::shared_ptr<URL>& failingURL);
 
 // Receives what one HTTP exchange produces. Called on the transfer thread, in order:
-// responses (a redirect's included), body chunks, at most one trust question per
-// connection, then exactly one finish.
+// responses (a redirect's included), body chunks, then exactly one finish, or, when the
+// handshake stopped at a chain the request does not trust yet, exactly one trust question
+// instead of the finish.
 class URLTransferClient {
 public:
     virtual ~URLTransferClient() = default;
@@ -51,14 +54,18 @@ public:
     virtual void transferDidReceiveResponse(long statusCode, HTTPHeaderFields headers,
                                             std::optional<std::string> redirectURL) = 0;
     virtual void transferDidReceiveData(std::string_view bytes) = 0;
-    // May block the transfer thread until the answer is known.
-    virtual bool transferShouldTrustServer(const std::shared_ptr<security::SecTrust>& trust) = 0;
+    // Nothing was sent: the client asks whoever decides, without holding the transfer thread,
+    // and may send the request again in a new exchange that trusts the chain.
+    virtual void transferNeedsTrustDecision(const std::shared_ptr<security::SecTrust>& trust) = 0;
     // Nil on success. Cancellation reports NSURLErrorCancelled.
     virtual void transferDidFinish(std::shared_ptr<Error> error) = 0;
 };
 
 // What one exchange sends: the request, the session's extra header fields, the body (from
-// data or from a file) and the timeouts in seconds.
+// data or from a file) and the timeouts in seconds; the server chain already accepted for
+// it (leaf first: the same chain presented again is trusted without asking); and the most
+// decoded body bytes it may receive (0: no limit), past which it fails with
+// NSURLErrorDataLengthExceedsMaximum.
 struct URLTransferRequest {
     URLRequest request;
     HTTPHeaderFields additionalHeaders;
@@ -66,6 +73,8 @@ struct URLTransferRequest {
     std::optional<std::filesystem::path> bodyFile;
     double idleTimeout = 60;
     double totalTimeout = 0;
+    std::vector<std::vector<std::uint8_t>> trustedCertificates;
+    std::uint64_t maximumResponseSize = 0;
 };
 
 // One HTTP exchange over a libcurl easy handle, run by the transfer engine's thread. Made on
@@ -103,6 +112,9 @@ private:
     curl_slist* headerList_ = nullptr;
     std::FILE* bodyFile_ = nullptr;
     std::size_t bodyOffset_ = 0;
+    std::uint64_t receivedBytes_ = 0;
+    bool receivedTooMuch_ = false;
+    std::shared_ptr<security::SecTrust> undecidedTrust_;
     HTTPHeaderFields responseHeaders_;
     std::atomic<bool> cancelled_{false};
     bool finished_ = false;

@@ -5,12 +5,7 @@
 namespace ui {
 
 Node AsyncImage(std::optional<std::string> url, double scale, std::function<Node(const AsyncImagePhase&)> content) {
-    NodeData data;
-    data.kind = NodeKind::asyncImage;
-    data.url = std::move(url);
-    data.scale = scale;
-    data.content = std::move(content);
-    return Node(std::make_shared<const NodeData>(std::move(data)));
+    return Node::make(NodeKind::asyncImage, AsyncImageData{std::move(url), scale, std::move(content)});
 }
 
 namespace {

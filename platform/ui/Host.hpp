@@ -1,30 +1,30 @@
 #pragma once
 
+#include "platform/appkit/Event.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 #include "platform/ui/AsyncImage.hpp"
 #include "platform/ui/CancellationToken.hpp"
 #include "platform/ui/LayoutNode.hpp"
 #include "platform/ui/ScrollViewReader.hpp"
+#include "platform/ui/Transaction.hpp"
 #include "platform/ui/View.hpp"
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <typeindex>
-#include <vector>
 
 namespace ui {
 
-// Keeps a declarative tree alive: evaluates the bodies of its views, reconciles each new
-// tree with the previous one by identity (position in its parent, or an explicit id), so
-// that view state, hosted AppKit views with their coordinators, running tasks and image
-// loads survive re-evaluation; runs the lifecycle actions (appear, disappear, changes after
-// the first value, received notifications, tasks) and lays the result out. A change of
-// view state or of an observed object schedules one re-evaluation on the main queue.
-// Main thread only; callbacks hold the host weakly.
-class Host : public std::enable_shared_from_this<Host> {
+class Reconciler;
+
+// Keeps a declarative tree alive: evaluates it (through its reconciler, which keeps view
+// state, hosted AppKit views, running tasks and image loads alive across evaluations by
+// identity), runs the lifecycle actions that became due, lays the result out, and takes
+// clicks, keyboard shortcuts and scroll requests to the tree. A change of view state or of
+// an observed object schedules one re-evaluation on the main queue.
+// Main thread only (checked at every entry point); callbacks hold the host weakly.
+class Host : public std::enable_shared_from_this<Host>, public ScrollController {
 public:
     static std::shared_ptr<Host> create(Node root, EnvironmentValues environment = defaultEnvironment());
     ~Host();
@@ -57,73 +57,28 @@ public:
 
     // Scrolls the first scroll view below the reader so that the node with the id sits at
     // the anchor; needs a layout. With a duration the offset moves over time on the clock.
-    void scrollTo(const std::string& readerPath, const std::string& id, ScrollAnchor anchor,
-                  std::optional<double> animationDuration, ScrollViewProxy::Timing timing);
+    void scrollTo(const Identity& reader, const std::string& id, ScrollAnchor anchor,
+                  std::optional<double> animationDuration, ScrollViewProxy::Timing timing) override;
     // Runs the action of the buttons whose keyboard shortcut the key event matches.
     bool performKeyEquivalent(const appkit::Event& event);
 
     // Where hosted AppKit views are put, and what runs after every update (the container's
     // new layout).
-    void setContainer(const std::shared_ptr<appkit::View>& container) { container_ = container; }
-    void setDidUpdate(std::function<void()> didUpdate) { didUpdate_ = std::move(didUpdate); }
+    void setContainer(const std::shared_ptr<appkit::View>& container);
+    void setDidUpdate(std::function<void()> didUpdate);
 
 private:
-    explicit Host(Node root, EnvironmentValues environment);
+    Host(Node root, EnvironmentValues environment);
 
-    struct Mounted {
-        bool visited = false;
-        std::type_index type = typeid(void);
-        std::shared_ptr<View> view;
-        std::vector<foundation::ObservationToken> subscriptions;
-        std::shared_ptr<void> coordinator;
-        std::shared_ptr<appkit::View> hostedView;
-        bool appeared = false;
-        std::optional<ValueWatch> lastWatch;
-        std::function<void()> onDisappear;
-        std::shared_ptr<std::function<void(const foundation::Notification&)>> receiveHandler;
-        std::unique_ptr<foundation::NotificationToken> receiveToken;
-        std::shared_ptr<CancellationToken> task;
-        bool loadStarted = false;
-        std::optional<std::string> loadingURL;
-        AsyncImagePhase phase;
-        std::shared_ptr<CancellationToken> load;
-        double scrollOffset = 0;
-        bool transitionSeen = false;
-        double presence = 1;
-        std::optional<ResolvedNode> lastResolved;  // transitions: what to keep showing while leaving
-    };
-
-    // A node that left in an animated change, shown at its old place until it faded out.
-    struct Ghost {
-        std::string parentPath;
-        std::size_t index = 0;
-        ResolvedNode node;
-        std::shared_ptr<double> presence;
-    };
-
-    ResolvedNode resolve(const Node& node, const std::string& path, const EnvironmentValues& environment);
-    Mounted& mount(const std::string& path, std::type_index type);
-    void resolveLifecycle(const NodeData& data, Mounted& mounted);
-    void startLoad(const std::string& path, Mounted& mounted);
-    void unmount(Mounted& mounted);
-    void unmountBelow(const std::string& path);
     std::function<void()> invalidator();
-    void setScrollOffset(const std::string& path, double offset);
-    void resolveTransition(const NodeData& data, const std::string& path, Mounted& mounted, ResolvedNode& resolved);
-    void keepLeavingNode(const std::string& path, Mounted& mounted);
-    void insertGhosts(const std::string& path, ResolvedNode& resolved);
-    void animatePresence(const std::string& path, double from, double to, bool leaving);
+    void setScrollOffset(const Identity& scrollView, double offset);
 
     Node root_;
     EnvironmentValues environment_;
-    std::map<std::string, Mounted> mounted_;
+    std::unique_ptr<Reconciler> reconciler_;
     ResolvedNode resolved_;
     std::optional<LayoutNode> layout_;
-    std::vector<std::function<void()>> pendingActions_;
-    std::map<std::string, Ghost> ghosts_;
-    std::optional<Animation> passAnimation_;  // the animation of the change being evaluated
-    std::optional<Animation> pendingAnimation_;
-    std::weak_ptr<appkit::View> container_;
+    std::optional<Animation> pendingAnimation_;  // of a change that scheduled the next evaluation
     std::function<void()> didUpdate_;
     bool updating_ = false;
     bool needsAnotherPass_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/LayoutNode.hpp"
+#include "platform/ui/LayoutRules.hpp"
 
 #include <optional>
 
@@ -13,13 +14,13 @@ namespace ui {
 // measured with pango).
 class Layout {
 public:
-    static constexpr double standardSpacing = 8;
+    static constexpr double standardSpacing = layout::standardSpacing;
     // A toggle's switch, drawn at the trailing edge of its row.
-    static constexpr Size switchSize{32, 18};
+    static constexpr Size switchSize = layout::switchSize;
 
     static Size sizeThatFits(const ResolvedNode& node, ProposedSize proposal, const EnvironmentValues& environment);
-    // Lays the tree out in the rectangle (the root takes the whole rectangle).
-    static LayoutNode place(const ResolvedNode& root, Rect bounds, const EnvironmentValues& environment);
+    // Lays the tree out with the root in the frame, the size it answered the proposal.
+    static LayoutNode place(const ResolvedNode& root, Rect frame, ProposedSize proposal, const EnvironmentValues& environment);
     // A symbol's square side for a font size.
     static double symbolSide(double pointSize);
     // The font text gets in an environment.

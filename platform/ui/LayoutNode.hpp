@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/appkit/View.hpp"
+#include "platform/ui/Identity.hpp"
 #include "platform/ui/Node.hpp"
 
 #include <functional>
@@ -11,11 +12,10 @@
 namespace ui {
 
 // A node after the host expanded it: views replaced by their bodies, asynchronous images
-// by their current content, hosted AppKit views attached. The path is the node's identity
-// (positions and explicit ids from the root).
+// by their current content, hosted AppKit views attached, with each node's identity.
 struct ResolvedNode {
     Node node;
-    std::string path;
+    Identity identity;
     std::vector<ResolvedNode> children;
     std::shared_ptr<appkit::View> hostedView;
     double scrollOffset = 0;  // scroll views: how far the content is scrolled up
@@ -26,16 +26,20 @@ struct ResolvedNode {
 // growing down), and the environment it is drawn in.
 struct LayoutNode {
     Node node;
-    std::string path;
+    Identity identity;
     Rect frame;
     EnvironmentValues environment;
     std::shared_ptr<appkit::View> hostedView;
     std::vector<LayoutNode> children;
-    Size contentSize;  // scroll views: the size of what they scroll
+    Size contentSize;         // scroll views: the size of what they scroll
+    double scrollOffset = 0;  // scroll views: how far the content is scrolled up
     double presence = 1;  // transitions: 0 gone, 1 fully there
 
     NodeKind kind() const { return node.kind(); }
-    const NodeData& data() const { return node.data(); }
+    template <class Payload>
+    const Payload& data() const {
+        return node.data<Payload>();
+    }
     // Depth-first search, this node first.
     const LayoutNode* find(const std::function<bool(const LayoutNode&)>& predicate) const;
     void forEach(const std::function<void(const LayoutNode&)>& visit) const;

@@ -9,21 +9,6 @@ const std::shared_ptr<const NodeData>& emptyData() {
     return data;
 }
 
-Node make(NodeData data) { return Node(std::make_shared<const NodeData>(std::move(data))); }
-
-NodeData wrapperData(NodeKind kind, const Node& child) {
-    NodeData data;
-    data.kind = kind;
-    data.children = {child};
-    return data;
-}
-
-Node environmentModifier(const Node& child, std::function<void(EnvironmentValues&)> change) {
-    auto data = wrapperData(NodeKind::environment, child);
-    data.environment = std::move(change);
-    return make(std::move(data));
-}
-
 std::function<void()>& openSettingsAction() {
     static std::function<void()> action;
     return action;
@@ -33,69 +18,48 @@ std::function<void()>& openSettingsAction() {
 
 Node::Node() : data_(emptyData()) {}
 
+Node Node::make(NodeKind kind, NodePayload payload, std::vector<Node> children) {
+    return Node(std::make_shared<const NodeData>(NodeData{kind, std::move(children), std::move(payload)}));
+}
+
 NodeKind Node::kind() const { return data_->kind; }
 const std::vector<Node>& Node::children() const { return data_->children; }
 
-Node Node::padding(EdgeInsets insets) const {
-    auto data = wrapperData(NodeKind::padding, *this);
-    data.insets = insets;
-    return make(std::move(data));
-}
+Node Node::withPayload(NodePayload payload) const { return make(kind(), std::move(payload), children()); }
+
+Node Node::padding(EdgeInsets insets) const { return make(NodeKind::padding, PaddingData{insets}, {*this}); }
 
 Node Node::frame(std::optional<double> width, std::optional<double> height, Alignment alignment) const {
-    auto data = wrapperData(NodeKind::frame, *this);
-    data.width = width;
-    data.height = height;
-    data.alignment = alignment;
-    return make(std::move(data));
+    return make(NodeKind::frame, FrameData{width, height, alignment}, {*this});
 }
 
-Node Node::frame(FlexibleFrame frame) const {
-    auto data = wrapperData(NodeKind::flexibleFrame, *this);
-    data.flexibleFrame = frame;
-    data.alignment = frame.alignment;
-    return make(std::move(data));
-}
+Node Node::frame(FlexibleFrame frame) const { return make(NodeKind::flexibleFrame, frame, {*this}); }
 
 Node Node::background(Node background, Alignment alignment) const {
-    auto data = wrapperData(NodeKind::background, *this);
-    data.children.push_back(std::move(background));
-    data.alignment = alignment;
-    return make(std::move(data));
+    return make(NodeKind::background, DecorationData{alignment}, {*this, std::move(background)});
 }
 
 Node Node::background(Color color) const { return background(Rectangle().fill(color)); }
 
 Node Node::overlay(Node overlay, Alignment alignment) const {
-    auto data = wrapperData(NodeKind::overlay, *this);
-    data.children.push_back(std::move(overlay));
-    data.alignment = alignment;
-    return make(std::move(data));
+    return make(NodeKind::overlay, DecorationData{alignment}, {*this, std::move(overlay)});
 }
 
-Node Node::offset(double x, double y) const {
-    auto data = wrapperData(NodeKind::offset, *this);
-    data.offset = {x, y};
-    return make(std::move(data));
+Node Node::offset(double x, double y) const { return make(NodeKind::offset, OffsetData{{x, y}}, {*this}); }
+
+Node Node::opacity(double opacity) const { return make(NodeKind::opacity, OpacityData{opacity}, {*this}); }
+
+Node Node::clipShape(Shape shape) const { return make(NodeKind::clip, ClipData{shape}, {*this}); }
+
+Node Node::contentShape(Shape shape) const { return make(NodeKind::contentShape, ContentShapeData{shape}, {*this}); }
+
+namespace {
+
+Node environmentModifier(const Node& child, std::function<void(EnvironmentValues&)> change) {
+    return Node::make(NodeKind::environment, EnvironmentData{std::move(change)}, {child});
 }
 
-Node Node::opacity(double opacity) const {
-    auto data = wrapperData(NodeKind::opacity, *this);
-    data.opacity = opacity;
-    return make(std::move(data));
-}
-
-Node Node::clipShape(Shape shape) const {
-    auto data = wrapperData(NodeKind::clip, *this);
-    data.shape = shape;
-    return make(std::move(data));
-}
-
-Node Node::contentShape(Shape shape) const {
-    auto data = wrapperData(NodeKind::contentShape, *this);
-    data.shape = shape;
-    return make(std::move(data));
-}
+}  // namespace
 
 Node Node::font(Font font) const {
     return environmentModifier(*this, [font](EnvironmentValues& values) { values.font = font; });
@@ -131,16 +95,10 @@ Node Node::buttonStyle(ButtonStyle style) const {
 }
 
 Node Node::id(std::string identifier) const {
-    auto data = wrapperData(NodeKind::identified, *this);
-    data.text = std::move(identifier);
-    return make(std::move(data));
+    return make(NodeKind::identified, IdentifiedData{std::move(identifier)}, {*this});
 }
 
-Node Node::withLifecycle(Lifecycle lifecycle) const {
-    auto data = wrapperData(NodeKind::lifecycle, *this);
-    data.lifecycle = std::move(lifecycle);
-    return make(std::move(data));
-}
+Node Node::withLifecycle(Lifecycle lifecycle) const { return make(NodeKind::lifecycle, std::move(lifecycle), {*this}); }
 
 Node Node::onAppear(std::function<void()> action) const {
     Lifecycle lifecycle;
@@ -168,114 +126,68 @@ Node Node::task(std::function<void(std::shared_ptr<CancellationToken>)> work) co
 }
 
 Node Node::onTapGesture(std::function<void()> action) const {
-    auto data = wrapperData(NodeKind::tap, *this);
-    data.action = std::move(action);
-    return make(std::move(data));
+    return make(NodeKind::tap, TapData{std::move(action), TapData::Kind::exclusive}, {*this});
 }
 
 Node Node::simultaneousTapGesture(std::function<void()> action) const {
-    auto data = wrapperData(NodeKind::tap, *this);
-    data.action = std::move(action);
-    data.simultaneous = true;
-    return make(std::move(data));
+    return make(NodeKind::tap, TapData{std::move(action), TapData::Kind::simultaneous}, {*this});
 }
 
 Node Node::resizable() const {
     if (kind() != NodeKind::image) return *this;
-    NodeData data = *data_;
-    data.resizable = true;
-    return make(std::move(data));
+    ImageData image = data<ImageData>();
+    image.resizable = true;
+    return withPayload(std::move(image));
 }
 
 Node Node::aspectRatio(ContentMode mode) const {
     if (kind() != NodeKind::image) return *this;
-    NodeData data = *data_;
-    data.contentMode = mode;
-    return make(std::move(data));
+    ImageData image = data<ImageData>();
+    image.contentMode = mode;
+    return withPayload(std::move(image));
 }
 
 Node Node::fill(Color color) const {
     if (kind() != NodeKind::shape) return *this;
-    NodeData data = *data_;
-    data.fill = color;
-    return make(std::move(data));
+    ShapeData shape = data<ShapeData>();
+    shape.fill = color;
+    return withPayload(shape);
+}
+
+Node Node::transition(Transition transition) const { return make(NodeKind::transition, transition, {*this}); }
+
+Node Node::keyboardShortcut(KeyboardShortcut shortcut) const {
+    return make(NodeKind::keyboardShortcut, std::move(shortcut), {*this});
 }
 
 Node EmptyView() { return Node(); }
 
 Node VStack(std::vector<Node> children, HorizontalAlignment alignment, std::optional<double> spacing) {
-    NodeData data;
-    data.kind = NodeKind::vstack;
-    data.children = std::move(children);
-    data.alignment = {alignment, VerticalAlignment::center};
-    data.spacing = spacing;
-    return make(std::move(data));
+    return Node::make(NodeKind::vstack, StackData{spacing, {alignment, VerticalAlignment::center}}, std::move(children));
 }
 
 Node HStack(std::vector<Node> children, VerticalAlignment alignment, std::optional<double> spacing) {
-    NodeData data;
-    data.kind = NodeKind::hstack;
-    data.children = std::move(children);
-    data.alignment = {HorizontalAlignment::center, alignment};
-    data.spacing = spacing;
-    return make(std::move(data));
+    return Node::make(NodeKind::hstack, StackData{spacing, {HorizontalAlignment::center, alignment}}, std::move(children));
 }
 
 Node ZStack(std::vector<Node> children, Alignment alignment) {
-    NodeData data;
-    data.kind = NodeKind::zstack;
-    data.children = std::move(children);
-    data.alignment = alignment;
-    return make(std::move(data));
+    return Node::make(NodeKind::zstack, ZStackData{alignment}, std::move(children));
 }
 
-Node Text(std::string text) {
-    NodeData data;
-    data.kind = NodeKind::text;
-    data.text = std::move(text);
-    return make(std::move(data));
-}
+Node Text(std::string text) { return Node::make(NodeKind::text, TextData{std::move(text)}); }
 
-Node Image(std::shared_ptr<appkit::Image> image) {
-    NodeData data;
-    data.kind = NodeKind::image;
-    data.image = std::move(image);
-    return make(std::move(data));
-}
+Node Image(std::shared_ptr<appkit::Image> image) { return Node::make(NodeKind::image, ImageData{std::move(image), false, std::nullopt}); }
 
-Node Symbol(std::string systemName) {
-    NodeData data;
-    data.kind = NodeKind::symbol;
-    data.text = std::move(systemName);
-    return make(std::move(data));
-}
+Node Symbol(std::string systemName) { return Node::make(NodeKind::symbol, SymbolData{std::move(systemName)}); }
 
-Node ShapeNode(Shape shape) {
-    NodeData data;
-    data.kind = NodeKind::shape;
-    data.shape = shape;
-    return make(std::move(data));
-}
+Node ShapeNode(Shape shape) { return Node::make(NodeKind::shape, ShapeData{shape, std::nullopt}); }
 
-Node Spacer(std::optional<double> minLength) {
-    NodeData data;
-    data.kind = NodeKind::spacer;
-    data.minLength = minLength;
-    return make(std::move(data));
-}
+Node Spacer(std::optional<double> minLength) { return Node::make(NodeKind::spacer, SpacerData{minLength}); }
 
-Node Divider() {
-    NodeData data;
-    data.kind = NodeKind::divider;
-    return make(std::move(data));
-}
+Node Divider() { return Node::make(NodeKind::divider, std::monostate{}); }
 
 Node Button(Node label, std::function<void()> action) {
-    NodeData data;
-    data.kind = NodeKind::button;
-    data.children = {std::move(label)};
-    data.action = std::move(action);
-    return make(std::move(data));
+    return Node::make(NodeKind::button, ButtonData{std::move(action)}, {std::move(label)});
 }
 
 Node SettingsLink(Node label) {
@@ -286,33 +198,12 @@ Node SettingsLink(Node label) {
 
 void setOpenSettingsAction(std::function<void()> action) { openSettingsAction() = std::move(action); }
 
-}  // namespace ui
-
-namespace ui {
-
-Node Node::keyboardShortcut(KeyboardShortcut shortcut) const {
-    NodeData data;
-    data.kind = NodeKind::keyboardShortcut;
-    data.children = {*this};
-    data.shortcut = std::move(shortcut);
-    return Node(std::make_shared<const NodeData>(std::move(data)));
-}
-
 Node Toggle(Node label, std::function<bool()> isOn, std::function<void(bool)> setOn) {
-    NodeData data;
-    data.kind = NodeKind::toggle;
-    data.children = {std::move(label)};
-    data.isOn = std::move(isOn);
-    data.setOn = std::move(setOn);
-    return Node(std::make_shared<const NodeData>(std::move(data)));
+    return Node::make(NodeKind::toggle, ToggleData{std::move(isOn), std::move(setOn)}, {std::move(label)});
 }
 
 Node ScrollView(Node content, bool showsIndicators) {
-    NodeData data;
-    data.kind = NodeKind::scroll;
-    data.children = {std::move(content)};
-    data.showsIndicators = showsIndicators;
-    return Node(std::make_shared<const NodeData>(std::move(data)));
+    return Node::make(NodeKind::scroll, ScrollData{showsIndicators}, {std::move(content)});
 }
 
 Node Section(Node header, std::vector<Node> rows) {
@@ -337,18 +228,6 @@ Node Form(std::vector<Node> sections) {
 
 Node LabeledContent(Node label, Node content) {
     return HStack({std::move(label), Spacer(), std::move(content)}, VerticalAlignment::center);
-}
-
-}  // namespace ui
-
-namespace ui {
-
-Node Node::transition(Transition transition) const {
-    NodeData data;
-    data.kind = NodeKind::transition;
-    data.children = {*this};
-    data.transition = transition;
-    return Node(std::make_shared<const NodeData>(std::move(data)));
 }
 
 }  // namespace ui

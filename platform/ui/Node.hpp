@@ -1,98 +1,14 @@
 #pragma once
 
-#include "platform/appkit/Image.hpp"
-#include "platform/foundation/NotificationCenter.hpp"
-#include "platform/ui/KeyboardShortcut.hpp"
-#include "platform/ui/Transaction.hpp"
-#include "platform/ui/Types.hpp"
+#include "platform/ui/NodePayloads.hpp"
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <typeindex>
 #include <vector>
 
 namespace ui {
-
-class View;
-class RepresentableBase;
-class ScrollViewProxy;
-class CancellationToken;
-struct AsyncImagePhase;
-
-enum class NodeKind {
-    empty,
-    vstack,
-    hstack,
-    zstack,
-    text,
-    image,
-    symbol,
-    shape,
-    spacer,
-    divider,
-    button,
-    // Modifiers: one child, the modified node.
-    padding,
-    frame,
-    flexibleFrame,
-    background,  // children: content, background
-    overlay,     // children: content, overlay
-    offset,
-    opacity,
-    clip,
-    environment,
-    identified,
-    lifecycle,
-    tap,
-    contentShape,
-    scroll,            // clips its content and shows it from its scroll offset
-    toggle,            // children: the label
-    keyboardShortcut,  // a shortcut for the buttons below
-    // Nodes the host expands.
-    component,
-    representable,
-    asyncImage,
-    scrollReader,
-    transition,  // how its child comes and goes in animated changes
-};
-
-enum class ShapeKind { rectangle, roundedRectangle, circle, capsule };
-
-struct Shape {
-    ShapeKind kind = ShapeKind::rectangle;
-    double cornerRadius = 0;
-    friend bool operator==(const Shape&, const Shape&) = default;
-};
-
-struct FlexibleFrame {
-    std::optional<double> minWidth{};
-    std::optional<double> idealWidth{};
-    std::optional<double> maxWidth{};
-    std::optional<double> minHeight{};
-    std::optional<double> idealHeight{};
-    std::optional<double> maxHeight{};
-    Alignment alignment = Alignment::center();
-};
-
-// A watched value of onChange: compared with the previous evaluation's by the value's own ==.
-struct ValueWatch {
-    std::shared_ptr<const void> value;
-    std::type_index type = typeid(void);
-    std::function<bool(const void* left, const void* right)> equal;
-    std::function<void(const void* value)> action;
-};
-
-// Lifecycle actions attached to a node; the host runs them (see Host).
-struct Lifecycle {
-    std::function<void()> onAppear;
-    std::function<void()> onDisappear;
-    std::optional<ValueWatch> onChange;
-    std::optional<std::string> notificationName;
-    std::function<void(const foundation::Notification&)> onReceive;
-    std::function<void(std::shared_ptr<CancellationToken>)> task;
-};
 
 struct NodeData;
 
@@ -104,11 +20,15 @@ struct NodeData;
 class Node {
 public:
     Node();
-    explicit Node(std::shared_ptr<const NodeData> data) : data_(std::move(data)) {}
+    // A node of the kind with its payload (the kind's own payload type) and children.
+    static Node make(NodeKind kind, NodePayload payload, std::vector<Node> children = {});
 
     NodeKind kind() const;
-    const NodeData& data() const { return *data_; }
     const std::vector<Node>& children() const;
+    // The payload of the node's kind; asking a node for another kind's payload is a
+    // programming error (std::bad_variant_access).
+    template <class Payload>
+    const Payload& data() const;
 
     // Modifiers.
     Node padding(double all = 16) const { return padding(EdgeInsets{all, all, all, all}); }
@@ -176,45 +96,24 @@ public:
     Node withLifecycle(Lifecycle lifecycle) const;
 
 private:
+    explicit Node(std::shared_ptr<const NodeData> data) : data_(std::move(data)) {}
+    Node withPayload(NodePayload payload) const;
+
     std::shared_ptr<const NodeData> data_;
 };
 
+// What a node holds: its kind, its children and the payload of its kind.
 struct NodeData {
     NodeKind kind = NodeKind::empty;
     std::vector<Node> children;
-
-    std::optional<double> spacing;      // stacks; nullopt: the standard 8
-    Alignment alignment;                // stacks, frames, backgrounds, overlays
-    std::string text;                   // text; symbol name; explicit id
-    std::shared_ptr<appkit::Image> image;
-    bool resizable = false;
-    std::optional<ContentMode> contentMode;
-    Shape shape;                        // shapes, clips, content shapes
-    std::optional<Color> fill;          // shapes, colour backgrounds
-    std::optional<double> minLength;    // spacer
-    EdgeInsets insets;
-    std::optional<double> width;        // fixed frame
-    std::optional<double> height;
-    FlexibleFrame flexibleFrame;
-    Point offset;
-    double opacity = 1;
-    std::function<void(EnvironmentValues&)> environment;
-    Lifecycle lifecycle;
-    std::function<void()> action;       // button, tap
-    bool simultaneous = false;          // tap
-    std::shared_ptr<View> component;
-    std::type_index componentType = typeid(void);
-    std::shared_ptr<RepresentableBase> representable;
-    std::optional<std::string> url;     // asyncImage
-    double scale = 1;
-    std::function<Node(const AsyncImagePhase&)> content;
-    bool showsIndicators = true;        // scroll
-    std::function<bool()> isOn;         // toggle
-    std::function<void(bool)> setOn;
-    KeyboardShortcut shortcut;          // keyboardShortcut
-    std::function<Node(const ScrollViewProxy&)> readerContent;
-    Transition transition;
+    NodePayload payload;
 };
+
+template <class Payload>
+const Payload& Node::data() const {
+    return std::get<Payload>(data_->payload);
+}
+
 
 // Building blocks.
 Node EmptyView();

@@ -49,11 +49,7 @@ public:
 
 template <class RepresentableType>
 Node representable(std::shared_ptr<RepresentableType> value) {
-    NodeData data;
-    data.kind = NodeKind::representable;
-    data.componentType = typeid(RepresentableType);
-    data.representable = std::move(value);
-    return Node(std::make_shared<const NodeData>(std::move(data)));
+    return Node::make(NodeKind::representable, RepresentableData{std::move(value), typeid(RepresentableType)});
 }
 
 }  // namespace ui

@@ -1,19 +1,14 @@
 #include "platform/ui/ScrollViewReader.hpp"
 
-#include "platform/ui/Host.hpp"
-
 namespace ui {
 
 void ScrollViewProxy::scrollTo(const std::string& id, ScrollAnchor anchor, std::optional<double> animationDuration,
                                Timing timing) const {
-    if (auto host = host_.lock()) host->scrollTo(readerPath_, id, anchor, animationDuration, timing);
+    if (auto controller = controller_.lock()) controller->scrollTo(reader_, id, anchor, animationDuration, timing);
 }
 
 Node ScrollViewReader(std::function<Node(const ScrollViewProxy&)> content) {
-    NodeData data;
-    data.kind = NodeKind::scrollReader;
-    data.readerContent = std::move(content);
-    return Node(std::make_shared<const NodeData>(std::move(data)));
+    return Node::make(NodeKind::scrollReader, ScrollReaderData{std::move(content)});
 }
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 #include "platform/ui/TextLayout.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <pango/pangocairo.h>
 
 #include <cmath>
@@ -34,7 +36,9 @@ PangoWeight pangoWeight(Font::Weight weight) {
 
 }  // namespace
 
-TextLayout::TextLayout(const std::string& text, const TextStyle& style) : layout_(pango_layout_new(sharedContext())) {
+TextLayout::TextLayout(const std::string& text, const TextStyle& style) {
+    dispatch::checkMainThread();  // pango's shared context is not thread-safe
+    layout_ = pango_layout_new(sharedContext());
     PangoFontDescription* description = pango_font_description_new();
     pango_font_description_set_family(description, style.font.design == Font::Design::monospaced
                                                        ? "DejaVu Sans Mono,Noto Sans Mono CJK JP"
@@ -57,7 +61,10 @@ TextLayout::TextLayout(const std::string& text, const TextStyle& style) : layout
     case TextAlignment::trailing: pango_layout_set_alignment(layout_, PANGO_ALIGN_RIGHT); break;
     }
     if (style.width) {
-        pango_layout_set_width(layout_, static_cast<int>(std::max(0.0, *style.width) * PANGO_SCALE));
+        // Pango breaks lines counting the spacing after a line's last character, which it
+        // then trims from the line: without that allowance, spaced text wraps at its own width.
+        double wrapWidth = std::max(0.0, *style.width + style.letterSpacing);
+        pango_layout_set_width(layout_, static_cast<int>(wrapWidth * PANGO_SCALE));
         pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);
     }
     if (style.lineLimit) {

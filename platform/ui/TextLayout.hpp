@@ -36,7 +36,7 @@ public:
     PangoLayout* layout() const { return layout_; }
 
 private:
-    PangoLayout* layout_;
+    PangoLayout* layout_ = nullptr;
     Size size_;
 };
 

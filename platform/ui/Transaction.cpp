@@ -1,5 +1,7 @@
 #include "platform/ui/Transaction.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <vector>
 
 namespace ui {
@@ -9,6 +11,7 @@ std::vector<Animation> animations;
 }
 
 void withAnimation(Animation animation, const std::function<void()>& changes) {
+    dispatch::checkMainThread();
     animations.push_back(animation);
     changes();
     animations.pop_back();

@@ -1,6 +1,7 @@
 #include "platform/ui/URLSessionImageLoader.hpp"
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/system/URLSession.hpp"
 
 #include <cassert>
@@ -8,6 +9,9 @@
 namespace ui {
 
 namespace {
+
+// Icons are small: a larger answer is refused before it reaches the decoder.
+constexpr std::uint64_t maximumImageSize = 4 * 1024 * 1024;
 
 // Gathers the body of one load and finishes it exactly once.
 class ImageLoadDelegate final : public foundation::URLSessionDelegate {
@@ -47,6 +51,7 @@ private:
 }  // namespace
 
 std::shared_ptr<CancellationToken> URLSessionImageLoader::load(const std::string& url, Completion completion) {
+    dispatch::checkMainThread();
     auto token = std::make_shared<CancellationToken>();
     auto address = foundation::URL::URLWithString(url);
     auto request = address ? foundation::URLRequest::requestWithURL(address) : std::nullopt;
@@ -57,8 +62,9 @@ std::shared_ptr<CancellationToken> URLSessionImageLoader::load(const std::string
         return token;
     }
     auto delegate = std::make_shared<ImageLoadDelegate>(std::move(completion), token);
-    auto session = foundation::URLSession::sessionWithConfiguration(
-        foundation::URLSessionConfiguration::defaultSessionConfiguration(), delegate, dispatch::mainQueue());
+    auto configuration = foundation::URLSessionConfiguration::defaultSessionConfiguration();
+    configuration.maximumResponseSize = maximumImageSize;
+    auto session = foundation::URLSession::sessionWithConfiguration(std::move(configuration), delegate, dispatch::mainQueue());
     auto task = session->dataTaskWithRequest(*request);
     std::weak_ptr<foundation::URLSessionTask> weakTask = task;
     token->onCancel([weakTask] {

@@ -4,8 +4,8 @@
 
 namespace ui {
 
-// Image loads over a URL session (libcurl): a GET of the address, a 2xx answer whose body
-// decodes as PNG or JPEG is the image; anything else fails. One session per load, its
+// Image loads over a URL session (libcurl): a GET of the address, a 2xx answer of at most
+// 4 MiB whose body decodes as PNG or JPEG is the image; anything else fails. One session per load, its
 // delegate calls on the main queue. Main thread only.
 class URLSessionImageLoader final : public ImageLoader {
 public:

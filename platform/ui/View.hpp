@@ -129,11 +129,7 @@ private:
 // A node for a view value: the host evaluates its body.
 template <class ViewType>
 Node component(std::shared_ptr<ViewType> view) {
-    NodeData data;
-    data.kind = NodeKind::component;
-    data.componentType = typeid(ViewType);
-    data.component = std::move(view);
-    return Node(std::make_shared<const NodeData>(std::move(data)));
+    return Node::make(NodeKind::component, ComponentData{std::move(view), typeid(ViewType)});
 }
 
 template <class ViewType, class... Arguments>

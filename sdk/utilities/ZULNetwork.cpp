@@ -68,6 +68,10 @@ objc::Class* networkClass() {
     return runtimeClass;
 }
 
+// CR or LF would end a field early and let the rest travel as fields of its own; NUL would
+// cut it short.
+bool isSafeHeaderText(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
+
 foundation::HTTPHeaderFields headerFields(const std::shared_ptr<foundation::Dictionary>& headers) {
     foundation::HTTPHeaderFields fields;
     if (!headers) return fields;
@@ -122,7 +126,13 @@ std::optional<URLRequest> ZULNetwork::makeRequest(const std::shared_ptr<URL>& ur
         handleErrorWithCode(ZULNetworkErrorCodeRequestNotStarted, queue, handler);
         return std::nullopt;
     }
-    request->setAllHTTPHeaderFields(headerFields(headers));
+    auto fields = headerFields(headers);
+    for (const auto& [name, value] : fields.fields()) {
+        if (isSafeHeaderText(name) && isSafeHeaderText(value)) continue;
+        handleErrorWithCode(ZULNetworkErrorCodeRequestNotStarted, queue, handler);
+        return std::nullopt;
+    }
+    request->setAllHTTPHeaderFields(std::move(fields));
     return request;
 }
 
@@ -195,7 +205,8 @@ std::optional<std::string> ZULNetwork::startFetcher(RequestMethod method, const 
         handleErrorWithCode(ZULNetworkErrorCodeRequestNotStarted, queue, handler);
         return std::nullopt;
     }
-    ZULNetwork_logWithLevel(kZULNetworkLogLevelDebug, startedCode, String::make(startedMessage), objc::Id(request.URL()));
+    ZULNetwork_logWithLevel(kZULNetworkLogLevelDebug, startedCode, String::make(startedMessage),
+                            ZULNetworkLoggableURL(request.URL()));
     return sessionID;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/foundation/Array.hpp"
+#include "platform/foundation/Error.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/URL.hpp"
 #include "platform/objc/Runtime.hpp"
 #include "sdk/utilities/ZULNetworkConstants.hpp"
 
@@ -29,6 +31,12 @@ bool ZULRespondsToNetworkLoggerDelegate(const objc::Id& object);
 
 // The contexts of a line; a nil context stands as the null object, printed "(nil)".
 std::shared_ptr<foundation::Array> ZULNetworkLogContexts(std::initializer_list<objc::Id> contexts);
+
+// A URL as a line may show it: without its query and fragment, which often carry keys or
+// tokens. Nil for nil.
+objc::Id ZULNetworkLoggableURL(const std::shared_ptr<foundation::URL>& url);
+// The error with its failing URL shown that way; the error itself when it names none.
+objc::Id ZULNetworkLoggableError(const std::shared_ptr<foundation::Error>& error);
 
 // Sends one of the three selectors to the delegate.
 void ZULSendNetworkLog(const objc::Id& delegate, ZULNetworkLogLevel level, ZULNetworkMessageCode code,

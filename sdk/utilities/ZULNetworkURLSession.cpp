@@ -8,6 +8,7 @@
 #include "platform/foundation/FileManager.hpp"
 #include "platform/foundation/Format.hpp"
 #include "platform/foundation/Null.hpp"
+#include "platform/foundation/PrivateFiles.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/UUID.hpp"
@@ -90,7 +91,8 @@ std::optional<std::string> ZULNetworkURLSession::sessionIDFromAsyncPOSTRequest(c
     if (backgroundNetworkEnabled_ && ensureTemporaryDirectoryExists()) {
         std::shared_ptr<Error> writeError;
         auto body = request.HTTPBody() ? request.HTTPBody() : Data::make();
-        if (FileManager::defaultManager().writeData(*body, uploadingFileURL_->path(), true, &writeError)) {
+        if (FileManager::defaultManager().writeData(*body, uploadingFileURL_->path(), true, &writeError,
+                                                    foundation::NewFileAccess::ownerOnly)) {
             excludeFromBackupForURL(uploadingFileURL_);
             config = backgroundSessionConfigWithSessionID(sessionID_);
             uploadsFromFile = true;
@@ -175,7 +177,11 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
     auto handler = std::exchange(completionHandler_, nullptr);
     std::shared_ptr<HTTPURLResponse> httpResponse;
     std::shared_ptr<Error> reported = error;
-    if (auto response = task->response()) {
+    // A body past the loading system's limit is no answer to judge by its status: the caller
+    // hears of the failure, without the response or the part that came.
+    bool tooLarge = error && error->domain() == foundation::NSURLErrorDomain &&
+                    error->code() == foundation::NSURLErrorDataLengthExceedsMaximum;
+    if (auto response = task->response(); response && !tooLarge) {
         httpResponse = std::dynamic_pointer_cast<HTTPURLResponse>(response);
         if (!httpResponse) foundation::Exception::raise(foundation::NSInternalInconsistencyException, "URL response must be HTTP");
         // The caller judges the HTTP status, whatever the task reported.
@@ -184,7 +190,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
         reported = networkError(ZULNetworkErrorCodeEmptyResponse, "Network Error: Empty network response");
     }
     std::shared_ptr<Data> data;
-    {
+    if (!tooLarge) {
         std::lock_guard lock(downloadedDataLock_);
         data = downloadedData_;
     }
@@ -208,7 +214,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
     if (space.authenticationMethod != foundation::NSURLAuthenticationMethodServerTrust)
         return completionHandler(URLSessionAuthChallengeDisposition::performDefaultHandling, nullptr);
 
-    objc::Id host = request_ ? objc::Id(request_->URL()) : nullptr;
+    objc::Id host = request_ ? ZULNetworkLoggableURL(request_->URL()) : nullptr;
     auto trust = space.serverTrust;
     if (!trust) {
         log(kZULNetworkLogLevelDebug, kZULNetworkMessageCodeURLSession004, "Received empty server trust for host. Host",
@@ -320,7 +326,7 @@ bool ZULNetworkURLSession::ensureTemporaryDirectoryExists() {
             "Error while trying to access Network temp folder. Error",
             ZULNetworkLogContexts({Error::withDescription(foundation::NSPOSIXErrorDomain, accessError.value(), accessError.message())}));
     std::shared_ptr<Error> createError;
-    if (!FileManager::defaultManager().createDirectoryAtPath(path, true, &createError)) {
+    if (!foundation::createPrivateDirectory(path, &createError)) {
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession015, "Cannot create temporary directory. Error",
             ZULNetworkLogContexts({createError}));
         return false;
@@ -356,7 +362,7 @@ void ZULNetworkURLSession::callCompletionHandler(const ZULNetworkURLSessionCompl
                                                  std::shared_ptr<Error> error) {
     if (error)
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession017, "Encounter network error. Code, error",
-            ZULNetworkLogContexts({Number::withInteger(error->code()), error}));
+            ZULNetworkLogContexts({Number::withInteger(error->code()), ZULNetworkLoggableError(error)}));
     if (!handler) return;
     dispatch::mainQueue()->async([handler, response, data, sessionID = sessionID_, error] {
         handler(response, data, sessionID, error);

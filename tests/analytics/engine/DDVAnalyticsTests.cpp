@@ -10,6 +10,7 @@
 #include "sdk/doderivo/ZIZAdu.hpp"
 #include "sdk/utilities/ZULLogger.hpp"
 #include "tests/support/ApplicationBundles.hpp"
+#include "tests/support/FileModes.hpp"
 #include "tests/support/MeasurementRows.hpp"
 
 #include <gtest/gtest.h>
@@ -201,6 +202,21 @@ TEST_F(DDVAnalyticsTest, AnUnreadableDatabaseFileLosesTheEventWithoutHarm) {
 
     EXPECT_EQ(testsupport::readFile(database()), "this is not a database, just text\n");
     EXPECT_EQ(monitorLines().size(), 2u);
+}
+
+TEST_F(DDVAnalyticsTest, TheDatabaseIsTheOwnersAloneAndNeverALinksTarget) {
+    testsupport::ScopedUmask umask(022);
+    std::filesystem::create_directories(database().parent_path());
+    std::filesystem::create_symlink(home_.path() / "planted", database());
+    ZIZAdu::configure();
+    DDVAnalytics::logEventWithName("open_search", nullptr);
+    drain();
+    EXPECT_FALSE(std::filesystem::exists(home_.path() / "planted"));
+    std::filesystem::remove(database());
+    DDVAnalytics::logEventWithName("open_search", nullptr);
+    drain();
+    EXPECT_EQ(testsupport::permissionsOf(database()), 0600);
+    EXPECT_EQ(testsupport::permissionsOf(database().parent_path()), 0700);
 }
 
 }  // namespace

@@ -154,13 +154,16 @@ TEST_F(ProfileAvatars, PictureFilesThatAreNotPNGOrJPEGDoNotLoad) {
     EXPECT_EQ(answer(BrowserType::edge), "letter");
 }
 
-TEST_F(ProfileAvatars, AnAbsolutePictureNameIsReadInsideTheProfileDirectory) {
+TEST_F(ProfileAvatars, PictureNamesThatCouldLeaveTheProfileDirectoryGiveNoPicture) {
     auto outside = writeFile(home() / "elsewhere" / "picture.png", pngBytes(4, 4, pictureColour));
-    writeLocalState("edge", {{"gaia_picture_file_name", outside.string()}});
-    EXPECT_EQ(answer(BrowserType::edge), "letter") << "a file outside the profile directory";
-    ProfileAvatarResolver::resetForTesting();
     writeFile(chromiumBase("edge") / "Profile 1" / outside.relative_path(), pngBytes(4, 4, pictureColour));
-    EXPECT_EQ(answer(BrowserType::edge), "picture");
+    writeFile(chromiumBase("edge") / "Profile 1" / "sub" / "picture.png", pngBytes(4, 4, pictureColour));
+    auto climbing = std::filesystem::relative(outside, chromiumBase("edge") / "Profile 1").string();
+    for (const std::string& name : {outside.string(), climbing, std::string("sub/picture.png")}) {
+        ProfileAvatarResolver::resetForTesting();
+        writeLocalState("edge", {{"gaia_picture_file_name", name}});
+        EXPECT_EQ(answer(BrowserType::edge), "letter") << name;
+    }
 }
 
 TEST_F(ProfileAvatars, MalformedLocalStateGivesNoPicture) {

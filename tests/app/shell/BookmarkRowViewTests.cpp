@@ -1,23 +1,20 @@
 #include "app/bookmarks/ProfileAvatarView.hpp"
 #include "app/shell/BookmarkRowView.hpp"
 #include "app/shell/FaviconService.hpp"
-#include "platform/foundation/Array.hpp"
 #include "platform/foundation/Clock.hpp"
-#include "platform/foundation/Data.hpp"
-#include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/RunLoop.hpp"
-#include "platform/foundation/UserDefaults.hpp"
 #include "platform/render/Renderer.hpp"
-#include "platform/system/SecTrust.hpp"
 #include "platform/ui/Host.hpp"
 #include "platform/ui/Layout.hpp"
 #include "platform/ui/TextLayout.hpp"
 #include "tests/app/shell/ShellFixtures.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
+#include "tests/support/TrustedCertificates.hpp"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -90,7 +87,7 @@ TEST_F(BookmarkRowTest, TheBadgeFollowsItsTwoFlags) {
         });
         int avatars = countResolved(host->resolvedTree(), [](const ui::ResolvedNode& node) {
             return node.node.kind() == ui::NodeKind::component &&
-                   node.node.data().componentType == typeid(kestrelvault::ProfileAvatarView);
+                   node.node.data<ui::ComponentData>().type == typeid(kestrelvault::ProfileAvatarView);
         });
         const auto* icon = layout.find([](const ui::LayoutNode& node) {
             return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
@@ -116,7 +113,7 @@ TEST_F(BookmarkRowTest, TheProfileAvatarSitsAtTheIconsBottomRightCornerMovedFour
         return node.kind() == ui::NodeKind::image && node.frame.size == ui::Size{28, 28};
     });
     const auto* avatar = layout.find([](const ui::LayoutNode& node) {
-        return node.kind() == ui::NodeKind::shape && node.data().shape.kind == ui::ShapeKind::circle;
+        return node.kind() == ui::NodeKind::shape && node.data<ui::ShapeData>().shape.kind == ui::ShapeKind::circle;
     });
     ASSERT_NE(icon, nullptr);
     ASSERT_NE(avatar, nullptr);
@@ -221,6 +218,28 @@ TEST_F(BookmarkRowTest, NameAndPathTakeOneLineEachAndAnEmptyPathShowsNoSecondLin
     EXPECT_EQ(lines, 1);
 }
 
+TEST_F(BookmarkRowTest, ALongNameRunsToTheTrailingPaddingBeforeItIsCut) {
+    auto bookmark = sampleBookmark();
+    bookmark.name = "Kestrel release notes, every version since the first, with migration guides for each";
+    bookmark.folderPath = "Bookmarks Bar/Projects/Kestrel/Documentation/Releases/Archive/Older";
+    ui::EnvironmentValues environment;
+    environment.colorScheme = ui::ColorScheme::light;
+    auto image = render::Renderer::renderNode(ui::make<BookmarkRowView>(bookmark, true, false, false), {400, 58}, environment);
+    std::filesystem::create_directories(std::filesystem::path(KV_BINARY_DIR) / "pictures");
+    ASSERT_TRUE(render::writePNG(*image, std::filesystem::path(KV_BINARY_DIR) / "pictures/long-name-bookmark-row.png"));
+    // Where the text ends: the last column darker than the selection highlight, in each line's band.
+    auto lastTextColumn = [&](int top, int bottom) {
+        for (int x = 399; x >= 0; --x)
+            for (int y = top; y < bottom; ++y)
+                if ((image->pixel(x, y) & 0xFF) > 0x40) return x;
+        return -1;
+    };
+    EXPECT_GT(lastTextColumn(10, 29), 400 - 14 - 16);
+    EXPECT_LE(lastTextColumn(10, 29), 400 - 14);
+    EXPECT_GT(lastTextColumn(30, 48), 400 - 14 - 16);
+    EXPECT_LE(lastTextColumn(30, 48), 400 - 14);
+}
+
 TEST_F(BookmarkRowTest, AClickAnywhereOnTheRowIsAClickOnTheRow) {
     int clicks = 0;
     auto host = ui::Host::create(ui::make<BookmarkRowView>(sampleBookmark(), false, false, false).onTapGesture([&] { ++clicks; }),
@@ -263,13 +282,26 @@ TEST_F(BookmarkRowTest, TheSelectionIsAPlainRectangleInTheSchemesColour) {
 
 namespace {
 
-// A favicon service on 127.0.0.1 whose certificate the platform settings trust.
+// A favicon service on 127.0.0.1 whose certificate the process trusts.
 class FaviconServer {
 public:
-    FaviconServer() : server_(certificate_) {
+    FaviconServer() : server_(certificate_), trusted_(certificate_.der()) {
         std::string png = fixtures::pngBytes(16, 16, 0xFF0000FF);
+        plain_.server().Get("/icon.png", [png](const httplib::Request&, httplib::Response& response) {
+            response.set_content(png, "image/png");
+        });
+        plain_.start();
         server_.server().Get("/s2/favicons", [png, this](const httplib::Request& request, httplib::Response& response) {
             requests_.fetch_add(1);
+            if (request.get_param_value("domain") == "downgrade.example") {
+                response.status = 302;
+                response.set_header("Location", plain_.url("/icon.png"));
+                return;
+            }
+            if (request.get_param_value("domain") == "huge.example") {  // an image, and then some
+                response.set_content(png + std::string(5 * 1024 * 1024, '\0'), "image/png");
+                return;
+            }
             if (request.get_param_value("domain") == "missing.example" || request.get_param_value("sz") != "64") {
                 response.status = 404;
                 return;
@@ -277,11 +309,6 @@ public:
             response.set_content(png, "image/png");
         });
         server_.start();
-        auto trusted = std::make_shared<foundation::Array>();
-        trusted->addObject(foundation::Data::make(certificate_.der()));
-        auto settings = std::make_shared<foundation::Dictionary>();
-        settings->setObject(trusted, security::KVTrustedCertificatesKey);
-        foundation::UserDefaults::standardUserDefaults()->setPersistentDomain(settings, foundation::NSGlobalDomain);
         useFaviconService("https://localhost:" + std::to_string(server_.port()));
     }
     int requests() const { return requests_.load(); }
@@ -289,6 +316,8 @@ public:
 private:
     testsupport::SelfSignedCertificate certificate_;
     testsupport::LocalHTTPServer server_;
+    testsupport::LocalHTTPServer plain_;
+    testsupport::TrustedCertificate trusted_;
     std::atomic<int> requests_{0};
 };
 
@@ -299,7 +328,7 @@ std::string faviconShown(const ui::Host& host) {
     });
     if (!slot) return "?";
     if (findResolved(*slot, [](const ui::ResolvedNode& node) {
-            return node.node.kind() == ui::NodeKind::symbol && node.node.data().text == "globe";
+            return node.node.kind() == ui::NodeKind::symbol && node.node.data<ui::SymbolData>().systemName == "globe";
         }))
         return "globe";
     if (findResolved(*slot, [](const ui::ResolvedNode& node) { return node.node.kind() == ui::NodeKind::image; }))
@@ -332,6 +361,15 @@ TEST(BookmarkRowFavicon, AFailedLoadKeepsTheGlobe) {
     waitForLoad(*host);
     EXPECT_EQ(server.requests(), 1);
     EXPECT_EQ(faviconShown(*host), "globe");
+}
+
+TEST(BookmarkRowFavicon, ARedirectOutOfHTTPSOrAnOversizedAnswerKeepsTheGlobe) {
+    FaviconServer server;
+    for (const char* site : {"https://downgrade.example/", "https://huge.example/"}) {
+        auto host = hostRow(sampleBookmark(site), false, false, false);
+        waitForLoad(*host);
+        EXPECT_EQ(faviconShown(*host), "globe") << site;
+    }
 }
 
 TEST(BookmarkRowFavicon, ABookmarkletAsksForNothingAndShowsTheGlobe) {

@@ -24,7 +24,7 @@ std::string shownText(BrowserType browser, const std::string& name) {
     auto host = ui::Host::create(ui::make<ProfileAvatarView>(browser, "Default", name, 16.0));
     const auto& layout = host->layout(ui::Rect(0, 0, 16, 16));
     const auto* text = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text; });
-    return text ? text->data().text : "(no text)";
+    return text ? text->data<ui::TextData>().text : "(no text)";
 }
 
 }  // namespace

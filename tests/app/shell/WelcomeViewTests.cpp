@@ -43,7 +43,7 @@ protected:
     }
 
     static const ui::LayoutNode* text(const ui::LayoutNode& root, const std::string& value) {
-        return root.find([&](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text && node.data().text == value; });
+        return root.find([&](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text && node.data<ui::TextData>().text == value; });
     }
 
     std::vector<std::string> ran;
@@ -66,8 +66,8 @@ TEST_F(WelcomeViewTest, IsThreeHundredSixtyWideWithContentInsetFortyOnEachSide) 
     EXPECT_EQ(title->frame.minY() - icon->frame.maxY(), 20);
     root.forEach([left](const ui::LayoutNode& node) {
         if (node.kind() == ui::NodeKind::text) {
-            EXPECT_GE(node.frame.minX(), left + 40) << node.data().text;
-            EXPECT_LE(node.frame.maxX(), left + 320) << node.data().text;
+            EXPECT_GE(node.frame.minX(), left + 40) << node.data<ui::TextData>().text;
+            EXPECT_LE(node.frame.maxX(), left + 320) << node.data<ui::TextData>().text;
         }
     });
 }

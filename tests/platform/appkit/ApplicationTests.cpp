@@ -1,4 +1,5 @@
 #include "platform/appkit/Application.hpp"
+#include "platform/objc/Runtime.hpp"
 #include "platform/foundation/Exception.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/Dispatch.hpp"
@@ -157,6 +158,18 @@ TEST_F(ApplicationTest, EventPostedDuringAWaitForAnotherKindIsStillHandled) {
     ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
     EXPECT_EQ(reachedWindows, std::vector<EventPtr>{click});
     EXPECT_EQ(application->queuedEventCount(), 0u);
+}
+
+TEST_F(ApplicationTest, DelegateIsSetThroughTheRuntimeHeldWeaklyAndAskedOnlyWhatItAnswers) {
+    auto delegate = std::make_shared<objc::Object>(objc::defineClass("KVTestApplicationDelegate"));
+    auto shared = objc::sendToClass<objc::Id>(objc::lookUpClass("NSApplication"), "sharedApplication");
+    ASSERT_EQ(shared, application);
+    objc::send<void, objc::Id>(shared, "setDelegate:", delegate);
+    EXPECT_EQ(objc::send<objc::Id>(shared, "delegate"), delegate);
+    EXPECT_FALSE(application->continueUserActivity(std::make_shared<foundation::UserActivity>("browsing"), nullptr))
+        << "a delegate without the method has not continued it";
+    delegate.reset();
+    EXPECT_EQ(application->delegate(), nullptr) << "the application does not keep its delegate";
 }
 
 TEST(Event, KeyDetailsBelongToKeyEventsOnly) {

@@ -65,16 +65,16 @@ TEST_F(WorkspaceLookup, IconsComeFromTheBundleOrAreGeneric) {
     EXPECT_EQ(workspace->iconForFile(home() / "nothing"), appkit::Workspace::genericApplicationIcon());
 }
 
-TEST_F(WorkspaceLookup, AnAbsoluteIconNameIsStillAResourceOfTheBundle) {
+TEST_F(WorkspaceLookup, IconNamesThatCouldLeaveTheBundlesResourcesNameNoIcon) {
     write("Elsewhere/icon.png", testsupport::pngBytes(3, 2, 0x11223344));
     auto outside = (home() / "Elsewhere/icon.png").string();
-    write("Applications/Odd.app/Contents/Info.plist", infoPlist("com.example.odd", outside));
-    auto workspace = appkit::Workspace::sharedWorkspace();
-    EXPECT_EQ(workspace->iconForFile(home() / "Applications/Odd.app"), appkit::Workspace::genericApplicationIcon());
     write("Applications/Odd.app/Contents/Resources" + outside, testsupport::pngBytes(5, 1, 0x11223344));
-    auto icon = workspace->iconForFile(home() / "Applications/Odd.app");
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(icon->width(), 5);
+    write("Applications/Odd.app/Contents/Resources/sub/icon.png", testsupport::pngBytes(5, 1, 0x11223344));
+    auto workspace = appkit::Workspace::sharedWorkspace();
+    for (const std::string& name : {outside, std::string("../../../../Elsewhere/icon.png"), std::string("sub/icon.png")}) {
+        write("Applications/Odd.app/Contents/Info.plist", infoPlist("com.example.odd", name));
+        EXPECT_EQ(workspace->iconForFile(home() / "Applications/Odd.app"), appkit::Workspace::genericApplicationIcon()) << name;
+    }
 }
 
 TEST(WorkspaceRoots, DefaultToTheHomeAndSystemApplicationFolders) {

@@ -7,6 +7,7 @@
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/UserDefaults.hpp"
+#include "tests/support/FileModes.hpp"
 #include "tests/support/TemporaryHome.hpp"
 
 #include <fmt/format.h>
@@ -251,6 +252,16 @@ TEST_F(UserDefaultsTest, SuitesAreTheirOwnDomainsButNotTheMainIdentifierOrTheGlo
     EXPECT_EQ(stringValue(storedDomain("com.example.suite")->objectForKey("key")), "in suite");
     // Two objects over one suite agree at once.
     EXPECT_EQ(UserDefaults::initWithSuiteName("com.example.suite")->stringForKey("key"), "in suite");
+}
+
+TEST_F(UserDefaultsTest, NewDomainFilesAreTheOwnersAloneWhileReplacedOnesKeepTheirMode) {
+    testsupport::ScopedUmask umask(022);
+    UserDefaults::standardUserDefaults()->setString("private", "key");
+    EXPECT_EQ(testsupport::permissionsOf(domainFile(identifier)), 0600);
+    EXPECT_EQ(testsupport::permissionsOf(domainFile(identifier).parent_path()), 0700);
+    std::filesystem::permissions(domainFile(identifier), std::filesystem::perms(0644));
+    UserDefaults::standardUserDefaults()->setString("kept", "key");
+    EXPECT_EQ(testsupport::permissionsOf(domainFile(identifier)), 0644);
 }
 
 TEST_F(UserDefaultsTest, SearchOrderIsOwnDomainThenGlobalDomainThenRegisteredDefaults) {

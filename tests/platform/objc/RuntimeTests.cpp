@@ -1,4 +1,6 @@
 #include "platform/objc/Associations.hpp"
+#include "platform/objc/Invocation.hpp"
+#include "platform/objc/Protocol.hpp"
 #include "platform/objc/Runtime.hpp"
 
 #include <gtest/gtest.h>
@@ -40,10 +42,10 @@ TEST(Runtime, RegistryFindsOnlyRegisteredClassesAndRefusesTakenNames) {
     ASSERT_NE(pending, nullptr);
     EXPECT_EQ(objc::lookUpClass("KVTestPending"), nullptr);
     EXPECT_EQ(objc::allocateClassPair(objc::rootClass(), "KVTestPending"), nullptr);
-    EXPECT_TRUE(pending->addIvar("count", "q"));
+    EXPECT_TRUE(pending->addIvar("count", 8, 3, "q"));
     objc::registerClassPair(pending);
     EXPECT_EQ(objc::lookUpClass("KVTestPending"), pending);
-    EXPECT_FALSE(pending->addIvar("late", "q")) << "no ivars once registered";
+    EXPECT_FALSE(pending->addIvar("late", 8, 3, "q")) << "no ivars once registered";
     EXPECT_EQ(objc::lookUpClass("NSObject"), objc::rootClass());
 }
 
@@ -77,9 +79,9 @@ TEST(Runtime, ProtocolsAndReplacedMethodsFollowTheChain) {
     EXPECT_FALSE(objc::conformsToProtocol(object, "KVTestOther"));
 
     objc::addMethod<int>(base, "value", objc::InstanceImplementation<int>([](const objc::Id&) { return 1; }), "i@:");
-    std::any previous =
+    objc::Implementation previous =
         derived->replaceMethod("value", objc::InstanceImplementation<int>([](const objc::Id&) { return 2; }), "i@:");
-    EXPECT_FALSE(previous.has_value()) << "the subclass had no implementation of its own";
+    EXPECT_FALSE(previous) << "the subclass had no implementation of its own";
     EXPECT_EQ(objc::send<int>(object, "value"), 2);
     EXPECT_EQ(objc::send<int>(std::make_shared<objc::Object>(base), "value"), 1);
 }
@@ -125,6 +127,104 @@ TEST(AssociatedObjects, SettingNilRemovesTheAssociation) {
     objc::setAssociatedObject(owner, &key, std::make_shared<objc::Object>(), objc::AssociationPolicy::retain);
     objc::setAssociatedObject(owner, &key, nullptr, objc::AssociationPolicy::retain);
     EXPECT_EQ(objc::getAssociatedObject(owner, &key), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Runtime, IvarsGrowTheInstanceSizeAtAlignedOffsetsAndHoldObjectValues) {
+    objc::Class* base = objc::defineClass("KVTestIvarBase");
+    objc::Class* holder = objc::allocateClassPair(base, "KVTestIvarHolder");
+    const std::size_t baseSize = base->instanceSize();
+    ASSERT_TRUE(holder->addIvar("flag", 1, 0, "c"));
+    ASSERT_TRUE(holder->addIvar("count", 8, 3, "q"));
+    ASSERT_TRUE(holder->addIvar("name", 8, 3, "@"));
+    EXPECT_FALSE(holder->addIvar("name", 8, 3, "@")) << "names are unique";
+    objc::registerClassPair(holder);
+
+    auto ivars = holder->ivars();
+    ASSERT_EQ(ivars.size(), 3u);
+    EXPECT_EQ(ivars[0]->offset, baseSize);
+    EXPECT_EQ(ivars[1]->offset % 8, 0u) << "aligned past the one-byte flag";
+    EXPECT_GT(ivars[1]->offset, ivars[0]->offset);
+    EXPECT_EQ(holder->instanceSize(), ivars[2]->offset + 8);
+
+    auto object = std::make_shared<objc::Object>(holder);
+    EXPECT_EQ(objc::object_getIvar(object, ivars[2]), nullptr);
+    auto value = std::make_shared<objc::Object>();
+    objc::object_setIvar(object, ivars[2], value);
+    EXPECT_EQ(objc::object_getIvar(object, ivars[2]), value);
+    EXPECT_EQ(objc::object_getIvar(std::make_shared<objc::Object>(holder), ivars[2]), nullptr) << "per object";
+}
+
+TEST(Runtime, TypeEncodingsSplitIntoTheirTypes) {
+    struct Case {
+        const char* encoding;
+        std::vector<std::string> types;
+    };
+    const Case cases[] = {
+        {"v@:@@", {"v", "@", ":", "@", "@"}},
+        {"B40@0:8@16@24@?32", {"B", "@", ":", "@", "@", "@?"}},
+        {"v@:^{CGPoint=dd}r*[4i]", {"v", "@", ":", "^{CGPoint=dd}", "r*", "[4i]"}},
+        {"@\"NSString\"@:", {"@\"NSString\"", "@", ":"}},
+        {"v@:{broken", {}},
+        {"v@:%", {}},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.encoding);
+        EXPECT_EQ(objc::splitTypeEncoding(testCase.encoding), testCase.types);
+    }
+    EXPECT_EQ(objc::MethodSignature::signatureWithObjCTypes("v@"), nullptr) << "no selector argument";
+}
+
+TEST(Invocation, SendsThroughTheTargetsCurrentClassWithObjectArgumentsStartingNil) {
+    objc::Class* receiverClass = objc::defineClass("KVTestInvocationReceiver");
+    std::vector<std::pair<objc::Id, objc::Id>> received;
+    objc::addMethod<void, objc::Id, objc::Id>(
+        receiverClass, "take:and:",
+        objc::InstanceImplementation<void, objc::Id, objc::Id>(
+            [&](const objc::Id&, objc::Id first, objc::Id second) { received.emplace_back(first, second); }),
+        "v@:@@");
+    auto protocol = objc::defineProtocol("KVTestInvocationProtocol");
+    protocol->addMethodDescription("take:and:", "v32@0:8@16@24", objc::MethodRequirement::optional,
+                                   objc::MethodKind::instance);
+    auto description = protocol->methodDescription("take:and:", objc::MethodRequirement::optional,
+                                                   objc::MethodKind::instance);
+    ASSERT_TRUE(description);
+    EXPECT_FALSE(protocol->methodDescription("take:and:", objc::MethodRequirement::required,
+                                             objc::MethodKind::instance));
+
+    auto invocation = objc::Invocation::invocationWithMethodSignature(
+        objc::MethodSignature::signatureWithObjCTypes(description->typeEncoding));
+    ASSERT_NE(invocation, nullptr);
+    auto target = std::make_shared<objc::Object>(receiverClass);
+    auto argument = std::make_shared<objc::Object>();
+    invocation->setTarget(target);
+    invocation->setSelector("take:and:");
+    invocation->setArgument(objc::Id(argument), 3);
+    invocation->invoke();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].first, nullptr);
+    EXPECT_EQ(received[0].second, argument);
+
+    EXPECT_THROW(invocation->setArgument(objc::Id(), 4), std::out_of_range);
+    invocation->setArgument(42, 2);
+    EXPECT_THROW(invocation->invoke(), objc::UnrecognizedSelector) << "an integer where the method takes an object";
+    objc::object_setClass(target, objc::rootClass());
+    invocation->setArgument(objc::Id(), 2);
+    EXPECT_THROW(invocation->invoke(), objc::UnrecognizedSelector) << "the class it answers to now lacks the method";
+}
+
+TEST(Runtime, ARuntimeDescriptionMethodDescribesTheObject) {
+    objc::Class* described = objc::defineClass("KVTestDescribed");
+    auto object = std::make_shared<objc::Object>(described);
+    EXPECT_EQ(object->description().rfind("<KVTestDescribed: 0x", 0), 0u);
+    objc::InstanceImplementation<std::string> describe = [](const objc::Id&) {
+        return std::string("described at run time");
+    };
+    objc::addMethod(described, "description", describe, "@@:");
+    EXPECT_EQ(object->description(), "described at run time");
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/security/SecKeychain.hpp"
+#include "tests/support/FileModes.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -165,6 +167,22 @@ TEST_F(KeychainItems, AnUnreadableKeychainIsAnInputOutputError) {
     EXPECT_EQ(SecItemAdd(with(item("x"), {{kSecValueData, Data::fromString("x")}}), nullptr), errSecIO);
     EXPECT_EQ(SecItemCopyMatching(with(item("x"), {{kSecReturnData, yes()}}), nullptr), errSecIO);
     std::filesystem::remove_all(keychains / "data-protection.sqlite");
+}
+
+TEST_F(KeychainItems, KeychainFilesAreTheOwnersAloneAndNeverFollowALink) {
+    testsupport::ScopedUmask umask(022);
+    auto keychains = this->keychains();
+    std::filesystem::create_directories(keychains);
+    std::ofstream(keychains / "data-protection.sqlite").flush();  // left readable by an earlier run
+    ASSERT_EQ(SecItemAdd(with(item("s"), {{kSecValueData, Data::fromString("secret")}}), nullptr), errSecSuccess);
+    EXPECT_EQ(testsupport::permissionsOf(keychains), 0700);
+    EXPECT_EQ(testsupport::permissionsOf(keychains / "data-protection.sqlite"), 0600);
+
+    std::filesystem::create_symlink(keychains.parent_path() / "planted", keychains / "login.keychain-db");
+    auto login = item("s");
+    login->removeObjectForKey(kSecUseDataProtectionKeychain);
+    EXPECT_EQ(SecItemAdd(with(login, {{kSecValueData, Data::fromString("secret")}}), nullptr), errSecIO);
+    EXPECT_FALSE(std::filesystem::exists(keychains.parent_path() / "planted"));
 }
 
 TEST_F(KeychainItems, AnInjectedAddFailureIsReportedUntilCleared) {

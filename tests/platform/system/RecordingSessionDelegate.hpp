@@ -28,6 +28,9 @@ public:
     std::shared_ptr<security::SecTrust> challengedTrust;
 
     std::optional<foundation::URLSessionAuthChallengeDisposition> challengeAnswer;
+    // When set, trust questions are kept unanswered in heldChallenge for the test to answer.
+    bool holdChallenges = false;
+    ChallengeCompletionHandler heldChallenge;
     RedirectAnswer redirectAnswer = RedirectAnswer::follow;
 
     void URLSession(const std::shared_ptr<foundation::URLSession>&, const std::shared_ptr<foundation::URLSessionTask>&,
@@ -54,6 +57,10 @@ public:
                     ChallengeCompletionHandler completionHandler) override {
         events.push_back("challenge");
         challengedTrust = challenge->protectionSpace().serverTrust;
+        if (holdChallenges) {
+            heldChallenge = std::move(completionHandler);
+            return;
+        }
         if (!challengeAnswer) return URLSessionDelegate::URLSession(session, task, challenge, completionHandler);
         auto credential = *challengeAnswer == foundation::URLSessionAuthChallengeDisposition::useCredential
                               ? foundation::URLCredential::credentialForTrust(challengedTrust)

@@ -1,5 +1,8 @@
 #include "platform/system/SecTrust.hpp"
 
+#include "platform/foundation/Array.hpp"
+#include "platform/foundation/Data.hpp"
+#include "platform/foundation/UserDefaults.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
 #include "tests/support/TrustedCertificates.hpp"
 
@@ -7,8 +10,12 @@
 
 using security::SecTrust;
 
-TEST(SecTrust, SelfSignedCertificateIsNotTrustedByTheSystemStore) {
+TEST(SecTrust, SelfSignedCertificateIsNotTrustedByTheSystemStoreNorByUserDefaults) {
     testsupport::SelfSignedCertificate certificate;
+    // Any process of the user can write the defaults: a certificate planted there is no anchor.
+    foundation::UserDefaults::standardUserDefaults()->setPersistentDomain(
+        foundation::Dictionary::make({{"KVTrustedCertificates", foundation::Array::make({foundation::Data::make(certificate.der())})}}),
+        foundation::NSGlobalDomain);
     std::shared_ptr<foundation::Error> error;
     EXPECT_FALSE(security::SecTrustEvaluateWithError(SecTrust::createWithCertificates({certificate.der()}, "localhost"), &error));
     ASSERT_NE(error, nullptr);
@@ -17,9 +24,9 @@ TEST(SecTrust, SelfSignedCertificateIsNotTrustedByTheSystemStore) {
     EXPECT_NE(error->localizedDescription().find("localhost"), std::string::npos);
 }
 
-TEST(SecTrust, CertificateTrustedInThePlatformSettingsPassesOnlyForItsOwnNames) {
+TEST(SecTrust, CertificateTrustedByTheTestHookPassesOnlyForItsOwnNames) {
     testsupport::SelfSignedCertificate certificate;
-    testsupport::trustCertificateInPlatformSettings(certificate.der());
+    testsupport::TrustedCertificate trusted(certificate.der());
     struct Case {
         const char* host;
         std::int64_t status;  // 0: trusted
@@ -38,7 +45,7 @@ TEST(SecTrust, CertificateTrustedInThePlatformSettingsPassesOnlyForItsOwnNames) 
 
 TEST(SecTrust, ExpiredTrustedCertificateIsRefusedAsExpired) {
     testsupport::SelfSignedCertificate expired(-48 * 3600, -24 * 3600);
-    testsupport::trustCertificateInPlatformSettings(expired.der());
+    testsupport::TrustedCertificate trusted(expired.der());
     std::shared_ptr<foundation::Error> error;
     EXPECT_FALSE(security::SecTrustEvaluateWithError(SecTrust::createWithCertificates({expired.der()}, "localhost"), &error));
     ASSERT_NE(error, nullptr);

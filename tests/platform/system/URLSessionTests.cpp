@@ -250,9 +250,9 @@ TEST(URLSessionTrust, ServerTrustIsTheDelegatesDecision) {
     }
 }
 
-TEST(URLSessionTrust, DefaultHandlingAcceptsACertificateTrustedInThePlatformSettings) {
+TEST(URLSessionTrust, DefaultHandlingAcceptsATrustedCertificate) {
     testsupport::SelfSignedCertificate certificate;
-    testsupport::trustCertificateInPlatformSettings(certificate.der());
+    testsupport::TrustedCertificate trusted(certificate.der());
     testsupport::LocalHTTPServer https(certificate);
     https.server().Get("/secure", [](const httplib::Request&, httplib::Response& response) {
         response.set_content("secret", "text/plain");
@@ -267,4 +267,34 @@ TEST(URLSessionTrust, DefaultHandlingAcceptsACertificateTrustedInThePlatformSett
     ASSERT_TRUE(delegate->completed);
     EXPECT_EQ(delegate->completionError, nullptr);
     EXPECT_EQ(delegate->body, "secret");
+}
+
+TEST(URLSessionTrust, AnUnansweredChallengeHoldsUpNoOtherTransfer) {
+    testsupport::SelfSignedCertificate certificate;
+    testsupport::LocalHTTPServer https(certificate);
+    testsupport::LocalHTTPServer http;
+    for (auto* server : {&https, &http}) {
+        server->server().Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("ok", "text/plain"); });
+        server->start();
+    }
+    auto waiting = std::make_shared<RecordingSessionDelegate>();
+    waiting->holdChallenges = true;
+    auto other = std::make_shared<RecordingSessionDelegate>();
+    for (auto [url, delegate] : {std::pair{https.url("/"), waiting}, std::pair{http.url("/"), other}}) {
+        auto made = foundation::URLRequest::requestWithURL(foundation::URL::URLWithString(url),
+                                                           foundation::URLRequestCachePolicy::useProtocolCachePolicy, 5);
+        foundation::URLSession::sessionWithConfiguration(foundation::URLSessionConfiguration::defaultSessionConfiguration(),
+                                                         delegate, dispatch::mainQueue())
+            ->dataTaskWithRequest(*made)
+            ->resume();
+    }
+    for (int pass = 0; pass < 20 && !other->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_EQ(other->body, "ok");
+    ASSERT_TRUE(waiting->heldChallenge);
+    EXPECT_FALSE(waiting->completed) << "the other load finished while the question was open";
+
+    waiting->heldChallenge(URLSessionAuthChallengeDisposition::useCredential,
+                           foundation::URLCredential::credentialForTrust(waiting->challengedTrust));
+    for (int pass = 0; pass < 20 && !waiting->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
+    EXPECT_EQ(waiting->body, "ok");
 }

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 using namespace ui;
@@ -312,4 +315,19 @@ TEST_F(HostTest, AnAsyncImageShowsItsPhasesAndDropsALoadWhoseAddressChanged) {
                                                           AsyncImagePhase::Kind::success, AsyncImagePhase::Kind::empty,
                                                           AsyncImagePhase::Kind::failure}));
     ImageLoader::setSharedForTesting(nullptr);
+}
+
+TEST(HostDeathTest, EveryEntryPointStopsTheProcessWhenCalledOffTheMainThread) {
+    auto host = Host::create(Button(Text("Go"), [] {}), EnvironmentValues{});
+    host->layout(Rect(0, 0, 100, 40));
+    const std::vector<std::pair<const char*, std::function<void()>>> entryPoints = {
+        {"create", [] { Host::create(Text("x")); }},
+        {"setRoot", [&] { host->setRoot(Text("y")); }},
+        {"update", [&] { host->update(); }},
+        {"layout", [&] { host->layout(Rect(0, 0, 10, 10)); }},
+        {"tap", [&] { host->tap({50, 20}); }},
+        {"withAnimation", [] { withAnimation(Animation::easeOut(0.1), [] {}); }},
+    };
+    for (const auto& [name, call] : entryPoints)
+        EXPECT_DEATH(std::thread(call).join(), "must be called on the main thread") << name;
 }

@@ -16,7 +16,7 @@ Node box(double width, double height, const std::string& id) { return Rectangle(
 
 Rect frameOf(const LayoutNode& root, const std::string& id) {
     const auto* found = root.find([&](const LayoutNode& node) {
-        return node.kind() == NodeKind::identified && node.data().text == id;
+        return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == id;
     });
     EXPECT_NE(found, nullptr) << "no node with id " << id;
     return found ? found->frame : Rect();

@@ -36,7 +36,7 @@ protected:
     void relayout() { host->layout(Rect(0, 0, 200, 400)); }
     Rect frameOf(const std::string& id) {
         const auto* node = host->lastLayout()->find(
-            [&](const LayoutNode& found) { return found.kind() == NodeKind::identified && found.data().text == id; });
+            [&](const LayoutNode& found) { return found.kind() == NodeKind::identified && found.data<IdentifiedData>().id == id; });
         return node ? node->frame : Rect();
     }
 
@@ -126,7 +126,7 @@ TEST(Form, SectionsStackTheirHeaderAboveTheirRowsWithDividersBetween) {
                              EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 380, 430));
     auto frameOf = [&](const std::string& id) {
-        return layout.find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; })
+        return layout.find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == id; })
             ->frame;
     };
     const auto* divider = layout.find([](const LayoutNode& node) { return node.kind() == NodeKind::divider; });
@@ -148,7 +148,7 @@ TEST(Form, ScrollsWhenTallerThanItsFrameAndAnIdAroundItScrollsBackToTheTop) {
                              EnvironmentValues{});
     auto rowTop = [&](const std::string& id) {
         return host->lastLayout()
-            ->find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data().text == id; })
+            ->find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == id; })
             ->frame.minY();
     };
     host->layout(Rect(0, 0, 380, 430));

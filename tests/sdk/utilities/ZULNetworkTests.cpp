@@ -5,6 +5,7 @@
 #include "platform/foundation/Number.hpp"
 #include "sdk/utilities/ZULNSData+zlib.hpp"
 #include "tests/sdk/utilities/NetworkTestSupport.hpp"
+#include "tests/support/FileModes.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
 #include "tests/support/TemporaryHome.hpp"
 #include "tests/support/TrustedCertificates.hpp"
@@ -124,6 +125,12 @@ protected:
         std::lock_guard lock(receivedLock_);
         return received_;
     }
+    // An address on which nothing listens any more.
+    static std::string closedAddress() {
+        testsupport::LocalHTTPServer closed;
+        closed.start();
+        return closed.url("/upload");
+    }
     static std::filesystem::path networkDirectory() {
         return std::filesystem::path(std::getenv("HOME")) / "Library" / "Application Support" / "ZUL" / "Network" /
                "ZULNetworkTemporaryDirectory";
@@ -234,6 +241,22 @@ TEST_F(Network, EmptyURLReportsErrorOneOnTheGivenQueueAndStartsNothing) {
     EXPECT_TRUE(received().empty());
 }
 
+TEST_F(Network, HeaderFieldsHoldingLineBreaksOrNulAreRefusedAndNothingIsSent) {
+    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+             {"X-Token", "a\r\nX-Injected: 1"}, {"X-Token", std::string("a\0b", 3)}, {"X-Token\nX-Injected", "1"}}) {
+        auto headers = foundation::Dictionary::make({{name, String::make(value)}});
+        Outcome post;
+        Outcome get;
+        EXPECT_FALSE(network_->postURL(url("/upload"), headers, Data::fromString("x"), nullptr, false, recordInto(post)));
+        EXPECT_FALSE(network_->getURL(url("/download"), headers, nullptr, false, recordInto(get)));
+        runUntilCalled(post);
+        runUntilCalled(get);
+        EXPECT_EQ(post.error ? post.error->code() : 0, ZULNetworkErrorCodeRequestNotStarted) << name;
+        EXPECT_EQ(get.error ? get.error->code() : 0, ZULNetworkErrorCodeRequestNotStarted) << name;
+    }
+    EXPECT_TRUE(received().empty());
+}
+
 TEST_F(Network, ErrorsOfRequestsThatCannotBeMadeReachTheHandlerWithTheirCode) {
     auto logger = RecordingNetworkLogger::make();
     network_->setLoggerDelegate(logger);
@@ -296,18 +319,35 @@ TEST_F(Network, RedirectedGetDoesNotAnnounceTheUploadsBody) {
     EXPECT_EQ(requests[0].headers.count("Content-Length"), 0u);
 }
 
-TEST_F(Network, UnreachableServerReportsThePlatformError) {
-    int closedPort = 0;
-    {
-        testsupport::LocalHTTPServer closed;
-        closed.start();
-        closedPort = closed.port();
+TEST_F(Network, CredentialFieldsStayWithTheOriginTheyWereMeantFor) {
+    testsupport::LocalHTTPServer other;
+    other.server().Post("/elsewhere", [this](const httplib::Request&, httplib::Response& response) {
+        response.status = 303;
+        response.set_header("Location", http_.urlWithHost("localhost", "/landing"));  // another host and port
+    });
+    other.start();
+    auto headers = foundation::Dictionary::make({{"Authorization", String::make("Bearer t")}, {"Cookie", String::make("s=1")},
+                                                 {"Proxy-Authorization", String::make("Basic cA==")},
+                                                 {"X-Caller", String::make("kept")}});
+    for (const auto& start : {other.url("/elsewhere"), http_.url("/see-other")}) {
+        Outcome outcome;
+        network_->postURL(URL::URLWithString(start), headers, Data::fromString("x"), nullptr, false, recordInto(outcome));
+        runUntilCalled(outcome);
     }
+    auto requests = received();
+    ASSERT_EQ(requests.size(), 2u);
+    for (const char* field : {"Authorization", "Cookie", "Proxy-Authorization"}) {
+        EXPECT_EQ(requests[0].headers.count(field), 0u) << field << " went to another origin";
+        EXPECT_EQ(requests[1].headers.count(field), 1u) << field << " is kept within the origin";
+    }
+    EXPECT_EQ(requests[0].headers["X-Caller"], "kept");
+}
+
+TEST_F(Network, UnreachableServerReportsThePlatformError) {
     auto logger = RecordingNetworkLogger::make();
     network_->setLoggerDelegate(logger);
     Outcome outcome;
-    network_->postURL(URL::URLWithString("http://127.0.0.1:" + std::to_string(closedPort) + "/upload"),
-                      Data::fromString("x"), nullptr, false, recordInto(outcome));
+    network_->postURL(URL::URLWithString(closedAddress()), Data::fromString("x"), nullptr, false, recordInto(outcome));
     runUntilCalled(outcome);
     ASSERT_NE(outcome.error, nullptr);
     EXPECT_EQ(outcome.error->domain(), foundation::NSURLErrorDomain);
@@ -321,6 +361,38 @@ TEST_F(Network, UnreachableServerReportsThePlatformError) {
     ASSERT_EQ(lines[1].contexts.size(), 2u);
     EXPECT_EQ(lines[1].contexts[0], std::to_string(outcome.error->code()));
     EXPECT_EQ(lines[1].contexts[1], outcome.error->description());
+}
+
+TEST_F(Network, LoggedAddressesLeaveOutTheQuery) {
+    auto address = closedAddress();
+    network_->setIsDebugModeEnabled(true);
+    testing::internal::CaptureStderr();
+    Outcome outcome;
+    network_->postURL(URL::URLWithString(address + "?api_key=secret"), Data::fromString("x"), nullptr, false,
+                      recordInto(outcome));
+    runUntilCalled(outcome);
+    std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(logged("NSErrorFailingURLKey=" + address + ","), 1u);
+    EXPECT_EQ(logged("secret"), 0u);
+    EXPECT_NE(printed.find("Uploading data. Host: " + address + "\n"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("secret"), std::string::npos) << printed;
+}
+
+TEST_F(Network, AnAnswerThatInflatesPastTheLimitFailsWithoutItsResponse) {
+    testsupport::LocalHTTPServer server;
+    server.server().Get("/inflating", [](const httplib::Request&, httplib::Response& response) {
+        // 20 MiB of zeros travel as about 20 KB of gzip.
+        auto body = zul_dataByGzippingData(Data::make(std::vector<std::uint8_t>(20 << 20)), nullptr);
+        response.set_header("Content-Encoding", "gzip");
+        response.set_content(std::string(body->view()), "application/octet-stream");
+    });
+    server.start();
+    Outcome outcome;
+    network_->getURL(URL::URLWithString(server.url("/inflating")), nullptr, nullptr, false, recordInto(outcome));
+    runUntilCalled(outcome);
+    EXPECT_EQ(outcome.error ? outcome.error->code() : 0, foundation::NSURLErrorDataLengthExceedsMaximum);
+    EXPECT_EQ(outcome.response, nullptr);
+    EXPECT_EQ(outcome.data, nullptr);
 }
 
 TEST_F(Network, UploadIsInProgressFromTheStartUntilTheHandlerIsAboutToRun) {
@@ -364,6 +436,7 @@ TEST_F(Network, ZeroTimeoutMeansSixtySeconds) {
 }
 
 TEST_F(Network, BackgroundUploadGoesThroughATemporaryFileRemovedAfterwards) {
+    testsupport::ScopedUmask umask(022);
     auto payload = Data::fromString("background payload");
     Outcome outcome;
     auto sessionID = network_->postURL(url("/upload"), payload, nullptr, true, recordInto(outcome));
@@ -372,6 +445,8 @@ TEST_F(Network, BackgroundUploadGoesThroughATemporaryFileRemovedAfterwards) {
     ASSERT_TRUE(std::filesystem::exists(file));
     auto contents = testsupport::readFile(file);
     EXPECT_EQ(contents, std::string(zul_dataByGzippingData(payload, nullptr)->view()));
+    EXPECT_EQ(testsupport::permissionsOf(file), 0600);
+    EXPECT_EQ(testsupport::permissionsOf(networkDirectory()), 0700);
     EXPECT_GT(::getxattr(file.c_str(), "user.com.apple.metadata:com_apple_backup_excludeItem", nullptr, 0), 0);
     EXPECT_GT(::getxattr(networkDirectory().c_str(), "user.com.apple.metadata:com_apple_backup_excludeItem", nullptr, 0), 0);
     auto fetcher = ZULNetworkURLSession::sessionFromFetcherMapForSessionID(*sessionID);
@@ -623,7 +698,7 @@ TEST_F(Network, SelfSignedServerIsRefusedAndATrustedOneAnswers) {
                           }));
     EXPECT_TRUE(logger->received(901017));
 
-    testsupport::trustCertificateInPlatformSettings(certificate.der());
+    testsupport::TrustedCertificate trustedCertificate(certificate.der());
     Outcome trusted;
     network_->postURL(secureURL, Data::fromString("x"), nullptr, false, recordInto(trusted));
     runUntilCalled(trusted);
