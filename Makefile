@@ -44,7 +44,8 @@ FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= 10000000
 FUZZ_JOBS ?= 4
 CRASH_TRIALS ?= 1000
-fuzz: deps
+fuzz:
+	@scripts/install-deps fuzz
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" -DKV_TESTS=OFF -DKV_FUZZ=ON $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS) --target kv-fuzz-programs
