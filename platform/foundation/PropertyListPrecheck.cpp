@@ -222,8 +222,7 @@ bool PropertyListPrecheck::isSafeBinary(std::string_view data, std::string* reas
 }
 
 bool PropertyListPrecheck::isSafeXML(std::string_view data, std::string* reason) {
-    if (!isValidUTF8(data) || std::memchr(data.data(), 0, data.size()))
-        return refuse(reason, "text that is not valid Unicode");
+    if (!isStorableText(data)) return refuse(reason, "text that is not valid Unicode");
     std::size_t depth = 0;
     std::size_t position = 0;
     std::size_t textStart = 0;
