@@ -37,7 +37,7 @@ void report(std::shared_ptr<Error>* error, std::int64_t code, std::string descri
 
 // The objects of a parsed tree. Nodes without an object form are left out; a date the XML
 // form cannot hold refuses the whole list (the library's reader takes fields out of range,
-// "9999-99-99", and runs them on, to dates it could not write back). Lives for one read.
+// "1A900-06-01", and runs them on, to dates it could not write back). Lives for one read.
 class ObjectsFromNodes {
 public:
     explicit ObjectsFromNodes(PropertyListFormat format) : format_(format) {}
