@@ -18,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const auto harness = fuzzing::harnessNamed(KV_FUZZ_HARNESS);
     if (auto finding = harness(std::string_view(reinterpret_cast<const char*>(data), size))) {
         std::fprintf(stderr, "%s: %s\n", KV_FUZZ_HARNESS, finding->c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(fuzzing::scratchDirectory(), ignored);  // abort skips the cleanup
         std::abort();
     }
     return 0;
