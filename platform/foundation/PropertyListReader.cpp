@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 #include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace foundation {
@@ -43,6 +45,59 @@ void keepLastOfRepeatedKeys(plist_t root) {
     }
 }
 
+// The XML form writes a UID as a dictionary whose one key is "CF$UID" with an integer; the
+// platform reads that back as a UID, and so does this, so a list keeps its UIDs through
+// either form. Returns the node to use in place of the given one.
+plist_t restoreUIDs(plist_t root) {
+    auto asUID = [](plist_t node) -> plist_t {
+        if (plist_get_node_type(node) != PLIST_DICT || plist_dict_get_size(node) != 1) return nullptr;
+        plist_t value = plist_dict_get_item(node, "CF$UID");
+        if (!value || plist_get_node_type(value) != PLIST_UINT) return nullptr;
+        std::uint64_t number = 0;
+        plist_get_uint_val(value, &number);
+        return plist_new_uid(number);
+    };
+    if (plist_t uid = asUID(root)) {
+        plist_free(root);
+        return uid;
+    }
+    std::vector<plist_t> containers{root};
+    while (!containers.empty()) {
+        plist_t node = containers.back();
+        containers.pop_back();
+        auto type = plist_get_node_type(node);
+        if (type == PLIST_ARRAY) {
+            for (std::uint32_t index = 0, count = plist_array_get_size(node); index < count; ++index) {
+                plist_t item = plist_array_get_item(node, index);
+                if (plist_t uid = asUID(item))
+                    plist_array_set_item(node, uid, index);
+                else
+                    containers.push_back(item);
+            }
+        } else if (type == PLIST_DICT) {
+            std::vector<std::pair<std::string, plist_t>> entries;
+            plist_dict_iter iterator = nullptr;
+            plist_dict_new_iter(node, &iterator);
+            for (;;) {
+                char* key = nullptr;
+                plist_t value = nullptr;
+                plist_dict_next_item(node, iterator, &key, &value);
+                if (!key) break;
+                entries.emplace_back(key, value);
+                std::free(key);
+            }
+            std::free(iterator);
+            for (auto& [key, value] : entries) {
+                if (plist_t uid = asUID(value))
+                    plist_dict_set_item(node, key.c_str(), uid);
+                else
+                    containers.push_back(value);
+            }
+        }
+    }
+    return root;
+}
+
 }  // namespace
 
 PropertyListReader::Tree PropertyListReader::read(std::string_view data, bool* isBinary, std::string* refusal) {
@@ -60,13 +115,15 @@ PropertyListReader::Tree PropertyListReader::read(std::string_view data, bool* i
         plist_from_bin(data.data(), length, &root);
     else
         plist_from_xml(data.data(), length, &root);
-    Tree tree(root);
-    if (!tree) {
+    if (!root) {
         if (refusal) *refusal = "not a property list";
         return nullptr;
     }
-    if (binary) keepLastOfRepeatedKeys(root);
-    return tree;
+    if (binary)
+        keepLastOfRepeatedKeys(root);
+    else
+        root = restoreUIDs(root);
+    return Tree(root);
 }
 
 }  // namespace foundation

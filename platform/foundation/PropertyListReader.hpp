@@ -12,7 +12,8 @@ namespace foundation {
 // library's node tree, the one way every reader here does it: the shape is checked first
 // (PropertyListPrecheck), and a binary dictionary that names a key twice keeps only the last
 // value, as the platform's parsed dictionaries do (the library keeps both and finds the
-// first). Stateless; any thread.
+// first), and an XML dictionary whose one key is "CF$UID" with an integer is the UID it
+// stands for, as the platform reads it. Stateless; any thread.
 class PropertyListReader {
 public:
     struct NodeDeleter {

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 namespace foundation {
 
@@ -121,6 +122,18 @@ private:
     bool refused_ = false;
 };
 
+// A dictionary whose one key is "CF$UID" with an integer is how UIDs read; it is written
+// back as the UID it stands for.
+std::optional<std::uint64_t> uidOf(const Dictionary& dictionary) {
+    if (dictionary.count() != 1) return std::nullopt;
+    auto number = numberValue(dictionary.objectForKey("CF$UID"));
+    if (!number || number->kind() == Number::Kind::boolean || number->kind() == Number::Kind::real ||
+        (number->kind() == Number::Kind::integer && number->integerValue() < 0))
+        return std::nullopt;
+    return number->kind() == Number::Kind::unsignedInteger ? number->unsignedValue()
+                                                           : static_cast<std::uint64_t>(number->integerValue());
+}
+
 plist_t dateNode(const Date& date, PropertyListFormat format) {
     double sinceReference = date.timeIntervalSinceReferenceDate();
     if (format == PropertyListFormat::binary) return PropertyListDate::makeNode(sinceReference);
@@ -134,6 +147,7 @@ plist_t dateNode(const Date& date, PropertyListFormat format) {
 plist_t nodeFromObject(const objc::Id& object, PropertyListFormat format, std::size_t depth = 0) {
     if (depth > PropertyListPrecheck::maximumDepth) return nullptr;
     if (auto dictionary = dictionaryValue(object)) {
+        if (auto uid = uidOf(*dictionary)) return plist_new_uid(*uid);
         PlistNode node(plist_new_dict());
         for (const auto& [key, value] : dictionary->entries()) {
             if (!PropertyListPrecheck::isStorableText(key)) return nullptr;

@@ -3,6 +3,7 @@
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/PropertyListReader.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/URL.hpp"
@@ -410,6 +411,32 @@ TEST(PropertyListSerialization, XMLHoldsDatesAsWholeSecondsOfTheYearsOneTo9999) 
               nullptr);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), 3840);
+}
+
+TEST(PropertyListSerialization, UIDsStayUIDsThroughEitherForm) {
+    // An array holding UID 261, as a binary list; the XML form writes a UID as a CF$UID dictionary.
+    auto binary = testsupport::binaryPlistOfEncodedObjects({"\xA1\x01", "\x81\x01\x05"});
+    auto uidIn = [](const std::string& data) {
+        auto tree = PropertyListReader::read(data);
+        return tree && plist_get_node_type(plist_array_get_item(static_cast<plist_t>(tree.get()), 0)) == PLIST_UID;
+    };
+    ASSERT_TRUE(uidIn(binary));
+    auto list = PropertyListSerialization::propertyListWithData(binary);
+    auto uid = dictionaryValue(arrayValue(list)->objectAtIndex(0));
+    ASSERT_TRUE(uid);
+    EXPECT_EQ(numberValue(uid->objectForKey("CF$UID"))->unsignedValue(), 261u);
+    for (auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
+        SCOPED_TRACE(static_cast<int>(format));
+        auto written = PropertyListSerialization::dataWithPropertyList(list, format);
+        ASSERT_TRUE(written);
+        EXPECT_TRUE(uidIn(std::string(written->view())));
+        EXPECT_TRUE(PropertyListSerialization::propertyListWithData(*written)->isEqual(*list));
+    }
+    // A dictionary with a signed count under that key is no UID.
+    auto plain = Array::make({Dictionary::make({{"CF$UID", Number::withInteger(-1)}})});
+    auto written = PropertyListSerialization::dataWithPropertyList(plain, PropertyListFormat::binary);
+    ASSERT_TRUE(written);
+    EXPECT_FALSE(uidIn(std::string(written->view())));
 }
 
 }  // namespace
