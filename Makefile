@@ -1,6 +1,7 @@
 # make run    builds the application (Release) and starts it
 # make test   builds with AddressSanitizer and UBSan and runs every test suite
-# make bench  builds and runs the benchmarks (Release)
+# make bench  builds (the Release build of make run) and runs the benchmarks and the
+#             comparison with fzf
 # make tsan   builds with ThreadSanitizer and runs the suites that exercise threads
 # make fuzz   builds the libFuzzer harnesses with clang and runs each for FUZZ_RUNS inputs
 #             or FUZZ_SECONDS, FUZZ_JOBS at once, then CRASH_TRIALS crash trials (not in CI)
@@ -16,7 +17,7 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_TESTS=OFF $(CMAKE_FLAGS)
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_TESTS=OFF -DKV_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
 run: build
@@ -34,11 +35,8 @@ tsan: deps
 	cmake --build build-tsan -j $(JOBS) --target $(TSAN_SUITES)
 	cd build-tsan && ctest --output-on-failure --no-tests=error -j $(JOBS) -L '^($(subst $() ,|,$(strip $(TSAN_SUITES))))$$'
 
-bench: deps
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_TESTS=OFF -DKV_BENCH=ON $(CMAKE_FLAGS)
-	cmake --build build-bench -j $(JOBS)
-	mkdir -p build/bench && cp -f build-bench/bench/kv-* build/bench/ 2>/dev/null || true
-	scripts/run-benchmarks build-bench
+bench: build
+	scripts/run-benchmarks build
 
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= 10000000
@@ -52,4 +50,4 @@ fuzz:
 	scripts/run-fuzz build-fuzz $(FUZZ_SECONDS) $(FUZZ_JOBS) $(CRASH_TRIALS) $(FUZZ_RUNS)
 
 clean:
-	rm -rf build build-test build-tsan build-bench build-fuzz
+	rm -rf build build-test build-tsan build-fuzz

@@ -2,13 +2,15 @@
 
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 #include "GlobalShortcuts/ModifierFlagsConversion.hpp"
-#include "GlobalShortcuts/ProcessWideState.hpp"
 #include "GlobalShortcuts/RunLoopLocalEventMonitor.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <iostream>
 #include <limits>
 #include <map>
+#include <source_location>
 #include <memory>
 
 namespace GlobalShortcuts::CarbonGlobalShortcuts {
@@ -33,12 +35,17 @@ struct State {
     bool isMenuOpen = false;
 };
 
-ProcessWideState<State>& processState() {
-    static ProcessWideState<State> instance;
+foundation::ProcessWide<State>& processState() {
+    static foundation::ProcessWide<State> instance;
     return instance;
 }
 
-State& state() { return processState().get(); }
+// Every entry point reaches the state through here, which checks the main-thread rule in
+// the entry point's name.
+State& state(std::source_location caller = std::source_location::current()) {
+    dispatch::checkMainThread(caller);
+    return *processState().get();
+}
 
 constexpr carbon::EventTypeSpec hotKeyEventTypes[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
                                                       {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
@@ -244,7 +251,5 @@ carbon::OSStatus handleRawKeyEvent(const carbon::EventRef& event) {
 bool isMenuOpen() { return state().isMenuOpen; }
 
 void setIsMenuOpen(bool isOpen) { state().isMenuOpen = isOpen; }
-
-void resetForTesting() { processState().reset(); }
 
 }  // namespace GlobalShortcuts::CarbonGlobalShortcuts

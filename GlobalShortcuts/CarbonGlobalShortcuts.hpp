@@ -42,7 +42,4 @@ std::optional<Shortcut> parseSymbolicHotKey(const foundation::Dictionary& entry)
 bool isMenuOpen();
 void setIsMenuOpen(bool isOpen);
 
-// Test support: forgets the registry, the handler and the flags.
-void resetForTesting();
-
 }  // namespace GlobalShortcuts::CarbonGlobalShortcuts

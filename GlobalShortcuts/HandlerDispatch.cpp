@@ -1,13 +1,15 @@
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.hpp"
-#include "GlobalShortcuts/ProcessWideState.hpp"
 #include "GlobalShortcuts/ShortcutStorage.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/foundation/UUID.hpp"
 
 #include <map>
+#include <source_location>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -31,12 +33,17 @@ struct State {
     bool isObservingMenuTracking = false;
 };
 
-ProcessWideState<State>& processState() {
-    static ProcessWideState<State> instance;
+foundation::ProcessWide<State>& processState() {
+    static foundation::ProcessWide<State> instance;
     return instance;
 }
 
-State& state() { return processState().get(); }
+// Every entry point reaches the state through here, which checks the main-thread rule in
+// the entry point's name.
+State& state(std::source_location caller = std::source_location::current()) {
+    dispatch::checkMainThread(caller);
+    return *processState().get();
+}
 
 void addHandler(std::unordered_map<Name, std::vector<Action>>& table, const Name& name, Action action) {
     table[name].push_back(std::move(action));
@@ -206,11 +213,6 @@ void startObservingMenuTracking() {
             if (wasOpen) CarbonGlobalShortcuts::updateEventHandler();
         });
     current.isObservingMenuTracking = true;
-}
-
-void resetForTesting() {
-    processState().reset();
-    CarbonGlobalShortcuts::resetForTesting();
 }
 
 }  // namespace GlobalShortcuts

@@ -68,7 +68,4 @@ void unregisterShortcut(const Shortcut& shortcut);
 std::unordered_set<Shortcut> handlerShortcuts();
 std::unordered_set<Shortcut> streamShortcuts();
 
-// Test support: forgets handlers, streams, switches, observers and the Carbon registry.
-void resetForTesting();
-
 }  // namespace GlobalShortcuts

@@ -1,5 +1,7 @@
 #include "GlobalShortcuts/LocalEventMonitor.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 namespace GlobalShortcuts {
 
 LocalEventMonitor::LocalEventMonitor(appkit::EventTypeMask events, Callback callback)
@@ -10,6 +12,7 @@ LocalEventMonitor::~LocalEventMonitor() {
 }
 
 std::shared_ptr<LocalEventMonitor> LocalEventMonitor::start() {
+    dispatch::checkMainThread();
     // Only the latest token is kept, so an earlier one would run on, out of reach, for good.
     if (auto token = monitor_.lock()) appkit::Event::removeMonitor(token);
     // The token outlives nothing of ours: the handler reaches the callback through a copy.

@@ -1,9 +1,10 @@
 #include "GlobalShortcuts/ResourceBundle.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -25,16 +26,6 @@ public:
     }
 };
 
-struct BundleState {
-    std::mutex mutex;
-    std::shared_ptr<foundation::Bundle> bundle;
-};
-
-BundleState& state() {
-    static BundleState instance;
-    return instance;
-}
-
 std::shared_ptr<foundation::Bundle> findBundle() {
     std::vector<std::filesystem::path> candidates;
     auto main = foundation::Bundle::mainBundle();
@@ -51,21 +42,17 @@ std::shared_ptr<foundation::Bundle> findBundle() {
     std::abort();
 }
 
+foundation::ProcessWide<foundation::Bundle>& foundBundle() {
+    static foundation::ProcessWide<foundation::Bundle> bundle(findBundle);
+    return bundle;
+}
+
 }  // namespace
 
-std::shared_ptr<foundation::Bundle> resourceBundle() {
-    auto& bundleState = state();
-    std::lock_guard lock(bundleState.mutex);
-    if (!bundleState.bundle) bundleState.bundle = findBundle();
-    return bundleState.bundle;
-}
+std::shared_ptr<foundation::Bundle> resourceBundle() { return foundBundle().get(); }
 
 std::string localizedString(const std::string& key) { return resourceBundle()->localizedStringForKey(key, "", ""); }
 
-void resetResourceBundleForTesting() {
-    auto& bundleState = state();
-    std::lock_guard lock(bundleState.mutex);
-    bundleState.bundle.reset();
-}
+void resetResourceBundleForTesting() { foundBundle().reset(); }
 
 }  // namespace GlobalShortcuts

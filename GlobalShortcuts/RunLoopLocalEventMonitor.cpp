@@ -1,6 +1,7 @@
 #include "GlobalShortcuts/RunLoopLocalEventMonitor.hpp"
 
 #include "platform/appkit/Application.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <vector>
 
@@ -14,12 +15,16 @@ RunLoopLocalEventMonitor::RunLoopLocalEventMonitor(appkit::EventTypeMask events,
 RunLoopLocalEventMonitor::~RunLoopLocalEventMonitor() { stop(); }
 
 void RunLoopLocalEventMonitor::start() {
+    dispatch::checkMainThread();
     if (observer_) return;
     observer_ = foundation::RunLoop::current()->addObserver(foundation::kCFRunLoopBeforeSources, true, handler_,
                                                             runLoopMode_);
 }
 
-void RunLoopLocalEventMonitor::stop() { observer_.reset(); }
+void RunLoopLocalEventMonitor::stop() {
+    dispatch::checkMainThread();
+    observer_.reset();
+}
 
 void RunLoopLocalEventMonitor::drain(appkit::EventTypeMask events, const Callback& callback) {
     auto application = appkit::Application::shared();

@@ -12,11 +12,8 @@ std::string Shortcut::encodeJSON() const {
     return object.dump();
 }
 
-std::optional<Shortcut> Shortcut::decodeJSON(std::string_view json, std::string* error) {
-    auto fail = [error](std::string reason) -> std::optional<Shortcut> {
-        if (error) *error = std::move(reason);
-        return std::nullopt;
-    };
+foundation::Expected<Shortcut> Shortcut::decodeJSON(std::string_view json) {
+    auto fail = [](std::string reason) { return foundation::Failure{std::move(reason)}; };
     simdjson::dom::parser parser;
     simdjson::padded_string padded(json);
     simdjson::dom::element root;

@@ -5,6 +5,7 @@
 #include "platform/appkit/Event.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/appkit/ModifierFlags.hpp"
+#include "platform/foundation/Expected.hpp"
 #include "platform/ui/KeyboardShortcut.hpp"
 
 #include <cstdint>
@@ -54,9 +55,9 @@ struct Shortcut {
 
     // Writes "carbonKeyCode" then "carbonModifiers".
     std::string encodeJSON() const;
-    // Reads both members as integers and keeps them unchanged; none and the reason when the
-    // text is not such an object.
-    static std::optional<Shortcut> decodeJSON(std::string_view json, std::string* error = nullptr);
+    // Reads both members as integers and keeps them unchanged; the reason when the text is
+    // not such an object.
+    static foundation::Expected<Shortcut> decodeJSON(std::string_view json);
 
     friend bool operator==(const Shortcut&, const Shortcut&) = default;
 

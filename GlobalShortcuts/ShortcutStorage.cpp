@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/HandlerDispatch.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 
 #include <cstring>
@@ -18,9 +19,10 @@ std::shared_ptr<foundation::UserDefaults> store() { return foundation::UserDefau
 std::string userDefaultsKey(const Name& name) { return userDefaultsKeyPrefix + name.rawValue(); }
 
 std::optional<Shortcut> getShortcut(const Name& name) {
+    dispatch::checkMainThread();
     auto text = store()->stringForKey(userDefaultsKey(name));
     if (!text) return std::nullopt;
-    return Shortcut::decodeJSON(*text);
+    return Shortcut::decodeJSON(*text).value();
 }
 
 void userDefaultsSet(const Shortcut& shortcut, const Name& name) {
@@ -32,6 +34,7 @@ void userDefaultsSet(const Shortcut& shortcut, const Name& name) {
 }
 
 void setShortcut(std::optional<Shortcut> shortcut, const Name& name) {
+    dispatch::checkMainThread();
     if (shortcut) {
         userDefaultsSet(*shortcut, name);
         return;
@@ -47,6 +50,7 @@ void setShortcut(std::optional<Shortcut> shortcut, const Name& name) {
 }
 
 void reset(const std::vector<Name>& names) {
+    dispatch::checkMainThread();
     for (const auto& name : names) {
         if (name.defaultShortcut()) {
             userDefaultsSet(*name.defaultShortcut(), name);
@@ -71,6 +75,7 @@ std::unordered_set<Name> allNames() {
 }
 
 void resetAll() {
+    dispatch::checkMainThread();
     auto names = allNames();
     reset(std::vector<Name>(names.begin(), names.end()));
 }
@@ -81,6 +86,12 @@ void postShortcutByNameDidChange(const Name& name) {
     auto userInfo = foundation::Dictionary::make();
     userInfo->setObject(std::make_shared<objc::Box<Name>>(name), "name");
     foundation::NotificationCenter::defaultCenter()->post(shortcutByNameDidChange, nullptr, userInfo);
+}
+
+bool announcesChange(const foundation::Notification& notification, const Name& name) {
+    if (!notification.userInfo) return false;
+    auto changed = objc::as<objc::Box<Name>>(notification.userInfo->objectForKey("name"));
+    return changed && changed->value.rawValue() == name.rawValue();
 }
 
 }  // namespace GlobalShortcuts

@@ -2,6 +2,7 @@
 
 #include "GlobalShortcuts/Name.hpp"
 #include "GlobalShortcuts/Shortcut.hpp"
+#include "platform/foundation/NotificationCenter.hpp"
 
 #include <optional>
 #include <string>
@@ -38,5 +39,7 @@ std::unordered_set<Name> allNames();
 // Whether the store holds anything (false included) for the Name.
 bool userDefaultsContains(const Name& name);
 void postShortcutByNameDidChange(const Name& name);
+// Whether a change notification announces a change of this Name (the same raw value).
+bool announcesChange(const foundation::Notification& notification, const Name& name);
 
 }  // namespace GlobalShortcuts

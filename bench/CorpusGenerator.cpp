@@ -15,12 +15,10 @@ namespace bench {
 
 namespace {
 
-using nlohmann::json;
-
 constexpr std::array sites = {
-    "github",      "stackoverflow",    "wikipedia", "youtube", "medium", "reddit",    "nytimes", "developer.mozilla",
-    "docs.python", "news.ycombinator", "arxiv",     "figma",   "notion", "atlassian", "gitlab",  "cppreference",
-    "rust-lang",   "kubernetes",       "amazon",    "bbc"};
+    "gitforge",     "askanswers",        "openwiki",  "videohall",   "essays",    "forumhub",    "dailypaper",
+    "developer.webdocs", "docs.pylang", "news.startupboard", "preprints", "designboard", "wikispace", "teamtracker",
+    "gitdepot",     "langreference",     "systems-lang", "orchestrator", "bigstore", "broadcast"};
 constexpr std::array tlds = {"com", "org", "io", "dev", "net", "co.uk"};
 constexpr std::array words = {
     "project",  "notes",   "release",   "guide",    "tutorial", "design",   "review",   "budget",    "travel",
@@ -31,14 +29,23 @@ constexpr std::array words = {
 constexpr std::array folders = {"Work",     "Projects", "Reading",  "Recipes", "Travel",  "Dev",
                                 "Tools",    "Research", "Finance",  "Music",   "Archive", "Inbox",
                                 "Shopping", "Design",   "Learning", "Home"};
-constexpr std::array cjkTitles = {"東京の天気予報",   "プロジェクト計画書", "ひらがなのれんしゅう", "レシピ集 和食",
-                                  "会議メモ 週次",    "北京旅游指南",       "数据库性能优化",       "한국어 학습 자료",
-                                  "ブックマーク管理", "きょうのニュース"};
+// Japanese (Kanji, Katakana and Hiragana), Chinese and Korean words.
+constexpr std::array cjkWords = {
+    "東京",       "天気",       "予報",         "プロジェクト", "計画書",   "ひらがな",     "れんしゅう", "レシピ",
+    "和食",       "会議",       "メモ",         "週次",         "北京",     "旅游",         "指南",       "数据库",
+    "性能",       "优化",       "한국어",       "학습",         "자료",     "ブックマーク", "管理",       "きょう",
+    "ニュース",   "設計",       "レビュー",     "予算",         "旅行",     "料理",         "請求書",     "ロードマップ",
+    "参考",       "安全",       "テスト",       "週報",         "分析",     "ダッシュボード", "設定",     "アーカイブ",
+    "要約",       "価格",       "カレンダー",   "博物館",       "コンサート", "ポッドキャスト", "論文",   "キーボード",
+    "ショートカット", "ブラウザ", "ぷろじぇくと", "めも",       "しりょう", "개발",         "뉴스",       "项目"};
 constexpr std::array fullWidthTitles = {"ＧｉｔＨｕｂ　Ｎｏｔｅｓ", "Ｐｒｏｊｅｃｔ　Ｐｌａｎ", "ＡＰＩ　Ｇｕｉｄｅ"};
+
+std::string jsonString(const std::string& text) { return nlohmann::json(text).dump(); }
 
 class Generator {
 public:
-    explicit Generator(std::uint64_t seed) : random_(seed) {}
+    Generator(const CorpusOptions& options, std::ofstream* lines)
+        : options_(options), random_(options.seed), lines_(lines) {}
 
     std::size_t below(std::size_t limit) { return std::uniform_int_distribution<std::size_t>(0, limit - 1)(random_); }
     template <class List>
@@ -52,55 +59,72 @@ public:
 
     std::string title() {
         std::size_t kind = below(100);
-        if (kind < 3) return pick(cjkTitles);
-        if (kind < 4) return pick(fullWidthTitles);
+        if (kind < options_.cjkPercent) {
+            std::string text = pick(cjkWords);
+            for (std::size_t extra = below(3) + 1; extra > 0; --extra) text.append(below(2) ? " " : "").append(pick(cjkWords));
+            return text;
+        }
+        if (kind == 99) return pick(fullWidthTitles);
         std::string text = capitalized(pick(words));
         for (std::size_t extra = below(4) + 1; extra > 0; --extra) text.append(" ").append(capitalized(pick(words)));
         if (below(3) == 0) text.append(" - ").append(capitalized(pick(sites)));
         return text;
     }
 
-    std::string url(std::size_t serial) {
+    std::string url() {
         std::string text = "https://" + pick(sites) + "." + pick(tlds) + "/";
         for (std::size_t segments = below(3) + 1; segments > 0; --segments) text += pick(words) + "/";
-        return text + std::to_string(serial);
+        return text + std::to_string(serial_);
     }
 
-    // Splits `count` bookmarks into a folder tree, up to four levels deep.
-    json chromiumChildren(std::size_t count, std::size_t depth, std::size_t& serial) {
-        json children = json::array();
-        while (count > 0) {
+    // One bookmark's title and URL, also written as a text line.
+    std::pair<std::string, std::string> bookmark(const std::string& folderPath) {
+        std::pair<std::string, std::string> made{title(), url()};
+        if (lines_) *lines_ << made.first << '\t' << made.second << '\t' << folderPath << '\n';
+        if (++serial_ % 50000 == 0 && options_.progress) options_.progress(serial_);
+        return made;
+    }
+
+    // Appends the JSON array of `count` bookmarks in a folder tree up to four levels deep.
+    void chromiumChildren(std::size_t count, std::size_t depth, const std::string& folderPath, std::string& out) {
+        out += '[';
+        for (bool first = true; count > 0; first = false) {
+            if (!first) out += ',';
             if (depth < 4 && count > 8 && below(4) == 0) {
                 std::size_t inFolder = 1 + below(std::min<std::size_t>(count, 60));
-                children.push_back({{"type", "folder"},
-                                    {"name", pick(folders)},
-                                    {"children", chromiumChildren(inFolder, depth + 1, serial)}});
+                std::string name = pick(folders);
+                out += R"({"type":"folder","name":)" + jsonString(name) + R"(,"children":)";
+                chromiumChildren(inFolder, depth + 1, folderPath.empty() ? name : folderPath + "/" + name, out);
+                out += '}';
                 count -= inFolder;
             } else {
-                children.push_back({{"type", "url"}, {"name", title()}, {"url", url(serial++)}});
+                auto [name, address] = bookmark(folderPath);
+                out += R"({"type":"url","name":)" + jsonString(name) + R"(,"url":)" + jsonString(address) + '}';
                 --count;
             }
         }
-        return children;
+        out += ']';
     }
 
-    plist_t safariChildren(std::size_t count, std::size_t depth, std::size_t& serial) {
+    plist_t safariChildren(std::size_t count, std::size_t depth, const std::string& folderPath) {
         plist_t children = plist_new_array();
         while (count > 0) {
             if (depth < 4 && count > 8 && below(4) == 0) {
                 std::size_t inFolder = 1 + below(std::min<std::size_t>(count, 60));
+                std::string name = pick(folders);
                 plist_t folder = plist_new_dict();
                 plist_dict_set_item(folder, "WebBookmarkType", plist_new_string("WebBookmarkTypeList"));
-                plist_dict_set_item(folder, "Title", plist_new_string(pick(folders).c_str()));
-                plist_dict_set_item(folder, "Children", safariChildren(inFolder, depth + 1, serial));
+                plist_dict_set_item(folder, "Title", plist_new_string(name.c_str()));
+                plist_dict_set_item(folder, "Children", safariChildren(inFolder, depth + 1, folderPath + "/" + name));
                 plist_array_append_item(children, folder);
                 count -= inFolder;
             } else {
+                auto [name, address] = bookmark(folderPath);
                 plist_t leaf = plist_new_dict();
                 plist_dict_set_item(leaf, "WebBookmarkType", plist_new_string("WebBookmarkTypeLeaf"));
-                plist_dict_set_item(leaf, "URLString", plist_new_string(url(serial++).c_str()));
+                plist_dict_set_item(leaf, "URLString", plist_new_string(address.c_str()));
                 plist_t uri = plist_new_dict();
-                plist_dict_set_item(uri, "title", plist_new_string(title().c_str()));
+                plist_dict_set_item(uri, "title", plist_new_string(name.c_str()));
                 plist_dict_set_item(leaf, "URIDictionary", uri);
                 plist_array_append_item(children, leaf);
                 --count;
@@ -110,7 +134,10 @@ public:
     }
 
 private:
+    const CorpusOptions& options_;
     std::mt19937_64 random_;
+    std::ofstream* lines_;
+    std::size_t serial_ = 0;
 };
 
 void writeText(const std::filesystem::path& path, const std::string& contents) {
@@ -140,8 +167,10 @@ void installApplication(const std::filesystem::path& home, const std::string& na
 
 }  // namespace
 
-void writeCorpus(const std::filesystem::path& home, std::size_t count, std::uint64_t seed) {
-    Generator generator(seed);
+void writeCorpus(const std::filesystem::path& home, const CorpusOptions& options) {
+    std::ofstream lines;
+    if (options.linesPath) lines.open(*options.linesPath, std::ios::binary | std::ios::trunc);
+    Generator generator(options, options.linesPath ? &lines : nullptr);
     struct Profile {
         const char* base;
         const char* directory;
@@ -154,35 +183,32 @@ void writeCorpus(const std::filesystem::path& home, std::size_t count, std::uint
         {"Library/Application Support/BraveSoftware/Brave-Browser", "Default", 0.15},
         {"Library/Application Support/Microsoft Edge", "Default", 0.15},
     };
-    std::size_t serial = 0, written = 0;
+    std::size_t written = 0;
     for (const auto& profile : chromium) {
-        auto share = static_cast<std::size_t>(static_cast<double>(count) * profile.share);
+        auto share = static_cast<std::size_t>(static_cast<double>(options.count) * profile.share);
         std::size_t onBar = share / 3;
-        json roots = {{"bookmark_bar",
-                       {{"type", "folder"},
-                        {"name", "Bookmarks bar"},
-                        {"children", generator.chromiumChildren(onBar, 0, serial)}}},
-                      {"other",
-                       {{"type", "folder"},
-                        {"name", "Other bookmarks"},
-                        {"children", generator.chromiumChildren(share - onBar, 0, serial)}}},
-                      {"synced", {{"type", "folder"}, {"name", "Mobile bookmarks"}, {"children", json::array()}}}};
-        writeText(home / profile.base / profile.directory / "Bookmarks", json{{"roots", roots}, {"version", 1}}.dump());
+        std::string out = R"({"roots":{"bookmark_bar":{"type":"folder","name":"Bookmarks bar","children":)";
+        generator.chromiumChildren(onBar, 0, "", out);
+        out += R"(},"other":{"type":"folder","name":"Other bookmarks","children":)";
+        generator.chromiumChildren(share - onBar, 0, "", out);
+        out += R"(},"synced":{"type":"folder","name":"Mobile bookmarks","children":[]}},"version":1})";
+        writeText(home / profile.base / profile.directory / "Bookmarks", out);
         written += share;
     }
     writeText(home / chromium[0].base / "Local State",
-              json{{"profile",
-                    {{"info_cache",
-                      {{"Default", {{"name", "Personal"}, {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_3"}}},
-                       {"Profile 1", {{"name", "Work"}}},
-                       {"Profile 2", {{"name", "Side project"}}}}}}}}
+              nlohmann::json{
+                  {"profile",
+                   {{"info_cache",
+                     {{"Default", {{"name", "Personal"}, {"avatar_icon", "chrome://theme/IDR_PROFILE_AVATAR_3"}}},
+                      {"Profile 1", {{"name", "Work"}}},
+                      {"Profile 2", {{"name", "Side project"}}}}}}}}
                   .dump());
     plist_t safari = plist_new_dict();
     plist_t top = plist_new_array();
     plist_t bar = plist_new_dict();
     plist_dict_set_item(bar, "WebBookmarkType", plist_new_string("WebBookmarkTypeList"));
     plist_dict_set_item(bar, "Title", plist_new_string("BookmarksBar"));
-    plist_dict_set_item(bar, "Children", generator.safariChildren(count - written, 0, serial));
+    plist_dict_set_item(bar, "Children", generator.safariChildren(options.count - written, 0, "Favorites"));
     plist_array_append_item(top, bar);
     plist_dict_set_item(safari, "Children", top);
     writeText(home / "Library/Safari/Bookmarks.plist", propertyList(safari, true));
@@ -192,6 +218,7 @@ void writeCorpus(const std::filesystem::path& home, std::size_t count, std::uint
     installApplication(home, "Brave Browser", "com.brave.Browser");
     installApplication(home, "Microsoft Edge", "com.microsoft.edgemac");
     installApplication(home, "Safari", "com.apple.Safari");
+    if (options.progress) options.progress(options.count);
 }
 
 }  // namespace bench

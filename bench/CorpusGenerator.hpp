@@ -2,13 +2,27 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 namespace bench {
 
+struct CorpusOptions {
+    std::size_t count = 0;
+    std::uint64_t seed = 1;
+    // Share of titles written in Japanese, Chinese or Korean, in percent.
+    unsigned cjkPercent = 3;
+    // Also writes the same bookmarks here as text, one per line: name, URL and folder path
+    // separated by tabs (the input of a line-oriented fuzzy finder).
+    std::optional<std::filesystem::path> linesPath;
+    // Called now and then with the number of bookmarks written so far.
+    std::function<void(std::size_t written)> progress;
+};
+
 // Writes a home directory with `count` bookmarks spread over Chrome (three profiles),
 // Brave, Edge and Safari, with the browsers installed as application bundles. Titles, URLs
-// and folders are drawn from word lists by a seeded generator, a few percent in CJK or
-// full-width text; the same seed writes the same home.
-void writeCorpus(const std::filesystem::path& home, std::size_t count, std::uint64_t seed = 1);
+// and folders are drawn from word lists by a seeded generator; the same options write the
+// same home.
+void writeCorpus(const std::filesystem::path& home, const CorpusOptions& options);
 
 }  // namespace bench

@@ -1,5 +1,7 @@
-// kv-corpus --home DIR --count N [--seed S]: writes a home with N bookmarks over every
-// browser, for kv-search and the benchmarks.
+// kv-corpus --home DIR --count N [--seed S] [--cjk PERCENT] [--lines FILE]: writes a home
+// with N bookmarks over every browser, for kv-search and the benchmarks; with --lines also
+// the same bookmarks as text lines (name, URL and folder path separated by tabs). Progress
+// goes to standard error.
 #include "bench/CorpusGenerator.hpp"
 
 #include <cstdio>
@@ -8,21 +10,28 @@
 
 int main(int argc, char** argv) {
     std::string home;
-    std::size_t count = 0;
-    std::uint64_t seed = 1;
+    bench::CorpusOptions options;
     for (int index = 1; index + 1 < argc; index += 2) {
         std::string option = argv[index];
+        const char* value = argv[index + 1];
         if (option == "--home")
-            home = argv[index + 1];
+            home = value;
         else if (option == "--count")
-            count = std::strtoull(argv[index + 1], nullptr, 10);
+            options.count = std::strtoull(value, nullptr, 10);
         else if (option == "--seed")
-            seed = std::strtoull(argv[index + 1], nullptr, 10);
+            options.seed = std::strtoull(value, nullptr, 10);
+        else if (option == "--cjk")
+            options.cjkPercent = static_cast<unsigned>(std::strtoul(value, nullptr, 10));
+        else if (option == "--lines")
+            options.linesPath = value;
     }
-    if (home.empty() || count == 0) {
-        std::fprintf(stderr, "usage: kv-corpus --home DIR --count N [--seed S]\n");
+    if (home.empty() || options.count == 0 || options.cjkPercent > 99) {
+        std::fprintf(stderr, "usage: kv-corpus --home DIR --count N [--seed S] [--cjk PERCENT] [--lines FILE]\n");
         return 2;
     }
-    bench::writeCorpus(home, count, seed);
+    options.progress = [&](std::size_t written) {
+        std::fprintf(stderr, "kv-corpus: %zu of %zu bookmarks\n", written, options.count);
+    };
+    bench::writeCorpus(home, options);
     return 0;
 }

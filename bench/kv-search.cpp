@@ -3,7 +3,8 @@
 //   load <microseconds> <bookmark count>
 //   query <microseconds> <query as a JSON string>
 //   [id, name, folderPath]            one line per result, best first
-// and the peak resident memory on standard error.
+//   peak-memory-kb <peak resident memory of the process>
+// The load may take as long as it takes.
 #include "app/bookmarks/BookmarkAggregator.hpp"
 #include "bench/BenchmarkBundle.hpp"
 #include "platform/foundation/RunLoop.hpp"
@@ -57,17 +58,17 @@ int main(int argc, char** argv) {
     setenv("HOME", home.c_str(), 1);
     bench::useApplicationBundle(argv[0]);
 
-    auto aggregator = kestrelvault::BookmarkAggregator::create();
+    auto aggregator = kestrelvault::BookmarkAggregator::make();
     if (fuzzy) aggregator->profileSettings()->fuzzySearchEnabled = *fuzzy;
 
     auto start = Clock::now();
     long long loadMicroseconds = -1;
-    aggregator->loadAll([&] { loadMicroseconds = microsecondsSince(start); });
-    foundation::RunLoop::main()->runUntilIdle();
-    if (loadMicroseconds < 0) {
-        std::fprintf(stderr, "kv-search: the load did not finish\n");
-        return 1;
-    }
+    auto mainLoop = foundation::RunLoop::main();
+    aggregator->loadAll([&] {
+        loadMicroseconds = microsecondsSince(start);
+        mainLoop->stop();
+    });
+    if (loadMicroseconds < 0) mainLoop->run(foundation::NSDefaultRunLoopMode);
     std::cout << "load " << loadMicroseconds << ' ' << aggregator->allBookmarks().size() << '\n';
     for (const auto& query : queries) {
         auto queryStart = Clock::now();
@@ -79,6 +80,6 @@ int main(int argc, char** argv) {
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::cerr << "peak-rss-kb " << usage.ru_maxrss << '\n';
+    std::cout << "peak-memory-kb " << usage.ru_maxrss << '\n';
     return 0;
 }

@@ -3,7 +3,9 @@
 #include "analytics/engine/AMSMonitor.hpp"
 #include "analytics/engine/AMSNameValidator.hpp"
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/String.hpp"
 
 #include <nlohmann/json.hpp>
@@ -12,8 +14,7 @@
 
 namespace {
 
-std::mutex sharedMutex;
-std::shared_ptr<AMSAnalytics> sharedEngine;
+foundation::Guarded<std::shared_ptr<AMSAnalytics>> sharedEngine;
 
 // Text that is not UTF-8 never gets here (it is left out below); were it to, it would be
 // stored with replacement characters rather than thrown on the queue, where nobody could
@@ -55,25 +56,19 @@ AMSAnalytics::AMSAnalytics(std::filesystem::path databasePath)
       database_(databasePath.empty() ? AMSDatabase::defaultPath() : std::move(databasePath)) {}
 
 void AMSAnalytics::start(std::filesystem::path databasePath) {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedEngine) sharedEngine = std::make_shared<AMSAnalytics>(std::move(databasePath));
+    // The engine is forgotten between tests (queued work for it is dropped).
+    static foundation::ProcessWideReset reset([] {
+        std::shared_ptr<AMSAnalytics> dropped;
+        std::swap(dropped, *sharedEngine.lock());
+    });
+    auto engine = sharedEngine.lock();
+    if (*engine) return;
+    *engine = std::make_shared<AMSAnalytics>(std::move(databasePath));
+    reset.arm();
 }
 
 std::shared_ptr<AMSAnalytics> AMSAnalytics::sharedInstance() {
-    std::lock_guard lock(sharedMutex);
-    return sharedEngine;
-}
-
-void AMSAnalytics::resetForTesting() {
-    std::lock_guard lock(sharedMutex);
-    sharedEngine.reset();
-}
-
-std::int64_t AMSAnalytics::takeTimestampMillis() {
-    auto now = static_cast<std::int64_t>(std::llround(foundation::Clock::wallSecondsSince1970() * 1000.0));
-    // A wall clock set back must not reorder events taken later.
-    lastTimestampMillis_ = std::max(lastTimestampMillis_, now);
-    return lastTimestampMillis_;
+    return *sharedEngine.lock();
 }
 
 void AMSAnalytics::enqueue(const std::string& name, const char* notStartedMessage,
@@ -85,8 +80,10 @@ void AMSAnalytics::enqueue(const std::string& name, const char* notStartedMessag
     }
     // Timestamp and hand-over under one lock: calls from several threads reach the queue in
     // the order of their timestamps.
-    std::lock_guard lock(engine->timestampMutex_);
-    auto timestamp = engine->takeTimestampMillis();
+    auto lastTimestamp = engine->lastTimestampMillis_.lock();
+    auto now = static_cast<std::int64_t>(std::llround(foundation::Clock::wallSecondsSince1970() * 1000.0));
+    // A wall clock set back must not reorder events taken later.
+    auto timestamp = *lastTimestamp = std::max(*lastTimestamp, now);
     engine->queue_->async([weakEngine = engine->weak_from_this(), write = std::move(write), timestamp] {
         if (auto engine = weakEngine.lock()) write(*engine, timestamp);
     });

@@ -3,12 +3,12 @@
 #include "analytics/engine/AMSDatabase.hpp"
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Guarded.hpp"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 // The measurement front end. Calls come from any thread (the application's from the main
@@ -30,14 +30,9 @@ public:
                                    const std::shared_ptr<foundation::Dictionary>& parameters);
     static void setUserPropertyString(const std::string& value, const std::string& name);
 
-    // Test support: forgets the shared instance (queued work for it is dropped).
-    static void resetForTesting();
-
     explicit AMSAnalytics(std::filesystem::path databasePath);
 
 private:
-    // Called with timestampMutex_ held.
-    std::int64_t takeTimestampMillis();
     // Takes the timestamp now and runs the write on the queue; before start() the call is
     // dropped with a monitor line.
     static void enqueue(const std::string& name, const char* notStartedMessage,
@@ -48,9 +43,9 @@ private:
                const std::function<bool(AMSDatabase&, std::shared_ptr<foundation::Error>*)>& write);
 
     dispatch::QueuePtr queue_;
-    // Held from taking a timestamp until its work is queued.
-    std::mutex timestampMutex_;
-    std::int64_t lastTimestampMillis_ = 0;
+    // The last timestamp taken; its lock is held from taking a timestamp until its work is
+    // queued.
+    foundation::Guarded<std::int64_t> lastTimestampMillis_{0};
     // Touched only on queue_.
     AMSDatabase database_;
 };

@@ -5,37 +5,37 @@
 #include "app/bookmarks/EdgeBookmarkProvider.hpp"
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 #include "app/bookmarks/SearchQuery.hpp"
+#include "app/bookmarks/SearchRanking.hpp"
 #include "app/bookmarks/SearchScorer.hpp"
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <set>
-#include <span>
 
 namespace kestrelvault {
 
 namespace {
 
-// Bookmarks per task when a list is put in search form.
+// Bookmarks per task when a list is put in search form, and per piece a search scores.
 constexpr std::size_t indexChunkSize = 8192;
 
 // Builds the list's search index in chunks on the global queues, so one large list does
 // not hold the whole load back, and hands the pieces, joined in order, to the main queue.
-void prepareSearchIndex(std::shared_ptr<const std::vector<Bookmark>> bookmarks,
+void prepareSearchIndex(std::shared_ptr<const BookmarkList> bookmarks,
                         std::function<void(SearchIndex)> deliverOnMain) {
     std::size_t chunks = std::max<std::size_t>(1, (bookmarks->size() + indexChunkSize - 1) / indexChunkSize);
     auto pieces = std::make_shared<std::vector<SearchIndex>>(chunks);
     auto group = dispatch::Group::create();
     for (std::size_t chunk = 0; chunk < chunks; ++chunk)
         group->async(dispatch::globalQueue(dispatch::Priority::userInitiated), [bookmarks, pieces, chunk] {
-            std::span<const Bookmark> all(*bookmarks);
-            std::size_t begin = std::min(all.size(), chunk * indexChunkSize);
-            (*pieces)[chunk] = SearchIndex::of(all.subspan(begin, std::min(indexChunkSize, all.size() - begin)));
+            std::size_t begin = std::min(bookmarks->size(), chunk * indexChunkSize);
+            std::size_t end = std::min(bookmarks->size(), begin + indexChunkSize);
+            (*pieces)[chunk] = SearchIndex::of(*bookmarks, begin, end);
         });
     group->notify(dispatch::mainQueue(), [pieces, deliverOnMain = std::move(deliverOnMain)] {
         SearchIndex joined;
-        for (auto& piece : *pieces) joined.append(std::move(piece));
+        for (auto& piece : *pieces) joined.append(piece);
         deliverOnMain(std::move(joined));
     });
 }
@@ -44,17 +44,17 @@ void prepareSearchIndex(std::shared_ptr<const std::vector<Bookmark>> bookmarks,
 
 struct BookmarkAggregator::LoadState {
     std::size_t remaining = 0;
-    std::vector<Bookmark> bookmarks;
+    BookmarkList bookmarks;
     SearchIndex index;
-    std::function<void()> completion;
+    foundation::CompletionHandler<> completion;
 };
 
-std::shared_ptr<BookmarkAggregator> BookmarkAggregator::create() {
-    return createWithProviders({std::make_shared<ChromeBookmarkProvider>(), std::make_shared<BraveBookmarkProvider>(),
+std::shared_ptr<BookmarkAggregator> BookmarkAggregator::make() {
+    return makeWithProviders({std::make_shared<ChromeBookmarkProvider>(), std::make_shared<BraveBookmarkProvider>(),
                                 std::make_shared<EdgeBookmarkProvider>(), std::make_shared<SafariBookmarkProvider>()});
 }
 
-std::shared_ptr<BookmarkAggregator> BookmarkAggregator::createWithProviders(
+std::shared_ptr<BookmarkAggregator> BookmarkAggregator::makeWithProviders(
     std::vector<std::shared_ptr<BookmarkProvider>> providers) {
     return std::make_shared<BookmarkAggregator>(std::move(providers));
 }
@@ -63,7 +63,7 @@ BookmarkAggregator::BookmarkAggregator(std::vector<std::shared_ptr<BookmarkProvi
     : profileSettings_(ProfileSettings::shared()), providers_(std::move(providers)) {}
 
 foundation::ObservationToken BookmarkAggregator::observeAllBookmarks(
-    std::function<void(const std::vector<Bookmark>&)> observer, foundation::ObservingOptions options) {
+    std::function<void(const BookmarkList&)> observer, foundation::ObservingOptions options) {
     return allBookmarks_.observe(std::move(observer), options);
 }
 
@@ -72,8 +72,8 @@ foundation::ObservationToken BookmarkAggregator::observeIsLoading(std::function<
     return isLoading_.observe([observer = std::move(observer)](const bool& value) { observer(value); }, options);
 }
 
-void BookmarkAggregator::loadAll(std::function<void()> completion) {
-    assert(dispatch::isMainThread());
+void BookmarkAggregator::loadAll(foundation::CompletionHandler<> completion) {
+    dispatch::checkMainThread();
     isLoading_ = true;
     auto disabled = profileSettings_->disabledBrowsers.get();
     std::vector<std::shared_ptr<BookmarkProvider>> enabled;
@@ -90,10 +90,10 @@ void BookmarkAggregator::loadAll(std::function<void()> completion) {
     std::weak_ptr<BookmarkAggregator> weakSelf = weak_from_this();
     for (const auto& provider : enabled)
         dispatch::globalQueue(dispatch::Priority::userInitiated)->async([provider, load, weakSelf] {
-            auto bookmarks = std::make_shared<std::vector<Bookmark>>(provider->loadBookmarks());
+            auto bookmarks = std::make_shared<const BookmarkList>(provider->loadBookmarks());
             prepareSearchIndex(bookmarks, [load, weakSelf, bookmarks](SearchIndex index) {
-                std::move(bookmarks->begin(), bookmarks->end(), std::back_inserter(load->bookmarks));
-                load->index.append(std::move(index));
+                load->bookmarks.append(*bookmarks);
+                load->index.append(index);
                 if (--load->remaining > 0) return;
                 if (auto self = weakSelf.lock())
                     self->finishLoad(load);
@@ -112,23 +112,32 @@ void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {
     profileSettings_->pruneDisabled(knownProfileIDs, knownBrowsers);
 
     const auto& disabledProfiles = profileSettings_->disabledProfileIDs.get();
-    std::vector<Bookmark> kept;
-    std::vector<bool> keep(load->bookmarks.size(), false);
-    kept.reserve(load->bookmarks.size());
-    for (std::size_t index = 0; index < load->bookmarks.size(); ++index) {
-        auto& bookmark = load->bookmarks[index];
-        if (disabledProfiles.count(profileIdentifier(bookmark.browser, bookmark.profileDirectory))) continue;
-        keep[index] = true;
-        kept.push_back(std::move(bookmark));
+    if (!disabledProfiles.empty()) {
+        // Bookmarks of one profile share its record, so the test runs once per profile.
+        const BookmarkList::Profile* lastProfile = nullptr;
+        bool lastKept = true, allKept = true;
+        std::vector<bool> keep(load->bookmarks.size(), true);
+        for (std::size_t index = 0; index < keep.size(); ++index) {
+            const auto& profile = load->bookmarks.profile(index);
+            if (&profile != lastProfile)
+                lastKept = !disabledProfiles.count(profileIdentifier(profile.browser, profile.directory));
+            lastProfile = &profile;
+            keep[index] = lastKept;
+            allKept = allKept && lastKept;
+        }
+        if (!allKept) {
+            load->bookmarks = load->bookmarks.keepingOnly(keep);
+            load->index.keepOnly(keep);
+        }
     }
-    load->index.keepOnly(keep);
     searchIndex_ = std::move(load->index);
-    allBookmarks_ = std::move(kept);
+    allBookmarks_ = std::move(load->bookmarks);
     isLoading_ = false;
     if (auto completion = std::exchange(load->completion, nullptr)) completion();
 }
 
 std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries() const {
+    dispatch::checkMainThread();
     std::vector<BrowserEntry> entries;
     for (const auto& provider : providers_) {
         auto profiles = provider->profiles();
@@ -141,36 +150,24 @@ std::vector<BookmarkAggregator::BrowserEntry> BookmarkAggregator::browserEntries
 }
 
 std::vector<Bookmark> BookmarkAggregator::search(std::string_view query) const {
+    dispatch::checkMainThread();
     const auto& bookmarks = allBookmarks_.get();
     auto words = searchWords(query);
+    std::vector<Bookmark> results;
     if (words.empty()) {
-        std::size_t count = std::min(bookmarks.size(), SearchScorer::resultLimit);
-        return std::vector<Bookmark>(bookmarks.begin(), bookmarks.begin() + static_cast<std::ptrdiff_t>(count));
+        for (std::size_t index = 0; index < std::min(bookmarks.size(), SearchScorer::resultLimit); ++index)
+            results.push_back(bookmarks[index]);
+        return results;
     }
-    bool fuzzy = profileSettings_->fuzzySearchEnabled.get();
     std::vector<SearchTextView> wordViews;
     for (const auto& word : words) wordViews.push_back(word.view());
-    struct Match {
-        std::int64_t score;
-        std::size_t index;
-    };
-    // The best so far, highest score first and load order among equals: the same cut as a
-    // stable sort by score. A later bookmark needs a score above the last kept one.
-    std::vector<Match> best;
-    best.reserve(SearchScorer::resultLimit + 1);
-    for (std::size_t index = 0; index < bookmarks.size(); ++index) {
-        std::int64_t floor = best.size() == SearchScorer::resultLimit ? best.back().score : 0;
-        const auto& fields = searchIndex_[index];
-        std::int64_t score =
-            SearchScorer::matchScoreAbove(fields.name, fields.url, fields.folderPath, wordViews, fuzzy, floor);
-        if (score <= floor) continue;
-        auto position = std::find_if(best.begin(), best.end(), [&](const Match& kept) { return kept.score < score; });
-        best.insert(position, Match{score, index});
-        if (best.size() > SearchScorer::resultLimit) best.pop_back();
-    }
-    std::vector<Bookmark> results;
-    results.reserve(best.size());
-    for (const auto& match : best) results.push_back(bookmarks[match.index]);
+    // A total is the same in any order of its words, and a bookmark is dropped at its first
+    // word that matches nowhere: try the longer, rarer words first.
+    std::stable_sort(wordViews.begin(), wordViews.end(),
+                     [](const SearchTextView& left, const SearchTextView& right) { return left.text.size() > right.text.size(); });
+    for (std::size_t index : SearchRanking::best(searchIndex_, wordViews, profileSettings_->fuzzySearchEnabled.get(),
+                                                 SearchScorer::resultLimit))
+        results.push_back(bookmarks[index]);
     return results;
 }
 

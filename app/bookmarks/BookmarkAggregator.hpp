@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/bookmarks/BookmarkList.hpp"
 #include "app/bookmarks/BookmarkProvider.hpp"
-#include "app/bookmarks/SearchIndex.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
+#include "app/bookmarks/SearchIndex.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Observable.hpp"
 
 #include <functional>
@@ -28,16 +30,16 @@ public:
     };
 
     // The readers of Chrome, Brave, Edge and Safari, in that order, over the user's home.
-    static std::shared_ptr<BookmarkAggregator> create();
-    static std::shared_ptr<BookmarkAggregator> createWithProviders(
+    static std::shared_ptr<BookmarkAggregator> make();
+    static std::shared_ptr<BookmarkAggregator> makeWithProviders(
         std::vector<std::shared_ptr<BookmarkProvider>> providers);
 
     // The result of the last completed load; empty until one completes.
-    const std::vector<Bookmark>& allBookmarks() const { return allBookmarks_.get(); }
+    const BookmarkList& allBookmarks() const { return allBookmarks_.get(); }
     bool isLoading() const { return isLoading_.get(); }
     // Observers hear every assignment, also of an equal value.
     [[nodiscard]] foundation::ObservationToken observeAllBookmarks(
-        std::function<void(const std::vector<Bookmark>&)> observer,
+        std::function<void(const BookmarkList&)> observer,
         foundation::ObservingOptions options = foundation::ObservingOptions::newValue);
     [[nodiscard]] foundation::ObservationToken observeIsLoading(
         std::function<void(bool)> observer,
@@ -48,10 +50,11 @@ public:
 
     // Loads every enabled browser's bookmarks; the completion runs on the main queue once
     // this load has set the bookmarks, exactly once.
-    void loadAll(std::function<void()> completion = {});
+    void loadAll(foundation::CompletionHandler<> completion = {});
     // One entry per provider that lists profiles, disabled ones included.
     std::vector<BrowserEntry> browserEntries() const;
-    // At most 20 bookmarks, best first; ties keep load order.
+    // At most 20 bookmarks, best first; ties keep load order. Returns when done; the
+    // scoring itself is spread over the global queues.
     std::vector<Bookmark> search(std::string_view query) const;
 
     explicit BookmarkAggregator(std::vector<std::shared_ptr<BookmarkProvider>> providers);
@@ -60,7 +63,7 @@ private:
     struct LoadState;
     void finishLoad(const std::shared_ptr<LoadState>& load);
 
-    foundation::Observable<std::vector<Bookmark>> allBookmarks_;
+    foundation::Observable<BookmarkList> allBookmarks_;
     foundation::Observable<bool> isLoading_{false};
     SearchIndex searchIndex_;  // parallel to allBookmarks_
     std::shared_ptr<ProfileSettings> profileSettings_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/bookmarks/Bookmark.hpp"
+#include "app/bookmarks/BookmarkList.hpp"
 #include "app/bookmarks/BrowserProfile.hpp"
 
 #include <vector>
@@ -18,7 +18,7 @@ public:
     virtual bool canAccess() const = 0;
     // Every bookmark of every profile. Never fails: unreadable files contribute nothing.
     // Blocking; the aggregator calls it off the main thread.
-    virtual std::vector<Bookmark> loadBookmarks() const = 0;
+    virtual BookmarkList loadBookmarks() const = 0;
     // The profiles the reader finds now; empty when the browser is not installed.
     virtual std::vector<BrowserProfile> profiles() const = 0;
 };

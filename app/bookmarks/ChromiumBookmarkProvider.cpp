@@ -2,6 +2,7 @@
 
 #include "app/bookmarks/ChromiumLocalState.hpp"
 #include "app/bookmarks/FolderWalk.hpp"
+#include "app/bookmarks/FreedMemory.hpp"
 #include "app/bookmarks/JSONDocument.hpp"
 
 namespace kestrelvault {
@@ -102,35 +103,50 @@ std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profilePi
     return paths;
 }
 
-std::vector<Bookmark> ChromiumBookmarkProvider::loadBookmarks() const {
-    std::vector<Bookmark> result;
+BookmarkList ChromiumBookmarkProvider::loadBookmarks() const {
+    BookmarkList::Builder result;
     auto directories = profileDirectories();
-    if (directories.empty()) return result;
+    if (directories.empty()) return result.build();
     auto names = profileNames();
     auto pictures = profilePicturePaths();
+    std::uintmax_t fileBytes = 0;  // the texts take less than their files
     for (const auto& directory : directories) {
-        auto document = JSONDocument::load(basePath_ / directory / "Bookmarks");
-        if (!document) continue;
-        simdjson::dom::object top;
-        if (document->root().get_object().get(top) != simdjson::SUCCESS) continue;
-        auto roots = objectMember(top, "roots");
-        if (!roots) continue;
-        ProfileContext profile{directory, directory, std::nullopt};
-        if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
-        if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
-        for (auto [key, value] : distinctMembers(*roots)) {
-            simdjson::dom::object root;
-            if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);
-        }
+        std::error_code error;
+        auto size = std::filesystem::file_size(basePath_ / directory / "Bookmarks", error);
+        if (!error) fileBytes += size;
     }
-    return result;
+    result.reserve(static_cast<std::size_t>(fileBytes), static_cast<std::size_t>(fileBytes) / 34);
+    for (const auto& directory : directories) {
+        readProfile(directory, names, pictures, result);
+        returnFreedMemoryToTheSystem();  // the parsed file is gone
+    }
+    return result.build();
+}
+
+void ChromiumBookmarkProvider::readProfile(const std::string& directory,
+                                           const std::unordered_map<std::string, std::string>& names,
+                                           const std::unordered_map<std::string, std::string>& pictures,
+                                           BookmarkList::Builder& result) const {
+    auto document = JSONDocument::load(basePath_ / directory / "Bookmarks");
+    if (!document) return;
+    simdjson::dom::object top;
+    if (document->root().get_object().get(top) != simdjson::SUCCESS) return;
+    auto roots = objectMember(top, "roots");
+    if (!roots) return;
+    BookmarkList::Profile profile{browserType_, directory, directory, std::nullopt};
+    if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
+    if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
+    for (auto [key, value] : distinctMembers(*roots)) {
+        simdjson::dom::object root;
+        if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);
+    }
 }
 
 void ChromiumBookmarkProvider::parseNode(simdjson::dom::object node, const std::string& folderPath,
-                                         const ProfileContext& profile, std::vector<Bookmark>& result) const {
+                                         const BookmarkList::Profile& profile, BookmarkList::Builder& result) const {
     auto children = objectChildren(membersOf(node));
     if (!children) return;
-    std::string idPrefix = profileIdentifier(browserType_, profile.directory) + ":";
+    result.beginProfile(profile);
     walkFolders(ChildCursor(*children), folderPath,
                 [&](simdjson::dom::object child, const std::string& path) -> std::optional<FolderToEnter<ChildCursor>> {
                     auto members = membersOf(child);
@@ -138,10 +154,7 @@ void ChromiumBookmarkProvider::parseNode(simdjson::dom::object node, const std::
                     if (type == "url") {
                         auto name = textOf(members.name);
                         auto url = textOf(members.url);
-                        if (name && url)
-                            result.push_back(Bookmark{idPrefix + std::string(*url), std::string(*name),
-                                                      std::string(*url), path, browserType_, profile.directory,
-                                                      profile.displayName, profile.picturePath});
+                        if (name && url) result.append(*name, *url, path);
                     } else if (type == "folder") {
                         if (auto grandchildren = objectChildren(members))
                             return FolderToEnter<ChildCursor>{ChildCursor(*grandchildren),

@@ -18,13 +18,6 @@ namespace kestrelvault {
 // thread, concurrently with other readers. Reads only; nothing is cached.
 class ChromiumBookmarkProvider : public BookmarkProvider {
 public:
-    // The profile a walk copies into every bookmark it finds.
-    struct ProfileContext {
-        std::string directory;
-        std::string displayName;
-        std::optional<std::string> picturePath;
-    };
-
     ChromiumBookmarkProvider(BrowserType browserType, std::filesystem::path basePath);
 
     BrowserType browserType() const override { return browserType_; }
@@ -34,19 +27,25 @@ public:
     // Empty when the browser is not installed; else one profile per profile directory.
     std::vector<BrowserProfile> profiles() const override;
     // Every profile's bookmarks, whether or not the browser is installed.
-    std::vector<Bookmark> loadBookmarks() const override;
+    BookmarkList loadBookmarks() const override;
     // Entries of the base directory holding a "Bookmarks", in listing order.
     virtual std::vector<std::string> profileDirectories() const;
     // Directory → absolute path of the account picture that exists.
     virtual std::unordered_map<std::string, std::string> profilePicturePaths() const;
     // Directory → display name from "Local State".
     virtual std::unordered_map<std::string, std::string> profileNames() const;
-    // Appends the bookmarks under the node, depth first in display order. Iterative, and
-    // folders deeper than maximumFolderDepth below the node are skipped.
-    virtual void parseNode(simdjson::dom::object node, const std::string& folderPath, const ProfileContext& profile,
-                           std::vector<Bookmark>& result) const;
+    // Appends the bookmarks under the node, with the profile's fields, depth first in
+    // display order. Iterative, and folders deeper than maximumFolderDepth below the node
+    // are skipped.
+    virtual void parseNode(simdjson::dom::object node, const std::string& folderPath,
+                           const BookmarkList::Profile& profile, BookmarkList::Builder& result) const;
 
 private:
+    // Appends one profile directory's bookmarks; a file that cannot be read or parsed adds none.
+    void readProfile(const std::string& directory, const std::unordered_map<std::string, std::string>& names,
+                     const std::unordered_map<std::string, std::string>& pictures,
+                     BookmarkList::Builder& result) const;
+
     BrowserType browserType_;
     std::filesystem::path basePath_;
 };

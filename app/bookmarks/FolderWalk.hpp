@@ -36,7 +36,8 @@ void walkFolders(Cursor top, const std::string& folderPath, Visit&& visit) {
         std::size_t pathLength;
     };
     std::string path = folderPath;
-    std::vector<Frame> stack{{std::move(top), path.size()}};
+    std::vector<Frame> stack;  // cursors may be move-only
+    stack.push_back(Frame{std::move(top), path.size()});
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.cursor.done()) {

@@ -78,6 +78,8 @@ bool JSONDocument::parse(simdjson::padded_string contents) {
         if (rewritten.size() == buffer_->size()) return false;  // not a long integer: a real error
         return parse(simdjson::padded_string(rewritten));
     }
+    // The parsed document keeps its own copy of every string: the text can go.
+    buffer_.reset();
     return error == simdjson::SUCCESS;
 }
 

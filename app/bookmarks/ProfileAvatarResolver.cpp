@@ -3,10 +3,11 @@
 #include "app/bookmarks/BrowserProfile.hpp"
 #include "app/bookmarks/ChromiumBasePaths.hpp"
 #include "app/bookmarks/ChromiumLocalState.hpp"
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 #include <charconv>
-#include <mutex>
 
 namespace kestrelvault {
 
@@ -15,8 +16,7 @@ namespace {
 constexpr std::string_view avatarIconPrefix = "chrome://theme/IDR_PROFILE_AVATAR_";
 constexpr std::int64_t unusedAvatarIndex = 26;
 
-std::mutex sharedMutex;
-std::shared_ptr<ProfileAvatarResolver> sharedInstance;
+foundation::ProcessWide<ProfileAvatarResolver> sharedInstance;
 
 bool hasBuiltInIcons(BrowserType browser) { return browser == BrowserType::chrome || browser == BrowserType::brave; }
 
@@ -29,16 +29,9 @@ std::shared_ptr<appkit::Image> accountPicture(const std::filesystem::path& base,
 
 }  // namespace
 
-std::shared_ptr<ProfileAvatarResolver> ProfileAvatarResolver::shared() {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedInstance) sharedInstance = std::make_shared<ProfileAvatarResolver>();
-    return sharedInstance;
-}
+std::shared_ptr<ProfileAvatarResolver> ProfileAvatarResolver::shared() { return sharedInstance.get(); }
 
-void ProfileAvatarResolver::resetForTesting() {
-    std::lock_guard lock(sharedMutex);
-    sharedInstance.reset();
-}
+void ProfileAvatarResolver::resetForTesting() { sharedInstance.reset(); }
 
 ProfileAvatarResolver::ProfileAvatarResolver() {
     for (BrowserType browser : allBrowserTypes)
@@ -46,6 +39,7 @@ ProfileAvatarResolver::ProfileAvatarResolver() {
 }
 
 std::shared_ptr<appkit::Image> ProfileAvatarResolver::avatar(BrowserType browser, const std::string& profileDirectory) {
+    dispatch::checkMainThread();
     auto key = profileIdentifier(browser, profileDirectory);
     if (auto cached = cache_.find(key); cached != cache_.end()) return cached->second;
     auto image = resolveAvatar(browser, profileDirectory);

@@ -1,17 +1,17 @@
 #include "app/bookmarks/ProfileSettings.hpp"
 
 #include "platform/foundation/Array.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 
-#include <mutex>
 
 namespace kestrelvault {
 
 namespace {
 
-std::mutex sharedMutex;
-std::shared_ptr<ProfileSettings> sharedInstance;
+foundation::ProcessWide<ProfileSettings> sharedInstance;
 
 std::set<std::string> storedSet(const std::string& key) {
     auto strings = foundation::UserDefaults::standardUserDefaults()->stringArrayForKey(key);
@@ -39,16 +39,9 @@ void removeUnknown(foundation::Observable<std::set<std::string>>& observable, co
 
 }  // namespace
 
-std::shared_ptr<ProfileSettings> ProfileSettings::shared() {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedInstance) sharedInstance = std::make_shared<ProfileSettings>();
-    return sharedInstance;
-}
+std::shared_ptr<ProfileSettings> ProfileSettings::shared() { return sharedInstance.get(); }
 
-void ProfileSettings::resetForTesting() {
-    std::lock_guard lock(sharedMutex);
-    sharedInstance.reset();
-}
+void ProfileSettings::resetForTesting() { sharedInstance.reset(); }
 
 ProfileSettings::ProfileSettings() {
     auto defaults = foundation::UserDefaults::standardUserDefaults();
@@ -68,12 +61,19 @@ bool ProfileSettings::isBrowserEnabled(BrowserType browser) const {
     return !disabledBrowsers.get().count(std::string(rawValue(browser)));
 }
 
-void ProfileSettings::toggleProfile(const std::string& profileID) { toggle(disabledProfileIDs, profileID); }
+void ProfileSettings::toggleProfile(const std::string& profileID) {
+    dispatch::checkMainThread();
+    toggle(disabledProfileIDs, profileID);
+}
 
-void ProfileSettings::toggleBrowser(BrowserType browser) { toggle(disabledBrowsers, std::string(rawValue(browser))); }
+void ProfileSettings::toggleBrowser(BrowserType browser) {
+    dispatch::checkMainThread();
+    toggle(disabledBrowsers, std::string(rawValue(browser)));
+}
 
 void ProfileSettings::pruneDisabled(const std::set<std::string>& knownProfileIDs,
                                     const std::set<std::string>& knownBrowsers) {
+    dispatch::checkMainThread();
     removeUnknown(disabledProfileIDs, knownProfileIDs);
     removeUnknown(disabledBrowsers, knownBrowsers);
 }

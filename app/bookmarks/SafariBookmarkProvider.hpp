@@ -19,7 +19,7 @@ public:
     // Whether the bookmarks file is readable now (what Full Disk Access decides on the
     // platform).
     bool canAccess() const override;
-    std::vector<Bookmark> loadBookmarks() const override;
+    BookmarkList loadBookmarks() const override;
     // One profile, "safari:Default", whenever Safari is installed.
     std::vector<BrowserProfile> profiles() const override;
 

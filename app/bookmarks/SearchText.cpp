@@ -7,10 +7,12 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utext.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace kestrelvault {
 
@@ -78,6 +80,35 @@ std::uint8_t classOfCharacter(std::string_view character) {
     return caseClassOf(character);
 }
 
+// Code points that are a character of their own whatever lies around them, as long as
+// their neighbours are such code points too (no combining marks, joiners, emoji or Hangul
+// jamo): printable ASCII, tab and line feed; CJK symbols without the combining tone
+// marks; kana without the combining sound marks; CJK ideographs; Hangul syllables. Beyond
+// ASCII none of them has a case or separates words.
+bool standsAlone(UChar32 codePoint) {
+    return (codePoint >= 0x20 && codePoint < 0x7F) || codePoint == '\t' || codePoint == '\n' ||
+           (codePoint >= 0x3000 && codePoint <= 0x3029) || (codePoint >= 0x3030 && codePoint <= 0x303F) ||
+           (codePoint >= 0x3041 && codePoint <= 0x3096) || (codePoint >= 0x309B && codePoint <= 0x30FF) ||
+           (codePoint >= 0x3400 && codePoint <= 0x4DBF) || (codePoint >= 0x4E00 && codePoint <= 0x9FFF) ||
+           (codePoint >= 0xAC00 && codePoint <= 0xD7A3);
+}
+
+// The character starts of a text made only of code points that stand alone (one character
+// each), found without the costly segmentation; nullopt for any other text.
+std::optional<std::vector<std::uint32_t>> standaloneStartsOf(std::string_view text) {
+    std::vector<std::uint32_t> starts;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    auto length = static_cast<int32_t>(text.size());
+    for (int32_t offset = 0; offset < length;) {
+        starts.push_back(static_cast<std::uint32_t>(offset));
+        UChar32 codePoint;
+        U8_NEXT(bytes, offset, length, codePoint);
+        if (!standsAlone(codePoint)) return std::nullopt;  // a malformed sequence is negative
+    }
+    starts.push_back(static_cast<std::uint32_t>(text.size()));
+    return starts;
+}
+
 }  // namespace
 
 std::uint8_t SearchText::classOfASCII(char byte) { return SearchTextView::classOfASCII(byte); }
@@ -95,10 +126,14 @@ SearchText SearchText::fromNormalized(std::string normalized) {
     result.text_ = std::move(normalized);
     result.byteMask_ = maskOf(result.text_);
     if (needsClusters(result.text_)) {
-        result.clusterStarts_ = clusterStartsOf(result.text_);
+        auto standalone = standaloneStartsOf(result.text_);
+        bool isStandalone = standalone.has_value();
+        result.clusterStarts_ = isStandalone ? std::move(*standalone) : clusterStartsOf(result.text_);
         result.classes_.reserve(result.clusterStarts_.size() - 1);
-        for (std::size_t index = 0; index + 1 < result.clusterStarts_.size(); ++index)
-            result.classes_.push_back(classOfCharacter(result.character(index)));
+        for (std::size_t index = 0; index + 1 < result.clusterStarts_.size(); ++index) {
+            auto character = result.character(index);
+            result.classes_.push_back(isStandalone && character.size() > 1 ? 0 : classOfCharacter(character));
+        }
     }
     return result;
 }

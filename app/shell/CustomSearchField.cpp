@@ -2,6 +2,7 @@
 
 #include "app/shell/SearchFieldCoordinator.hpp"
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 namespace kestrelvault {
 
@@ -16,6 +17,7 @@ constexpr std::uint64_t commandAndShift = 0x120000;
 }  // namespace
 
 bool CustomSearchField::performKeyEquivalent(const appkit::EventPtr& event) {
+    dispatch::checkMainThread();
     if (event->type() != appkit::EventType::keyDown) return appkit::TextField::performKeyEquivalent(event);
     auto coordinator = std::dynamic_pointer_cast<SearchFieldCoordinator>(delegate());
     switch (event->keyCode()) {

@@ -1,5 +1,7 @@
 #include "app/shell/SearchFieldCoordinator.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 namespace kestrelvault {
 
 void SearchFieldCoordinator::run(const SearchField::Callback& callback) {
@@ -9,6 +11,7 @@ void SearchFieldCoordinator::run(const SearchField::Callback& callback) {
 SearchFieldCoordinator::SearchFieldCoordinator(SearchField parent) : parent(std::move(parent)) {}
 
 void SearchFieldCoordinator::updateFromParent(const SearchField& view) {
+    dispatch::checkMainThread();
     onArrowDown = view.onArrowDown;
     onArrowUp = view.onArrowUp;
     onEscape = view.onEscape;
@@ -18,6 +21,7 @@ void SearchFieldCoordinator::updateFromParent(const SearchField& view) {
 }
 
 void SearchFieldCoordinator::controlTextDidChange(const foundation::Notification& notification) {
+    dispatch::checkMainThread();
     if (auto field = std::dynamic_pointer_cast<appkit::TextField>(notification.object))
         parent.text.set(field->stringValue());
 }

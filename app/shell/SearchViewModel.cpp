@@ -3,11 +3,12 @@
 #include "analytics/engine/DDVAnalytics.hpp"
 #include "app/bookmarks/ProfileSettings.hpp"
 #include "app/bookmarks/SearchNormalization.hpp"
+#include "app/shell/Localized.hpp"
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/appkit/Workspace.hpp"
-#include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/system/UnifiedLog.hpp"
 
 namespace kestrelvault {
@@ -35,9 +36,10 @@ std::string markdownLink(const std::string& name, const std::string& url) {
     return "[" + title + "](" + target + ")";
 }
 
-SearchViewModel::SearchViewModel(CreationKey) : aggregator_(BookmarkAggregator::create()) {}
+SearchViewModel::SearchViewModel(CreationKey) : aggregator_(BookmarkAggregator::make()) {}
 
-std::shared_ptr<SearchViewModel> SearchViewModel::create() {
+std::shared_ptr<SearchViewModel> SearchViewModel::make() {
+    dispatch::checkMainThread();
     auto viewModel = std::make_shared<SearchViewModel>(CreationKey());
     viewModel->subscribeQuerySink();
     return viewModel;
@@ -57,6 +59,7 @@ void SearchViewModel::subscribeQuerySink() {
 }
 
 void SearchViewModel::search(const std::string& text) {
+    dispatch::checkMainThread();
     if (trimSpacesAndTabs(text).empty()) {
         results = std::vector<Bookmark>();
         selectedIndex = 0;
@@ -69,6 +72,7 @@ void SearchViewModel::search(const std::string& text) {
 }
 
 void SearchViewModel::updateBrowserInfo() {
+    dispatch::checkMainThread();
     auto settings = ProfileSettings::shared();
     const auto& disabledBrowsers = settings->disabledBrowsers.get();
     const auto& disabledProfiles = settings->disabledProfileIDs.get();
@@ -87,6 +91,7 @@ void SearchViewModel::updateBrowserInfo() {
 }
 
 void SearchViewModel::moveSelectionDown() {
+    dispatch::checkMainThread();
     auto count = static_cast<std::int64_t>(results.get().size());
     if (count == 0) return;
     scrollToSelection = true;
@@ -94,6 +99,7 @@ void SearchViewModel::moveSelectionDown() {
 }
 
 void SearchViewModel::moveSelectionUp() {
+    dispatch::checkMainThread();
     auto count = static_cast<std::int64_t>(results.get().size());
     if (count == 0) return;
     scrollToSelection = true;
@@ -107,14 +113,16 @@ std::optional<Bookmark> SearchViewModel::selectedBookmark() const {
 }
 
 void SearchViewModel::openSelected() {
+    dispatch::checkMainThread();
     if (auto bookmark = selectedBookmark()) openBookmark(*bookmark);
 }
 
 void SearchViewModel::setFailedToOpenError() {
-    lastError = foundation::Bundle::mainBundle()->localizedStringForKey("failed_to_open_bookmark");
+    lastError = localized("failed_to_open_bookmark");
 }
 
 void SearchViewModel::openBookmark(const Bookmark& bookmark) {
+    dispatch::checkMainThread();
     // Counted before any check, so failed opens are measured too.
     DDVAnalytics::logEventWithName(
         "open_bookmark",
@@ -180,14 +188,17 @@ void SearchViewModel::copyToPasteboard(std::string text) {
 }
 
 void SearchViewModel::copySelectedURL() {
+    dispatch::checkMainThread();
     if (auto bookmark = selectedBookmark()) copyToPasteboard(bookmark->url);
 }
 
 void SearchViewModel::copySelectedMarkdown() {
+    dispatch::checkMainThread();
     if (auto bookmark = selectedBookmark()) copyToPasteboard(markdownLink(bookmark->name, bookmark->url));
 }
 
 void SearchViewModel::reset() {
+    dispatch::checkMainThread();
     query = std::string();
     results = std::vector<Bookmark>();
     selectedIndex = 0;

@@ -23,7 +23,7 @@ namespace kestrelvault {
 // it weakly.
 class SearchViewModel : public std::enable_shared_from_this<SearchViewModel> {
 public:
-    static std::shared_ptr<SearchViewModel> create();
+    static std::shared_ptr<SearchViewModel> make();
 
     foundation::Observable<std::string> query{std::string()};
     foundation::Observable<std::vector<Bookmark>> results;
@@ -46,7 +46,7 @@ public:
     void copySelectedMarkdown();
     void reset();
 
-    // Only through create(), which subscribes the query once the object is shared.
+    // Only through make(), which subscribes the query once the object is shared.
     class CreationKey {
         explicit CreationKey() = default;
         friend class SearchViewModel;

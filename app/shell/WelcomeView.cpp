@@ -1,29 +1,14 @@
 #include "app/shell/WelcomeView.hpp"
 
-#include "platform/appkit/Workspace.hpp"
-#include "platform/foundation/Bundle.hpp"
+#include "app/shell/Localized.hpp"
+#include "platform/appkit/Application.hpp"
 
 namespace kestrelvault {
-
-namespace {
-
-std::string localized(const std::string& key) {
-    auto bundle = foundation::Bundle::mainBundle();
-    return bundle ? bundle->localizedStringForKey(key) : key;
-}
-
-std::shared_ptr<appkit::Image> applicationIcon() {
-    auto bundle = foundation::Bundle::mainBundle();
-    if (!bundle) return appkit::Workspace::genericApplicationIcon();
-    return appkit::Workspace::sharedWorkspace()->iconForFile(bundle->bundlePath());
-}
-
-}  // namespace
 
 ui::Node WelcomeView::body() {
     auto setupTapped = onSetupTapped;
     return ui::VStack(
-               {ui::Image(applicationIcon()).resizable().frame(80.0, 80.0),
+               {ui::Image(appkit::Application::shared()->applicationIconImage()).resizable().frame(80.0, 80.0),
                 ui::VStack({ui::Text(localized("welcome_title")).font(ui::Font::title2().withWeight(ui::Font::Weight::semibold)),
                             ui::Text(localized("welcome_description"))
                                 .font(ui::Font::body())

@@ -1,10 +1,13 @@
 #include "platform/appkit/Alert.hpp"
 
+#include "platform/appkit/ImageView.hpp"
 #include "platform/appkit/ModalSession.hpp"
 #include "platform/appkit/TextField.hpp"
 #include "platform/appkit/WindowList.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace appkit {
 
@@ -27,20 +30,17 @@ private:
 
 constexpr double panelWidth = 260;
 
-std::shared_ptr<TextField> label(const std::string& text, Font font, Rect frame) {
-    auto field = std::make_shared<TextField>(frame);
-    field->setStringValue(text);
-    field->setEditable(false);
-    field->setBordered(false);
-    field->setDrawsBackground(false);
-    field->setFont(font);
-    field->setAlignment(TextAlignment::center);
+// Wraps within its frame: the message takes two lines, the informative text three.
+std::shared_ptr<TextField> label(const std::string& text, Font font, Rect frame, int lines) {
+    auto field = TextField::labelWithString(text, font, TextAlignment::center, lines);
+    field->setFrame(frame);
     return field;
 }
 
 }  // namespace
 
 std::shared_ptr<Button> Alert::addButtonWithTitle(const std::string& title) {
+    dispatch::checkMainThread();
     auto button = std::make_shared<Button>(title);
     ModalResponse response = NSAlertFirstButtonReturn + static_cast<ModalResponse>(buttons_.size());
     button->setTag(static_cast<int>(response));
@@ -67,11 +67,14 @@ void Alert::buildWindow() {
     auto panel = Window::make<AlertPanel>(Rect(0, 0, panelWidth, height), std::static_pointer_cast<Alert>(shared_from_this()));
     panel->setLevel(WindowLevel::modalPanel);
     auto content = panel->contentView();
+    auto iconView = std::make_shared<ImageView>(Rect((panelWidth - 64) / 2, height - 20 - 64, 64, 64));
+    iconView->setImage(icon_ ? icon_ : Application::shared()->applicationIconImage());
+    content->addSubview(iconView);
     double y = height - 20 - 64 - 12 - 40;
-    content->addSubview(label(messageText_, Font::systemFontOfSize(13, Font::Weight::bold), Rect(16, y, panelWidth - 32, 40)));
+    content->addSubview(label(messageText_, Font::systemFontOfSize(13, Font::Weight::bold), Rect(16, y, panelWidth - 32, 40), 2));
     if (!informativeText_.empty()) {
         y -= 40;
-        content->addSubview(label(informativeText_, Font::systemFontOfSize(11), Rect(16, y, panelWidth - 32, 40)));
+        content->addSubview(label(informativeText_, Font::systemFontOfSize(11), Rect(16, y, panelWidth - 32, 40), 3));
     }
     for (const auto& button : buttons_) {
         y -= 32;
@@ -82,6 +85,7 @@ void Alert::buildWindow() {
 }
 
 ModalResponse Alert::runModal() {
+    dispatch::checkMainThread();
     auto panel = std::static_pointer_cast<AlertPanel>(window());
     panel->hold(std::static_pointer_cast<Alert>(shared_from_this()));
     panel->center();
@@ -94,6 +98,7 @@ ModalResponse Alert::runModal() {
 }
 
 void Alert::beginSheetModalForWindow(const std::shared_ptr<Window>& parent, std::function<void(ModalResponse)> completion) {
+    dispatch::checkMainThread();
     auto panel = std::static_pointer_cast<AlertPanel>(window());
     panel->hold(std::static_pointer_cast<Alert>(shared_from_this()));
     sheetParent_ = parent;
@@ -105,8 +110,23 @@ void Alert::beginSheetModalForWindow(const std::shared_ptr<Window>& parent, std:
     });
 }
 
+void Alert::showModeless(std::function<void(ModalResponse)> completion) {
+    auto panel = std::static_pointer_cast<AlertPanel>(window());
+    panel->hold(std::static_pointer_cast<Alert>(shared_from_this()));
+    modelessCompletion_ = completion ? std::move(completion) : [](ModalResponse) {};
+    panel->center();
+    panel->makeKeyAndOrderFront();
+}
+
 void Alert::respond(ModalResponse response) {
     auto keepAlive = shared_from_this();
+    if (auto completion = std::exchange(modelessCompletion_, nullptr)) {
+        auto panel = std::static_pointer_cast<AlertPanel>(window_);
+        panel->orderOut();
+        panel->release();
+        completion(response);
+        return;
+    }
     if (auto parent = sheetParent_.lock()) {
         sheetParent_.reset();
         parent->endSheet(window_, response);

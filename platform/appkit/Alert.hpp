@@ -13,7 +13,8 @@
 namespace appkit {
 
 // A message with buttons, shown as a sheet on a window (the completion gets the pressed
-// button's response, 1000 for the first) or application-modally (runModal returns it).
+// button's response, 1000 for the first), application-modally (runModal returns it) or as a
+// window of its own that blocks nothing (showModeless).
 // An alert without buttons gets one "OK" button. The alert's panel holds the alert while
 // it is shown. Main thread only.
 class Alert : public objc::Object {
@@ -37,6 +38,9 @@ public:
 
     ModalResponse runModal();
     void beginSheetModalForWindow(const std::shared_ptr<Window>& window, std::function<void(ModalResponse)> completion);
+    // Puts the panel in front and makes it key without a modal loop; a button press closes
+    // it and runs the completion once with the button's response.
+    void showModeless(std::function<void(ModalResponse)> completion);
 
     // The alert whose panel is frontmost, or null: what a person would answer.
     static std::shared_ptr<Alert> frontmostAlert();
@@ -53,6 +57,7 @@ private:
     std::shared_ptr<Window> window_;
     std::weak_ptr<Window> sheetParent_;
     bool modal_ = false;
+    std::function<void(ModalResponse)> modelessCompletion_;
 };
 
 }  // namespace appkit

@@ -3,6 +3,7 @@
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/RunLoop.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 #include <chrono>
@@ -83,6 +84,7 @@ Animator& animator() {
 
 void AnimationContext::runAnimationGroup(const std::function<void(AnimationContext&)>& changes,
                                          std::function<void()> completion) {
+    dispatch::checkMainThread();
     AnimationContext context;
     context.group_ = std::make_shared<Group>();
     context.group_->completion = std::move(completion);

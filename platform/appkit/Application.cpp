@@ -1,7 +1,10 @@
 #include "platform/appkit/Application.hpp"
 
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/WindowList.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 
@@ -14,30 +17,22 @@ struct Application::LocalMonitor final : objc::Object {
 
 namespace {
 
-std::mutex sharedApplicationMutex;
-
-std::shared_ptr<Application>& sharedApplication() {
-    static std::shared_ptr<Application> application;
+foundation::ProcessWide<Application>& sharedApplication() {
+    static foundation::ProcessWide<Application> application;
     return application;
 }
 
 }  // namespace
 
-std::shared_ptr<Application> Application::shared() {
-    std::lock_guard lock(sharedApplicationMutex);
-    auto& application = sharedApplication();
-    if (!application) application = std::make_shared<Application>();
-    return application;
-}
+std::shared_ptr<Application> Application::shared() { return sharedApplication().get(); }
 
 void Application::resetForTesting() {
-    {
-        std::lock_guard lock(sharedApplicationMutex);
-        sharedApplication().reset();
-    }
+    sharedApplication().reset();
     // The window list routes the application's events to its windows: it goes too, so the
     // next one routes the next application's instead of the dropped one's.
     WindowList::resetForTesting();
+    // Which application is in front goes with it.
+    RunningApplication::resetForTesting();
 }
 
 Application::Application() : objc::Object(runtimeClass()) {}
@@ -58,6 +53,7 @@ void Application::ensureEventSource() {
 
 EventPtr Application::nextEvent(EventTypeMask mask, std::optional<foundation::Clock::TimePoint> until,
                                 std::string_view mode, bool dequeue) {
+    dispatch::checkMainThread();
     for (;;) {
         for (auto event = queue_.begin(); event != queue_.end(); ++event) {
             if (!maskContains(mask, (*event)->type())) continue;
@@ -108,6 +104,7 @@ void Application::handleQueuedEvents() {
 }
 
 void Application::sendEvent(const EventPtr& incoming) {
+    dispatch::checkMainThread();
     auto event = incoming;
     auto monitors = monitors_;  // a handler may add or remove monitors
     for (const auto& monitor : monitors) {
@@ -128,6 +125,7 @@ void Application::sendEvent(const EventPtr& incoming) {
 }
 
 objc::Id Application::addLocalMonitor(EventTypeMask mask, std::function<EventPtr(const EventPtr&)> handler) {
+    dispatch::checkMainThread();
     auto monitor = std::make_shared<LocalMonitor>();
     monitor->mask = mask;
     monitor->handler = std::move(handler);
@@ -136,10 +134,12 @@ objc::Id Application::addLocalMonitor(EventTypeMask mask, std::function<EventPtr
 }
 
 void Application::removeLocalMonitor(const objc::Id& monitor) {
+    dispatch::checkMainThread();
     std::erase_if(monitors_, [&](const std::shared_ptr<LocalMonitor>& entry) { return entry == monitor; });
 }
 
 ModalResponse Application::runModal() {
+    dispatch::checkMainThread();
     modalStops_.emplace_back();
     auto runLoop = foundation::RunLoop::main();
     while (!modalStops_.back()) {
@@ -152,17 +152,20 @@ ModalResponse Application::runModal() {
 }
 
 void Application::stopModal(ModalResponse code) {
+    dispatch::checkMainThread();
     if (modalStops_.empty()) return;
     modalStops_.back() = code;
     foundation::RunLoop::main()->stop();
 }
 
 void Application::beginMenuTracking(std::shared_ptr<Menu> menu) {
+    dispatch::checkMainThread();
     trackingMenu_ = std::move(menu);
     foundation::NotificationCenter::defaultCenter()->post(NSMenuDidBeginTrackingNotification, trackingMenu_);
 }
 
 void Application::endMenuTracking() {
+    dispatch::checkMainThread();
     auto menu = std::move(trackingMenu_);
     trackingMenu_.reset();
     foundation::NotificationCenter::defaultCenter()->post(NSMenuDidEndTrackingNotification, menu);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/appkit/AboutPanelOptions.hpp"
 #include "platform/appkit/Event.hpp"
+#include "platform/appkit/Image.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
@@ -24,14 +26,24 @@ inline constexpr ModalResponse NSModalResponseAbort = -1001;
 inline constexpr ModalResponse NSAlertFirstButtonReturn = 1000;
 inline constexpr ModalResponse NSAlertSecondButtonReturn = 1001;
 
+// Activation policies with the platform's values.
+enum class ApplicationActivationPolicy : std::int64_t { regular = 0, accessory = 1, prohibited = 2 };
+
+// Posted with the application as object when it comes to or leaves the front.
+inline constexpr const char* NSApplicationDidBecomeActiveNotification = "NSApplicationDidBecomeActiveNotification";
+inline constexpr const char* NSApplicationDidResignActiveNotification = "NSApplicationDidResignActiveNotification";
+
+class RunningApplication;
+class Window;
+
 // The shared application: its event queue, local event monitors, main menu and menu
 // tracking, and its delegate. Queued events are handled by a source of the main run loop
 // (in the common modes): while a menu tracks, key events go to that menu, everything else
 // goes through sendEvent. Main thread only, except shared(), delegate() and setDelegate(),
 // which any thread may call (the SDK reaches the delegate from the thread it is set up on);
 // the one instance lives for the process (resetForTesting() drops it, and the window list
-// with it). Its runtime class "NSApplication" answers "sharedApplication", "delegate" and
-// "setDelegate:".
+// with it, for a test that restarts the application). Its runtime class "NSApplication"
+// answers "sharedApplication", "delegate" and "setDelegate:".
 class Application final : public objc::Object {
 public:
     static std::shared_ptr<Application> shared();
@@ -64,6 +76,13 @@ public:
     void endMenuTracking();
     const std::shared_ptr<Menu>& trackingMenu() const { return trackingMenu_; }
 
+    // Activation (Application+Activation.cpp): brings this application to the front. While
+    // it is not in front it has no key window (the key window resigns and gets key status
+    // back on return), and its visible panels that hide on deactivate are ordered out until
+    // it returns.
+    void activate();
+    bool isActive() const;
+
     // Runs the main run loop in the modal panel mode until stopModal() and answers its
     // code. On the manual clock, a session that goes idle with nothing left that could
     // stop it ends with NSModalResponseAbort instead of spinning.
@@ -83,11 +102,27 @@ public:
     bool continueUserActivity(const objc::Id& userActivity, foundation::UserActivityRestorationHandler handler);
     void registerForRemoteNotifications();
 
+    // Until one is set, the main bundle's Info.plist decides, as on the platform:
+    // LSBackgroundOnly gives prohibited, LSUIElement accessory, anything else regular.
+    ApplicationActivationPolicy activationPolicy() const;
+    bool setActivationPolicy(ApplicationActivationPolicy policy);
+
+    // The main bundle's icon as the workspace gives it (a generic icon without a bundle).
+    std::shared_ptr<Image> applicationIconImage() const;
+    // Shows the standard About panel (see AboutPanel) in front and key; while it is on
+    // screen, showing it again brings the same panel forward.
+    void orderFrontStandardAboutPanelWithOptions(const AboutPanelOptions& options);
+
     // Where events go that nothing before took: the key window's handling.
     void setWindowEventHandler(std::function<void(const EventPtr&)> handler) { windowHandler_ = std::move(handler); }
 
 private:
     struct LocalMonitor;
+    friend class RunningApplication;
+
+    // Called by RunningApplication as this process comes to or leaves the front.
+    void becomeActive();
+    void resignActive();
 
     void ensureEventSource();
     void signalEventSource();
@@ -102,8 +137,12 @@ private:
     std::unique_ptr<foundation::RunLoopToken> eventSourceToken_;
     int waitingForEvent_ = 0;
     std::vector<std::optional<ModalResponse>> modalStops_;  // one per running session
+    std::weak_ptr<Window> keyWindowBeforeDeactivation_;
+    std::vector<std::weak_ptr<Window>> hiddenOnDeactivation_;
     mutable std::mutex delegateMutex_;
     objc::WeakId delegate_;
+    std::optional<ApplicationActivationPolicy> activationPolicy_;
+    std::shared_ptr<Window> aboutPanel_;
 };
 
 }  // namespace appkit

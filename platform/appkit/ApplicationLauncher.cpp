@@ -2,12 +2,12 @@
 
 #include "platform/appkit/ApplicationBundleInfo.hpp"
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Guarded.hpp"
 
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -21,13 +21,12 @@ namespace {
 
 // Counts children not yet reaped, for the test hook.
 struct RunningChildren {
-    std::mutex mutex;
-    std::condition_variable exited;
-    int count = 0;
+    foundation::Guarded<int> count{0};
+    std::condition_variable exited;  // waited on under the count's lock
 
     void childExited() {
-        std::lock_guard lock(mutex);
-        --count;
+        auto running = count.lock();
+        --*running;
         exited.notify_all();
     }
 };
@@ -41,10 +40,7 @@ const std::shared_ptr<RunningChildren>& runningChildren() {
 
 void reapInBackground(pid_t processIdentifier) {
     auto children = runningChildren();
-    {
-        std::lock_guard lock(children->mutex);
-        ++children->count;
-    }
+    ++*children->count.lock();
     try {
         std::thread([processIdentifier, children] {
             int status = 0;
@@ -114,8 +110,7 @@ void ApplicationLauncher::launch(std::filesystem::path applicationPath, std::vec
 
 void ApplicationLauncher::waitForLaunchedProcessesForTesting() {
     auto& children = *runningChildren();
-    std::unique_lock lock(children.mutex);
-    children.exited.wait(lock, [&] { return children.count == 0; });
+    children.count.lock().wait(children.exited, [](int running) { return running == 0; });
 }
 
 }  // namespace appkit

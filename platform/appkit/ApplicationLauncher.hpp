@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Error.hpp"
 
 #include <filesystem>
@@ -17,7 +18,7 @@ namespace appkit {
 // a dispatch worker.
 class ApplicationLauncher {
 public:
-    using Completion = std::function<void(std::shared_ptr<foundation::Error>)>;
+    using Completion = foundation::CompletionHandler<std::shared_ptr<foundation::Error>>;
 
     static void launch(std::filesystem::path applicationPath, std::vector<std::string> arguments,
                        Completion completion);

@@ -1,5 +1,7 @@
 #include "platform/appkit/Button.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <cmath>
 
 namespace appkit {
@@ -9,6 +11,7 @@ Button::Button(std::string title, std::function<void()> action) : Control(Rect(0
 }
 
 void Button::performClick() {
+    dispatch::checkMainThread();
     if (isEnabled()) sendAction();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Application.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/UserDefaults.hpp"
 
 #include <fmt/format.h>
 #include <unicode/unistr.h>
@@ -73,5 +74,10 @@ objc::Id Event::addLocalMonitorForEvents(EventTypeMask mask, std::function<Event
 }
 
 void Event::removeMonitor(const objc::Id& monitor) { Application::shared()->removeLocalMonitor(monitor); }
+
+double Event::doubleClickInterval() {
+    double interval = foundation::UserDefaults::standardUserDefaults()->doubleForKey("com.apple.mouse.doubleClickThreshold");
+    return interval > 0 ? interval : 0.5;
+}
 
 }  // namespace appkit

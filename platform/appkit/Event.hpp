@@ -63,6 +63,10 @@ public:
     static objc::Id addLocalMonitorForEvents(EventTypeMask mask, std::function<EventPtr(const EventPtr&)> handler);
     static void removeMonitor(const objc::Id& monitor);
 
+    // The longest time in seconds between two clicks of a double click: the platform
+    // setting "com.apple.mouse.doubleClickThreshold" when it is positive, else 0.5.
+    static double doubleClickInterval();
+
     Event(EventType type, Point location, ModifierFlags flags, double timestamp, int windowNumber);
 
 private:

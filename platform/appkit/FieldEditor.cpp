@@ -3,6 +3,7 @@
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/appkit/SystemBeep.hpp"
 #include "platform/appkit/TextField.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 #include <map>
@@ -13,6 +14,7 @@ namespace appkit {
 FieldEditor::FieldEditor() : View(Rect()) {}
 
 void FieldEditor::setString(std::string text) {
+    dispatch::checkMainThread();
     text_ = std::move(text);
     std::size_t end = decodeUTF8(text_).size();
     selectedRange_ = {end, 0};
@@ -40,6 +42,9 @@ std::string FieldEditor::selectedText() const {
 void FieldEditor::attach(const std::shared_ptr<TextField>& client, std::string text) {
     client_ = client;
     text_ = std::move(text);
+    // The window lends one editor to each field in turn: a caret colour one field chose
+    // must not follow the editor into the next.
+    insertionPointColor_ = Color::labelColor();
     // Entering a field selects all of its text, as on the platform.
     selectAll();
 }
@@ -116,6 +121,7 @@ std::optional<std::string> FieldEditor::commandForKeyEvent(const Event& event) {
 }
 
 void FieldEditor::keyDown(const EventPtr& event) {
+    dispatch::checkMainThread();
     if (auto command = commandForKeyEvent(*event)) {
         doCommandBySelector(*command);
         return;
@@ -134,6 +140,7 @@ void FieldEditor::keyDown(const EventPtr& event) {
 }
 
 void FieldEditor::insertText(const std::string& text) {
+    dispatch::checkMainThread();
     replaceSelection(decodeUTF8(text));
     didChangeText();
 }

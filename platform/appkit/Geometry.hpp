@@ -46,6 +46,13 @@ struct Rect {
         if (x1 <= x0 || y1 <= y0) return Rect();
         return Rect(x0, y0, x1 - x0, y1 - y0);
     }
+    // The smallest rectangle holding both; an empty one adds nothing, as on the platform.
+    Rect unionWith(const Rect& other) const {
+        if (other.isEmpty()) return *this;
+        if (isEmpty()) return other;
+        double x0 = std::min(minX(), other.minX()), y0 = std::min(minY(), other.minY());
+        return Rect(x0, y0, std::max(maxX(), other.maxX()) - x0, std::max(maxY(), other.maxY()) - y0);
+    }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/appkit/Menu.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <algorithm>
 
 namespace appkit {
@@ -28,12 +30,17 @@ Menu::Menu(std::string title) : title_(std::move(title)) {}
 std::shared_ptr<Menu> Menu::make(std::string title) { return std::make_shared<Menu>(std::move(title)); }
 
 void Menu::addItem(std::shared_ptr<MenuItem> item) {
+    dispatch::checkMainThread();
     if (item) items_.push_back(std::move(item));
 }
 
-void Menu::removeItem(const std::shared_ptr<MenuItem>& item) { std::erase(items_, item); }
+void Menu::removeItem(const std::shared_ptr<MenuItem>& item) {
+    dispatch::checkMainThread();
+    std::erase(items_, item);
+}
 
 bool Menu::performKeyEquivalent(const Event& event) {
+    dispatch::checkMainThread();
     if (event.type() != EventType::keyDown) return false;
     auto typed = lowercasedKeyEquivalent(event.charactersIgnoringModifiers().value_or(""));
     auto items = items_;  // an action may edit the menu

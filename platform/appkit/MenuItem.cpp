@@ -1,5 +1,7 @@
 #include "platform/appkit/MenuItem.hpp"
 
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
@@ -13,6 +15,7 @@ std::shared_ptr<MenuItem> MenuItem::make(std::string title, std::function<void()
 }
 
 bool MenuItem::performAction() const {
+    dispatch::checkMainThread();
     if (!action_) return false;
     auto action = action_;  // the action may replace itself
     action();

@@ -5,10 +5,11 @@
 namespace appkit {
 
 // A panel: an auxiliary window that never becomes the main window. A floating panel sits
-// at the floating level. "Becomes key only if needed" and "hides on deactivate" are kept
-// for the panel's owner to read; the headless window server has no clicks into inactive
-// applications or deactivation to apply them to. Made with Window::make<Panel>() like any
-// window; main thread only.
+// at the floating level. A visible panel that hides on deactivate (the default) is ordered
+// out while its application is not in front and comes back when it returns (see
+// Application::activate). "Becomes key only if needed" is kept for the panel's owner to
+// read; the headless window server has no clicks into inactive applications to apply it
+// to. Made with Window::make<Panel>() like any window; main thread only.
 class Panel : public Window {
 public:
     using Window::Window;

@@ -1,33 +1,62 @@
 #include "platform/appkit/Pasteboard.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
+
 namespace appkit {
 
 namespace {
-std::shared_ptr<Pasteboard>& generalInstance() {
-    static std::shared_ptr<Pasteboard> instance = std::make_shared<Pasteboard>();
+foundation::ProcessWide<Pasteboard>& generalInstance() {
+    static foundation::ProcessWide<Pasteboard> instance;
     return instance;
+}
+
+PasteboardServer*& installedServer() {
+    static PasteboardServer* server = nullptr;
+    return server;
 }
 }  // namespace
 
-std::shared_ptr<Pasteboard> Pasteboard::generalPasteboard() { return generalInstance(); }
+std::shared_ptr<Pasteboard> Pasteboard::generalPasteboard() { return generalInstance().get(); }
 
-void Pasteboard::resetForTesting() { generalInstance() = std::make_shared<Pasteboard>(); }
+void Pasteboard::resetForTesting() { generalInstance().reset(); }
+
+void Pasteboard::setServer(PasteboardServer* server) { installedServer() = server; }
+
+PasteboardServer* Pasteboard::server() { return installedServer(); }
 
 std::int64_t Pasteboard::clearContents() {
+    dispatch::checkMainThread();
     values_.clear();
-    return ++changeCount_;
+    didChange();
+    return changeCount_;
 }
 
 bool Pasteboard::setString(std::string text, const std::string& type) {
+    dispatch::checkMainThread();
     values_[type] = std::move(text);
-    ++changeCount_;
+    didChange();
     return true;
 }
 
 std::optional<std::string> Pasteboard::stringForType(const std::string& type) const {
+    dispatch::checkMainThread();
+    if (auto* server = installedServer(); heldByOtherApplication_ && server) return server->stringFromOtherApplication(type);
     auto found = values_.find(type);
     if (found == values_.end()) return std::nullopt;
     return found->second;
+}
+
+void Pasteboard::didChange() {
+    heldByOtherApplication_ = false;
+    ++changeCount_;
+    if (auto* server = installedServer(); server && this == generalInstance().get().get()) server->generalPasteboardDidChange(*this);
+}
+
+void Pasteboard::takenByOtherApplication() {
+    values_.clear();
+    heldByOtherApplication_ = true;
+    ++changeCount_;
 }
 
 }  // namespace appkit

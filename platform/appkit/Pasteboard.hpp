@@ -6,14 +6,17 @@
 #include <optional>
 #include <string>
 
+#include "platform/appkit/PasteboardServer.hpp"
+
 namespace appkit {
 
 // The pasteboard type of plain text.
 inline constexpr const char* NSPasteboardTypeString = "public.utf8-plain-text";
 
 // A named pasteboard holding one value per type. The general pasteboard is one shared
-// instance for the process; until a display server carries it to other applications it
-// lives in memory. Main thread only, like the platform's; lives for the process.
+// instance for the process, kept in memory and carried to other applications by the
+// display's pasteboard server when one is installed: once another application took it over,
+// reads go to that application. Main thread only, like the platform's; lives for the process.
 class Pasteboard {
 public:
     static std::shared_ptr<Pasteboard> generalPasteboard();
@@ -29,9 +32,19 @@ public:
     // contents were touched.
     std::int64_t changeCount() const { return changeCount_; }
 
+    // The window server of the general pasteboard; null for none.
+    static void setServer(PasteboardServer* server);
+    static PasteboardServer* server();
+    // Told by the server: another application put something on the pasteboard. The
+    // process's own values go and the change counts.
+    void takenByOtherApplication();
+
 private:
+    void didChange();
+
     std::map<std::string, std::string> values_;
     std::int64_t changeCount_ = 0;
+    bool heldByOtherApplication_ = false;
 };
 
 }  // namespace appkit

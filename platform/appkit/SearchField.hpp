@@ -7,7 +7,7 @@ namespace appkit {
 
 // A text field for searching, drawn rounded with a magnifier and, while it holds text, a
 // cancel button; clicking the cancel button empties the field as an edit (the delegate
-// hears controlTextDidChange). Main thread only.
+// hears controlTextDidChange), also while the field is being edited. Main thread only.
 class SearchField : public TextField {
 public:
     explicit SearchField(Rect frame = Rect(0, 0, 130, 22));
@@ -17,6 +17,14 @@ public:
 
     // What the cancel button does.
     void clearByCancelButton();
+    // Whether the cancel button shows: the cell has one and the field holds text.
+    bool showsCancelButton() const;
+    // Where the cancel button sits in a field of these bounds, at the trailing end.
+    static Rect cancelButtonFrame(const Rect& bounds);
+
+    // The cancel button takes clicks before the field editor that covers the field.
+    std::shared_ptr<View> hitTest(Point pointInSuperview) override;
+    void mouseDown(const EventPtr& event) override;
 
 private:
     void wireCancelButton(const std::shared_ptr<ButtonCell>& cell);

@@ -1,13 +1,22 @@
 #include "platform/appkit/SystemBeep.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
+
 namespace appkit {
 
 namespace {
-int beeps = 0;
+foundation::ProcessWide<int>& beeps() {
+    static foundation::ProcessWide<int> count;
+    return count;
 }
+}  // namespace
 
-void beep() { ++beeps; }
-int beepCount() { return beeps; }
-void resetBeepCountForTesting() { beeps = 0; }
+void beep() {
+    dispatch::checkMainThread();
+    ++*beeps().get();
+}
+int beepCount() { return *beeps().get(); }
+void resetBeepCountForTesting() { beeps().reset(); }
 
 }  // namespace appkit

@@ -1,11 +1,12 @@
 #include "platform/appkit/TextField.hpp"
 
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/appkit/KeyViewLoop.hpp"
 #include "platform/appkit/Window.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <cctype>
 #include <cmath>
-#include <functional>
 
 namespace appkit {
 
@@ -13,12 +14,27 @@ TextField::TextField(Rect frame) : TextField(frame, std::make_shared<TextFieldCe
 
 TextField::TextField(Rect frame, std::shared_ptr<TextFieldCell> cell) : Control(frame), cell_(std::move(cell)) {}
 
+std::shared_ptr<TextField> TextField::labelWithString(const std::string& text, Font font, TextAlignment alignment,
+                                                      int maximumNumberOfLines) {
+    auto field = std::make_shared<TextField>();
+    field->setStringValue(text);
+    field->setEditable(false);
+    field->setBordered(false);
+    field->setDrawsBackground(false);
+    field->setFont(font);
+    field->setAlignment(alignment);
+    field->setMaximumNumberOfLines(maximumNumberOfLines);
+    return field;
+}
+
 std::string TextField::stringValue() const {
+    dispatch::checkMainThread();
     if (auto editor = currentEditor()) return editor->string();
     return value_;
 }
 
 void TextField::setStringValue(const std::string& value) {
+    dispatch::checkMainThread();
     value_ = value;
     if (auto editor = currentEditor()) editor->setString(value);
 }
@@ -31,6 +47,7 @@ std::shared_ptr<FieldEditor> TextField::currentEditor() const {
 }
 
 bool TextField::becomeFirstResponder() {
+    dispatch::checkMainThread();
     auto window = this->window();
     if (!window) return false;
     auto editor = window->fieldEditor(true);
@@ -83,24 +100,14 @@ bool TextField::performCommand(const std::string& selector) {
 
 void TextField::selectNextKeyView(bool backwards) {
     auto window = this->window();
-    if (!window || !window->contentView()) return;
-    // The key-view loop: the window's views that take the focus, in tree order.
-    std::vector<std::shared_ptr<View>> loop;
-    std::function<void(const std::shared_ptr<View>&)> collect = [&](const std::shared_ptr<View>& view) {
-        if (view->isHidden() || dynamic_cast<FieldEditor*>(view.get())) return;
-        if (view->canBecomeKeyView() || view.get() == this) loop.push_back(view);
-        for (const auto& child : view->subviews()) collect(child);
-    };
-    collect(window->contentView());
+    if (!window) return;
     auto self = std::static_pointer_cast<View>(shared_from_this());
-    auto position = std::find(loop.begin(), loop.end(), self);
-    if (position == loop.end() || loop.size() < 2) {
+    auto next = keyViewFollowing(*window, self, backwards ? KeyViewDirection::backward : KeyViewDirection::forward);
+    if (!next || next == self) {
         if (auto editor = currentEditor()) editor->selectAll();
         return;
     }
-    std::size_t index = static_cast<std::size_t>(position - loop.begin());
-    std::size_t next = backwards ? (index + loop.size() - 1) % loop.size() : (index + 1) % loop.size();
-    window->makeFirstResponder(loop[next]);
+    window->makeFirstResponder(next);
 }
 
 bool TextField::performKeyEquivalent(const EventPtr& event) {

@@ -22,6 +22,10 @@ enum class FocusRingType { defaultType = 0, none = 1, exterior = 2 };
 class TextField : public Control {
 public:
     explicit TextField(Rect frame = Rect(0, 0, 96, 22));
+    // A label: text that is not edited, drawn without border or background.
+    static std::shared_ptr<TextField> labelWithString(const std::string& text, Font font = Font::body(),
+                                                      TextAlignment alignment = TextAlignment::natural,
+                                                      int maximumNumberOfLines = 1);
 
     // The editor's text while editing.
     std::string stringValue() const;
@@ -41,6 +45,10 @@ public:
     void setFocusRingType(FocusRingType type) { focusRingType_ = type; }
     bool isEditable() const { return editable_; }
     void setEditable(bool editable) { editable_ = editable; }
+    // Lines shown before the text is cut with "…"; 0 wraps without a limit. One unless set:
+    // the field editor edits a single line.
+    int maximumNumberOfLines() const { return maximumNumberOfLines_; }
+    void setMaximumNumberOfLines(int lines) { maximumNumberOfLines_ = lines; }
 
     std::shared_ptr<TextFieldDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(const std::shared_ptr<TextFieldDelegate>& delegate) { delegate_ = delegate; }
@@ -80,6 +88,7 @@ private:
     Color textColor_ = Color::labelColor();
     FocusRingType focusRingType_ = FocusRingType::defaultType;
     bool editable_ = true;
+    int maximumNumberOfLines_ = 1;
     bool editing_ = false;
     std::weak_ptr<TextFieldDelegate> delegate_;
     std::shared_ptr<TextFieldCell> cell_;

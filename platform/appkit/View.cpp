@@ -1,6 +1,7 @@
 #include "platform/appkit/View.hpp"
 
 #include "platform/appkit/Window.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 
@@ -8,9 +9,13 @@ namespace appkit {
 
 View::View(Rect frame) : frame_(frame) {}
 
-void View::setFrame(const Rect& frame) { frame_ = frame; }
+void View::setFrame(const Rect& frame) {
+    dispatch::checkMainThread();
+    frame_ = frame;
+}
 
 void View::addSubview(const std::shared_ptr<View>& view) {
+    dispatch::checkMainThread();
     if (!view || view.get() == this) return;
     view->removeFromSuperview();
     subviews_.push_back(view);
@@ -21,6 +26,7 @@ void View::addSubview(const std::shared_ptr<View>& view) {
 }
 
 void View::removeFromSuperview() {
+    dispatch::checkMainThread();
     auto parent = superview();
     if (!parent) return;
     auto self = shared_from_this();

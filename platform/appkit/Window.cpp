@@ -2,11 +2,13 @@
 
 #include "platform/appkit/AnimationContext.hpp"
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/appkit/KeyViewLoop.hpp"
 #include "platform/appkit/Screen.hpp"
 #include "platform/appkit/WindowList.hpp"
+#include "platform/foundation/Exception.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
-#include <cassert>
 
 namespace appkit {
 
@@ -14,7 +16,8 @@ namespace {
 int nextWindowNumber = 1;
 }
 
-std::shared_ptr<Window> Window::create(Rect contentRect, std::uint64_t styleMask) {
+std::shared_ptr<Window> Window::make(Rect contentRect, std::uint64_t styleMask) {
+    dispatch::checkMainThread();
     return make<Window>(contentRect, styleMask);
 }
 
@@ -29,6 +32,7 @@ void Window::didInitialize() {
 }
 
 void Window::setStyleMask(std::uint64_t styleMask) {
+    dispatch::checkMainThread();
     // The content area keeps its place; the frame grows or shrinks by the title bar.
     Rect content = contentRectForFrameRect(frame_);
     styleMask_ = styleMask;
@@ -50,6 +54,7 @@ Rect Window::frameRectForContentRect(const Rect& contentRect) const {
 }
 
 void Window::setFrame(const Rect& frame, bool, bool animate) {
+    dispatch::checkMainThread();
     if (animate) {
         std::weak_ptr<Window> weakSelf = self();
         Rect start = frame_;
@@ -68,6 +73,7 @@ void Window::setFrame(const Rect& frame, bool, bool animate) {
 }
 
 void Window::setContentSize(Size size) {
+    dispatch::checkMainThread();
     Rect content = contentRectForFrameRect(frame_);
     // The top edge stays where it is, as on the platform.
     Rect resized(content.minX(), content.maxY() - size.height, size.width, size.height);
@@ -79,6 +85,7 @@ void Window::layoutContentView() {
 }
 
 void Window::center() {
+    dispatch::checkMainThread();
     auto target = screen();
     if (!target) return;
     Rect visible = target->visibleFrame();
@@ -93,6 +100,7 @@ std::shared_ptr<Screen> Window::screen() const {
 }
 
 void Window::setContentView(std::shared_ptr<View> view) {
+    dispatch::checkMainThread();
     if (contentView_) {
         contentView_->setNextResponder(nullptr);
         contentView_->attachToWindow(nullptr);
@@ -105,12 +113,14 @@ void Window::setContentView(std::shared_ptr<View> view) {
 }
 
 void Window::orderFront() {
+    dispatch::checkMainThread();
     visible_ = true;
     WindowList::shared().add(self());
     WindowList::shared().orderFront(self());
 }
 
 void Window::orderOut() {
+    dispatch::checkMainThread();
     if (!visible_) return;
     auto keepAlive = self();
     visible_ = false;
@@ -126,12 +136,14 @@ void Window::orderOut() {
 }
 
 void Window::makeKeyAndOrderFront() {
+    dispatch::checkMainThread();
     orderFront();
     makeKeyWindow();
     if (canBecomeMainWindow()) makeMainWindow();
 }
 
 void Window::close() {
+    dispatch::checkMainThread();
     auto keepAlive = self();
     post(NSWindowWillCloseNotification);
     orderOut();
@@ -144,6 +156,7 @@ bool Window::canBecomeKeyWindow() const { return (styleMask_ & WindowStyleMask::
 bool Window::canBecomeMainWindow() const { return visible_ && (styleMask_ & WindowStyleMask::titled) != 0; }
 
 void Window::makeKeyWindow() {
+    dispatch::checkMainThread();
     if (isKeyWindow() || !canBecomeKeyWindow()) return;
     if (auto previous = WindowList::shared().keyWindow()) previous->resignKeyWindow();
     WindowList::shared().setKeyWindow(self());
@@ -151,6 +164,7 @@ void Window::makeKeyWindow() {
 }
 
 void Window::makeMainWindow() {
+    dispatch::checkMainThread();
     if (isMainWindow() || !canBecomeMainWindow()) return;
     if (auto previous = WindowList::shared().mainWindow()) {
         WindowList::shared().setMainWindow(nullptr);
@@ -167,6 +181,7 @@ void Window::resignKeyWindow() {
 }
 
 bool Window::makeFirstResponder(const std::shared_ptr<Responder>& responder) {
+    dispatch::checkMainThread();
     auto current = firstResponder();
     if (current == responder && responder) return true;
     if (current && current.get() != this && !current->resignFirstResponder()) return false;
@@ -181,6 +196,7 @@ bool Window::makeFirstResponder(const std::shared_ptr<Responder>& responder) {
     }
     // A text field hands the role on to the field editor while it becomes first responder.
     if (!firstResponder_.lock()) firstResponder_ = responder;
+    if (auto view = std::dynamic_pointer_cast<View>(responder)) lastFocusedView_ = view;
     return true;
 }
 
@@ -190,6 +206,7 @@ std::shared_ptr<FieldEditor> Window::fieldEditor(bool create) {
 }
 
 void Window::sendEvent(const EventPtr& event) {
+    dispatch::checkMainThread();
     switch (event->type()) {
     case EventType::keyDown:
         if (contentView_ && contentView_->performKeyEquivalent(event)) return;
@@ -219,8 +236,29 @@ void Window::sendEvent(const EventPtr& event) {
     }
 }
 
+void Window::keyDown(const EventPtr& event) {
+    auto key = event->charactersIgnoringModifiers().value_or("");
+    bool plain = event->modifierFlags()
+                     .intersection(ModifierFlags::command | ModifierFlags::option | ModifierFlags::control)
+                     .isEmpty();
+    if (plain && (key == "\t" || key == "\x19")) {
+        bool backwards = key == "\x19" || event->modifierFlags().contains(ModifierFlags::shift);
+        auto from = lastFocusedView_.lock();
+        if (from && from->window().get() != this) from.reset();
+        if (auto next = keyViewFollowing(*this, from, backwards ? KeyViewDirection::backward : KeyViewDirection::forward)) {
+            makeFirstResponder(next);
+            return;
+        }
+    }
+    Responder::keyDown(event);
+}
+
 void Window::beginSheet(const std::shared_ptr<Window>& sheet, std::function<void(ModalResponse)> completion) {
-    assert(!attachedSheet_ && "a window shows one sheet at a time");
+    dispatch::checkMainThread();
+    if (attachedSheet_) {
+        foundation::AssertionHandler::handleFailure("a window shows one sheet at a time");
+        return;
+    }
     attachedSheet_ = sheet;
     sheetCompletion_ = std::move(completion);
     sheet->sheetParent_ = self();
@@ -232,6 +270,7 @@ void Window::beginSheet(const std::shared_ptr<Window>& sheet, std::function<void
 }
 
 void Window::endSheet(const std::shared_ptr<Window>& sheet, ModalResponse returnCode) {
+    dispatch::checkMainThread();
     if (!sheet || sheet != attachedSheet_) return;
     auto completion = std::exchange(sheetCompletion_, nullptr);
     attachedSheet_.reset();
@@ -242,6 +281,7 @@ void Window::endSheet(const std::shared_ptr<Window>& sheet, ModalResponse return
 }
 
 bool Window::performCommand(const std::string& selector) {
+    dispatch::checkMainThread();
     if (selector == "performClose:") {
         close();
         return true;

@@ -33,6 +33,15 @@ inline constexpr std::uint64_t nonactivatingPanel = 1 << 7;
 inline constexpr std::uint64_t fullSizeContentView = 1 << 15;
 }  // namespace WindowStyleMask
 
+// Collection behaviour bits with the platform's values: how the window takes part in
+// spaces and full-screen; kept for the window's owner, the headless server has neither.
+namespace WindowCollectionBehavior {
+inline constexpr std::uint64_t canJoinAllSpaces = 1 << 0;
+inline constexpr std::uint64_t fullScreenAuxiliary = 1 << 8;
+}  // namespace WindowCollectionBehavior
+
+enum class WindowTitleVisibility { visible = 0, hidden = 1 };
+
 // Window levels with the platform's values.
 namespace WindowLevel {
 inline constexpr int normal = 0;
@@ -46,13 +55,13 @@ inline constexpr int popUpMenu = 101;
 // fills its content area (the frame less a 28-point title bar when titled), a first
 // responder, key and main status, and a place in the window list while visible. Key events
 // go to the view tree's key equivalents first, then to the first responder. Made with
-// create() (it must be shared); main thread only; kept alive by the window list while
+// make() (it must be shared); main thread only; kept alive by the window list while
 // visible and by its owner otherwise.
 class Window : public Responder {
 public:
     static constexpr double titleBarHeight = 28;
 
-    static std::shared_ptr<Window> create(Rect contentRect, std::uint64_t styleMask);
+    static std::shared_ptr<Window> make(Rect contentRect, std::uint64_t styleMask);
     // Windows and panels of any subclass are made through this, so that they are shared
     // before they get their content view and join the window list.
     template <class WindowType, class... Arguments>
@@ -93,6 +102,15 @@ public:
     bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
     void setIgnoresMouseEvents(bool ignores) { ignoresMouseEvents_ = ignores; }
     int windowNumber() const { return windowNumber_; }
+    std::uint64_t collectionBehavior() const { return collectionBehavior_; }
+    void setCollectionBehavior(std::uint64_t behavior) { collectionBehavior_ = behavior; }
+    // Title-bar looks and dragging by the background, kept for the window's owner.
+    WindowTitleVisibility titleVisibility() const { return titleVisibility_; }
+    void setTitleVisibility(WindowTitleVisibility visibility) { titleVisibility_ = visibility; }
+    bool titlebarAppearsTransparent() const { return titlebarAppearsTransparent_; }
+    void setTitlebarAppearsTransparent(bool transparent) { titlebarAppearsTransparent_ = transparent; }
+    bool isMovableByWindowBackground() const { return movableByWindowBackground_; }
+    void setMovableByWindowBackground(bool movable) { movableByWindowBackground_ = movable; }
 
     const std::shared_ptr<View>& contentView() const { return contentView_; }
     void setContentView(std::shared_ptr<View> view);
@@ -126,6 +144,9 @@ public:
     // Key events: the view tree's key equivalents, then the first responder; mouse events:
     // the view under the pointer.
     virtual void sendEvent(const EventPtr& event);
+    // Reached when the window itself is first responder: Tab and Shift+Tab move the focus
+    // along the key-view loop from the view that held it last; other keys go on.
+    void keyDown(const EventPtr& event) override;
 
     // Sheets: one attached at a time; the completion runs once with the code given to endSheet.
     const std::shared_ptr<Window>& attachedSheet() const { return attachedSheet_; }
@@ -152,10 +173,15 @@ private:
     bool opaque_ = true;
     bool hasShadow_ = true;
     bool ignoresMouseEvents_ = false;
+    std::uint64_t collectionBehavior_ = 0;
+    WindowTitleVisibility titleVisibility_ = WindowTitleVisibility::visible;
+    bool titlebarAppearsTransparent_ = false;
+    bool movableByWindowBackground_ = false;
     bool visible_ = false;
     int windowNumber_;
     std::shared_ptr<View> contentView_;
     std::weak_ptr<Responder> firstResponder_;
+    std::weak_ptr<View> lastFocusedView_;
     std::shared_ptr<FieldEditor> fieldEditor_;
     std::shared_ptr<Window> attachedSheet_;
     std::weak_ptr<Window> sheetParent_;

@@ -2,30 +2,30 @@
 
 #include "platform/appkit/Application.hpp"
 #include "platform/appkit/Window.hpp"
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
 
 namespace appkit {
 
-namespace {
-std::unique_ptr<WindowList>& instance() {
-    static std::unique_ptr<WindowList> list;
-    return list;
-}
-}  // namespace
-
 WindowList::WindowList() {
-    // Events the application's monitors and menus did not take go to the key window.
+    // Events the application's monitors and menus did not take go to the window they were
+    // made in (clicks on a screen point), else to the key window.
     Application::shared()->setWindowEventHandler([](const EventPtr& event) {
-        if (auto key = WindowList::shared().keyWindow()) key->sendEvent(event);
+        auto& list = WindowList::shared();
+        auto target = event->isKeyEvent() ? nullptr : list.windowWithNumber(event->windowNumber());
+        if (!target) target = list.keyWindow();
+        if (target) target->sendEvent(event);
     });
 }
 
-WindowList& WindowList::shared() {
-    auto& list = instance();
-    if (!list) list.reset(new WindowList());
-    return *list;
+foundation::ProcessWide<WindowList>& WindowList::instance() {
+    static foundation::ProcessWide<WindowList> list([] { return std::shared_ptr<WindowList>(new WindowList()); });
+    return list;
 }
+
+WindowList& WindowList::shared() { return *instance().get(); }
 
 void WindowList::resetForTesting() { instance().reset(); }
 
@@ -36,12 +36,20 @@ std::vector<std::shared_ptr<Window>> WindowList::windows() const {
     return result;
 }
 
+std::shared_ptr<Window> WindowList::windowWithNumber(int windowNumber) const {
+    for (const auto& weak : all_)
+        if (auto window = weak.lock(); window && window->windowNumber() == windowNumber) return window;
+    return nullptr;
+}
+
 void WindowList::add(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
     std::erase_if(all_, [](const std::weak_ptr<Window>& weak) { return weak.expired(); });
     all_.push_back(window);
 }
 
 void WindowList::orderFront(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
     std::erase(ordered_, window);
     // A window stays behind those of a higher level.
     auto position = std::find_if(ordered_.begin(), ordered_.end(),
@@ -49,10 +57,19 @@ void WindowList::orderFront(const std::shared_ptr<Window>& window) {
     ordered_.insert(position, window);
 }
 
-void WindowList::orderOut(const std::shared_ptr<Window>& window) { std::erase(ordered_, window); }
+void WindowList::orderOut(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
+    std::erase(ordered_, window);
+}
 
-void WindowList::setKeyWindow(const std::shared_ptr<Window>& window) { key_ = window; }
-void WindowList::setMainWindow(const std::shared_ptr<Window>& window) { main_ = window; }
+void WindowList::setKeyWindow(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
+    key_ = window;
+}
+void WindowList::setMainWindow(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
+    main_ = window;
+}
 
 void WindowList::passKeyStatusOn() {
     if (keyWindow()) return;

@@ -2,18 +2,18 @@
 
 #include "platform/appkit/ApplicationBundleInfo.hpp"
 #include "platform/foundation/FileName.hpp"
+#include "platform/foundation/Guarded.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
 #include <string_view>
 
 namespace appkit {
 
 namespace {
 
-std::mutex rootsMutex;
-std::optional<std::vector<std::filesystem::path>> rootsForTesting;
+foundation::Guarded<std::optional<std::vector<std::filesystem::path>>> rootsForTesting;
 
 std::vector<std::filesystem::path> applicationBundlesIn(const std::filesystem::path& root) {
     std::vector<std::filesystem::path> bundles;
@@ -32,10 +32,7 @@ std::shared_ptr<Workspace> Workspace::sharedWorkspace() {
 }
 
 std::vector<std::filesystem::path> Workspace::applicationRoots() {
-    {
-        std::lock_guard lock(rootsMutex);
-        if (rootsForTesting) return *rootsForTesting;
-    }
+    if (auto roots = *rootsForTesting.lock()) return *roots;
     std::vector<std::filesystem::path> roots;
     if (const char* home = std::getenv("HOME"); home && *home)
         roots.push_back(std::filesystem::path(home) / "Applications");
@@ -44,8 +41,9 @@ std::vector<std::filesystem::path> Workspace::applicationRoots() {
 }
 
 void Workspace::setApplicationRootsForTesting(std::optional<std::vector<std::filesystem::path>> roots) {
-    std::lock_guard lock(rootsMutex);
-    rootsForTesting = std::move(roots);
+    static foundation::ProcessWideReset reset([] { rootsForTesting.lock()->reset(); });
+    *rootsForTesting.lock() = std::move(roots);
+    reset.arm();
 }
 
 std::shared_ptr<foundation::URL> Workspace::URLForApplicationWithBundleIdentifier(
@@ -57,6 +55,10 @@ std::shared_ptr<foundation::URL> Workspace::URLForApplicationWithBundleIdentifie
                 return foundation::URL::fileURLWithPath(bundle.string());
         }
     return nullptr;
+}
+
+std::shared_ptr<RunningApplication> Workspace::frontmostApplication() const {
+    return RunningApplication::frontmostApplication();
 }
 
 std::shared_ptr<Image> Workspace::iconForFile(const std::filesystem::path& path) const {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/appkit/Image.hpp"
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/WorkspaceOpenConfiguration.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Error.hpp"
 #include "platform/foundation/URL.hpp"
 
@@ -30,8 +32,11 @@ public:
     // Never null.
     std::shared_ptr<Image> iconForFile(const std::filesystem::path& path) const;
 
+    // The application in front of the session (see RunningApplication), or null.
+    std::shared_ptr<RunningApplication> frontmostApplication() const;
+
     // Called once, on a worker queue, when the launch finished: nil, or why it failed.
-    using OpenCompletion = std::function<void(std::shared_ptr<foundation::Error>)>;
+    using OpenCompletion = foundation::CompletionHandler<std::shared_ptr<foundation::Error>>;
     // Starts the application's executable with the configuration's arguments, as a new
     // process (see ApplicationLauncher).
     void openApplicationAtURL(const std::shared_ptr<foundation::URL>& applicationURL,

@@ -1,5 +1,8 @@
 #include "platform/carbon/EventManager.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
+
 #include <algorithm>
 
 namespace carbon {
@@ -27,20 +30,14 @@ public:
 
 namespace {
 
-std::unique_ptr<EventManager>& sharedManager() {
-    static std::unique_ptr<EventManager> manager;
+foundation::ProcessWide<EventManager>& sharedManager() {
+    static foundation::ProcessWide<EventManager> manager;
     return manager;
 }
 
 }  // namespace
 
-EventManager& EventManager::shared() {
-    auto& manager = sharedManager();
-    if (!manager) manager = std::make_unique<EventManager>();
-    return *manager;
-}
-
-void EventManager::resetForTesting() { sharedManager().reset(); }
+EventManager& EventManager::shared() { return *sharedManager().get(); }
 
 EventTargetRef EventManager::dispatcherTarget() {
     if (!dispatcherTarget_) dispatcherTarget_ = std::make_shared<EventTarget>();
@@ -69,6 +66,7 @@ bool EventManager::isReservedForOtherApplication(UInt32 keyCode, UInt32 modifier
 }
 
 OSStatus EventManager::dispatchEvent(const EventRef& event) {
+    dispatch::checkMainThread();
     if (!event || !dispatcherTarget_) return eventNotHandledErr;
     auto handlers = dispatcherTarget_->handlers;  // a handler may install another
     for (auto handler = handlers.rbegin(); handler != handlers.rend(); ++handler) {
@@ -87,9 +85,14 @@ bool EventManager::isHandled(OSType eventClass, UInt32 kind) const {
 
 OSStatus RegisterEventHotKey(UInt32 keyCode, UInt32 modifiers, EventHotKeyID identifier, const EventTargetRef& target,
                              OptionBits, EventHotKeyRef* outReference) {
+    dispatch::checkMainThread();
     if (!target || !outReference) return paramErr;
     auto& manager = EventManager::shared();
     if (manager.isReservedForOtherApplication(keyCode, modifiers)) return eventHotKeyExistsErr;
+    // The server holds each combination once, however often this process registers it.
+    if (auto* server = manager.hotKeyServer(); server && !manager.hotKeyFor(keyCode, modifiers)) {
+        if (OSStatus status = server->grabHotKey(keyCode, modifiers); status != noErr) return status;
+    }
     auto hotKey = std::make_shared<EventHotKey>();
     hotKey->registration = {keyCode, modifiers, identifier};
     manager.hotKeys_.push_back(hotKey);
@@ -98,10 +101,15 @@ OSStatus RegisterEventHotKey(UInt32 keyCode, UInt32 modifiers, EventHotKeyID ide
 }
 
 OSStatus UnregisterEventHotKey(const EventHotKeyRef& hotKey) {
+    dispatch::checkMainThread();
     auto& hotKeys = EventManager::shared().hotKeys_;
     auto found = std::find(hotKeys.begin(), hotKeys.end(), hotKey);
     if (found == hotKeys.end()) return eventHotKeyInvalidErr;
+    auto registration = (*found)->registration;
     hotKeys.erase(found);
+    auto& manager = EventManager::shared();
+    if (auto* server = manager.hotKeyServer(); server && !manager.hotKeyFor(registration.keyCode, registration.modifiers))
+        server->releaseHotKey(registration.keyCode, registration.modifiers);
     return noErr;
 }
 
@@ -109,6 +117,7 @@ EventTargetRef GetEventDispatcherTarget() { return EventManager::shared().dispat
 
 OSStatus InstallEventHandler(const EventTargetRef& target, EventHandlerProcPtr handler,
                              std::span<const EventTypeSpec> types, void* userData, EventHandlerRef* outReference) {
+    dispatch::checkMainThread();
     if (!target || !handler) return paramErr;
     auto installed = std::make_shared<EventHandler>();
     installed->procedure = std::move(handler);
@@ -120,6 +129,7 @@ OSStatus InstallEventHandler(const EventTargetRef& target, EventHandlerProcPtr h
 }
 
 OSStatus AddEventTypesToHandler(const EventHandlerRef& handler, std::span<const EventTypeSpec> types) {
+    dispatch::checkMainThread();
     if (!handler) return paramErr;
     for (const auto& type : types)
         if (!handler->takes(type.eventClass, type.eventKind)) handler->types.push_back(type);
@@ -127,6 +137,7 @@ OSStatus AddEventTypesToHandler(const EventHandlerRef& handler, std::span<const 
 }
 
 OSStatus RemoveEventTypesFromHandler(const EventHandlerRef& handler, std::span<const EventTypeSpec> types) {
+    dispatch::checkMainThread();
     if (!handler) return paramErr;
     for (const auto& type : types) std::erase(handler->types, type);
     return noErr;

@@ -2,6 +2,7 @@
 
 #include "platform/carbon/CarbonEvent.hpp"
 #include "platform/carbon/CarbonTypes.hpp"
+#include "platform/carbon/HotKeyServer.hpp"
 
 #include <functional>
 #include <memory>
@@ -25,11 +26,10 @@ using EventHandlerProcPtr = std::function<OSStatus(EventHandlerCallRef, const Ev
 // The process's side of the Carbon event manager: its registered hot keys and the handlers
 // installed on the event dispatcher target. The window server (the display) asks it which
 // hot key a key press belongs to and hands it the events to dispatch. Main thread only;
-// process-wide, with resetForTesting() for tests.
+// process-wide.
 class EventManager {
 public:
     static EventManager& shared();
-    static void resetForTesting();
 
     struct HotKeyRegistration {
         UInt32 keyCode = 0;
@@ -45,6 +45,11 @@ public:
     // eventHotKeyExistsErr, and pressing it never reaches this process.
     void reserveForOtherApplication(UInt32 keyCode, UInt32 modifiers);
     bool isReservedForOtherApplication(UInt32 keyCode, UInt32 modifiers) const;
+
+    // The window server that holds registered combinations against other applications
+    // (not owned; the server removes itself before it goes). Null: none, as in most tests.
+    void setHotKeyServer(HotKeyServer* server) { hotKeyServer_ = server; }
+    HotKeyServer* hotKeyServer() const { return hotKeyServer_; }
 
     // Sends the event to the dispatcher target's handlers that asked for its class and
     // kind, newest first, until one handles it; eventNotHandledErr when none does.
@@ -63,6 +68,7 @@ private:
     EventTargetRef dispatcherTarget_;
     std::vector<EventHotKeyRef> hotKeys_;
     std::vector<std::pair<UInt32, UInt32>> reserved_;
+    HotKeyServer* hotKeyServer_ = nullptr;
 };
 
 OSStatus RegisterEventHotKey(UInt32 keyCode, UInt32 modifiers, EventHotKeyID identifier, const EventTargetRef& target,

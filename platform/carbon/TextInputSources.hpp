@@ -26,7 +26,6 @@ class TextInputSources {
 public:
     static TISInputSourceRef inputSource(const std::string& identifier);
     static void registerInputSourceForTesting(TISInputSourceRef source);
-    static void resetForTesting();
 };
 
 // The layout the settings name, read afresh on every call; null when it names no known

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Exception.hpp"
 
-#include <cassert>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -35,17 +35,18 @@ public:
     [[nodiscard]] Consumer forEach(std::function<void(const Element&)> onElement, std::function<void()> onEnd = {}) {
         auto state = handle_->state;
         bool deliverNow = false;
+        bool secondConsumer = false;
         {
             std::lock_guard lock(state->mutex);
-            assert(!state->consumerStarted && "an AsyncStream has one consumer");
-            state->consumerStarted = true;
-            if (!state->cancelled) {
+            secondConsumer = std::exchange(state->consumerStarted, true);
+            if (!secondConsumer && !state->cancelled) {
                 state->onElement = std::move(onElement);
                 state->onEnd = std::move(onEnd);
                 state->consuming = true;
                 deliverNow = !state->buffer.empty() || state->finished;
             }
         }
+        if (secondConsumer) AssertionHandler::handleFailure("an AsyncStream has one consumer");
         if (deliverNow) scheduleDelivery(state);
         return Consumer(handle_);
     }

@@ -2,26 +2,25 @@
 
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/DirectoryBundle.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/PreferencesStore.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
 
 namespace foundation {
 
 namespace {
 
 struct MainBundleState {
-    std::mutex mutex;
     std::optional<std::filesystem::path> pathForTesting;
     std::shared_ptr<Bundle> bundle;
 };
 
-MainBundleState& mainBundleState() {
-    static MainBundleState state;
+Guarded<MainBundleState>& mainBundleState() {
+    static Guarded<MainBundleState> state;
     return state;
 }
 
@@ -41,27 +40,25 @@ std::optional<std::string> languageOfEnvironment() {
 }  // namespace
 
 std::shared_ptr<Bundle> Bundle::mainBundle() {
-    auto& state = mainBundleState();
-    std::lock_guard lock(state.mutex);
-    if (!state.bundle) {
+    auto state = mainBundleState().lock();
+    if (!state->bundle) {
         std::filesystem::path path;
-        if (state.pathForTesting) {
-            path = *state.pathForTesting;
+        if (state->pathForTesting) {
+            path = *state->pathForTesting;
         } else {
             std::error_code failure;
             auto executable = std::filesystem::read_symlink("/proc/self/exe", failure);
             path = failure ? std::filesystem::current_path(failure) : mainBundlePathForExecutable(executable);
         }
-        state.bundle = std::make_shared<DirectoryBundle>(path);
+        state->bundle = std::make_shared<DirectoryBundle>(path);
     }
-    return state.bundle;
+    return state->bundle;
 }
 
-void Bundle::setMainBundlePathForTesting(const std::filesystem::path& path) {
-    auto& state = mainBundleState();
-    std::lock_guard lock(state.mutex);
-    state.pathForTesting = path;
-    state.bundle.reset();
+void Bundle::setMainBundlePathForTesting(std::optional<std::filesystem::path> path) {
+    auto state = mainBundleState().lock();
+    state->pathForTesting = std::move(path);
+    state->bundle.reset();
 }
 
 std::shared_ptr<Bundle> Bundle::bundleWithPath(const std::filesystem::path& path) {

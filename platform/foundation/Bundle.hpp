@@ -20,7 +20,7 @@ class Bundle {
 public:
     // The .app around the running executable, or the directory set by tests.
     static std::shared_ptr<Bundle> mainBundle();
-    static void setMainBundlePathForTesting(const std::filesystem::path& path);
+    static void setMainBundlePathForTesting(std::optional<std::filesystem::path> path);
     // Nil when no directory exists at the path.
     static std::shared_ptr<Bundle> bundleWithPath(const std::filesystem::path& path);
     // .../X.app/Contents/MacOS/X gives .../X.app; any other executable its own folder.

@@ -7,10 +7,10 @@ namespace foundation {
 Cache::Cache() : objc::Object(objc::defineClass("NSCache")) {}
 
 objc::Id Cache::objectForKey(std::string_view key) {
-    std::lock_guard lock(mutex_);
-    auto found = entries_.find(key);
-    if (found == entries_.end()) return nullptr;
-    recency_.splice(recency_.begin(), recency_, found->second.recency);
+    auto contents = contents_.lock();
+    auto found = contents->entries.find(key);
+    if (found == contents->entries.end()) return nullptr;
+    contents->recency.splice(contents->recency.begin(), contents->recency, found->second.recency);
     return found->second.object;
 }
 
@@ -19,47 +19,44 @@ void Cache::setObject(objc::Id object, std::string key) {
         removeObjectForKey(key);
         return;
     }
-    std::lock_guard lock(mutex_);
-    auto found = entries_.find(key);
-    if (found != entries_.end()) {
+    auto contents = contents_.lock();
+    auto found = contents->entries.find(key);
+    if (found != contents->entries.end()) {
         found->second.object = std::move(object);
-        recency_.splice(recency_.begin(), recency_, found->second.recency);
+        contents->recency.splice(contents->recency.begin(), contents->recency, found->second.recency);
         return;
     }
-    recency_.push_front(key);
-    entries_.emplace(std::move(key), Entry{std::move(object), recency_.begin()});
-    evictOverLimitLocked();
+    contents->recency.push_front(key);
+    contents->entries.emplace(std::move(key), Entry{std::move(object), contents->recency.begin()});
+    contents->evictOverLimit();
 }
 
 void Cache::removeObjectForKey(std::string_view key) {
-    std::lock_guard lock(mutex_);
-    auto found = entries_.find(key);
-    if (found == entries_.end()) return;
-    recency_.erase(found->second.recency);
-    entries_.erase(found);
+    auto contents = contents_.lock();
+    auto found = contents->entries.find(key);
+    if (found == contents->entries.end()) return;
+    contents->recency.erase(found->second.recency);
+    contents->entries.erase(found);
 }
 
 void Cache::removeAllObjects() {
-    std::lock_guard lock(mutex_);
-    entries_.clear();
-    recency_.clear();
+    auto contents = contents_.lock();
+    contents->entries.clear();
+    contents->recency.clear();
 }
 
-std::size_t Cache::countLimit() const {
-    std::lock_guard lock(mutex_);
-    return countLimit_;
-}
+std::size_t Cache::countLimit() const { return contents_.lock()->countLimit; }
 
 void Cache::setCountLimit(std::size_t limit) {
-    std::lock_guard lock(mutex_);
-    countLimit_ = limit;
-    evictOverLimitLocked();
+    auto contents = contents_.lock();
+    contents->countLimit = limit;
+    contents->evictOverLimit();
 }
 
-void Cache::evictOverLimitLocked() {
-    while (countLimit_ > 0 && entries_.size() > countLimit_) {
-        entries_.erase(recency_.back());
-        recency_.pop_back();
+void Cache::Contents::evictOverLimit() {
+    while (countLimit > 0 && entries.size() > countLimit) {
+        entries.erase(recency.back());
+        recency.pop_back();
     }
 }
 

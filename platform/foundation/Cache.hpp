@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/objc/Object.hpp"
 
 #include <cstddef>
 #include <list>
 #include <map>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -35,13 +35,15 @@ private:
         objc::Id object;
         Recency::iterator recency;
     };
+    struct Contents {
+        std::size_t countLimit = 0;
+        Recency recency;  // most recently used first
+        std::map<std::string, Entry, std::less<>> entries;
 
-    void evictOverLimitLocked();
+        void evictOverLimit();
+    };
 
-    mutable std::mutex mutex_;
-    std::size_t countLimit_ = 0;
-    Recency recency_;  // most recently used first
-    std::map<std::string, Entry, std::less<>> entries_;
+    Guarded<Contents> contents_;
 };
 
 }  // namespace foundation

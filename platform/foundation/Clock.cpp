@@ -1,8 +1,9 @@
 #include "platform/foundation/Clock.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+
 #include <algorithm>
 #include <map>
-#include <mutex>
 #include <vector>
 
 namespace foundation {
@@ -10,7 +11,6 @@ namespace foundation {
 namespace {
 
 struct ClockState {
-    std::mutex mutex;
     bool manual = false;
     Clock::TimePoint manualNow{};
     double manualWallAtZero = 0;
@@ -18,57 +18,57 @@ struct ClockState {
     std::map<std::uint64_t, Clock::AdvanceListener> listeners;
 };
 
-ClockState& state() {
-    static ClockState clockState;
+Guarded<ClockState>& guardedState() {
+    static Guarded<ClockState> clockState;
     return clockState;
 }
 
 std::vector<Clock::AdvanceListener> listenersSnapshot() {
-    std::lock_guard lock(state().mutex);
+    auto state = guardedState().lock();
     std::vector<Clock::AdvanceListener> snapshot;
-    for (auto& [identifier, listener] : state().listeners) snapshot.push_back(listener);
+    for (auto& [identifier, listener] : state->listeners) snapshot.push_back(listener);
     return snapshot;
 }
 
 }  // namespace
 
 Clock::TimePoint Clock::now() {
-    std::lock_guard lock(state().mutex);
-    if (state().manual) return state().manualNow;
+    auto state = guardedState().lock();
+    if (state->manual) return state->manualNow;
     return std::chrono::time_point_cast<Duration>(std::chrono::steady_clock::now());
 }
 
 double Clock::wallSecondsSince1970() {
-    std::lock_guard lock(state().mutex);
-    if (state().manual)
-        return state().manualWallAtZero +
-               std::chrono::duration<double>(state().manualNow.time_since_epoch()).count();
+    auto state = guardedState().lock();
+    if (state->manual)
+        return state->manualWallAtZero +
+               std::chrono::duration<double>(state->manualNow.time_since_epoch()).count();
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 bool Clock::isManual() {
-    std::lock_guard lock(state().mutex);
-    return state().manual;
+    auto state = guardedState().lock();
+    return state->manual;
 }
 
 void Clock::installManual(double wallSecondsSince1970) {
-    std::lock_guard lock(state().mutex);
-    state().manual = true;
-    state().manualNow = TimePoint{};
-    state().manualWallAtZero = wallSecondsSince1970;
+    auto state = guardedState().lock();
+    state->manual = true;
+    state->manualNow = TimePoint{};
+    state->manualWallAtZero = wallSecondsSince1970;
 }
 
 void Clock::installReal() {
-    std::lock_guard lock(state().mutex);
-    state().manual = false;
+    auto state = guardedState().lock();
+    state->manual = false;
 }
 
 void Clock::advance(Duration duration) {
     TimePoint target;
     {
-        std::lock_guard lock(state().mutex);
-        if (!state().manual) return;
-        target = state().manualNow + std::max(duration, Duration::zero());
+        auto state = guardedState().lock();
+        if (!state->manual) return;
+        target = state->manualNow + std::max(duration, Duration::zero());
     }
     // Each step moves the clock strictly forward, to the earliest deadline still ahead of
     // it. A deadline at or before the current time has already been offered to its
@@ -83,9 +83,9 @@ void Clock::advance(Duration duration) {
                 next = deadline;
         }
         {
-            std::lock_guard lock(state().mutex);
-            if (!state().manual) return;
-            state().manualNow = std::max(state().manualNow, next.value_or(target));
+            auto state = guardedState().lock();
+            if (!state->manual) return;
+            state->manualNow = std::max(state->manualNow, next.value_or(target));
         }
         for (auto& listener : listenersSnapshot())
             if (listener.fire) listener.fire();
@@ -94,14 +94,14 @@ void Clock::advance(Duration duration) {
 }
 
 Clock::ListenerToken::~ListenerToken() {
-    std::lock_guard lock(state().mutex);
-    state().listeners.erase(identifier_);
+    auto state = guardedState().lock();
+    state->listeners.erase(identifier_);
 }
 
 std::unique_ptr<Clock::ListenerToken> Clock::addAdvanceListener(AdvanceListener listener) {
-    std::lock_guard lock(state().mutex);
-    std::uint64_t identifier = state().nextListener++;
-    state().listeners.emplace(identifier, std::move(listener));
+    auto state = guardedState().lock();
+    std::uint64_t identifier = state->nextListener++;
+    state->listeners.emplace(identifier, std::move(listener));
     return std::make_unique<ListenerToken>(identifier);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/QueueContext.hpp"
 #include "platform/foundation/ThreadPool.hpp"
+#include "platform/foundation/UncaughtException.hpp"
 
 namespace dispatch {
 
@@ -12,7 +13,7 @@ void ConcurrentQueue::async(Work work) {
     auto self = shared_from_this();
     auto run = [self, work = std::move(work)] {
         QueueContext::Scope scope(*self);
-        work();
+        foundation::invokeReportingUncaught(self->label(), work);
     };
     if (target())
         target()->async(std::move(run));

@@ -1,8 +1,10 @@
 #include "platform/foundation/DelayedWork.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+#include "platform/foundation/ProcessWide.hpp"
+
 #include <condition_variable>
 #include <map>
-#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -16,22 +18,25 @@ struct DelayedWork::State {
         QueuePtr queue;
         Work work;
     };
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::map<std::pair<Clock::TimePoint, std::uint64_t>, Entry> entries;  // deadline, then order of scheduling
-    std::uint64_t nextSequence = 0;
-    bool timerThreadStarted = false;
+    struct Schedule {
+        std::map<std::pair<Clock::TimePoint, std::uint64_t>, Entry> entries;  // deadline, then order of scheduling
+        std::uint64_t nextSequence = 0;
+        bool timerThreadStarted = false;
+    };
+    foundation::Guarded<Schedule> schedule;
+    std::condition_variable changed;  // waited on under the schedule's lock
 
     std::optional<Clock::TimePoint> earliestDeadline() {
-        std::lock_guard lock(mutex);
-        if (entries.empty()) return std::nullopt;
-        return entries.begin()->first.first;
+        auto current = schedule.lock();
+        if (current->entries.empty()) return std::nullopt;
+        return current->entries.begin()->first.first;
     }
 
     void submitDue(Clock::TimePoint now) {
         std::vector<Entry> due;
         {
-            std::lock_guard lock(mutex);
+            auto current = schedule.lock();
+            auto& entries = current->entries;
             while (!entries.empty() && entries.begin()->first.first <= now) {
                 due.push_back(std::move(entries.begin()->second));
                 entries.erase(entries.begin());
@@ -47,14 +52,14 @@ namespace {
 void timerThreadLoop(const std::shared_ptr<DelayedWork::State>& state) {
     for (;;) {
         {
-            std::unique_lock lock(state->mutex);
-            if (state->entries.empty() || Clock::isManual()) {
-                state->changed.wait(lock);
+            auto schedule = state->schedule.lock();
+            if (schedule->entries.empty() || Clock::isManual()) {
+                schedule.wait(state->changed);
                 continue;
             }
-            auto deadline = state->entries.begin()->first.first;
+            auto deadline = schedule->entries.begin()->first.first;
             if (Clock::now() < deadline) {
-                state->changed.wait_until(lock, deadline);
+                schedule.waitUntil(state->changed, deadline);
                 continue;
             }
         }
@@ -83,12 +88,16 @@ DelayedWork& DelayedWork::shared() {
 }
 
 void DelayedWork::schedule(Clock::TimePoint deadline, QueuePtr queue, Work work) {
+    // Work still waiting when a test ends never reaches the next one.
+    static foundation::ProcessWideReset reset([state = state_] { state->schedule.lock()->entries.clear(); });
     bool startTimerThread = false;
     {
-        std::lock_guard lock(state_->mutex);
-        state_->entries.emplace(std::pair{deadline, state_->nextSequence++}, State::Entry{std::move(queue), std::move(work)});
-        startTimerThread = !Clock::isManual() && !std::exchange(state_->timerThreadStarted, true);
+        auto schedule = state_->schedule.lock();
+        schedule->entries.emplace(std::pair{deadline, schedule->nextSequence++},
+                                  State::Entry{std::move(queue), std::move(work)});
+        startTimerThread = !Clock::isManual() && !std::exchange(schedule->timerThreadStarted, true);
     }
+    reset.arm();
     if (startTimerThread) std::thread([state = state_] { timerThreadLoop(state); }).detach();
     state_->changed.notify_all();
 }

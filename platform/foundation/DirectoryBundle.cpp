@@ -1,11 +1,11 @@
 #include "platform/foundation/DirectoryBundle.hpp"
 
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/NSLog.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/String.hpp"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace foundation {
 
@@ -97,8 +97,8 @@ std::optional<std::filesystem::path> DirectoryBundle::pathForResource(const std:
 }
 
 std::shared_ptr<const StringsFile::Table> DirectoryBundle::stringTable(const std::filesystem::path& file) const {
-    std::lock_guard lock(tablesMutex_);
-    if (auto found = tables_.find(file); found != tables_.end()) return found->second;
+    auto tables = tables_.lock();
+    if (auto found = tables->find(file); found != tables->end()) return found->second;
     auto table = std::make_shared<StringsFile::Table>();
     if (auto data = FileManager::defaultManager().contentsAtPath(file)) {
         if (looksLikePropertyList(data->view())) {
@@ -106,14 +106,13 @@ std::shared_ptr<const StringsFile::Table> DirectoryBundle::stringTable(const std
                 for (const auto& [key, value] : entries->entries())
                     if (auto text = stringValue(value)) table->emplace(key, *text);
         } else {
-            std::string failure;
-            if (auto parsed = StringsFile::parse(data->view(), &failure))
+            if (auto parsed = StringsFile::parse(data->view()))
                 *table = std::move(*parsed);
             else
-                std::fprintf(stderr, "[Bundle] Ignoring malformed string table %s: %s\n", file.c_str(), failure.c_str());
+                NSLog("[Bundle] Ignoring malformed string table " + file.string() + ": " + parsed.error());
         }
     }
-    tables_.emplace(file, table);
+    tables->emplace(file, table);
     return table;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/foundation/Bundle.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/StringsFile.hpp"
 
 #include <map>
-#include <mutex>
 
 namespace foundation {
 
@@ -35,8 +35,7 @@ private:
     std::filesystem::path path_;
     std::filesystem::path resources_;
     std::shared_ptr<Dictionary> info_;
-    mutable std::mutex tablesMutex_;
-    mutable std::map<std::filesystem::path, std::shared_ptr<const StringsFile::Table>> tables_;
+    mutable Guarded<std::map<std::filesystem::path, std::shared_ptr<const StringsFile::Table>>> tables_;  // read on first use
 };
 
 }  // namespace foundation

@@ -21,6 +21,8 @@ enum class Attributes { serial, concurrent };
 // run loop; global queues run work concurrently on the shared thread pool; serial queues
 // run one item at a time in submission order (on the pool, or on their target queue).
 // Queues are shared objects; work submitted to a queue keeps the queue alive until it ran.
+// An exception escaping async work goes to the uncaught-exception handler
+// (UncaughtException.hpp) and the queue goes on with its next item.
 class Queue : public std::enable_shared_from_this<Queue> {
 public:
     virtual ~Queue() = default;

@@ -9,20 +9,17 @@ using foundation::Clock;
 
 std::shared_ptr<Group> Group::create() { return std::make_shared<DispatchGroup>(); }
 
-void DispatchGroup::enter() {
-    std::lock_guard lock(mutex_);
-    ++count_;
-}
+void DispatchGroup::enter() { ++state_.lock()->count; }
 
 void DispatchGroup::leave() {
     std::vector<std::pair<QueuePtr, Work>> due;
     bool unbalanced = false;
     {
-        std::lock_guard lock(mutex_);
-        if (count_ == 0) {
+        auto state = state_.lock();
+        if (state->count == 0) {
             unbalanced = true;  // going below zero would fire notifications early and break later waits
-        } else if (--count_ == 0) {
-            due.swap(notifications_);
+        } else if (--state->count == 0) {
+            due.swap(state->notifications);
             changed_.notify_all();
         }
     }
@@ -43,9 +40,9 @@ void DispatchGroup::async(const QueuePtr& queue, Work work) {
 
 void DispatchGroup::notify(const QueuePtr& queue, Work work) {
     {
-        std::lock_guard lock(mutex_);
-        if (count_ != 0) {
-            notifications_.emplace_back(queue, std::move(work));
+        auto state = state_.lock();
+        if (state->count != 0) {
+            state->notifications.emplace_back(queue, std::move(work));
             return;
         }
     }
@@ -53,43 +50,50 @@ void DispatchGroup::notify(const QueuePtr& queue, Work work) {
 }
 
 bool DispatchGroup::wait(std::optional<Duration> timeout) {
-    std::unique_lock lock(mutex_);
+    auto state = state_.lock();
+    auto emptied = [](const State& current) { return current.count == 0; };
     if (!timeout) {
-        changed_.wait(lock, [&] { return count_ == 0; });
+        state.wait(changed_, emptied);
         return true;
     }
     const auto deadline = Clock::now() + *timeout;
-    if (Clock::isManual()) return waitOnManualClock(lock, deadline);
-    return changed_.wait_until(lock, deadline, [&] { return count_ == 0; });
+    if (Clock::isManual()) return waitOnManualClock(state, deadline);
+    return state.waitUntil(changed_, deadline, emptied);
 }
 
 void DispatchGroup::wakeWaiters() {
-    std::lock_guard lock(mutex_);
+    auto state = state_.lock();
     changed_.notify_all();
 }
 
-bool DispatchGroup::waitOnManualClock(std::unique_lock<std::mutex>& lock, Clock::TimePoint deadline) {
+bool DispatchGroup::waitOnManualClock(LockedState& state, Clock::TimePoint deadline) {
     // The timeout passes only when someone advances the clock; otherwise the group can
     // still empty through work on the pool. Once neither can happen the wait has timed out.
-    lock.unlock();
-    std::weak_ptr<DispatchGroup> weakSelf = std::static_pointer_cast<DispatchGroup>(shared_from_this());
-    auto wake = [weakSelf] {
-        if (auto self = weakSelf.lock()) self->wakeWaiters();
-    };
-    auto clockListener = Clock::addAdvanceListener({[deadline] { return std::optional(deadline); }, wake});
-    auto poolListener = ThreadPool::shared().addIdleListener(wake);
-    lock.lock();
+    // The listeners' tokens take other locks as they come and go, so not under this one.
+    std::unique_ptr<Clock::ListenerToken> clockListener;
+    std::unique_ptr<ThreadPool::IdleListenerToken> poolListener;
+    state.unlocked([&] {
+        std::weak_ptr<DispatchGroup> weakSelf = std::static_pointer_cast<DispatchGroup>(shared_from_this());
+        auto wake = [weakSelf] {
+            if (auto self = weakSelf.lock()) self->wakeWaiters();
+        };
+        clockListener = Clock::addAdvanceListener({[deadline] { return std::optional(deadline); }, wake});
+        poolListener = ThreadPool::shared().addIdleListener(wake);
+    });
     const auto safetyLimit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool emptied = false;
     for (;;) {
-        if (count_ == 0) return true;
+        if ((emptied = state->count == 0)) break;
         if (Clock::now() >= deadline || ThreadPool::shared().isIdle()) break;
-        if (changed_.wait_until(lock, safetyLimit) == std::cv_status::timeout) break;
+        if (state.waitUntil(changed_, safetyLimit) == std::cv_status::timeout) {
+            emptied = state->count == 0;
+            break;
+        }
     }
-    bool emptied = count_ == 0;
-    lock.unlock();  // the listeners' tokens take other locks as they go
-    poolListener.reset();
-    clockListener.reset();
-    lock.lock();
+    state.unlocked([&] {
+        poolListener.reset();
+        clockListener.reset();
+    });
     return emptied;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Guarded.hpp"
 
 #include <condition_variable>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -20,13 +20,17 @@ public:
     bool wait(std::optional<Duration> timeout = std::nullopt) override;
 
 private:
-    bool waitOnManualClock(std::unique_lock<std::mutex>& lock, foundation::Clock::TimePoint deadline);
+    struct State {
+        long count = 0;
+        std::vector<std::pair<QueuePtr, Work>> notifications;
+    };
+    using LockedState = foundation::Guarded<State>::View<State>;
+
+    bool waitOnManualClock(LockedState& state, foundation::Clock::TimePoint deadline);
     void wakeWaiters();
 
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    long count_ = 0;
-    std::vector<std::pair<QueuePtr, Work>> notifications_;
+    foundation::Guarded<State> state_;
+    std::condition_variable changed_;  // the count changed; waited on under the state's lock
 };
 
 }  // namespace dispatch

@@ -1,6 +1,7 @@
 #include "platform/foundation/MainQueue.hpp"
 
 #include "platform/foundation/QueueContext.hpp"
+#include "platform/foundation/UncaughtException.hpp"
 
 #include <atomic>
 
@@ -30,10 +31,7 @@ std::shared_ptr<MainQueue> MainQueue::shared() {
 }
 
 void MainQueue::async(Work work) {
-    {
-        std::lock_guard lock(mutex_);
-        items_.push_back(std::move(work));
-    }
+    items_.lock()->push_back(std::move(work));
     source_->signal();
 }
 
@@ -46,40 +44,26 @@ void MainQueue::sync(Work work) {
     asyncAndWait(std::move(work));
 }
 
-bool MainQueue::isEmpty() const {
-    std::lock_guard lock(mutex_);
-    return items_.empty();
-}
+bool MainQueue::isEmpty() const { return items_.lock()->empty(); }
 
 void MainQueue::drain() {
     // One item at a time, so that a nested run started by an item takes the following ones
     // in order rather than overtaking them.
-    struct ResignalWhatIsLeft {  // when an item throws, the rest must not wait for a new signal
-        MainQueue& queue;
-        ~ResignalWhatIsLeft() {
-            if (!queue.isEmpty()) queue.source_->signal();
-        }
-    } resignal{*this};
-    std::size_t count;
-    {
-        std::lock_guard lock(mutex_);
-        count = items_.size();
-    }
-    for (; count > 0; --count) {
+    for (std::size_t count = items_.lock()->size(); count > 0; --count) {
         Work work;
         bool moreWaiting;
         {
-            std::lock_guard lock(mutex_);
-            if (items_.empty()) return;
-            work = std::move(items_.front());
-            items_.pop_front();
-            moreWaiting = !items_.empty();
+            auto items = items_.lock();
+            if (items->empty()) return;
+            work = std::move(items->front());
+            items->pop_front();
+            moreWaiting = !items->empty();
         }
         // The item may start a nested run; it must find the source signalled to take the
         // items behind it, since nothing else may signal it before the nested run ends.
         if (moreWaiting) source_->signal();
         QueueContext::Scope scope(*this);
-        work();
+        foundation::invokeReportingUncaught(label(), work);
     }
 }
 

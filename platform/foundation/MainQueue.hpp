@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/QueueBase.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
 #include <deque>
 #include <memory>
-#include <mutex>
 
 namespace dispatch {
 
@@ -27,8 +27,7 @@ public:
 private:
     void drain();
 
-    mutable std::mutex mutex_;
-    std::deque<Work> items_;
+    foundation::Guarded<std::deque<Work>> items_;
     std::shared_ptr<foundation::RunLoop::Source> source_;
     std::unique_ptr<foundation::RunLoopToken> sourceRegistration_;
 };

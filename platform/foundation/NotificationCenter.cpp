@@ -1,9 +1,9 @@
 #include "platform/foundation/NotificationCenter.hpp"
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/NotificationObserver.hpp"
 
 #include <algorithm>
-#include <mutex>
 #include <vector>
 
 namespace foundation {
@@ -18,14 +18,10 @@ public:
                                                    std::function<void(const Notification&)> block) override;
     void post(const Notification& notification) override;
 
-    void detach(const std::shared_ptr<NotificationObserver>& observer) {
-        std::lock_guard lock(mutex_);
-        std::erase(observers_, observer);
-    }
+    void detach(const std::shared_ptr<NotificationObserver>& observer) { std::erase(*observers_.lock(), observer); }
 
 private:
-    std::mutex mutex_;
-    std::vector<std::shared_ptr<NotificationObserver>> observers_;
+    Guarded<std::vector<std::shared_ptr<NotificationObserver>>> observers_;
 };
 
 class ObserverToken final : public NotificationToken {
@@ -35,11 +31,7 @@ public:
     ~ObserverToken() override { remove(); }
 
     void remove() override {
-        std::shared_ptr<NotificationObserver> observer;
-        {
-            std::lock_guard lock(mutex_);
-            observer = std::move(observer_);
-        }
+        auto observer = std::exchange(*observer_.lock(), nullptr);
         if (!observer) return;
         if (auto center = center_.lock()) center->detach(observer);
         observer->remove();
@@ -47,26 +39,24 @@ public:
 
 private:
     std::weak_ptr<ObserverListCenter> center_;
-    std::mutex mutex_;
-    std::shared_ptr<NotificationObserver> observer_;
+    Guarded<std::shared_ptr<NotificationObserver>> observer_;
 };
 
 std::unique_ptr<NotificationToken> ObserverListCenter::addObserver(std::string name, objc::Id object,
                                                                    dispatch::QueuePtr queue,
                                                                    std::function<void(const Notification&)> block) {
     auto observer = std::make_shared<NotificationObserver>(std::move(name), object, std::move(queue), std::move(block));
-    {
-        std::lock_guard lock(mutex_);
-        observers_.push_back(observer);
-    }
+    observers_.lock()->push_back(observer);
     return std::make_unique<ObserverToken>(weak_from_this(), observer);
 }
 
 void ObserverListCenter::post(const Notification& notification) {
     std::vector<std::shared_ptr<NotificationObserver>> matching;
     {
-        std::lock_guard lock(mutex_);
-        for (auto& observer : observers_)
+        // The view must outlive the loop: a temporary in the range expression would unlock
+        // before the first iteration.
+        auto observers = observers_.lock();
+        for (auto& observer : *observers)
             if (observer->matches(notification)) matching.push_back(observer);
     }
     for (auto& observer : matching) {
@@ -80,10 +70,10 @@ void ObserverListCenter::post(const Notification& notification) {
 }  // namespace
 
 std::shared_ptr<NotificationCenter> NotificationCenter::defaultCenter() {
-    static const std::shared_ptr<NotificationCenter> center = create();
+    static const std::shared_ptr<NotificationCenter> center = make();
     return center;
 }
 
-std::shared_ptr<NotificationCenter> NotificationCenter::create() { return std::make_shared<ObserverListCenter>(); }
+std::shared_ptr<NotificationCenter> NotificationCenter::make() { return std::make_shared<ObserverListCenter>(); }
 
 }  // namespace foundation

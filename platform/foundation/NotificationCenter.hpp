@@ -30,7 +30,7 @@ public:
 class NotificationCenter {
 public:
     static std::shared_ptr<NotificationCenter> defaultCenter();
-    static std::shared_ptr<NotificationCenter> create();
+    static std::shared_ptr<NotificationCenter> make();
     virtual ~NotificationCenter() = default;
 
     [[nodiscard]] virtual std::unique_ptr<NotificationToken> addObserver(

@@ -23,16 +23,16 @@ bool NotificationObserver::matches(const Notification& notification) const {
 void NotificationObserver::deliver(const Notification& notification) {
     const auto thread = std::this_thread::get_id();
     {
-        std::lock_guard lock(mutex_);
-        if (removed_) return;
-        deliveringThreads_.push_back(thread);
+        auto deliveries = deliveries_.lock();
+        if (deliveries->removed) return;
+        deliveries->deliveringThreads.push_back(thread);
     }
     struct Finish {
         NotificationObserver& observer;
         std::thread::id thread;
         ~Finish() {
-            std::lock_guard lock(observer.mutex_);
-            auto& threads = observer.deliveringThreads_;
+            auto deliveries = observer.deliveries_.lock();
+            auto& threads = deliveries->deliveringThreads;
             threads.erase(std::find(threads.begin(), threads.end(), thread));
             observer.deliveryFinished_.notify_all();
         }
@@ -42,10 +42,10 @@ void NotificationObserver::deliver(const Notification& notification) {
 
 void NotificationObserver::remove() {
     const auto thread = std::this_thread::get_id();
-    std::unique_lock lock(mutex_);
-    removed_ = true;
-    deliveryFinished_.wait(lock, [&] {
-        return std::all_of(deliveringThreads_.begin(), deliveringThreads_.end(),
+    auto deliveries = deliveries_.lock();
+    deliveries->removed = true;
+    deliveries.wait(deliveryFinished_, [&](const Deliveries& current) {
+        return std::all_of(current.deliveringThreads.begin(), current.deliveringThreads.end(),
                            [&](std::thread::id delivering) { return delivering == thread; });
     });
 }

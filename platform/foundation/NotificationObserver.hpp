@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 
 #include <condition_variable>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -30,10 +30,12 @@ private:
     const dispatch::QueuePtr queue_;
     const std::function<void(const Notification&)> block_;
 
-    std::mutex mutex_;
-    std::condition_variable deliveryFinished_;
-    bool removed_ = false;
-    std::vector<std::thread::id> deliveringThreads_;
+    struct Deliveries {
+        bool removed = false;
+        std::vector<std::thread::id> deliveringThreads;
+    };
+    Guarded<Deliveries> deliveries_;
+    std::condition_variable deliveryFinished_;  // waited on under the deliveries' lock
 };
 
 }  // namespace foundation

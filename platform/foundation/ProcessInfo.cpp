@@ -1,6 +1,7 @@
 #include "platform/foundation/ProcessInfo.hpp"
 
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/PreferencesStore.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/UserDefaults.hpp"
@@ -8,7 +9,6 @@
 #include <fmt/format.h>
 
 #include <charconv>
-#include <mutex>
 #include <unistd.h>
 
 extern char** environ;
@@ -21,13 +21,12 @@ constexpr const char* operatingSystemVersionKey = "KVOperatingSystemVersion";
 constexpr OperatingSystemVersion defaultOperatingSystemVersion{15, 4, 0};
 
 struct ProcessState {
-    std::mutex mutex;
     std::optional<std::vector<std::string>> arguments;
     std::optional<OperatingSystemVersion> versionForTesting;
 };
 
-ProcessState& state() {
-    static ProcessState instance;
+Guarded<ProcessState>& state() {
+    static Guarded<ProcessState> instance;
     return instance;
 }
 
@@ -79,16 +78,12 @@ std::map<std::string, std::string> ProcessInfo::environment() {
 }
 
 std::vector<std::string> ProcessInfo::arguments() {
-    {
-        std::lock_guard lock(state().mutex);
-        if (state().arguments) return *state().arguments;
-    }
+    if (auto arguments = state().lock()->arguments) return *arguments;
     return argumentsFromProcFile();
 }
 
 void ProcessInfo::setArguments(std::vector<std::string> arguments) {
-    std::lock_guard lock(state().mutex);
-    state().arguments = std::move(arguments);
+    state().lock()->arguments = std::move(arguments);
 }
 
 std::string ProcessInfo::processName() {
@@ -102,10 +97,7 @@ std::string ProcessInfo::processName() {
 int ProcessInfo::processIdentifier() { return static_cast<int>(::getpid()); }
 
 OperatingSystemVersion ProcessInfo::operatingSystemVersion() {
-    {
-        std::lock_guard lock(state().mutex);
-        if (state().versionForTesting) return *state().versionForTesting;
-    }
+    if (auto version = state().lock()->versionForTesting) return *version;
     auto setting = stringValue(PreferencesStore::shared().objectForKey(NSGlobalDomain, operatingSystemVersionKey));
     if (setting)
         if (auto version = parseVersion(*setting)) return *version;
@@ -126,8 +118,7 @@ std::string ProcessInfo::operatingSystemVersionString() {
 }
 
 void ProcessInfo::setOperatingSystemVersionForTesting(std::optional<OperatingSystemVersion> version) {
-    std::lock_guard lock(state().mutex);
-    state().versionForTesting = version;
+    state().lock()->versionForTesting = version;
 }
 
 }  // namespace foundation

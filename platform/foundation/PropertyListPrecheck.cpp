@@ -78,39 +78,39 @@ public:
     std::uint64_t objectCount() const { return objectCount_; }
     std::uint64_t topObject() const { return topObject_; }
 
-    // The objects a container refers to (keys and values of a dictionary); empty for
-    // anything else; nullopt when the object is malformed.
-    std::optional<std::vector<std::uint64_t>> children(std::uint64_t object) const {
+    // Appends the objects a container refers to (keys and values of a dictionary); nothing
+    // for anything else; false when the object is malformed. One shared list serves a whole
+    // walk, so a file of a million objects costs no allocation per object.
+    bool appendChildren(std::uint64_t object, std::vector<std::uint64_t>& result) {
         auto type = typeOf(object);
-        if (!type) return std::nullopt;
+        if (!type) return false;
         bool isDictionary = *type == 0xD;
-        if (*type != 0xA && *type != 0xB && *type != 0xC && !isDictionary) return std::vector<std::uint64_t>{};
+        if (*type != 0xA && *type != 0xB && *type != 0xC && !isDictionary) return true;
         auto header = headerOf(object);
-        if (!header) return std::nullopt;
+        if (!header) return false;
         auto [count, position] = *header;
         std::uint64_t references = isDictionary ? count * 2 : count;
         if (count > data_.size() || references > (data_.size() - std::min<std::uint64_t>(position, data_.size())) / referenceWidth_)
-            return std::nullopt;
-        std::vector<std::uint64_t> result;
-        result.reserve(references);
+            return false;
         for (std::uint64_t index = 0; index < references; ++index) {
             auto reference = bigEndian(data_, position + index * referenceWidth_, referenceWidth_);
-            if (!reference || *reference >= objectCount_) return std::nullopt;
+            if (!reference || *reference >= objectCount_) return false;
             result.push_back(*reference);
         }
-        return result;
+        return true;
     }
 
     // False for a string object (ASCII or UTF-16) whose text is not storable; true for any
-    // other object.
+    // other object, and for a string whose length does not fit the file (its readers refuse
+    // that damage each in its own way).
     bool hasStorableText(std::uint64_t object) const {
         auto type = typeOf(object);
         if (!type || (*type != 0x5 && *type != 0x6)) return true;
         std::uint64_t unitWidth = *type == 0x5 ? 1 : 2;
         auto header = headerOf(object);
-        if (!header) return false;
-        if (header->position > data_.size() || header->count > (data_.size() - header->position) / unitWidth)
-            return false;
+        if (!header || header->position > data_.size() ||
+            header->count > (data_.size() - header->position) / unitWidth)
+            return true;
         if (unitWidth == 1) return PropertyListPrecheck::isStorableText(data_.substr(header->position, header->count));
         bool expectLowSurrogate = false;
         for (std::uint64_t unit = 0; unit < header->count; ++unit) {
@@ -180,20 +180,21 @@ bool PropertyListPrecheck::isSafeBinary(std::string_view data, std::string* reas
     std::vector<std::uint64_t> expanded(layout.objectCount(), 0);
     struct Frame {
         std::uint64_t object;
-        std::vector<std::uint64_t> children;
-        std::size_t next = 0;
+        std::size_t firstChild;  // in `children`, which holds the open frames' children in stack order
+        std::size_t next;
     };
     std::vector<Frame> stack;
+    std::vector<std::uint64_t> children;
     bool badText = false;
     auto enter = [&](std::uint64_t object) {
         if (!layout.hasStorableText(object)) {
             badText = true;
             return false;
         }
-        auto children = layout.children(object);
-        if (!children) return false;
+        std::size_t first = children.size();
+        if (!layout.appendChildren(object, children)) return false;
         state[object] = open;
-        stack.push_back({object, std::move(*children)});
+        stack.push_back({object, first, first});
         return true;
     };
     // Depth-first over the object graph without recursion; every object is expanded once
@@ -201,9 +202,9 @@ bool PropertyListPrecheck::isSafeBinary(std::string_view data, std::string* reas
     auto malformed = [&] { return refuse(reason, badText ? "text that is not valid Unicode" : "malformed object"); };
     if (!enter(layout.topObject())) return malformed();
     while (!stack.empty()) {
-        auto& frame = stack.back();
-        if (frame.next < frame.children.size()) {
-            auto child = frame.children[frame.next++];
+        auto& frame = stack.back();  // its children run from firstChild to the end of the list
+        if (frame.next < children.size()) {
+            auto child = children[frame.next++];
             if (state[child] == open) return refuse(reason, "reference cycle");
             if (state[child] == unvisited) {
                 if (stack.size() >= maximumDepth) return refuse(reason, "nested too deeply");
@@ -212,10 +213,12 @@ bool PropertyListPrecheck::isSafeBinary(std::string_view data, std::string* reas
             continue;
         }
         std::uint64_t total = 1;
-        for (auto child : frame.children) total = std::min(total + expanded[child], maximumExpandedObjects + 1);
+        for (std::size_t index = frame.firstChild; index < children.size(); ++index)
+            total = std::min(total + expanded[children[index]], maximumExpandedObjects + 1);
         if (total > maximumExpandedObjects) return refuse(reason, "too many objects once expanded");
         expanded[frame.object] = total;
         state[frame.object] = done;
+        children.resize(frame.firstChild);
         stack.pop_back();
     }
     return true;

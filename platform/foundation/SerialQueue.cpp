@@ -2,6 +2,7 @@
 
 #include "platform/foundation/QueueContext.hpp"
 #include "platform/foundation/ThreadPool.hpp"
+#include "platform/foundation/UncaughtException.hpp"
 
 #include <condition_variable>
 #include <utility>
@@ -28,9 +29,9 @@ SerialQueue::SerialQueue(std::string label, QueuePtr target) : QueueBase(std::mo
 
 void SerialQueue::async(Work work) {
     {
-        std::lock_guard lock(mutex_);
-        items_.push_back({std::move(work), nullptr});
-        if (std::exchange(owned_, true)) return;
+        auto pending = pending_.lock();
+        pending->items.push_back({std::move(work), nullptr});
+        if (std::exchange(pending->owned, true)) return;
     }
     scheduleDrain();
 }
@@ -47,20 +48,20 @@ void SerialQueue::drain() {
     for (;;) {
         Item item;
         {
-            std::lock_guard lock(mutex_);
-            if (items_.empty()) {
-                owned_ = false;
+            auto pending = pending_.lock();
+            if (pending->items.empty()) {
+                pending->owned = false;
                 return;
             }
-            item = std::move(items_.front());
-            items_.pop_front();
+            item = std::move(pending->items.front());
+            pending->items.pop_front();
         }
         if (item.handOff) {
             item.handOff->grant();  // the sync caller now holds the queue and drains after it
             return;
         }
         QueueContext::Scope scope(*this);
-        item.work();
+        foundation::invokeReportingUncaught(label(), item.work);
     }
 }
 
@@ -77,11 +78,11 @@ void SerialQueue::sync(Work work) {
     auto handOff = std::make_shared<SyncHandOff>();
     bool holdsQueue = false;
     {
-        std::lock_guard lock(mutex_);
-        if (!owned_)
-            holdsQueue = owned_ = true;
+        auto pending = pending_.lock();
+        if (!pending->owned)
+            holdsQueue = pending->owned = true;
         else
-            items_.push_back({nullptr, handOff});
+            pending->items.push_back({nullptr, handOff});
     }
     if (!holdsQueue) handOff->waitForGrant();
     struct Release {
@@ -95,14 +96,14 @@ void SerialQueue::sync(Work work) {
 void SerialQueue::releaseAfterSync() {
     std::shared_ptr<SyncHandOff> nextCaller;
     {
-        std::lock_guard lock(mutex_);
-        if (items_.empty()) {
-            owned_ = false;
+        auto pending = pending_.lock();
+        if (pending->items.empty()) {
+            pending->owned = false;
             return;
         }
-        if (items_.front().handOff) {
-            nextCaller = std::move(items_.front().handOff);
-            items_.pop_front();
+        if (pending->items.front().handOff) {
+            nextCaller = std::move(pending->items.front().handOff);
+            pending->items.pop_front();
         }
     }
     // A waiting sync caller takes the queue straight from this one: scheduling a drain for it

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/QueueBase.hpp"
 
 #include <deque>
 #include <memory>
-#include <mutex>
 
 namespace dispatch {
 
@@ -33,9 +33,11 @@ private:
     // After a sync caller's work: drain what came in meanwhile, or mark the queue free.
     void releaseAfterSync();
 
-    std::mutex mutex_;
-    std::deque<Item> items_;
-    bool owned_ = false;  // a drain is scheduled or running, or a sync caller holds the queue
+    struct Pending {
+        std::deque<Item> items;
+        bool owned = false;  // a drain is scheduled or running, or a sync caller holds the queue
+    };
+    foundation::Guarded<Pending> pending_;
 };
 
 }  // namespace dispatch

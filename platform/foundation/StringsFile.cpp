@@ -175,16 +175,13 @@ private:
 
 }  // namespace
 
-std::optional<StringsFile::Table> StringsFile::parse(std::string_view text, std::string* failure) {
+Expected<StringsFile::Table> StringsFile::parse(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    if (!isValidUTF8(text)) {
-        if (failure) *failure = "not UTF-8 text";
-        return std::nullopt;
-    }
+    if (!isValidUTF8(text)) return Failure{"not UTF-8 text"};
     Reader reader(text);
     auto table = reader.read();
-    if (!table && failure) *failure = reader.failure();
-    return table;
+    if (!table) return Failure{reader.failure()};
+    return std::move(*table);
 }
 
 }  // namespace foundation

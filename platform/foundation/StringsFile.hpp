@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/foundation/Expected.hpp"
+
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,9 @@ class StringsFile {
 public:
     using Table = std::map<std::string, std::string, std::less<>>;
 
-    // The table, or nullopt with a description of the first fault (and its line) when the
-    // text is not a well-formed table; nothing of a malformed file is used.
-    static std::optional<Table> parse(std::string_view text, std::string* failure = nullptr);
+    // The table, or the description of the first fault (and its line) when the text is not
+    // a well-formed table; nothing of a malformed file is used.
+    static Expected<Table> parse(std::string_view text);
 };
 
 }  // namespace foundation

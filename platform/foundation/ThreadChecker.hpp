@@ -10,4 +10,9 @@ namespace dispatch {
 // stays on in every build.
 void checkMainThread(std::source_location caller = std::source_location::current());
 
+class Queue;
+// The same for a rule that says "on this queue only": the calling thread must be running
+// work of the queue (at any depth, so a sync from it counts).
+void checkOnQueue(const Queue& queue, std::source_location caller = std::source_location::current());
+
 }  // namespace dispatch

@@ -1,11 +1,12 @@
 #include "platform/foundation/ThreadPool.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+
 #include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <deque>
 #include <map>
-#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -13,13 +14,15 @@
 namespace dispatch {
 
 struct ThreadPool::State {
-    std::mutex mutex;
-    std::condition_variable workAvailable;
-    std::array<std::deque<Work>, 5> tasksByPriority;  // index = Priority, highest last
-    std::size_t unfinished = 0;                         // queued or running
-    bool started = false;
-    std::uint64_t nextListener = 1;
-    std::map<std::uint64_t, std::function<void()>> idleListeners;
+    struct Tasks {
+        std::array<std::deque<Work>, 5> byPriority;  // index = Priority, highest last
+        std::size_t unfinished = 0;                  // queued or running
+        bool started = false;
+        std::uint64_t nextListener = 1;
+        std::map<std::uint64_t, std::function<void()>> idleListeners;
+    };
+    foundation::Guarded<Tasks> tasks;
+    std::condition_variable workAvailable;  // waited on under the tasks' lock
 };
 
 namespace {
@@ -40,10 +43,10 @@ ThreadPool& ThreadPool::shared() {
 void ThreadPool::submit(Priority priority, Work task) {
     bool start = false;
     {
-        std::lock_guard lock(state_->mutex);
-        state_->tasksByPriority[static_cast<std::size_t>(priority)].push_back(std::move(task));
-        ++state_->unfinished;
-        start = !std::exchange(state_->started, true);
+        auto tasks = state_->tasks.lock();
+        tasks->byPriority[static_cast<std::size_t>(priority)].push_back(std::move(task));
+        ++tasks->unfinished;
+        start = !std::exchange(tasks->started, true);
     }
     if (start)
         for (std::size_t index = 0; index < workerCount(); ++index)
@@ -51,10 +54,7 @@ void ThreadPool::submit(Priority priority, Work task) {
     state_->workAvailable.notify_one();
 }
 
-bool ThreadPool::isIdle() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->unfinished == 0;
-}
+bool ThreadPool::isIdle() const { return state_->tasks.lock()->unfinished == 0; }
 
 namespace {
 
@@ -63,10 +63,7 @@ public:
     PoolIdleListenerToken(std::weak_ptr<ThreadPool::State> state, std::uint64_t identifier)
         : state_(std::move(state)), identifier_(identifier) {}
     ~PoolIdleListenerToken() override {
-        if (auto state = state_.lock()) {
-            std::lock_guard lock(state->mutex);
-            state->idleListeners.erase(identifier_);
-        }
+        if (auto state = state_.lock()) state->tasks.lock()->idleListeners.erase(identifier_);
     }
 
 private:
@@ -74,40 +71,41 @@ private:
     std::uint64_t identifier_;
 };
 
-Work takeHighestPriorityTask(ThreadPool::State& state) {
-    for (auto tasks = state.tasksByPriority.rbegin(); tasks != state.tasksByPriority.rend(); ++tasks)
-        if (!tasks->empty()) {
-            Work task = std::move(tasks->front());
-            tasks->pop_front();
+Work takeHighestPriorityTask(ThreadPool::State::Tasks& tasks) {
+    for (auto queued = tasks.byPriority.rbegin(); queued != tasks.byPriority.rend(); ++queued)
+        if (!queued->empty()) {
+            Work task = std::move(queued->front());
+            queued->pop_front();
             return task;
         }
     return nullptr;
 }
 
 void workerLoop(const std::shared_ptr<ThreadPool::State>& state) {
-    std::unique_lock lock(state->mutex);
+    auto tasks = state->tasks.lock();
     for (;;) {
         Work task;
-        state->workAvailable.wait(lock, [&] { return (task = takeHighestPriorityTask(*state)) != nullptr; });
-        lock.unlock();
-        task();
-        task = nullptr;  // release captures before the pool counts as idle
-        lock.lock();
-        if (--state->unfinished != 0) continue;
+        tasks.wait(state->workAvailable,
+                   [&](ThreadPool::State::Tasks& queued) { return (task = takeHighestPriorityTask(queued)) != nullptr; });
+        tasks.unlocked([&] {
+            task();
+            task = nullptr;  // release captures before the pool counts as idle
+        });
+        if (--tasks->unfinished != 0) continue;
         std::vector<std::function<void()>> listeners;
-        for (auto& [identifier, listener] : state->idleListeners) listeners.push_back(listener);
-        lock.unlock();
-        for (auto& listener : listeners) listener();
-        lock.lock();
+        for (auto& [identifier, listener] : tasks->idleListeners) listeners.push_back(listener);
+        tasks.unlocked([&] {
+            for (auto& listener : listeners) listener();
+        });
     }
 }
 
 }  // namespace
 
 std::unique_ptr<ThreadPool::IdleListenerToken> ThreadPool::addIdleListener(std::function<void()> listener) {
-    std::lock_guard lock(state_->mutex);
-    std::uint64_t identifier = state_->nextListener++;
-    state_->idleListeners.emplace(identifier, std::move(listener));
+    auto tasks = state_->tasks.lock();
+    std::uint64_t identifier = tasks->nextListener++;
+    tasks->idleListeners.emplace(identifier, std::move(listener));
     return std::make_unique<PoolIdleListenerToken>(state_, identifier);
 }
 

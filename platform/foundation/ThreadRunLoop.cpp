@@ -1,6 +1,7 @@
 #include "platform/foundation/ThreadRunLoop.hpp"
 
 #include "platform/foundation/MainQueue.hpp"
+#include "platform/foundation/UncaughtException.hpp"
 
 #include <algorithm>
 #include <tuple>
@@ -32,7 +33,7 @@ struct ThreadRunLoop::Registration {
     const std::string mode;
     std::atomic<bool> valid{true};
 
-    // Timers; the date is guarded by the loop's lock.
+    // Timers; the date is read and written only under the loop's lock.
     Clock::TimePoint fireDate{};
     std::uint64_t order = 0;
     std::optional<Clock::Duration> repeat;
@@ -89,16 +90,24 @@ private:
     std::shared_ptr<ThreadRunLoop::Registration> registration_;
 };
 
-template <class Registrations>
-Registrations validSnapshot(std::mutex& mutex, const Registrations& registrations, std::string_view mode) {
-    std::lock_guard lock(mutex);
+}  // namespace
+
+ThreadRunLoop::Registrations ThreadRunLoop::validSnapshot(Registrations Registries::*list, std::string_view mode) const {
+    auto registries = registries_.lock();
     Registrations snapshot;
-    for (auto& registration : registrations)
+    for (auto& registration : (*registries).*list)
         if (registration->valid.load() && registration->appliesTo(mode)) snapshot.push_back(registration);
     return snapshot;
 }
 
-}  // namespace
+ThreadRunLoop::Registrations& ThreadRunLoop::Registries::listFor(const Registration& registration) {
+    switch (registration.kind) {
+    case Registration::Kind::timer: return timers;
+    case Registration::Kind::source: return sources;
+    case Registration::Kind::observer: return observers;
+    }
+    return observers;
+}
 
 ThreadRunLoop::ThreadRunLoop() = default;
 
@@ -109,9 +118,9 @@ std::unique_ptr<RunLoopToken> ThreadRunLoop::addTimer(Clock::Duration interval, 
     if (repeat && *repeat > Clock::Duration::zero()) timer->repeat = repeat;
     timer->fire = std::move(fire);
     {
-        std::lock_guard lock(mutex_);
-        timer->order = nextOrder_++;
-        timers_.push_back(timer);
+        auto registries = registries_.lock();
+        timer->order = registries->nextOrder++;
+        registries->timers.push_back(timer);
     }
     wakeUp();  // a waiting loop recomputes how long it may wait
     return std::make_unique<RegistrationToken>(std::static_pointer_cast<ThreadRunLoop>(shared_from_this()), timer);
@@ -121,10 +130,7 @@ std::pair<std::shared_ptr<RunLoop::Source>, std::unique_ptr<RunLoopToken>> Threa
     std::function<void()> perform, std::string_view mode) {
     auto source = std::make_shared<Registration>(Registration::Kind::source, mode);
     source->perform = std::move(perform);
-    {
-        std::lock_guard lock(mutex_);
-        sources_.push_back(source);
-    }
+    registries_.lock()->sources.push_back(source);
     auto self = std::static_pointer_cast<ThreadRunLoop>(shared_from_this());
     return {std::make_shared<SignalledSource>(self, source), std::make_unique<RegistrationToken>(self, source)};
 }
@@ -136,19 +142,13 @@ std::unique_ptr<RunLoopToken> ThreadRunLoop::addObserver(std::uint32_t activitie
     observer->activities = activities;
     observer->repeats = repeats;
     observer->observe = std::move(callback);
-    {
-        std::lock_guard lock(mutex_);
-        observers_.push_back(observer);
-    }
+    registries_.lock()->observers.push_back(observer);
     return std::make_unique<RegistrationToken>(std::static_pointer_cast<ThreadRunLoop>(shared_from_this()), observer);
 }
 
 void ThreadRunLoop::remove(const Registration& registration) {
-    std::lock_guard lock(mutex_);
-    auto& list = registration.kind == Registration::Kind::timer    ? timers_
-                 : registration.kind == Registration::Kind::source ? sources_
-                                                                   : observers_;
-    std::erase_if(list, [&](const auto& entry) { return entry.get() == &registration; });
+    auto registries = registries_.lock();
+    std::erase_if(registries->listFor(registration), [&](const auto& entry) { return entry.get() == &registration; });
 }
 
 void ThreadRunLoop::run(std::string_view mode, std::optional<Clock::TimePoint> until) {
@@ -160,21 +160,20 @@ bool ThreadRunLoop::runUntilIdle(std::string_view mode) {
 }
 
 void ThreadRunLoop::stop() {
-    std::lock_guard lock(mutex_);
-    if (frames_.empty()) return;
-    frames_.back()->stopRequested.store(true);
-    wakePending_ = true;
+    auto registries = registries_.lock();
+    if (registries->frames.empty()) return;
+    registries->frames.back()->stopRequested.store(true);
+    registries->wakePending = true;
     wake_.notify_all();
 }
 
 std::string ThreadRunLoop::currentMode() const {
-    std::lock_guard lock(mutex_);
-    return frames_.empty() ? std::string() : frames_.back()->mode;
+    auto registries = registries_.lock();
+    return registries->frames.empty() ? std::string() : registries->frames.back()->mode;
 }
 
 void ThreadRunLoop::wakeUp() {
-    std::lock_guard lock(mutex_);
-    wakePending_ = true;
+    registries_.lock()->wakePending = true;
     wake_.notify_all();
 }
 
@@ -187,19 +186,13 @@ ThreadRunLoop::Ending ThreadRunLoop::runFrame(std::string mode, std::optional<Cl
         });
     }
     auto frame = std::make_shared<Frame>(mode);
-    {
-        std::lock_guard lock(mutex_);
-        frames_.push_back(frame);
-    }
-    // Also when a callback throws out of the run: a frame left behind would take the
-    // stop() and currentMode() meant for the runs that follow.
+    registries_.lock()->frames.push_back(frame);
+    // Also when the run ends by an exception: a frame left behind would take the stop() and
+    // currentMode() meant for the runs that follow.
     struct PopFrame {
         ThreadRunLoop& loop;
         const std::shared_ptr<Frame>& frame;
-        ~PopFrame() {
-            std::lock_guard lock(loop.mutex_);
-            std::erase(loop.frames_, frame);
-        }
+        ~PopFrame() { std::erase(loop.registries_.lock()->frames, frame); }
     } popFrame{*this, frame};
     const auto safetyLimit = std::chrono::steady_clock::now() + safetyInterval;
     notifyObservers(mode, kCFRunLoopEntry);
@@ -241,19 +234,19 @@ ThreadRunLoop::Ending ThreadRunLoop::runFrame(std::string mode, std::optional<Cl
 }
 
 void ThreadRunLoop::notifyObservers(const std::string& mode, RunLoopActivity activity) {
-    for (auto& observer : validSnapshot(mutex_, observers_, mode)) {
+    for (auto& observer : validSnapshot(&Registries::observers, mode)) {
         if (!(observer->activities & activity)) continue;
         if (observer->repeats ? !observer->valid.load() : !observer->valid.exchange(false)) continue;
         if (!observer->repeats) remove(*observer);  // a one-shot observer is gone before it is called
-        observer->observe(activity);
+        invokeReportingUncaught("a run-loop observer", [&] { observer->observe(activity); });
     }
 }
 
 bool ThreadRunLoop::performSignalledSources(const std::string& mode) {
     bool handled = false;
-    for (auto& source : validSnapshot(mutex_, sources_, mode)) {
+    for (auto& source : validSnapshot(&Registries::sources, mode)) {
         if (!source->valid.load() || !source->signalled.exchange(false)) continue;
-        source->perform();
+        invokeReportingUncaught("a run-loop source", source->perform);
         handled = true;
     }
     return handled;
@@ -263,8 +256,8 @@ void ThreadRunLoop::fireDueTimers(const std::string& mode) {
     const auto now = Clock::now();
     std::vector<std::shared_ptr<Registration>> due;
     {
-        std::lock_guard lock(mutex_);
-        for (auto& timer : timers_)
+        auto registries = registries_.lock();
+        for (auto& timer : registries->timers)
             if (timer->valid.load() && timer->appliesTo(mode) && timer->fireDate <= now) due.push_back(timer);
         std::sort(due.begin(), due.end(), [](const auto& left, const auto& right) {
             return std::tie(left->fireDate, left->order) < std::tie(right->fireDate, right->order);
@@ -274,34 +267,34 @@ void ThreadRunLoop::fireDueTimers(const std::string& mode) {
         if (!timer->valid.load()) continue;  // removed by an earlier timer of this pass
         if (timer->repeat) {
             // A repeating timer that missed several dates fires once and keeps its cadence.
-            std::lock_guard lock(mutex_);
+            auto registries = registries_.lock();
             auto missed = (now - timer->fireDate) / *timer->repeat;
             timer->fireDate += *timer->repeat * (missed + 1);
         } else if (timer->valid.exchange(false)) {
             remove(*timer);
         }
-        timer->fire();
+        invokeReportingUncaught("a run-loop timer", timer->fire);
     }
 }
 
 bool ThreadRunLoop::hasDueTimer(std::string_view mode) const {
     const auto now = Clock::now();
-    std::lock_guard lock(mutex_);
-    return std::any_of(timers_.begin(), timers_.end(), [&](const auto& timer) {
+    auto registries = registries_.lock();
+    return std::any_of(registries->timers.begin(), registries->timers.end(), [&](const auto& timer) {
         return timer->valid.load() && timer->appliesTo(mode) && timer->fireDate <= now;
     });
 }
 
-std::optional<Clock::TimePoint> ThreadRunLoop::nextTimerDate(const std::string& mode) const {
+std::optional<Clock::TimePoint> ThreadRunLoop::Registries::nextTimerDate(std::string_view mode) const {
     std::optional<Clock::TimePoint> next;
-    for (auto& timer : timers_)
+    for (auto& timer : timers)
         if (timer->valid.load() && timer->appliesTo(mode) && (!next || timer->fireDate < *next)) next = timer->fireDate;
     return next;
 }
 
 bool ThreadRunLoop::hasSignalledSource(std::string_view mode) const {
-    std::lock_guard lock(mutex_);
-    return std::any_of(sources_.begin(), sources_.end(), [&](const auto& source) {
+    auto registries = registries_.lock();
+    return std::any_of(registries->sources.begin(), registries->sources.end(), [&](const auto& source) {
         return source->valid.load() && source->appliesTo(mode) && source->signalled.load();
     });
 }
@@ -317,17 +310,17 @@ bool ThreadRunLoop::isIdle(std::string_view mode) const {
 ThreadRunLoop::Ending ThreadRunLoop::waitForWork(const std::string& mode, const Frame& frame,
                                                  std::optional<Clock::TimePoint> until,
                                                  std::optional<std::chrono::steady_clock::time_point> realTimeLimit) {
-    std::unique_lock lock(mutex_);
+    auto registries = registries_.lock();
     for (;;) {
-        if (std::exchange(wakePending_, false) || frame.stopRequested.load()) return Ending::keepRunning;
+        if (std::exchange(registries->wakePending, false) || frame.stopRequested.load()) return Ending::keepRunning;
         const auto now = Clock::now();
-        auto nextTimer = nextTimerDate(mode);
+        auto nextTimer = registries->nextTimerDate(mode);
         if (nextTimer && *nextTimer <= now) return Ending::keepRunning;
         if (until && now >= *until) return Ending::deadlinePassed;
         if (Clock::isManual()) {
             // Only other threads can bring work now; the pool tells us when it drains.
             if (dispatch::ThreadPool::shared().isIdle()) return Ending::nothingCanHappen;
-            if (wake_.wait_until(lock, *realTimeLimit) == std::cv_status::timeout && !wakePending_)
+            if (registries.waitUntil(wake_, *realTimeLimit) == std::cv_status::timeout && !registries->wakePending)
                 return Ending::safetyLimit;
             continue;
         }
@@ -335,11 +328,11 @@ ThreadRunLoop::Ending ThreadRunLoop::waitForWork(const std::string& mode, const 
         if (nextTimer && (!wakeAt || *nextTimer < *wakeAt)) wakeAt = nextTimer;
         if (realTimeLimit && std::chrono::steady_clock::now() >= *realTimeLimit) return Ending::safetyLimit;
         if (realTimeLimit && (!wakeAt || *realTimeLimit < *wakeAt))
-            wake_.wait_until(lock, *realTimeLimit);
+            registries.waitUntil(wake_, *realTimeLimit);
         else if (wakeAt)
-            wake_.wait_until(lock, *wakeAt);
+            registries.waitUntil(wake_, *wakeAt);
         else
-            wake_.wait(lock);
+            registries.wait(wake_);
     }
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/ThreadPool.hpp"
 
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
 #include <vector>
 
 namespace foundation {
@@ -55,16 +55,27 @@ private:
     void fireDueTimers(const std::string& mode);
     Ending waitForWork(const std::string& mode, const Frame& frame, std::optional<Clock::TimePoint> until,
                        std::optional<std::chrono::steady_clock::time_point> realTimeLimit);
-    std::optional<Clock::TimePoint> nextTimerDate(const std::string& mode) const;  // lock held
 
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    bool wakePending_ = false;
-    std::uint64_t nextOrder_ = 0;
-    std::vector<std::shared_ptr<Registration>> timers_;
-    std::vector<std::shared_ptr<Registration>> sources_;
-    std::vector<std::shared_ptr<Registration>> observers_;
-    std::vector<std::shared_ptr<Frame>> frames_;
+    // What the loop's lock guards: the registrations (with their timers' fire dates), the
+    // runs under way, innermost last, and whether a wake-up is pending.
+    using Registrations = std::vector<std::shared_ptr<Registration>>;
+    struct Registries {
+        bool wakePending = false;
+        std::uint64_t nextOrder = 0;
+        Registrations timers;
+        Registrations sources;
+        Registrations observers;
+        std::vector<std::shared_ptr<Frame>> frames;
+
+        Registrations& listFor(const Registration& registration);
+        // The earliest fire date of a live timer of the mode.
+        std::optional<Clock::TimePoint> nextTimerDate(std::string_view mode) const;
+    };
+    // The live registrations of the mode in one of the lists, taken under the lock.
+    Registrations validSnapshot(Registrations Registries::*list, std::string_view mode) const;
+
+    Guarded<Registries> registries_;
+    std::condition_variable wake_;  // waited on under the registries' lock
     std::unique_ptr<dispatch::ThreadPool::IdleListenerToken> poolIdleListener_;
 };
 

@@ -22,6 +22,8 @@ public:
     Canvas& operator=(const Canvas&) = delete;
 
     cairo_t* context() const { return context_; }
+    // The image surface drawn on, to paint onto another surface (a window on a display).
+    cairo_surface_t* surface() const { return surface_; }
     int width() const { return width_; }
     int height() const { return height_; }
 

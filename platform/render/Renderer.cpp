@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Button.hpp"
 #include "platform/appkit/FieldEditor.hpp"
+#include "platform/appkit/ImageView.hpp"
 #include "platform/appkit/SearchField.hpp"
 #include "platform/appkit/VisualEffectView.hpp"
 #include "platform/appkit/WindowList.hpp"
@@ -101,8 +102,9 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
             cairo_stroke(context);
             leftInset = 6 + iconSide + 4;
         }
-        if (cell->cancelButtonCell() && !field.stringValue().empty()) {
-            double r = iconSide / 2, cx = rect.maxX() - 6 - r, cy = rect.midY();
+        if (search->showsCancelButton()) {
+            Rect button = appkit::SearchField::cancelButtonFrame(rect);
+            double r = button.width() / 2, cx = button.midX(), cy = button.midY();
             canvas.setColor(Color::tertiaryLabelColor(), appearance);
             cairo_new_path(context);
             cairo_arc(context, cx, cy, r, 0, 2 * M_PI);
@@ -130,7 +132,7 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
     ui::TextStyle style;
     style.font = field.font();
     style.width = std::max(0.0, rect.width() - leftInset - rightInset);
-    style.lineLimit = 1;
+    if (field.maximumNumberOfLines() > 0) style.lineLimit = field.maximumNumberOfLines();
     style.alignment = textAlignment(field.alignment());
     const std::string& shown = placeholder ? field.placeholderString() : value;
     ui::TextLayout layout(shown, style);
@@ -185,6 +187,22 @@ Rect childRect(const appkit::View& parent, const appkit::View& child, const Rect
 }
 
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node);
+
+// The knob of a scroll view whose content is taller than it: a capsule at the trailing
+// edge, as long as the visible share of the content and as far down as the offset.
+void drawScrollIndicator(Canvas& canvas, const ui::LayoutNode& node, Appearance appearance) {
+    constexpr double width = 6, inset = 2, shortest = 24;
+    double visible = node.frame.height(), content = node.contentSize.height;
+    if (!node.data<ui::ScrollData>().showsIndicators || content <= visible || visible <= 2 * inset) return;
+    double track = visible - 2 * inset;
+    double length = std::clamp(track * visible / content, std::min(shortest, track), track);
+    double fraction = std::clamp(node.scrollOffset / (content - visible), 0.0, 1.0);
+    Rect knob(node.frame.maxX() - inset - width, node.frame.minY() + inset + (track - length) * fraction, width, length);
+    Color color = appearance == Appearance::dark ? Color::whiteColor().opacity(0.4) : Color::blackColor().opacity(0.35);
+    canvas.setColor(color, appearance);
+    shapePath(canvas.context(), {ui::ShapeKind::capsule}, knob);
+    cairo_fill(canvas.context());
+}
 
 void drawChildren(Canvas& canvas, const ui::LayoutNode& node) {
     if (node.kind() == ui::NodeKind::background && node.children.size() == 2) {
@@ -263,6 +281,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         cairo_rectangle(context, node.frame.minX(), node.frame.minY(), node.frame.width(), node.frame.height());
         cairo_clip(context);
         drawChildren(canvas, node);
+        drawScrollIndicator(canvas, node, appearance);
         cairo_restore(context);
         return;
     case ui::NodeKind::toggle: {
@@ -309,6 +328,8 @@ void Renderer::drawView(Canvas& canvas, const appkit::View& view, const Rect& re
     if (auto* effect = dynamic_cast<const appkit::VisualEffectView*>(&view)) canvas.fillRect(rect, materialTint(*effect, appearance), appearance);
     if (auto* field = dynamic_cast<const appkit::TextField*>(&view)) drawTextField(canvas, *field, rect, appearance);
     if (auto* button = dynamic_cast<const appkit::Button*>(&view)) drawButton(canvas, *button, rect, appearance);
+    if (auto* imageView = dynamic_cast<const appkit::ImageView*>(&view); imageView && imageView->image())
+        canvas.drawImage(*imageView->image(), imageView->imageRectIn(rect));
     if (auto* hosting = dynamic_cast<const ui::HostingView*>(&view)) {
         if (const auto& layout = hosting->host()->lastLayout()) {
             cairo_save(context);
@@ -331,8 +352,6 @@ std::shared_ptr<appkit::Image> Renderer::snapshot(const appkit::Window& window) 
     Appearance appearance = appkit::systemAppearance();
     cairo_t* context = canvas.context();
     cairo_push_group(context);
-    if (window.isOpaque() || !window.backgroundColor().isClear())
-        canvas.fillRect(Rect(0, 0, frame.width(), frame.height()), window.backgroundColor(), appearance);
     Rect content = window.contentRectForFrameRect(frame);
     double titleBar = frame.height() - content.height();
     if (titleBar > 0) {
@@ -341,10 +360,20 @@ std::shared_ptr<appkit::Image> Renderer::snapshot(const appkit::Window& window) 
                             ui::TextAlignment::center};
         drawText(canvas, window.title(), style, Rect(0, (titleBar - 16) / 2, frame.width(), 16), Color::labelColor(), appearance);
     }
-    if (const auto& view = window.contentView()) drawView(canvas, *view, Rect(0, titleBar, content.width(), content.height()), appearance);
+    cairo_save(context);
+    cairo_translate(context, 0, titleBar);
+    drawContent(canvas, window, appearance);
+    cairo_restore(context);
     cairo_pop_group_to_source(context);
     cairo_paint_with_alpha(context, std::clamp(window.alphaValue(), 0.0, 1.0));
     return canvas.image();
+}
+
+void Renderer::drawContent(Canvas& canvas, const appkit::Window& window, Appearance appearance) {
+    Rect content = window.contentRectForFrameRect(window.frame());
+    if (window.isOpaque() || !window.backgroundColor().isClear())
+        canvas.fillRect(Rect(0, 0, content.width(), content.height()), window.backgroundColor(), appearance);
+    if (const auto& view = window.contentView()) drawView(canvas, *view, Rect(0, 0, content.width(), content.height()), appearance);
 }
 
 std::shared_ptr<appkit::Image> Renderer::screenshot(const Rect& screenFrame) {

@@ -3,13 +3,14 @@
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/Data.hpp"
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/security/KeychainDatabase.hpp"
 #include "platform/security/SecKeychain.hpp"
 
 #include <atomic>
-#include <mutex>
 #include <set>
 #include <string_view>
 
@@ -19,8 +20,7 @@ namespace {
 
 using foundation::Dictionary;
 
-std::mutex addFailureMutex;
-std::optional<OSStatus> addFailure;
+foundation::Guarded<std::optional<OSStatus>> addFailure;
 
 bool isKnownAccessibility(const std::string& value) {
     static const std::set<std::string, std::less<>> known{
@@ -155,10 +155,7 @@ OSStatus SecItemAdd(const std::shared_ptr<Dictionary>& attributes, objc::Id* res
     static const auto allowed =
         withKeys(matchingKeys, {kSecAttrAccessible, kSecValueData, kSecReturnData, kSecReturnAttributes});
     if (OSStatus status = parse(attributes, allowed, parsed); status != errSecSuccess) return status;
-    {
-        std::lock_guard lock(addFailureMutex);
-        if (addFailure) return *addFailure;
-    }
+    if (auto failure = *addFailure.lock()) return *failure;
     OSStatus status;
     auto database = KeychainDatabase::open(parsed.file, status);
     if (!database) return status;
@@ -205,8 +202,9 @@ OSStatus SecItemDelete(const std::shared_ptr<Dictionary>& query) {
 }
 
 void setAddFailureForTesting(std::optional<OSStatus> status) {
-    std::lock_guard lock(addFailureMutex);
-    addFailure = status;
+    static foundation::ProcessWideReset reset([] { addFailure.lock()->reset(); });
+    *addFailure.lock() = status;
+    reset.arm();
 }
 
 }  // namespace security

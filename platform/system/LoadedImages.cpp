@@ -1,22 +1,25 @@
 #include "platform/system/LoadedImages.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+#include "platform/foundation/ProcessWide.hpp"
+
 #include <memory>
-#include <mutex>
 
 namespace darwin {
 
 namespace {
 
-std::mutex imagesMutex;
+using ImageSet = std::shared_ptr<const std::vector<std::vector<std::uint8_t>>>;
+
 // Replaced sets are kept so that spans handed out earlier never dangle.
-std::vector<std::shared_ptr<const std::vector<std::vector<std::uint8_t>>>>& imageSets() {
-    static std::vector<std::shared_ptr<const std::vector<std::vector<std::uint8_t>>>> sets;
+foundation::Guarded<std::vector<ImageSet>>& imageSets() {
+    static foundation::Guarded<std::vector<ImageSet>> sets;
     return sets;
 }
 
-std::shared_ptr<const std::vector<std::vector<std::uint8_t>>> currentImages() {
-    std::lock_guard lock(imagesMutex);
-    return imageSets().empty() ? nullptr : imageSets().back();
+ImageSet currentImages() {
+    auto sets = imageSets().lock();
+    return sets->empty() ? nullptr : sets->back();
 }
 
 }  // namespace
@@ -33,8 +36,9 @@ std::span<const std::uint8_t> dyld_get_image_header(std::uint32_t index) {
 }
 
 void setLoadedImagesForTesting(std::vector<std::vector<std::uint8_t>> images) {
-    std::lock_guard lock(imagesMutex);
-    imageSets().push_back(std::make_shared<const std::vector<std::vector<std::uint8_t>>>(std::move(images)));
+    static foundation::ProcessWideReset reset([] { imageSets().lock()->push_back(nullptr); });
+    imageSets().lock()->push_back(std::make_shared<const std::vector<std::vector<std::uint8_t>>>(std::move(images)));
+    reset.arm();
 }
 
 }  // namespace darwin

@@ -40,7 +40,7 @@ bool hasRoute(const addrinfo* entry) {
 
 SCNetworkReachability::SCNetworkReachability(std::string host) : host_(std::move(host)) {}
 
-SCNetworkReachability::~SCNetworkReachability() { clearContext(); }
+SCNetworkReachability::~SCNetworkReachability() { state_.lock()->clearContext(); }
 
 SCNetworkReachabilityFlags SCNetworkReachability::evaluate(const std::string& host) {
     addrinfo hints{};
@@ -60,20 +60,21 @@ SCNetworkReachabilityFlags SCNetworkReachability::evaluate(const std::string& ho
     return flags;
 }
 
-void SCNetworkReachability::clearContext() {
-    if (context_.release && context_.info) context_.release(context_.info);
-    context_ = {};
+void SCNetworkReachability::State::clearContext() {
+    if (context.release && context.info) context.release(context.info);
+    context = {};
 }
 
 bool SCNetworkReachability::setCallback(SCNetworkReachabilityCallBack callback,
                                         const SCNetworkReachabilityContext* context) {
-    std::lock_guard lock(mutex_);
-    if (released_) return false;
-    clearContext();
-    callback_ = callback;
+    auto state = state_.lock();
+    if (state->released) return false;
+    state->clearContext();
+    state->callback = callback;
     if (callback && context) {
-        context_ = *context;
-        if (context_.retain && context_.info) context_.info = const_cast<void*>(context_.retain(context_.info));
+        state->context = *context;
+        if (state->context.retain && state->context.info)
+            state->context.info = const_cast<void*>(state->context.retain(state->context.info));
     }
     return true;
 }
@@ -82,25 +83,25 @@ bool SCNetworkReachability::schedule(const std::shared_ptr<foundation::RunLoop>&
     if (!runLoop) return false;
     std::weak_ptr<SCNetworkReachability> weakSelf = weak_from_this();
     {
-        std::lock_guard lock(mutex_);
-        if (released_ || sourceToken_) return false;
+        auto state = state_.lock();
+        if (state->released || state->sourceToken) return false;
         auto [source, token] = runLoop->addSource(
             [weakSelf] {
                 if (auto self = weakSelf.lock()) self->deliver();
             },
             mode);
-        source_ = std::move(source);
-        sourceToken_ = std::move(token);
-        runLoop_ = runLoop;
-        mode_ = std::string(mode);
-        deliveredFlags_.reset();
+        state->source = std::move(source);
+        state->sourceToken = std::move(token);
+        state->runLoop = runLoop;
+        state->mode = std::string(mode);
+        state->deliveredFlags.reset();
     }
     auto observation = NetworkChangeMonitor::observe([weakSelf] {
         if (auto self = weakSelf.lock()) self->evaluateSoon();
     });
     {
-        std::lock_guard lock(mutex_);
-        if (sourceToken_) changeObservation_ = std::move(observation);
+        auto state = state_.lock();
+        if (state->sourceToken) state->changeObservation = std::move(observation);
     }
     evaluateSoon();
     return true;
@@ -121,13 +122,13 @@ bool SCNetworkReachability::unschedule(const std::shared_ptr<foundation::RunLoop
     std::unique_ptr<foundation::RunLoopToken> token;
     std::unique_ptr<NetworkChangeMonitor::Observation> observation;
     {
-        std::lock_guard lock(mutex_);
-        if (!sourceToken_ || runLoop != runLoop_ || mode != mode_) return false;
-        token = std::move(sourceToken_);
-        observation = std::move(changeObservation_);
-        source_.reset();
-        runLoop_.reset();
-        pendingFlags_.reset();
+        auto state = state_.lock();
+        if (!state->sourceToken || runLoop != state->runLoop || mode != state->mode) return false;
+        token = std::move(state->sourceToken);
+        observation = std::move(state->changeObservation);
+        state->source.reset();
+        state->runLoop.reset();
+        state->pendingFlags.reset();
     }
     return true;
 }
@@ -135,22 +136,22 @@ bool SCNetworkReachability::unschedule(const std::shared_ptr<foundation::RunLoop
 void SCNetworkReachability::release() {
     std::unique_ptr<foundation::RunLoopToken> token;
     std::unique_ptr<NetworkChangeMonitor::Observation> observation;
-    std::lock_guard lock(mutex_);
-    released_ = true;
-    callback_ = nullptr;
-    clearContext();
-    token = std::move(sourceToken_);
-    observation = std::move(changeObservation_);
-    source_.reset();
-    runLoop_.reset();
+    auto state = state_.lock();
+    state->released = true;
+    state->callback = nullptr;
+    state->clearContext();
+    token = std::move(state->sourceToken);
+    observation = std::move(state->changeObservation);
+    state->source.reset();
+    state->runLoop.reset();
 }
 
 void SCNetworkReachability::evaluationFinished(SCNetworkReachabilityFlags flags) {
-    std::lock_guard lock(mutex_);
-    if (!source_) return;
-    pendingFlags_ = flags;
-    source_->signal();
-    if (runLoop_) runLoop_->wakeUp();
+    auto state = state_.lock();
+    if (!state->source) return;
+    state->pendingFlags = flags;
+    state->source->signal();
+    if (state->runLoop) state->runLoop->wakeUp();
 }
 
 void SCNetworkReachability::deliver() {
@@ -158,14 +159,14 @@ void SCNetworkReachability::deliver() {
     void* info = nullptr;
     SCNetworkReachabilityFlags flags = 0;
     {
-        std::lock_guard lock(mutex_);
-        if (!pendingFlags_ || released_) return;
-        flags = *pendingFlags_;
-        pendingFlags_.reset();
-        if (deliveredFlags_ == flags) return;
-        deliveredFlags_ = flags;
-        callback = callback_;
-        info = context_.info;
+        auto state = state_.lock();
+        if (!state->pendingFlags || state->released) return;
+        flags = *state->pendingFlags;
+        state->pendingFlags.reset();
+        if (state->deliveredFlags == flags) return;
+        state->deliveredFlags = flags;
+        callback = state->callback;
+        info = state->context.info;
     }
     if (callback) callback(shared_from_this(), flags, info);
 }

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/system/NetworkChangeMonitor.hpp"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,21 +70,26 @@ private:
     void evaluateSoon();
     void evaluationFinished(SCNetworkReachabilityFlags flags);
     void deliver();
-    void clearContext();
+
+    // Everything the target's lock guards.
+    struct State {
+        SCNetworkReachabilityCallBack callback = nullptr;
+        SCNetworkReachabilityContext context;
+        std::shared_ptr<foundation::RunLoop> runLoop;
+        std::string mode;
+        std::shared_ptr<foundation::RunLoop::Source> source;
+        std::unique_ptr<foundation::RunLoopToken> sourceToken;
+        std::optional<SCNetworkReachabilityFlags> pendingFlags;
+        std::optional<SCNetworkReachabilityFlags> deliveredFlags;
+        std::unique_ptr<NetworkChangeMonitor::Observation> changeObservation;
+        bool released = false;
+
+        void clearContext();
+    };
 
     const std::string host_;
-    std::mutex mutex_;
-    SCNetworkReachabilityCallBack callback_ = nullptr;
-    SCNetworkReachabilityContext context_;
-    std::shared_ptr<foundation::RunLoop> runLoop_;
-    std::string mode_;
-    std::shared_ptr<foundation::RunLoop::Source> source_;
-    std::unique_ptr<foundation::RunLoopToken> sourceToken_;
-    std::optional<SCNetworkReachabilityFlags> pendingFlags_;
-    std::optional<SCNetworkReachabilityFlags> deliveredFlags_;
-    std::unique_ptr<NetworkChangeMonitor::Observation> changeObservation_;
+    foundation::Guarded<State> state_;
     std::atomic<bool> evaluationPending_{false};
-    bool released_ = false;
 };
 
 // The platform's functions over a target. Creation fails (nil) for a nil or empty name.

@@ -1,12 +1,13 @@
 #include "platform/system/SecTrust.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/objc/Class.hpp"
 
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
 
-#include <mutex>
 
 namespace security {
 
@@ -31,13 +32,12 @@ Certificate decode(const std::vector<std::uint8_t>& der) {
     return Certificate(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())));
 }
 
-std::mutex additionalAnchorsMutex;
-std::vector<std::vector<std::uint8_t>> additionalAnchors;
+foundation::Guarded<std::vector<std::vector<std::uint8_t>>> additionalAnchors;
 
 // Entries that are not DER certificates are skipped rather than failing every evaluation.
 void addAdditionalTrustAnchors(X509_STORE* store) {
-    std::lock_guard lock(additionalAnchorsMutex);
-    for (const auto& der : additionalAnchors)
+    auto anchors = additionalAnchors.lock();  // held for the whole loop
+    for (const auto& der : *anchors)
         if (auto certificate = decode(der)) X509_STORE_add_cert(store, certificate.get());
 }
 
@@ -112,8 +112,9 @@ bool SecTrustEvaluateWithError(const std::shared_ptr<SecTrust>& trust, std::shar
 }
 
 void setAdditionalTrustAnchorsForTesting(std::vector<std::vector<std::uint8_t>> certificates) {
-    std::lock_guard lock(additionalAnchorsMutex);
-    additionalAnchors = std::move(certificates);
+    static foundation::ProcessWideReset reset([] { additionalAnchors.lock()->clear(); });
+    *additionalAnchors.lock() = std::move(certificates);
+    reset.arm();
 }
 
 }  // namespace security

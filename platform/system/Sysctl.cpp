@@ -1,19 +1,20 @@
 #include "platform/system/Sysctl.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+#include "platform/foundation/ProcessWide.hpp"
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <mutex>
 #include <sstream>
 
 namespace darwin {
 
 namespace {
 
-std::mutex overridesMutex;
-std::map<std::string, std::optional<std::string>>& overrides() {
-    static std::map<std::string, std::optional<std::string>> table;
+foundation::Guarded<std::map<std::string, std::optional<std::string>>>& overrides() {
+    static foundation::Guarded<std::map<std::string, std::optional<std::string>>> table;
     return table;
 }
 
@@ -30,9 +31,9 @@ std::optional<std::string> firstLineOf(const char* path) {
 
 std::optional<std::string> machineValue(const std::string& name) {
     {
-        std::lock_guard lock(overridesMutex);
-        auto found = overrides().find(name);
-        if (found != overrides().end()) return found->second;
+        auto table = overrides().lock();
+        auto found = table->find(name);
+        if (found != table->end()) return found->second;
     }
     if (name == "hw.model") {
         if (auto product = firstLineOf("/sys/devices/virtual/dmi/id/product_name")) return product;
@@ -74,13 +75,9 @@ int sysctlbyname(const char* name, void* oldValue, std::size_t* oldLength, const
 }
 
 void setSysctlValueForTesting(const std::string& name, std::optional<std::string> value) {
-    std::lock_guard lock(overridesMutex);
-    overrides()[name] = std::move(value);
-}
-
-void resetSysctlForTesting() {
-    std::lock_guard lock(overridesMutex);
-    overrides().clear();
+    static foundation::ProcessWideReset reset([] { overrides().lock()->clear(); });
+    (*overrides().lock())[name] = std::move(value);
+    reset.arm();
 }
 
 }  // namespace darwin

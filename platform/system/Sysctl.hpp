@@ -17,8 +17,8 @@ namespace darwin {
 int sysctlbyname(const char* name, void* oldValue, std::size_t* oldLength, const void* newValue,
                  std::size_t newLength);
 
-// Test support: gives the name a fixed text value, or makes it absent (nullopt), until reset.
+// Test support: gives the name a fixed text value, or makes it absent (nullopt), until the
+// process-wide state is reset.
 void setSysctlValueForTesting(const std::string& name, std::optional<std::string> value);
-void resetSysctlForTesting();
 
 }  // namespace darwin

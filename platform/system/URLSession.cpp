@@ -1,5 +1,7 @@
 #include "platform/system/URLSession.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+
 #include <atomic>
 
 namespace foundation {
@@ -7,13 +9,8 @@ namespace foundation {
 namespace {
 
 // Sessions stay alive, as on the platform, until invalidated with no task left.
-struct LiveSessions {
-    std::mutex mutex;
-    std::set<std::shared_ptr<URLSession>> sessions;
-};
-
-LiveSessions& liveSessions() {
-    static LiveSessions live;
+Guarded<std::set<std::shared_ptr<URLSession>>>& liveSessions() {
+    static Guarded<std::set<std::shared_ptr<URLSession>>> live;
     return live;
 }
 
@@ -28,25 +25,24 @@ URLSession::URLSession(URLSessionConfiguration configuration, std::shared_ptr<UR
                        dispatch::QueuePtr delegateQueue)
     : configuration_(std::move(configuration)),
       delegateQueue_(delegateQueue ? std::move(delegateQueue) : dispatch::createQueue("NSOperationQueue")),
-      delegate_(std::move(delegate)) {}
+      state_(State{std::move(delegate), {}, false}) {}
 
 std::shared_ptr<URLSession> URLSession::sessionWithConfiguration(URLSessionConfiguration configuration,
                                                                  std::shared_ptr<URLSessionDelegate> delegate,
                                                                  dispatch::QueuePtr delegateQueue) {
     auto session = std::make_shared<URLSession>(std::move(configuration), std::move(delegate), std::move(delegateQueue));
-    std::lock_guard lock(liveSessions().mutex);
-    liveSessions().sessions.insert(session);
+    liveSessions().lock()->insert(session);
     return session;
 }
 
 std::shared_ptr<URLSessionTask> URLSession::makeTask(URLSessionTaskKind kind, const URLRequest& request,
                                                      std::shared_ptr<Data> bodyData,
                                                      std::optional<std::filesystem::path> bodyFile) {
-    std::lock_guard lock(mutex_);
-    if (invalidated_) return nullptr;
+    auto state = state_.lock();
+    if (state->invalidated) return nullptr;
     auto task = std::make_shared<URLSessionTask>(nextTaskIdentifier(), kind, request, std::move(bodyData),
                                                  std::move(bodyFile), weak_from_this());
-    tasks_.insert(task);
+    state->tasks.insert(task);
     return task;
 }
 
@@ -72,48 +68,35 @@ std::shared_ptr<URLSessionTask> URLSession::downloadTaskWithRequest(const URLReq
 }
 
 void URLSession::finishTasksAndInvalidate() {
-    {
-        std::lock_guard lock(mutex_);
-        invalidated_ = true;
-    }
+    state_.lock()->invalidated = true;
     releaseIfDone();
 }
 
 bool URLSession::isInvalidated() const {
-    std::lock_guard lock(mutex_);
-    return invalidated_;
+    return state_.lock()->invalidated;
 }
 
 void URLSession::deliver(std::function<void(const std::shared_ptr<URLSessionDelegate>&, const std::shared_ptr<URLSession>&)> work) {
     delegateQueue_->async([self = shared_from_this(), work = std::move(work)] {
-        std::shared_ptr<URLSessionDelegate> delegate;
-        {
-            std::lock_guard lock(self->mutex_);
-            delegate = self->delegate_;
-        }
+        auto delegate = self->state_.lock()->delegate;
         work(delegate, self);
     });
 }
 
 void URLSession::taskDidComplete(const std::shared_ptr<URLSessionTask>& task) {
-    {
-        std::lock_guard lock(mutex_);
-        tasks_.erase(task);
-    }
+    state_.lock()->tasks.erase(task);
     releaseIfDone();
 }
 
 void URLSession::releaseIfDone() {
-    std::shared_ptr<URLSessionDelegate> released;
+    std::shared_ptr<URLSessionDelegate> released;  // let go of outside the lock
     {
-        std::lock_guard lock(mutex_);
-        if (!invalidated_ || !tasks_.empty()) return;
-        released = std::move(delegate_);
-        delegate_.reset();
+        auto state = state_.lock();
+        if (!state->invalidated || !state->tasks.empty()) return;
+        released = std::exchange(state->delegate, nullptr);
     }
     std::shared_ptr<URLSession> self = shared_from_this();
-    std::lock_guard lock(liveSessions().mutex);
-    liveSessions().sessions.erase(self);
+    liveSessions().lock()->erase(self);
 }
 
 URLTransferRequest URLSession::transferRequest(const URLRequest& request) const {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/system/URLSessionConfiguration.hpp"
 #include "platform/system/URLSessionDelegate.hpp"
 #include "platform/system/URLSessionTask.hpp"
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <set>
 
 namespace foundation {
@@ -55,10 +55,12 @@ private:
 
     const URLSessionConfiguration configuration_;
     const dispatch::QueuePtr delegateQueue_;
-    mutable std::mutex mutex_;
-    std::shared_ptr<URLSessionDelegate> delegate_;
-    std::set<std::shared_ptr<URLSessionTask>> tasks_;
-    bool invalidated_ = false;
+    struct State {
+        std::shared_ptr<URLSessionDelegate> delegate;
+        std::set<std::shared_ptr<URLSessionTask>> tasks;
+        bool invalidated = false;
+    };
+    Guarded<State> state_;
 };
 
 }  // namespace foundation

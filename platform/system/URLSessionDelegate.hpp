@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Data.hpp"
 #include "platform/foundation/Error.hpp"
 #include "platform/foundation/URL.hpp"
@@ -22,10 +23,9 @@ class URLSessionTask;
 // the delegate must be called exactly once, from any thread.
 class URLSessionDelegate {
 public:
-    using ChallengeCompletionHandler =
-        std::function<void(URLSessionAuthChallengeDisposition, std::shared_ptr<URLCredential>)>;
+    using ChallengeCompletionHandler = CompletionHandler<URLSessionAuthChallengeDisposition, std::shared_ptr<URLCredential>>;
     // Nullopt refuses the redirect: the task completes with the redirect response.
-    using RedirectCompletionHandler = std::function<void(std::optional<URLRequest>)>;
+    using RedirectCompletionHandler = CompletionHandler<std::optional<URLRequest>>;
 
     virtual ~URLSessionDelegate() = default;
 

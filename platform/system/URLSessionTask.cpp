@@ -4,7 +4,6 @@
 #include "platform/system/URLSession.hpp"
 
 #include <atomic>
-#include <cassert>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -229,14 +228,11 @@ void URLSessionTask::transferNeedsTrustDecision(const std::shared_ptr<security::
         if (settled->exchange(true)) return;
         if (auto task = weakTask.lock()) task->answerTrustQuestion(trust, disposition, credential);
     };
-    auto answered = std::make_shared<std::atomic<bool>>(false);
-    session->deliver([task = self(), challenge, settle, answered](const std::shared_ptr<URLSessionDelegate>& delegate,
-                                                                  const std::shared_ptr<URLSession>& session) {
+    session->deliver([task = self(), challenge, settle](const std::shared_ptr<URLSessionDelegate>& delegate,
+                                                        const std::shared_ptr<URLSession>& session) {
         URLSessionDelegate::ChallengeCompletionHandler completion =
-            [settle, answered](URLSessionAuthChallengeDisposition disposition, std::shared_ptr<URLCredential> credential) {
-                bool first = !answered->exchange(true);
-                assert(first && "a challenge completion handler must be called exactly once");
-                if (first) settle(disposition, std::move(credential));
+            [settle](URLSessionAuthChallengeDisposition disposition, std::shared_ptr<URLCredential> credential) {
+                settle(disposition, std::move(credential));
             };
         if (delegate)
             delegate->URLSession(session, task, challenge, std::move(completion));
@@ -324,14 +320,11 @@ void URLSessionTask::followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> res
     }
     auto session = session_.lock();
     if (!session) return complete(makeURLError(NSURLErrorCancelled, "cancelled", url));
-    auto answered = std::make_shared<std::atomic<bool>>(false);
     std::weak_ptr<URLSessionTask> weakTask = self();
     URLSessionDelegate::RedirectCompletionHandler completion =
-        [weakTask, answered, response, body](std::optional<URLRequest> request) {
-            bool first = !answered->exchange(true);
-            assert(first && "a redirect completion handler must be called exactly once");
+        [weakTask, response, body](std::optional<URLRequest> request) {
             auto task = weakTask.lock();
-            if (!first || !task) return;
+            if (!task) return;
             // Leaving https would put the request, and what answers it, in clear text.
             if (request && leavesHTTPS(response->URL(), request->URL())) request.reset();
             if (request) {

@@ -1,18 +1,18 @@
 #include "platform/system/UnifiedLog.hpp"
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Exception.hpp"
 
 #include <atomic>
-#include <cassert>
 #include <syslog.h>
 
 namespace darwin {
 
 namespace {
 
-// Guards the pointer to the attached capture; the capture guards its own contents.
-std::mutex captureMutex;
-LogCapture* attachedCapture = nullptr;
+// The attached capture, if any; held locked while a line goes into it, so the capture
+// cannot go away meanwhile. The capture guards its own contents.
+foundation::Guarded<LogCapture*> attachedCapture{nullptr};
 
 int syslogPriority(os_log_type_t type) {
     switch (type) {
@@ -29,48 +29,42 @@ int syslogPriority(os_log_type_t type) {
 
 os_log_t os_log_create(const char* subsystem, const char* category) {
     auto handle = std::make_shared<const LogHandle>(subsystem ? subsystem : "", category ? category : "");
-    std::lock_guard lock(captureMutex);
-    if (attachedCapture) {
-        std::lock_guard captureLock(attachedCapture->mutex_);
-        ++attachedCapture->handlesCreated_;
-    }
+    if (auto capture = attachedCapture.lock(); *capture) ++(*capture)->contents_.lock()->handlesCreated;
     return handle;
 }
 
 bool os_log_type_enabled(const os_log_t& log, os_log_type_t type) {
     if (!log) return false;
     if (type != os_log_type_t::debug) return true;
-    std::lock_guard lock(captureMutex);
-    if (!attachedCapture) return false;
-    std::lock_guard captureLock(attachedCapture->mutex_);
-    return attachedCapture->debugEnabled_;
+    auto capture = attachedCapture.lock();
+    return *capture && (*capture)->contents_.lock()->debugEnabled;
 }
 
 void os_log_with_type(const os_log_t& log, os_log_type_t type, const std::string& message) {
     if (!os_log_type_enabled(log, type)) return;
     syslog(syslogPriority(type), "%s", message.c_str());
-    std::lock_guard lock(captureMutex);
-    if (!attachedCapture) return;
-    std::lock_guard captureLock(attachedCapture->mutex_);
-    attachedCapture->entries_.push_back(
+    auto capture = attachedCapture.lock();
+    if (!*capture) return;
+    (*capture)->contents_.lock()->entries.push_back(
         {log->subsystem(), log->category(), type, message, dispatch::currentQueueLabel()});
 }
 
 LogCapture::LogCapture() {
-    std::lock_guard lock(captureMutex);
-    assert(!attachedCapture && "only one log capture at a time");
-    attachedCapture = this;
+    bool alreadyAttached = false;
+    {
+        auto capture = attachedCapture.lock();
+        alreadyAttached = *capture != nullptr;
+        if (!alreadyAttached) *capture = this;
+    }
+    if (alreadyAttached) foundation::AssertionHandler::handleFailure("only one log capture at a time");
 }
 
 LogCapture::~LogCapture() {
-    std::lock_guard lock(captureMutex);
-    if (attachedCapture == this) attachedCapture = nullptr;
+    auto capture = attachedCapture.lock();
+    if (*capture == this) *capture = nullptr;
 }
 
-std::vector<LogEntry> LogCapture::entries() const {
-    std::lock_guard lock(mutex_);
-    return entries_;
-}
+std::vector<LogEntry> LogCapture::entries() const { return contents_.lock()->entries; }
 
 std::vector<LogEntry> LogCapture::entriesContaining(const std::string& text) const {
     std::vector<LogEntry> matching;
@@ -79,14 +73,8 @@ std::vector<LogEntry> LogCapture::entriesContaining(const std::string& text) con
     return matching;
 }
 
-std::size_t LogCapture::handlesCreated() const {
-    std::lock_guard lock(mutex_);
-    return handlesCreated_;
-}
+std::size_t LogCapture::handlesCreated() const { return contents_.lock()->handlesCreated; }
 
-void LogCapture::enableDebugLines() {
-    std::lock_guard lock(mutex_);
-    debugEnabled_ = true;
-}
+void LogCapture::enableDebugLines() { contents_.lock()->debugEnabled = true; }
 
 }  // namespace darwin

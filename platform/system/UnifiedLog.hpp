@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
+
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -67,10 +68,12 @@ private:
     friend os_log_t os_log_create(const char*, const char*);
     friend bool os_log_type_enabled(const os_log_t&, os_log_type_t);
 
-    mutable std::mutex mutex_;
-    std::vector<LogEntry> entries_;
-    std::size_t handlesCreated_ = 0;
-    bool debugEnabled_ = false;
+    struct Contents {
+        std::vector<LogEntry> entries;
+        std::size_t handlesCreated = 0;
+        bool debugEnabled = false;
+    };
+    foundation::Guarded<Contents> contents_;
 };
 
 }  // namespace darwin

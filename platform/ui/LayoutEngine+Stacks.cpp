@@ -101,6 +101,20 @@ LayoutEngine::StackPlan LayoutEngine::stackPlan(const ResolvedNode& node, Propos
         plan.baseline = above;
         thickness = above + below;
     }
+    if (axis == Axis::vertical && setsGuides(node)) {
+        // The children's guides stand on one line; the stack reaches from the farthest
+        // leading edge to the farthest trailing one.
+        auto guide = HorizontalGuide::standard(data.alignment.horizontal);
+        plan.guides.resize(children.size());
+        double before = 0, after = 0;
+        for (std::size_t index = 0; index < children.size(); ++index) {
+            plan.guides[index] = guideValue(children[index], plan.sizes[index], plan.proposals[index], guide, environment);
+            before = std::max(before, plan.guides[index]);
+            after = std::max(after, plan.sizes[index].width - plan.guides[index]);
+        }
+        plan.guideLine = before;
+        thickness = before + after;
+    }
     plan.size = axis == Axis::horizontal ? Size{length, thickness} : Size{thickness, length};
     return plan;
 }
@@ -124,10 +138,11 @@ void LayoutEngine::placeStack(const ResolvedNode& node, LayoutNode& placed, Prop
         double top = plan.baselines.empty()
                          ? alignOffset(alignment.vertical, frame.height(), size.height)
                          : (frame.height() - plan.size.height) / 2 + plan.baseline - plan.baselines[index];
-        Rect childFrame = axis == Axis::horizontal
-                              ? Rect(position, frame.minY() + top, size.width, size.height)
-                              : Rect(frame.minX() + alignOffset(alignment.horizontal, frame.width(), size.width),
-                                     position, size.width, size.height);
+        double leading = plan.guides.empty() ? alignOffset(alignment.horizontal, frame.width(), size.width)
+                                             : alignOffset(alignment.horizontal, frame.width(), plan.size.width) +
+                                                   plan.guideLine - plan.guides[index];
+        Rect childFrame = axis == Axis::horizontal ? Rect(position, frame.minY() + top, size.width, size.height)
+                                                   : Rect(frame.minX() + leading, position, size.width, size.height);
         placed.children.push_back(place(child, childFrame, plan.proposals[index], environment, axis));
         position += along(size, axis);
     }
@@ -151,6 +166,21 @@ double LayoutEngine::firstBaseline(const ResolvedNode& child, Size size, Propose
         }
     });
     return baseline.value_or(size.height);
+}
+
+bool LayoutEngine::setsGuides(const ResolvedNode& node) {
+    if (auto found = setsGuides_.find(&node); found != setsGuides_.end()) return found->second;
+    bool sets = node.node.kind() == NodeKind::alignmentGuide ||
+                std::any_of(node.children.begin(), node.children.end(),
+                            [this](const ResolvedNode& child) { return setsGuides(child); });
+    setsGuides_.emplace(&node, sets);
+    return sets;
+}
+
+double LayoutEngine::guideValue(const ResolvedNode& child, Size size, ProposedSize offer, const HorizontalGuide& guide,
+                                const EnvironmentValues& environment) {
+    LayoutNode placed = place(child, Rect(Point{}, size), offer, environment, Axis::vertical);
+    return explicitGuide(placed, guide).value_or(guide.defaultValue(size));
 }
 
 }  // namespace ui

@@ -101,6 +101,7 @@ Size LayoutEngine::measureAnew(const ResolvedNode& node, ProposedSize p, const E
                 p.height && std::isfinite(*p.height) ? *p.height : content.height};
     }
     case NodeKind::toggle: {
+        if (environment.labelsHidden) return switchSize;
         Size label = measure(node.children.front(), {}, environment, std::nullopt);
         double natural = label.width + standardSpacing + switchSize.width;
         double width = p.width && std::isfinite(*p.width) ? std::max(*p.width, natural) : natural;
@@ -197,7 +198,7 @@ LayoutNode LayoutEngine::place(const ResolvedNode& node, Rect frame, ProposedSiz
     }
     case NodeKind::toggle: {
         const auto& label = node.children.front();
-        Size size = measure(label, {}, environment, std::nullopt);
+        Size size = environment.labelsHidden ? Size{} : measure(label, {}, environment, std::nullopt);
         add(label, Rect(frame.minX(), frame.midY() - size.height / 2, size.width, size.height), {}, environment,
             std::nullopt);
         break;

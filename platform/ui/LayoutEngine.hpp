@@ -37,6 +37,8 @@ private:
         Size size;
         std::vector<double> baselines;  // baseline alignment only
         double baseline = 0;
+        std::vector<double> guides;  // vertical stacks whose children set alignment guides
+        double guideLine = 0;
     };
 
     Size measureAnew(const ResolvedNode& node, ProposedSize p, const EnvironmentValues& environment, StackAxis stack);
@@ -45,12 +47,18 @@ private:
     void placeStack(const ResolvedNode& node, LayoutNode& placed, ProposedSize p, const EnvironmentValues& environment);
     double firstBaseline(const ResolvedNode& child, Size size, ProposedSize offer,
                          const EnvironmentValues& environment);
+    // Whether anything below sets an alignment guide (stacks then align by guides).
+    bool setsGuides(const ResolvedNode& node);
+    // A child's value of the guide, for the size it answered the offer.
+    double guideValue(const ResolvedNode& child, Size size, ProposedSize offer, const HorizontalGuide& guide,
+                      const EnvironmentValues& environment);
     std::unique_ptr<TextLayout> textLayout(const std::string& text, ProposedSize p,
                                            const EnvironmentValues& environment);
     static Size imageSize(const ImageData& data, ProposedSize p);
     static Size hostedSize(const ResolvedNode& node, ProposedSize p);
 
     std::map<std::tuple<const ResolvedNode*, double, double, bool, bool, int>, Size> measured_;
+    std::map<const ResolvedNode*, bool> setsGuides_;
 };
 
 }  // namespace ui

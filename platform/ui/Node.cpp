@@ -160,6 +160,18 @@ Node Node::keyboardShortcut(KeyboardShortcut shortcut) const {
     return make(NodeKind::keyboardShortcut, std::move(shortcut), {*this});
 }
 
+Node Node::keyboardShortcut(std::optional<KeyboardShortcut> shortcut) const {
+    return keyboardShortcut(shortcut.value_or(KeyboardShortcut{KeyEquivalent{}, EventModifiers{}}));
+}
+
+Node Node::alignmentGuide(HorizontalGuide guide, std::function<double(const ViewDimensions&)> value) const {
+    return make(NodeKind::alignmentGuide, AlignmentGuideData{guide, std::move(value)}, {*this});
+}
+
+Node Node::labelsHidden() const {
+    return environmentModifier(*this, [](EnvironmentValues& values) { values.labelsHidden = true; });
+}
+
 Node EmptyView() { return Node(); }
 
 Node VStack(std::vector<Node> children, HorizontalAlignment alignment, std::optional<double> spacing) {

@@ -89,6 +89,14 @@ public:
 
     // The key that presses the buttons below while their window is key.
     Node keyboardShortcut(KeyboardShortcut shortcut) const;
+    // None removes any shortcut the buttons below had; the tree keeps its shape either way.
+    Node keyboardShortcut(std::optional<KeyboardShortcut> shortcut) const;
+
+    // Sets the guide of this node to a value computed from its dimensions (measured from its
+    // leading edge); vertical stacks line their children up by it.
+    Node alignmentGuide(HorizontalGuide guide, std::function<double(const ViewDimensions&)> value) const;
+    // The controls below show no labels (a toggle only its switch).
+    Node labelsHidden() const;
 
     // Shape modifier: the fill colour of a shape node.
     Node fill(Color color) const;

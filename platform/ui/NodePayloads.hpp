@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Image.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/ui/AlignmentGuide.hpp"
 #include "platform/ui/KeyboardShortcut.hpp"
 #include "platform/ui/Transaction.hpp"
 #include "platform/ui/Types.hpp"
@@ -50,7 +51,8 @@ enum class NodeKind {
     contentShape,
     scroll,            // clips its content and shows it from its scroll offset
     toggle,            // children: the label
-    keyboardShortcut,  // a shortcut for the buttons below
+    keyboardShortcut,  // a shortcut for the buttons below; an empty key stands for none
+    alignmentGuide,    // sets a horizontal alignment guide of its child
     // Nodes the host expands.
     component,
     representable,
@@ -212,6 +214,12 @@ struct AsyncImageData {
     std::function<Node(const AsyncImagePhase&)> content;
 };
 
+// The guide a node sets and its value, computed from the node's dimensions.
+struct AlignmentGuideData {
+    HorizontalGuide guide;
+    std::function<double(const ViewDimensions&)> value;
+};
+
 struct ScrollReaderData {
     std::function<Node(const ScrollViewProxy&)> content;
 };
@@ -220,6 +228,6 @@ using NodePayload = std::variant<std::monostate, StackData, ZStackData, TextData
                                  SpacerData, ButtonData, PaddingData, FrameData, FlexibleFrame, DecorationData, OffsetData,
                                  OpacityData, ClipData, ContentShapeData, EnvironmentData, IdentifiedData, Lifecycle,
                                  TapData, ScrollData, ToggleData, KeyboardShortcut, ComponentData, RepresentableData,
-                                 AsyncImageData, ScrollReaderData, Transition>;
+                                 AsyncImageData, ScrollReaderData, Transition, AlignmentGuideData>;
 
 }  // namespace ui

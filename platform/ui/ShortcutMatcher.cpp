@@ -32,7 +32,7 @@ std::function<void()> ShortcutMatcher::actionFor(const LayoutNode& root, const a
     root.find([&](const LayoutNode& node) {
         if (node.kind() != NodeKind::keyboardShortcut) return false;
         const auto& shortcut = node.data<KeyboardShortcut>();
-        if (lowercased(shortcut.key.character) != key || modifierFlagsFor(shortcut.modifiers) != pressed) return false;
+        if (shortcut.key.character.empty() || lowercased(shortcut.key.character) != key || modifierFlagsFor(shortcut.modifiers) != pressed) return false;
         const auto* button = node.find([](const LayoutNode& inner) { return inner.kind() == NodeKind::button; });
         if (!button || !button->data<ButtonData>().action) return false;
         found = button->data<ButtonData>().action;

@@ -2,7 +2,9 @@
 
 #include "platform/foundation/Exception.hpp"
 #include "platform/foundation/Format.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Null.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/objc/Class.hpp"
 
 #include <cerrno>
@@ -16,16 +18,17 @@ objc::Class* promiseClass() {
     return runtimeClass;
 }
 
-// The class's lock and the default queue it guards. The main queue is chosen on first use,
-// which is when the class would first be initialised on the platform.
-struct DefaultQueue {
-    std::mutex lock;
-    dispatch::QueuePtr queue;
-};
+// The default queue, under the class's lock. The main queue is chosen on first use, which
+// is when the class would first be initialised on the platform; a choice made by a test
+// is undone afterwards.
+foundation::Guarded<dispatch::QueuePtr>& defaultQueue() {
+    static foundation::Guarded<dispatch::QueuePtr> queue;
+    return queue;
+}
 
-DefaultQueue& defaultQueue() {
-    static DefaultQueue state;
-    return state;
+void armDefaultQueueReset() {
+    static foundation::ProcessWideReset reset([] { *defaultQueue().lock() = nullptr; });
+    reset.arm();
 }
 
 // Destroying an observer can drop the last hold on the promise it would resolve, whose own
@@ -56,36 +59,36 @@ ZPMPromise::ZPMPromise(InitPending, objc::Class* runtimeClass)
 
 ZPMPromise::ZPMPromise(objc::Id resolution, objc::Class* runtimeClass)
     : objc::Object(runtimeClass ? runtimeClass : promiseClass()) {
+    auto resolved = resolution_.lock();
     if (auto error = foundation::errorValue(resolution)) {
-        state_ = State::rejected;
-        error_ = std::move(error);
+        resolved->state = State::rejected;
+        resolved->error = std::move(error);
     } else {
-        state_ = State::fulfilled;
-        value_ = std::move(resolution);
+        resolved->state = State::fulfilled;
+        resolved->value = std::move(resolution);
     }
 }
 
 ZPMPromise::~ZPMPromise() {
-    // Nobody else can hold the promise any more, so the state needs no lock here.
-    if (state_ == State::pending) dispatchGroup()->leave();
-    releaseObservers(std::move(observers_));
+    std::vector<ObserverBlock> observers;
+    {
+        auto resolved = resolution_.lock();
+        if (resolved->state == State::pending) dispatchGroup()->leave();
+        observers.swap(resolved->observers);
+    }
+    releaseObservers(std::move(observers));
 }
 
 dispatch::QueuePtr ZPMPromise::defaultDispatchQueue() {
-    std::lock_guard guard(defaultQueue().lock);
-    if (!defaultQueue().queue) defaultQueue().queue = dispatch::mainQueue();
-    return defaultQueue().queue;
+    auto queue = defaultQueue().lock();
+    if (!*queue) *queue = dispatch::mainQueue();
+    return *queue;
 }
 
 void ZPMPromise::setDefaultDispatchQueue(dispatch::QueuePtr queue) {
     if (!parametersSatisfied({{queue != nullptr, "queue"}})) return;
-    std::lock_guard guard(defaultQueue().lock);
-    defaultQueue().queue = std::move(queue);
-}
-
-void ZPMPromise::resetForTesting() {
-    std::lock_guard guard(defaultQueue().lock);
-    defaultQueue().queue = nullptr;
+    *defaultQueue().lock() = std::move(queue);
+    armDefaultQueueReset();
 }
 
 ZPMPromise::Ptr ZPMPromise::pendingPromise() { return std::make_shared<ZPMPromise>(InitPending{}); }
@@ -124,15 +127,15 @@ void ZPMPromise::resolve(State state, objc::Id resolution) {
     std::vector<objc::Id> releasedObjects;
     std::vector<ObserverBlock> observers;
     {
-        std::lock_guard guard(lock_);
-        if (state_ != State::pending) return;
-        state_ = state;
+        auto resolved = resolution_.lock();
+        if (resolved->state != State::pending) return;
+        resolved->state = state;
         if (state == State::fulfilled)
-            value_ = resolution;
+            resolved->value = resolution;
         else
-            error_ = foundation::errorValue(resolution);
-        releasedObjects.swap(pendingObjects_);
-        observers.swap(observers_);
+            resolved->error = foundation::errorValue(resolution);
+        releasedObjects.swap(resolved->pendingObjects);
+        observers.swap(resolved->observers);
         // Observers only submit work to their queues, so no caller code runs under the lock.
         for (const auto& observer : observers) observer(state, resolution);
     }
@@ -143,66 +146,51 @@ void ZPMPromise::resolve(State state, objc::Id resolution) {
 }
 
 std::string ZPMPromise::description() const {
-    std::lock_guard guard(lock_);
+    auto resolved = resolution_.lock();
     const void* address = this;
-    switch (state_) {
+    switch (resolved->state) {
         case State::fulfilled:
-            return foundation::format("<%@ %p> Fulfilled: %@", isa()->name(), address, value_);
+            return foundation::format("<%@ %p> Fulfilled: %@", isa()->name(), address, resolved->value);
         case State::rejected:
-            return foundation::format("<%@ %p> Rejected: %@", isa()->name(), address, error_);
+            return foundation::format("<%@ %p> Rejected: %@", isa()->name(), address, resolved->error);
         case State::pending:
             break;
     }
     return foundation::format("<%@ %p> Pending", isa()->name(), address);
 }
 
-bool ZPMPromise::isPending() const {
-    std::lock_guard guard(lock_);
-    return state_ == State::pending;
-}
+bool ZPMPromise::isPending() const { return resolution_.lock()->state == State::pending; }
 
-bool ZPMPromise::isFulfilled() const {
-    std::lock_guard guard(lock_);
-    return state_ == State::fulfilled;
-}
+bool ZPMPromise::isFulfilled() const { return resolution_.lock()->state == State::fulfilled; }
 
-bool ZPMPromise::isRejected() const {
-    std::lock_guard guard(lock_);
-    return state_ == State::rejected;
-}
+bool ZPMPromise::isRejected() const { return resolution_.lock()->state == State::rejected; }
 
-objc::Id ZPMPromise::value() const {
-    std::lock_guard guard(lock_);
-    return value_;
-}
+objc::Id ZPMPromise::value() const { return resolution_.lock()->value; }
 
-ZPMPromise::ErrorPtr ZPMPromise::error() const {
-    std::lock_guard guard(lock_);
-    return error_;
-}
+ZPMPromise::ErrorPtr ZPMPromise::error() const { return resolution_.lock()->error; }
 
 void ZPMPromise::addPendingObject(objc::Id object) {
     if (!parametersSatisfied({{object != nullptr, "object"}})) return;
-    std::lock_guard guard(lock_);
-    if (state_ == State::pending) pendingObjects_.push_back(std::move(object));
+    auto resolved = resolution_.lock();
+    if (resolved->state == State::pending) resolved->pendingObjects.push_back(std::move(object));
 }
 
 void ZPMPromise::observeOnQueue(dispatch::QueuePtr queue, FulfillBlock onFulfill, RejectBlock onReject) {
     if (!parametersSatisfied(
             {{queue != nullptr, "queue"}, {bool(onFulfill), "onFulfill"}, {bool(onReject), "onReject"}}))
         return;
-    std::lock_guard guard(lock_);
-    switch (state_) {
+    auto resolved = resolution_.lock();
+    switch (resolved->state) {
         case State::rejected:
-            dispatchGroup()->async(queue, [onReject = std::move(onReject), error = error_] { onReject(error); });
+            dispatchGroup()->async(queue, [onReject = std::move(onReject), error = resolved->error] { onReject(error); });
             return;
         case State::fulfilled:
-            dispatchGroup()->async(queue, [onFulfill = std::move(onFulfill), value = value_] { onFulfill(value); });
+            dispatchGroup()->async(queue, [onFulfill = std::move(onFulfill), value = resolved->value] { onFulfill(value); });
             return;
         case State::pending:
             break;
     }
-    observers_.push_back([queue = std::move(queue), onFulfill = std::move(onFulfill), onReject = std::move(onReject)](
+    resolved->observers.push_back([queue = std::move(queue), onFulfill = std::move(onFulfill), onReject = std::move(onReject)](
                              State state, objc::Id resolution) {
         dispatchGroup()->async(queue, [state, onFulfill, onReject, resolution = std::move(resolution)] {
             if (state == State::fulfilled)

@@ -3,6 +3,7 @@
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/objc/Object.hpp"
 #include "sdk/utilities/ZPMPromiseError.hpp"
 
@@ -112,8 +113,6 @@ public:
 
     // ---- +Testing ----
     static dispatch::GroupPtr dispatchGroup();
-    // Test support: the default queue goes back to the main queue. Not for the application.
-    static void resetForTesting();
 
     // ---- +All ----
     static Ptr onQueueAll(dispatch::QueuePtr queue, ArrayPtr allPromises);
@@ -294,12 +293,14 @@ protected:
 private:
     void resolve(State state, objc::Id resolution);
 
-    mutable std::recursive_mutex lock_;
-    State state_ = State::pending;
-    std::vector<objc::Id> pendingObjects_;
-    objc::Id value_;
-    ErrorPtr error_;
-    std::vector<ObserverBlock> observers_;
+    struct Resolution {
+        State state = State::pending;
+        std::vector<objc::Id> pendingObjects;
+        objc::Id value;
+        ErrorPtr error;
+        std::vector<ObserverBlock> observers;
+    };
+    foundation::Guarded<Resolution, std::recursive_mutex> resolution_;
 };
 
 // The resolutions of several promises in input order as one array: each value (the null

@@ -3,6 +3,7 @@
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/Exception.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/UUID.hpp"
 #include "platform/objc/Associations.hpp"
 #include "platform/objc/Protocol.hpp"
@@ -88,7 +89,18 @@ bool ZULAppDelegateSwizzler::isAppDelegateProxyEnabled() {
     return doderivoSwitch && utilitiesSwitch;
 }
 
+namespace {
+
+// Interceptors and a proxied delegate set up by a test are undone after it.
+void armSwizzlerReset() {
+    static foundation::ProcessWideReset reset([] { ZULAppDelegateSwizzler::resetForTesting(); });
+    reset.arm();
+}
+
+}  // namespace
+
 std::optional<std::string> ZULAppDelegateSwizzler::registerAppDelegateInterceptor(const objc::Id& interceptor) {
+    armSwizzlerReset();
     if (!interceptor) {
         foundation::AssertionHandler::handleFailure("AppDelegateProxy cannot add nil interceptor");
         logLine(ZULLoggerLevelError, SwizzlerMessage::nilInterceptor, "AppDelegateProxy cannot add nil interceptor.");
@@ -297,6 +309,7 @@ std::shared_ptr<objc::Invocation> ZULAppDelegateSwizzler::appDelegateInvocationF
 }
 
 void ZULAppDelegateSwizzler::proxyAppDelegate(const objc::Id& appDelegate) {
+    armSwizzlerReset();
     if (!objc::conformsToProtocol(appDelegate, kApplicationDelegateProtocol)) {
         logLine(ZULLoggerLevelNotice, SwizzlerMessage::delegateNotConforming,
                 "App Delegate does not conform to UIApplicationDelegate protocol. %@",

@@ -3,37 +3,38 @@
 #include "platform/foundation/AppStoreReceipt.hpp"
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/Format.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/system/Sysctl.hpp"
 #include "sdk/utilities/ZULMainImageEncryption.hpp"
 
 #include <simdjson.h>
 #include <sys/utsname.h>
 
-#include <mutex>
 #include <vector>
 
 namespace {
 
-// A value computed on first use and kept; forgettable for tests.
+// A value computed on first use and kept until the process-wide state is reset (tests).
 template <class T>
 class ComputedOnce {
 public:
     template <class Compute>
     T get(Compute compute) {
-        std::lock_guard lock(mutex_);
-        if (!value_) value_ = compute();
-        return *value_;
+        auto value = value_.lock();
+        if (!*value) {
+            *value = compute();
+            reset_.arm();
+        }
+        return **value;
     }
-    void reset() {
-        std::lock_guard lock(mutex_);
-        value_.reset();
-    }
+    void reset() { value_.lock()->reset(); }
 
 private:
-    std::mutex mutex_;
-    std::optional<T> value_;
+    foundation::Guarded<std::optional<T>> value_;
+    foundation::ProcessWideReset reset_{[this] { reset(); }};
 };
 
 ComputedOnce<bool> mainImageEncrypted;

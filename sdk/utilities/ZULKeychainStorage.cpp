@@ -1,12 +1,13 @@
 #include "sdk/utilities/ZULKeychainStorage.hpp"
 
 #include "platform/foundation/Array.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/KeyedArchiver.hpp"
 #include "platform/foundation/KeyedUnarchiver.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/security/SecItem.hpp"
-#include "sdk/utilities/ZULCompletionOnce.hpp"
 #include "sdk/utilities/ZULKeychainUtils.hpp"
 
 using foundation::Error;
@@ -15,8 +16,8 @@ namespace {
 
 constexpr std::size_t defaultCacheCountLimit = 5;
 
-using ObjectCompletion = ZULCompletionOnce<objc::Id, std::shared_ptr<Error>>;
-using RemoveCompletion = ZULCompletionOnce<std::shared_ptr<Error>>;
+using ObjectCompletion = foundation::CompletionHandler<objc::Id, std::shared_ptr<Error>>;
+using RemoveCompletion = foundation::CompletionHandler<std::shared_ptr<Error>>;
 
 }  // namespace
 
@@ -67,6 +68,7 @@ void ZULKeychainStorage::getObjectFromKeychainForKey(const std::string& key, con
 void ZULKeychainStorage::readFromKeychain(const std::string& key, const objc::Class* objectClass,
                                           const std::optional<std::string>& accessGroup, std::uint64_t generation,
                                           std::function<void(objc::Id, std::shared_ptr<Error>)> completion) {
+    dispatch::checkOnQueue(*inMemoryCacheQueue_);
     keychainQueue_->async([self = strongSelf(), key, objectClass, accessGroup, generation, completion] {
         std::shared_ptr<Error> error;
         auto data = ZULKeychainUtils::getItemWithQuery(self->keychainQueryWithKey(key, accessGroup), &error);
@@ -144,11 +146,9 @@ std::shared_ptr<foundation::Dictionary> ZULKeychainStorage::keychainQueryWithKey
 }
 
 security::SecKeychainRef ZULKeychainStorage::keychainRef() const {
-    std::lock_guard lock(keychainRefMutex_);
-    return keychainRef_;
+    return *keychainRef_.lock();
 }
 
 void ZULKeychainStorage::setKeychainRef(security::SecKeychainRef keychainRef) {
-    std::lock_guard lock(keychainRefMutex_);
-    keychainRef_ = std::move(keychainRef);
+    *keychainRef_.lock() = std::move(keychainRef);
 }

@@ -3,6 +3,7 @@
 #include "platform/foundation/Cache.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/objc/Class.hpp"
 #include "platform/security/SecKeychain.hpp"
 
@@ -10,7 +11,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -69,8 +69,7 @@ private:
                           const std::optional<std::string>& accessGroup, std::uint64_t generation,
                           std::function<void(objc::Id, std::shared_ptr<foundation::Error>)> completion);
 
-    mutable std::mutex keychainRefMutex_;
-    security::SecKeychainRef keychainRef_;
+    foundation::Guarded<security::SecKeychainRef> keychainRef_;
     dispatch::QueuePtr keychainQueue_;
     dispatch::QueuePtr inMemoryCacheQueue_;
     std::string service_;

@@ -1,13 +1,14 @@
 #include "sdk/utilities/ZULLogger.hpp"
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Guarded.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/system/UnifiedLog.hpp"
 #include "sdk/utilities/ZULAppEnvironmentUtil.hpp"
 
 #include <atomic>
 #include <map>
 #include <memory>
-#include <mutex>
 
 namespace {
 
@@ -16,15 +17,21 @@ namespace {
 std::atomic<ZULLoggerLevel> currentLevel{ZULLoggerLevelNotice};
 std::atomic<bool> forcedDebug{false};
 
-std::mutex versionMutex;
-std::string& versionString() {
-    static std::string version;
+foundation::Guarded<std::string>& versionString() {
+    static foundation::Guarded<std::string> version;
     return version;
 }
 
-std::string currentVersion() {
-    std::lock_guard lock(versionMutex);
-    return versionString();
+std::string currentVersion() { return *versionString().lock(); }
+
+// Back to level 5, forced debug off and an empty version.
+foundation::ProcessWideReset& settingsReset() {
+    static foundation::ProcessWideReset reset([] {
+        currentLevel = ZULLoggerLevelNotice;
+        forcedDebug = false;
+        versionString().lock()->clear();
+    });
+    return reset;
 }
 
 // One os_log handle per (subsystem, category), made on first use. Touched only by work on
@@ -73,6 +80,7 @@ void ZULSetLoggerLevel(ZULLoggerLevel level) {
     // An App-Store build may only lower its verbosity below notice.
     if (level >= ZULLoggerLevelNotice && ZULAppEnvironmentUtil::isFromAppStore()) return;
     currentLevel = level;
+    settingsReset().arm();
 }
 
 ZULLoggerLevel ZULGetLoggerLevel() { return currentLevel; }
@@ -80,6 +88,7 @@ ZULLoggerLevel ZULGetLoggerLevel() { return currentLevel; }
 void ZULLoggerForceDebug() {
     if (ZULAppEnvironmentUtil::isFromAppStore()) return;
     forcedDebug = true;
+    settingsReset().arm();
     ZULSetLoggerLevel(ZULLoggerLevelDebug);
 }
 
@@ -89,8 +98,8 @@ bool ZULIsLoggableLevel(ZULLoggerLevel level) {
 }
 
 void ZULLoggerRegisterVersion(std::string version) {
-    std::lock_guard lock(versionMutex);
-    versionString() = std::move(version);
+    *versionString().lock() = std::move(version);
+    settingsReset().arm();
 }
 
 bool ZULLoggerWillWrite(ZULLoggerLevel level, bool forceLog) {
@@ -115,11 +124,4 @@ void ZULOSLogBasic(ZULLoggerLevel level, std::string_view subsystem, std::string
 void ZULLoggerFlushForTesting() {
     ZULLoggerInitialize();
     loggingQueue->sync([] {});
-}
-
-void ZULLoggerResetForTesting() {
-    ZULLoggerInitialize();
-    currentLevel = ZULLoggerLevelNotice;
-    forcedDebug = false;
-    ZULLoggerRegisterVersion("");
 }

@@ -81,5 +81,3 @@ void ZULLogDebug(std::string_view subsystem, std::string_view category, bool for
 
 // Test support: waits until every line submitted so far has reached the log.
 void ZULLoggerFlushForTesting();
-// Test support: back to level 5, forced debug off and an empty version.
-void ZULLoggerResetForTesting();

@@ -4,6 +4,7 @@
 #include "platform/foundation/NSLog.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/objc/Class.hpp"
 #include "sdk/utilities/ZULLogger.hpp"
 #include "sdk/utilities/ZULMutableDictionary.hpp"
@@ -213,6 +214,7 @@ std::optional<std::string> ZULNetwork::startFetcher(RequestMethod method, const 
 bool ZULNetwork::hasUploadInProgress() const { return requests_->count() > 0; }
 
 void ZULNetwork::reachability(const std::shared_ptr<ZULReachabilityChecker>&, ZULReachabilityStatus status) {
+    dispatch::checkMainThread();
     networkConnected_ = status == kZULReachabilityViaWifi || status == 3;
     if (auto delegate = reachabilityDelegate();
         delegate && objc::respondsToSelector(delegate, kZULNetworkReachabilityDidChangeSelector))
@@ -226,23 +228,19 @@ void ZULNetwork::setLoggerDelegate(const objc::Id& loggerDelegate) {
                     "Cannot set the network logger delegate: delegate does not conform to the network logger protocol.");
         return;
     }
-    std::lock_guard lock(delegatesLock_);
-    loggerDelegate_ = loggerDelegate;
+    delegates_.lock()->logger = loggerDelegate;
 }
 
 objc::Id ZULNetwork::loggerDelegate() const {
-    std::lock_guard lock(delegatesLock_);
-    return loggerDelegate_.lock();
+    return delegates_.lock()->logger.lock();
 }
 
 objc::Id ZULNetwork::reachabilityDelegate() const {
-    std::lock_guard lock(delegatesLock_);
-    return reachabilityDelegate_.lock();
+    return delegates_.lock()->reachability.lock();
 }
 
 void ZULNetwork::setReachabilityDelegate(const objc::Id& reachabilityDelegate) {
-    std::lock_guard lock(delegatesLock_);
-    reachabilityDelegate_ = reachabilityDelegate;
+    delegates_.lock()->reachability = reachabilityDelegate;
 }
 
 void ZULNetwork::handleErrorWithCode(ZULNetworkErrorCode code, dispatch::QueuePtr queue,

@@ -5,6 +5,7 @@
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/URL.hpp"
 #include "platform/system/HTTPURLResponse.hpp"
@@ -15,7 +16,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -99,8 +99,10 @@ private:
     std::shared_ptr<ZULMutableDictionary> requests_;
     std::atomic<bool> networkConnected_{false};
     std::atomic<bool> isDebugModeEnabled_{false};
-    mutable std::mutex delegatesLock_;
-    objc::WeakId reachabilityDelegate_;
-    objc::WeakId loggerDelegate_;
+    struct Delegates {
+        objc::WeakId reachability;
+        objc::WeakId logger;
+    };
+    foundation::Guarded<Delegates> delegates_;
     std::atomic<double> timeoutInterval_{kZULNetworkTimeOutInterval};
 };

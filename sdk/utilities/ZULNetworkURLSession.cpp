@@ -8,8 +8,9 @@
 #include "platform/foundation/FileManager.hpp"
 #include "platform/foundation/Format.hpp"
 #include "platform/foundation/Null.hpp"
-#include "platform/foundation/PrivateFiles.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/PrivateFiles.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/UUID.hpp"
 #include "platform/objc/Class.hpp"
@@ -43,6 +44,15 @@ std::shared_ptr<Error> networkError(ZULNetworkErrorCode code, const char* contex
 std::mutex& trustEvaluationLock() {
     static std::mutex lock;
     return lock;
+}
+
+// Both process-wide tables are emptied between tests.
+foundation::ProcessWideReset& tablesReset() {
+    static foundation::ProcessWideReset reset([] {
+        ZULNetworkURLSession::sessionIDToFetcherMap().lock()->clear();
+        ZULNetworkURLSession::sessionIDToSystemCompletionHandlerDictionary()->removeAllObjects();
+    });
+    return reset;
 }
 
 std::shared_ptr<URL> networkDirectory() {
@@ -148,9 +158,9 @@ std::optional<std::string> ZULNetworkURLSession::startTask(const std::shared_ptr
 
 void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSession>&,
                                       const std::shared_ptr<URLSessionTask>&, const std::shared_ptr<Data>& data) {
-    std::lock_guard lock(downloadedDataLock_);
-    if (!downloadedData_) downloadedData_ = Data::make();
-    auto& bytes = downloadedData_->mutableBytes();
+    auto downloaded = downloadedData_.lock();
+    if (!*downloaded) *downloaded = Data::make();
+    auto& bytes = (*downloaded)->mutableBytes();
     bytes.insert(bytes.end(), data->bytes().begin(), data->bytes().end());
 }
 
@@ -159,8 +169,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
     std::string path = location ? location->path() : std::string();
     if (path.empty()) {
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession001, "Unable to read downloaded data from empty temp path");
-        std::lock_guard lock(downloadedDataLock_);
-        downloadedData_ = nullptr;
+        *downloadedData_.lock() = nullptr;
         return;
     }
     std::shared_ptr<Error> readError;
@@ -168,8 +177,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
     if (!contents)
         log(kZULNetworkLogLevelError, kZULNetworkMessageCodeURLSession002, "Cannot read the content of downloaded data",
             ZULNetworkLogContexts({readError}));
-    std::lock_guard lock(downloadedDataLock_);
-    downloadedData_ = contents;
+    *downloadedData_.lock() = contents;
 }
 
 void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSession>& session,
@@ -190,10 +198,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
         reported = networkError(ZULNetworkErrorCodeEmptyResponse, "Network Error: Empty network response");
     }
     std::shared_ptr<Data> data;
-    if (!tooLarge) {
-        std::lock_guard lock(downloadedDataLock_);
-        data = downloadedData_;
-    }
+    if (!tooLarge) data = *downloadedData_.lock();
     callCompletionHandler(handler, httpResponse, data, reported);
 
     removeTempItemAtURL(uploadingFileURL_);
@@ -265,6 +270,7 @@ void ZULNetworkURLSession::addSystemCompletionHandler(ZULNetworkSystemCompletion
     if (handlers->objectForKey(identifier))
         log(kZULNetworkLogLevelWarning, kZULNetworkMessageCodeURLSession011, "Got multiple system handlers for a single session ID");
     handlers->setObject(std::make_shared<objc::Box<ZULNetworkSystemCompletionHandler>>(std::move(handler)), identifier);
+    tablesReset().arm();
 }
 
 void ZULNetworkURLSession::callSystemCompletionHandler(const std::string& identifier) {
@@ -399,14 +405,10 @@ std::shared_ptr<ZULNetworkURLSession> ZULNetworkURLSession::fetcherWithSessionId
     return fetcher;
 }
 
-std::map<std::string, std::weak_ptr<ZULNetworkURLSession>>& ZULNetworkURLSession::sessionIDToFetcherMap() {
-    static std::map<std::string, std::weak_ptr<ZULNetworkURLSession>> map;
+foundation::Guarded<std::map<std::string, std::weak_ptr<ZULNetworkURLSession>>>&
+ZULNetworkURLSession::sessionIDToFetcherMap() {
+    static foundation::Guarded<std::map<std::string, std::weak_ptr<ZULNetworkURLSession>>> map;
     return map;
-}
-
-std::mutex& ZULNetworkURLSession::sessionIDToFetcherMapReadWriteLock() {
-    static std::mutex lock;
-    return lock;
 }
 
 std::shared_ptr<ZULMutableDictionary> ZULNetworkURLSession::sessionIDToSystemCompletionHandlerDictionary() {
@@ -414,12 +416,13 @@ std::shared_ptr<ZULMutableDictionary> ZULNetworkURLSession::sessionIDToSystemCom
     return dictionary;
 }
 
+
 void ZULNetworkURLSession::setSessionInFetcherMap(const std::shared_ptr<ZULNetworkURLSession>& fetcher,
                                                   const std::string& sessionID) {
-    std::lock_guard lock(sessionIDToFetcherMapReadWriteLock());
-    auto& map = sessionIDToFetcherMap();
-    auto found = map.find(sessionID);
-    if (found != map.end()) {
+    auto map = sessionIDToFetcherMap().lock();
+    tablesReset().arm();
+    auto found = map->find(sessionID);
+    if (found != map->end()) {
         if (auto existing = found->second.lock(); existing && existing != fetcher) {
             if (auto session = existing->URLSession_.lock()) session->finishTasksAndInvalidate();
             if (fetcher)
@@ -428,22 +431,13 @@ void ZULNetworkURLSession::setSessionInFetcherMap(const std::shared_ptr<ZULNetwo
         }
     }
     if (fetcher)
-        map[sessionID] = fetcher;
-    else if (found != map.end())
-        map.erase(found);
+        (*map)[sessionID] = fetcher;
+    else if (found != map->end())
+        map->erase(found);
 }
 
 std::shared_ptr<ZULNetworkURLSession> ZULNetworkURLSession::sessionFromFetcherMapForSessionID(const std::string& sessionID) {
-    std::lock_guard lock(sessionIDToFetcherMapReadWriteLock());
-    auto& map = sessionIDToFetcherMap();
-    auto found = map.find(sessionID);
-    return found == map.end() ? nullptr : found->second.lock();
-}
-
-void ZULNetworkURLSession::resetForTesting() {
-    {
-        std::lock_guard lock(sessionIDToFetcherMapReadWriteLock());
-        sessionIDToFetcherMap().clear();
-    }
-    sessionIDToSystemCompletionHandlerDictionary()->removeAllObjects();
+    auto map = sessionIDToFetcherMap().lock();
+    auto found = map->find(sessionID);
+    return found == map->end() ? nullptr : found->second.lock();
 }

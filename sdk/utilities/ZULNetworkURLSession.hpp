@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/foundation/Array.hpp"
+#include "platform/foundation/CompletionHandler.hpp"
 #include "platform/foundation/Data.hpp"
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/URL.hpp"
 #include "platform/system/URLSession.hpp"
 #include "sdk/utilities/ZULNetworkConstants.hpp"
@@ -10,7 +12,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -19,8 +20,8 @@ class ZULMutableDictionary;
 // What a fetcher reports when its request ended: the HTTP response (nil when none came),
 // the body gathered, the session identifier and the error. Called on the main queue.
 using ZULNetworkURLSessionCompletionHandler =
-    std::function<void(std::shared_ptr<foundation::HTTPURLResponse>, std::shared_ptr<foundation::Data>,
-                       std::optional<std::string>, std::shared_ptr<foundation::Error>)>;
+    foundation::CompletionHandler<std::shared_ptr<foundation::HTTPURLResponse>, std::shared_ptr<foundation::Data>,
+                                  std::optional<std::string>, std::shared_ptr<foundation::Error>>;
 // The platform's handler for a relaunched background session.
 using ZULNetworkSystemCompletionHandler = std::function<void()>;
 
@@ -93,15 +94,13 @@ public:
                                                       ZULNetworkSystemCompletionHandler systemCompletionHandler);
     // The mapped fetcher, or for an identifier made by a fetcher a new one put in the map.
     static std::shared_ptr<ZULNetworkURLSession> fetcherWithSessionIdentifier(const std::string& sessionIdentifier);
-    static std::map<std::string, std::weak_ptr<ZULNetworkURLSession>>& sessionIDToFetcherMap();
-    static std::mutex& sessionIDToFetcherMapReadWriteLock();
+    // The fetcher map held with its read-write lock: reachable only while locked.
+    static foundation::Guarded<std::map<std::string, std::weak_ptr<ZULNetworkURLSession>>>& sessionIDToFetcherMap();
     static std::shared_ptr<ZULMutableDictionary> sessionIDToSystemCompletionHandlerDictionary();
     // Stores the fetcher (nil removes the entry); an existing entry's session is finished.
     static void setSessionInFetcherMap(const std::shared_ptr<ZULNetworkURLSession>& fetcher,
                                        const std::string& sessionID);
     static std::shared_ptr<ZULNetworkURLSession> sessionFromFetcherMapForSessionID(const std::string& sessionID);
-    // Test support: empties the fetcher map and the system handlers.
-    static void resetForTesting();
 
     struct ConstructionToken;
     explicit ZULNetworkURLSession(const ConstructionToken&);
@@ -120,10 +119,9 @@ private:
     foundation::URLSessionConfiguration sessionConfig_;
     std::weak_ptr<foundation::URLSession> URLSession_;
     std::shared_ptr<foundation::URL> networkDirectoryURL_;
-    std::shared_ptr<foundation::Data> downloadedData_;
+    foundation::Guarded<std::shared_ptr<foundation::Data>> downloadedData_;  // written by delegate calls, read at the end
     std::shared_ptr<foundation::URL> uploadingFileURL_;
     std::optional<foundation::URLRequest> request_;
     bool backgroundNetworkEnabled_ = false;
     objc::WeakId loggerDelegate_;
-    mutable std::mutex downloadedDataLock_;
 };

@@ -3,6 +3,7 @@
 #include "platform/foundation/Format.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/objc/Class.hpp"
 #include "sdk/utilities/ZULLogger.hpp"
 
@@ -80,6 +81,7 @@ void ZULReachabilityChecker::setReachabilityDelegate(const objc::Id& delegate) {
 }
 
 bool ZULReachabilityChecker::start() {
+    dispatch::checkMainThread();
     if (!reachability_) {
         reachability_ = reachabilityApi_->createWithNameFn(kCFAllocatorDefault, host_.c_str());
         if (!reachability_) return false;
@@ -101,6 +103,7 @@ bool ZULReachabilityChecker::start() {
 }
 
 void ZULReachabilityChecker::stop() {
+    dispatch::checkMainThread();
     reachabilityStatus_ = kZULReachabilityUnknown;
     if (!reachability_) return;
     reachabilityApi_->unscheduleFromRunLoopFn(reachability_, foundation::RunLoop::main(), foundation::NSRunLoopCommonModes);
@@ -120,6 +123,7 @@ ZULReachabilityStatus ZULReachabilityChecker::statusForFlags(SCNetworkReachabili
 }
 
 void ZULReachabilityChecker::reachabilityFlagsChanged(SCNetworkReachabilityFlags flags) {
+    dispatch::checkMainThread();
     ZULReachabilityStatus status = statusForFlags(flags);
     if (status == reachabilityStatus_) return;
     ZULLogDebug(kZULLoggerSubsystem, reachabilityService, false, reachabilityCode(kZULReachabilityMessageCodeStatusChanged),

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -393,3 +394,9 @@ TEST_F(MenuTracking, WhileDisabledTheMenuGetsTheShortcutsKeys) {
 }
 
 }  // namespace
+
+TEST(HandlerDispatchDeathTest, AHandlerAddedOffTheMainThreadStopsTheProcessNamingTheEntryPoint) {
+    GlobalShortcuts::Name name("worker");
+    EXPECT_DEATH(std::thread([&] { GlobalShortcuts::onKeyUp(name, [] {}); }).join(),
+                 "onKeyUp.* must be called on the main thread");
+}

@@ -63,9 +63,9 @@ TEST(Shortcut, DecodingRefusesAnythingButTwoIntegerMembers) {
                              R"({"carbonKeyCode":"49","carbonModifiers":768})",
                              R"({"carbonKeyCode":49.5,"carbonModifiers":768})",
                              R"({"carbonKeyCode":49,"carbonModifiers":null})", R"({"carbonKeyCode":49,)"}) {
-        std::string error;
-        EXPECT_FALSE(Shortcut::decodeJSON(text, &error)) << text;
-        EXPECT_FALSE(error.empty()) << text;
+        auto decoded = Shortcut::decodeJSON(text);
+        ASSERT_FALSE(decoded) << text;
+        EXPECT_FALSE(decoded.error().empty()) << text;
     }
 }
 

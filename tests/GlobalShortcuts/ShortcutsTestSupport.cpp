@@ -37,18 +37,6 @@ void ShortcutsTest::SetUp() {
     writeFile(bundle / "en.lproj/Localizable.strings",
               testsupport::xmlPropertyList("<key>space_key</key><string>space</string>"));
     foundation::Bundle::setMainBundlePathForTesting(app);
-    foundation::UserDefaults::resetForTesting();
-}
-
-void ShortcutsTest::TearDown() {
-    GlobalShortcuts::resetForTesting();
-    appkit::Application::resetForTesting();
-    carbon::EventManager::resetForTesting();
-    carbon::TextInputSources::resetForTesting();
-    GlobalShortcuts::resetResourceBundleForTesting();
-    foundation::ProcessInfo::setOperatingSystemVersionForTesting(std::nullopt);
-    foundation::UserDefaults::resetForTesting();
-    foundation::Clock::installReal();
 }
 
 void ShortcutsTest::setPlatformSettings(const std::string& layoutIdentifier, const std::string& moreEntries) {

@@ -13,12 +13,10 @@
 namespace shortcutstest {
 
 // Every shortcut test runs on the manual clock, in a home of its own, with an application
-// bundle there that carries the package's resource bundle ("space_key" = "space"), and
-// leaves all process-wide state reset.
+// bundle there that carries the package's resource bundle ("space_key" = "space").
 class ShortcutsTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // Writes the platform settings: the keyboard layout and any further entries.
     static void setPlatformSettings(const std::string& layoutIdentifier, const std::string& moreEntries = "");

@@ -1,6 +1,7 @@
 // The main of every test binary: each test runs against a fresh temporary home of its own,
-// never the real one, so files a test leaves behind cannot reach the next; the thread that
-// runs main is the process's main thread.
+// never the real one, so files a test leaves behind cannot reach the next, and starts from
+// fresh process-wide state; the thread that runs main is the process's main thread.
+#include "platform/foundation/ProcessWide.hpp"
 #include "tests/support/TemporaryHome.hpp"
 
 #include <gtest/gtest.h>
@@ -9,11 +10,16 @@
 
 namespace {
 
-// Installed before a test's fixture is built and removed after it is destroyed.
-class TemporaryHomePerTest : public ::testing::EmptyTestEventListener {
+// The home is installed before a test's fixture is built. After the fixture is destroyed,
+// this is the one place that drops every process-wide instance and test setting (shared
+// instances, registries, the clock), while the home they may write to still exists.
+class FreshStatePerTest : public ::testing::EmptyTestEventListener {
 public:
     void OnTestStart(const ::testing::TestInfo&) override { home_ = std::make_unique<testsupport::TemporaryHome>(); }
-    void OnTestEnd(const ::testing::TestInfo&) override { home_.reset(); }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        foundation::resetProcessWideStateForTesting();
+        home_.reset();
+    }
 
 private:
     std::unique_ptr<testsupport::TemporaryHome> home_;
@@ -32,6 +38,6 @@ extern "C" const char* __tsan_default_options() { return "suppressions=" KV_SOUR
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::UnitTest::GetInstance()->listeners().Append(new TemporaryHomePerTest);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshStatePerTest);
     return RUN_ALL_TESTS();
 }

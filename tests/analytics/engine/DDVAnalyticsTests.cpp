@@ -32,8 +32,6 @@ class DDVAnalyticsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         foundation::Clock::installManual(kStartSeconds);
-        ZIZAdu::resetForTesting();
-        AMSAnalytics::resetForTesting();
         testsupport::installMainBundle(home_, "Kestrelvault",
                                        {{"ZadizuService-Info.plist",
                                          testsupport::stringDictionaryPlist({{"APP_ID", "1:test:macos:1"}})}});

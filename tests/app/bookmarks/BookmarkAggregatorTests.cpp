@@ -26,7 +26,7 @@ public:
 
     BrowserType browserType() const override { return browser_; }
     bool canAccess() const override { return true; }
-    std::vector<Bookmark> loadBookmarks() const override {
+    BookmarkList loadBookmarks() const override {
         ++loads;
         if (gate.valid()) gate.wait();
         return bookmarks_;
@@ -64,8 +64,6 @@ std::vector<std::string> names(const std::vector<Bookmark>& bookmarks) {
 class Aggregator : public ::testing::Test {
 protected:
     void SetUp() override {
-        foundation::UserDefaults::resetForTesting();
-        ProfileSettings::resetForTesting();
         searchOnlyHomeApplications(home());
         useApplicationResources();
     }
@@ -103,7 +101,7 @@ TEST_F(Aggregator, LoadsEveryBrowserOfAFixtureHome) {
     installApplication(home(), "Brave Browser", "com.brave.Browser");
     installApplication(home(), "Safari", "com.apple.Safari");
 
-    auto aggregator = BookmarkAggregator::create();
+    auto aggregator = BookmarkAggregator::make();
     loadAndWait(*aggregator);
     EXPECT_THAT(names(aggregator->allBookmarks()),
                 UnorderedElementsAre("Chrome Personal", "Chrome Work", "Brave One", "Edge One", "Safari One"));
@@ -126,7 +124,7 @@ TEST_F(Aggregator, LoadsEveryBrowserOfAFixtureHome) {
 
 TEST_F(Aggregator, UnreadableSafariIsListedButContributesNothing) {
     installApplication(home(), "Safari", "com.apple.Safari");
-    auto aggregator = BookmarkAggregator::create();
+    auto aggregator = BookmarkAggregator::make();
     loadAndWait(*aggregator);
     auto entries = aggregator->browserEntries();
     ASSERT_EQ(entries.size(), 1u);
@@ -145,7 +143,7 @@ TEST_F(Aggregator, SwitchesFilterLoadsAndSurviveWhileTheirProfilesExist) {
     auto brave = std::make_shared<FakeProvider>(
         BrowserType::brave, std::vector<Bookmark>{bookmark(BrowserType::brave, "Default", "b1")},
         std::vector<BrowserProfile>{BrowserProfile::make(BrowserType::brave, "Default", "D")});
-    auto aggregator = BookmarkAggregator::createWithProviders({chrome, brave});
+    auto aggregator = BookmarkAggregator::makeWithProviders({chrome, brave});
     auto settings = aggregator->profileSettings();
     settings->disabledProfileIDs = std::set<std::string>{"chrome:Work", "brave:Default", "chrome:Gone"};
     settings->disabledBrowsers = std::set<std::string>{"brave", "firefox"};
@@ -162,7 +160,7 @@ TEST_F(Aggregator, SwitchesFilterLoadsAndSurviveWhileTheirProfilesExist) {
 TEST_F(Aggregator, AllBrowsersDisabledStartsNoReaderYetPrunesAndEmpties) {
     auto chrome = std::make_shared<FakeProvider>(BrowserType::chrome,
                                                  std::vector<Bookmark>{bookmark(BrowserType::chrome, "Default", "c1")});
-    auto aggregator = BookmarkAggregator::createWithProviders({chrome});
+    auto aggregator = BookmarkAggregator::makeWithProviders({chrome});
     loadAndWait(*aggregator);
     ASSERT_EQ(aggregator->allBookmarks().size(), 1u);
     aggregator->profileSettings()->disabledBrowsers = std::set<std::string>{"chrome"};
@@ -184,7 +182,7 @@ TEST_F(Aggregator, OverlappingLoadsFallWithTheFirstAndTheLastSetsTheBookmarks) {
     slow->gate = release.get_future().share();
     auto fast = std::make_shared<FakeProvider>(BrowserType::brave,
                                                std::vector<Bookmark>{bookmark(BrowserType::brave, "Default", "fast")});
-    auto aggregator = BookmarkAggregator::createWithProviders({slow, fast});
+    auto aggregator = BookmarkAggregator::makeWithProviders({slow, fast});
     auto settings = aggregator->profileSettings();
     std::vector<std::string> events;
     auto loading = aggregator->observeIsLoading([&](bool value) { events.push_back(value ? "loading" : "idle"); });
@@ -212,7 +210,7 @@ TEST_F(Aggregator, ProvidersListsKeepTheirOwnOrderWithinTheResult) {
     auto chrome = std::make_shared<FakeProvider>(BrowserType::chrome, many);
     auto edge = std::make_shared<FakeProvider>(BrowserType::edge,
                                                std::vector<Bookmark>{bookmark(BrowserType::edge, "Default", "e")});
-    auto aggregator = BookmarkAggregator::createWithProviders({chrome, edge});
+    auto aggregator = BookmarkAggregator::makeWithProviders({chrome, edge});
     loadAndWait(*aggregator);
     auto loaded = names(aggregator->allBookmarks());
     ASSERT_EQ(loaded.size(), 51u);
@@ -224,7 +222,7 @@ class AggregatorSearch : public Aggregator {
 protected:
     std::shared_ptr<BookmarkAggregator> aggregatorWith(std::vector<Bookmark> bookmarks) {
         auto provider = std::make_shared<FakeProvider>(BrowserType::chrome, std::move(bookmarks));
-        auto aggregator = BookmarkAggregator::createWithProviders({provider});
+        auto aggregator = BookmarkAggregator::makeWithProviders({provider});
         loadAndWait(*aggregator);
         return aggregator;
     }
@@ -324,6 +322,30 @@ TEST_F(AggregatorSearch, LargeListsStayAlignedWithTheirPreparedFields) {
     EXPECT_THAT(names(aggregator->search("item 19998")), ElementsAre("item 19998"));
 }
 
+TEST_F(AggregatorSearch, ADisabledProfileLeavesSearchesAndTheRestStayAligned) {
+    // Every third bookmark belongs to a switched-off profile, in every prepared piece.
+    std::vector<Bookmark> bookmarks;
+    for (std::size_t index = 0; index < 20000; ++index)
+        bookmarks.push_back(bookmark(BrowserType::chrome, index % 3 == 1 ? "Work" : "Default",
+                                     (index % 1000 == 0 || index % 1000 == 1 ? "kestrel " : "item ") +
+                                         std::to_string(index)));
+    auto provider = std::make_shared<FakeProvider>(
+        BrowserType::chrome, bookmarks,
+        std::vector<BrowserProfile>{BrowserProfile::make(BrowserType::chrome, "Default", "D"),
+                                    BrowserProfile::make(BrowserType::chrome, "Work", "W")});
+    auto aggregator = BookmarkAggregator::makeWithProviders({provider});
+    aggregator->profileSettings()->disabledProfileIDs = std::set<std::string>{"chrome:Work"};
+    loadAndWait(*aggregator);
+    ASSERT_EQ(aggregator->allBookmarks().size(), 20000u - 6667u);
+    std::vector<std::string> expected;
+    for (std::size_t index = 0; index < 20000; index += 1000)
+        for (std::size_t marked : {index, index + 1})
+            if (marked % 3 != 1 && expected.size() < 20) expected.push_back("kestrel " + std::to_string(marked));
+    EXPECT_EQ(names(aggregator->search("kestrel")), expected);
+    EXPECT_THAT(names(aggregator->search("item 19998")), ElementsAre("item 19998"));
+    EXPECT_THAT(aggregator->search("item 19999"), IsEmpty()) << "19999 belongs to the switched-off profile";
+}
+
 }  // namespace
 
 namespace {
@@ -333,7 +355,7 @@ TEST_F(Aggregator, CompletionRunsOnceEvenWhenTheAggregatorIsGone) {
                                                  std::vector<Bookmark>{bookmark(BrowserType::chrome, "Default", "c1")});
     int completions = 0;
     {
-        auto aggregator = BookmarkAggregator::createWithProviders({chrome});
+        auto aggregator = BookmarkAggregator::makeWithProviders({chrome});
         aggregator->loadAll([&] { ++completions; });
     }
     ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());

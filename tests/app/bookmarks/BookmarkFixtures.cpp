@@ -92,6 +92,27 @@ std::string xmlPropertyList(const json& value) {
     return out;
 }
 
+std::string objectReference(std::uint32_t object) {
+    return std::string{char(object >> 24), char(object >> 16), char(object >> 8), char(object)};
+}
+
+std::string binaryPropertyListOf(const std::vector<std::string>& objects, std::uint64_t top) {
+    auto bigEndian64 = [](std::string& out, std::uint64_t value) {
+        for (int shift = 56; shift >= 0; shift -= 8) out.push_back(char(value >> shift));
+    };
+    std::string out = "bplist00", table;
+    for (const auto& object : objects) {
+        bigEndian64(table, out.size());
+        out += object;
+    }
+    std::uint64_t tableOffset = out.size();
+    out += table + std::string(6, '\0') + char(8) + char(4);
+    bigEndian64(out, objects.size());
+    bigEndian64(out, top);
+    bigEndian64(out, tableOffset);
+    return out;
+}
+
 std::string pngBytes(int width, int height, std::uint32_t rgba) { return testsupport::pngBytes(width, height, rgba); }
 
 std::filesystem::path installApplication(const std::filesystem::path& home, const std::string& name,

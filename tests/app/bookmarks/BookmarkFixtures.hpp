@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace fixtures {
 
@@ -25,6 +26,11 @@ std::filesystem::path writeFile(const std::filesystem::path& path, const std::st
 // A JSON value as a binary property list (objects as dictionaries, integers, Booleans).
 std::string binaryPropertyList(const json& value);
 std::string xmlPropertyList(const json& value);
+// A binary property list assembled from its objects' bytes, numbered in the order given,
+// with `top` as its top object, for files no writer would make. References inside the
+// objects are four bytes wide (objectReference).
+std::string binaryPropertyListOf(const std::vector<std::string>& objects, std::uint64_t top);
+std::string objectReference(std::uint32_t object);
 // A width × height PNG of one colour (0xRRGGBBAA).
 std::string pngBytes(int width, int height, std::uint32_t rgba);
 

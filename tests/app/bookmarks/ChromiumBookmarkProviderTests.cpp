@@ -29,12 +29,12 @@ protected:
     }
     std::vector<std::string> namesWithProfileNames(const std::vector<Bookmark>& bookmarks) {
         std::vector<std::string> names;
-        for (auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
+        for (const auto& bookmark : bookmarks) names.push_back(bookmark.name + "@" + bookmark.profileDisplayName);
         return names;
     }
     std::vector<std::string> folderPaths(const std::vector<Bookmark>& bookmarks) {
         std::vector<std::string> paths;
-        for (auto& bookmark : bookmarks) paths.push_back(bookmark.name + "@" + bookmark.folderPath);
+        for (const auto& bookmark : bookmarks) paths.push_back(bookmark.name + "@" + bookmark.folderPath);
         return paths;
     }
 };
@@ -49,17 +49,17 @@ TEST_F(ChromiumReader, MissingBaseDirectoryGivesNoProfilesAndNoBookmarks) {
 
 TEST_F(ChromiumReader, BookmarkFieldsCarryProfileNameAndPicture) {
     writeProfile("Profile 1", chromiumBookmarks({chromiumURL("GitHub", "https://github.com/")}));
-    writeFile(base / "Profile 1" / "Google Profile Picture.png", pngBytes(2, 2, 0xFF0000FF));
+    writeFile(base / "Profile 1" / "Profile Picture.png", pngBytes(2, 2, 0xFF0000FF));
     writeFile(base / "Local State",
               json{{"profile",
                     {{"info_cache",
-                      {{"Profile 1", {{"name", "Work"}, {"gaia_picture_file_name", "Google Profile Picture.png"}}}}}}}}
+                      {{"Profile 1", {{"name", "Work"}, {"gaia_picture_file_name", "Profile Picture.png"}}}}}}}}
                   .dump());
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     ASSERT_EQ(bookmarks.size(), 1u);
     EXPECT_EQ(bookmarks[0], (Bookmark{"chrome:Profile 1:https://github.com/", "GitHub", "https://github.com/", "",
                                       BrowserType::chrome, "Profile 1", "Work",
-                                      (base / "Profile 1" / "Google Profile Picture.png").string()}));
+                                      (base / "Profile 1" / "Profile Picture.png").string()}));
 }
 
 TEST_F(ChromiumReader, FolderPathsLeaveRootNamesOutAndJoinFoldersOutermostFirst) {
@@ -122,7 +122,7 @@ TEST_F(ChromiumReader, MalformedFilesContributeNothingWhileOtherProfilesLoad) {
     std::filesystem::create_directories(base / "DirectoryInstead" / "Bookmarks");
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     std::vector<std::string> names;
-    for (auto& bookmark : bookmarks) names.push_back(bookmark.profileDirectory + ":" + bookmark.name);
+    for (const auto& bookmark : bookmarks) names.push_back(bookmark.profileDirectory + ":" + bookmark.name);
     EXPECT_THAT(names, UnorderedElementsAre("Default:Good", "RootMemberNotObject:Mixed"));
 }
 
@@ -135,7 +135,7 @@ TEST_F(ChromiumReader, FilesAboveTheSizeLimitAreSkippedWithALoggedError) {
     std::filesystem::resize_file(base / "Local State", std::uintmax_t{1} << 30);
     darwin::LogCapture log;
     std::vector<std::string> loaded;
-    for (auto& bookmark : ChromeBookmarkProvider().loadBookmarks())
+    for (const auto& bookmark : ChromeBookmarkProvider().loadBookmarks())
         loaded.push_back(bookmark.profileDisplayName + ":" + bookmark.name);
     EXPECT_THAT(loaded, ElementsAre("Default:Good"));
     auto skipped = log.entriesContaining("Skipped ");
@@ -194,12 +194,12 @@ TEST_F(ChromiumReader, DeepNestingNeverCrashesAndKeepsWhatLiesWithinTheBound) {
     writeProfile("Profile 2", chromiumBookmarks({chromiumURL("Other profile", "https://o/")}));
     auto bookmarks = ChromeBookmarkProvider().loadBookmarks();
     std::vector<std::string> names;
-    for (auto& bookmark : bookmarks)
+    for (const auto& bookmark : bookmarks)
         if (bookmark.profileDirectory == "Default") names.push_back(bookmark.name);
     ASSERT_EQ(names.size(), 1 + maximumFolderDepth - 1);
     EXPECT_EQ(names.front(), "top");
     EXPECT_EQ(names.back(), "L" + std::to_string(maximumFolderDepth - 2));
-    EXPECT_TRUE(std::any_of(bookmarks.begin(), bookmarks.end(), [](auto& b) { return b.name == "Other profile"; }));
+    EXPECT_TRUE(std::any_of(bookmarks.begin(), bookmarks.end(), [](const auto& b) { return b.name == "Other profile"; }));
 }
 
 TEST_F(ChromiumReader, ProfilesNeedTheApplicationAndTakeNamesFromLocalState) {

@@ -14,10 +14,7 @@ constexpr std::uint32_t pictureColour = 0x336699FF;
 
 class ProfileAvatars : public ::testing::Test {
 protected:
-    void SetUp() override {
-        useApplicationResources();
-        ProfileAvatarResolver::resetForTesting();
-    }
+    void SetUp() override { useApplicationResources(); }
 
     void writeLocalState(const std::string& browser, const json& entry) {
         writeFile(chromiumBase(browser) / "Local State",

@@ -21,13 +21,7 @@ std::vector<std::string> storedStrings(const std::string& key) {
     return defaults()->stringArrayForKey(key).value_or(std::vector<std::string>{"<not an array of strings>"});
 }
 
-class Settings : public ::testing::Test {
-protected:
-    void SetUp() override {
-        foundation::UserDefaults::resetForTesting();
-        ProfileSettings::resetForTesting();
-    }
-};
+class Settings : public ::testing::Test {};
 
 TEST_F(Settings, FirstStartEnablesEverythingAndWritesNothing) {
     auto settings = ProfileSettings::shared();

@@ -33,12 +33,12 @@ protected:
     }
     std::vector<std::string> described() {
         std::vector<std::string> out;
-        for (auto& bookmark : SafariBookmarkProvider().loadBookmarks())
+        for (const auto& bookmark : SafariBookmarkProvider().loadBookmarks())
             out.push_back(bookmark.name + "@" + bookmark.folderPath);
         return out;
     }
     json typicalFile() {
-        return {safariFolder("BookmarksBar", {safariLeaf("Apple", "https://apple.com/"),
+        return {safariFolder("BookmarksBar", {safariLeaf("Handbook", "https://handbook.example/"),
                                               safariFolder("Work", {safariLeaf("Tracker", "https://t/")})}),
                 safariFolder("BookmarksMenu", {safariLeaf("News", "https://n/")}),
                 safariFolder("com.apple.ReadingList",
@@ -53,7 +53,7 @@ protected:
 
 TEST_F(SafariReader, ReadsBarAndMenuWithLocalisedNamesAndSkipsTheReadingList) {
     writeBookmarks(typicalFile());
-    EXPECT_THAT(described(), ElementsAre("Apple@Favorites", "Tracker@Favorites/Work", "News@Bookmarks Menu", "Unnamed@",
+    EXPECT_THAT(described(), ElementsAre("Handbook@Favorites", "Tracker@Favorites/Work", "News@Bookmarks Menu", "Unnamed@",
                                          "Under A@A/", "Top@", "Top@"));
     auto bookmarks = SafariBookmarkProvider().loadBookmarks();
     EXPECT_EQ(bookmarks.back(), (Bookmark{"safari:Default:https://top/", "Top", "https://top/", "", BrowserType::safari,
@@ -70,6 +70,67 @@ TEST_F(SafariReader, FolderNamesFollowThePreferredLanguage) {
 TEST_F(SafariReader, ReadsXMLPropertyListsToo) {
     writeFile(plistPath, xmlPropertyList(json{{"Children", typicalFile()}}));
     EXPECT_EQ(described().size(), 7u);
+}
+
+TEST_F(SafariReader, BinaryFilesReadInPlaceGiveWhatTheParsedXMLGives) {
+    // Binary lists keep non-ASCII texts as UTF-16, which the in-place reader converts.
+    auto file = typicalFile();
+    file.push_back(safariFolder("仕事 \U0001F4BC", {safariLeaf("ぷろじぇくと計画 \u00E9\u0301", "https://例え.jp/パス"),
+                                                   safariLeaf("", "https://empty-title/")}));
+    file.push_back(safariLeaf("Ünïcode \U0001F469\u200D\U0001F4BB", "https://u/\u00FC"));
+    writeFile(plistPath, xmlPropertyList(json{{"Children", file}}));
+    std::vector<Bookmark> fromXML = SafariBookmarkProvider().loadBookmarks();
+    writeBookmarks(file);
+    std::vector<Bookmark> fromBinary = SafariBookmarkProvider().loadBookmarks();
+    ASSERT_EQ(fromBinary.size(), 10u);
+    EXPECT_EQ(fromBinary, fromXML);
+    EXPECT_EQ(fromBinary[7].folderPath, "仕事 \U0001F4BC");
+    EXPECT_EQ(fromBinary[7].name, "ぷろじぇくと計画 \u00E9\u0301");
+}
+
+// Binary files are read where they lie, so every length, count and reference in them is
+// checked against the file: a damaged object costs its entry (or, in "Children", its
+// folder) and nothing is read past the data.
+TEST_F(SafariReader, DamagedBinaryObjectsCostTheirEntryAndNeverReadPastTheFile) {
+    auto text = [](const std::string& ascii) {
+        return ascii.size() < 15 ? char(0x50 + ascii.size()) + ascii : "\x5f\x10" + std::string(1, char(ascii.size())) + ascii;
+    };
+    auto dictionary = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> entries) {
+        std::string keys, values;
+        for (auto [key, value] : entries) keys += objectReference(key), values += objectReference(value);
+        return char(0xd0 + entries.size()) + keys + values;
+    };
+    // 0 Children; 1 top; 2 the bar's children: 3 the leaf under test, 9 its sibling; 16 an integer.
+    std::vector<std::string> file = {
+        text("Children"), dictionary({{0, 2}}), "\xa2" + objectReference(3) + objectReference(9),
+        dictionary({{4, 5}, {6, 7}, {8, 10}}), text("WebBookmarkType"), text("WebBookmarkTypeLeaf"),
+        text("URLString"), text("https://x/"), text("URIDictionary"), dictionary({{4, 5}, {6, 11}, {8, 12}}),
+        dictionary({{13, 14}}), text("https://s/"), dictionary({{13, 15}}), text("title"), text("Tested"),
+        text("Sibling"), "\x10\x05"};
+    struct Case {
+        const char* label;
+        std::size_t object;
+        std::string bytes;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"sound file", 14, text("Tested"), {"Tested@", "Sibling@"}},
+        // Text that is not Unicode is refused, never repaired: the file goes, as a property list.
+        {"UTF-16 title with a lone surrogate", 14, std::string("\x62\xd8\x00\x00\x41", 5), {}},
+        {"title longer than the file", 14, "\x5f\x11\x7f\xffTested", {"Sibling@"}},
+        {"length that is not an integer", 14, "\x5f\x55Tested", {"Sibling@"}},
+        {"key that is not text", 3, dictionary({{16, 5}, {6, 7}, {8, 10}}), {"Sibling@"}},
+        {"URL longer than the file", 7, "\x5f\x11\x7f\xffhttps://x/", {"Sibling@"}},
+        {"dictionary longer than the file (the shape check refuses the file)", 10, "\xdf\x12\x00\x10\x00\x00", {}},
+        {"child that is no object", 2, "\xa2" + objectReference(3) + objectReference(99), {}},
+        {"children longer than the file", 2, "\xaf\x12\x00\x10\x00\x00", {}},
+    };
+    for (const auto& entry : cases) {
+        auto objects = file;
+        objects[entry.object] = entry.bytes;
+        writeFile(plistPath, binaryPropertyListOf(objects, 1));
+        EXPECT_EQ(described(), entry.expected) << entry.label;
+    }
 }
 
 TEST_F(SafariReader, MalformedEntriesAreSkippedWhileSiblingsAreRead) {
@@ -158,36 +219,14 @@ TEST_F(SafariReader, DeeplyNestedFilesNeverCrash) {
     // Written by hand as a binary list so that neither building nor parsing recurses: 100,000
     // levels of a folder whose Children holds the next folder.
     const std::uint32_t levels = 100000;
-    std::string objects;
-    std::vector<std::uint64_t> offsets;
-    auto reference = [](std::uint32_t object) {
-        return std::string{char(object >> 24), char(object >> 16), char(object >> 8), char(object)};
-    };
-    std::string header = "bplist00";
-    auto add = [&](const std::string& bytes) {
-        offsets.push_back(header.size() + objects.size());
-        objects += bytes;
-    };
-    add("\x58"
-        "Children");  // object 0
+    std::vector<std::string> objects = {"\x58"
+                                        "Children"};
     for (std::uint32_t level = 0; level < levels; ++level) {
-        add(std::string("\xd1") + reference(0) + reference(2 + 2 * level));  // dictionary
-        add(std::string("\xa1") + reference(3 + 2 * level));                 // array
+        objects.push_back("\xd1" + objectReference(0) + objectReference(2 + 2 * level));  // dictionary
+        objects.push_back("\xa1" + objectReference(3 + 2 * level));                       // array
     }
-    add("\xd0");
-    std::string table;
-    for (auto offset : offsets)
-        for (int shift = 56; shift >= 0; shift -= 8) table.push_back(char(offset >> shift));
-    std::string trailer(6, '\0');
-    trailer += char(8);
-    trailer += char(4);
-    auto be64 = [](std::uint64_t value) {
-        std::string out;
-        for (int shift = 56; shift >= 0; shift -= 8) out.push_back(char(value >> shift));
-        return out;
-    };
-    trailer += be64(offsets.size()) + be64(1) + be64(header.size() + objects.size());
-    writeFile(plistPath, header + objects + table + trailer);
+    objects.push_back("\xd0");
+    writeFile(plistPath, binaryPropertyListOf(objects, 1));
     EXPECT_THAT(SafariBookmarkProvider().loadBookmarks(), IsEmpty());
 }
 

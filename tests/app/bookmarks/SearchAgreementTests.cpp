@@ -17,7 +17,7 @@ public:
     explicit ListProvider(std::vector<Bookmark> bookmarks) : bookmarks_(std::move(bookmarks)) {}
     BrowserType browserType() const override { return BrowserType::chrome; }
     bool canAccess() const override { return true; }
-    std::vector<Bookmark> loadBookmarks() const override { return bookmarks_; }
+    BookmarkList loadBookmarks() const override { return bookmarks_; }
     std::vector<BrowserProfile> profiles() const override { return {}; }
 
 private:
@@ -43,14 +43,9 @@ std::vector<std::string> labels(const std::vector<Bookmark>& bookmarks) {
 
 class SearchAgreement : public ::testing::Test {
 protected:
-    void SetUp() override {
-        foundation::UserDefaults::resetForTesting();
-        ProfileSettings::resetForTesting();
-    }
-
     std::shared_ptr<BookmarkAggregator> loaded(std::vector<Bookmark> bookmarks) {
         auto aggregator =
-            BookmarkAggregator::createWithProviders({std::make_shared<ListProvider>(std::move(bookmarks))});
+            BookmarkAggregator::makeWithProviders({std::make_shared<ListProvider>(std::move(bookmarks))});
         aggregator->loadAll();
         EXPECT_TRUE(foundation::RunLoop::main()->runUntilIdle());
         return aggregator;
@@ -103,6 +98,25 @@ TEST_F(SearchAgreement, PreparedSearchRanksAsThePlainAlgorithm) {
             }
         }
     }
+}
+
+// Large enough for the search to score several pieces on several threads: ties spread
+// over all of them must still break by load order, across the cut of 20 too.
+TEST_F(SearchAgreement, SearchOverManyPiecesRanksAsThePlainAlgorithm) {
+    const std::vector<std::string> names = {"Project Notes", "Projects", "Notes on a project", "Pro Tips",
+                                            "プロジェクト", "Release notes", "Garden"};
+    std::vector<Bookmark> bookmarks;
+    for (int index = 0; index < 17000; ++index)
+        bookmarks.push_back(bookmark(names[static_cast<std::size_t>(index * 7919 % 97) % names.size()],
+                                     "https://site" + std::to_string(index % 13) + ".org/" + std::to_string(index),
+                                     index % 5 == 0 ? "Work/Projects" : "", index));
+    auto aggregator = loaded(bookmarks);
+    for (const char* query : {"pro note", "ぷろ", "prjnts"})
+        for (bool fuzzy : {true, false}) {
+            aggregator->profileSettings()->fuzzySearchEnabled = fuzzy;
+            EXPECT_EQ(labels(aggregator->search(query)), labels(plain::search(bookmarks, query, fuzzy)))
+                << "query [" << query << "] fuzzy " << fuzzy;
+        }
 }
 
 TEST_F(SearchAgreement, FuzzyScoreAsThePlainAlgorithm) {

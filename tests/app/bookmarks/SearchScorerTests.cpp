@@ -1,8 +1,10 @@
 #include "app/bookmarks/SearchNormalization.hpp"
 #include "app/bookmarks/SearchScorer.hpp"
+#include "app/bookmarks/SearchText.hpp"
 
 #include <gtest/gtest.h>
 
+#include <unicode/brkiter.h>
 #include <unicode/translit.h>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
@@ -116,6 +118,41 @@ TEST(SearchScorer, ContainmentRespectsCharacterBoundaries) {
         0);
     // Composed and decomposed forms are the same character.
     EXPECT_EQ(SearchScorer::matchScore("Cafe\u0301", "u", "", {normalizeForSearch("caf\u00E9")}, false), 100);
+}
+
+// Kana, CJK and Hangul text is split into characters without the grapheme segmenter;
+// every code point of those blocks, beside its neighbours and beside ASCII, must still be
+// split as the segmenter splits it, and none of them has a case.
+TEST(SearchText, CharactersOfCJKTextAreTheGraphemeClusters) {
+    const std::pair<UChar32, UChar32> blocks[] = {{0x3000, 0x303F}, {0x3040, 0x30FF}, {0x3400, 0x4DBF},
+                                                  {0x4E00, 0x9FFF}, {0xAC00, 0xD7A3}, {0x1100, 0x11FF}};
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> segmenter(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    for (auto [first, last] : blocks) {
+        icu::UnicodeString unicode;
+        for (UChar32 codePoint = first; codePoint <= last; ++codePoint) {
+            unicode.append(codePoint);
+            if (codePoint % 7 == 0) unicode.append(UChar32('a'));
+        }
+        std::string text;
+        unicode.toUTF8String(text);
+        auto prepared = SearchText::fromNormalized(text);
+        std::vector<std::string> expected, actual;
+        segmenter->setText(unicode);
+        for (int32_t start = segmenter->first(), end = segmenter->next(); end != icu::BreakIterator::DONE;
+             start = end, end = segmenter->next()) {
+            std::string character;
+            icu::UnicodeString(unicode, start, end - start).toUTF8String(character);
+            expected.push_back(character);
+        }
+        for (std::size_t index = 0; index < prepared.characterCount(); ++index) {
+            actual.emplace_back(prepared.character(index));
+            EXPECT_EQ(prepared.characterClass(index), actual.back()[0] == 'a' ? SearchText::lowercase : 0)
+                << std::hex << first;
+        }
+        EXPECT_EQ(actual, expected) << "block from U+" << std::hex << first;
+    }
 }
 
 TEST(SearchNormalization, FoldsWidthKanaAndCase) {

@@ -33,8 +33,8 @@ TEST(ProfileAvatarView, AProfilePictureIsDrawnClippedToACircle) {
     auto base = fixtures::home() / "Library/Application Support/Zadizu/Chrome";
     fixtures::writeFile(base / "Local State",
                         R"({"profile":{"info_cache":{"Default":{"name":"Kim","use_gaia_picture":true,)"
-                        R"("gaia_picture_file_name":"Google Profile Picture.png"}}}})");
-    fixtures::writeFile(base / "Default/Google Profile Picture.png", fixtures::pngBytes(40, 40, 0x2040C0FF));
+                        R"("gaia_picture_file_name":"Profile Picture.png"}}}})");
+    fixtures::writeFile(base / "Default/Profile Picture.png", fixtures::pngBytes(40, 40, 0x2040C0FF));
     kestrelvault::ProfileAvatarResolver::resetForTesting();
 
     auto image = renderAvatar(BrowserType::chrome, "Default", "Kim");

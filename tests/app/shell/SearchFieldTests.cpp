@@ -25,14 +25,13 @@ class SearchFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
         foundation::Clock::installManual();
-        appkit::Pasteboard::resetForTesting();
         fixtures::useMainBundle({{"CFBundleIdentifier", "com.kestrelvault.Kestrelvault"}}, fixtures::Resources::application);
         fixtures::preferLanguage("en");
     }
 
     // The field in a key window, as the search panel hosts it.
     void showField() {
-        window = appkit::Window::create(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
+        window = appkit::Window::make(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
         hosting = ui::HostingView::create(ui::representable(makeSearchField()).frame(std::nullopt, 30.0));
         window->setContentView(hosting);
         window->makeKeyAndOrderFront();
@@ -103,7 +102,7 @@ TEST_F(SearchFieldTest, ThePlaceholderFallsBackWhenTheStringTableLacksTheKey) {
 }
 
 TEST_F(SearchFieldTest, TheFieldAsksForFocusOneMainQueueTurnAfterItIsMade) {
-    window = appkit::Window::create(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
+    window = appkit::Window::make(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
     hosting = ui::HostingView::create(ui::representable(makeSearchField()));
     window->setContentView(hosting);
     window->makeKeyAndOrderFront();
@@ -241,7 +240,7 @@ TEST_F(SearchFieldTest, AKeyUpIsNotTakenOver) {
 }
 
 TEST_F(SearchFieldTest, KeysForTheCallbacksStayHandledWhenACallbackIsEmpty) {
-    window = appkit::Window::create(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
+    window = appkit::Window::make(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
     auto binding = ui::Binding<std::string>::constant("");
     hosting = ui::HostingView::create(
         ui::representable(std::make_shared<SearchField>(binding, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)));
@@ -263,7 +262,7 @@ TEST_F(SearchFieldTest, KeysForTheCallbacksStayHandledWhenACallbackIsEmpty) {
 }
 
 TEST_F(SearchFieldTest, WithoutACoordinatorTheTakenKeysAreStillHandled) {
-    window = appkit::Window::create(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
+    window = appkit::Window::make(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
     auto bare = std::make_shared<CustomSearchField>(appkit::Rect(0, 0, 600, 30));
     window->contentView()->addSubview(bare);
     window->makeKeyAndOrderFront();

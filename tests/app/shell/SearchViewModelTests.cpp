@@ -46,18 +46,13 @@ class SearchViewModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         foundation::Clock::installManual();
-        appkit::Pasteboard::resetForTesting();
-        ZIZAdu::resetForTesting();
-        AMSAnalytics::resetForTesting();
-        foundation::UserDefaults::resetForTesting();
-        ProfileSettings::resetForTesting();
         testsupport::installMainBundle(
             home_, "Kestrelvault",
             {{"ZadizuService-Info.plist", testsupport::stringDictionaryPlist({{"APP_ID", "1:test:macos:1"}})},
              {"en.lproj/Localizable.strings",
               testsupport::stringDictionaryPlist({{"failed_to_open_bookmark", kFailedToOpen}})}});
         ZIZAdu::configure();
-        viewModel_ = SearchViewModel::create();
+        viewModel_ = SearchViewModel::make();
     }
 
     void drain() { ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle()); }

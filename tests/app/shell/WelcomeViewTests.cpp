@@ -121,7 +121,7 @@ TEST_F(WelcomeViewTest, WithoutASetupActionTheButtonStillOpensSettings) {
 TEST_F(WelcomeViewTest, AClickOnTheButtonInTheWelcomePanelRunsBothActions) {
     foundation::Clock::installManual();
     display::HeadlessDisplay display;
-    auto panel = appkit::Window::create(appkit::Rect(0, 0, 360, 300),
+    auto panel = appkit::Window::make(appkit::Rect(0, 0, 360, 300),
                                         appkit::WindowStyleMask::titled | appkit::WindowStyleMask::closable);
     auto hosting = ui::HostingView::create(ui::make<WelcomeView>([this] { ran.push_back("setup"); }));
     panel->setContentView(hosting);

@@ -96,14 +96,12 @@ Finding chromiumLocalState(std::string_view input) {
 Finding safariBookmarks(std::string_view input) {
     auto path = writeScratchFile("Safari/Bookmarks.plist", input);
     kestrelvault::SafariBookmarkProvider reader(path);
-    auto read = reader.loadBookmarks();
+    std::vector<Bookmark> read = reader.loadBookmarks();
     std::shared_ptr<foundation::Error> error;
     auto list = foundation::PropertyListSerialization::propertyListWithData(input, nullptr, &error);
-    if (!list) {
-        if (!error) return "property list refused without an error";
-        if (!read.empty()) return "the reader took a file the property-list reader refuses: " + describe(read);
-        return std::nullopt;
-    }
+    // The reader may read past damaged objects of a binary file that the property-list
+    // reader refuses whole; what both read, they must read alike.
+    if (!list) return error ? Finding() : Finding("property list refused without an error");
     for (auto format : {foundation::PropertyListFormat::binary, foundation::PropertyListFormat::xml}) {
         auto written = foundation::PropertyListSerialization::dataWithPropertyList(list, format, &error);
         if (!written) {
@@ -113,7 +111,7 @@ Finding safariBookmarks(std::string_view input) {
             continue;
         }
         writeScratchFile("Safari/Bookmarks.plist", written->view());
-        auto again = reader.loadBookmarks();
+        std::vector<Bookmark> again = reader.loadBookmarks();
         if (again != read)
             return std::string(format == foundation::PropertyListFormat::binary ? "binary" : "XML") +
                    " rewrite reads differently: " + describe(read) + " then " + describe(again);

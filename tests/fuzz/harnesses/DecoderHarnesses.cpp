@@ -28,13 +28,12 @@ std::string stringsText(const foundation::StringsFile::Table& table) {
 }  // namespace
 
 Finding stringsTable(std::string_view input) {
-    std::string failure;
-    auto table = foundation::StringsFile::parse(input, &failure);
-    if (!table) return failure.empty() ? Finding("refused without a reason") : Finding();
+    auto table = foundation::StringsFile::parse(input);
+    if (!table) return table.error().empty() ? Finding("refused without a reason") : Finding();
     for (const auto& [key, value] : *table)
         if (!foundation::isValidUTF8(key) || !foundation::isValidUTF8(value)) return "a text that is not UTF-8: " + key;
-    auto again = foundation::StringsFile::parse(stringsText(*table), &failure);
-    if (!again) return "the table written out does not read: " + failure;
+    auto again = foundation::StringsFile::parse(stringsText(*table));
+    if (!again) return "the table written out does not read: " + again.error();
     if (*again != *table) return "the table written out reads differently";
     return std::nullopt;
 }

@@ -21,7 +21,7 @@ public:
     explicit ListProvider(std::vector<Bookmark> bookmarks) : bookmarks_(std::move(bookmarks)) {}
     kestrelvault::BrowserType browserType() const override { return kestrelvault::BrowserType::chrome; }
     bool canAccess() const override { return true; }
-    std::vector<Bookmark> loadBookmarks() const override { return bookmarks_; }
+    kestrelvault::BookmarkList loadBookmarks() const override { return kestrelvault::BookmarkList(bookmarks_); }
     std::vector<kestrelvault::BrowserProfile> profiles() const override { return {}; }
 
 private:
@@ -60,7 +60,7 @@ Finding searchQuery(std::string_view input) {
                                      std::string(fields[1]), std::string(fields[2]), kestrelvault::BrowserType::chrome,
                                      "Default", "Default", std::nullopt});
     }
-    auto aggregator = kestrelvault::BookmarkAggregator::createWithProviders({std::make_shared<ListProvider>(bookmarks)});
+    auto aggregator = kestrelvault::BookmarkAggregator::makeWithProviders({std::make_shared<ListProvider>(bookmarks)});
     aggregator->loadAll();
     if (!foundation::RunLoop::main()->runUntilIdle()) return "the load did not finish";
     // Both switch positions, the current one first: one stored change per input.

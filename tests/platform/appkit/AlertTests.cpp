@@ -40,7 +40,7 @@ TEST_F(AlertTest, AnApplicationModalAlertReturnsThePressedButtonsResponse) {
 }
 
 TEST_F(AlertTest, ASheetRunsItsCompletionOnceWithTheResponseAndTheModalLoopEndsWithIt) {
-    auto parent = Window::create(Rect(0, 0, 400, 300), WindowStyleMask::titled);
+    auto parent = Window::make(Rect(0, 0, 400, 300), WindowStyleMask::titled);
     parent->makeKeyAndOrderFront();
     auto alert = alertWithTwoButtons();
     std::vector<ModalResponse> responses;
@@ -69,7 +69,6 @@ TEST_F(AlertTest, AModalLoopThatNothingCanEndIsAbandonedOnTheManualClock) {
 }
 
 TEST(SystemBeep, CountsEveryBeep) {
-    resetBeepCountForTesting();
     beep();
     beep();
     EXPECT_EQ(beepCount(), 2);

@@ -25,7 +25,7 @@ protected:
 }  // namespace
 
 TEST_F(AnimationTest, AWindowFadesInOverTheGroupsDurationOnTheClockAndCompletesOnce) {
-    auto window = Window::create(Rect(0, 0, 100, 100), WindowStyleMask::titled);
+    auto window = Window::make(Rect(0, 0, 100, 100), WindowStyleMask::titled);
     window->setAlphaValue(0);
     int completions = 0;
     AnimationContext::runAnimationGroup(
@@ -48,7 +48,7 @@ TEST_F(AnimationTest, AWindowFadesInOverTheGroupsDurationOnTheClockAndCompletesO
 }
 
 TEST_F(AnimationTest, AZeroDurationAppliesTheChangeAtOnceAndStillCompletes) {
-    auto window = Window::create(Rect(0, 0, 100, 100), WindowStyleMask::titled);
+    auto window = Window::make(Rect(0, 0, 100, 100), WindowStyleMask::titled);
     int completions = 0;
     AnimationContext::runAnimationGroup(
         [&](AnimationContext& context) {

@@ -1,6 +1,8 @@
 #include "platform/appkit/Application.hpp"
 #include "platform/objc/Runtime.hpp"
+#include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/FileManager.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -26,10 +29,6 @@ protected:
     void SetUp() override {
         application = Application::shared();
         application->setWindowEventHandler([this](const EventPtr& event) { reachedWindows.push_back(event); });
-    }
-    void TearDown() override {
-        Application::resetForTesting();
-        foundation::Clock::installReal();
     }
 
     std::shared_ptr<Application> application;
@@ -186,3 +185,25 @@ TEST(Event, KeyDetailsBelongToKeyEventsOnly) {
 }
 
 }  // namespace
+
+TEST_F(ApplicationTest, TheActivationPolicyStartsFromTheBundleAndThenFollowsWhatIsSet) {
+    const std::pair<const char*, ApplicationActivationPolicy> cases[] = {
+        {"", ApplicationActivationPolicy::regular},
+        {"<key>LSUIElement</key><true/>", ApplicationActivationPolicy::accessory},
+        {"<key>LSUIElement</key><string>YES</string>", ApplicationActivationPolicy::accessory},
+        {"<key>LSUIElement</key><true/><key>LSBackgroundOnly</key><true/>", ApplicationActivationPolicy::prohibited},
+    };
+    auto bundle = foundation::FileManager::defaultManager().homeDirectoryForCurrentUser() / "Kestrelvault.app";
+    std::filesystem::create_directories(bundle / "Contents");
+    for (const auto& [entries, policy] : cases) {
+        std::ofstream(bundle / "Contents/Info.plist") << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" << entries
+                                                      << "</dict></plist>";
+        foundation::Bundle::setMainBundlePathForTesting(bundle);
+        Application::resetForTesting();
+        EXPECT_EQ(Application::shared()->activationPolicy(), policy) << entries;
+    }
+    for (auto policy : {ApplicationActivationPolicy::regular, ApplicationActivationPolicy::accessory}) {
+        EXPECT_TRUE(Application::shared()->setActivationPolicy(policy));
+        EXPECT_EQ(Application::shared()->activationPolicy(), policy);
+    }
+}

@@ -5,7 +5,6 @@
 namespace {
 
 TEST(Pasteboard, ClearingRemovesEveryTypeAndEachChangeIsCounted) {
-    appkit::Pasteboard::resetForTesting();
     auto pasteboard = appkit::Pasteboard::generalPasteboard();
     EXPECT_EQ(pasteboard, appkit::Pasteboard::generalPasteboard());
     EXPECT_FALSE(pasteboard->stringForType(appkit::NSPasteboardTypeString));

@@ -42,8 +42,7 @@ public:
 class TextFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Pasteboard::resetForTesting();
-        window = Window::create(Rect(0, 0, 300, 100), WindowStyleMask::titled);
+        window = Window::make(Rect(0, 0, 300, 100), WindowStyleMask::titled);
         field = std::make_shared<TextField>(Rect(10, 10, 200, 22));
         delegate = std::make_shared<RecordingDelegate>();
         field->setDelegate(delegate);
@@ -132,7 +131,6 @@ TEST_F(TextFieldTest, SettingTheStringWhileEditingMovesTheCaretToTheEnd) {
 }
 
 TEST_F(TextFieldTest, AnEscapeNobodyHandlesBeeps) {
-    resetBeepCountForTesting();
     sendKey(53, "\x1b");
     EXPECT_EQ(delegate->commands, (std::vector<std::string>{"cancelOperation:"}));
     EXPECT_EQ(beepCount(), 1);
@@ -175,7 +173,7 @@ TEST(FieldEditorKeyBindings, TurnKeysIntoTheStandardCommandSelectors) {
 }
 
 TEST(SearchField, TheCancelButtonEmptiesTheFieldAsAnEditAndOutlivesNoField) {
-    auto window = Window::create(Rect(0, 0, 300, 100), WindowStyleMask::titled);
+    auto window = Window::make(Rect(0, 0, 300, 100), WindowStyleMask::titled);
     auto field = std::make_shared<SearchField>();
     auto delegate = std::make_shared<RecordingDelegate>();
     field->setDelegate(delegate);

@@ -27,7 +27,7 @@ class ViewConversion : public ::testing::TestWithParam<ConversionCase> {};
 
 TEST_P(ViewConversion, ConvertsBetweenAViewAndItsWindowBothWays) {
     const auto& scenario = GetParam();
-    auto window = Window::create(Rect(0, 0, 200, 100), WindowStyleMask::titled);
+    auto window = Window::make(Rect(0, 0, 200, 100), WindowStyleMask::titled);
     std::shared_ptr<View> parent = scenario.flippedParent ? std::make_shared<FlippedView>(Rect(10, 10, 100, 80))
                                                           : std::make_shared<View>(Rect(10, 10, 100, 80));
     auto child = std::make_shared<View>(Rect(20, 10, 40, 30));
@@ -71,7 +71,7 @@ TEST(View, MovingIntoAndOutOfAWindowTellsEveryViewBelow) {
         int moves = 0;
         void viewDidMoveToWindow() override { ++moves; }
     };
-    auto window = Window::create(Rect(0, 0, 100, 100), WindowStyleMask::titled);
+    auto window = Window::make(Rect(0, 0, 100, 100), WindowStyleMask::titled);
     auto parent = std::make_shared<View>();
     auto watcher = std::make_shared<Watcher>();
     parent->addSubview(watcher);

@@ -35,7 +35,7 @@ private:
 };
 
 std::shared_ptr<Window> titledWindow(const std::string& title) {
-    auto window = Window::create(Rect(0, 0, 200, 100), WindowStyleMask::titled | WindowStyleMask::closable);
+    auto window = Window::make(Rect(0, 0, 200, 100), WindowStyleMask::titled | WindowStyleMask::closable);
     window->setTitle(title);
     return window;
 }
@@ -48,7 +48,6 @@ public:
 }  // namespace
 
 TEST(Window, KeyStatusMovesBetweenWindowsWithTheirNotificationsInOrder) {
-    WindowList::resetForTesting();  // no window of an earlier test is key
     WindowNotificationLog log;
     auto first = titledWindow("first");
     auto second = titledWindow("second");
@@ -77,7 +76,6 @@ TEST(Window, ClosingTheKeyWindowAnnouncesItAndPassesKeyStatusToTheNextWindow) {
 }
 
 TEST(Window, ABorderlessWindowNeverBecomesKeyUnlessItSaysItCan) {
-    WindowList::resetForTesting();  // no window of an earlier test is key
     auto borderless = Window::make<BorderlessWindow>(Rect(0, 0, 50, 50), WindowStyleMask::borderless);
     borderless->makeKeyAndOrderFront();
     EXPECT_TRUE(borderless->isVisible());
@@ -87,7 +85,7 @@ TEST(Window, ABorderlessWindowNeverBecomesKeyUnlessItSaysItCan) {
 
 TEST(Window, ATitledWindowsContentAreaLeavesOutTheTitleBarAndCentresOnTheScreen) {
     Screen::setScreenFrames({Rect(0, 0, 1000, 800)});
-    auto window = Window::create(Rect(10, 10, 360, 300), WindowStyleMask::titled);
+    auto window = Window::make(Rect(10, 10, 360, 300), WindowStyleMask::titled);
     EXPECT_EQ(window->frame(), Rect(10, 10, 360, 328));
     EXPECT_EQ(window->contentView()->frame(), Rect(0, 0, 360, 300));
     window->center();

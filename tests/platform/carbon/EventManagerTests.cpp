@@ -11,10 +11,7 @@ using namespace carbon;
 constexpr EventTypeSpec hotKeyPressed{kEventClassKeyboard, kEventHotKeyPressed};
 constexpr EventTypeSpec rawKeyDown{kEventClassKeyboard, kEventRawKeyDown};
 
-class EventManagerTest : public ::testing::Test {
-protected:
-    void TearDown() override { EventManager::resetForTesting(); }
-};
+class EventManagerTest : public ::testing::Test {};
 
 TEST_F(EventManagerTest, RegistrationsAreLiveUntilUnregistered) {
     EventHotKeyRef first;

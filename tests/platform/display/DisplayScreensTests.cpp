@@ -11,7 +11,7 @@ TEST(DisplayScreens, TheApplicationSeesTheDisplaysScreensAndTheKeyWindowsOneIsMa
     EXPECT_EQ(screens[1]->frame(), appkit::Rect(1440, 0, 1920, 1080));
     EXPECT_EQ(screens[0]->visibleFrame(), appkit::Rect(0, 0, 1440, 876));
 
-    auto window = appkit::Window::create(appkit::Rect(2000, 300, 400, 300), appkit::WindowStyleMask::titled);
+    auto window = appkit::Window::make(appkit::Rect(2000, 300, 400, 300), appkit::WindowStyleMask::titled);
     window->makeKeyAndOrderFront();
     EXPECT_EQ(appkit::Screen::mainScreen(), screens[1]);
 

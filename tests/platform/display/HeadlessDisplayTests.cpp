@@ -15,11 +15,6 @@ using appkit::ModifierFlags;
 
 class HeadlessDisplayInput : public ::testing::Test {
 protected:
-    void TearDown() override {
-        appkit::Application::resetForTesting();
-        carbon::EventManager::resetForTesting();
-    }
-
     // Registers shift+cmd+space under id 3 and records the hot-key events that reach the
     // process, with their ids.
     carbon::EventHotKeyRef registerShiftCommandSpace() {

@@ -39,7 +39,6 @@ private:
 class BundleTest : public testing::Test {
 protected:
     void SetUp() override {
-        UserDefaults::resetForTesting();
         auto info = Dictionary::make({{"CFBundleIdentifier", String::make("com.example.kestrelvault")},
                                       {"CFBundleDevelopmentRegion", String::make("en")},
                                       {"CFBundleShortVersionString", String::make("1.2")}});

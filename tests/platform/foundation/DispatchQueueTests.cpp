@@ -318,3 +318,9 @@ TEST(ThreadCheckerDeathTest, MainThreadRuleBrokenOnAWorkerStopsTheProcessNamingT
     dispatch::checkMainThread();  // on the main thread: passes
     EXPECT_DEATH(std::thread([] { dispatch::checkMainThread(); }).join(), "must be called on the main thread");
 }
+
+TEST(ThreadCheckerDeathTest, QueueRuleHoldsInsideTheQueuesWorkOnly) {
+    auto queue = dispatch::createQueue("test.owner");
+    queue->sync([&] { dispatch::checkOnQueue(*queue); });  // inside its work: passes
+    EXPECT_DEATH(dispatch::checkOnQueue(*queue), "must be called on the queue \"test.owner\"");
+}

@@ -19,7 +19,7 @@ namespace {
 
 class NotificationCenterTest : public ManualClockFixture {
 protected:
-    std::shared_ptr<NotificationCenter> center = NotificationCenter::create();
+    std::shared_ptr<NotificationCenter> center = NotificationCenter::make();
 };
 
 TEST_F(NotificationCenterTest, ObserversReceiveOnlyNotificationsMatchingTheirNameAndObject) {

@@ -14,9 +14,6 @@ namespace {
 
 class ProcessInfoTest : public testing::Test {
 protected:
-    void SetUp() override { UserDefaults::resetForTesting(); }
-    void TearDown() override { ProcessInfo::setOperatingSystemVersionForTesting(std::nullopt); }
-
     void setPlatformVersion(objc::Id value) {
         UserDefaults::standardUserDefaults()->setPersistentDomain(
             value ? Dictionary::make({{"KVOperatingSystemVersion", value}}) : nullptr, NSGlobalDomain);

@@ -1,6 +1,9 @@
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Exception.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/ThreadPool.hpp"
+#include "platform/foundation/UncaughtException.hpp"
 
 #include "tests/platform/foundation/ManualClockFixture.hpp"
 
@@ -171,17 +174,67 @@ TEST_F(RunLoopTest, NestedRunTakesMainQueueWorkQueuedBeforeItStarted) {
     EXPECT_EQ(log, (std::vector<std::string>{"queued behind the modal run in NSModalPanelRunLoopMode", "modal ended"}));
 }
 
-TEST_F(RunLoopTest, ExceptionEscapingARunLeavesNoRunBehind) {
-    dispatch::mainQueue()->async([] { throw std::runtime_error("work failed"); });
-    EXPECT_THROW(loop->runUntilIdle(), std::runtime_error);
-    EXPECT_EQ(loop->currentMode(), "") << "the run that threw is over";
-    bool stopped = false;
-    dispatch::mainQueue()->async([&] {
-        loop->stop();
-        stopped = true;
+TEST_F(RunLoopTest, ExceptionEscapingQueuedWorkOrACallbackGoesToTheHandlerAndTheQueueGoesOn) {
+    Guarded<std::vector<std::string>> reports;
+    setUncaughtExceptionHandler([&](const UncaughtException& uncaught) {
+        reports.lock()->push_back(uncaught.origin + ": " + uncaught.description);
     });
-    loop->run(NSDefaultRunLoopMode);  // ends through stop(), which must reach this run
-    EXPECT_TRUE(stopped);
+    auto throwing = [] { throw std::runtime_error("work failed"); };
+    struct Case {
+        std::string origin;
+        // Submits the throwing callback, then the one that must still run after it.
+        std::function<void(std::function<void()>, std::function<void()>)> submit;
+    };
+    std::vector<std::unique_ptr<RunLoopToken>> tokens;
+    auto queueCase = [](dispatch::QueuePtr queue) {
+        return [queue](std::function<void()> first, std::function<void()> second) {
+            queue->async(first);
+            queue->async(second);
+        };
+    };
+    const std::vector<Case> cases{
+        {"com.apple.main-thread", queueCase(dispatch::mainQueue())},
+        {"test.serial", queueCase(dispatch::createQueue("test.serial"))},
+        {"test.serial-on-main",
+         queueCase(dispatch::createQueue("test.serial-on-main", dispatch::Attributes::serial, dispatch::mainQueue()))},
+        {"com.apple.root.default-qos", queueCase(dispatch::globalQueue())},
+        {"a run-loop timer",
+         [&](std::function<void()> first, std::function<void()> second) {
+             tokens.push_back(loop->addTimer(0s, std::nullopt, first, NSDefaultRunLoopMode));
+             tokens.push_back(loop->addTimer(1ns, std::nullopt, second, NSDefaultRunLoopMode));
+             Clock::advance(1ns);
+         }},
+        {"a run-loop source",
+         [&](std::function<void()> first, std::function<void()> second) {
+             auto [source, registration] = loop->addSource(first, NSDefaultRunLoopMode);
+             tokens.push_back(std::move(registration));
+             source->signal();
+             dispatch::mainQueue()->async(second);
+         }},
+    };
+    for (const auto& testCase : cases) {
+        reports.lock()->clear();
+        std::atomic<int> ranAfter{0};
+        testCase.submit(throwing, [&] { ++ranAfter; });
+        EXPECT_TRUE(loop->runUntilIdle()) << testCase.origin;
+        EXPECT_EQ(*reports.lock(), std::vector<std::string>{testCase.origin + ": work failed"});
+        EXPECT_EQ(ranAfter.load(), 1) << testCase.origin << ": the item after the throwing one ran";
+        testCase.submit([&] { ++ranAfter; }, [&] { ++ranAfter; });
+        EXPECT_TRUE(loop->runUntilIdle()) << testCase.origin;
+        EXPECT_EQ(ranAfter.load(), 3) << testCase.origin << ": later work still runs";
+    }
+    setUncaughtExceptionHandler(nullptr);
+}
+
+TEST(UncaughtExceptionDeathTest, ByDefaultTheProcessEndsNamingTheQueueAndTheException) {
+    EXPECT_DEATH(
+        {
+            dispatch::createQueue("test.unguarded", dispatch::Attributes::serial, dispatch::mainQueue())->async([] {
+                throw Exception(NSInternalInconsistencyException, "state was lost");
+            });
+            RunLoop::main()->runUntilIdle();
+        },
+        "uncaught exception from test.unguarded: NSInternalInconsistencyException: state was lost");
 }
 
 TEST_F(RunLoopTest, RunWithDeadlineReturnsWithoutRealWaitingOnTheManualClock) {

@@ -51,9 +51,9 @@ TEST(StringsFile, MalformedTablesAreRefusedWithTheLine) {
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.text);
-        std::string failure;
-        EXPECT_EQ(StringsFile::parse(testCase.text, &failure), std::nullopt);
-        EXPECT_EQ(failure, testCase.failure);
+        auto parsed = StringsFile::parse(testCase.text);
+        ASSERT_FALSE(parsed);
+        EXPECT_EQ(parsed.error(), testCase.failure);
     }
 }
 

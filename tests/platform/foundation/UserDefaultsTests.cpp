@@ -30,7 +30,6 @@ constexpr const char* identifier = "com.example.kestrelvault.tests";
 class UserDefaultsTest : public testing::Test {
 protected:
     void SetUp() override {
-        UserDefaults::resetForTesting();
         writePropertyList(home.path() / "Test.app/Contents/Info.plist",
                           Dictionary::make({{"CFBundleIdentifier", String::make(identifier)}}), PropertyListFormat::xml);
         Bundle::setMainBundlePathForTesting(home.path() / "Test.app");

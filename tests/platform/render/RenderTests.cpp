@@ -74,7 +74,7 @@ TEST(ShapeRendering, ClipsToACircleAndAppliesOpacity) {
 
 TEST(WindowRendering, ASnapshotShowsTheTitleBarTheContentAndTheWindowsAlphaAndSurvivesPng) {
     testsupport::TemporaryHome home;
-    auto window = appkit::Window::create(appkit::Rect(0, 0, 120, 60), appkit::WindowStyleMask::titled);
+    auto window = appkit::Window::make(appkit::Rect(0, 0, 120, 60), appkit::WindowStyleMask::titled);
     window->setTitle("Snapshot");
     auto hosting = HostingView::create(Rectangle().fill(Color::rgba(0, 1, 0)).frame(40.0, 20.0, Alignment::topLeading()));
     window->setContentView(hosting);
@@ -97,13 +97,13 @@ TEST(WindowRendering, ASnapshotShowsTheTitleBarTheContentAndTheWindowsAlphaAndSu
 }
 
 TEST(WindowRendering, AScreenshotStacksTheVisibleWindowsBackToFront) {
-    auto back = appkit::Window::create(appkit::Rect(0, 0, 100, 100), appkit::WindowStyleMask::borderless);
+    auto back = appkit::Window::make(appkit::Rect(0, 0, 100, 100), appkit::WindowStyleMask::borderless);
     back->setBackgroundColor(appkit::Color::rgba(1, 0, 0));
-    auto front = appkit::Window::create(appkit::Rect(50, 0, 100, 100), appkit::WindowStyleMask::borderless);
+    auto front = appkit::Window::make(appkit::Rect(50, 0, 100, 100), appkit::WindowStyleMask::borderless);
     front->setBackgroundColor(appkit::Color::rgba(0, 0, 1));
     back->orderFront();
     front->orderFront();
-    auto hidden = appkit::Window::create(appkit::Rect(0, 0, 200, 200), appkit::WindowStyleMask::borderless);
+    auto hidden = appkit::Window::make(appkit::Rect(0, 0, 200, 200), appkit::WindowStyleMask::borderless);
     hidden->setBackgroundColor(appkit::Color::rgba(0, 1, 0));
 
     auto shot = Renderer::screenshot(appkit::Rect(0, 0, 200, 100));
@@ -134,7 +134,7 @@ TEST(Rendering, DegenerateSizesDrawNothingAndDoNotFail) {
     EXPECT_EQ(empty->width(), 0);
     auto squeezed = Renderer::renderNode(Text("squeezed").padding(50).frame(10.0, 10.0), {10, 10});
     EXPECT_EQ(squeezed->width(), 10);
-    auto window = appkit::Window::create(appkit::Rect(0, 0, 0, 0), appkit::WindowStyleMask::borderless);
+    auto window = appkit::Window::make(appkit::Rect(0, 0, 0, 0), appkit::WindowStyleMask::borderless);
     EXPECT_EQ(Renderer::snapshot(*window)->width(), 0);
     auto emptyImage = Renderer::renderNode(Image(std::make_shared<appkit::Image>(0, 0, std::vector<std::uint8_t>{}))
                                                .resizable()

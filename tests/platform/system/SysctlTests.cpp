@@ -6,10 +6,7 @@
 
 namespace {
 
-class Sysctl : public ::testing::Test {
-protected:
-    void TearDown() override { darwin::resetSysctlForTesting(); }
-};
+class Sysctl : public ::testing::Test {};
 
 }  // namespace
 

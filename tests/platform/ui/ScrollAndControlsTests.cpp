@@ -106,7 +106,7 @@ TEST(Toggle, ATapFlipsItsBindingAndTheSwitchSitsAtTheTrailingEdge) {
 
 TEST(KeyboardShortcut, TheMatchingKeyPressesTheButtonWhileItsWindowIsKey) {
     std::vector<std::string> pressed;
-    auto window = appkit::Window::create(Rect(0, 0, 200, 100), appkit::WindowStyleMask::titled);
+    auto window = appkit::Window::make(Rect(0, 0, 200, 100), appkit::WindowStyleMask::titled);
     auto hosting = HostingView::create(
         VStack({Button(Text("Open"), [&] { pressed.push_back("open"); })
                     .keyboardShortcut(KeyboardShortcut{KeyEquivalent{"o"}, EventModifiers(EventModifiers::command)}),

@@ -58,7 +58,6 @@ std::shared_ptr<CountingLibrary> countingLibrary() {
 class ZIZAduTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ZIZAdu::resetForTesting();
         library_ = countingLibrary();
         library_->resetCounts();
     }

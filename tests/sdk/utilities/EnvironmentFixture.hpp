@@ -24,9 +24,7 @@ protected:
         std::filesystem::create_directories(bundlePath_ / "Contents");
         writeInfoPlist("");
         foundation::Bundle::setMainBundlePathForTesting(bundlePath_);
-        ZULAppEnvironmentUtil::resetForTesting();
     }
-    void TearDown() override { ZULAppEnvironmentUtil::resetForTesting(); }
 
     // The Info.plist with extra XML entries inside its dictionary.
     void writeInfoPlist(const std::string& entries) {

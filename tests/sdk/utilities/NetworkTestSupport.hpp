@@ -138,14 +138,9 @@ protected:
     void SetUp() override {
         EnvironmentFixture::SetUp();
         loadMainImage(false);
-        ZULLoggerResetForTesting();
         capture_.enableDebugLines();
     }
-    void TearDown() override {
-        ZULLoggerFlushForTesting();
-        ZULLoggerResetForTesting();
-        EnvironmentFixture::TearDown();
-    }
+    void TearDown() override { ZULLoggerFlushForTesting(); }
     // How many lines reached the unified log containing the text.
     std::size_t logged(const std::string& text) {
         ZULLoggerFlushForTesting();

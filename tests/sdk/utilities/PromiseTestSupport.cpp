@@ -6,8 +6,6 @@
 namespace promisetests {
 
 void PromiseTest::SetUp() {
-    foundation::AssertionHandler::setMode(foundation::AssertionMode::raise);
-    ZPMPromise::resetForTesting();
     foundation::Clock::installManual();
     testQueue_ = dispatch::createQueue(testQueueLabel);
 }

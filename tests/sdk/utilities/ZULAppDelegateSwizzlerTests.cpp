@@ -56,16 +56,9 @@ class AppDelegateSwizzler : public testsupport::EnvironmentFixture {
 protected:
     void SetUp() override {
         EnvironmentFixture::SetUp();
-        ZULLoggerResetForTesting();
         application_ = appkit::Application::shared();
         delegate_ = std::make_shared<Party>(delegateClass_, "delegate", calls_);
         application_->setDelegate(delegate_);
-    }
-    void TearDown() override {
-        ZULAppDelegateSwizzler::resetForTesting();
-        appkit::Application::resetForTesting();
-        foundation::AssertionHandler::setMode(foundation::AssertionMode::raise);
-        EnvironmentFixture::TearDown();
     }
     std::shared_ptr<Party> interceptor(const std::string& name, bool answer) {
         return std::make_shared<Party>(interceptorClass_, name, calls_, answer);

@@ -18,7 +18,6 @@ protected:
     void SetUp() override {
         EnvironmentFixture::SetUp();
         loadMainImage(false);
-        ZULLoggerResetForTesting();
     }
 
     // Every line written so far, once the logging queue has delivered it.

@@ -58,7 +58,6 @@ class Network : public testsupport::LoggingFixture {
 protected:
     void SetUp() override {
         LoggingFixture::SetUp();
-        ZULNetworkURLSession::resetForTesting();
         std::filesystem::remove_all(networkDirectory());
         auto record = [this](const httplib::Request& request) {
             ReceivedRequest received{request.method, request.path, request.body, {}};
@@ -411,8 +410,8 @@ TEST_F(Network, UploadIsInProgressFromTheStartUntilTheHandlerIsAboutToRun) {
     EXPECT_FALSE(network_->hasUploadInProgress());
     // The fetchers are gone from the process-wide map too.
     EXPECT_EQ(ZULNetworkURLSession::sessionFromFetcherMapForSessionID(*postID), nullptr);
-    EXPECT_EQ(ZULNetworkURLSession::sessionIDToFetcherMap().count(*postID), 0u);
-    EXPECT_EQ(ZULNetworkURLSession::sessionIDToFetcherMap().count(*getID), 0u);
+    EXPECT_EQ(ZULNetworkURLSession::sessionIDToFetcherMap().lock()->count(*postID), 0u);
+    EXPECT_EQ(ZULNetworkURLSession::sessionIDToFetcherMap().lock()->count(*getID), 0u);
 }
 
 TEST_F(Network, ZeroTimeoutMeansSixtySeconds) {
@@ -548,7 +547,6 @@ TEST_F(Network, ReachabilityReportsSetTheConnectedFlagAndTellTheDelegate) {
 
 TEST(NetworkCreation, EmptyReachabilityHostGivesNoNetwork) {
     darwin::LogCapture capture;
-    ZULLoggerResetForTesting();
     EXPECT_EQ(ZULNetwork::initWithReachabilityHost(""), nullptr);
     ZULLoggerFlushForTesting();
     EXPECT_EQ(capture.entriesContaining("[I-REA902001] Invalid host specified").size(), 1u);

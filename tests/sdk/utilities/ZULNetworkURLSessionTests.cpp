@@ -14,7 +14,6 @@ class Fetcher : public testsupport::LoggingFixture {
 protected:
     void SetUp() override {
         LoggingFixture::SetUp();
-        ZULNetworkURLSession::resetForTesting();
         logger_ = RecordingNetworkLogger::make();
         fetcher_ = ZULNetworkURLSession::initWithNetworkLoggerDelegate(logger_);
     }
@@ -67,7 +66,7 @@ TEST_F(Fetcher, SystemCompletionHandlersAreCheckedStoredAndRunOnceOnTheMainQueue
 TEST_F(Fetcher, RelaunchedSessionsAreKeptOnlyForTheirOwnIdentifiers) {
     int called = 0;
     ZULNetworkURLSession::handleEventsForBackgroundURLSessionID("com.example.other-session", [&] { ++called; });
-    EXPECT_EQ(ZULNetworkURLSession::sessionIDToFetcherMap().count("com.example.other-session"), 0u);
+    EXPECT_EQ(ZULNetworkURLSession::sessionIDToFetcherMap().lock()->count("com.example.other-session"), 0u);
 
     const std::string identifier = "com.zul.network.background-upload-relaunched";
     ZULNetworkURLSession::handleEventsForBackgroundURLSessionID(identifier, [&] { ++called; });
@@ -92,7 +91,7 @@ TEST_F(Fetcher, ReplacingAMappedFetcherDiscardsTheOldOneThroughItsLogger) {
 
     ZULNetworkURLSession::setSessionInFetcherMap(nullptr, "shared-id");
     EXPECT_EQ(ZULNetworkURLSession::sessionFromFetcherMapForSessionID("shared-id"), nullptr);
-    EXPECT_EQ(ZULNetworkURLSession::sessionIDToFetcherMap().count("shared-id"), 0u);
+    EXPECT_EQ(ZULNetworkURLSession::sessionIDToFetcherMap().lock()->count("shared-id"), 0u);
 }
 
 TEST_F(Fetcher, UnreadableDownloadsAreLoggedWithTheirReason) {

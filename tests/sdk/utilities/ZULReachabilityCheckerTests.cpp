@@ -196,7 +196,6 @@ TEST_F(ReachabilityChecker, DelegateIsHeldWeaklyAndMustConform) {
 
 TEST(ReachabilityCheckerHost, EmptyHostGivesNoCheckerAndOneErrorLine) {
     darwin::LogCapture capture;
-    ZULLoggerResetForTesting();
     EXPECT_EQ(ZULReachabilityChecker::initWithReachabilityDelegate(RecordingReachabilityDelegate::make(), ""), nullptr);
     ZULLoggerFlushForTesting();
     auto lines = capture.entriesContaining("Invalid host specified");

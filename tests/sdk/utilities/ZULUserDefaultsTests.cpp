@@ -21,7 +21,6 @@ objc::Id key(const char* text) { return String::make(text); }
 class UserDefaultsWrapper : public ::testing::Test {
 protected:
     void SetUp() override {
-        ZULLoggerResetForTesting();
         // A suite per test, so that tests sharing a process do not see each other's values.
         suite_ = std::string("com.example.sdk.") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         defaults_ = ZULUserDefaults::initWithSuiteName(suite_);

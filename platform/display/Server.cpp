@@ -1,0 +1,19 @@
+#include "platform/display/Server.hpp"
+
+#include "platform/appkit/Pasteboard.hpp"
+#include "platform/carbon/EventManager.hpp"
+
+namespace display {
+
+Server::Server() {
+    carbon::EventManager::shared().setHotKeyServer(this);
+    appkit::Pasteboard::setServer(this);
+}
+
+Server::~Server() {
+    // A test may have reset the event manager meanwhile: only this server is taken out.
+    if (auto& manager = carbon::EventManager::shared(); manager.hotKeyServer() == this) manager.setHotKeyServer(nullptr);
+    if (appkit::Pasteboard::server() == this) appkit::Pasteboard::setServer(nullptr);
+}
+
+}  // namespace display

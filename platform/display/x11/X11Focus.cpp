@@ -1,0 +1,132 @@
+#include "platform/display/x11/X11Focus.hpp"
+
+#include "platform/appkit/RunningApplication.hpp"
+#include "platform/appkit/WindowList.hpp"
+
+namespace display {
+
+namespace {
+
+bool isGrabTransition(std::uint8_t mode) { return mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB; }
+
+bool concernsWindowItself(std::uint8_t detail) {
+    return detail != XCB_NOTIFY_DETAIL_INFERIOR && detail != XCB_NOTIFY_DETAIL_POINTER &&
+           detail != XCB_NOTIFY_DETAIL_POINTER_ROOT && detail != XCB_NOTIFY_DETAIL_NONE;
+}
+
+}  // namespace
+
+xcb_window_t X11Focus::currentFocus() {
+    XReply<xcb_get_input_focus_reply_t> reply(
+        xcb_get_input_focus_reply(connection_.get(), xcb_get_input_focus(connection_.get()), nullptr));
+    return reply ? reply->focus : XCB_NONE;
+}
+
+void X11Focus::update() {
+    auto key = appkit::WindowList::shared().keyWindow();
+    if (key == givenTo_.lock() && (key != nullptr) == hadKeyWindow_) return;
+    if (!key) {
+        givenTo_.reset();
+        hadKeyWindow_ = false;
+        // Focus still with the application (or fallen to the root as its window went):
+        // back to where it was before.
+        xcb_window_t focus = currentFocus();
+        bool ours = belongsToApplication(focus) || focus == XCB_NONE || focus == connection_.root() ||
+                    focus == XCB_INPUT_FOCUS_POINTER_ROOT;
+        if (ours && returnTo_ != XCB_NONE)
+            xcb_set_input_focus(connection_.get(), XCB_INPUT_FOCUS_POINTER_ROOT, returnTo_, connection_.lastEventTime());
+        returnTo_ = XCB_NONE;
+        return;
+    }
+    auto* mirrored = windows_.find(*key);
+    if (!mirrored || !mirrored->isViewable()) return;  // again once the server shows it
+    xcb_window_t focus = currentFocus();
+    if (!belongsToApplication(focus) && focus != XCB_NONE && focus != connection_.root() &&
+        focus != XCB_INPUT_FOCUS_POINTER_ROOT)
+        returnTo_ = focus;
+    giveFocus(*mirrored);
+    givenTo_ = key;
+    hadKeyWindow_ = true;
+}
+
+void X11Focus::giveFocus(const X11Window& window) {
+    XReply<xcb_get_property_reply_t> manager(xcb_get_property_reply(
+        connection_.get(),
+        xcb_get_property(connection_.get(), 0, connection_.root(), connection_.atom("_NET_SUPPORTING_WM_CHECK"),
+                         XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    bool managerRuns = manager && xcb_get_property_value_length(manager.get()) == 4;
+    if (window.kind() == X11WindowKind::managed && managerRuns) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window.identifier();
+        message.type = connection_.atom("_NET_ACTIVE_WINDOW");
+        message.data.data32[0] = 1;  // asked for by an application
+        message.data.data32[1] = connection_.lastEventTime();
+        xcb_send_event(connection_.get(), 0, connection_.root(),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        return;
+    }
+    xcb_set_input_focus(connection_.get(), XCB_INPUT_FOCUS_PARENT, window.identifier(), connection_.lastEventTime());
+}
+
+void X11Focus::focusIn(const xcb_focus_in_event_t& event) {
+    if (isGrabTransition(event.mode) || !concernsWindowItself(event.detail)) return;
+    auto* mirrored = windows_.find(event.event);
+    if (!mirrored) return;
+    focused_ = event.event;
+    leftPending_ = false;
+    appkit::RunningApplication::currentApplication()->activate();  // the session follows the focus
+    auto window = mirrored->window();
+    if (!window) return;
+    if (!window->isKeyWindow() && window->canBecomeKeyWindow()) window->makeKeyWindow();
+    if (window->isKeyWindow()) {
+        givenTo_ = window;
+        hadKeyWindow_ = true;
+    }
+}
+
+void X11Focus::focusOut(const xcb_focus_out_event_t& event) {
+    if (isGrabTransition(event.mode) || !concernsWindowItself(event.detail)) return;
+    if (event.event != focused_) return;
+    focused_ = XCB_NONE;
+    leftPending_ = true;
+}
+
+void X11Focus::settle() {
+    if (!leftPending_ || focused_ != XCB_NONE) return;
+    leftPending_ = false;
+    returnTo_ = XCB_NONE;
+    if (auto key = appkit::WindowList::shared().keyWindow()) key->resignKeyWindow();
+    if (auto client = classOfFocusedClient(); !client.empty())
+        appkit::RunningApplication::withBundleIdentifier(client)->activate();
+    givenTo_.reset();
+    hadKeyWindow_ = false;
+}
+
+std::string X11Focus::classOfFocusedClient() {
+    // The focused window or the nearest of its ancestors that names its class.
+    for (xcb_window_t window = currentFocus(); window != XCB_NONE && window != XCB_INPUT_FOCUS_POINTER_ROOT &&
+                                               window != connection_.root();) {
+        XReply<xcb_get_property_reply_t> hint(xcb_get_property_reply(
+            connection_.get(), xcb_get_property(connection_.get(), 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256),
+            nullptr));
+        if (hint && xcb_get_property_value_length(hint.get()) > 0) {
+            std::string value(static_cast<const char*>(xcb_get_property_value(hint.get())),
+                              static_cast<std::size_t>(xcb_get_property_value_length(hint.get())));
+            auto instanceEnd = value.find('\0');
+            if (instanceEnd == std::string::npos) return value;
+            auto className = value.substr(instanceEnd + 1);
+            return className.substr(0, className.find('\0'));
+        }
+        XReply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), window), nullptr));
+        if (!tree) break;
+        window = tree->parent;
+    }
+    return {};
+}
+
+}  // namespace display

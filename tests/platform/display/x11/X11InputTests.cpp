@@ -1,0 +1,138 @@
+#include "platform/appkit/Event.hpp"
+#include "platform/appkit/TextField.hpp"
+#include "platform/appkit/Window.hpp"
+#include "tests/platform/display/x11/X11DisplayFixture.hpp"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using appkit::ModifierFlags;
+using appkit::Rect;
+
+// Records the kinds of the hot-key events of the process.
+std::vector<carbon::UInt32>& hotKeyEvents() {
+    static std::vector<carbon::UInt32> events;
+    return events;
+}
+
+carbon::OSStatus registerShiftCommandSpace(carbon::EventHotKeyRef* hotKey) {
+    hotKeyEvents().clear();
+    const carbon::EventTypeSpec types[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed},
+                                           {carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
+    carbon::InstallEventHandler(
+        carbon::GetEventDispatcherTarget(),
+        [](carbon::EventHandlerCallRef, const carbon::EventRef& event, void*) {
+            hotKeyEvents().push_back(carbon::GetEventKind(event));
+            return carbon::noErr;
+        },
+        types, nullptr, nullptr);
+    return carbon::RegisterEventHotKey(49, carbon::cmdKey | carbon::shiftKey, {7, 1}, carbon::GetEventDispatcherTarget(),
+                                       0, hotKey);
+}
+
+const std::vector<carbon::UInt32> pressedAndReleased{carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased};
+
+}  // namespace
+
+TEST_F(X11DisplayTest, AHotKeyFiresOnDownAndUpWhateverTheLocksAndWhoeverHasTheFocus) {
+    carbon::EventHotKeyRef hotKey;
+    ASSERT_EQ(registerShiftCommandSpace(&hotKey), carbon::noErr);
+
+    struct Case {
+        std::vector<std::string> locks;  // toggled on before the press, off after
+        std::vector<std::vector<std::string>> press;
+    };
+    const std::vector<Case> cases{
+        {{}, {{"key", "shift+super+space"}}},
+        {{"Caps_Lock"}, {{"key", "shift+super+space"}}},
+        {{"Num_Lock"}, {{"key", "shift+super+space"}}},
+        {{"Caps_Lock", "Num_Lock"}, {{"key", "shift+super+space"}}},
+        // Released when its key goes up, though the modifiers went first.
+        {{}, {{"keydown", "shift+super+space"}, {"keyup", "super"}, {"keyup", "shift"}, {"keyup", "space"}}},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.locks.size() ? testCase.locks.back() : testCase.press.front().front());
+        for (const auto& lock : testCase.locks) xdotool({"key", lock});
+        hotKeyEvents().clear();
+        for (const auto& step : testCase.press) xdotool(step);
+        EXPECT_TRUE(runUntil([] { return hotKeyEvents().size() >= 2; }));
+        EXPECT_EQ(hotKeyEvents(), pressedAndReleased);
+        for (const auto& lock : testCase.locks) xdotool({"key", lock});
+    }
+
+    // Let go, the combination is an ordinary key of the window that has the focus.
+    ASSERT_EQ(carbon::UnregisterEventHotKey(hotKey), carbon::noErr);
+    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
+    window->makeKeyAndOrderFront();
+    std::vector<std::uint16_t> keyDowns;
+    auto monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
+                                                           [&](const appkit::EventPtr& event) {
+                                                               keyDowns.push_back(event->keyCode());
+                                                               return event;
+                                                           });
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
+    hotKeyEvents().clear();
+    xdotool({"key", "shift+super+space"});
+    EXPECT_TRUE(runUntil([&] { return !keyDowns.empty(); }));
+    EXPECT_EQ(keyDowns, std::vector<std::uint16_t>{49});
+    EXPECT_TRUE(hotKeyEvents().empty());
+    appkit::Event::removeMonitor(monitor);
+}
+
+TEST_F(X11DisplayTest, AKeyAnotherClientHoldsIsRefusedUntilItLetsGo) {
+    // Another client of the server takes Shift+Super+Space first.
+    int screenNumber = 0;
+    xcb_connection_t* other = xcb_connect(server.name().c_str(), &screenNumber);
+    ASSERT_FALSE(xcb_connection_has_error(other));
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    const xcb_keycode_t space = 65;  // SPCE in the server's keymap
+    auto grab = xcb_grab_key_checked(other, 1, root, XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4, space, XCB_GRAB_MODE_ASYNC,
+                                     XCB_GRAB_MODE_ASYNC);
+    ASSERT_EQ(xcb_request_check(other, grab), nullptr);
+
+    carbon::EventHotKeyRef hotKey;
+    EXPECT_EQ(registerShiftCommandSpace(&hotKey), carbon::eventHotKeyExistsErr);
+    EXPECT_TRUE(carbon::EventManager::shared().registeredHotKeys().empty());
+
+    xcb_disconnect(other);
+    ASSERT_EQ(registerShiftCommandSpace(&hotKey), carbon::noErr);
+    xdotool({"key", "shift+super+space"});
+    EXPECT_TRUE(runUntil([] { return hotKeyEvents().size() >= 2; }));
+}
+
+TEST_F(X11DisplayTest, TypedKeysReachTheKeyWindowAsThePlatformsEvents) {
+    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
+    auto field = std::make_shared<appkit::TextField>(Rect(10, 10, 280, 22));
+    window->contentView()->addSubview(field);
+    window->makeKeyAndOrderFront();
+    window->makeFirstResponder(field);
+    std::vector<appkit::EventPtr> keyDowns;
+    auto monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
+                                                           [&](const appkit::EventPtr& event) {
+                                                               keyDowns.push_back(event);
+                                                               return event;
+                                                           });
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
+
+    xdotool({"type", "GitHub 42"});
+    EXPECT_TRUE(runUntil([&] { return field->stringValue() == "GitHub 42"; })) << field->stringValue();
+    ASSERT_GE(keyDowns.size(), 2u);
+    EXPECT_EQ(keyDowns[0]->keyCode(), 5);  // G, typed with shift
+    EXPECT_EQ(keyDowns[0]->modifierFlags(), ModifierFlags(ModifierFlags::shift));
+    EXPECT_EQ(keyDowns[0]->charactersIgnoringModifiers(), "G");
+
+    // Super is Command and Alt is Option; they do not change what a key types.
+    keyDowns.clear();
+    xdotool({"key", "super+alt+a", "Left", "ctrl+a"});
+    ASSERT_TRUE(runUntil([&] { return keyDowns.size() >= 3; }));
+    EXPECT_EQ(keyDowns[0]->keyCode(), 0);
+    EXPECT_EQ(keyDowns[0]->modifierFlags(), ModifierFlags(ModifierFlags::command | ModifierFlags::option));
+    EXPECT_EQ(keyDowns[0]->characters(), "a");
+    EXPECT_EQ(keyDowns[1]->specialKey(), appkit::SpecialKey::leftArrow);
+    EXPECT_TRUE(keyDowns[1]->modifierFlags().contains(ModifierFlags::function | ModifierFlags::numericPad));
+    EXPECT_EQ(keyDowns[2]->modifierFlags(), ModifierFlags(ModifierFlags::control));
+    EXPECT_EQ(keyDowns[2]->characters(), "a");
+    appkit::Event::removeMonitor(monitor);
+}
