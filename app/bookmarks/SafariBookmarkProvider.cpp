@@ -205,8 +205,8 @@ BookmarkList SafariBookmarkProvider::loadBookmarks() const {
         returnFreedMemoryToTheSystem();
         return result.build();
     }
-    auto tree = foundation::PropertyListReader::read(bytes);
-    auto top = static_cast<plist_t>(tree.get());
+    auto list = foundation::PropertyListReader::read(bytes);
+    auto top = list ? static_cast<plist_t>(list->root.get()) : nullptr;
     if (top && plist_get_node_type(top) == PLIST_DICT) walk(TreeSource{}, top, result);
     return result.build();
 }

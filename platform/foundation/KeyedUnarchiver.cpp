@@ -215,7 +215,8 @@ objc::Id KeyedUnarchiver::unarchivedObjectOfClasses(const std::vector<const objc
     if (error) *error = nullptr;
     // Archives come back from storage that may have been damaged: the reader refuses shapes
     // that would exhaust the parser's stack or memory before it sees them.
-    ka::Node archive(static_cast<plist_t>(PropertyListReader::read(data.view()).release()));
+    auto list = PropertyListReader::read(data.view());
+    ka::Node archive(list ? static_cast<plist_t>(list->root.release()) : nullptr);
     plist_t root = nullptr;
     if (archive.get() && plist_get_node_type(archive.get()) == PLIST_DICT &&
         textOf(plist_dict_get_item(archive.get(), ka::archiverKey)) == std::string(ka::archiverName)) {

@@ -100,30 +100,25 @@ plist_t restoreUIDs(plist_t root) {
 
 }  // namespace
 
-PropertyListReader::Tree PropertyListReader::read(std::string_view data, bool* isBinary, std::string* refusal) {
-    if (data.empty() || data.size() > std::numeric_limits<std::uint32_t>::max()) {
-        if (refusal) *refusal = "no data, or too much";
-        return nullptr;
-    }
+Expected<PropertyListReader::List> PropertyListReader::read(std::string_view data) {
+    if (data.empty() || data.size() > std::numeric_limits<std::uint32_t>::max())
+        return Failure{"no data, or too much"};
     auto length = static_cast<std::uint32_t>(data.size());
     bool binary = plist_is_binary(data.data(), length) != 0;
-    if (isBinary) *isBinary = binary;
-    if (!(binary ? PropertyListPrecheck::isSafeBinary(data, refusal) : PropertyListPrecheck::isSafeXML(data, refusal)))
-        return nullptr;
+    std::string refusal;
+    if (!(binary ? PropertyListPrecheck::isSafeBinary(data, &refusal) : PropertyListPrecheck::isSafeXML(data, &refusal)))
+        return Failure{refusal};
     plist_t root = nullptr;
     if (binary)
         plist_from_bin(data.data(), length, &root);
     else
         plist_from_xml(data.data(), length, &root);
-    if (!root) {
-        if (refusal) *refusal = "not a property list";
-        return nullptr;
-    }
+    if (!root) return Failure{"not a property list"};
     if (binary)
         keepLastOfRepeatedKeys(root);
     else
         root = restoreUIDs(root);
-    return Tree(root);
+    return List{Tree(root), binary};
 }
 
 }  // namespace foundation

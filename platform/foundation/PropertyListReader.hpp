@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/Expected.hpp"
+
 #include <plist/plist.h>
 
 #include <memory>
@@ -21,8 +23,13 @@ public:
     };
     using Tree = std::unique_ptr<void, NodeDeleter>;
 
-    // The root, or null with the reason; `isBinary` tells which form the data was in.
-    static Tree read(std::string_view data, bool* isBinary = nullptr, std::string* refusal = nullptr);
+    struct List {
+        Tree root;
+        bool isBinary;  // else XML
+    };
+
+    // The parsed list, or why it was refused.
+    static Expected<List> read(std::string_view data);
 };
 
 }  // namespace foundation

@@ -198,13 +198,11 @@ objc::Id PropertyListSerialization::propertyListWithData(std::string_view data, 
         report(error, NSPropertyListReadCorruptError, "Cannot parse a NULL or zero-length data");
         return nullptr;
     }
-    bool binary = false;
-    std::string refusal;
-    auto root = PropertyListReader::read(data, &binary, &refusal);
-    auto readFormat = binary ? PropertyListFormat::binary : PropertyListFormat::xml;
+    auto list = PropertyListReader::read(data);
+    auto readFormat = list && list->isBinary ? PropertyListFormat::binary : PropertyListFormat::xml;
     ObjectsFromNodes objects(readFormat);
-    auto result = root ? objects.convert(static_cast<plist_t>(root.get())) : nullptr;
-    if (objects.refused()) refusal = "a date the XML form cannot hold";
+    auto result = list ? objects.convert(static_cast<plist_t>(list->root.get())) : nullptr;
+    std::string refusal = !list ? list.error() : objects.refused() ? "a date the XML form cannot hold" : "";
     if (!result) {
         report(error, NSPropertyListReadCorruptError,
                "The data couldn\u2019t be read because it isn\u2019t in the correct format." +

@@ -38,57 +38,45 @@ const std::shared_ptr<ZULKeychainStorage>& keychainStorage() {
     return storage;
 }
 
-// The round a stored text names, or nullopt when no writer wrote it.
-std::optional<int> roundOf(const std::optional<std::string>& text) {
-    if (!text || !text->starts_with("round ")) return std::nullopt;
-    auto end = text->find(' ', 6);
-    if (end == std::string::npos || end == 6) return std::nullopt;
+using foundation::Expected;
+using foundation::Failure;
+
+// The round a stored text names.
+Expected<int> roundOf(const std::optional<std::string>& text, const std::string& key) {
+    auto end = text && text->starts_with("round ") ? text->find(' ', 6) : std::string::npos;
+    if (end == std::string::npos || end == 6) return Failure{key + " holds something no writer wrote"};
     return std::stoi(text->substr(6, end - 6));
 }
 
-std::optional<int> readDefaultsRound(const char* suite, const std::string& key, std::string& fault) {
+Expected<int> readDefaultsRound(const char* suite, const std::string& key) {
     auto path = foundation::FileManager::defaultManager().homeDirectoryForCurrentUser() / "Library/Preferences" /
                 (std::string(suite) + ".plist");
     std::shared_ptr<foundation::Error> error;
     auto data = foundation::FileManager::defaultManager().contentsAtPath(path, &error);
     if (!data) {
         if (error && error->code() == foundation::NSFileReadNoSuchFileError) return 0;
-        fault = path.string() + " does not open";
-        return std::nullopt;
+        return Failure{path.string() + " does not open"};
     }
     auto values = foundation::dictionaryValue(foundation::PropertyListSerialization::propertyListWithData(*data));
-    if (!values) {
-        fault = path.string() + " is not a readable domain";
-        return std::nullopt;
-    }
+    if (!values) return Failure{path.string() + " is not a readable domain"};
     auto value = values->objectForKey(key);
     if (!value) return 0;
-    auto round = roundOf(foundation::stringValue(value));
-    if (!round) fault = key + " holds something no writer wrote";
-    return round;
+    return roundOf(foundation::stringValue(value), key);
 }
 
-std::optional<int> readKeychainRound(const std::shared_ptr<foundation::Dictionary>& query, bool archived,
-                                     const std::string& key, std::string& fault) {
+Expected<int> readKeychainRound(const std::shared_ptr<foundation::Dictionary>& query, bool archived,
+                                const std::string& key) {
     std::shared_ptr<foundation::Error> error;
     auto data = ZULKeychainUtils::getItemWithQuery(query, &error);
-    if (error) {
-        fault = "the keychain does not open: " + error->description();
-        return std::nullopt;
-    }
+    if (error) return Failure{"the keychain does not open: " + error->description()};
     if (!data) return 0;
     std::optional<std::string> text = std::string(data->view());
     if (archived) {
         text = foundation::stringValue(
             foundation::KeyedUnarchiver::unarchivedObjectOfClass(objc::defineClass("NSString"), *data, &error));
-        if (!text) {
-            fault = key + " holds an archive that does not read: " + (error ? error->description() : "");
-            return std::nullopt;
-        }
+        if (!text) return Failure{key + " holds an archive that does not read: " + (error ? error->description() : "")};
     }
-    auto round = roundOf(text);
-    if (!round) fault = key + " holds something no writer wrote";
-    return round;
+    return roundOf(text, key);
 }
 
 }  // namespace
@@ -139,15 +127,15 @@ bool writeCrashValue(CrashStore store, const std::string& key, const std::string
     return false;
 }
 
-std::optional<int> readCrashRound(CrashStore store, const std::string& key, std::string& fault) {
+Expected<int> readCrashRound(CrashStore store, const std::string& key) {
     switch (store) {
-    case CrashStore::userDefaults: return readDefaultsRound(userDefaultsSuite, key, fault);
-    case CrashStore::sdkUserDefaults: return readDefaultsRound(sdkUserDefaultsSuite, key, fault);
-    case CrashStore::keychainItem: return readKeychainRound(keychainItemQuery(key), false, key, fault);
+    case CrashStore::userDefaults: return readDefaultsRound(userDefaultsSuite, key);
+    case CrashStore::sdkUserDefaults: return readDefaultsRound(sdkUserDefaultsSuite, key);
+    case CrashStore::keychainItem: return readKeychainRound(keychainItemQuery(key), false, key);
     case CrashStore::sdkKeychainStorage:
-        return readKeychainRound(keychainStorage()->keychainQueryWithKey(key, std::nullopt), true, key, fault);
+        return readKeychainRound(keychainStorage()->keychainQueryWithKey(key, std::nullopt), true, key);
     }
-    return std::nullopt;
+    return Failure{"no such store"};
 }
 
 }  // namespace fuzzing

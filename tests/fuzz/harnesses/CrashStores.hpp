@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/Expected.hpp"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -24,8 +26,8 @@ std::string crashValue(int round, std::size_t fillerLength);
 bool writeCrashValue(CrashStore store, const std::string& key, const std::string& value);
 
 // What a reader finds under the key: the round of the value held (0 when the key is
-// absent), or nullopt with the fault when the store does not open or holds something that
-// no writer wrote. Reads the files and items directly, as another process would.
-std::optional<int> readCrashRound(CrashStore store, const std::string& key, std::string& fault);
+// absent), or the fault when the store does not open or holds something that no writer
+// wrote. Reads the files and items directly, as another process would.
+foundation::Expected<int> readCrashRound(CrashStore store, const std::string& key);
 
 }  // namespace fuzzing

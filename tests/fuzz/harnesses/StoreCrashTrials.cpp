@@ -119,10 +119,9 @@ StoreCrashReport runStoreCrashTrials(const std::filesystem::path& writerProgram,
     auto pick = [&](int lowest, int highest) { return std::uniform_int_distribution<int>(lowest, highest)(random); };
     std::map<std::pair<CrashStore, std::string>, int> expected;  // the round each earlier key holds
     auto check = [&](CrashStore store, const std::string& key, int lowest, int highest) {
-        std::string fault;
-        auto round = readCrashRound(store, key, fault);
+        auto round = readCrashRound(store, key);
         if (!round) {
-            report.faults.push_back(std::string(crashStoreName(store)) + " " + key + ": " + fault);
+            report.faults.push_back(std::string(crashStoreName(store)) + " " + key + ": " + round.error());
             return;
         }
         if (*round < lowest || *round > highest)

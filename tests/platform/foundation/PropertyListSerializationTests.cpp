@@ -417,8 +417,8 @@ TEST(PropertyListSerialization, UIDsStayUIDsThroughEitherForm) {
     // An array holding UID 261, as a binary list; the XML form writes a UID as a CF$UID dictionary.
     auto binary = testsupport::binaryPlistOfEncodedObjects({"\xA1\x01", "\x81\x01\x05"});
     auto uidIn = [](const std::string& data) {
-        auto tree = PropertyListReader::read(data);
-        return tree && plist_get_node_type(plist_array_get_item(static_cast<plist_t>(tree.get()), 0)) == PLIST_UID;
+        auto list = PropertyListReader::read(data);
+        return list && plist_get_node_type(plist_array_get_item(static_cast<plist_t>(list->root.get()), 0)) == PLIST_UID;
     };
     ASSERT_TRUE(uidIn(binary));
     auto list = PropertyListSerialization::propertyListWithData(binary);
