@@ -4,7 +4,8 @@
 #             comparison with fzf
 # make tsan   builds with ThreadSanitizer and runs the suites that exercise threads
 # make fuzz   builds the libFuzzer harnesses with clang and runs each for FUZZ_RUNS inputs
-#             or FUZZ_SECONDS, FUZZ_JOBS at once, then CRASH_TRIALS crash trials (not in CI)
+#             or FUZZ_SECONDS, FUZZ_JOBS at once (FUZZ_HARNESSES picks them), then
+#             CRASH_TRIALS crash trials (not in CI)
 
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
