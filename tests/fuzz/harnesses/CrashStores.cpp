@@ -13,6 +13,7 @@
 #include "sdk/utilities/ZULKeychainUtils.hpp"
 #include "sdk/utilities/ZULUserDefaults.hpp"
 
+#include <charconv>
 #include <condition_variable>
 #include <mutex>
 
@@ -43,9 +44,13 @@ using foundation::Failure;
 
 // The round a stored text names.
 Expected<int> roundOf(const std::optional<std::string>& text, const std::string& key) {
+    int round = 0;
     auto end = text && text->starts_with("round ") ? text->find(' ', 6) : std::string::npos;
-    if (end == std::string::npos || end == 6) return Failure{key + " holds something no writer wrote"};
-    return std::stoi(text->substr(6, end - 6));
+    auto digits = end == std::string::npos ? std::string_view() : std::string_view(*text).substr(6, end - 6);
+    auto [stop, problem] = std::from_chars(digits.data(), digits.data() + digits.size(), round);
+    if (digits.empty() || problem != std::errc() || stop != digits.data() + digits.size())
+        return Failure{key + " holds something no writer wrote"};
+    return round;
 }
 
 Expected<int> readDefaultsRound(const char* suite, const std::string& key) {
