@@ -23,7 +23,7 @@ build: deps
 
 run: build
 	scripts/assemble-app build
-	build/Kestrelvault.app/Contents/MacOS/Kestrelvault
+	@build/Kestrelvault.app/Contents/MacOS/Kestrelvault
 
 test: deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON $(CMAKE_FLAGS)

@@ -46,14 +46,21 @@ void setShortcut(const std::shared_ptr<appkit::MenuItem>& item, std::optional<Na
     }
     updateShortcut(item, *name);
     std::weak_ptr<appkit::MenuItem> weakItem = item;
+    // The attachment is the only owner of the observation, so this goes with the binding:
+    // a change announced before the item was unbound or bound anew is then not applied.
+    auto binding = std::make_shared<std::weak_ptr<foundation::NotificationToken>>();
     auto observation = foundation::NotificationCenter::defaultCenter()->addObserver(
-        shortcutByNameDidChange, nullptr, nullptr, [weakItem, name = *name](const foundation::Notification& notification) {
+        shortcutByNameDidChange, nullptr, nullptr,
+        [weakItem, binding, name = *name](const foundation::Notification& notification) {
             if (!announcesChange(notification, name)) return;
-            dispatch::mainQueue()->async([weakItem, name] {
-                if (auto item = weakItem.lock()) updateShortcut(item, name);
+            dispatch::mainQueue()->async([weakItem, binding, name] {
+                auto item = weakItem.lock();
+                if (item && !binding->expired()) updateShortcut(item, name);
             });
         });
-    bindings().set(item, std::shared_ptr<foundation::NotificationToken>(std::move(observation)));
+    std::shared_ptr<foundation::NotificationToken> token(std::move(observation));
+    *binding = token;
+    bindings().set(item, std::move(token));
 }
 
 }  // namespace GlobalShortcuts

@@ -1,19 +1,22 @@
-// Entry point of Kestrelvault. It runs on the X server DISPLAY names; the application shell
-// is still being assembled, and until it stands, this program says so instead of pretending
-// to run.
+// Entry point of Kestrelvault: the application on the X server DISPLAY names, its icon in
+// the desktop's system tray, until the user quits it from the menu.
+#include "app/shell/KestrelvaultApp.hpp"
 #include "platform/display/x11/X11Display.hpp"
+#include "platform/ui/LaunchedApplication.hpp"
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 int main() {
     std::string failure;
     auto display = display::X11Display::connect("", failure);
     if (!display) {
-        std::fprintf(stderr, "Kestrelvault needs an X display: %s\n",
+        std::fprintf(stderr, "Kestrelvault needs an X display: %s; `make demo` shows it on a virtual one.\n",
                      failure.c_str());
         return EXIT_FAILURE;
     }
-    std::puts("Kestrelvault: the application shell is not built yet; run `make test` to exercise the libraries.");
+    auto application = ui::LaunchedApplication::launch(std::make_unique<kestrelvault::KestrelvaultApp>());
+    application->run();
     return EXIT_SUCCESS;
 }

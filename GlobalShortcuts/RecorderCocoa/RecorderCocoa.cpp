@@ -171,12 +171,16 @@ bool RecorderCocoa::becomeFirstResponder() {
     return true;
 }
 
-// Also runs when the control was not recording: the notification then says false again.
+// Also runs when the control was not recording: the notification then says false again,
+// unless the pause stands for another recorder that records, whose recording is not this
+// control's to end.
 void RecorderCocoa::focusLost() {
+    bool wasRecording = eventMonitor_ != nullptr;
     eventMonitor_.reset();
     setPlaceholderString(localizedString("record_shortcut"));
     applyCancelButtonRule();
     setCaretColor(appkit::Color::labelColor());
+    if (!wasRecording && isPaused()) return;
     setIsPaused(false);
     announceRecording(false);
 }
@@ -285,7 +289,9 @@ appkit::ModalResponse RecorderCocoa::refuse(const std::string& message, const st
                                             const std::vector<std::string>& buttons) {
     blur();
     auto response = showAlert(message, informativeText, buttons);
-    if (auto window = this->window()) window->makeFirstResponder(self());
+    // The window may have closed while the alert was up: recording on there, unseen, would
+    // keep hot keys paused and take the keys meant for other windows.
+    if (auto window = this->window(); window && window->isVisible()) window->makeFirstResponder(self());
     return response;
 }
 

@@ -23,7 +23,7 @@ struct ChromiumProfileInfo {
 std::vector<std::pair<std::string, ChromiumProfileInfo>> readChromiumProfileInfo(const std::filesystem::path& basePath);
 
 // <base>/<directory>/<file name>; none when either name, read from the browser's files, holds
-// "/" or "..", since the file must lie inside the profile directory.
+// "/" or ".." or is ".", since the file must lie inside the profile directory.
 std::optional<std::filesystem::path> chromiumProfileFile(const std::filesystem::path& basePath,
                                                          std::string_view directory, std::string_view fileName);
 

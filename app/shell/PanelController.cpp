@@ -42,12 +42,7 @@ void PanelController::show() {
     previousApp = appkit::Workspace::sharedWorkspace()->frontmostApplication();
     viewModel->reset();
     // Runs after show() returns, so the panel is on screen while the bookmarks load.
-    dispatch::mainQueue()->async([self = shared_from_this()] {
-        self->viewModel->aggregator()->loadAll([self] {
-            self->viewModel->updateBrowserInfo();
-            self->viewModel->search(self->viewModel->query.get());
-        });
-    });
+    dispatch::mainQueue()->async([self = shared_from_this()] { self->viewModel->reloadBookmarks([self] {}); });
     positionPanel();
     installOverlay();
     panel->setAlphaValue(0);

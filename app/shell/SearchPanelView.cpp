@@ -231,6 +231,9 @@ void SearchPanelView::handleRowTap(std::int64_t index) {
         if (auto controller = panelController.lock())
             controller->hide(PanelController::FocusRestoration::previousApplication);
     } else {
+        // A keyboard move that left the selection where it was (a single result) has not
+        // scrolled yet; this selection is the click's, and clicks do not scroll.
+        viewModel->scrollToSelection = false;
         viewModel->selectedIndex = index;
     }
     lastClickIndex.set(index);

@@ -71,6 +71,14 @@ void SearchViewModel::search(const std::string& text) {
     selectedIndex = 0;
 }
 
+void SearchViewModel::reloadBookmarks(std::function<void()> then) {
+    aggregator_->loadAll([self = shared_from_this(), then = std::move(then)] {
+        self->updateBrowserInfo();
+        self->search(self->query.get());
+        if (then) then();
+    });
+}
+
 void SearchViewModel::updateBrowserInfo() {
     dispatch::checkMainThread();
     auto settings = ProfileSettings::shared();

@@ -8,6 +8,7 @@
 #include "platform/foundation/URL.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -38,6 +39,9 @@ public:
 
     void search(const std::string& text);
     void updateBrowserInfo();
+    // Loads all bookmarks anew, then updates the browser information, runs the current
+    // query again and calls then (on the main queue; it holds the view model meanwhile).
+    void reloadBookmarks(std::function<void()> then = {});
     void moveSelectionDown();
     void moveSelectionUp();
     void openSelected();

@@ -29,6 +29,10 @@ private:
 };
 
 constexpr double panelWidth = 260;
+// Room for the message's two lines and the informative text's three, in the taller lines of
+// Chinese and Japanese text.
+constexpr double messageHeight = 40;
+constexpr double informativeHeight = 52;
 
 // Wraps within its frame: the message takes two lines, the informative text three.
 std::shared_ptr<TextField> label(const std::string& text, Font font, Rect frame, int lines) {
@@ -63,18 +67,19 @@ std::shared_ptr<Window> Alert::window() {
 void Alert::buildWindow() {
     if (buttons_.empty()) addButtonWithTitle("OK");
     double buttonsHeight = 32.0 * static_cast<double>(buttons_.size());
-    double height = 20 + 64 + 12 + 40 + (informativeText_.empty() ? 0 : 40) + buttonsHeight + 20;
+    double height = 20 + 64 + 12 + messageHeight + (informativeText_.empty() ? 0 : informativeHeight) + buttonsHeight + 20;
     auto panel = Window::make<AlertPanel>(Rect(0, 0, panelWidth, height), std::static_pointer_cast<Alert>(shared_from_this()));
     panel->setLevel(WindowLevel::modalPanel);
     auto content = panel->contentView();
     auto iconView = std::make_shared<ImageView>(Rect((panelWidth - 64) / 2, height - 20 - 64, 64, 64));
     iconView->setImage(icon_ ? icon_ : Application::shared()->applicationIconImage());
     content->addSubview(iconView);
-    double y = height - 20 - 64 - 12 - 40;
-    content->addSubview(label(messageText_, Font::systemFontOfSize(13, Font::Weight::bold), Rect(16, y, panelWidth - 32, 40), 2));
+    double y = height - 20 - 64 - 12 - messageHeight;
+    content->addSubview(
+        label(messageText_, Font::systemFontOfSize(13, Font::Weight::bold), Rect(16, y, panelWidth - 32, messageHeight), 2));
     if (!informativeText_.empty()) {
-        y -= 40;
-        content->addSubview(label(informativeText_, Font::systemFontOfSize(11), Rect(16, y, panelWidth - 32, 40), 3));
+        y -= informativeHeight;
+        content->addSubview(label(informativeText_, Font::systemFontOfSize(11), Rect(16, y, panelWidth - 32, informativeHeight), 3));
     }
     for (const auto& button : buttons_) {
         y -= 32;

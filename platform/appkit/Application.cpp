@@ -17,6 +17,8 @@ struct Application::LocalMonitor final : objc::Object {
 
 namespace {
 
+constexpr std::uint16_t escapeKeyCode = 53;  // kVK_Escape
+
 foundation::ProcessWide<Application>& sharedApplication() {
     static foundation::ProcessWide<Application> application;
     return application;
@@ -95,12 +97,22 @@ void Application::handleQueuedEvents() {
         auto event = queue_.front();
         queue_.pop_front();
         if (trackingMenu_ && event->isKeyEvent()) {
-            auto menu = trackingMenu_;
-            menu->performKeyEquivalent(*event);
+            handleTrackingKey(*event);
             continue;
         }
         sendEvent(event);
     }
+}
+
+void Application::handleTrackingKey(const Event& event) {
+    if (event.type() != EventType::keyDown) return;
+    if (event.keyCode() == escapeKeyCode) return endMenuTracking();
+    auto menu = trackingMenu_;
+    auto item = menu->itemWithKeyEquivalent(event);
+    if (!item) return;
+    // The menu closes before the item runs, as when the item is clicked.
+    endMenuTracking();
+    item->performAction();
 }
 
 void Application::sendEvent(const EventPtr& incoming) {
@@ -166,6 +178,7 @@ void Application::beginMenuTracking(std::shared_ptr<Menu> menu) {
 
 void Application::endMenuTracking() {
     dispatch::checkMainThread();
+    if (!trackingMenu_) return;  // nothing tracks (an item already ended it)
     auto menu = std::move(trackingMenu_);
     trackingMenu_.reset();
     foundation::NotificationCenter::defaultCenter()->post(NSMenuDidEndTrackingNotification, menu);

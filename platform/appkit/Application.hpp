@@ -32,6 +32,10 @@ enum class ApplicationActivationPolicy : std::int64_t { regular = 0, accessory =
 // Posted with the application as object when it comes to or leaves the front.
 inline constexpr const char* NSApplicationDidBecomeActiveNotification = "NSApplicationDidBecomeActiveNotification";
 inline constexpr const char* NSApplicationDidResignActiveNotification = "NSApplicationDidResignActiveNotification";
+// Posted with the application as object once launching has finished, and when it is about
+// to end.
+inline constexpr const char* NSApplicationDidFinishLaunchingNotification = "NSApplicationDidFinishLaunchingNotification";
+inline constexpr const char* NSApplicationWillTerminateNotification = "NSApplicationWillTerminateNotification";
 
 class RunningApplication;
 class Window;
@@ -39,7 +43,8 @@ class Window;
 // The shared application: its event queue, local event monitors, main menu and menu
 // tracking, and its delegate. Queued events are handled by a source of the main run loop
 // (in the common modes): while a menu tracks, key events go to that menu, everything else
-// goes through sendEvent. Main thread only, except shared(), delegate() and setDelegate(),
+// goes through sendEvent; Escape, or an item performed by its key equivalent, ends the
+// tracking (the item runs once the menu has closed). Main thread only, except shared(), delegate() and setDelegate(),
 // which any thread may call (the SDK reaches the delegate from the thread it is set up on);
 // the one instance lives for the process (resetForTesting() drops it, and the window list
 // with it, for a test that restarts the application). Its runtime class "NSApplication"
@@ -71,10 +76,20 @@ public:
     void setMainMenu(std::shared_ptr<Menu> menu) { mainMenu_ = std::move(menu); }
 
     // Menu tracking, as when the user opens one of the application's menus; each posts its
-    // notification with the menu as object.
+    // notification with the menu as object (ending when nothing tracks does nothing).
     void beginMenuTracking(std::shared_ptr<Menu> menu);
     void endMenuTracking();
     const std::shared_ptr<Menu>& trackingMenu() const { return trackingMenu_; }
+
+    // The life cycle (Application+Lifecycle.cpp). finishLaunching tells the delegate
+    // (applicationDidFinishLaunching:, when it answers) and then posts the notification;
+    // run() serves the main run loop until terminate(), which posts the will-terminate
+    // notification and makes run() return.
+    void finishLaunching();
+    void run();
+    void terminate(const objc::Id& sender);
+    bool isRunning() const { return running_; }
+    bool isTerminated() const { return terminated_; }
 
     // Activation (Application+Activation.cpp): brings this application to the front. While
     // it is not in front it has no key window (the key window resigns and gets key status
@@ -127,11 +142,14 @@ private:
     void ensureEventSource();
     void signalEventSource();
     void handleQueuedEvents();
+    void handleTrackingKey(const Event& event);
 
     std::deque<EventPtr> queue_;
     std::vector<std::shared_ptr<LocalMonitor>> monitors_;
     std::shared_ptr<Menu> mainMenu_;
     std::shared_ptr<Menu> trackingMenu_;
+    bool running_ = false;
+    bool terminated_ = false;
     std::function<void(const EventPtr&)> windowHandler_;
     std::shared_ptr<foundation::RunLoop::Source> eventSource_;
     std::unique_ptr<foundation::RunLoopToken> eventSourceToken_;

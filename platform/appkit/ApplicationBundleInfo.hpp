@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace appkit {
 
@@ -11,6 +13,10 @@ struct ApplicationBundleInfo {
     std::string bundleIdentifier;
     std::optional<std::string> executable;
     std::optional<std::string> iconFile;
+    // The URL schemes it opens (CFBundleURLSchemes of its CFBundleURLTypes).
+    std::vector<std::string> urlSchemes;
+
+    bool opensScheme(std::string_view scheme) const;
 
     // Nullopt unless <bundle>/Contents/Info.plist is a property list (any format) whose top
     // level is a dictionary with a string CFBundleIdentifier.

@@ -14,6 +14,7 @@ void declareApplicationDelegateProtocol() {
             protocol->addMethodDescription(selector, typeEncoding, objc::MethodRequirement::optional,
                                            objc::MethodKind::instance);
         };
+        declare(kApplicationDidFinishLaunchingSelector, "v24@0:8@16");
         declare(kApplicationContinueUserActivitySelector, "B40@0:8@16@24@?32");
         declare(kApplicationDidRegisterForRemoteNotificationsSelector, "v32@0:8@16@24");
         declare(kApplicationDidFailToRegisterForRemoteNotificationsSelector, "v32@0:8@16@24");

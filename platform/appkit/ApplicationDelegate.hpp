@@ -12,6 +12,7 @@ namespace appkit {
 
 inline constexpr const char* NSApplicationDelegateProtocol = "NSApplicationDelegate";
 
+inline constexpr const char* kApplicationDidFinishLaunchingSelector = "applicationDidFinishLaunching:";
 inline constexpr const char* kApplicationContinueUserActivitySelector =
     "application:continueUserActivity:restorationHandler:";
 inline constexpr const char* kApplicationDidRegisterForRemoteNotificationsSelector =
@@ -19,6 +20,8 @@ inline constexpr const char* kApplicationDidRegisterForRemoteNotificationsSelect
 inline constexpr const char* kApplicationDidFailToRegisterForRemoteNotificationsSelector =
     "application:didFailToRegisterForRemoteNotificationsWithError:";
 
+// (the did-finish-launching notification, boxed as objc::Box<foundation::Notification>).
+using DidFinishLaunchingImplementation = objc::InstanceImplementation<void, objc::Id>;
 // (application, user activity, restoration handler) → whether the delegate continued it.
 using ContinueUserActivityImplementation =
     objc::InstanceImplementation<bool, objc::Id, objc::Id, foundation::UserActivityRestorationHandler>;

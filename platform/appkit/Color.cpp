@@ -32,6 +32,8 @@ RGBA roleColor(Color::Role role, Appearance appearance) {
         return dark ? RGBA{0.196, 0.196, 0.196, 1} : RGBA{0.925, 0.925, 0.925, 1};
     case Color::Role::controlAccent:
         return dark ? RGBA{0.039, 0.518, 1, 1} : RGBA{0, 0.478, 1, 1};
+    case Color::Role::textBackground:
+        return dark ? RGBA{0.118, 0.118, 0.118, 1} : RGBA{1, 1, 1, 1};
     case Color::Role::fixed:
         break;
     }

@@ -30,6 +30,7 @@ public:
         systemGray,
         windowBackground,
         controlAccent,
+        textBackground,
     };
 
     static Color rgba(double red, double green, double blue, double alpha = 1);
@@ -45,6 +46,8 @@ public:
     static Color systemGrayColor() { return Color(Role::systemGray); }
     static Color windowBackgroundColor() { return Color(Role::windowBackground); }
     static Color controlAccentColor() { return Color(Role::controlAccent); }
+    // Behind editable text: white in the light appearance, near black in the dark one.
+    static Color textBackgroundColor() { return Color(Role::textBackground); }
 
     // The same colour with its opacity multiplied by the factor (what "opacity" does in the
     // declarative views, and what the platform's alpha component does to an opaque colour).

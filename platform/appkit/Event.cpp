@@ -27,6 +27,12 @@ EventPtr Event::mouseEvent(EventType type, Point location, ModifierFlags flags, 
     return event;
 }
 
+EventPtr Event::scrollWheelEvent(Point location, double deltaY, double timestamp, int windowNumber) {
+    auto event = std::make_shared<Event>(EventType::scrollWheel, location, ModifierFlags(), timestamp, windowNumber);
+    event->scrollingDeltaY_ = deltaY;
+    return event;
+}
+
 EventPtr Event::otherEvent(EventType type, Point location, ModifierFlags flags, double timestamp, int windowNumber,
                            std::int16_t subtype, std::int64_t data1, std::int64_t data2) {
     auto event = std::make_shared<Event>(type, location, flags, timestamp, windowNumber);

@@ -33,6 +33,8 @@ public:
                              KeyDetails key, carbon::EventRef eventRef = nullptr);
     static EventPtr mouseEvent(EventType type, Point location, ModifierFlags flags, double timestamp,
                                int windowNumber, int clickCount);
+    // A turn of the scroll wheel: a positive delta moves the content down (towards its top).
+    static EventPtr scrollWheelEvent(Point location, double deltaY, double timestamp, int windowNumber);
     static EventPtr otherEvent(EventType type, Point location, ModifierFlags flags, double timestamp,
                                int windowNumber, std::int16_t subtype, std::int64_t data1, std::int64_t data2);
 
@@ -50,6 +52,7 @@ public:
     // The special key named by the event's first character, for key events.
     std::optional<SpecialKey> specialKey() const;
     int clickCount() const { return clickCount_; }
+    double scrollingDeltaY() const { return scrollingDeltaY_; }
     std::int16_t subtype() const { return subtype_; }
     std::int64_t data1() const { return data1_; }
     std::int64_t data2() const { return data2_; }
@@ -77,6 +80,7 @@ private:
     int windowNumber_;
     KeyDetails key_;
     int clickCount_ = 0;
+    double scrollingDeltaY_ = 0;
     std::int16_t subtype_ = 0;
     std::int64_t data1_ = 0;
     std::int64_t data2_ = 0;

@@ -13,7 +13,7 @@ constexpr std::uint64_t keyEquivalentModifiers =
     ModifierFlags::function;
 
 bool matches(const MenuItem& item, const std::string& typed, ModifierFlags flags) {
-    if (item.keyEquivalent().empty()) return false;
+    if (item.keyEquivalent().empty() || !item.isEnabled()) return false;
     auto equivalent = item.keyEquivalent();
     auto mask = item.keyEquivalentModifierMask().intersection(keyEquivalentModifiers);
     if (auto lower = lowercasedKeyEquivalent(equivalent); lower != equivalent) {
@@ -41,17 +41,21 @@ void Menu::removeItem(const std::shared_ptr<MenuItem>& item) {
 
 bool Menu::performKeyEquivalent(const Event& event) {
     dispatch::checkMainThread();
-    if (event.type() != EventType::keyDown) return false;
+    auto item = itemWithKeyEquivalent(event);
+    if (!item) return false;
+    item->performAction();
+    return true;
+}
+
+std::shared_ptr<MenuItem> Menu::itemWithKeyEquivalent(const Event& event) const {
+    if (event.type() != EventType::keyDown) return nullptr;
     auto typed = lowercasedKeyEquivalent(event.charactersIgnoringModifiers().value_or(""));
-    auto items = items_;  // an action may edit the menu
-    for (const auto& item : items) {
-        if (matches(*item, typed, event.modifierFlags())) {
-            item->performAction();
-            return true;
-        }
-        if (item->hasSubmenu() && item->submenu()->performKeyEquivalent(event)) return true;
+    for (const auto& item : items_) {
+        if (matches(*item, typed, event.modifierFlags())) return item;
+        if (!item->hasSubmenu()) continue;
+        if (auto found = item->submenu()->itemWithKeyEquivalent(event)) return found;
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace appkit

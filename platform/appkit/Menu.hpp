@@ -27,10 +27,12 @@ public:
     void removeItem(const std::shared_ptr<MenuItem>& item);
     void removeAllItems() { items_.clear(); }
 
-    // Finds the item (depth first, submenus included) whose key equivalent and modifier
-    // mask match the key-down event and performs it. An upper-case key equivalent stands for
+    // Finds the enabled item (depth first, submenus included) whose key equivalent and
+    // modifier mask match the key-down event and performs it. An upper-case key equivalent stands for
     // the shift key.
     bool performKeyEquivalent(const Event& event);
+    // The item performKeyEquivalent would perform, or null.
+    std::shared_ptr<MenuItem> itemWithKeyEquivalent(const Event& event) const;
 
 private:
     std::string title_;

@@ -14,9 +14,15 @@ std::shared_ptr<MenuItem> MenuItem::make(std::string title, std::function<void()
     return std::make_shared<MenuItem>(std::move(title), std::move(action), std::move(keyEquivalent));
 }
 
+std::shared_ptr<MenuItem> MenuItem::separatorItem() {
+    auto item = make("");
+    item->separator_ = true;
+    return item;
+}
+
 bool MenuItem::performAction() const {
     dispatch::checkMainThread();
-    if (!action_) return false;
+    if (!action_ || !isEnabled()) return false;
     auto action = action_;  // the action may replace itself
     action();
     return true;

@@ -12,12 +12,18 @@ namespace appkit {
 class Menu;
 
 // One entry of a menu: title, key equivalent with its modifier mask, an optional submenu
-// and the action it performs. Main thread only; held by its menu.
+// and the action it performs; or a separator line. A disabled item (or a separator) is
+// shown but never performed. Main thread only; held by its menu.
 class MenuItem final : public objc::Object {
 public:
     MenuItem(std::string title, std::function<void()> action = nullptr, std::string keyEquivalent = "");
     static std::shared_ptr<MenuItem> make(std::string title, std::function<void()> action = nullptr,
                                           std::string keyEquivalent = "");
+    static std::shared_ptr<MenuItem> separatorItem();
+
+    bool isSeparatorItem() const { return separator_; }
+    bool isEnabled() const { return enabled_ && !separator_; }
+    void setEnabled(bool enabled) { enabled_ = enabled; }
 
     const std::string& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
@@ -34,10 +40,12 @@ public:
     bool hasSubmenu() const { return submenu_ != nullptr; }
 
     void setAction(std::function<void()> action) { action_ = std::move(action); }
-    // Runs the action; false when the item has none.
+    // Runs the action; false when the item has none or is not enabled.
     bool performAction() const;
 
 private:
+    bool separator_ = false;
+    bool enabled_ = true;
     std::string title_;
     std::string keyEquivalent_;
     ModifierFlags modifierMask_{ModifierFlags::command};

@@ -23,6 +23,10 @@ void Responder::mouseUp(const EventPtr& event) {
     if (auto next = nextResponder()) next->mouseUp(event);
 }
 
+void Responder::scrollWheel(const EventPtr& event) {
+    if (auto next = nextResponder()) next->scrollWheel(event);
+}
+
 bool Responder::performKeyEquivalent(const EventPtr&) { return false; }
 
 void Responder::doCommandBySelector(const std::string& selector) {

@@ -25,6 +25,7 @@ public:
     virtual void keyUp(const EventPtr& event);
     virtual void mouseDown(const EventPtr& event);
     virtual void mouseUp(const EventPtr& event);
+    virtual void scrollWheel(const EventPtr& event);
     // Key equivalents (Command shortcuts, arrows) are offered here before keyDown.
     virtual bool performKeyEquivalent(const EventPtr& event);
 

@@ -84,7 +84,7 @@ private:
     std::string placeholder_;
     bool bordered_ = true;
     bool drawsBackground_ = true;
-    Color backgroundColor_ = Color::whiteColor();
+    Color backgroundColor_ = Color::textBackgroundColor();
     Color textColor_ = Color::labelColor();
     FocusRingType focusRingType_ = FocusRingType::defaultType;
     bool editable_ = true;

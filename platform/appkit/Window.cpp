@@ -221,6 +221,11 @@ void Window::sendEvent(const EventPtr& event) {
     case EventType::leftMouseDown:
     case EventType::leftMouseUp: {
         if (!contentView_ || ignoresMouseEvents_) return;
+        // The window is modal to its sheet: a click brings the sheet forward and reaches no view.
+        if (attachedSheet_) {
+            if (event->type() == EventType::leftMouseDown) attachedSheet_->makeKeyAndOrderFront();
+            return;
+        }
         auto target = contentView_->hitTest(event->locationInWindow());
         if (!target) return;
         if (event->type() == EventType::leftMouseDown) {
@@ -231,6 +236,10 @@ void Window::sendEvent(const EventPtr& event) {
         }
         return;
     }
+    case EventType::scrollWheel:
+        if (!contentView_ || ignoresMouseEvents_) return;
+        if (auto target = contentView_->hitTest(event->locationInWindow())) target->scrollWheel(event);
+        return;
     default:
         return;
     }
@@ -276,7 +285,8 @@ void Window::endSheet(const std::shared_ptr<Window>& sheet, ModalResponse return
     attachedSheet_.reset();
     sheet->sheetParent_.reset();
     sheet->orderOut();
-    makeKeyWindow();
+    // A window closed while its sheet was up leaves key status where it is.
+    if (visible_) makeKeyWindow();
     if (completion) completion(returnCode);
 }
 

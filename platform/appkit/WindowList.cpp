@@ -45,6 +45,9 @@ std::shared_ptr<Window> WindowList::windowWithNumber(int windowNumber) const {
 void WindowList::add(const std::shared_ptr<Window>& window) {
     dispatch::checkMainThread();
     std::erase_if(all_, [](const std::weak_ptr<Window>& weak) { return weak.expired(); });
+    // Ordering front adds again (after a reset the list starts empty); a window is listed once.
+    if (std::any_of(all_.begin(), all_.end(), [&](const std::weak_ptr<Window>& weak) { return weak.lock() == window; }))
+        return;
     all_.push_back(window);
 }
 

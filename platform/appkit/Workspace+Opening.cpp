@@ -21,4 +21,11 @@ void Workspace::openURLs(const std::vector<std::shared_ptr<foundation::URL>>& ur
     ApplicationLauncher::launch(applicationURL->path(), std::move(arguments), std::move(completion));
 }
 
+bool Workspace::openURL(const std::shared_ptr<foundation::URL>& url) const {
+    auto application = url ? URLForApplicationToOpenURL(*url) : nullptr;
+    if (!application) return false;
+    openURLs({url}, application, nullptr, nullptr);
+    return true;
+}
+
 }  // namespace appkit

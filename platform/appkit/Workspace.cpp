@@ -57,6 +57,17 @@ std::shared_ptr<foundation::URL> Workspace::URLForApplicationWithBundleIdentifie
     return nullptr;
 }
 
+std::shared_ptr<foundation::URL> Workspace::URLForApplicationToOpenURL(const foundation::URL& url) const {
+    if (!url.scheme()) return nullptr;
+    for (const auto& root : applicationRoots())
+        for (const auto& bundle : applicationBundlesIn(root)) {
+            auto info = ApplicationBundleInfo::read(bundle);
+            if (info && info->opensScheme(*url.scheme()))
+                return foundation::URL::fileURLWithPath(bundle.string());
+        }
+    return nullptr;
+}
+
 std::shared_ptr<RunningApplication> Workspace::frontmostApplication() const {
     return RunningApplication::frontmostApplication();
 }

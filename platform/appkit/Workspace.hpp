@@ -47,6 +47,12 @@ public:
                   const std::shared_ptr<foundation::URL>& applicationURL,
                   const std::shared_ptr<WorkspaceOpenConfiguration>& configuration, OpenCompletion completion) const;
 
+    // The application that opens URLs of the URL's scheme: the first bundle (in the order
+    // above) that names the scheme among its CFBundleURLTypes; null when none does.
+    std::shared_ptr<foundation::URL> URLForApplicationToOpenURL(const foundation::URL& url) const;
+    // Starts that application with the URL as its argument; false when there is none.
+    bool openURL(const std::shared_ptr<foundation::URL>& url) const;
+
     // The directories searched for applications: ~/Applications (home at the time of the
     // call) and /Applications, unless a test set others.
     static std::vector<std::filesystem::path> applicationRoots();

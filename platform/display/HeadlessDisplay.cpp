@@ -109,19 +109,53 @@ void HeadlessDisplay::click(appkit::Point location) {
     postMouseEvent(appkit::EventType::leftMouseUp, location);
 }
 
+std::shared_ptr<appkit::Window> HeadlessDisplay::windowAt(appkit::Point screenPoint) {
+    for (const auto& window : appkit::WindowList::shared().orderedWindows())
+        if (!window->ignoresMouseEvents() && window->frame().contains(screenPoint)) return window;
+    return nullptr;
+}
+
 bool HeadlessDisplay::clickOnScreen(appkit::Point screenPoint, MouseButton button) {
-    for (const auto& window : appkit::WindowList::shared().orderedWindows()) {
-        if (window->ignoresMouseEvents() || !window->frame().contains(screenPoint)) continue;
-        // Window coordinates grow up from the window's bottom-left corner, like the screen's.
-        appkit::Point location{screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()};
-        bool left = button == MouseButton::left;
-        input_.deliverMouse(left ? appkit::EventType::leftMouseDown : appkit::EventType::rightMouseDown, location,
-                            window->windowNumber(), 1);
-        input_.deliverMouse(left ? appkit::EventType::leftMouseUp : appkit::EventType::rightMouseUp, location,
-                            window->windowNumber(), 1);
-        return true;
+    auto window = windowAt(screenPoint);
+    if (!window) {
+        // A click anywhere else ends the tracking of an open menu, as on the platform.
+        if (auto application = appkit::Application::shared(); application->trackingMenu()) application->endMenuTracking();
+        return false;
     }
-    return false;
+    // Window coordinates grow up from the window's bottom-left corner, like the screen's.
+    appkit::Point location{screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()};
+    // Clicking a window that can be key makes it key, as on the platform.
+    if (!window->isKeyWindow() && window->canBecomeKeyWindow()) window->makeKeyWindow();
+    bool left = button == MouseButton::left;
+    input_.deliverMouse(left ? appkit::EventType::leftMouseDown : appkit::EventType::rightMouseDown, location,
+                        window->windowNumber(), 1);
+    input_.deliverMouse(left ? appkit::EventType::leftMouseUp : appkit::EventType::rightMouseUp, location,
+                        window->windowNumber(), 1);
+    return true;
+}
+
+bool HeadlessDisplay::scrollOnScreen(appkit::Point screenPoint, double deltaY) {
+    auto window = windowAt(screenPoint);
+    if (!window) return false;
+    input_.deliverScroll({screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()},
+                         window->windowNumber(), deltaY);
+    return true;
+}
+
+appkit::Rect HeadlessDisplay::statusItemFrame(std::size_t index) const {
+    const auto& screen = screens_.front();
+    double height = appkit::Screen::menuBarHeight;
+    double right = screen.x + screen.width - 8 - statusItemWidth * static_cast<double>(index);
+    return appkit::Rect(right - statusItemWidth, screen.y + screen.height - height, statusItemWidth, height);
+}
+
+bool HeadlessDisplay::clickStatusItem(std::size_t index) {
+    const auto& items = appkit::StatusBar::systemStatusBar().items();
+    if (index >= items.size()) return false;
+    auto item = items[index];
+    auto frame = statusItemFrame(index);
+    item->performClick({frame.minX(), frame.minY()});
+    return true;
 }
 
 void HeadlessDisplay::postMouseEvent(appkit::EventType type, appkit::Point location) {

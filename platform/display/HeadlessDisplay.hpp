@@ -1,15 +1,21 @@
 #pragma once
 
 #include "platform/appkit/EventType.hpp"
+#include "platform/appkit/Geometry.hpp"
 #include "platform/appkit/Point.hpp"
 #include "platform/display/InputDelivery.hpp"
 #include "platform/display/KeyCombination.hpp"
 #include "platform/display/Server.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace appkit {
+class Window;
+}
 
 namespace display {
 
@@ -46,9 +52,21 @@ public:
     void postMouseEvent(appkit::EventType type, appkit::Point location);
     // A click at a point of the screens (y up): it goes to the frontmost visible window of
     // this application under the point that takes mouse events, in that window's
-    // coordinates; false when none of its windows is there (the click is another's).
+    // coordinates, making it key first when it can be; false when none of its windows is
+    // there (the click is another's).
+    // A click outside this application's windows ends the tracking of its open menu.
     enum class MouseButton { left, right };
     bool clickOnScreen(appkit::Point screenPoint, MouseButton button = MouseButton::left);
+    // A turn of the scroll wheel over the frontmost window of this application under the
+    // point (positive: towards the content's top); false when none is there.
+    bool scrollOnScreen(appkit::Point screenPoint, double deltaY);
+
+    // The status items stand in the menu bar of the first screen, from its right edge
+    // leftwards, 28 points each; a click on one runs its button with its bottom-left corner
+    // as the place of the menu. False when there is no such item.
+    static constexpr double statusItemWidth = 28;
+    appkit::Rect statusItemFrame(std::size_t index) const;
+    bool clickStatusItem(std::size_t index = 0);
 
     // Key presses that reached other applications, as "<application>: <key code>".
     const std::vector<std::string>& keysDeliveredToOtherApplications() const { return otherApplicationKeys_; }
@@ -57,9 +75,11 @@ public:
     void releaseHotKey(carbon::UInt32, carbon::UInt32) override {}
     void generalPasteboardDidChange(const appkit::Pasteboard&) override {}
     std::optional<std::string> stringFromOtherApplication(const std::string&) override { return std::nullopt; }
+    void statusBarDidChange(const appkit::StatusBar&) override {}
 
 private:
     void key(KeyCombination combination, KeyDirection direction);
+    static std::shared_ptr<appkit::Window> windowAt(appkit::Point screenPoint);
     bool ownApplicationReceivesInput() const;
 
     std::vector<ScreenFrame> screens_;

@@ -116,4 +116,9 @@ void InputDelivery::deliverMouse(appkit::EventType type, appkit::Point locationI
                                              false);
 }
 
+void InputDelivery::deliverScroll(appkit::Point locationInWindow, int windowNumber, double deltaY) {
+    appkit::Application::shared()->postEvent(
+        appkit::Event::scrollWheelEvent(locationInWindow, deltaY, eventTimestamp(), windowNumber), false);
+}
+
 }  // namespace display

@@ -40,6 +40,8 @@ public:
     // A mouse event in the window with the number, at a point of its coordinates (y up).
     void deliverMouse(appkit::EventType type, appkit::Point locationInWindow, int windowNumber, int clickCount,
                       std::uint32_t carbonModifiers = 0);
+    // A turn of the scroll wheel over the window with the number (see Event::scrollWheelEvent).
+    void deliverScroll(appkit::Point locationInWindow, int windowNumber, double deltaY);
 
     // Whether the key's down went to a hot key whose up has not come yet.
     bool isHotKeyHeld(std::uint16_t keyCode) const { return pressedHotKeys_.count(keyCode) != 0; }

@@ -8,12 +8,14 @@ namespace display {
 Server::Server() {
     carbon::EventManager::shared().setHotKeyServer(this);
     appkit::Pasteboard::setServer(this);
+    appkit::StatusBar::setServer(this);
 }
 
 Server::~Server() {
     // A test may have reset the event manager meanwhile: only this server is taken out.
     if (auto& manager = carbon::EventManager::shared(); manager.hotKeyServer() == this) manager.setHotKeyServer(nullptr);
     if (appkit::Pasteboard::server() == this) appkit::Pasteboard::setServer(nullptr);
+    if (appkit::StatusBar::server() == this) appkit::StatusBar::setServer(nullptr);
 }
 
 }  // namespace display

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/appkit/PasteboardServer.hpp"
+#include "platform/appkit/StatusBar.hpp"
 #include "platform/carbon/HotKeyServer.hpp"
 
 #include <string>
@@ -20,12 +21,14 @@ struct ScreenFrame {
 
 // The window server behind appkit and carbon: it reports the screens (and hands them to
 // the application), knows which application is in front, shows the application's windows,
-// carries the general pasteboard to other applications, holds the process's hot keys
+// carries the general pasteboard to other applications, shows the status items and reports
+// clicks on them, holds the process's hot keys
 // against other applications, and delivers key and mouse input to the process (see
 // InputDelivery). HeadlessDisplay keeps all of it in memory for tests; X11Display puts it on
 // an X server. One server at a time: constructing one installs it behind the general
-// pasteboard and the hot-key registry, destroying it removes it. Main thread only.
-class Server : public carbon::HotKeyServer, public appkit::PasteboardServer {
+// pasteboard, the status bar and the hot-key registry, destroying it removes it. Main
+// thread only.
+class Server : public carbon::HotKeyServer, public appkit::PasteboardServer, public appkit::StatusBarServer {
 public:
     // The identifier under which this process's application is frontmost.
     static constexpr const char* ownApplication = "self";

@@ -127,6 +127,17 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
             cairo_stroke(context);
         }
     }
+    // The field being edited wears the focus ring, outside its border.
+    if (field.currentEditor() && field.focusRingType() != appkit::FocusRingType::none) {
+        canvas.setColor(Color::controlAccentColor().withAlphaComponent(0.5), appearance);
+        cairo_set_line_width(context, 3);
+        Rect ring = rect.insetBy(-1.5, -1.5);
+        if (search)
+            shapePath(context, {ui::ShapeKind::capsule}, ring);
+        else
+            cairo_rectangle(context, ring.minX(), ring.minY(), ring.width(), ring.height());
+        cairo_stroke(context);
+    }
     std::string value = field.stringValue();
     bool placeholder = value.empty();
     ui::TextStyle style;
@@ -223,6 +234,17 @@ void drawChildrenWithAlpha(Canvas& canvas, const ui::LayoutNode& node, double al
     cairo_paint_with_alpha(context, std::clamp(alpha, 0.0, 1.0));
 }
 
+// A disabled control: drawn as when enabled, faded.
+void drawDisabled(Canvas& canvas, const ui::LayoutNode& node) {
+    auto enabled = node;
+    enabled.environment.isEnabled = true;
+    cairo_t* context = canvas.context();
+    cairo_push_group(context);
+    drawTreeNode(canvas, enabled);
+    cairo_pop_group_to_source(context);
+    cairo_paint_with_alpha(context, 0.4);
+}
+
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
     cairo_t* context = canvas.context();
     const auto& environment = node.environment;
@@ -258,6 +280,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         canvas.fillRect(node.frame, Color::separatorColor(), appearance);
         return;
     case ui::NodeKind::button:
+        if (!environment.isEnabled) return drawDisabled(canvas, node);
         if (environment.buttonStyle == ui::ButtonStyle::borderedProminent) {
             canvas.setColor(Color::controlAccentColor(), appearance);
             shapePath(context, {ui::ShapeKind::roundedRectangle, 6}, node.frame);
@@ -285,6 +308,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         cairo_restore(context);
         return;
     case ui::NodeKind::toggle: {
+        if (!environment.isEnabled) return drawDisabled(canvas, node);
         drawChildren(canvas, node);
         const auto& toggle = node.data<ui::ToggleData>();
         bool on = toggle.isOn && toggle.isOn();

@@ -42,6 +42,7 @@ bool hitChain(const LayoutNode& node, Point point, std::vector<const LayoutNode*
 }
 
 std::function<void()> actionOf(const LayoutNode& node) {
+    if (!node.environment.isEnabled) return nullptr;  // a disabled control still takes the click
     switch (node.kind()) {
     case NodeKind::toggle: {
         const auto& toggle = node.data<ToggleData>();

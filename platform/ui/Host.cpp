@@ -111,8 +111,11 @@ const LayoutNode& Host::layout(Rect bounds) {
     Rect frame(bounds.minX() + (bounds.width() - size.width) / 2, bounds.minY() + (bounds.height() - size.height) / 2,
                size.width, size.height);
     layout_ = Layout::place(resolved_, frame, proposal, environment_);
-    layout_->forEach([](const LayoutNode& node) {
+    layout_->forEach([this](const LayoutNode& node) {
         if (node.hostedView) node.hostedView->setFrame(node.frame);
+        // Scrolls go on from where the content is shown, not from an offset it lost.
+        if (node.kind() == NodeKind::scroll)
+            if (auto* record = reconciler_->scrollRecord(node.identity)) record->offset = node.scrollOffset;
     });
     return *layout_;
 }
@@ -123,6 +126,15 @@ bool Host::tap(Point point) {
     auto actions = HitTest::actionsAt(*layout_, point);
     for (auto& action : actions) action();
     return !actions.empty();
+}
+
+bool Host::scrollBy(Point point, double deltaY) {
+    dispatch::checkMainThread();
+    if (!layout_) return false;
+    auto move = Scrolling::wheel(*layout_, point, deltaY);
+    if (!move) return false;
+    setScrollOffset(move->scrollView, move->offset);
+    return true;
 }
 
 bool Host::performKeyEquivalent(const appkit::Event& event) {

@@ -59,6 +59,9 @@ public:
     // the anchor; needs a layout. With a duration the offset moves over time on the clock.
     void scrollTo(const Identity& reader, const std::string& id, ScrollAnchor anchor,
                   std::optional<double> animationDuration, ScrollViewProxy::Timing timing) override;
+    // Scrolls the innermost scroll view under the point by the wheel's delta (positive
+    // towards the content's top), within the content; false when no scroll view is there.
+    bool scrollBy(Point point, double deltaY);
     // Runs the action of the buttons whose keyboard shortcut the key event matches.
     bool performKeyEquivalent(const appkit::Event& event);
 

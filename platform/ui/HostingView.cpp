@@ -34,6 +34,11 @@ void HostingView::mouseUp(const appkit::EventPtr& event) {
     if (!host_ || !host_->tap(local)) appkit::View::mouseUp(event);
 }
 
+void HostingView::scrollWheel(const appkit::EventPtr& event) {
+    Point local = convertPointFromView(event->locationInWindow(), nullptr);
+    if (!host_ || !host_->scrollBy(local, event->scrollingDeltaY())) appkit::View::scrollWheel(event);
+}
+
 bool HostingView::performKeyEquivalent(const appkit::EventPtr& event) {
     if (appkit::View::performKeyEquivalent(event)) return true;
     return host_ && host_->performKeyEquivalent(*event);

@@ -22,6 +22,8 @@ public:
     void layoutTree();
 
     void mouseUp(const appkit::EventPtr& event) override;
+    // Scrolls the tree's scroll view under the pointer.
+    void scrollWheel(const appkit::EventPtr& event) override;
     // Hosted views first, then the keyboard shortcuts of the tree's buttons.
     bool performKeyEquivalent(const appkit::EventPtr& event) override;
 

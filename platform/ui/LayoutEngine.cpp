@@ -189,9 +189,11 @@ LayoutNode LayoutEngine::place(const ResolvedNode& node, Rect frame, ProposedSiz
         const auto& content = node.children.front();
         Size size = measure(content, scrollContentOffer(p), environment, std::nullopt);
         placed.contentSize = size;
+        // Content that shrank below its offset is scrolled back to its end, never past it.
+        placed.scrollOffset = std::clamp(node.scrollOffset, 0.0, std::max(0.0, size.height - frame.height()));
         // Content narrower than the scroll view stands centred in it, as in a frame.
         add(content,
-            Rect(frame.minX() + (frame.width() - size.width) / 2, frame.minY() - node.scrollOffset, size.width,
+            Rect(frame.minX() + (frame.width() - size.width) / 2, frame.minY() - placed.scrollOffset, size.width,
                  size.height),
             scrollContentOffer(p), environment, std::nullopt);
         break;

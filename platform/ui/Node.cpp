@@ -1,5 +1,7 @@
 #include "platform/ui/Node.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
+
 namespace ui {
 
 namespace {
@@ -12,6 +14,11 @@ const std::shared_ptr<const NodeData>& emptyData() {
 std::function<void()>& openSettingsAction() {
     static std::function<void()> action;
     return action;
+}
+
+foundation::ProcessWideReset& openSettingsActionReset() {
+    static foundation::ProcessWideReset reset([] { openSettingsAction() = nullptr; });
+    return reset;
 }
 
 }  // namespace
@@ -92,6 +99,10 @@ Node Node::controlSize(ControlSize size) const {
 
 Node Node::buttonStyle(ButtonStyle style) const {
     return environmentModifier(*this, [style](EnvironmentValues& values) { values.buttonStyle = style; });
+}
+
+Node Node::disabled(bool disabled) const {
+    return environmentModifier(*this, [disabled](EnvironmentValues& values) { values.isEnabled = values.isEnabled && !disabled; });
 }
 
 Node Node::id(std::string identifier) const {
@@ -202,13 +213,16 @@ Node Button(Node label, std::function<void()> action) {
     return Node::make(NodeKind::button, ButtonData{std::move(action)}, {std::move(label)});
 }
 
-Node SettingsLink(Node label) {
-    return Button(std::move(label), [] {
-        if (auto action = openSettingsAction()) action();
-    });
+Node SettingsLink(Node label) { return Button(std::move(label), [] { openSettings(); }); }
+
+void setOpenSettingsAction(std::function<void()> action) {
+    openSettingsAction() = std::move(action);
+    openSettingsActionReset().arm();
 }
 
-void setOpenSettingsAction(std::function<void()> action) { openSettingsAction() = std::move(action); }
+void openSettings() {
+    if (auto action = openSettingsAction()) action();
+}
 
 Node Toggle(Node label, std::function<bool()> isOn, std::function<void(bool)> setOn) {
     return Node::make(NodeKind::toggle, ToggleData{std::move(isOn), std::move(setOn)}, {std::move(label)});

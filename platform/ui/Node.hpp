@@ -53,6 +53,9 @@ public:
     Node colorScheme(ColorScheme scheme) const;
     Node controlSize(ControlSize size) const;
     Node buttonStyle(ButtonStyle style) const;
+    // With true, the buttons and toggles below are greyed and take no clicks or keys (a
+    // node below a disabled one stays disabled whatever it says).
+    Node disabled(bool disabled) const;
     Node id(std::string identifier) const;
     Node onAppear(std::function<void()> action) const;
     Node onDisappear(std::function<void()> action) const;
@@ -157,5 +160,7 @@ Node LabeledContent(Node label, Node content);
 Node SettingsLink(Node label);
 // The application's way of opening its Settings window; SettingsLink runs it.
 void setOpenSettingsAction(std::function<void()> action);
+// The environment's open-settings action: runs the way set above (nothing without one).
+void openSettings();
 
 }  // namespace ui

@@ -31,6 +31,16 @@ std::optional<Scrolling::Move> Scrolling::plan(const LayoutNode& layout, const I
     return Move{scroll->identity, std::clamp(wanted, 0.0, limit), true};
 }
 
+std::optional<Scrolling::Move> Scrolling::wheel(const LayoutNode& layout, Point point, double deltaY) {
+    const LayoutNode* innermost = nullptr;
+    layout.forEach([&](const LayoutNode& node) {
+        if (node.kind() == NodeKind::scroll && node.frame.contains(point)) innermost = &node;
+    });
+    if (!innermost) return std::nullopt;
+    double limit = std::max(0.0, innermost->contentSize.height - innermost->frame.height());
+    return Move{innermost->identity, std::clamp(innermost->scrollOffset - deltaY, 0.0, limit), false};
+}
+
 void Scrolling::animate(const Move& move, double from, double duration, ScrollViewProxy::Timing timing,
                         SetOffset setOffset) {
     using Function = appkit::AnimationContext::TimingFunction;

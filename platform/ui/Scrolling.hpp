@@ -27,6 +27,9 @@ public:
     // Nothing when the reader holds no scroll view or the id is nowhere to be found.
     static std::optional<Move> plan(const LayoutNode& layout, const Identity& reader, const std::string& id,
                                     ScrollAnchor anchor);
+    // The innermost scroll view under the point and its offset after a turn of the wheel,
+    // within the content; nothing when no scroll view is under the point.
+    static std::optional<Move> wheel(const LayoutNode& layout, Point point, double deltaY);
     // Moves the offset from where it is to the move's over the duration on the process
     // clock, one step per animation frame.
     static void animate(const Move& move, double from, double duration, ScrollViewProxy::Timing timing, SetOffset setOffset);

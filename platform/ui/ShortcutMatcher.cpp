@@ -7,7 +7,14 @@ namespace ui {
 
 namespace {
 
-std::uint64_t modifierFlagsFor(EventModifiers modifiers) {
+std::string lowercased(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+std::uint64_t ShortcutMatcher::modifierFlagsFor(EventModifiers modifiers) {
     std::uint64_t flags = 0;
     if (modifiers.contains(EventModifiers::command)) flags |= appkit::ModifierFlags::command;
     if (modifiers.contains(EventModifiers::shift)) flags |= appkit::ModifierFlags::shift;
@@ -15,13 +22,6 @@ std::uint64_t modifierFlagsFor(EventModifiers modifiers) {
     if (modifiers.contains(EventModifiers::control)) flags |= appkit::ModifierFlags::control;
     return flags;
 }
-
-std::string lowercased(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-}  // namespace
 
 std::function<void()> ShortcutMatcher::actionFor(const LayoutNode& root, const appkit::Event& event) {
     if (event.type() != appkit::EventType::keyDown) return nullptr;
@@ -34,7 +34,7 @@ std::function<void()> ShortcutMatcher::actionFor(const LayoutNode& root, const a
         const auto& shortcut = node.data<KeyboardShortcut>();
         if (shortcut.key.character.empty() || lowercased(shortcut.key.character) != key || modifierFlagsFor(shortcut.modifiers) != pressed) return false;
         const auto* button = node.find([](const LayoutNode& inner) { return inner.kind() == NodeKind::button; });
-        if (!button || !button->data<ButtonData>().action) return false;
+        if (!button || !button->data<ButtonData>().action || !button->environment.isEnabled) return false;
         found = button->data<ButtonData>().action;
         return true;
     });

@@ -14,6 +14,8 @@ class ShortcutMatcher {
 public:
     // The button's action, or null when no shortcut of the tree matches.
     static std::function<void()> actionFor(const LayoutNode& root, const appkit::Event& event);
+    // The command, shift, option and control keys of the modifiers as event flags.
+    static std::uint64_t modifierFlagsFor(EventModifiers modifiers);
 };
 
 }  // namespace ui

@@ -59,6 +59,7 @@ struct EnvironmentValues {
     double tracking = 0;  // extra space between characters, in points
     ControlSize controlSize = ControlSize::regular;
     ButtonStyle buttonStyle = ButtonStyle::automatic;
+    bool isEnabled = true;  // false below a disabled node: its controls are greyed and inert
     bool labelsHidden = false;
 };
 

@@ -62,6 +62,15 @@ std::shared_ptr<foundation::Dictionary> realImplementationsOf(const objc::Id& ob
     return foundation::dictionaryValue(objc::getAssociatedObject(object, &kRealIMPBySelectorKey));
 }
 
+// The class an object had before it was switched to one of our subclasses; null when it was
+// never switched (a subclass that failed leaves its attachments but not its class).
+objc::Class* classBeforeProxying(const objc::Id& object) {
+    auto realClass = objc::as<objc::Box<objc::Class*>>(objc::getAssociatedObject(object, &kRealClassKey));
+    objc::Class* current = objc::object_getClass(object);
+    if (!realClass || !realClass->value || !current || current == realClass->value) return nullptr;
+    return current->isSubclassOf(realClass->value) ? realClass->value : nullptr;
+}
+
 // The once-guarded work of proxyOriginalDelegateIncludingAPNSMethods.
 void proxyRemoteNotificationsMethodsOnce() {
     auto delegate = objc::send<objc::Id>(ZULAppDelegateSwizzler::sharedApplication(), "delegate");
@@ -169,6 +178,10 @@ objc::Id ZULAppDelegateSwizzler::sharedApplication() {
 objc::Class* ZULAppDelegateSwizzler::createSubclassWithObject(const objc::Id& anObject) {
     objc::Class* realClass = objc::object_getClass(anObject);
     if (!realClass) return nullptr;  // nil has no class to derive from
+    // Proxied before, and the once-guards were reset since: it keeps the subclass it has. A
+    // subclass of that one would record our own callback as the real one, which then calls
+    // itself without end.
+    if (classBeforeProxying(anObject)) return realClass;
     std::string subclassName =
         foundation::format("%@-%@", "ZUL_" + realClass->name(), foundation::UUID::make()->UUIDString());
     if (objc::Class* existing = objc::lookUpClass(subclassName)) {
@@ -324,7 +337,8 @@ void ZULAppDelegateSwizzler::proxyAppDelegate(const objc::Id& appDelegate) {
     try {
         {
             std::lock_guard lock(state().mutex);
-            state().realClass = objc::object_getClass(appDelegate);
+            objc::Class* before = classBeforeProxying(appDelegate);
+            state().realClass = before ? before : objc::object_getClass(appDelegate);
         }
         objc::Class* subclass = createSubclassWithObject(appDelegate);
         {

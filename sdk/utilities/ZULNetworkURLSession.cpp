@@ -325,8 +325,10 @@ std::shared_ptr<URL> ZULNetworkURLSession::temporaryFilePathWithSessionID(const 
 bool ZULNetworkURLSession::ensureTemporaryDirectoryExists() {
     std::string path = networkDirectoryURL_->path();
     std::error_code accessError;
-    // Something other than a directory in its place is no temporary directory either.
-    if (std::filesystem::is_directory(path, accessError)) return true;
+    // Something other than a directory in its place is no temporary directory either. One
+    // that exists is made private again (an earlier version left it readable by all), and a
+    // link in its place is refused like any other obstacle rather than written through.
+    if (std::filesystem::is_directory(path, accessError) && foundation::createPrivateDirectory(path)) return true;
     if (accessError && accessError != std::errc::no_such_file_or_directory)
         log(kZULNetworkLogLevelWarning, kZULNetworkMessageCodeURLSession014,
             "Error while trying to access Network temp folder. Error",

@@ -31,6 +31,19 @@ TEST_F(MenuItemShortcut, MenuItemsFollowTheBoundNameOneTurnAfterEachChange) {
              Step{[&] { setShortcut(item, std::optional<Name>()); }, "", 0, true},
              Step{[&] { other.setShortcut(Shortcut(40, 0x100)); }, "", 0, true},
              Step{[&] { setShortcut(item, std::optional<Name>()); }, "", 0, true},  // not bound
+             // A change announced just before a new binding or an unbinding is not applied after it.
+             Step{[&] {
+                      setShortcut(item, other);
+                      other.setShortcut(Shortcut(37, 0x100));
+                      setShortcut(item, search);
+                  },
+                  "k", 0x120000, false},
+             Step{[&] {
+                      search.setShortcut(Shortcut(96, 0x200));
+                      setShortcut(item, std::optional<Name>());
+                      search.setShortcut(Shortcut(40, 0x300));
+                  },
+                  "", 0, true},
              Step{[&] {
                       foundation::ProcessInfo::setOperatingSystemVersionForTesting(foundation::OperatingSystemVersion{11, 7, 0});
                       item->setAllowsAutomaticKeyEquivalentLocalization(false);

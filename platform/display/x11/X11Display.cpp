@@ -33,6 +33,8 @@ const darwin::os_log_t& displayLog() {
 // how far apart they may land.
 constexpr xcb_timestamp_t doubleClickInterval = 500;
 constexpr int doubleClickDistance = 4;
+// How far one step of the scroll wheel moves the content, in points.
+constexpr double wheelStep = 20;
 
 }  // namespace
 
@@ -76,6 +78,9 @@ bool X11Display::setUp(std::string& failure) {
     updateObserver_ = foundation::RunLoop::main()->addObserver(
         foundation::kCFRunLoopBeforeWaiting | foundation::kCFRunLoopExit, true,
         [this](foundation::RunLoopActivity) { update(); }, foundation::NSRunLoopCommonModes);
+    // Status items made before the display came.
+    if (const auto& statusBar = appkit::StatusBar::systemStatusBar(); !statusBar.items().empty())
+        statusBarDidChange(statusBar);
     return true;
 }
 
@@ -124,6 +129,22 @@ void X11Display::showMenuBarExtra(std::shared_ptr<appkit::Image> icon, std::func
     darwin::os_log_with_type(displayLog(), darwin::os_log_type_t::defaultType,
                              "The desktop on " + connection_->name() +
                                  " has no system tray: the menu-bar extra is not shown until one starts");
+}
+
+void X11Display::statusBarDidChange(const appkit::StatusBar& statusBar) {
+    if (statusBar.items().empty()) {
+        tray_.reset();
+        return;
+    }
+    const auto& item = statusBar.items().front();
+    if (tray_ && shownStatusItem_.lock() == item && shownStatusIcon_ == item->image()) return;
+    shownStatusItem_ = item;
+    shownStatusIcon_ = item->image();
+    std::weak_ptr<appkit::StatusItem> weakItem = item;
+    showMenuBarExtra(item->image() ? item->image() : appkit::Image::filled(18, 18, 0x808080FF),
+                     [weakItem](appkit::Point pointer) {
+                         if (auto item = weakItem.lock()) item->performClick(pointer);
+                     });
 }
 
 bool X11Display::isMenuBarExtraDocked() const { return tray_ && tray_->isDocked(); }
@@ -225,12 +246,19 @@ void X11Display::handleButton(const xcb_button_press_event_t& event, bool presse
     auto* mirrored = windows_->find(event.event);
     auto window = mirrored ? mirrored->window() : nullptr;
     if (!window) return;
+    // Window coordinates grow up from the bottom of the content area.
+    double contentHeight = window->contentRectForFrameRect(window->frame()).height();
+    appkit::Point location{double(event.event_x), contentHeight - event.event_y};
+    if (event.detail == 4 || event.detail == 5) {  // a step of the wheel, up or down
+        if (pressed) input_.deliverScroll(location, window->windowNumber(), event.detail == 4 ? wheelStep : -wheelStep);
+        return;
+    }
     appkit::EventType type;
     switch (event.detail) {
     case 1: type = pressed ? appkit::EventType::leftMouseDown : appkit::EventType::leftMouseUp; break;
     case 2: type = pressed ? appkit::EventType::otherMouseDown : appkit::EventType::otherMouseUp; break;
     case 3: type = pressed ? appkit::EventType::rightMouseDown : appkit::EventType::rightMouseUp; break;
-    default: return;  // wheel steps and further buttons
+    default: return;  // further buttons
     }
     if (pressed) {
         bool again = lastClick_.button == event.detail && event.time - lastClick_.time <= doubleClickInterval &&
@@ -240,10 +268,7 @@ void X11Display::handleButton(const xcb_button_press_event_t& event, bool presse
         // Clicking a window that can be key makes it key, as on the platform.
         if (!window->isKeyWindow() && window->canBecomeKeyWindow()) window->makeKeyWindow();
     }
-    // Window coordinates grow up from the bottom of the content area.
-    double contentHeight = window->contentRectForFrameRect(window->frame()).height();
-    input_.deliverMouse(type, appkit::Point{double(event.event_x), contentHeight - event.event_y},
-                        window->windowNumber(), lastClick_.count, keyboard_->carbonModifiers(event.state));
+    input_.deliverMouse(type, location, window->windowNumber(), lastClick_.count, keyboard_->carbonModifiers(event.state));
 }
 
 void X11Display::handleClientMessage(const xcb_client_message_event_t& event) {

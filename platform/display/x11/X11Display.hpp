@@ -46,6 +46,9 @@ public:
     void releaseHotKey(carbon::UInt32 keyCode, carbon::UInt32 modifiers) override;
     void generalPasteboardDidChange(const appkit::Pasteboard& pasteboard) override;
     std::optional<std::string> stringFromOtherApplication(const std::string& type) override;
+    // The first status item is the menu-bar extra: its icon in the tray, and a click on the
+    // icon is a click on the item, its menu opening at the pointer.
+    void statusBarDidChange(const appkit::StatusBar& statusBar) override;
 
     // The menu-bar extra: the icon in the desktop's system tray, docked when a tray starts
     // later. Without a tray the application runs on, and the log says so once.
@@ -89,6 +92,8 @@ private:
     std::unique_ptr<X11Clipboard> clipboard_;
     std::unique_ptr<SystemTray> tray_;
     bool saidNoTray_ = false;
+    std::weak_ptr<appkit::StatusItem> shownStatusItem_;
+    std::shared_ptr<appkit::Image> shownStatusIcon_;
     InputDelivery input_;
     std::set<xcb_keycode_t> keysDown_;
     struct Click {

@@ -10,12 +10,14 @@
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
 #include "platform/render/Renderer.hpp"
+#include "platform/ui/TextLayout.hpp"
 #include "tests/GlobalShortcuts/ShortcutsTestSupport.hpp"
 #include "tests/platform/appkit/KeyEvents.hpp"
 #include "tests/support/PlatformSettings.hpp"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -173,6 +175,46 @@ TEST_F(Recorder, RefusedShortcutsShowAnAlertStoreNothingAndRecordAgainUnlessTheS
     }
 }
 
+// The package's own texts, in each of its languages, show whole in the refusals' alerts (the
+// menu item's title among them), laid out as the renderer lays out the alert's labels.
+TEST_F(Recorder, TheRefusalsShowTheirWholeTextsInEveryLanguage) {
+    auto bundle = foundation::Bundle::mainBundle()->resourcePath() / resourceBundleName;
+    std::filesystem::copy(std::filesystem::path(KV_SOURCE_DIR) / "app/resources/Resources" / resourceBundleName, bundle,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    resetResourceBundleForTesting();
+    appkit::Application::shared()->setMainMenu(appkit::Menu::make());
+    appkit::Application::shared()->mainMenu()->addItem(appkit::MenuItem::make("Quit Kestrelvault", nullptr, "q"));
+    auto fitsIn = [](const appkit::TextField& label, const std::string& text) {
+        ui::TextLayout layout(text, {label.font(), label.frame().width() - 4, std::nullopt, ui::TextAlignment::center});
+        return layout.lineCount() <= label.maximumNumberOfLines() && layout.size().height <= label.frame().height();
+    };
+    std::shared_ptr<appkit::TextField> messageLabel;
+    observe(appkit::NSWindowDidBecomeKeyNotification, [&](const auto&) {
+        auto alert = appkit::Alert::frontmostAlert();
+        for (const auto& view : alert ? alert->window()->contentView()->subviews() : std::vector<std::shared_ptr<appkit::View>>{})
+            if (auto label = std::dynamic_pointer_cast<appkit::TextField>(view)) {
+                if (label->stringValue() == alert->messageText()) messageLabel = label;
+                EXPECT_TRUE(fitsIn(*label, label->stringValue())) << label->stringValue();
+            }
+    });
+    for (std::string language : {"en", "ja"}) {
+        setPlatformSettings("com.apple.keylayout.US",
+                            "<key>AppleLanguages</key><array><string>" + language +
+                                "</string></array><key>KVSymbolicHotKeys</key><array><dict><key>kHISymbolicHotKeyEnabled</key>"
+                                "<true/><key>kHISymbolicHotKeyCode</key><integer>40</integer><key>kHISymbolicHotKeyModifiers"
+                                "</key><integer>768</integer></dict></array>");
+        alerts.clear();
+        for (const char* keys : {"cmd+q", "shift+cmd+k"}) {
+            click(inside);
+            press(keys);
+            press("escape");
+        }
+        ASSERT_EQ(alerts.size(), 2u) << language;
+        EXPECT_NE(alerts[0].find("Quit Kestrelvault"), std::string::npos) << language;
+        EXPECT_TRUE(fitsIn(*messageLabel, localizedString("keyboard_shortcut_disallowed"))) << language;
+    }
+}
+
 // The sandbox flag is decided once per process, so each case runs in a fresh one.
 TEST_F(Recorder, AnOptionShortcutIsRefusedOnlyOnFifteenZeroAndOneInASandbox) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -215,6 +257,47 @@ TEST_F(Recorder, TheTextFollowsItsOwnNameAndTheFocusComesOnlyWhenAskedAndGoesWit
     recorder->removeFromSuperview();
     EXPECT_FALSE(isPaused());
     EXPECT_EQ(statuses, (std::vector<bool>{true, false, false, true, false, true, false, false}));
+}
+
+// Another recorder in the window, idle, goes away (as a view update takes it) while the
+// first records: the first's pause and announcement stand.
+TEST_F(Recorder, AnIdleRecorderLeavingItsWindowDoesNotEndAnotherOnesRecording) {
+    int presses = 0;
+    onKeyDown(Name("toggleSearch", Shortcut(Key::space, appkit::ModifierFlags(0x120000))), [&] { ++presses; });
+    auto other = RecorderCocoa::create(Name("other"));
+    other->setFrameOrigin({160, 60});
+    window->contentView()->addSubview(other);
+    click(inside);
+    other->removeFromSuperview();
+    press("shift+cmd+space");
+    EXPECT_EQ(presses, 0);
+    EXPECT_TRUE(recording());
+    EXPECT_EQ(statuses, std::vector<bool>{true});
+    press("escape");
+    press("shift+cmd+space");
+    EXPECT_EQ(presses, 1);
+}
+
+// While a refusal is shown the control is idle, so the application's own shortcut may run
+// and close the window (as the search panel closes the Settings window). Answered then, the
+// alert leaves the control idle: nothing records unseen, and the shortcut works on.
+TEST_F(Recorder, AfterARefusalTheControlRecordsAgainOnlyInAWindowStillShown) {
+    appkit::Application::shared()->setMainMenu(appkit::Menu::make());
+    appkit::Application::shared()->mainMenu()->addItem(appkit::MenuItem::make("Open Search", nullptr, "L"));
+    int presses = 0;
+    onKeyUp(Name("toggleSearch", Shortcut(Key::space, appkit::ModifierFlags(0x120000))), [&] { ++presses, window->close(); });
+    tokens.clear();
+    observe(appkit::NSWindowDidBecomeKeyNotification, [this](const auto&) {
+        if (appkit::Alert::frontmostAlert() && window->isVisible())
+            dispatch::mainQueue()->async([this] { display.pressKeys("shift+cmd+space"), display.pressKeys("return"); });
+    });
+    click(inside);
+    press("shift+cmd+l");
+    EXPECT_EQ(presses, 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(recording() || isPaused());
+    press("shift+cmd+space");
+    EXPECT_EQ(presses, 2);
 }
 
 TEST(RecorderInitializers, TheUnavailableOnesStopTheProcess) {

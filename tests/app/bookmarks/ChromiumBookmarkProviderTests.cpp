@@ -248,12 +248,15 @@ TEST_F(ChromiumReader, PicturePathsNeedANonEmptyNameOfAnExistingFile) {
 }
 
 TEST_F(ChromiumReader, PictureNamesStayInsideTheProfileDirectory) {
-    // Names holding "/" or ".." are refused, even where a file of that name exists below the
-    // profile directory; the picture must be a file of the directory itself.
+    // Names holding "/" or "..", or naming the folder itself ("."), are refused, even where a
+    // file of that name exists below the profile directory; the picture must be a file of the
+    // directory itself.
     auto outside = writeFile(home() / "outside.png", "x");
     writeFile(base / "B" / outside.relative_path(), "x");
     writeFile(base / "C" / "sub" / "pic.png", "x");
     writeFile(base / "E" / "pic.png", "x");
+    writeFile(base / "pic.png", "x");
+    std::filesystem::create_directories(base / "F");
     writeFile(base / "Local State", json{{"profile",
                                           {{"info_cache",
                                             {{"A", {{"gaia_picture_file_name", outside.string()}}},
@@ -261,7 +264,9 @@ TEST_F(ChromiumReader, PictureNamesStayInsideTheProfileDirectory) {
                                              {"C", {{"gaia_picture_file_name", "sub/pic.png"}}},
                                              {"D", {{"gaia_picture_file_name", "../../../outside.png"}}},
                                              {"..", {{"gaia_picture_file_name", "outside.png"}}},
-                                             {"E", {{"gaia_picture_file_name", "pic.png"}}}}}}}}
+                                             {"E", {{"gaia_picture_file_name", "pic.png"}}},
+                                             {"F", {{"gaia_picture_file_name", "."}}},
+                                             {".", {{"gaia_picture_file_name", "pic.png"}}}}}}}}
                                         .dump());
     auto pictures = ChromeBookmarkProvider().profilePicturePaths();
     ASSERT_EQ(pictures.size(), 1u);

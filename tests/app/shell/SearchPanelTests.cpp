@@ -8,6 +8,7 @@
 #include "platform/appkit/Pasteboard.hpp"
 #include "platform/appkit/WindowList.hpp"
 #include "platform/display/HeadlessDisplay.hpp"
+#include "platform/foundation/NotificationCenter.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/render/Canvas.hpp"
@@ -187,6 +188,20 @@ TEST_F(SearchPanel, TheShortcutShowsThePanelOverTheFrontApplicationAndAShowingDu
     EXPECT_EQ(panel->alphaValue(), 1);
 }
 
+TEST_F(SearchPanel, AShowingClosesTheSettingsWindowOnceHoweverOftenItCameToTheFront) {
+    auto settings = appkit::Window::make(appkit::Rect(100, 100, 400, 300), appkit::WindowStyleMask::titled);
+    settings->setIdentifier(PanelController::settingsWindowIdentifier);
+    int closings = 0;
+    auto token = foundation::NotificationCenter::defaultCenter()->addObserver(
+        appkit::NSWindowWillCloseNotification, settings, nullptr, [&](const foundation::Notification&) { ++closings; });
+    for (int opening = 0; opening < 3; ++opening) settings->makeKeyAndOrderFront();  // the menu item, three times
+
+    showPanel();
+    EXPECT_EQ(closings, 1);
+    auto windows = appkit::WindowList::shared().windows();
+    EXPECT_EQ(std::count(windows.begin(), windows.end(), controller->panel), 1);
+}
+
 TEST_F(SearchPanel, TheHeightFollowsTheResultsWithTheTopEdgeInPlace) {
     showPanel();
     struct Case {
@@ -239,6 +254,32 @@ TEST_F(SearchPanel, ArrowsMoveTheSelectionAndScrollItToTheMiddleWhileClicksOnlyS
     advance(0.2);
     EXPECT_EQ(viewModel->selectedIndex.get(), 8);
     EXPECT_TRUE(controller->isShowing && frame("9") == before);
+}
+
+TEST_F(SearchPanel, AClickDoesNotScrollAfterAnArrowOnASingleResultLeftTheSelectionWhereItWas) {
+    showPanel();
+    search("kestrel");
+    press("down");  // one result: the selection stays on it
+    search("git");
+    auto before = frame("5");
+    clickRow(5);
+    advance(0.2);
+    EXPECT_EQ(viewModel->selectedIndex.get(), 5);
+    EXPECT_EQ(frame("5"), before);
+}
+
+TEST_F(SearchPanel, ResultsShrinkingUnderAListScrolledToItsEndStillFillTheList) {
+    showPanel();
+    search("git");
+    press("up");  // to the last of 12, the list scrolled to its end
+    advance(0.2);
+    for (auto key : {"space", "c"}) press(key);  // "git c": 8 results
+    ASSERT_EQ(viewModel->results.get().size(), 8u);
+    auto list = frame("list");
+    EXPECT_NEAR(frame("7").maxY(), list.maxY(), 1);
+    for (auto key : {"h", "e", "a", "t"}) press(key);  // "git cheat": 1 result, at the top
+    ASSERT_EQ(viewModel->results.get().size(), 1u);
+    EXPECT_EQ(frame("0").minY(), frame("list").minY());
 }
 
 TEST_F(SearchPanel, ReturnOpensTheBookmarkInItsBrowserAndProfileAndTheNextShowingLoadsAgain) {

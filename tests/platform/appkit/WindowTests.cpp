@@ -123,6 +123,35 @@ TEST(Window, ASheetEndsOnceWithItsCodeAndHandsKeyStatusBack) {
     EXPECT_FALSE(sheet->isVisible());
 }
 
+// As on the platform, a sheet is modal to its window: a click on what the sheet leaves free
+// reaches none of the window's views and brings the sheet back to the front; a window
+// closed meanwhile does not take key status back when the sheet ends.
+TEST(Window, AWindowWithASheetTakesNoClicksAndAClosedOneNoKeyStatusWhenItEnds) {
+    auto parent = Window::make(Rect(0, 0, 600, 100), WindowStyleMask::titled);
+    auto field = std::make_shared<TextField>(Rect(460, 40, 120, 22));
+    parent->contentView()->addSubview(field);
+    parent->makeKeyAndOrderFront();
+    auto sheet = titledWindow("sheet");
+    parent->beginSheet(sheet, nullptr);
+    titledWindow("other")->makeKeyAndOrderFront();
+    auto click = [&] {
+        for (auto type : {EventType::leftMouseDown, EventType::leftMouseUp})
+            Application::shared()->sendEvent(Event::mouseEvent(type, {500, 50}, {}, 0, parent->windowNumber(), 1));
+    };
+    click();
+    EXPECT_EQ(field->currentEditor(), nullptr);
+    EXPECT_TRUE(sheet->isKeyWindow());
+    parent->endSheet(sheet, 1000);
+    click();
+    EXPECT_NE(field->currentEditor(), nullptr);
+    parent->beginSheet(sheet, nullptr);
+    parent->close();
+    auto front = titledWindow("front");
+    front->makeKeyAndOrderFront();
+    parent->endSheet(sheet, 1000);
+    EXPECT_TRUE(front->isKeyWindow());
+}
+
 namespace {
 
 class FloatingPanel : public appkit::Panel {

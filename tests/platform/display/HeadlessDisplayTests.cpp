@@ -1,4 +1,5 @@
 #include "platform/appkit/Application.hpp"
+#include "platform/appkit/Window.hpp"
 #include "platform/carbon/EventManager.hpp"
 #include "platform/display/HeadlessDisplay.hpp"
 #include "tests/support/PlatformSettings.hpp"
@@ -147,6 +148,19 @@ TEST_F(HeadlessDisplayInput, OtherApplicationsGetKeysAndClicksWhileInFront) {
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[1]->type(), appkit::EventType::leftMouseUp);
     EXPECT_EQ(events[1]->locationInWindow(), (appkit::Point{10, 10}));
+}
+
+// As on the platform (and the X11 display), a click on a window makes it key first when it
+// can be: a recorder clicked in another window then records there, and the first stops.
+TEST_F(HeadlessDisplayInput, AClickMakesAWindowThatCanBeKeyTheKeyWindow) {
+    auto first = appkit::Window::make(appkit::Rect(0, 0, 100, 100), appkit::WindowStyleMask::titled);
+    auto second = appkit::Window::make(appkit::Rect(200, 0, 100, 100), appkit::WindowStyleMask::titled);
+    auto overlay = appkit::Window::make(appkit::Rect(400, 0, 100, 100), appkit::WindowStyleMask::borderless);
+    for (const auto& window : {overlay, second, first}) window->makeKeyAndOrderFront();
+    ASSERT_TRUE(screen.clickOnScreen({250, 50}, display::HeadlessDisplay::MouseButton::right));
+    EXPECT_TRUE(second->isKeyWindow());
+    ASSERT_TRUE(screen.clickOnScreen({450, 50}));
+    EXPECT_TRUE(second->isKeyWindow());
 }
 
 }  // namespace

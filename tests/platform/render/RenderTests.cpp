@@ -1,3 +1,4 @@
+#include "platform/appkit/SearchField.hpp"
 #include "platform/appkit/TextField.hpp"
 #include "platform/appkit/VisualEffectView.hpp"
 #include "platform/appkit/Window.hpp"
@@ -127,6 +128,21 @@ TEST(ViewRendering, ATextFieldShowsItsPlaceholderUntilItHoldsText) {
     Renderer::drawView(typed, *field, appkit::Rect(0, 0, 200, 30), appkit::Appearance::light);
     EXPECT_LT(ink(*typed.image()), placeholderInk);
     EXPECT_GT(ink(*typed.image()), 0);
+}
+
+// As on the platform, the field being edited shows a focus ring around it (how a person
+// sees which shortcut recorder records), unless the field asks for none.
+TEST(ViewRendering, AFieldBeingEditedShowsItsFocusRingUnlessItWantsNone) {
+    auto window = appkit::Window::make(appkit::Rect(0, 0, 200, 60), appkit::WindowStyleMask::borderless);
+    auto field = std::make_shared<appkit::SearchField>(appkit::Rect(20, 20, 130, 24));
+    field->setStringValue("⇧⌘K");
+    window->contentView()->addSubview(field);
+    auto justOutside = [&] { return Renderer::snapshot(*window)->pixel(80, 60 - 20 - 24 - 2); };
+    auto background = justOutside();
+    window->makeFirstResponder(field);
+    EXPECT_NE(justOutside(), background);
+    field->setFocusRingType(appkit::FocusRingType::none);
+    EXPECT_EQ(justOutside(), background);
 }
 
 TEST(Rendering, DegenerateSizesDrawNothingAndDoNotFail) {

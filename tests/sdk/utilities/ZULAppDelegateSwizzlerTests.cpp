@@ -215,6 +215,24 @@ TEST_F(AppDelegateSwizzler, RegistrationOutcomesReachInterceptorsBeforeTheDelega
     EXPECT_EQ(calls_, (std::vector<std::string>{"interceptor: NSCocoaErrorDomain", "delegate: NSCocoaErrorDomain"}));
 }
 
+TEST_F(AppDelegateSwizzler, ProxyingAgainAfterAResetKeepsTheOneProxyAndCallsEveryoneOnce) {
+    auto listener = interceptor("interceptor", false);
+    ZULAppDelegateSwizzler::registerAppDelegateInterceptor(listener);
+    ZULAppDelegateSwizzler::proxyOriginalDelegateIncludingAPNSMethods();
+    objc::Class* proxyClass = objc::object_getClass(delegate_);
+    ZULAppDelegateSwizzler::resetProxyOriginalDelegateOnceToken();
+    ZULAppDelegateSwizzler::proxyOriginalDelegateIncludingAPNSMethods();
+
+    EXPECT_EQ(objc::object_getClass(delegate_), proxyClass);
+    EXPECT_FALSE(continueActivity());
+    foundation::Clock::installManual();
+    application_->registerForRemoteNotifications();
+    ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
+    foundation::Clock::installReal();
+    EXPECT_EQ(calls_, (std::vector<std::string>{"interceptor", "delegate", "interceptor: NSCocoaErrorDomain",
+                                                "delegate: NSCocoaErrorDomain"}));
+}
+
 TEST_F(AppDelegateSwizzler, ProgrammingErrorsAssertWithTheirMessagesOrLogAndGoOn) {
     auto reasonOf = [](const std::function<void()>& call) -> std::string {
         try {

@@ -459,6 +459,25 @@ TEST_F(Network, BackgroundUploadGoesThroughATemporaryFileRemovedAfterwards) {
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
+TEST_F(Network, ANetworkDirectoryLeftOpenIsClosedAndALinkInItsPlaceIsNotWrittenThrough) {
+    testsupport::ScopedUmask umask(022);
+    auto elsewhere = networkDirectory().parent_path() / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    for (bool linked : {false, true}) {
+        std::filesystem::remove_all(networkDirectory());
+        if (linked)
+            std::filesystem::create_directory_symlink(elsewhere, networkDirectory());
+        else
+            std::filesystem::create_directories(networkDirectory());  // 0755, as an earlier version left it
+        Outcome outcome;
+        network_->postURL(url("/upload"), Data::fromString("x"), nullptr, true, recordInto(outcome));
+        EXPECT_TRUE(std::filesystem::is_empty(elsewhere)) << linked;
+        EXPECT_EQ(testsupport::permissionsOf(linked ? elsewhere : networkDirectory()), linked ? 0755 : 0700);
+        runUntilCalled(outcome);
+        EXPECT_EQ(outcome.status(), 200);
+    }
+}
+
 TEST_F(Network, UnwritableNetworkDirectoryFallsBackToAnUploadFromMemory) {
     // A file where the directory should be: it cannot be created.
     std::filesystem::remove_all(networkDirectory());

@@ -1,4 +1,5 @@
 #include "platform/appkit/Panel.hpp"
+#include "platform/appkit/StatusBar.hpp"
 #include "platform/appkit/Window.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 #include "platform/system/UnifiedLog.hpp"
@@ -82,9 +83,11 @@ TEST_F(X11DisplayTest, FocusFollowsTheKeyWindowAndLeavingItForAnotherClientResig
 
 TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
     darwin::LogCapture log;
+    // The application's status item is the menu-bar extra, shown again as its icon changes.
     int clicks = 0;
-    display->showMenuBarExtra(appkit::Image::filled(16, 16, 0x3366CCFF), [&](appkit::Point) { ++clicks; });
-    display->showMenuBarExtra(appkit::Image::filled(16, 16, 0x3366CCFF), [&](appkit::Point) { ++clicks; });
+    auto item = appkit::StatusBar::systemStatusBar().statusItem();
+    item->setAction([&](appkit::Point) { ++clicks; });
+    item->setImage(appkit::Image::filled(16, 16, 0x3366CCFF));
     EXPECT_FALSE(display->isMenuBarExtraDocked());
     EXPECT_EQ(log.entriesContaining("no system tray").size(), 1u);
 
@@ -122,6 +125,8 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
     xcb_flush(tray.connection);
     xdotool({"mousemove", "--sync", "910", "110", "click", "1"});
     EXPECT_TRUE(runUntil([&] { return clicks == 1; }));
+    appkit::StatusBar::systemStatusBar().removeStatusItem(item);
+    EXPECT_FALSE(display->isMenuBarExtraDocked());
 }
 
 TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
