@@ -6,11 +6,13 @@
 # make fuzz   builds the libFuzzer harnesses with clang and runs each for FUZZ_RUNS inputs
 #             or FUZZ_SECONDS, FUZZ_JOBS at once (FUZZ_HARNESSES picks them), then
 #             CRASH_TRIALS crash trials (not in CI)
+# make demo   shows the application on a virtual display (Xvfb) and writes screenshots to
+#             build/demo, for machines without a desktop
 
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps run build test tsan bench fuzz clean
+.PHONY: all deps run build test tsan bench fuzz demo clean
 
 all: build
 
@@ -49,6 +51,10 @@ fuzz:
 	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" -DKV_TESTS=OFF -DKV_FUZZ=ON $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS) --target kv-fuzz-programs
 	scripts/run-fuzz build-fuzz $(FUZZ_SECONDS) $(FUZZ_JOBS) $(CRASH_TRIALS) $(FUZZ_RUNS)
+
+demo: build
+	scripts/assemble-app build
+	build/bench/kv-demo --bundle build/Kestrelvault.app --out build/demo
 
 clean:
 	rm -rf build build-test build-tsan build-fuzz

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/objc/Associations.hpp"
 #include "platform/objc/Object.hpp"
 
@@ -25,6 +26,7 @@ public:
 
     // None when nothing is attached or the attached value is not a T.
     std::shared_ptr<T> operator[](const objc::Id& object) const {
+        dispatch::checkMainThread();
         auto attached = objc::getAssociatedObject(object, this);
         if constexpr (std::is_base_of_v<objc::Object, T>) {
             return std::dynamic_pointer_cast<T>(attached);
@@ -36,6 +38,7 @@ public:
 
     // None removes the attachment.
     void set(const objc::Id& object, std::shared_ptr<T> value) {
+        dispatch::checkMainThread();
         objc::Id attached;
         if constexpr (std::is_base_of_v<objc::Object, T>)
             attached = std::move(value);

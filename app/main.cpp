@@ -9,11 +9,10 @@
 #include <memory>
 
 int main() {
-    std::string failure;
-    auto display = display::X11Display::connect("", failure);
+    auto display = display::X11Display::connect("");
     if (!display) {
         std::fprintf(stderr, "Kestrelvault needs an X display: %s; `make demo` shows it on a virtual one.\n",
-                     failure.c_str());
+                     display.error().c_str());
         return EXIT_FAILURE;
     }
     auto application = ui::LaunchedApplication::launch(std::make_unique<kestrelvault::KestrelvaultApp>());

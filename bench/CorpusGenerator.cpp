@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 #include <plist/plist.h>
+#include <stb_image_write.h>
 
 #include <array>
 #include <cstdlib>
@@ -157,11 +158,38 @@ std::string propertyList(plist_t root, bool binary) {
     return out;
 }
 
-void installApplication(const std::filesystem::path& home, const std::string& name, const std::string& identifier) {
+// A square PNG of one colour (0xRRGGBB).
+std::string iconPNG(std::uint32_t rgb) {
+    constexpr int side = 32;
+    std::string pixels;
+    for (int index = 0; index < side * side; ++index)
+        for (int shift : {16, 8, 0, -1}) pixels.push_back(static_cast<char>(shift < 0 ? 0xFF : (rgb >> shift) & 0xFF));
+    std::string png;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+        },
+        &png, side, side, 4, pixels.data(), side * 4);
+    return png;
+}
+
+// A browser's bundle with an icon of its colour and a program that records how it was
+// launched, one line per launch, in the home's launches.log.
+void installApplication(const std::filesystem::path& home, const std::string& name, const std::string& identifier,
+                        std::uint32_t iconColor) {
+    auto contents = home / "Applications" / (name + ".app") / "Contents";
+    writeText(contents / "Resources" / "icon.png", iconPNG(iconColor));
+    auto program = contents / "MacOS" / name;
+    writeText(program, "#!/bin/sh\necho \"" + name + " $*\" >> \"$HOME/launches.log\"\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                              std::filesystem::perms::group_exec |
+                                              std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    // Last: a bundle is complete once it names its identifier.
     plist_t info = plist_new_dict();
     plist_dict_set_item(info, "CFBundleIdentifier", plist_new_string(identifier.c_str()));
     plist_dict_set_item(info, "CFBundleExecutable", plist_new_string(name.c_str()));
-    writeText(home / "Applications" / (name + ".app") / "Contents/Info.plist", propertyList(info, false));
+    plist_dict_set_item(info, "CFBundleIconFile", plist_new_string("icon.png"));
+    writeText(contents / "Info.plist", propertyList(info, false));
     plist_free(info);
 }
 
@@ -214,10 +242,10 @@ void writeCorpus(const std::filesystem::path& home, const CorpusOptions& options
     writeText(home / "Library/Safari/Bookmarks.plist", propertyList(safari, true));
     plist_free(safari);
 
-    installApplication(home, "Chrome", "com.zadizu.Chrome");
-    installApplication(home, "Brave Browser", "com.brave.Browser");
-    installApplication(home, "Microsoft Edge", "com.microsoft.edgemac");
-    installApplication(home, "Safari", "com.apple.Safari");
+    installApplication(home, "Chrome", "com.zadizu.Chrome", 0x34A853);
+    installApplication(home, "Brave Browser", "com.brave.Browser", 0xFB542B);
+    installApplication(home, "Microsoft Edge", "com.microsoft.edgemac", 0x0F7BD8);
+    installApplication(home, "Safari", "com.apple.Safari", 0x1E90FF);
     if (options.progress) options.progress(options.count);
 }
 

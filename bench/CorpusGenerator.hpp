@@ -20,9 +20,10 @@ struct CorpusOptions {
 };
 
 // Writes a home directory with `count` bookmarks spread over Chrome (three profiles),
-// Brave, Edge and Safari, with the browsers installed as application bundles. Titles, URLs
-// and folders are drawn from word lists by a seeded generator; the same options write the
-// same home.
+// Brave, Edge and Safari, with the browsers installed as application bundles (each with an
+// icon of its colour and a program that appends how it was launched to the home's
+// launches.log). Titles, URLs and folders are drawn from word lists by a seeded generator;
+// the same options write the same home.
 void writeCorpus(const std::filesystem::path& home, const CorpusOptions& options);
 
 }  // namespace bench

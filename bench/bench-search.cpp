@@ -5,6 +5,7 @@
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 #include "bench/BenchmarkBundle.hpp"
 #include "bench/CorpusGenerator.hpp"
+#include "bench/CorpusRoot.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
 #include <benchmark/benchmark.h>
@@ -20,50 +21,11 @@
 
 namespace {
 
-// Where corpora live: $KV_BENCH_CORPORA, kept, or a temporary directory removed at exit.
-class CorpusRoot {
-public:
-    static const std::filesystem::path& path() {
-        static CorpusRoot root;
-        return root.path_;
-    }
-
-private:
-    CorpusRoot() {
-        if (const char* kept = std::getenv("KV_BENCH_CORPORA")) {
-            path_ = kept;
-            std::filesystem::create_directories(path_);
-            return;
-        }
-        std::string pattern = (std::filesystem::temp_directory_path() / "kv-bench-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-        temporary_ = true;
-    }
-    ~CorpusRoot() {
-        std::error_code ignored;
-        if (temporary_) std::filesystem::remove_all(path_, ignored);
-    }
-
-    std::filesystem::path path_;
-    bool temporary_ = false;
-};
-
-// A generated home (written once; the Safari application is the last thing written).
-std::filesystem::path corpusHome(std::size_t count) {
-    auto home = CorpusRoot::path() / ("generated-" + std::to_string(count));
-    if (!std::filesystem::exists(home / "Applications/Safari.app/Contents/Info.plist")) {
-        bench::CorpusOptions options;
-        options.count = count;
-        bench::writeCorpus(home, options);
-    }
-    return home;
-}
-
 std::shared_ptr<kestrelvault::BookmarkAggregator> loadedAggregator(std::size_t count) {
     static std::map<std::size_t, std::shared_ptr<kestrelvault::BookmarkAggregator>> aggregators;
     auto& aggregator = aggregators[count];
     if (aggregator) return aggregator;
-    setenv("HOME", corpusHome(count).c_str(), 1);
+    setenv("HOME", bench::generatedHome(count).c_str(), 1);
     kestrelvault::ProfileSettings::resetForTesting();
     aggregator = kestrelvault::BookmarkAggregator::make();
     aggregator->loadAll();
@@ -166,7 +128,7 @@ private:
 
 // A Safari file whose bookmarks bar holds `count` bookmarks directly.
 std::filesystem::path flatSafariFile(std::size_t count) {
-    auto path = CorpusRoot::path() / ("safari-flat-" + std::to_string(count) + ".plist");
+    auto path = bench::CorpusRoot::path() / ("safari-flat-" + std::to_string(count) + ".plist");
     if (std::filesystem::exists(path)) return path;
     BinaryListWriter writer;
     auto children = writer.string("Children"), type = writer.string("WebBookmarkType"),
@@ -195,7 +157,7 @@ void safariFlatFolder(benchmark::State& state) {
 }
 
 void safariOfCorpus(benchmark::State& state) {
-    kestrelvault::SafariBookmarkProvider provider(corpusHome(static_cast<std::size_t>(state.range(0))) /
+    kestrelvault::SafariBookmarkProvider provider(bench::generatedHome(static_cast<std::size_t>(state.range(0))) /
                                                   "Library/Safari/Bookmarks.plist");
     std::size_t loaded = 0;
     for (auto _ : state) loaded = provider.loadBookmarks().size();

@@ -45,7 +45,7 @@ constexpr double mouseSlop = 3;
 
 }  // namespace
 
-std::shared_ptr<RecorderCocoa> RecorderCocoa::create(Name name, OnChange onChange) {
+std::shared_ptr<RecorderCocoa> RecorderCocoa::make(Name name, OnChange onChange) {
     dispatch::checkMainThread();
     auto recorder = std::make_shared<RecorderCocoa>(Passkey{}, std::move(name), std::move(onChange));
     recorder->finishConstruction();

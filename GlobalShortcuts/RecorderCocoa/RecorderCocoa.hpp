@@ -23,7 +23,7 @@ namespace GlobalShortcuts {
 // recording; keys that may not stand alone; shortcuts of the main menu or of the system)
 // until an accepted one is stored for the Name, which makes it a live hot key at once.
 // Leaving the focus (or the key window, or the window) ends recording with false.
-// Main thread only; made with create() and held by a view tree. Its monitor and
+// Main thread only; made with make() and held by a view tree. Its monitor and
 // observations refer to it weakly and do nothing once it is gone.
 class RecorderCocoa final : public appkit::SearchField, public appkit::TextFieldDelegate {
     struct Passkey {};
@@ -36,7 +36,7 @@ public:
 
     // The only way to make one: it shows the Name's stored shortcut and calls onChange
     // after the user records (the shortcut) or clears (none) one.
-    static std::shared_ptr<RecorderCocoa> create(Name name, OnChange onChange = nullptr);
+    static std::shared_ptr<RecorderCocoa> make(Name name, OnChange onChange = nullptr);
     // Unavailable: both stop the process.
     [[noreturn]] static void initWithFrame(appkit::Rect frame);
     [[noreturn]] static void initWithCoder(const objc::Id& coder);

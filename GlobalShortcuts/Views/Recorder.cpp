@@ -28,7 +28,7 @@ RecorderRepresentable::RecorderRepresentable(Name name, RecorderCocoa::OnChange 
     : name_(std::move(name)), onChange_(std::move(onChange)) {}
 
 std::shared_ptr<RecorderCocoa> RecorderRepresentable::makeNSView(Context&) {
-    return RecorderCocoa::create(name_, onChange_);
+    return RecorderCocoa::make(name_, onChange_);
 }
 
 void RecorderRepresentable::updateNSView(const std::shared_ptr<RecorderCocoa>& view, Context&) {

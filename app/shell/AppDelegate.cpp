@@ -83,15 +83,17 @@ void AppDelegate::finishLaunchTask() {
 }
 
 void AppDelegate::togglePanelFromHotKey() {
+    dispatch::checkMainThread();
     if (!panelController) return;
     if (panelController->isShowing) return panelController->hide(PanelController::FocusRestoration::previousApplication);
     panelController->show();
 }
 
 void AppDelegate::showWelcomeWindow() {
+    dispatch::checkMainThread();
     if (welcomeWindow) return welcomeWindow->makeKeyAndOrderFront();
     std::weak_ptr<AppDelegate> weakSelf = self();
-    auto content = ui::HostingView::create(ui::make<WelcomeView>([weakSelf] {
+    auto content = ui::HostingView::make(ui::make<WelcomeView>([weakSelf] {
         auto self = weakSelf.lock();
         if (self && self->welcomeWindow) self->welcomeWindow->close();
     }));
@@ -110,6 +112,7 @@ void AppDelegate::showWelcomeWindow() {
 }
 
 std::function<void()> AppDelegate::reloadAfterProfileChange() {
+    dispatch::checkMainThread();
     std::weak_ptr<AppDelegate> weakSelf = self();
     return [weakSelf] {
         if (auto self = weakSelf.lock()) self->startReloadTask();

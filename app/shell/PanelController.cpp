@@ -56,7 +56,7 @@ void PanelController::show() {
 
 void PanelController::createPanel() {
     panel = appkit::Window::make<FloatingPanel>(appkit::Rect(0, 0, panelWidth, initialPanelHeight));
-    auto hosting = ui::HostingView::create(ui::make<SearchPanelView>(viewModel, weak_from_this()));
+    auto hosting = ui::HostingView::make(ui::make<SearchPanelView>(viewModel, weak_from_this()));
     hosting->setWantsLayer(true);
     panel->setContentView(hosting);
     std::weak_ptr<PanelController> weakSelf = weak_from_this();

@@ -1,4 +1,5 @@
 #include "app/shell/UpdaterViewModel.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 namespace kestrelvault {
 
@@ -6,6 +7,7 @@ UpdaterViewModel::UpdaterViewModel(CreationKey)
     : updaterController_(std::make_shared<updates::StandardUpdaterController>(true, nullptr, nullptr)) {}
 
 std::shared_ptr<UpdaterViewModel> UpdaterViewModel::make() {
+    dispatch::checkMainThread();
     auto viewModel = std::make_shared<UpdaterViewModel>(CreationKey());
     viewModel->observeUpdater();
     return viewModel;

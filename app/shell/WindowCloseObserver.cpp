@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/objc/Associations.hpp"
 
 namespace kestrelvault {
@@ -14,6 +15,7 @@ using TokenBox = objc::Box<std::unique_ptr<foundation::NotificationToken>>;
 }  // namespace
 
 void observeWindowWillClose(const std::shared_ptr<appkit::Window>& window, std::function<void()> action) {
+    dispatch::checkMainThread();
     auto box = std::make_shared<TokenBox>(nullptr);
     std::weak_ptr<TokenBox> weakBox = box;
     box->value = foundation::NotificationCenter::defaultCenter()->addObserver(

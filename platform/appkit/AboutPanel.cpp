@@ -5,6 +5,7 @@
 #include "platform/appkit/Application.hpp"
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <cmath>
 #include <vector>
@@ -37,6 +38,7 @@ double lineHeight(const Font& font) { return std::ceil(font.pointSize * 1.3); }
 }  // namespace
 
 std::shared_ptr<Window> AboutPanel::make(const AboutPanelOptions& options) {
+    dispatch::checkMainThread();
     auto bundle = foundation::Bundle::mainBundle();
     std::string name = infoString(bundle, "CFBundleName");
     if (name.empty()) name = infoString(bundle, "CFBundleExecutable");

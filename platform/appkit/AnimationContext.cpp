@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
@@ -75,9 +76,10 @@ struct Animator {
     }
 };
 
+// Animations still running when a test ends go with the rest of the process-wide state.
 Animator& animator() {
-    static Animator instance;
-    return instance;
+    static foundation::ProcessWide<Animator> instance;
+    return *instance.get();
 }
 
 }  // namespace

@@ -40,17 +40,11 @@ objc::Class* Application::runtimeClass() {
 [[maybe_unused]] static objc::Class* const registeredAtLoad = Application::runtimeClass();
 
 objc::Id Application::delegate() const {
-    std::lock_guard lock(delegateMutex_);
-    return delegate_.lock();
+    return delegate_.withLock([](const objc::WeakId& delegate) { return delegate.lock(); });
 }
 
 void Application::setDelegate(objc::Id delegate) {
-    objc::Id previous;
-    {
-        std::lock_guard lock(delegateMutex_);
-        previous = delegate_.lock();
-        delegate_ = delegate;
-    }
+    objc::Id previous = delegate_.withLock([&](objc::WeakId& current) { return std::exchange(current, delegate).lock(); });
     foundation::didChangeValueForKey(shared_from_this(), "delegate", previous, delegate);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/appkit/Image.hpp"
 #include "platform/appkit/Menu.hpp"
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/UserActivity.hpp"
 #include "platform/objc/Object.hpp"
@@ -12,7 +13,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -157,8 +157,8 @@ private:
     std::vector<std::optional<ModalResponse>> modalStops_;  // one per running session
     std::weak_ptr<Window> keyWindowBeforeDeactivation_;
     std::vector<std::weak_ptr<Window>> hiddenOnDeactivation_;
-    mutable std::mutex delegateMutex_;
-    objc::WeakId delegate_;
+    // Read and set from any thread (the delegate proxy of the SDK reaches it from its own).
+    foundation::Guarded<objc::WeakId> delegate_;
     std::optional<ApplicationActivationPolicy> activationPolicy_;
     std::shared_ptr<Window> aboutPanel_;
 };

@@ -1,6 +1,7 @@
 #include "platform/appkit/ModalSession.hpp"
 
 #include "platform/appkit/Window.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 #include <vector>
 
@@ -11,6 +12,7 @@ std::vector<std::shared_ptr<Window>> modalWindows;
 }
 
 ModalResponse runModalForWindow(const std::shared_ptr<Window>& window) {
+    dispatch::checkMainThread();
     modalWindows.push_back(window);
     if (window && !window->isVisible()) window->makeKeyAndOrderFront();
     ModalResponse response = Application::shared()->runModal();
@@ -20,6 +22,9 @@ ModalResponse runModalForWindow(const std::shared_ptr<Window>& window) {
 
 void stopModalWithCode(ModalResponse code) { Application::shared()->stopModal(code); }
 
-std::shared_ptr<Window> modalWindow() { return modalWindows.empty() ? nullptr : modalWindows.back(); }
+std::shared_ptr<Window> modalWindow() {
+    dispatch::checkMainThread();
+    return modalWindows.empty() ? nullptr : modalWindows.back();
+}
 
 }  // namespace appkit

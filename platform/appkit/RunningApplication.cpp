@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Application.hpp"
 #include "platform/foundation/Bundle.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 #include <map>
@@ -17,10 +18,12 @@ struct Session {
     std::weak_ptr<RunningApplication> frontmost;
 };
 
-Session& session() {
-    static Session instance;
+foundation::ProcessWide<Session>& sessionInstance() {
+    static foundation::ProcessWide<Session> instance;
     return instance;
 }
+
+Session& session() { return *sessionInstance().get(); }
 
 std::shared_ptr<RunningApplication> currentHandle() {
     auto& current = session().current;
@@ -33,7 +36,16 @@ std::shared_ptr<RunningApplication> currentHandle() {
     return current;
 }
 
+ActivationServer*& installedServer() {
+    static ActivationServer* server = nullptr;
+    return server;
+}
+
 }  // namespace
+
+void RunningApplication::setServer(ActivationServer* server) { installedServer() = server; }
+
+ActivationServer* RunningApplication::server() { return installedServer(); }
 
 std::shared_ptr<RunningApplication> RunningApplication::currentApplication() {
     dispatch::checkMainThread();
@@ -55,7 +67,7 @@ std::shared_ptr<RunningApplication> RunningApplication::frontmostApplication() {
     return session().frontmost.lock();
 }
 
-void RunningApplication::resetForTesting() { session() = Session(); }
+void RunningApplication::resetForTesting() { sessionInstance().reset(); }
 
 bool RunningApplication::isActive() const { return frontmostApplication().get() == this; }
 
@@ -66,7 +78,10 @@ void RunningApplication::activate(ApplicationActivationOptions) {
     session().frontmost = std::static_pointer_cast<RunningApplication>(shared_from_this());
     // The shared application follows its own process coming to or leaving the front.
     if (previous && previous->isCurrent_) Application::shared()->resignActive();
-    if (isCurrent_) Application::shared()->becomeActive();
+    if (isCurrent_)
+        Application::shared()->becomeActive();
+    else if (auto* server = installedServer())
+        server->otherApplicationDidActivate(*this);
 }
 
 std::string RunningApplication::description() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/ActivationServer.hpp"
 #include "platform/objc/Object.hpp"
 
 #include <cstdint>
@@ -20,7 +21,8 @@ enum class ApplicationActivationOptions : std::uint32_t {
 // frontmost; activating one brings it to the front, and when this application comes to or
 // leaves the front the shared Application hears of it (see Application::isActive). Main
 // thread only; handles live as long as someone holds them, the session keeps each
-// application's one handle until resetForTesting().
+// application's one handle until resetForTesting(). Bringing another application to the front
+// tells the window server, which focuses that application's window.
 class RunningApplication final : public objc::Object {
 public:
     // This process, under the main bundle's identifier; frontmost at start.
@@ -30,6 +32,9 @@ public:
     // The application in front.
     static std::shared_ptr<RunningApplication> frontmostApplication();
     static void resetForTesting();
+    // The window server told of activations; null without one.
+    static void setServer(ActivationServer* server);
+    static ActivationServer* server();
 
     const std::string& bundleIdentifier() const { return bundleIdentifier_; }
     bool isCurrent() const { return isCurrent_; }

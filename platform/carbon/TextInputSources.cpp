@@ -37,7 +37,7 @@ TISInputSourceRef TextInputSources::inputSource(const std::string& identifier) {
 
 void TextInputSources::registerInputSourceForTesting(TISInputSourceRef source) {
     if (!source) return;
-    (*registry().lock())[source->identifier] = std::move(source);
+    registry().lock()->insert_or_assign(source->identifier, std::move(source));
 }
 
 TISInputSourceRef TISCopyCurrentASCIICapableKeyboardLayoutInputSource() {

@@ -76,6 +76,8 @@ public:
     void generalPasteboardDidChange(const appkit::Pasteboard&) override {}
     std::optional<std::string> stringFromOtherApplication(const std::string&) override { return std::nullopt; }
     void statusBarDidChange(const appkit::StatusBar&) override {}
+    // The session alone says who is in front here.
+    void otherApplicationDidActivate(const appkit::RunningApplication&) override {}
 
 private:
     void key(KeyCombination combination, KeyDirection direction);

@@ -1,6 +1,7 @@
 #include "platform/display/Server.hpp"
 
 #include "platform/appkit/Pasteboard.hpp"
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/carbon/EventManager.hpp"
 
 namespace display {
@@ -9,6 +10,7 @@ Server::Server() {
     carbon::EventManager::shared().setHotKeyServer(this);
     appkit::Pasteboard::setServer(this);
     appkit::StatusBar::setServer(this);
+    appkit::RunningApplication::setServer(this);
 }
 
 Server::~Server() {
@@ -16,6 +18,7 @@ Server::~Server() {
     if (auto& manager = carbon::EventManager::shared(); manager.hotKeyServer() == this) manager.setHotKeyServer(nullptr);
     if (appkit::Pasteboard::server() == this) appkit::Pasteboard::setServer(nullptr);
     if (appkit::StatusBar::server() == this) appkit::StatusBar::setServer(nullptr);
+    if (appkit::RunningApplication::server() == this) appkit::RunningApplication::setServer(nullptr);
 }
 
 }  // namespace display

@@ -2,11 +2,11 @@
 
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/Guarded.hpp"
 
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -37,13 +37,13 @@ public:
         bool deliverNow = false;
         bool secondConsumer = false;
         {
-            std::lock_guard lock(state->mutex);
-            secondConsumer = std::exchange(state->consumerStarted, true);
-            if (!secondConsumer && !state->cancelled) {
-                state->onElement = std::move(onElement);
-                state->onEnd = std::move(onEnd);
-                state->consuming = true;
-                deliverNow = !state->buffer.empty() || state->finished;
+            auto contents = state->lock();
+            secondConsumer = std::exchange(contents->consumerStarted, true);
+            if (!secondConsumer && !contents->cancelled) {
+                contents->onElement = std::move(onElement);
+                contents->onEnd = std::move(onEnd);
+                contents->consuming = true;
+                deliverNow = !contents->buffer.empty() || contents->finished;
             }
         }
         if (secondConsumer) AssertionHandler::handleFailure("an AsyncStream has one consumer");
@@ -66,8 +66,7 @@ public:
     }
 
 private:
-    struct State {
-        std::mutex mutex;
+    struct Contents {
         std::deque<Element> buffer;
         bool finished = false;
         bool cancelled = false;
@@ -78,60 +77,63 @@ private:
         std::function<void(const Element&)> onElement;
         std::function<void()> onEnd;
     };
+    using State = Guarded<Contents>;
 
     static void terminate(const std::shared_ptr<State>& state, Termination reason) {
         std::function<void(Termination)> handler;
         std::function<void(const Element&)> releasedElement;
         std::function<void()> releasedEnd;
         {
-            std::lock_guard lock(state->mutex);
+            auto contents = state->lock();
             if (reason == Termination::cancelled) {
-                if (state->cancelled) return;
-                state->cancelled = true;
-                state->consuming = false;
-                state->buffer.clear();
-                releasedElement = std::move(state->onElement);
-                releasedEnd = std::move(state->onEnd);
-            } else if (state->finished || state->cancelled) {
+                if (contents->cancelled) return;
+                contents->cancelled = true;
+                contents->consuming = false;
+                contents->buffer.clear();
+                releasedElement = std::move(contents->onElement);
+                releasedEnd = std::move(contents->onEnd);
+            } else if (contents->finished || contents->cancelled) {
                 return;
             }
-            state->finished = true;
-            handler = std::move(state->onTermination);
+            contents->finished = true;
+            handler = std::move(contents->onTermination);
         }
         if (handler) handler(reason);
     }
 
     static void scheduleDelivery(const std::shared_ptr<State>& state) {
         {
-            std::lock_guard lock(state->mutex);
-            if (state->deliveryScheduled || !state->consuming) return;
-            state->deliveryScheduled = true;
+            auto contents = state->lock();
+            if (contents->deliveryScheduled || !contents->consuming) return;
+            contents->deliveryScheduled = true;
         }
         dispatch::mainQueue()->async([state] { deliver(state); });
     }
 
     static void deliver(const std::shared_ptr<State>& state) {
         for (;;) {
-            std::unique_lock lock(state->mutex);
-            if (!state->consuming) {
-                state->deliveryScheduled = false;
+            auto contents = state->lock();
+            if (!contents->consuming) {
+                contents->deliveryScheduled = false;
                 return;
             }
-            if (!state->buffer.empty()) {
-                auto element = std::move(state->buffer.front());
-                state->buffer.pop_front();
-                auto onElement = state->onElement;
-                lock.unlock();
-                if (onElement) onElement(element);
+            if (!contents->buffer.empty()) {
+                auto element = std::move(contents->buffer.front());
+                contents->buffer.pop_front();
+                auto onElement = contents->onElement;
+                contents.unlocked([&] {
+                    if (onElement) onElement(element);
+                });
                 continue;
             }
-            state->deliveryScheduled = false;
-            if (!state->finished) return;
-            state->consuming = false;
-            auto onEnd = std::move(state->onEnd);
-            state->onElement = nullptr;
-            lock.unlock();
-            if (onEnd) onEnd();
+            contents->deliveryScheduled = false;
+            if (!contents->finished) return;
+            contents->consuming = false;
+            auto onEnd = std::move(contents->onEnd);
+            contents->onElement = nullptr;
+            contents.unlocked([&] {
+                if (onEnd) onEnd();
+            });
             return;
         }
     }
@@ -150,9 +152,9 @@ public:
     public:
         void yield(Element element) const {
             {
-                std::lock_guard lock(state_->mutex);
-                if (state_->finished || state_->cancelled) return;
-                state_->buffer.push_back(std::move(element));
+                auto contents = state_->lock();
+                if (contents->finished || contents->cancelled) return;
+                contents->buffer.push_back(std::move(element));
             }
             scheduleDelivery(state_);
         }
@@ -164,13 +166,13 @@ public:
         void setOnTermination(std::function<void(Termination)> handler) const {
             std::optional<Termination> ended;
             {
-                std::lock_guard lock(state_->mutex);
-                if (state_->cancelled)
+                auto contents = state_->lock();
+                if (contents->cancelled)
                     ended = Termination::cancelled;
-                else if (state_->finished)
+                else if (contents->finished)
                     ended = Termination::finished;
                 else
-                    state_->onTermination = std::move(handler);
+                    contents->onTermination = std::move(handler);
             }
             if (ended && handler) handler(*ended);
         }

@@ -1,5 +1,6 @@
 #include "platform/foundation/KeyValueObserving.hpp"
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/objc/Associations.hpp"
@@ -24,47 +25,52 @@ struct Registration {
 class KeyValueObservers final : public objc::Object {
 public:
     void add(Registration registration) {
-        std::lock_guard lock(mutex_);
-        registration.identifier = next_++;
-        registrations_.push_back(std::move(registration));
+        auto registrations = registrations_.lock();
+        registration.identifier = registrations->next++;
+        registrations->entries.push_back(std::move(registration));
     }
 
     void remove(const objc::Id& observer, std::string_view keyPath) {
-        std::lock_guard lock(mutex_);
-        for (auto entry = registrations_.rbegin(); entry != registrations_.rend(); ++entry)
+        auto registrations = registrations_.lock();
+        auto& entries = registrations->entries;
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
             if (entry->keyPath == keyPath && entry->observer.lock() == observer) {
-                registrations_.erase(std::next(entry).base());
+                entries.erase(std::next(entry).base());
                 return;
             }
     }
 
     std::vector<Registration> forKey(std::string_view key) {
-        std::lock_guard lock(mutex_);
-        std::erase_if(registrations_, [](const Registration& entry) { return entry.observer.expired(); });
+        auto registrations = registrations_.lock();
+        std::erase_if(registrations->entries, [](const Registration& entry) { return entry.observer.expired(); });
         std::vector<Registration> matching;
-        for (const auto& entry : registrations_)
+        for (const auto& entry : registrations->entries)
             if (entry.keyPath == key) matching.push_back(entry);
         return matching;
     }
 
     bool contains(std::uint64_t identifier) {
-        std::lock_guard lock(mutex_);
-        for (const auto& entry : registrations_)
+        auto registrations = registrations_.lock();
+        for (const auto& entry : registrations->entries)
             if (entry.identifier == identifier) return true;
         return false;
     }
 
 private:
-    std::mutex mutex_;
-    std::uint64_t next_ = 1;
-    std::vector<Registration> registrations_;
+    struct Registrations {
+        std::uint64_t next = 1;
+        std::vector<Registration> entries;
+    };
+    Guarded<Registrations> registrations_;
 };
 
 const char observersKey = 0;
 
 std::shared_ptr<KeyValueObservers> observersOf(const objc::Id& observed, bool create) {
-    static std::mutex creation;
-    std::lock_guard lock(creation);
+    // Guards no data of its own: it makes finding and attaching one step, so two threads
+    // adding the first observer of an object at once attach one list, not two.
+    static std::mutex findOrAttachSerializer;
+    std::lock_guard serialized(findOrAttachSerializer);
     auto observers = std::static_pointer_cast<KeyValueObservers>(objc::getAssociatedObject(observed, &observersKey));
     if (!observers && create) {
         observers = std::make_shared<KeyValueObservers>();

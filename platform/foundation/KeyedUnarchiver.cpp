@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/Date.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/KeyedArchiveFormat.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <limits>
 #include <map>
-#include <mutex>
 #include <string>
 
 namespace foundation {
@@ -20,16 +20,15 @@ namespace ka = keyedarchive;
 
 namespace {
 
-std::mutex decodersMutex;
-std::map<const objc::Class*, SecureDecoder>& decoders() {
-    static std::map<const objc::Class*, SecureDecoder> table;
+Guarded<std::map<const objc::Class*, SecureDecoder>>& decoders() {
+    static Guarded<std::map<const objc::Class*, SecureDecoder>> table;
     return table;
 }
 
 SecureDecoder decoderFor(const objc::Class* runtimeClass) {
-    std::lock_guard lock(decodersMutex);
-    auto found = decoders().find(runtimeClass);
-    return found == decoders().end() ? SecureDecoder() : found->second;
+    auto table = decoders().lock();
+    auto found = table->find(runtimeClass);
+    return found == table->end() ? SecureDecoder() : found->second;
 }
 
 std::shared_ptr<Error> corruptError(const std::string& detail) {
@@ -119,8 +118,7 @@ objc::Id numberFrom(plist_t fields) {
 }  // namespace
 
 void KeyedUnarchiver::registerClass(const objc::Class* runtimeClass, SecureDecoder initWithCoder) {
-    std::lock_guard lock(decodersMutex);
-    decoders()[runtimeClass] = std::move(initWithCoder);
+    decoders().lock()->insert_or_assign(runtimeClass, std::move(initWithCoder));
 }
 
 objc::Id KeyedUnarchiver::decodeNode(plist_t node, const std::vector<const objc::Class*>& allowed,

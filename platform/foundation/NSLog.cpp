@@ -27,8 +27,9 @@ void NSLog(std::string_view line) {
     std::string text = prefix;
     text.append(line);
     text.push_back('\n');
-    static std::mutex lock;
-    std::lock_guard guard(lock);
+    // Guards no data: whole lines, one at a time, so lines from two threads never mix.
+    static std::mutex lineSerializer;
+    std::lock_guard serialized(lineSerializer);
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }

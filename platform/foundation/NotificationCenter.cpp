@@ -18,7 +18,9 @@ public:
                                                    std::function<void(const Notification&)> block) override;
     void post(const Notification& notification) override;
 
-    void detach(const std::shared_ptr<NotificationObserver>& observer) { std::erase(*observers_.lock(), observer); }
+    void detach(const std::shared_ptr<NotificationObserver>& observer) {
+        observers_.withLock([&](auto& observers) { std::erase(observers, observer); });
+    }
 
 private:
     Guarded<std::vector<std::shared_ptr<NotificationObserver>>> observers_;

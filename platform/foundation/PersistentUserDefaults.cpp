@@ -1,30 +1,23 @@
 #include "platform/foundation/PersistentUserDefaults.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+#include "platform/foundation/NSLog.hpp"
 #include "platform/foundation/PreferencesStore.hpp"
 #include "platform/foundation/PropertyListPrecheck.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
-
-#include <cstdio>
-#include <mutex>
 
 namespace foundation {
 
 namespace {
 
-struct RegistrationDomain {
-    std::mutex mutex;
-    std::shared_ptr<Dictionary> values = Dictionary::make();
-};
-
-RegistrationDomain& registration() {
-    static RegistrationDomain domain;
-    return domain;
+// The registration domain's values.
+Guarded<std::shared_ptr<Dictionary>>& registration() {
+    static Guarded<std::shared_ptr<Dictionary>> values(Dictionary::make());
+    return values;
 }
 
 objc::Id registeredObject(const std::string& key) {
-    auto& domain = registration();
-    std::lock_guard lock(domain.mutex);
-    return copyPropertyList(domain.values->objectForKey(key));
+    return copyPropertyList((*registration().lock())->objectForKey(key));
 }
 
 }  // namespace
@@ -48,42 +41,37 @@ void PersistentUserDefaults::setObject(const objc::Id& value, const std::string&
         !PropertyListSerialization::propertyListIsValidForFormat(value, PropertyListFormat::binary)) {
         // The platform refuses such values too; nothing is stored, so the domain's file
         // stays readable.
-        std::fprintf(stderr, "[UserDefaults] Attempt to set a non-property-list object %s for key %s\n",
-                     value->description().c_str(), key.c_str());
+        NSLog("[UserDefaults] Attempt to set a non-property-list object " + value->description() + " for key " + key);
         return;
     }
     auto copy = copyPropertyList(value);
-    bool written = PreferencesStore::shared().update(domain_, [&](Dictionary& values) {
+    auto written = PreferencesStore::shared().update(domain_, [&](Dictionary& values) {
         values.setObject(copy, key);
         return true;
     });
-    if (!written)
-        std::fprintf(stderr, "[UserDefaults] Could not write %s\n", PreferencesStore::pathForDomain(domain_).c_str());
+    logIfNotWritten(written, domain_);
 }
 
 void PersistentUserDefaults::removeObjectForKey(const std::string& key) {
-    bool written = PreferencesStore::shared().update(domain_, [&](Dictionary& values) {
+    auto written = PreferencesStore::shared().update(domain_, [&](Dictionary& values) {
         if (!values.objectForKey(key)) return false;
         values.removeObjectForKey(key);
         return true;
     });
-    if (!written)
-        std::fprintf(stderr, "[UserDefaults] Could not write %s\n", PreferencesStore::pathForDomain(domain_).c_str());
+    logIfNotWritten(written, domain_);
 }
 
 void PersistentUserDefaults::registerDefaults(const std::shared_ptr<Dictionary>& defaults) {
     if (!defaults) return;
-    auto& domain = registration();
-    std::lock_guard lock(domain.mutex);
-    for (const auto& [key, value] : defaults->entries()) domain.values->setObject(copyPropertyList(value), key);
+    auto values = registration().lock();
+    for (const auto& [key, value] : defaults->entries()) (*values)->setObject(copyPropertyList(value), key);
 }
 
 std::shared_ptr<Dictionary> PersistentUserDefaults::dictionaryRepresentation() const {
     auto merged = Dictionary::make();
     {
-        auto& domain = registration();
-        std::lock_guard lock(domain.mutex);
-        for (const auto& [key, value] : domain.values->entries()) merged->setObject(copyPropertyList(value), key);
+        auto values = registration().lock();
+        for (const auto& [key, value] : (*values)->entries()) merged->setObject(copyPropertyList(value), key);
     }
     auto& store = PreferencesStore::shared();
     for (const auto& name : {std::string(NSGlobalDomain), domain_}) {
@@ -98,10 +86,6 @@ std::shared_ptr<Dictionary> PersistentUserDefaults::persistentDomainForName(cons
     return values->count() == 0 ? nullptr : values;
 }
 
-void PersistentUserDefaults::resetRegistrationForTesting() {
-    auto& domain = registration();
-    std::lock_guard lock(domain.mutex);
-    domain.values = Dictionary::make();
-}
+void PersistentUserDefaults::resetRegistrationForTesting() { *registration().lock() = Dictionary::make(); }
 
 }  // namespace foundation

@@ -3,6 +3,7 @@
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/Data.hpp"
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/NSLog.hpp"
 #include "platform/foundation/PrivateFiles.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/UserDefaults.hpp"
@@ -66,6 +67,12 @@ objc::Id copyPropertyList(const objc::Id& value) {
     return value;  // strings, numbers and dates are immutable
 }
 
+void logIfNotWritten(const Expected<bool>& written, const std::string& domain) {
+    if (!written)
+        NSLog("[UserDefaults] Could not write " + PreferencesStore::pathForDomain(domain).string() + ": " +
+              written.error());
+}
+
 PreferencesStore& PreferencesStore::shared() {
     static PreferencesStore store;
     return store;
@@ -90,20 +97,20 @@ bool PreferencesStore::signatureOf(const std::filesystem::path& path, FileSignat
     return true;
 }
 
-void PreferencesStore::remember(const std::string& domain, const std::filesystem::path& path,
-                                std::shared_ptr<const Dictionary> values) {
+void PreferencesStore::Cache::remember(const std::string& domain, const std::filesystem::path& path,
+                                       std::shared_ptr<const Dictionary> values) {
     CachedDomain entry;
     entry.path = path;
     bool exists = signatureOf(path, entry.signature);
     entry.trusted = !exists || entry.signature.modifiedNanoseconds < wallNanoseconds() - settledNanoseconds;
     entry.values = std::move(values);
-    cache_[domain] = std::move(entry);
+    domains[domain] = std::move(entry);
 }
 
-std::shared_ptr<const Dictionary> PreferencesStore::currentValues(const std::string& domain) {
+std::shared_ptr<const Dictionary> PreferencesStore::Cache::currentValues(const std::string& domain) {
     auto path = pathForDomain(domain);
-    auto cached = cache_.find(domain);
-    if (cached != cache_.end() && cached->second.trusted && cached->second.path == path) {
+    auto cached = domains.find(domain);
+    if (cached != domains.end() && cached->second.trusted && cached->second.path == path) {
         FileSignature signature;
         signatureOf(path, signature);
         if (signature == cached->second.signature) return cached->second.values;
@@ -117,39 +124,39 @@ std::shared_ptr<const Dictionary> PreferencesStore::currentValues(const std::str
 }
 
 std::shared_ptr<Dictionary> PreferencesStore::persistentDomain(const std::string& domain) {
-    std::lock_guard lock(mutex_);
-    return dictionaryValue(copyPropertyList(std::const_pointer_cast<Dictionary>(currentValues(domain))));
+    auto cache = cache_.lock();
+    return dictionaryValue(copyPropertyList(std::const_pointer_cast<Dictionary>(cache->currentValues(domain))));
 }
 
 objc::Id PreferencesStore::objectForKey(const std::string& domain, const std::string& key) {
-    std::lock_guard lock(mutex_);
-    return copyPropertyList(currentValues(domain)->objectForKey(key));
+    auto cache = cache_.lock();
+    return copyPropertyList(cache->currentValues(domain)->objectForKey(key));
 }
 
-bool PreferencesStore::update(const std::string& domain, const std::function<bool(Dictionary& values)>& change) {
-    std::lock_guard lock(mutex_);
+Expected<bool> PreferencesStore::update(const std::string& domain,
+                                        const std::function<bool(Dictionary& values)>& change) {
+    auto cache = cache_.lock();
     auto path = pathForDomain(domain);
     auto& files = FileManager::defaultManager();
     createPrivateDirectory(path.parent_path());
     FolderLock otherProcesses(path.parent_path());
     files.removeAbandonedWriteTemporaries(path.parent_path());
     // Re-read first so that keys another process wrote meanwhile survive this write.
-    cache_.erase(domain);
-    auto values = dictionaryValue(copyPropertyList(std::const_pointer_cast<Dictionary>(currentValues(domain))));
-    if (!change(*values)) return true;
-    auto data = PropertyListSerialization::dataWithPropertyList(values, PropertyListFormat::binary);
-    if (!data) return false;
-    if (!files.writeData(*data, path, true, nullptr, NewFileAccess::ownerOnly)) {
-        cache_.erase(domain);
-        return false;
+    cache->domains.erase(domain);
+    auto values =
+        dictionaryValue(copyPropertyList(std::const_pointer_cast<Dictionary>(cache->currentValues(domain))));
+    if (!change(*values)) return false;
+    std::shared_ptr<Error> error;
+    auto data = PropertyListSerialization::dataWithPropertyList(values, PropertyListFormat::binary, &error);
+    if (!data) return Failure{error ? error->localizedDescription() : "the values are no property list"};
+    if (!files.writeData(*data, path, true, &error, NewFileAccess::ownerOnly)) {
+        cache->domains.erase(domain);
+        return Failure{error ? error->localizedDescription() : "the file could not be written"};
     }
-    remember(domain, path, values);
+    cache->remember(domain, path, values);
     return true;
 }
 
-void PreferencesStore::resetForTesting() {
-    std::lock_guard lock(mutex_);
-    cache_.clear();
-}
+void PreferencesStore::resetForTesting() { cache_.lock()->domains.clear(); }
 
 }  // namespace foundation

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "platform/foundation/Dictionary.hpp"
+#include "platform/foundation/Expected.hpp"
+#include "platform/foundation/Guarded.hpp"
 
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace foundation {
@@ -28,8 +29,9 @@ public:
     std::shared_ptr<Dictionary> persistentDomain(const std::string& domain);
     objc::Id objectForKey(const std::string& domain, const std::string& key);
     // Applies the change to the domain's current values and writes them when the change
-    // reports that it changed something. False when the file could not be written.
-    bool update(const std::string& domain, const std::function<bool(Dictionary& values)>& change);
+    // reports that it changed something; answers whether it did, or why the file could not
+    // be written.
+    Expected<bool> update(const std::string& domain, const std::function<bool(Dictionary& values)>& change);
 
     // Forgets what was read, so the next access reads the files anew.
     void resetForTesting();
@@ -48,14 +50,23 @@ private:
         bool trusted = false;
         std::shared_ptr<const Dictionary> values;
     };
+    // What was read, by domain.
+    struct Cache {
+        std::map<std::string, CachedDomain> domains;
 
-    std::shared_ptr<const Dictionary> currentValues(const std::string& domain);
+        std::shared_ptr<const Dictionary> currentValues(const std::string& domain);
+        void remember(const std::string& domain, const std::filesystem::path& path,
+                      std::shared_ptr<const Dictionary> values);
+    };
+
     static bool signatureOf(const std::filesystem::path& path, FileSignature& signature);
-    void remember(const std::string& domain, const std::filesystem::path& path, std::shared_ptr<const Dictionary> values);
 
-    std::mutex mutex_;
-    std::map<std::string, CachedDomain> cache_;
+    Guarded<Cache> cache_;
 };
+
+// A write of the domain that did not happen is told on the standard log; the caller goes on,
+// as the platform's defaults do.
+void logIfNotWritten(const Expected<bool>& written, const std::string& domain);
 
 // A deep copy of a property-list value, so that stored and handed-out values never share
 // mutable containers or data.

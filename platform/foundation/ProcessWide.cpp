@@ -27,7 +27,7 @@ void resetProcessWideStateForTesting() {
     // few rounds are run; instances that keep remaking each other are left to the last one.
     for (int round = 0; round < 4; ++round) {
         std::vector<std::function<void()>> pending;
-        std::swap(pending, *resets().lock());
+        resets().withLock([&](auto& registered) { std::swap(pending, registered); });
         if (pending.empty()) break;
         for (auto reset = pending.rbegin(); reset != pending.rend(); ++reset) (*reset)();
     }

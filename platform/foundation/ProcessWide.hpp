@@ -60,6 +60,15 @@ public:
         }
         return *instance;
     }
+    // Puts another instance in place (a test's stand-in; null: the next get() makes one).
+    void set(std::shared_ptr<T> instance) {
+        std::shared_ptr<T> dropped;  // destroyed unlocked, as in reset()
+        {
+            auto current = instance_.lock();
+            if (!*current && instance) registerProcessWideReset([this] { reset(); });
+            dropped = std::exchange(*current, std::move(instance));
+        }
+    }
     // Drops the instance; the next get() makes a new one.
     void reset() {
         std::shared_ptr<T> dropped;  // destroyed unlocked: its destructor may reach other instances

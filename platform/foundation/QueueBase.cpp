@@ -2,11 +2,11 @@
 
 #include "platform/foundation/DelayedWork.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/QueueContext.hpp"
 
 #include <condition_variable>
 #include <exception>
-#include <mutex>
 
 namespace dispatch {
 
@@ -34,11 +34,13 @@ bool QueueBase::syncWouldDeadlock() const {
 }
 
 void QueueBase::asyncAndWait(Work work) {
-    struct Completion {
-        std::mutex mutex;
-        std::condition_variable finished;
+    struct Outcome {
         bool done = false;
         std::exception_ptr failure;
+    };
+    struct Completion {
+        foundation::Guarded<Outcome> outcome;
+        std::condition_variable finished;
     };
     auto completion = std::make_shared<Completion>();
     async([completion, work = std::move(work)] {
@@ -48,14 +50,12 @@ void QueueBase::asyncAndWait(Work work) {
         } catch (...) {
             failure = std::current_exception();
         }
-        std::lock_guard lock(completion->mutex);
-        completion->failure = failure;
-        completion->done = true;
+        *completion->outcome.lock() = Outcome{true, failure};
         completion->finished.notify_all();
     });
-    std::unique_lock lock(completion->mutex);
-    completion->finished.wait(lock, [&] { return completion->done; });
-    if (completion->failure) std::rethrow_exception(completion->failure);
+    auto outcome = completion->outcome.lock();
+    outcome.wait(completion->finished, [](const Outcome& state) { return state.done; });
+    if (outcome->failure) std::rethrow_exception(outcome->failure);
 }
 
 }  // namespace dispatch

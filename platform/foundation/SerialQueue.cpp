@@ -10,18 +10,15 @@
 namespace dispatch {
 
 struct SerialQueue::SyncHandOff {
-    std::mutex mutex;
+    foundation::Guarded<bool> isGranted{false};
     std::condition_variable granted;
-    bool isGranted = false;
 
     void grant() {
-        std::lock_guard lock(mutex);
-        isGranted = true;
+        *isGranted.lock() = true;
         granted.notify_all();
     }
     void waitForGrant() {
-        std::unique_lock lock(mutex);
-        granted.wait(lock, [&] { return isGranted; });
+        isGranted.lock().wait(granted, [](bool isGrantedNow) { return isGrantedNow; });
     }
 };
 

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/Guarded.hpp"
+#include "platform/foundation/NSLog.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/PersistentUserDefaults.hpp"
 #include "platform/foundation/PreferencesStore.hpp"
@@ -12,21 +14,15 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
+#include <utility>
 
 namespace foundation {
 
 namespace {
 
-struct StandardInstance {
-    std::mutex mutex;
-    std::shared_ptr<UserDefaults> defaults;
-};
-
-StandardInstance& standardInstance() {
-    static StandardInstance instance;
+Guarded<std::shared_ptr<UserDefaults>>& standardInstance() {
+    static Guarded<std::shared_ptr<UserDefaults>> instance;
     return instance;
 }
 
@@ -75,10 +71,9 @@ bool equalsIgnoringCase(const std::string& left, const char* right) {
 }  // namespace
 
 std::shared_ptr<UserDefaults> UserDefaults::standardUserDefaults() {
-    auto& instance = standardInstance();
-    std::lock_guard lock(instance.mutex);
-    if (!instance.defaults) instance.defaults = std::make_shared<PersistentUserDefaults>(standardDomain());
-    return instance.defaults;
+    auto instance = standardInstance().lock();
+    if (!*instance) *instance = std::make_shared<PersistentUserDefaults>(standardDomain());
+    return *instance;
 }
 
 std::shared_ptr<UserDefaults> UserDefaults::initWithSuiteName(const std::string& suiteName) {
@@ -89,26 +84,23 @@ std::shared_ptr<UserDefaults> UserDefaults::initWithSuiteName(const std::string&
 }
 
 void UserDefaults::resetForTesting() {
-    {
-        auto& instance = standardInstance();
-        std::lock_guard lock(instance.mutex);
-        instance.defaults.reset();
-    }
+    std::shared_ptr<UserDefaults> dropped = std::exchange(*standardInstance().lock(), nullptr);  // released unlocked
     PersistentUserDefaults::resetRegistrationForTesting();
     PreferencesStore::shared().resetForTesting();
 }
 
 void UserDefaults::setPersistentDomain(const std::shared_ptr<Dictionary>& values, const std::string& domain) {
     if (values && !PropertyListSerialization::propertyListIsValidForFormat(values, PropertyListFormat::binary)) {
-        std::fprintf(stderr, "[UserDefaults] Attempt to set a non-property-list domain %s\n", domain.c_str());
+        NSLog("[UserDefaults] Attempt to set a non-property-list domain " + domain);
         return;
     }
-    PreferencesStore::shared().update(domain, [&](Dictionary& stored) {
+    auto written = PreferencesStore::shared().update(domain, [&](Dictionary& stored) {
         for (const auto& key : stored.allKeys()) stored.removeObjectForKey(key);
         if (values)
             for (const auto& [key, value] : values->entries()) stored.setObject(copyPropertyList(value), key);
         return true;
     });
+    logIfNotWritten(written, domain);
 }
 
 std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {

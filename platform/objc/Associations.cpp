@@ -21,20 +21,20 @@ void Associations::set(const void* key, const Id& value, AssociationPolicy polic
     }
     Entry previous;  // released outside the lock: its destructor may touch associations
     {
-        std::lock_guard lock(mutex_);
-        auto found = entries_.find(key);
-        if (found != entries_.end()) previous = std::move(found->second);
+        auto entries = entries_.lock();
+        auto found = entries->find(key);
+        if (found != entries->end()) previous = std::move(found->second);
         if (value)
-            entries_[key] = std::move(entry);
-        else if (found != entries_.end())
-            entries_.erase(found);
+            (*entries)[key] = std::move(entry);
+        else if (found != entries->end())
+            entries->erase(found);
     }
 }
 
 Id Associations::get(const void* key) const {
-    std::lock_guard lock(mutex_);
-    auto found = entries_.find(key);
-    if (found == entries_.end()) return nullptr;
+    auto entries = entries_.lock();
+    auto found = entries->find(key);
+    if (found == entries->end()) return nullptr;
     if (found->second.strong) return found->second.strong;
     return found->second.weak.lock();
 }

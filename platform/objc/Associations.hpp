@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/objc/Guarded.hpp"
 #include "platform/objc/Object.hpp"
 
 #include <map>
-#include <mutex>
 
 namespace objc {
 
@@ -30,8 +30,7 @@ private:
         Id strong;
         WeakId weak;
     };
-    mutable std::mutex mutex_;
-    std::map<const void*, Entry> entries_;
+    Guarded<std::map<const void*, Entry>> entries_;
 };
 
 void setAssociatedObject(const Id& object, const void* key, const Id& value, AssociationPolicy policy);

@@ -1,21 +1,10 @@
 #include "platform/objc/Class.hpp"
 
 #include <memory>
-#include <mutex>
-#include <shared_mutex>
 #include <unordered_map>
 #include <utility>
 
 namespace objc {
-
-namespace {
-
-std::shared_mutex& tableLock() {
-    static std::shared_mutex lock;
-    return lock;
-}
-
-}  // namespace
 
 class ClassRegistry {
 public:
@@ -25,95 +14,89 @@ public:
     }
 
     Class* allocate(Class* superclass, std::string_view name, std::size_t extraBytes) {
-        std::lock_guard lock(mutex_);
-        std::string key(name);
-        if (byName_.count(key) || pendingNames_.count(key)) return nullptr;
         std::size_t size = (superclass ? superclass->instanceSize() : sizeof(void*)) + extraBytes;
-        auto runtimeClass = std::unique_ptr<Class>(new Class(key, superclass, size));
-        Class* handle = runtimeClass.get();
-        owned_.push_back(std::move(runtimeClass));
-        pendingNames_.emplace(key, handle);
-        return handle;
+        auto classes = classes_.lock();
+        std::string key(name);
+        if (classes->byName.count(key) || classes->pendingNames.count(key)) return nullptr;
+        return classes->add(std::unique_ptr<Class>(new Class(key, superclass, size)));
     }
 
-    void registerClass(Class* runtimeClass) {
-        std::lock_guard lock(mutex_);
-        registerLocked(runtimeClass);
-    }
+    void registerClass(Class* runtimeClass) { classes_.lock()->registerPending(runtimeClass); }
 
     // Finds or creates and registers in one step, so that threads defining the same class
     // at once all get it (a pending allocation by another thread is not visible by name).
     Class* define(std::string_view name, Class* superclass) {
-        std::lock_guard lock(mutex_);
+        std::size_t size = superclass->instanceSize();
+        auto classes = classes_.lock();
         std::string key(name);
-        if (auto found = byName_.find(key); found != byName_.end())
+        if (auto found = classes->byName.find(key); found != classes->byName.end())
             return found->second->superclass() == superclass ? found->second : nullptr;
-        if (pendingNames_.count(key)) return nullptr;
-        auto runtimeClass = std::unique_ptr<Class>(new Class(key, superclass, superclass->instanceSize()));
-        Class* handle = runtimeClass.get();
-        owned_.push_back(std::move(runtimeClass));
-        pendingNames_.emplace(key, handle);
-        registerLocked(handle);
+        if (classes->pendingNames.count(key)) return nullptr;
+        Class* handle = classes->add(std::unique_ptr<Class>(new Class(key, superclass, size)));
+        classes->registerPending(handle);
         return handle;
     }
 
     std::vector<Class*> registered() {
-        std::lock_guard lock(mutex_);
+        auto classes = classes_.lock();
         std::vector<Class*> list;
-        for (const auto& [name, runtimeClass] : byName_) list.push_back(runtimeClass);
+        for (const auto& [name, runtimeClass] : classes->byName) list.push_back(runtimeClass);
         return list;
     }
 
     Class* find(std::string_view name) {
-        std::lock_guard lock(mutex_);
-        auto found = byName_.find(std::string(name));
-        return found == byName_.end() ? nullptr : found->second;
+        auto classes = classes_.lock();
+        auto found = classes->byName.find(std::string(name));
+        return found == classes->byName.end() ? nullptr : found->second;
     }
 
 private:
-    void registerLocked(Class* runtimeClass) {
-        auto pending = pendingNames_.find(runtimeClass->name());
-        if (pending == pendingNames_.end() || pending->second != runtimeClass) return;
-        pendingNames_.erase(pending);
-        runtimeClass->registered_.store(true);
-        byName_.emplace(runtimeClass->name(), runtimeClass);
-    }
+    struct Classes {
+        std::vector<std::unique_ptr<Class>> owned;
+        std::unordered_map<std::string, Class*> byName;
+        std::unordered_map<std::string, Class*> pendingNames;
 
-    std::mutex mutex_;
-    std::vector<std::unique_ptr<Class>> owned_;
-    std::unordered_map<std::string, Class*> byName_;
-    std::unordered_map<std::string, Class*> pendingNames_;
+        // Allocated, not yet visible by name.
+        Class* add(std::unique_ptr<Class> runtimeClass) {
+            Class* handle = runtimeClass.get();
+            owned.push_back(std::move(runtimeClass));
+            pendingNames.emplace(handle->name(), handle);
+            return handle;
+        }
+        void registerPending(Class* runtimeClass) {
+            auto pending = pendingNames.find(runtimeClass->name());
+            if (pending == pendingNames.end() || pending->second != runtimeClass) return;
+            pendingNames.erase(pending);
+            runtimeClass->registered_.store(true);
+            byName.emplace(runtimeClass->name(), runtimeClass);
+        }
+    };
+    Guarded<Classes> classes_;
 };
 
 Class::Class(std::string name, Class* superclass, std::size_t instanceSize)
-    : name_(std::move(name)), superclass_(superclass), instanceSize_(instanceSize) {}
+    : name_(std::move(name)), superclass_(superclass), tables_(Tables{instanceSize, {}, {}, {}, {}}) {}
 
-std::size_t Class::instanceSize() const {
-    std::shared_lock lock(tableLock());
-    return instanceSize_;
-}
+std::size_t Class::instanceSize() const { return tables_.lock()->instanceSize; }
 
 bool Class::addMethod(std::string_view selector, Implementation implementation, std::string_view typeEncoding) {
-    std::unique_lock lock(tableLock());
-    if (instanceMethods_.find(selector) != instanceMethods_.end()) return false;
-    instanceMethods_.emplace(std::string(selector),
-                             Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
+    auto tables = tables_.lock();
+    if (tables->instanceMethods.find(selector) != tables->instanceMethods.end()) return false;
+    tables->instanceMethods.emplace(std::string(selector),
+                                    Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
     return true;
 }
 
 bool Class::addClassMethod(std::string_view selector, Implementation implementation, std::string_view typeEncoding) {
-    std::unique_lock lock(tableLock());
-    if (classMethods_.find(selector) != classMethods_.end()) return false;
-    classMethods_.emplace(std::string(selector),
-                          Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
+    auto tables = tables_.lock();
+    if (tables->classMethods.find(selector) != tables->classMethods.end()) return false;
+    tables->classMethods.emplace(std::string(selector),
+                                 Method{std::string(selector), std::string(typeEncoding), std::move(implementation)});
     return true;
 }
 
-namespace {
-
-Implementation replaceIn(std::map<std::string, Method, std::less<>>& methods, std::string_view selector,
-                         Implementation implementation, std::string_view typeEncoding) {
-    std::unique_lock lock(tableLock());
+Implementation Class::replaceIn(MethodTable& methods, std::string_view selector, Implementation implementation,
+                                std::string_view typeEncoding) {
     auto found = methods.find(selector);
     if (found == methods.end()) {
         methods.emplace(std::string(selector),
@@ -123,23 +106,22 @@ Implementation replaceIn(std::map<std::string, Method, std::less<>>& methods, st
     return std::exchange(found->second.implementation, std::move(implementation));
 }
 
-}  // namespace
-
 Implementation Class::replaceMethod(std::string_view selector, Implementation implementation,
                                     std::string_view typeEncoding) {
-    return replaceIn(instanceMethods_, selector, std::move(implementation), typeEncoding);
+    return replaceIn(tables_.lock()->instanceMethods, selector, std::move(implementation), typeEncoding);
 }
 
 Implementation Class::replaceClassMethod(std::string_view selector, Implementation implementation,
                                          std::string_view typeEncoding) {
-    return replaceIn(classMethods_, selector, std::move(implementation), typeEncoding);
+    return replaceIn(tables_.lock()->classMethods, selector, std::move(implementation), typeEncoding);
 }
 
+// Each class along the chain is looked at under its own lock; a method found is copied out.
 bool Class::findInstanceMethod(std::string_view selector, Method& method) const {
-    std::shared_lock lock(tableLock());
     for (const Class* current = this; current; current = current->superclass_) {
-        auto found = current->instanceMethods_.find(selector);
-        if (found != current->instanceMethods_.end()) {
+        auto tables = current->tables_.lock();
+        auto found = tables->instanceMethods.find(selector);
+        if (found != tables->instanceMethods.end()) {
             method = found->second;
             return true;
         }
@@ -148,10 +130,10 @@ bool Class::findInstanceMethod(std::string_view selector, Method& method) const 
 }
 
 bool Class::findClassMethod(std::string_view selector, Method& method) const {
-    std::shared_lock lock(tableLock());
     for (const Class* current = this; current; current = current->superclass_) {
-        auto found = current->classMethods_.find(selector);
-        if (found != current->classMethods_.end()) {
+        auto tables = current->tables_.lock();
+        auto found = tables->classMethods.find(selector);
+        if (found != tables->classMethods.end()) {
             method = found->second;
             return true;
         }
@@ -160,41 +142,39 @@ bool Class::findClassMethod(std::string_view selector, Method& method) const {
 }
 
 std::vector<std::string> Class::instanceMethodSelectors() const {
-    std::shared_lock lock(tableLock());
+    auto tables = tables_.lock();
     std::vector<std::string> selectors;
-    for (const auto& [selector, method] : instanceMethods_) selectors.push_back(selector);
+    for (const auto& [selector, method] : tables->instanceMethods) selectors.push_back(selector);
     return selectors;
 }
 
-void Class::addProtocol(std::string_view protocol) {
-    std::unique_lock lock(tableLock());
-    protocols_.emplace(protocol);
-}
+void Class::addProtocol(std::string_view protocol) { tables_.lock()->protocols.emplace(protocol); }
 
 bool Class::conformsToProtocol(std::string_view protocol) const {
-    std::shared_lock lock(tableLock());
-    for (const Class* current = this; current; current = current->superclass_)
-        if (current->protocols_.find(protocol) != current->protocols_.end()) return true;
+    for (const Class* current = this; current; current = current->superclass_) {
+        auto tables = current->tables_.lock();
+        if (tables->protocols.find(protocol) != tables->protocols.end()) return true;
+    }
     return false;
 }
 
 bool Class::addIvar(std::string_view name, std::size_t size, std::uint8_t alignment, std::string_view typeEncoding) {
-    std::unique_lock lock(tableLock());
+    auto tables = tables_.lock();
     if (registered_.load()) return false;  // the platform refuses ivars once a class is registered
     if (alignment >= 16) return false;
-    for (const auto& ivar : ivars_)
+    for (const auto& ivar : tables->ivars)
         if (ivar.name == name) return false;
     std::size_t boundary = std::size_t{1} << alignment;
-    std::size_t offset = (instanceSize_ + boundary - 1) / boundary * boundary;
-    ivars_.push_back(Ivar{std::string(name), std::string(typeEncoding), offset, size});
-    instanceSize_ = offset + size;
+    std::size_t offset = (tables->instanceSize + boundary - 1) / boundary * boundary;
+    tables->ivars.push_back(Ivar{std::string(name), std::string(typeEncoding), offset, size});
+    tables->instanceSize = offset + size;
     return true;
 }
 
 std::vector<const Ivar*> Class::ivars() const {
-    std::shared_lock lock(tableLock());
+    auto tables = tables_.lock();
     std::vector<const Ivar*> list;
-    for (const auto& ivar : ivars_) list.push_back(&ivar);
+    for (const auto& ivar : tables->ivars) list.push_back(&ivar);
     return list;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/objc/Guarded.hpp"
 #include "platform/objc/Implementation.hpp"
 
 #include <atomic>
@@ -34,7 +35,7 @@ struct Ivar {
 // A runtime class: name, superclass, methods keyed by selector text, protocols and ivars.
 // Classes are created through the registry and live for the whole process, so a Class* is
 // a stable, non-owning handle. Method tables may be changed while other threads send
-// messages: every access goes through the runtime's lock.
+// messages: every access goes through the class's lock.
 class Class {
 public:
     const std::string& name() const { return name_; }
@@ -76,14 +77,22 @@ private:
     friend class ClassRegistry;
     Class(std::string name, Class* superclass, std::size_t instanceSize);
 
-    std::string name_;
-    Class* superclass_;
-    std::size_t instanceSize_;
+    using MethodTable = std::map<std::string, Method, std::less<>>;
+    // What may change after the class is made.
+    struct Tables {
+        std::size_t instanceSize;
+        MethodTable instanceMethods;
+        MethodTable classMethods;
+        std::set<std::string, std::less<>> protocols;
+        std::deque<Ivar> ivars;
+    };
+    static Implementation replaceIn(MethodTable& methods, std::string_view selector, Implementation implementation,
+                                    std::string_view typeEncoding);
+
+    const std::string name_;
+    Class* const superclass_;
     std::atomic<bool> registered_{false};
-    std::map<std::string, Method, std::less<>> instanceMethods_;
-    std::map<std::string, Method, std::less<>> classMethods_;
-    std::set<std::string, std::less<>> protocols_;
-    std::deque<Ivar> ivars_;
+    Guarded<Tables> tables_;
 };
 
 // The class every object answers to unless given another ("NSObject").

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/objc/Guarded.hpp"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -36,7 +38,7 @@ private:
 
     using Key = std::pair<MethodRequirement, MethodKind>;
     std::string name_;
-    std::map<Key, std::map<std::string, std::string, std::less<>>> methods_;
+    Guarded<std::map<Key, std::map<std::string, std::string, std::less<>>>> methods_;
 };
 
 // Finds the protocol of that name, or creates it.

@@ -416,7 +416,7 @@ std::shared_ptr<appkit::Image> Renderer::screenshot(const Rect& screenFrame) {
 }
 
 std::shared_ptr<appkit::Image> Renderer::renderNode(const ui::Node& root, appkit::Size size, ui::EnvironmentValues environment) {
-    auto host = ui::Host::create(root, environment);
+    auto host = ui::Host::make(root, environment);
     const auto& layout = host->layout(Rect(0, 0, size.width, size.height));
     Canvas canvas(static_cast<int>(std::ceil(size.width)), static_cast<int>(std::ceil(size.height)));
     drawTree(canvas, layout);

@@ -1,5 +1,7 @@
 #include "platform/system/NetworkChangeMonitor.hpp"
 
+#include "platform/foundation/Guarded.hpp"
+
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <poll.h>
@@ -8,7 +10,6 @@
 #include <unistd.h>
 
 #include <map>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,7 +18,6 @@ namespace systemconfiguration {
 namespace {
 
 struct MonitorState {
-    std::mutex mutex;
     std::map<std::uint64_t, std::function<void()>> observers;
     std::uint64_t nextIdentifier = 1;
     bool watching = false;
@@ -25,16 +25,16 @@ struct MonitorState {
     int wakeDescriptor = -1;
 };
 
-MonitorState& state() {
-    static MonitorState monitorState;
+foundation::Guarded<MonitorState>& state() {
+    static foundation::Guarded<MonitorState> monitorState;
     return monitorState;
 }
 
 void notifyObservers() {
     std::vector<std::function<void()>> observers;
     {
-        std::lock_guard lock(state().mutex);
-        for (const auto& [identifier, observer] : state().observers) observers.push_back(observer);
+        auto monitor = state().lock();
+        for (const auto& [identifier, observer] : monitor->observers) observers.push_back(observer);
     }
     for (const auto& observer : observers) observer();
 }
@@ -61,10 +61,10 @@ void watch(int routingDescriptor, int wakeDescriptor) {
         if (descriptors[1].revents & POLLIN) {
             std::uint64_t count = 0;
             [[maybe_unused]] auto ignored = ::read(wakeDescriptor, &count, sizeof count);
-            std::lock_guard lock(state().mutex);
-            if (state().observers.empty()) {
-                state().watching = false;
-                state().wakeDescriptor = -1;
+            auto monitor = state().lock();
+            if (monitor->observers.empty()) {
+                monitor->watching = false;
+                monitor->wakeDescriptor = -1;
                 break;
             }
         }
@@ -81,25 +81,25 @@ void watch(int routingDescriptor, int wakeDescriptor) {
 }  // namespace
 
 NetworkChangeMonitor::Observation::~Observation() {
-    std::lock_guard lock(state().mutex);
-    state().observers.erase(identifier_);
-    if (state().observers.empty() && state().wakeDescriptor >= 0) {
+    auto monitor = state().lock();
+    monitor->observers.erase(identifier_);
+    if (monitor->observers.empty() && monitor->wakeDescriptor >= 0) {
         std::uint64_t one = 1;
-        [[maybe_unused]] auto ignored = ::write(state().wakeDescriptor, &one, sizeof one);
+        [[maybe_unused]] auto ignored = ::write(monitor->wakeDescriptor, &one, sizeof one);
     }
 }
 
 std::unique_ptr<NetworkChangeMonitor::Observation> NetworkChangeMonitor::observe(std::function<void()> onChange) {
-    std::lock_guard lock(state().mutex);
-    std::uint64_t identifier = state().nextIdentifier++;
-    state().observers.emplace(identifier, std::move(onChange));
-    if (!state().watching) {
+    auto monitor = state().lock();
+    std::uint64_t identifier = monitor->nextIdentifier++;
+    monitor->observers.emplace(identifier, std::move(onChange));
+    if (!monitor->watching) {
         // Without a routing socket (a sandbox may refuse one) nothing is reported.
         int routingDescriptor = openRoutingSocket();
         int wakeDescriptor = routingDescriptor >= 0 ? ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK) : -1;
         if (wakeDescriptor >= 0) {
-            state().watching = true;
-            state().wakeDescriptor = wakeDescriptor;
+            monitor->watching = true;
+            monitor->wakeDescriptor = wakeDescriptor;
             std::thread(watch, routingDescriptor, wakeDescriptor).detach();
         } else if (routingDescriptor >= 0) {
             ::close(routingDescriptor);
@@ -110,9 +110,6 @@ std::unique_ptr<NetworkChangeMonitor::Observation> NetworkChangeMonitor::observe
 
 void NetworkChangeMonitor::simulateChangeForTesting() { notifyObservers(); }
 
-bool NetworkChangeMonitor::isWatchingForTesting() {
-    std::lock_guard lock(state().mutex);
-    return state().watching;
-}
+bool NetworkChangeMonitor::isWatchingForTesting() { return state().lock()->watching; }
 
 }  // namespace systemconfiguration

@@ -113,7 +113,7 @@ bool SecTrustEvaluateWithError(const std::shared_ptr<SecTrust>& trust, std::shar
 
 void setAdditionalTrustAnchorsForTesting(std::vector<std::vector<std::uint8_t>> certificates) {
     static foundation::ProcessWideReset reset([] { additionalAnchors.lock()->clear(); });
-    *additionalAnchors.lock() = std::move(certificates);
+    additionalAnchors.withLock([&](auto& anchors) { anchors = std::move(certificates); });
     reset.arm();
 }
 

@@ -1,6 +1,7 @@
 #include "platform/system/StandardUpdaterController.hpp"
 
 #include "platform/foundation/String.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/system/UnifiedLog.hpp"
 
 namespace updates {
@@ -19,12 +20,14 @@ std::string applicationName(const std::shared_ptr<foundation::Bundle>& bundle) {
 
 StandardUpdaterController::StandardUpdaterController(bool startingUpdater, objc::Id /*updaterDelegate*/,
                                                      objc::Id /*userDriverDelegate*/) {
+    dispatch::checkMainThread();
     auto bundle = foundation::Bundle::mainBundle();
     updater_ = std::make_shared<Updater>(bundle, StandardUserDriver(applicationName(bundle)));
     if (startingUpdater) startUpdater();
 }
 
 void StandardUpdaterController::startUpdater() {
+    dispatch::checkMainThread();
     std::shared_ptr<foundation::Error> error;
     if (updater_->startUpdater(&error)) return;
     static const darwin::os_log_t log = darwin::os_log_create("com.kestrelvault.updater", "StandardUpdaterController");

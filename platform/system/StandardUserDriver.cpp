@@ -1,6 +1,7 @@
 #include "platform/system/StandardUserDriver.hpp"
 
 #include "platform/appkit/Alert.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 namespace updates {
 
@@ -25,6 +26,7 @@ void StandardUserDriver::showUpdaterError(const foundation::Error& error, Acknow
 }
 
 void StandardUserDriver::show(Kind kind, std::string message, std::string information, Acknowledgement acknowledgement) {
+    dispatch::checkMainThread();
     auto alert = std::make_shared<appkit::Alert>();
     alert->setAlertStyle(kind == Kind::failure ? appkit::Alert::Style::warning : appkit::Alert::Style::informational);
     alert->setMessageText(std::move(message));

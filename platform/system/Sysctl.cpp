@@ -76,7 +76,7 @@ int sysctlbyname(const char* name, void* oldValue, std::size_t* oldLength, const
 
 void setSysctlValueForTesting(const std::string& name, std::optional<std::string> value) {
     static foundation::ProcessWideReset reset([] { overrides().lock()->clear(); });
-    (*overrides().lock())[name] = std::move(value);
+    overrides().lock()->insert_or_assign(name, std::move(value));
     reset.arm();
 }
 

@@ -3,7 +3,6 @@
 #include "platform/objc/Class.hpp"
 #include "platform/system/URLSession.hpp"
 
-#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -76,39 +75,27 @@ URLSessionTask::URLSessionTask(std::uint64_t identifier, URLSessionTaskKind kind
                                std::weak_ptr<URLSession> session)
     : objc::Object(objc::defineClass("NSURLSessionTask")), identifier_(identifier), kind_(kind),
       originalRequest_(request), bodyData_(std::move(bodyData)), bodyFile_(std::move(bodyFile)),
-      session_(std::move(session)), currentRequest_(std::move(request)) {}
+      session_(std::move(session)), progress_(std::move(request)) {}
 
 std::shared_ptr<URLSessionTask> URLSessionTask::self() {
     return std::static_pointer_cast<URLSessionTask>(shared_from_this());
 }
 
-URLRequest URLSessionTask::currentRequest() const {
-    std::lock_guard lock(mutex_);
-    return currentRequest_;
-}
+URLRequest URLSessionTask::currentRequest() const { return progress_.lock()->currentRequest; }
 
-std::shared_ptr<URLResponse> URLSessionTask::response() const {
-    std::lock_guard lock(mutex_);
-    return response_;
-}
+std::shared_ptr<URLResponse> URLSessionTask::response() const { return progress_.lock()->response; }
 
-URLSessionTaskState URLSessionTask::state() const {
-    std::lock_guard lock(mutex_);
-    return state_;
-}
+URLSessionTaskState URLSessionTask::state() const { return progress_.lock()->state; }
 
-std::shared_ptr<Error> URLSessionTask::error() const {
-    std::lock_guard lock(mutex_);
-    return error_;
-}
+std::shared_ptr<Error> URLSessionTask::error() const { return progress_.lock()->error; }
 
 void URLSessionTask::resume() {
     URLRequest request = originalRequest_;
     {
-        std::lock_guard lock(mutex_);
-        if (state_ != URLSessionTaskState::suspended) return;
-        state_ = URLSessionTaskState::running;
-        request = currentRequest_;
+        auto progress = progress_.lock();
+        if (progress->state != URLSessionTaskState::suspended) return;
+        progress->state = URLSessionTaskState::running;
+        request = progress->currentRequest;
     }
     startTransfer(std::move(request), true);
 }
@@ -116,10 +103,11 @@ void URLSessionTask::resume() {
 void URLSessionTask::cancel() {
     std::shared_ptr<URLTransfer> transfer;
     {
-        std::lock_guard lock(mutex_);
-        if (state_ == URLSessionTaskState::completed || state_ == URLSessionTaskState::canceling) return;
-        state_ = URLSessionTaskState::canceling;
-        transfer = transfer_;
+        auto progress = progress_.lock();
+        if (progress->state == URLSessionTaskState::completed || progress->state == URLSessionTaskState::canceling)
+            return;
+        progress->state = URLSessionTaskState::canceling;
+        transfer = progress->transfer;
     }
     // A running exchange reports the cancellation when it stops; otherwise nothing will.
     if (transfer)
@@ -145,44 +133,44 @@ void URLSessionTask::startTransfer(URLRequest request, bool withBody,
         transferRequest.bodyData = nullptr;
     }
     {
-        std::lock_guard lock(mutex_);
-        if (state_ != URLSessionTaskState::running) return;
-        leftOrigin_ = leftOrigin_ || leftOrigin;
-        if (leftOrigin_) {
+        auto progress = progress_.lock();
+        if (progress->state != URLSessionTaskState::running) return;
+        progress->leftOrigin = progress->leftOrigin || leftOrigin;
+        if (progress->leftOrigin) {
             removeCredentials(transferRequest.additionalHeaders);
             HTTPHeaderFields fields = transferRequest.request.allHTTPHeaderFields();
             removeCredentials(fields);
             transferRequest.request.setAllHTTPHeaderFields(std::move(fields));
         }
-        if (transferRequest.trustedCertificates.empty()) trustQuestionsThisHop_ = 0;
-        hopSendsBody_ = withBody;
-        currentRequest_ = std::move(request);
+        if (transferRequest.trustedCertificates.empty()) progress->trustQuestionsThisHop = 0;
+        progress->hopSendsBody = withBody;
+        progress->currentRequest = std::move(request);
         transfer = std::make_shared<URLTransfer>(std::move(transferRequest), self());
-        transfer_ = transfer;
+        progress->transfer = transfer;
     }
     transfer->start();
 }
 
 void URLSessionTask::transferDidReceiveResponse(long statusCode, HTTPHeaderFields headers,
                                                 std::optional<std::string> redirectURL) {
-    std::lock_guard lock(mutex_);
-    auto response = std::make_shared<HTTPURLResponse>(currentRequest_.URL(), statusCode, std::move(headers));
-    heldBody_.clear();
+    auto progress = progress_.lock();
+    auto response = std::make_shared<HTTPURLResponse>(progress->currentRequest.URL(), statusCode, std::move(headers));
+    progress->heldBody.clear();
     if (redirectURL && statusCode >= 300 && statusCode < 400) {
-        redirectResponse_ = std::move(response);
-        redirectTarget_ = std::move(redirectURL);
+        progress->redirectResponse = std::move(response);
+        progress->redirectTarget = std::move(redirectURL);
         return;
     }
-    redirectResponse_ = nullptr;
-    redirectTarget_.reset();
-    response_ = std::move(response);
+    progress->redirectResponse = nullptr;
+    progress->redirectTarget.reset();
+    progress->response = std::move(response);
 }
 
 void URLSessionTask::transferDidReceiveData(std::string_view bytes) {
     {
-        std::lock_guard lock(mutex_);
-        if (redirectResponse_ || kind_ == URLSessionTaskKind::download) {
-            heldBody_.append(bytes);
+        auto progress = progress_.lock();
+        if (progress->redirectResponse || kind_ == URLSessionTaskKind::download) {
+            progress->heldBody.append(bytes);
             return;
         }
     }
@@ -200,13 +188,15 @@ void URLSessionTask::transferNeedsTrustDecision(const std::shared_ptr<security::
     bool tooMany = false;
     std::shared_ptr<URL> url;
     double timeout = 60;
+    std::uint64_t question = 0;
     {
-        std::lock_guard lock(mutex_);
-        transfer_.reset();
-        canceling = state_ == URLSessionTaskState::canceling;
-        tooMany = ++trustQuestionsThisHop_ > maximumTrustQuestionsPerHop;
-        url = currentRequest_.URL();
-        if (currentRequest_.timeoutInterval() > 0) timeout = currentRequest_.timeoutInterval();
+        auto progress = progress_.lock();
+        progress->transfer.reset();
+        canceling = progress->state == URLSessionTaskState::canceling;
+        tooMany = ++progress->trustQuestionsThisHop > maximumTrustQuestionsPerHop;
+        url = progress->currentRequest.URL();
+        if (progress->currentRequest.timeoutInterval() > 0) timeout = progress->currentRequest.timeoutInterval();
+        if (!canceling && !tooMany) progress->openTrustQuestion = question = ++progress->trustQuestionsAsked;
     }
     if (canceling) return complete(makeURLError(NSURLErrorCancelled, "cancelled", url));
     if (tooMany)
@@ -220,13 +210,12 @@ void URLSessionTask::transferNeedsTrustDecision(const std::shared_ptr<security::
     space.serverTrust = trust;
     auto challenge = std::make_shared<URLAuthenticationChallenge>(std::move(space));
 
-    // The delegate's answer or the timeout, whichever comes first, decides.
-    auto settled = std::make_shared<std::atomic<bool>>(false);
+    // The delegate's answer or the timeout, whichever closes the question first, decides.
     std::weak_ptr<URLSessionTask> weakTask = self();
-    auto settle = [weakTask, trust, settled](URLSessionAuthChallengeDisposition disposition,
-                                             std::shared_ptr<URLCredential> credential) {
-        if (settled->exchange(true)) return;
-        if (auto task = weakTask.lock()) task->answerTrustQuestion(trust, disposition, credential);
+    auto settle = [weakTask, trust, question](URLSessionAuthChallengeDisposition disposition,
+                                              std::shared_ptr<URLCredential> credential) {
+        auto task = weakTask.lock();
+        if (task && task->closeTrustQuestion(question)) task->answerTrustQuestion(trust, disposition, credential);
     };
     session->deliver([task = self(), challenge, settle](const std::shared_ptr<URLSessionDelegate>& delegate,
                                                         const std::shared_ptr<URLSession>& session) {
@@ -243,6 +232,13 @@ void URLSessionTask::transferNeedsTrustDecision(const std::shared_ptr<security::
     // than the request's own timeout.
     dispatch::globalQueue()->after(std::chrono::duration_cast<dispatch::Duration>(std::chrono::duration<double>(timeout)),
                                    [settle] { settle(URLSessionAuthChallengeDisposition::cancelAuthenticationChallenge, nullptr); });
+}
+
+bool URLSessionTask::closeTrustQuestion(std::uint64_t question) {
+    auto progress = progress_.lock();
+    if (progress->openTrustQuestion != question) return false;
+    progress->openTrustQuestion = 0;
+    return true;
 }
 
 void URLSessionTask::answerTrustQuestion(const std::shared_ptr<security::SecTrust>& trust,
@@ -267,12 +263,9 @@ void URLSessionTask::answerTrustQuestion(const std::shared_ptr<security::SecTrus
 }
 
 void URLSessionTask::resendTrusting(const std::shared_ptr<security::SecTrust>& trust) {
-    bool withBody = false;
-    {
-        std::lock_guard lock(mutex_);
-        withBody = hopSendsBody_;
-    }
-    startTransfer(currentRequest(), withBody, trust->certificates());
+    auto [request, withBody] =
+        progress_.withLock([](const Progress& progress) { return std::pair(progress.currentRequest, progress.hopSendsBody); });
+    startTransfer(std::move(request), withBody, trust->certificates());
 }
 
 void URLSessionTask::transferDidFinish(std::shared_ptr<Error> error) {
@@ -280,17 +273,17 @@ void URLSessionTask::transferDidFinish(std::shared_ptr<Error> error) {
     std::string target;
     std::string body;
     {
-        std::lock_guard lock(mutex_);
-        transfer_.reset();
-        if (error && state_ == URLSessionTaskState::canceling)
-            error = makeURLError(NSURLErrorCancelled, "cancelled", currentRequest_.URL());
-        if (!error && redirectResponse_) {
-            redirect = std::exchange(redirectResponse_, nullptr);
-            target = redirectTarget_.value_or("");
-            redirectTarget_.reset();
+        auto progress = progress_.lock();
+        progress->transfer.reset();
+        if (error && progress->state == URLSessionTaskState::canceling)
+            error = makeURLError(NSURLErrorCancelled, "cancelled", progress->currentRequest.URL());
+        if (!error && progress->redirectResponse) {
+            redirect = std::exchange(progress->redirectResponse, nullptr);
+            target = progress->redirectTarget.value_or("");
+            progress->redirectTarget.reset();
         }
-        body = std::move(heldBody_);
-        heldBody_.clear();
+        body = std::move(progress->heldBody);
+        progress->heldBody.clear();
     }
     if (error) return complete(std::move(error));
     if (redirect) return followOrRefuseRedirect(std::move(redirect), target, std::move(body));
@@ -301,11 +294,7 @@ void URLSessionTask::transferDidFinish(std::shared_ptr<Error> error) {
 void URLSessionTask::followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> response, const std::string& target,
                                             std::string body) {
     URLRequest newRequest = currentRequest();
-    bool tooMany = false;
-    {
-        std::lock_guard lock(mutex_);
-        tooMany = ++redirectCount_ > maximumRedirects;
-    }
+    bool tooMany = ++progress_.lock()->redirectCount > maximumRedirects;
     if (tooMany)
         return complete(makeURLError(NSURLErrorHTTPTooManyRedirects, "too many HTTP redirects", response->URL()));
     auto url = URL::URLWithString(target);
@@ -344,10 +333,7 @@ void URLSessionTask::followOrRefuseRedirect(std::shared_ptr<HTTPURLResponse> res
 }
 
 void URLSessionTask::finishWithRedirectResponse(std::shared_ptr<HTTPURLResponse> response, std::string body) {
-    {
-        std::lock_guard lock(mutex_);
-        response_ = std::move(response);
-    }
+    progress_.lock()->response = std::move(response);
     if (kind_ == URLSessionTaskKind::download) return deliverDownload(std::move(body));
     if (!body.empty()) {
         if (auto session = session_.lock()) {
@@ -384,10 +370,10 @@ void URLSessionTask::deliverDownload(std::string body) {
 
 void URLSessionTask::complete(std::shared_ptr<Error> error) {
     {
-        std::lock_guard lock(mutex_);
-        if (state_ == URLSessionTaskState::completed) return;
-        state_ = URLSessionTaskState::completed;
-        error_ = error;
+        auto progress = progress_.lock();
+        if (progress->state == URLSessionTaskState::completed) return;
+        progress->state = URLSessionTaskState::completed;
+        progress->error = error;
     }
     auto session = session_.lock();
     if (!session) return;

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Data.hpp"
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/system/URLAuthenticationChallenge.hpp"
 #include "platform/system/HTTPURLResponse.hpp"
 #include "platform/system/URLRequest.hpp"
@@ -10,7 +11,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -74,21 +74,33 @@ private:
     const std::optional<std::filesystem::path> bodyFile_;
     const std::weak_ptr<URLSession> session_;
 
-    mutable std::mutex mutex_;
-    URLSessionTaskState state_ = URLSessionTaskState::suspended;
-    URLRequest currentRequest_;
-    std::shared_ptr<URLResponse> response_;
-    std::shared_ptr<Error> error_;
-    std::shared_ptr<URLTransfer> transfer_;
-    // A redirect response waits for the delegate's decision with its body held back.
-    std::shared_ptr<HTTPURLResponse> redirectResponse_;
-    std::optional<std::string> redirectTarget_;
-    std::string heldBody_;
-    int redirectCount_ = 0;
-    bool hopSendsBody_ = false;
-    int trustQuestionsThisHop_ = 0;
-    // Once a hop left the first request's origin, credentials stay home.
-    bool leftOrigin_ = false;
+    // What changes as the task runs, from the transfer thread, the delegate queue and callers.
+    struct Progress {
+        explicit Progress(URLRequest request) : currentRequest(std::move(request)) {}
+
+        URLSessionTaskState state = URLSessionTaskState::suspended;
+        URLRequest currentRequest;
+        std::shared_ptr<URLResponse> response;
+        std::shared_ptr<Error> error;
+        std::shared_ptr<URLTransfer> transfer;
+        // A redirect response waits for the delegate's decision with its body held back.
+        std::shared_ptr<HTTPURLResponse> redirectResponse;
+        std::optional<std::string> redirectTarget;
+        std::string heldBody;
+        int redirectCount = 0;
+        bool hopSendsBody = false;
+        int trustQuestionsThisHop = 0;
+        // The trust question waiting for the delegate's answer or its timeout, whichever
+        // comes first; 0 when none waits.
+        std::uint64_t openTrustQuestion = 0;
+        std::uint64_t trustQuestionsAsked = 0;
+        // Once a hop left the first request's origin, credentials stay home.
+        bool leftOrigin = false;
+    };
+    // Closes the trust question; false when it was closed already (answered, or timed out).
+    bool closeTrustQuestion(std::uint64_t question);
+
+    Guarded<Progress> progress_;
 };
 
 }  // namespace foundation

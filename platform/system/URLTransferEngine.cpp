@@ -1,6 +1,7 @@
 #include "platform/system/URLTransferEngine.hpp"
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/system/URLTransfer.hpp"
 
 #include <curl/curl.h>
@@ -14,15 +15,14 @@ namespace foundation {
 namespace {
 
 struct EngineState {
-    std::mutex mutex;
     std::vector<std::shared_ptr<URLTransfer>> pending;
     bool loopRunning = false;
     // The running loop's multi handle, published so other threads can wake it.
     CURLM* multi = nullptr;
 };
 
-EngineState& state() {
-    static EngineState engineState;
+Guarded<EngineState>& state() {
+    static Guarded<EngineState> engineState;
     return engineState;
 }
 
@@ -34,19 +34,16 @@ void initializeCurlOnce() {
 // Runs until no transfer is left; then the next add() starts a new loop.
 void runLoop() {
     CURLM* multi = curl_multi_init();
-    {
-        std::lock_guard lock(state().mutex);
-        state().multi = multi;
-    }
+    state().lock()->multi = multi;
     std::map<CURL*, std::shared_ptr<URLTransfer>> active;
     for (;;) {
         std::vector<std::shared_ptr<URLTransfer>> arrived;
         {
-            std::lock_guard lock(state().mutex);
-            arrived.swap(state().pending);
+            auto engine = state().lock();
+            arrived.swap(engine->pending);
             if (arrived.empty() && active.empty()) {
-                state().loopRunning = false;
-                state().multi = nullptr;
+                engine->loopRunning = false;
+                engine->multi = nullptr;
                 break;
             }
         }
@@ -79,19 +76,19 @@ void runLoop() {
 
 void URLTransferEngine::add(std::shared_ptr<URLTransfer> transfer) {
     initializeCurlOnce();
-    std::lock_guard lock(state().mutex);
-    state().pending.push_back(std::move(transfer));
-    if (state().loopRunning) {
-        if (state().multi) curl_multi_wakeup(state().multi);
+    auto engine = state().lock();
+    engine->pending.push_back(std::move(transfer));
+    if (engine->loopRunning) {
+        if (engine->multi) curl_multi_wakeup(engine->multi);
         return;
     }
-    state().loopRunning = true;
+    engine->loopRunning = true;
     dispatch::globalQueue(dispatch::Priority::utility)->async(runLoop);
 }
 
 void URLTransferEngine::wakeUp() {
-    std::lock_guard lock(state().mutex);
-    if (state().multi) curl_multi_wakeup(state().multi);
+    auto engine = state().lock();
+    if (engine->multi) curl_multi_wakeup(engine->multi);
 }
 
 }  // namespace foundation

@@ -1,5 +1,6 @@
 #include "platform/ui/AsyncImage.hpp"
 
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/ui/URLSessionImageLoader.hpp"
 
 namespace ui {
@@ -9,18 +10,15 @@ Node AsyncImage(std::optional<std::string> url, double scale, std::function<Node
 }
 
 namespace {
-std::shared_ptr<ImageLoader>& sharedLoader() {
-    static std::shared_ptr<ImageLoader> loader;
+// A loader a test installs stands in until the test ends.
+foundation::ProcessWide<ImageLoader>& sharedLoader() {
+    static foundation::ProcessWide<ImageLoader> loader([] { return std::make_shared<URLSessionImageLoader>(); });
     return loader;
 }
 }  // namespace
 
-std::shared_ptr<ImageLoader> ImageLoader::shared() {
-    auto& loader = sharedLoader();
-    if (!loader) loader = std::make_shared<URLSessionImageLoader>();
-    return loader;
-}
+std::shared_ptr<ImageLoader> ImageLoader::shared() { return sharedLoader().get(); }
 
-void ImageLoader::setSharedForTesting(std::shared_ptr<ImageLoader> loader) { sharedLoader() = std::move(loader); }
+void ImageLoader::setSharedForTesting(std::shared_ptr<ImageLoader> loader) { sharedLoader().set(std::move(loader)); }
 
 }  // namespace ui

@@ -11,7 +11,7 @@
 
 namespace ui {
 
-std::shared_ptr<Host> Host::create(Node root, EnvironmentValues environment) {
+std::shared_ptr<Host> Host::make(Node root, EnvironmentValues environment) {
     dispatch::checkMainThread();
     auto host = std::shared_ptr<Host>(new Host(std::move(root), std::move(environment)));
     host->reconciler_ = std::make_unique<Reconciler>(Reconciler::Hooks{host->invalidator(), host->weak_from_this()});

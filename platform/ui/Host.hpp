@@ -26,7 +26,7 @@ class Reconciler;
 // Main thread only (checked at every entry point); callbacks hold the host weakly.
 class Host : public std::enable_shared_from_this<Host>, public ScrollController {
 public:
-    static std::shared_ptr<Host> create(Node root, EnvironmentValues environment = defaultEnvironment());
+    static std::shared_ptr<Host> make(Node root, EnvironmentValues environment = defaultEnvironment());
     ~Host();
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;

@@ -1,13 +1,15 @@
 #include "platform/ui/HostingView.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 
 namespace ui {
 
 HostingView::HostingView(Rect frame) : appkit::View(frame) {}
 
-std::shared_ptr<HostingView> HostingView::create(Node root, Rect frame, EnvironmentValues environment) {
+std::shared_ptr<HostingView> HostingView::make(Node root, Rect frame, EnvironmentValues environment) {
+    dispatch::checkMainThread();
     auto view = std::make_shared<HostingView>(frame);
     // The container is known before the first evaluation so hosted views land in it.
-    auto host = Host::create(EmptyView(), std::move(environment));
+    auto host = Host::make(EmptyView(), std::move(environment));
     host->setContainer(view);
     std::weak_ptr<HostingView> weakView = view;
     host->setDidUpdate([weakView] {
@@ -19,6 +21,7 @@ std::shared_ptr<HostingView> HostingView::create(Node root, Rect frame, Environm
 }
 
 void HostingView::setFrame(const Rect& frame) {
+    dispatch::checkMainThread();
     appkit::View::setFrame(frame);
     layoutTree();
 }
@@ -26,6 +29,7 @@ void HostingView::setFrame(const Rect& frame) {
 Size HostingView::fittingSize() const { return host_ ? host_->sizeThatFits({}) : Size{}; }
 
 void HostingView::layoutTree() {
+    dispatch::checkMainThread();
     if (host_) host_->layout(bounds());
 }
 

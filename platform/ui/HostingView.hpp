@@ -11,7 +11,7 @@ namespace ui {
 // hosted view takes them. Main thread only.
 class HostingView : public appkit::View {
 public:
-    static std::shared_ptr<HostingView> create(Node root, Rect frame = {},
+    static std::shared_ptr<HostingView> make(Node root, Rect frame = {},
                                                EnvironmentValues environment = Host::defaultEnvironment());
 
     const std::shared_ptr<Host>& host() const { return host_; }

@@ -14,7 +14,7 @@ std::shared_ptr<MenuBarExtraScene> MenuBarExtraScene::make(MenuBarExtra scene) {
     dispatch::checkMainThread();
     auto made = std::make_shared<MenuBarExtraScene>(std::move(scene));
     std::weak_ptr<MenuBarExtraScene> weakScene = made;
-    made->host_ = Host::create(made->scene_.content);
+    made->host_ = Host::make(made->scene_.content);
     made->host_->setDidUpdate([weakScene] {
         if (auto scene = weakScene.lock()) scene->rebuildMenu();
     });

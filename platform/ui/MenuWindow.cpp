@@ -42,7 +42,7 @@ Node MenuWindow::content() {
 }
 
 void MenuWindow::open(appkit::Point origin) {
-    content_ = HostingView::create(content());
+    content_ = HostingView::make(content());
     auto size = content_->fittingSize();
     // The window's frame: below the point, kept on its screen.
     auto screen = screenAt(origin)->frame();
@@ -75,10 +75,12 @@ void MenuWindow::open(appkit::Point origin) {
 }
 
 void MenuWindow::menuDidChange() {
+    dispatch::checkMainThread();
     if (content_) content_->host()->setRoot(content());
 }
 
 void MenuWindow::cancel() {
+    dispatch::checkMainThread();
     auto application = appkit::Application::shared();
     if (application->trackingMenu() == menu_)
         application->endMenuTracking();

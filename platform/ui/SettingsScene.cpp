@@ -20,6 +20,7 @@ std::string windowTitle() {
 }  // namespace
 
 std::shared_ptr<SettingsScene> SettingsScene::make(Settings scene) {
+    dispatch::checkMainThread();
     auto made = std::make_shared<SettingsScene>(std::move(scene));
     std::weak_ptr<SettingsScene> weakScene = made;
     setOpenSettingsAction([weakScene] {
@@ -36,7 +37,7 @@ SettingsScene::~SettingsScene() {
 void SettingsScene::open() {
     dispatch::checkMainThread();
     if (window_) return window_->makeKeyAndOrderFront();
-    auto content = HostingView::create(scene_.content ? scene_.content() : EmptyView());
+    auto content = HostingView::make(scene_.content ? scene_.content() : EmptyView());
     auto size = content->fittingSize();
     window_ = appkit::Window::make(appkit::Rect(0, 0, size.width, size.height),
                                      appkit::WindowStyleMask::titled | appkit::WindowStyleMask::closable);

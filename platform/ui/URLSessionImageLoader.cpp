@@ -1,10 +1,9 @@
 #include "platform/ui/URLSessionImageLoader.hpp"
 
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Exception.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 #include "platform/system/URLSession.hpp"
-
-#include <cassert>
 
 namespace ui {
 
@@ -38,7 +37,7 @@ public:
 
 private:
     void finish(std::shared_ptr<appkit::Image> image, std::string error, bool deliver) {
-        assert(completion_ && "an image load finishes once");
+        if (!completion_) return foundation::AssertionHandler::handleFailure("an image load finishes once");
         auto completion = std::exchange(completion_, nullptr);
         if (deliver && completion) completion(std::move(image), std::move(error));
     }

@@ -40,20 +40,17 @@ std::shared_ptr<ZULAppDelegateObserver> ZULAppDelegateObserver::sharedInstance()
 
 ZULAppDelegateObserver::ZULAppDelegateObserver() : objc::Object(observerClass()) {}
 
-bool ZULAppDelegateObserver::isObserving() const {
-    std::lock_guard lock(mutex_);
-    return isObserving_;
-}
+bool ZULAppDelegateObserver::isObserving() const { return observation_.lock()->isObserving; }
 
 void ZULAppDelegateObserver::observeUIApplication() {
-    std::lock_guard lock(mutex_);
-    if (isObserving_) return;
+    auto observation = observation_.lock();
+    if (observation->isObserving) return;
     auto application = ZULAppDelegateSwizzler::sharedApplication();
     foundation::addObserver(application, shared_from_this(), delegateKeyPath,
                             foundation::NSKeyValueObservingOptionNew | foundation::NSKeyValueObservingOptionOld,
                             nullptr);
-    observedApplication_ = application;
-    isObserving_ = true;
+    observation->application = application;
+    observation->isObserving = true;
 }
 
 void ZULAppDelegateObserver::observeValueForKeyPath(const std::string& keyPath, const objc::Id&,
@@ -69,15 +66,13 @@ void ZULAppDelegateObserver::observeValueForKeyPath(const std::string& keyPath, 
 }
 
 void ZULAppDelegateObserver::stopObserving() {
-    std::lock_guard lock(mutex_);
+    auto observation = observation_.lock();
     foundation::removeObserver(ZULAppDelegateSwizzler::sharedApplication(), shared_from_this(), delegateKeyPath);
-    observedApplication_.reset();
-    isObserving_ = false;
+    *observation = {};
 }
 
 void ZULAppDelegateObserver::resetForTesting() {
-    std::lock_guard lock(mutex_);
-    foundation::removeObserver(observedApplication_.lock(), shared_from_this(), delegateKeyPath);
-    observedApplication_.reset();
-    isObserving_ = false;
+    auto observation = observation_.lock();
+    foundation::removeObserver(observation->application.lock(), shared_from_this(), delegateKeyPath);
+    *observation = {};
 }

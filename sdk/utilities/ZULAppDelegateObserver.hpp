@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/foundation/Dictionary.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/objc/Object.hpp"
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 // Watches the shared application's "delegate" property so that the delegate proxy lets go
@@ -28,7 +28,9 @@ public:
 private:
     void stopObserving();
 
-    mutable std::mutex mutex_;
-    bool isObserving_ = false;
-    objc::WeakId observedApplication_;
+    struct Observation {
+        bool isObserving = false;
+        objc::WeakId application;
+    };
+    foundation::Guarded<Observation> observation_;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/UUID.hpp"
@@ -13,37 +14,37 @@
 #include "sdk/utilities/ZULAppEnvironmentUtil.hpp"
 #include "sdk/utilities/ZULZeroingWeakContainer.hpp"
 
-#include <mutex>
+#include <utility>
 
 namespace {
 
 using namespace zul_app_delegate_swizzler;
 
-// A one-time initialisation that tests may arm again. Threads that arrive while the work
-// runs wait for it to finish.
+// A one-time initialisation that tests may arm again. The work runs under the lock, so
+// threads that arrive meanwhile wait for it to finish.
 class ResettableOnce {
 public:
     void run(const std::function<void()>& work) {
-        std::lock_guard lock(mutex_);
-        if (done_) return;
+        auto done = done_.lock();
+        if (*done) return;
         work();
-        done_ = true;
+        *done = true;
     }
-    void reset() {
-        std::lock_guard lock(mutex_);
-        done_ = false;
-    }
+    void reset() { *done_.lock() = false; }
 
 private:
-    std::mutex mutex_;
-    bool done_ = false;
+    foundation::Guarded<bool> done_{false};
+};
+
+// What the proxying made: the delegate it proxied, its class before and the subclass.
+struct Proxied {
+    objc::Id delegate;
+    objc::Class* realClass = nullptr;
+    objc::Class* subclass = nullptr;
 };
 
 struct ProxyState {
-    std::mutex mutex;
-    objc::Id proxiedDelegate;
-    objc::Class* realClass = nullptr;
-    objc::Class* subclass = nullptr;
+    foundation::Guarded<Proxied> proxied;
     ResettableOnce proxyDelegateOnce;
     ResettableOnce remoteNotificationsOnce;
 };
@@ -76,13 +77,8 @@ void proxyRemoteNotificationsMethodsOnce() {
     auto delegate = objc::send<objc::Id>(ZULAppDelegateSwizzler::sharedApplication(), "delegate");
     auto stored = realImplementationsOf(delegate);
     auto implementations = stored ? foundation::Dictionary::make(stored->entries()) : nullptr;
-    objc::Class* subclass;
-    objc::Class* realClass;
-    {
-        std::lock_guard lock(state().mutex);
-        subclass = state().subclass;
-        realClass = state().realClass;
-    }
+    auto [subclass, realClass] =
+        state().proxied.withLock([](const Proxied& proxied) { return std::pair(proxied.subclass, proxied.realClass); });
     if (!subclass || !realClass || !delegate || !implementations) return;
     ZULAppDelegateSwizzler::proxyRemoteNotificationsMethodsWithAppDelegateSubClass(subclass, realClass, delegate,
                                                                                    implementations);
@@ -241,10 +237,7 @@ void ZULAppDelegateSwizzler::reassignAppDelegate() {
     auto delegate = objc::send<objc::Id>(application, "delegate");
     objc::send<void, objc::Id>(application, "setDelegate:", nullptr);
     objc::send<void, objc::Id>(application, "setDelegate:", delegate);
-    {
-        std::lock_guard lock(state().mutex);
-        state().proxiedDelegate = delegate;
-    }
+    state().proxied.lock()->delegate = delegate;
     ZULAppDelegateObserver::sharedInstance()->observeUIApplication();
 }
 
@@ -335,16 +328,10 @@ void ZULAppDelegateSwizzler::proxyAppDelegate(const objc::Id& appDelegate) {
         return;
     }
     try {
-        {
-            std::lock_guard lock(state().mutex);
-            objc::Class* before = classBeforeProxying(appDelegate);
-            state().realClass = before ? before : objc::object_getClass(appDelegate);
-        }
+        objc::Class* before = classBeforeProxying(appDelegate);
+        state().proxied.lock()->realClass = before ? before : objc::object_getClass(appDelegate);
         objc::Class* subclass = createSubclassWithObject(appDelegate);
-        {
-            std::lock_guard lock(state().mutex);
-            state().subclass = subclass;
-        }
+        state().proxied.lock()->subclass = subclass;
         reassignAppDelegate();
     } catch (...) {
         logLine(ZULLoggerLevelError, SwizzlerMessage::proxyFailed, "Cannot create App Delegate Proxy. %@",
@@ -369,23 +356,15 @@ void ZULAppDelegateSwizzler::resetProxyOriginalDelegateOnceToken() {
     state().remoteNotificationsOnce.reset();
 }
 
-objc::Id ZULAppDelegateSwizzler::originalDelegate() {
-    std::lock_guard lock(state().mutex);
-    return state().proxiedDelegate;
-}
+objc::Id ZULAppDelegateSwizzler::originalDelegate() { return state().proxied.lock()->delegate; }
 
 void ZULAppDelegateSwizzler::dropOriginalDelegate() {
-    objc::Id dropped;  // released outside the lock
-    std::lock_guard lock(state().mutex);
-    dropped = std::move(state().proxiedDelegate);
+    objc::Id dropped = std::exchange(state().proxied.lock()->delegate, nullptr);  // released unlocked
 }
 
 void ZULAppDelegateSwizzler::resetForTesting() {
     clearInterceptors();
     resetProxyOriginalDelegateOnceToken();
     ZULAppDelegateObserver::sharedInstance()->resetForTesting();
-    std::lock_guard lock(state().mutex);
-    state().proxiedDelegate.reset();
-    state().realClass = nullptr;
-    state().subclass = nullptr;
+    Proxied dropped = std::exchange(*state().proxied.lock(), Proxied{});  // released unlocked
 }

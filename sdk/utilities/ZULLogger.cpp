@@ -22,7 +22,7 @@ foundation::Guarded<std::string>& versionString() {
     return version;
 }
 
-std::string currentVersion() { return *versionString().lock(); }
+std::string currentVersion() { return versionString().copy(); }
 
 // Back to level 5, forced debug off and an empty version.
 foundation::ProcessWideReset& settingsReset() {
@@ -98,7 +98,7 @@ bool ZULIsLoggableLevel(ZULLoggerLevel level) {
 }
 
 void ZULLoggerRegisterVersion(std::string version) {
-    *versionString().lock() = std::move(version);
+    versionString().lock()->assign(std::move(version));
     settingsReset().arm();
 }
 

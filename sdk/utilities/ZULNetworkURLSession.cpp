@@ -40,10 +40,10 @@ std::shared_ptr<Error> networkError(ZULNetworkErrorCode code, const char* contex
     return Error::make(kZULNetworkErrorDomain, code, foundation::Dictionary::make({{kZULNetworkErrorContext, String::make(context)}}));
 }
 
-// SecTrustEvaluateWithError runs one at a time in the process.
-std::mutex& trustEvaluationLock() {
-    static std::mutex lock;
-    return lock;
+// Guards no data: SecTrustEvaluateWithError runs one at a time in the process.
+std::mutex& trustEvaluationSerializer() {
+    static std::mutex serializer;
+    return serializer;
 }
 
 // Both process-wide tables are emptied between tests.
@@ -239,7 +239,7 @@ void ZULNetworkURLSession::URLSession(const std::shared_ptr<foundation::URLSessi
         std::shared_ptr<Error> evaluationError;
         bool trusted = false;
         {
-            std::lock_guard lock(trustEvaluationLock());
+            std::lock_guard serialized(trustEvaluationSerializer());
             trusted = security::SecTrustEvaluateWithError(trust, &evaluationError);
         }
         auto fetcher = weakSelf.lock();

@@ -2,8 +2,8 @@
 
 #include "platform/foundation/Array.hpp"
 #include "platform/foundation/Date.hpp"
-#include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/ProcessWide.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/objc/Class.hpp"
 #include "sdk/utilities/ZULLogger.hpp"
@@ -76,10 +76,9 @@ bool boolOf(const objc::Id& value) {
 }  // namespace
 
 std::shared_ptr<ZULUserDefaults> ZULUserDefaults::standardUserDefaults() {
-    static dispatch::OnceFlag once;
-    static std::shared_ptr<ZULUserDefaults> shared;
-    dispatch::once(once, [] { shared = init(); });
-    return shared;
+    // Made once, and again after the standard defaults it wraps were reset between tests.
+    static foundation::ProcessWide<ZULUserDefaults> shared(init);
+    return shared.get();
 }
 
 std::shared_ptr<ZULUserDefaults> ZULUserDefaults::init() { return initWithSuiteName(std::nullopt); }

@@ -8,14 +8,10 @@ ZULZeroingWeakContainer::ZULZeroingWeakContainer()
 ZULZeroingWeakContainer::ZULZeroingWeakContainer(objc::Class* runtimeClass) : objc::Object(runtimeClass) {}
 
 objc::Id ZULZeroingWeakContainer::object() const {
-    std::lock_guard lock(mutex_);
-    return object_.lock();
+    return object_.withLock([](const objc::WeakId& object) { return object.lock(); });
 }
 
-void ZULZeroingWeakContainer::setObject(const objc::Id& object) {
-    std::lock_guard lock(mutex_);
-    object_ = object;
-}
+void ZULZeroingWeakContainer::setObject(const objc::Id& object) { *object_.lock() = object; }
 
 ZULSceneZeroingWeakContainer::ZULSceneZeroingWeakContainer()
     : ZULZeroingWeakContainer(objc::defineClass("ZULSceneZeroingWeakContainer")) {}

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/objc/Object.hpp"
-
-#include <mutex>
 
 // Holds one object without keeping it alive: once the object is gone, `object()` answers
 // nil. Any thread may read and set it.
@@ -17,8 +16,7 @@ protected:
     explicit ZULZeroingWeakContainer(objc::Class* runtimeClass);
 
 private:
-    mutable std::mutex mutex_;
-    objc::WeakId object_;
+    foundation::Guarded<objc::WeakId> object_;
 };
 
 // The scene-delegate swizzler's container, the same in all but its class name.

@@ -6,29 +6,24 @@
 
 namespace display {
 
-std::unique_ptr<X11Connection> X11Connection::open(const std::string& name, std::string& failure) {
+foundation::Expected<std::unique_ptr<X11Connection>> X11Connection::open(const std::string& name) {
     std::string displayName = name;
     if (displayName.empty()) {
         const char* variable = std::getenv("DISPLAY");
         displayName = variable ? variable : "";
     }
-    if (displayName.empty()) {
-        failure = "DISPLAY names no X server";
-        return nullptr;
-    }
+    if (displayName.empty()) return foundation::Failure{"DISPLAY names no X server"};
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(displayName.c_str(), &screenNumber);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
-        failure = "the X server " + displayName + " does not answer";
-        return nullptr;
+        return foundation::Failure{"the X server " + displayName + " does not answer"};
     }
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
     for (int index = 0; index < screenNumber && screens.rem; ++index) xcb_screen_next(&screens);
     if (!screens.rem) {
         xcb_disconnect(connection);
-        failure = "the X server " + displayName + " has no such screen";
-        return nullptr;
+        return foundation::Failure{"the X server " + displayName + " has no such screen"};
     }
     return std::unique_ptr<X11Connection>(new X11Connection(connection, screens.data, screenNumber, displayName));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/Expected.hpp"
+
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -27,9 +29,9 @@ using XReply = std::unique_ptr<Reply, FreeWithFree>;
 // particular one. Main thread only; owns the connection for its lifetime.
 class X11Connection {
 public:
-    // Connects to the server the name gives (":1"; empty: $DISPLAY). Null, and the reason in
-    // failure, when there is no name or the server does not answer.
-    static std::unique_ptr<X11Connection> open(const std::string& name, std::string& failure);
+    // Connects to the server the name gives (":1"; empty: $DISPLAY). Fails when there is no
+    // name or the server does not answer.
+    static foundation::Expected<std::unique_ptr<X11Connection>> open(const std::string& name);
     ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;

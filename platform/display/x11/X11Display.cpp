@@ -1,6 +1,8 @@
 #include "platform/display/x11/X11Display.hpp"
 
+#include "platform/appkit/Application.hpp"
 #include "platform/appkit/Pasteboard.hpp"
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/Screen.hpp"
 #include "platform/display/x11/SystemTray.hpp"
 #include "platform/display/x11/X11Clipboard.hpp"
@@ -8,9 +10,12 @@
 #include "platform/display/x11/X11Focus.hpp"
 #include "platform/display/x11/X11HotKeyGrabs.hpp"
 #include "platform/display/x11/X11Keyboard.hpp"
+#include "platform/display/x11/X11MenuGrab.hpp"
+#include "platform/display/x11/X11ScreenCapture.hpp"
 #include "platform/display/x11/X11Visuals.hpp"
 #include "platform/display/x11/X11WindowList.hpp"
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/ThreadChecker.hpp"
 #include "platform/system/UnifiedLog.hpp"
 
 #include <xcb/randr.h>
@@ -38,19 +43,21 @@ constexpr double wheelStep = 20;
 
 }  // namespace
 
-std::unique_ptr<X11Display> X11Display::connect(const std::string& name, std::string& failure) {
-    auto connection = X11Connection::open(name, failure);
-    if (!connection) return nullptr;
-    std::unique_ptr<X11Display> display(new X11Display(std::move(connection)));
-    if (!display->setUp(failure)) return nullptr;
+foundation::Expected<std::unique_ptr<X11Display>> X11Display::connect(const std::string& name) {
+    dispatch::checkMainThread();
+    auto connection = X11Connection::open(name);
+    if (!connection) return foundation::Failure{connection.error()};
+    auto keyboard = X11Keyboard::make(**connection);
+    if (!keyboard) return foundation::Failure{keyboard.error()};
+    std::unique_ptr<X11Display> display(new X11Display(std::move(*connection), std::move(*keyboard)));
+    display->setUp();
     return display;
 }
 
-X11Display::X11Display(std::unique_ptr<X11Connection> connection) : connection_(std::move(connection)) {}
+X11Display::X11Display(std::unique_ptr<X11Connection> connection, std::unique_ptr<X11Keyboard> keyboard)
+    : connection_(std::move(connection)), keyboard_(std::move(keyboard)) {}
 
-bool X11Display::setUp(std::string& failure) {
-    keyboard_ = X11Keyboard::create(*connection_, failure);
-    if (!keyboard_) return false;
+void X11Display::setUp() {
     visuals_ = std::make_unique<X11Visuals>(*connection_);
     auto* connection = connection_->get();
 
@@ -59,8 +66,9 @@ bool X11Display::setUp(std::string& failure) {
     const std::uint32_t ownEvents[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, ownWindow_, connection_->root(), -1, -1, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, ownEvents);
-    // Tray managers announce themselves to the root window's structure listeners.
-    const std::uint32_t rootEvents[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    // Tray managers announce themselves to the root window's structure listeners; a window
+    // manager names the active window in a property of the root window.
+    const std::uint32_t rootEvents[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE};
     xcb_change_window_attributes(connection, connection_->root(), XCB_CW_EVENT_MASK, rootEvents);
     if (const auto* randr = xcb_get_extension_data(connection, &xcb_randr_id); randr && randr->present) {
         randrEventBase_ = randr->first_event;
@@ -72,6 +80,9 @@ bool X11Display::setUp(std::string& failure) {
     focus_ = std::make_unique<X11Focus>(*connection_, *windows_);
     grabs_ = std::make_unique<X11HotKeyGrabs>(*connection_, *keyboard_);
     clipboard_ = std::make_unique<X11Clipboard>(*connection_, ownWindow_);
+    menuGrab_ = std::make_unique<X11MenuGrab>(*connection_);
+    // The application starts behind the client that has the focus.
+    focus_->followOtherClients();
     connection_->flush();
 
     watcher_ = std::make_unique<X11EventWatcher>(connection_->fileDescriptor(), [this] { return readEvents(); });
@@ -81,12 +92,12 @@ bool X11Display::setUp(std::string& failure) {
     // Status items made before the display came.
     if (const auto& statusBar = appkit::StatusBar::systemStatusBar(); !statusBar.items().empty())
         statusBarDidChange(statusBar);
-    return true;
 }
 
 X11Display::~X11Display() {
     updateObserver_.reset();
     watcher_.reset();
+    menuGrab_.reset();
     tray_.reset();
     windows_.reset();
     if (ownWindow_ != XCB_NONE) xcb_destroy_window(connection_->get(), ownWindow_);
@@ -120,6 +131,7 @@ std::optional<std::string> X11Display::stringFromOtherApplication(const std::str
 }
 
 void X11Display::showMenuBarExtra(std::shared_ptr<appkit::Image> icon, std::function<void(appkit::Point)> clicked) {
+    dispatch::checkMainThread();
     tray_ = std::make_unique<SystemTray>(*connection_, *visuals_, std::move(icon),
                                          [this, clicked = std::move(clicked)](int rootX, int rootY) {
                                              if (clicked) clicked(layout_.fromServer(rootX, rootY));
@@ -147,11 +159,18 @@ void X11Display::statusBarDidChange(const appkit::StatusBar& statusBar) {
                      });
 }
 
+void X11Display::otherApplicationDidActivate(const appkit::RunningApplication& application) {
+    focus_->focusApplication(application.bundleIdentifier());
+    connection_->flush();
+}
+
 bool X11Display::isMenuBarExtraDocked() const { return tray_ && tray_->isDocked(); }
 
 void X11Display::update() {
+    dispatch::checkMainThread();
     windows_->update(layout_);
     focus_->update();
+    menuGrab_->update();
     connection_->flush();
     // Events read while waiting for replies are in no socket any more: their reading is due.
     if (connection_->setAsideQueuedEvents()) watcher_->signal();
@@ -169,8 +188,12 @@ bool X11Display::readEvents() {
 }
 
 void X11Display::handle(const xcb_generic_event_t& event) {
-    if (tray_ && tray_->handleEvent(event)) return;
     const std::uint8_t type = event.response_type & 0x7F;
+    // Also a click on the tray icon: what it opens may grab, focus or own a selection, which
+    // the server takes only with a time no earlier than the click's.
+    if (type == XCB_BUTTON_PRESS || type == XCB_BUTTON_RELEASE)
+        connection_->noteEventTime(reinterpret_cast<const xcb_button_press_event_t&>(event).time);
+    if (tray_ && tray_->handleEvent(event)) return;
     switch (type) {
     case 0:  // an error from a request nobody checked: nothing to undo
         return;
@@ -208,9 +231,13 @@ void X11Display::handle(const xcb_generic_event_t& event) {
         if (clipboard_->handleSelectionClear(reinterpret_cast<const xcb_selection_clear_event_t&>(event)))
             appkit::Pasteboard::generalPasteboard()->takenByOtherApplication();
         return;
-    case XCB_PROPERTY_NOTIFY:
-        connection_->noteEventTime(reinterpret_cast<const xcb_property_notify_event_t&>(event).time);
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        connection_->noteEventTime(change.time);
+        if (change.window == connection_->root() && change.atom == connection_->atom("_NET_ACTIVE_WINDOW"))
+            focus_->followOtherClients();
         return;
+    }
     default:
         break;
     }
@@ -234,18 +261,24 @@ void X11Display::handleKey(const xcb_key_press_event_t& event, KeyDirection dire
         keysDown_.insert(event.detail);
     else
         keysDown_.erase(event.detail);
-    // A key on the root window came through a hot-key grab, whoever has the focus.
-    bool receivesInput = windows_->find(event.event) != nullptr || focus_->applicationHasFocus();
+    // A key on the root window came through a hot-key grab, whoever has the focus (the
+    // application in front is known before the key's handlers ask), or to an open menu.
+    bool receivesInput =
+        windows_->find(event.event) != nullptr || focus_->applicationHasFocus() || menuGrab_->isHeld();
+    if (!receivesInput) focus_->followOtherClients();
     KeyCombination key{*virtualKey, keyboard_->carbonModifiers(event.state)};
     input_.deliverKey(key, direction, receivesInput,
                       [&] { return keyboard_->text(event.detail, event.state, direction); }, isRepeat);
 }
 
 void X11Display::handleButton(const xcb_button_press_event_t& event, bool pressed) {
-    connection_->noteEventTime(event.time);
     auto* mirrored = windows_->find(event.event);
     auto window = mirrored ? mirrored->window() : nullptr;
-    if (!window) return;
+    if (!window) {
+        // A click elsewhere ends the tracking of an open menu, as on the platform.
+        if (pressed && menuGrab_->isHeld()) appkit::Application::shared()->endMenuTracking();
+        return;
+    }
     // Window coordinates grow up from the bottom of the content area.
     double contentHeight = window->contentRectForFrameRect(window->frame()).height();
     appkit::Point location{double(event.event_x), contentHeight - event.event_y};
@@ -281,6 +314,7 @@ void X11Display::handleClientMessage(const xcb_client_message_event_t& event) {
 }
 
 std::shared_ptr<appkit::Image> X11Display::screenshot() {
+    dispatch::checkMainThread();
     // What drawing, stacking and shaping exposed is known once the server answered a round
     // trip after them; drawn again, the picture is whole.
     update();
@@ -288,24 +322,7 @@ std::shared_ptr<appkit::Image> X11Display::screenshot() {
         xcb_get_input_focus_reply(connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
     readEvents();
     update();
-    const xcb_screen_t* screen = connection_->screen();
-    const int width = screen->width_in_pixels, height = screen->height_in_pixels;
-    XReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
-        connection_->get(),
-        xcb_get_image(connection_->get(), XCB_IMAGE_FORMAT_Z_PIXMAP, connection_->root(), 0, 0, std::uint16_t(width),
-                      std::uint16_t(height), ~0u),
-        nullptr));
-    if (!reply || xcb_get_image_data_length(reply.get()) < width * height * 4) return nullptr;
-    // 24-bit depth in 32-bit pixels, blue first (the servers this runs on are little-endian).
-    const std::uint8_t* pixels = xcb_get_image_data(reply.get());
-    std::vector<std::uint8_t> rgba(std::size_t(width) * height * 4);
-    for (std::size_t index = 0; index < std::size_t(width) * height; ++index) {
-        rgba[index * 4 + 0] = pixels[index * 4 + 2];
-        rgba[index * 4 + 1] = pixels[index * 4 + 1];
-        rgba[index * 4 + 2] = pixels[index * 4 + 0];
-        rgba[index * 4 + 3] = 0xFF;
-    }
-    return std::make_shared<appkit::Image>(width, height, std::move(rgba));
+    return captureScreen(*connection_);
 }
 
 std::uint64_t X11Display::framesDrawn(const appkit::Window& window) const {
@@ -319,6 +336,7 @@ xcb_window_t X11Display::serverWindow(const appkit::Window& window) const {
 }
 
 bool X11Display::runUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    dispatch::checkMainThread();
     const auto deadline = std::chrono::steady_clock::now() + limit;
     auto loop = foundation::RunLoop::main();
     while (!condition()) {

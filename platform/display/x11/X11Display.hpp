@@ -21,6 +21,7 @@ class X11EventWatcher;
 class X11Focus;
 class X11HotKeyGrabs;
 class X11Keyboard;
+class X11MenuGrab;
 class X11Visuals;
 class X11WindowList;
 
@@ -28,15 +29,16 @@ class X11WindowList;
 // renderer (X11Window), focus and key status (X11Focus), the monitors as screens, keys and
 // clicks from the server delivered as the platform's events (X11Keyboard, InputDelivery),
 // hot keys as grabs on the root window (X11HotKeyGrabs), the general pasteboard as the
-// CLIPBOARD selection (X11Clipboard), and the menu-bar extra in the system tray. Events are
-// read on the main thread when the server sends them; before the main run loop waits, the
-// server is brought in line with the application's windows. Main thread only; one per
+// CLIPBOARD selection (X11Clipboard), open menus' hold on input (X11MenuGrab), and the
+// menu-bar extra in the system tray. Events are read on the main thread when the server
+// sends them; before the main run loop waits, the server is brought in line with the
+// application's windows. Main thread only; one per
 // process, living until the application ends.
 class X11Display final : public Server {
 public:
-    // Null, with the reason in failure, when the name (or $DISPLAY) names no server that
-    // answers, or the server has no keyboard extension.
-    static std::unique_ptr<X11Display> connect(const std::string& name, std::string& failure);
+    // Fails when the name (or $DISPLAY) names no server that answers, or the server has no
+    // keyboard extension.
+    static foundation::Expected<std::unique_ptr<X11Display>> connect(const std::string& name);
     ~X11Display() override;
 
     std::vector<ScreenFrame> screens() const override { return layout_.screens(); }
@@ -49,6 +51,8 @@ public:
     // The first status item is the menu-bar extra: its icon in the tray, and a click on the
     // icon is a click on the item, its menu opening at the pointer.
     void statusBarDidChange(const appkit::StatusBar& statusBar) override;
+    // Another application's window gets the focus (see X11Focus).
+    void otherApplicationDidActivate(const appkit::RunningApplication& application) override;
 
     // The menu-bar extra: the icon in the desktop's system tray, docked when a tray starts
     // later. Without a tray the application runs on, and the log says so once.
@@ -71,8 +75,8 @@ public:
     bool runUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
 private:
-    explicit X11Display(std::unique_ptr<X11Connection> connection);
-    bool setUp(std::string& failure);
+    X11Display(std::unique_ptr<X11Connection> connection, std::unique_ptr<X11Keyboard> keyboard);
+    void setUp();
     bool readEvents();
     void handle(const xcb_generic_event_t& event);
     void handleKey(const xcb_key_press_event_t& event, KeyDirection direction);
@@ -90,6 +94,7 @@ private:
     std::unique_ptr<X11Focus> focus_;
     std::unique_ptr<X11HotKeyGrabs> grabs_;
     std::unique_ptr<X11Clipboard> clipboard_;
+    std::unique_ptr<X11MenuGrab> menuGrab_;
     std::unique_ptr<SystemTray> tray_;
     bool saidNoTray_ = false;
     std::weak_ptr<appkit::StatusItem> shownStatusItem_;

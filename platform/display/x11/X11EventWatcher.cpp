@@ -17,10 +17,7 @@ X11EventWatcher::X11EventWatcher(int fileDescriptor, std::function<bool()> readE
 }
 
 X11EventWatcher::~X11EventWatcher() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
+    handover_.lock()->stopping = true;
     served_.notify_all();
     std::uint64_t one = 1;
     [[maybe_unused]] auto written = ::write(stopDescriptor_, &one, sizeof one);
@@ -34,12 +31,12 @@ void X11EventWatcher::watch() {
         pollfd descriptors[] = {{fileDescriptor_, POLLIN, 0}, {stopDescriptor_, POLLIN, 0}};
         if (::poll(descriptors, 2, -1) < 0) continue;
         if (descriptors[1].revents) return;
-        std::unique_lock lock(mutex_);
-        if (stopping_) return;
-        waitingForMain_ = true;
+        auto handover = handover_.lock();
+        if (handover->stopping) return;
+        handover->waitingForMain = true;
         source_->signal();
-        served_.wait(lock, [this] { return !waitingForMain_ || stopping_; });
-        if (stopping_) return;
+        handover.wait(served_, [](const Handover& state) { return !state.waitingForMain || state.stopping; });
+        if (handover->stopping) return;
     }
 }
 
@@ -47,9 +44,9 @@ void X11EventWatcher::perform() {
     // A broken connection stays readable: watching it would only spin.
     bool keepWatching = readEvents_();
     {
-        std::lock_guard lock(mutex_);
-        waitingForMain_ = false;
-        if (!keepWatching) stopping_ = true;
+        auto handover = handover_.lock();
+        handover->waitingForMain = false;
+        if (!keepWatching) handover->stopping = true;
     }
     served_.notify_all();
 }

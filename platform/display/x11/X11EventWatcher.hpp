@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
 #include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace display {
@@ -35,10 +35,12 @@ private:
     std::function<bool()> readEvents_;
     std::shared_ptr<foundation::RunLoop::Source> source_;
     std::unique_ptr<foundation::RunLoopToken> sourceToken_;
-    std::mutex mutex_;
+    struct Handover {
+        bool waitingForMain = false;
+        bool stopping = false;
+    };
+    foundation::Guarded<Handover> handover_;
     std::condition_variable served_;
-    bool waitingForMain_ = false;
-    bool stopping_ = false;
     std::thread thread_;
 };
 

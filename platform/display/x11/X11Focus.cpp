@@ -49,26 +49,31 @@ void X11Focus::update() {
     hadKeyWindow_ = true;
 }
 
-void X11Focus::giveFocus(const X11Window& window) {
+bool X11Focus::windowManagerRuns() {
     XReply<xcb_get_property_reply_t> manager(xcb_get_property_reply(
         connection_.get(),
         xcb_get_property(connection_.get(), 0, connection_.root(), connection_.atom("_NET_SUPPORTING_WM_CHECK"),
                          XCB_ATOM_WINDOW, 0, 1),
         nullptr));
-    bool managerRuns = manager && xcb_get_property_value_length(manager.get()) == 4;
-    if (window.kind() == X11WindowKind::managed && managerRuns) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = window.identifier();
-        message.type = connection_.atom("_NET_ACTIVE_WINDOW");
-        message.data.data32[0] = 1;  // asked for by an application
-        message.data.data32[1] = connection_.lastEventTime();
-        xcb_send_event(connection_.get(), 0, connection_.root(),
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
-        return;
-    }
+    return manager && xcb_get_property_value_length(manager.get()) == 4;
+}
+
+void X11Focus::askWindowManagerToActivate(xcb_window_t window, ActivationSource source) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = connection_.atom("_NET_ACTIVE_WINDOW");
+    message.data.data32[0] = static_cast<std::uint32_t>(source);
+    message.data.data32[1] = connection_.lastEventTime();
+    xcb_send_event(connection_.get(), 0, connection_.root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+}
+
+void X11Focus::giveFocus(const X11Window& window) {
+    if (window.kind() == X11WindowKind::managed && windowManagerRuns())
+        return askWindowManagerToActivate(window.identifier(), ActivationSource::application);
     xcb_set_input_focus(connection_.get(), XCB_INPUT_FOCUS_PARENT, window.identifier(), connection_.lastEventTime());
 }
 
@@ -106,10 +111,10 @@ void X11Focus::settle() {
     hadKeyWindow_ = false;
 }
 
-std::string X11Focus::classOfFocusedClient() {
-    // The focused window or the nearest of its ancestors that names its class.
-    for (xcb_window_t window = currentFocus(); window != XCB_NONE && window != XCB_INPUT_FOCUS_POINTER_ROOT &&
-                                               window != connection_.root();) {
+std::string X11Focus::classOfFocusedClient() { return classOf(currentFocus()); }
+
+std::string X11Focus::classOf(xcb_window_t window) {
+    while (window != XCB_NONE && window != XCB_INPUT_FOCUS_POINTER_ROOT && window != connection_.root()) {
         XReply<xcb_get_property_reply_t> hint(xcb_get_property_reply(
             connection_.get(), xcb_get_property(connection_.get(), 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256),
             nullptr));
@@ -127,6 +132,49 @@ std::string X11Focus::classOfFocusedClient() {
         window = tree->parent;
     }
     return {};
+}
+
+void X11Focus::followOtherClients() {
+    // A key window waits for the focus the application asked for.
+    if (applicationHasFocus() || appkit::WindowList::shared().keyWindow()) return;
+    xcb_window_t focus = currentFocus();
+    if (belongsToApplication(focus)) return;
+    if (auto client = classOf(focus); !client.empty())
+        appkit::RunningApplication::withBundleIdentifier(client)->activate();
+}
+
+void X11Focus::focusApplication(const std::string& windowClass) {
+    if (windowClass.empty() || classOfFocusedClient() == windowClass) return;
+    // Top-level windows and, under a window manager, the clients in its frames.
+    auto viewable = [&](xcb_window_t window) {
+        XReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+            connection_.get(), xcb_get_window_attributes(connection_.get(), window), nullptr));
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    };
+    xcb_window_t target = XCB_NONE;
+    if (returnTo_ != XCB_NONE && classOf(returnTo_) == windowClass && viewable(returnTo_)) target = returnTo_;
+    XReply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), connection_.root()), nullptr));
+    const xcb_window_t* children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
+    const int count = tree ? xcb_query_tree_children_length(tree.get()) : 0;
+    for (int index = count - 1; target == XCB_NONE && index >= 0; --index) {
+        xcb_window_t top = children[index];
+        if (belongsToApplication(top) || !viewable(top)) continue;
+        if (classOf(top) == windowClass) target = top;
+        XReply<xcb_query_tree_reply_t> framed(
+            xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), top), nullptr));
+        const int clients = framed ? xcb_query_tree_children_length(framed.get()) : 0;
+        for (int inner = clients - 1; inner >= 0 && target == XCB_NONE; --inner) {
+            xcb_window_t client = xcb_query_tree_children(framed.get())[inner];
+            if (classOf(client) == windowClass) target = client;
+        }
+    }
+    if (target == XCB_NONE) return;
+    returnTo_ = XCB_NONE;
+    if (windowManagerRuns()) return askWindowManagerToActivate(target, ActivationSource::user);
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(connection_.get(), target, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_set_input_focus(connection_.get(), XCB_INPUT_FOCUS_POINTER_ROOT, target, connection_.lastEventTime());
 }
 
 }  // namespace display

@@ -14,7 +14,9 @@ namespace display {
 // the user turns to another application. When the application is left without a key
 // window while it holds focus, focus goes back to the window that had it before the
 // application took it. Focus that only moves for a keyboard grab (a hot key held) changes
-// nothing. Main thread only.
+// nothing. While another client has the focus, the session's frontmost application is that
+// client's (named by its window's class) whenever the display asks; activating another
+// application gives its window the focus. Main thread only.
 class X11Focus {
 public:
     X11Focus(X11Connection& connection, X11WindowList& windows) : connection_(connection), windows_(windows) {}
@@ -30,9 +32,23 @@ public:
     bool applicationHasFocus() const { return focused_ != XCB_NONE; }
     // The class name of the other client's window that has the focus, or "".
     std::string classOfFocusedClient();
+    // Brings the session in line with another client that has the focus, unless the
+    // application has the focus or a key window waiting for it (its own focus comes with its
+    // events).
+    void followOtherClients();
+    // Gives the focus to the frontmost window of the class (the one the application took the
+    // focus from first), unless that class has it already; without a window manager the
+    // window is raised too.
+    void focusApplication(const std::string& windowClass);
 
 private:
     xcb_window_t currentFocus();
+    // The class of the window or of the nearest ancestor that names one, or "".
+    std::string classOf(xcb_window_t window);
+    bool windowManagerRuns();
+    // Who asks the window manager to activate a window, with the protocol's values.
+    enum class ActivationSource : std::uint32_t { application = 1, user = 2 };
+    void askWindowManagerToActivate(xcb_window_t window, ActivationSource source);
     bool belongsToApplication(xcb_window_t window) const { return windows_.find(window) != nullptr; }
     void giveFocus(const X11Window& window);
 

@@ -32,26 +32,21 @@ std::string composeLocale() {
 
 }  // namespace
 
-std::unique_ptr<X11Keyboard> X11Keyboard::create(X11Connection& connection, std::string& failure) {
+foundation::Expected<std::unique_ptr<X11Keyboard>> X11Keyboard::make(X11Connection& connection) {
     std::uint16_t major = 0, minor = 0;
     std::uint8_t eventBase = 0, errorBase = 0;
     if (!xkb_x11_setup_xkb_extension(connection.get(), XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
                                      XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, &major, &minor, &eventBase, &errorBase)) {
-        failure = "the X server " + connection.name() + " has no keyboard extension";
-        return nullptr;
+        return foundation::Failure{"the X server " + connection.name() + " has no keyboard extension"};
     }
     std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection.get());
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     if (device < 0 || !context) {
         if (context) xkb_context_unref(context);
-        failure = "the X server " + connection.name() + " has no keyboard";
-        return nullptr;
+        return foundation::Failure{"the X server " + connection.name() + " has no keyboard"};
     }
     std::unique_ptr<X11Keyboard> keyboard(new X11Keyboard(connection, context, device, eventBase));
-    if (!keyboard->reload()) {
-        failure = "the X server " + connection.name() + " gave no keymap";
-        return nullptr;
-    }
+    if (!keyboard->reload()) return foundation::Failure{"the X server " + connection.name() + " gave no keymap"};
     // Keymap changes (a tool remapping a key to type a character) are announced; held keys
     // repeat as presses alone, so a release always means the key went up.
     const std::uint16_t announced = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;

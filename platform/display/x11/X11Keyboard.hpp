@@ -26,8 +26,8 @@ namespace display {
 // keymap changes. Main thread only; lives as long as its display.
 class X11Keyboard {
 public:
-    // Null, and the reason in failure, when the server has no usable keyboard extension.
-    static std::unique_ptr<X11Keyboard> create(X11Connection& connection, std::string& failure);
+    // Fails when the server has no usable keyboard extension.
+    static foundation::Expected<std::unique_ptr<X11Keyboard>> make(X11Connection& connection);
     ~X11Keyboard();
 
     // Reads the keymap and the modifier mapping again; false when the server gave none.

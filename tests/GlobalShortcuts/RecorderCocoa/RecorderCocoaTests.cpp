@@ -37,7 +37,7 @@ protected:
         std::ofstream(foundation::Bundle::mainBundle()->resourcePath() / resourceBundleName / "en.lproj/Localizable.strings")
             << testsupport::xmlPropertyList("<key>keyboard_shortcut_used_by_menu_item</key><string>Used by “%@”.</string>");
         name.setShortcut(commandJ);
-        recorder = RecorderCocoa::create(name, [this](std::optional<Shortcut> shortcut) { changes.push_back(shortcut); });
+        recorder = RecorderCocoa::make(name, [this](std::optional<Shortcut> shortcut) { changes.push_back(shortcut); });
         recorder->setFrameOrigin({20, 60});
         window->contentView()->addSubview(recorder);
         window->contentView()->addSubview(next);
@@ -264,7 +264,7 @@ TEST_F(Recorder, TheTextFollowsItsOwnNameAndTheFocusComesOnlyWhenAskedAndGoesWit
 TEST_F(Recorder, AnIdleRecorderLeavingItsWindowDoesNotEndAnotherOnesRecording) {
     int presses = 0;
     onKeyDown(Name("toggleSearch", Shortcut(Key::space, appkit::ModifierFlags(0x120000))), [&] { ++presses; });
-    auto other = RecorderCocoa::create(Name("other"));
+    auto other = RecorderCocoa::make(Name("other"));
     other->setFrameOrigin({160, 60});
     window->contentView()->addSubview(other);
     click(inside);

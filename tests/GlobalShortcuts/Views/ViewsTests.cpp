@@ -32,7 +32,7 @@ struct Shown final : ui::View {
 class Views : public shortcutstest::ShortcutsTest {
 protected:
     void show(std::function<ui::Node(int)> content) {
-        hosting = ui::HostingView::create(ui::make<Shown>(variant, std::move(content)));
+        hosting = ui::HostingView::make(ui::make<Shown>(variant, std::move(content)));
         window->setContentView(hosting);
         window->makeKeyAndOrderFront();
         runUntilIdle();

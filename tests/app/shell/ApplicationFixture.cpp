@@ -14,11 +14,6 @@ namespace fixtures {
 
 namespace {
 
-std::string bookmarkFile(const std::string& name, const std::string& url) {
-    return R"({"roots":{"bookmark_bar":{"type":"folder","name":"Bar","children":[{"type":"url","name":")" + name +
-           R"(","url":")" + url + R"("}]}}})";
-}
-
 void installBrowser(const std::string& name, kestrelvault::BrowserType browser, std::uint32_t iconColor) {
     installApplication(name, std::string(kestrelvault::bundleIdentifier(browser)), iconColor);
 }
@@ -26,13 +21,7 @@ void installBrowser(const std::string& name, kestrelvault::BrowserType browser, 
 }  // namespace
 
 void ApplicationTest::SetUp() {
-    const std::string chrome = "Library/Application Support/Zadizu/Chrome/";
-    home.write(chrome + "Default/Bookmarks", bookmarkFile("GitHub", "https://github.com/"));
-    home.write(chrome + "Profile 1/Bookmarks", bookmarkFile("Git hooks guide", "https://githooks.com/"));
-    home.write(chrome + "Local State",
-               R"({"profile":{"info_cache":{"Default":{"name":"Personal"},"Profile 1":{"name":"Work"}}}})");
-    home.write("Library/Application Support/BraveSoftware/Brave-Browser/Default/Bookmarks",
-               bookmarkFile("Kestrel field notes", "https://birds.example.org/"));
+    writeBrowserProfiles("Kestrel field notes", "https://birds.example.org/");
     installBrowser("Chrome", kestrelvault::BrowserType::chrome, 0x34A853FF);
     installBrowser("Brave Browser", kestrelvault::BrowserType::brave, 0xFB542BFF);
     installBrowser("Safari", kestrelvault::BrowserType::safari, 0x1E90FFFF);

@@ -58,7 +58,7 @@ std::shared_ptr<ui::Host> hostRow(Bookmark bookmark, bool selected, bool browser
                                   ui::ColorScheme scheme = ui::ColorScheme::light) {
     ui::EnvironmentValues environment;
     environment.colorScheme = scheme;
-    return ui::Host::create(ui::make<BookmarkRowView>(std::move(bookmark), selected, browserIcon, profile), environment);
+    return ui::Host::make(ui::make<BookmarkRowView>(std::move(bookmark), selected, browserIcon, profile), environment);
 }
 
 class BookmarkRowTest : public ::testing::Test {
@@ -242,7 +242,7 @@ TEST_F(BookmarkRowTest, ALongNameRunsToTheTrailingPaddingBeforeItIsCut) {
 
 TEST_F(BookmarkRowTest, AClickAnywhereOnTheRowIsAClickOnTheRow) {
     int clicks = 0;
-    auto host = ui::Host::create(ui::make<BookmarkRowView>(sampleBookmark(), false, false, false).onTapGesture([&] { ++clicks; }),
+    auto host = ui::Host::make(ui::make<BookmarkRowView>(sampleBookmark(), false, false, false).onTapGesture([&] { ++clicks; }),
                                  ui::EnvironmentValues{});
     const auto& row = host->layout(ui::Rect(0, 0, 400, 58)).frame;
     // Empty space right of the text, the padding at both ends, and the name itself.
@@ -415,6 +415,5 @@ TEST_F(BookmarkRowTest, ALoadedFaviconStaysWhenTheBadgeComesOrGoes) {
         EXPECT_EQ(loader->loads.size(), 1u) << badge;
         EXPECT_FALSE(loader->loads[0].token->isCancelled()) << badge;
     }
-    ui::ImageLoader::setSharedForTesting(nullptr);
 }
 

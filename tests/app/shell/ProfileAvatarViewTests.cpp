@@ -21,7 +21,7 @@ std::shared_ptr<appkit::Image> renderAvatar(BrowserType browser, const std::stri
 }
 
 std::string shownText(BrowserType browser, const std::string& name) {
-    auto host = ui::Host::create(ui::make<ProfileAvatarView>(browser, "Default", name, 16.0));
+    auto host = ui::Host::make(ui::make<ProfileAvatarView>(browser, "Default", name, 16.0));
     const auto& layout = host->layout(ui::Rect(0, 0, 16, 16));
     const auto* text = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text; });
     return text ? text->data<ui::TextData>().text : "(no text)";
@@ -35,7 +35,6 @@ TEST(ProfileAvatarView, AProfilePictureIsDrawnClippedToACircle) {
                         R"({"profile":{"info_cache":{"Default":{"name":"Kim","use_gaia_picture":true,)"
                         R"("gaia_picture_file_name":"Profile Picture.png"}}}})");
     fixtures::writeFile(base / "Default/Profile Picture.png", fixtures::pngBytes(40, 40, 0x2040C0FF));
-    kestrelvault::ProfileAvatarResolver::resetForTesting();
 
     auto image = renderAvatar(BrowserType::chrome, "Default", "Kim");
     EXPECT_EQ(image->pixel(10, 10), 0x2040C0FFu);
@@ -57,7 +56,6 @@ TEST(ProfileAvatarView, APictureFillsTheCircleKeepingItsAspectAndLosesWhatOverfl
                         R"("gaia_picture_file_name":"wide.png"}}}})");
     std::filesystem::create_directories(base / "Wide");
     ASSERT_TRUE(render::writePNG(*picture, base / "Wide/wide.png"));
-    kestrelvault::ProfileAvatarResolver::resetForTesting();
 
     auto image = renderAvatar(BrowserType::chrome, "Wide", "Kim");
     constexpr std::uint32_t blue = 0x0000FFFF;
@@ -88,7 +86,7 @@ TEST(ProfileAvatarView, TheLetterIsWhiteOnAGreyCircle) {
 
 TEST(ProfileAvatarView, TheLetterIsBoldAtFiftySixHundredthsOfTheSizeCentredOnTheCircle) {
     for (double size : {16.0, 20.0, 40.0}) {
-        auto host = ui::Host::create(ui::make<ProfileAvatarView>(BrowserType::safari, "Default", "W", size));
+        auto host = ui::Host::make(ui::make<ProfileAvatarView>(BrowserType::safari, "Default", "W", size));
         const auto& layout = host->layout(ui::Rect(0, 0, size, size));
         const auto* letter = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::text; });
         const auto* circle = layout.find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::shape; });

@@ -32,7 +32,7 @@ protected:
     // The field in a key window, as the search panel hosts it.
     void showField() {
         window = appkit::Window::make(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
-        hosting = ui::HostingView::create(ui::representable(makeSearchField()).frame(std::nullopt, 30.0));
+        hosting = ui::HostingView::make(ui::representable(makeSearchField()).frame(std::nullopt, 30.0));
         window->setContentView(hosting);
         window->makeKeyAndOrderFront();
         settle();
@@ -103,7 +103,7 @@ TEST_F(SearchFieldTest, ThePlaceholderFallsBackWhenTheStringTableLacksTheKey) {
 
 TEST_F(SearchFieldTest, TheFieldAsksForFocusOneMainQueueTurnAfterItIsMade) {
     window = appkit::Window::make(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
-    hosting = ui::HostingView::create(ui::representable(makeSearchField()));
+    hosting = ui::HostingView::make(ui::representable(makeSearchField()));
     window->setContentView(hosting);
     window->makeKeyAndOrderFront();
     EXPECT_EQ(editor(), nullptr);
@@ -113,7 +113,7 @@ TEST_F(SearchFieldTest, TheFieldAsksForFocusOneMainQueueTurnAfterItIsMade) {
 }
 
 TEST_F(SearchFieldTest, AFieldWithoutAWindowDoesNotTakeFocus) {
-    hosting = ui::HostingView::create(ui::representable(makeSearchField()));
+    hosting = ui::HostingView::make(ui::representable(makeSearchField()));
     settle();
     EXPECT_EQ(field()->window(), nullptr);
     EXPECT_EQ(editor(), nullptr);
@@ -242,7 +242,7 @@ TEST_F(SearchFieldTest, AKeyUpIsNotTakenOver) {
 TEST_F(SearchFieldTest, KeysForTheCallbacksStayHandledWhenACallbackIsEmpty) {
     window = appkit::Window::make(appkit::Rect(0, 0, 600, 60), appkit::WindowStyleMask::titled);
     auto binding = ui::Binding<std::string>::constant("");
-    hosting = ui::HostingView::create(
+    hosting = ui::HostingView::make(
         ui::representable(std::make_shared<SearchField>(binding, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)));
     window->setContentView(hosting);
     window->makeKeyAndOrderFront();

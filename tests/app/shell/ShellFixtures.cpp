@@ -36,6 +36,20 @@ void useMainBundle(const std::map<std::string, std::string>& info, Resources res
     foundation::Bundle::setMainBundlePathForTesting(bundle);
 }
 
+void writeBrowserProfiles(const std::string& braveBookmarkName, const std::string& braveBookmarkURL) {
+    auto bookmarkFile = [](const std::string& name, const std::string& url) {
+        return R"({"roots":{"bookmark_bar":{"type":"folder","name":"Bar","children":[{"type":"url","name":")" + name +
+               R"(","url":")" + url + R"("}]}}})";
+    };
+    auto chrome = home() / "Library/Application Support/Zadizu/Chrome";
+    writeFile(chrome / "Default/Bookmarks", bookmarkFile("GitHub", "https://github.com/"));
+    writeFile(chrome / "Profile 1/Bookmarks", bookmarkFile("Git hooks guide", "https://githooks.com/"));
+    writeFile(chrome / "Local State",
+              R"({"profile":{"info_cache":{"Default":{"name":"Personal"},"Profile 1":{"name":"Work"}}}})");
+    writeFile(home() / "Library/Application Support/BraveSoftware/Brave-Browser/Default/Bookmarks",
+              bookmarkFile(braveBookmarkName, braveBookmarkURL));
+}
+
 void preferLanguage(const std::string& language) {
     auto settings = std::make_shared<foundation::Dictionary>();
     auto languages = std::make_shared<foundation::Array>();

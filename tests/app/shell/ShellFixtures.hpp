@@ -19,6 +19,9 @@ enum class Resources { none, application };
 void useMainBundle(const std::map<std::string, std::string>& info, Resources resources);
 // Prefers the language in the platform settings.
 void preferLanguage(const std::string& language);
+// In the current home: Chrome's profiles "Personal" (GitHub) and "Work" (Git hooks guide),
+// and Brave's default profile with the one bookmark given.
+void writeBrowserProfiles(const std::string& braveBookmarkName, const std::string& braveBookmarkURL);
 // A PNG file's bytes of a uniformly coloured image (0xRRGGBBAA).
 std::string pngBytes(int width, int height, std::uint32_t rgba);
 // An application bundle in ~/Applications with an icon of that colour.

@@ -25,7 +25,6 @@ protected:
         fixtures::preferLanguage("en");
         ui::setOpenSettingsAction([this] { ran.push_back("settings"); });
     }
-    void TearDown() override { ui::setOpenSettingsAction(nullptr); }
 
     const ui::LayoutNode& layOut(std::function<void()> onSetupTapped, const std::string& description = {}) {
         if (!description.empty()) {
@@ -37,7 +36,7 @@ protected:
                                 "\"welcome_title\" = \"Welcome\";\n\"welcome_description\" = \"" + description +
                                     "\";\n\"welcome_setup_button\" = \"Set Up\";\n");
         }
-        host = ui::Host::create(ui::make<WelcomeView>(std::move(onSetupTapped)), ui::EnvironmentValues{});
+        host = ui::Host::make(ui::make<WelcomeView>(std::move(onSetupTapped)), ui::EnvironmentValues{});
         // Far wider than the panel: the view's own width must hold the content.
         return host->layout(ui::Rect(0, 0, 800, 600));
     }
@@ -123,7 +122,7 @@ TEST_F(WelcomeViewTest, AClickOnTheButtonInTheWelcomePanelRunsBothActions) {
     display::HeadlessDisplay display;
     auto panel = appkit::Window::make(appkit::Rect(0, 0, 360, 300),
                                         appkit::WindowStyleMask::titled | appkit::WindowStyleMask::closable);
-    auto hosting = ui::HostingView::create(ui::make<WelcomeView>([this] { ran.push_back("setup"); }));
+    auto hosting = ui::HostingView::make(ui::make<WelcomeView>([this] { ran.push_back("setup"); }));
     panel->setContentView(hosting);
     panel->center();
     panel->makeKeyAndOrderFront();

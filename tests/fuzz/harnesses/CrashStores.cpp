@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/KeyedArchiver.hpp"
 #include "platform/foundation/KeyedUnarchiver.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
@@ -15,7 +16,6 @@
 
 #include <charconv>
 #include <condition_variable>
-#include <mutex>
 
 namespace fuzzing {
 
@@ -115,18 +115,19 @@ bool writeCrashValue(CrashStore store, const std::string& key, const std::string
         return true;
     }
     case CrashStore::sdkKeychainStorage: {
-        std::mutex mutex;
+        foundation::Guarded<std::optional<bool>> stored;
         std::condition_variable finished;
-        std::optional<bool> stored;
         keychainStorage()->setObject(foundation::String::make(value), key, std::nullopt,
                                      [&](objc::Id, std::shared_ptr<foundation::Error> error) {
-                                         std::lock_guard lock(mutex);
-                                         stored = !error;
+                                         // Notified under the lock: the waiter may
+                                         // return, ending both, once it is released.
+                                         auto answer = stored.lock();
+                                         *answer = !error;
                                          finished.notify_one();
                                      });
-        std::unique_lock lock(mutex);
-        finished.wait(lock, [&] { return stored.has_value(); });
-        return *stored;
+        auto result = stored.lock();
+        result.wait(finished, [](const std::optional<bool>& answer) { return answer.has_value(); });
+        return **result;
     }
     }
     return false;

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/appkit/ApplicationLauncher.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <vector>
 
 namespace testsupport {
@@ -14,19 +14,12 @@ namespace testsupport {
 class LaunchCompletions {
 public:
     appkit::ApplicationLauncher::Completion collector() {
-        return [this](std::shared_ptr<foundation::Error> error) {
-            std::lock_guard lock(mutex_);
-            errors_.push_back(std::move(error));
-        };
+        return [this](std::shared_ptr<foundation::Error> error) { errors_.lock()->push_back(std::move(error)); };
     }
-    std::vector<std::shared_ptr<foundation::Error>> errors() {
-        std::lock_guard lock(mutex_);
-        return errors_;
-    }
+    std::vector<std::shared_ptr<foundation::Error>> errors() { return errors_.copy(); }
 
 private:
-    std::mutex mutex_;
-    std::vector<std::shared_ptr<foundation::Error>> errors_;
+    foundation::Guarded<std::vector<std::shared_ptr<foundation::Error>>> errors_;
 };
 
 // Runs the launches and waits until the launched processes have exited.

@@ -25,7 +25,6 @@ protected:
     void SetUp() override {
         appkit::Workspace::setApplicationRootsForTesting(std::vector{home() / "Applications", home() / "System"});
     }
-    void TearDown() override { appkit::Workspace::setApplicationRootsForTesting(std::nullopt); }
 
     void write(const std::filesystem::path& relative, const std::string& contents) {
         auto full = home() / relative;
@@ -78,7 +77,6 @@ TEST_F(WorkspaceLookup, IconNamesThatCouldLeaveTheBundlesResourcesNameNoIcon) {
 }
 
 TEST(WorkspaceRoots, DefaultToTheHomeAndSystemApplicationFolders) {
-    appkit::Workspace::setApplicationRootsForTesting(std::nullopt);
     EXPECT_EQ(appkit::Workspace::applicationRoots(),
               (std::vector<std::filesystem::path>{home() / "Applications", "/Applications"}));
 }

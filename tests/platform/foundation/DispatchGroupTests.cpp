@@ -1,5 +1,6 @@
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
 #include "tests/platform/foundation/ManualClockFixture.hpp"
@@ -8,7 +9,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -79,13 +79,9 @@ TEST_F(DispatchGroupTest, TimedWaitSucceedsWhenWorkOnThePoolEmptiesTheGroup) {
 
 TEST_F(DispatchGroupTest, TimedWaitEndsWhenAnotherThreadAdvancesTheClockPastItsTimeout) {
     // Busy work on the pool keeps the wait from giving up on its own; only the clock ends it.
-    std::mutex mutex;
+    foundation::Guarded<bool> release{false};
     std::condition_variable released;
-    bool release = false;
-    dispatch::globalQueue()->async([&] {
-        std::unique_lock lock(mutex);
-        released.wait(lock, [&] { return release; });
-    });
+    dispatch::globalQueue()->async([&] { release.lock().wait(released, [](bool releasedNow) { return releasedNow; }); });
     group->enter();
     std::atomic<bool> finished{false};
     bool result = true;
@@ -101,10 +97,7 @@ TEST_F(DispatchGroupTest, TimedWaitEndsWhenAnotherThreadAdvancesTheClockPastItsT
     waiter.join();
     EXPECT_FALSE(result);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
-    {
-        std::lock_guard lock(mutex);
-        release = true;
-    }
+    *release.lock() = true;
     released.notify_all();
     group->leave();
     EXPECT_TRUE(RunLoop::main()->runUntilIdle());

@@ -1,5 +1,6 @@
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Exception.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
@@ -11,7 +12,6 @@
 #include <condition_variable>
 #include <future>
 #include <map>
-#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -30,8 +30,7 @@ protected:
 TEST_F(DispatchQueueTest, SerialQueueRunsOneItemAtATimeInEachSubmittersOrder) {
     auto queue = dispatch::createQueue("test.serial");
     constexpr int submitters = 6, itemsEach = 200;
-    std::mutex mutex;
-    std::map<int, std::vector<int>> seen;
+    foundation::Guarded<std::map<int, std::vector<int>>> seen;
     std::atomic<int> running{0};
     std::atomic<bool> overlapped{false}, wrongLabel{false};
     std::vector<std::thread> threads;
@@ -41,10 +40,7 @@ TEST_F(DispatchQueueTest, SerialQueueRunsOneItemAtATimeInEachSubmittersOrder) {
                 queue->async([&, submitter, item] {
                     if (running.fetch_add(1) != 0) overlapped = true;
                     if (dispatch::currentQueueLabel() != "test.serial") wrongLabel = true;
-                    {
-                        std::lock_guard lock(mutex);
-                        seen[submitter].push_back(item);
-                    }
+                    seen.withLock([&](auto& items) { items[submitter].push_back(item); });
                     running.fetch_sub(1);
                 });
         });
@@ -52,8 +48,9 @@ TEST_F(DispatchQueueTest, SerialQueueRunsOneItemAtATimeInEachSubmittersOrder) {
     queue->sync([] {});
     EXPECT_FALSE(overlapped);
     EXPECT_FALSE(wrongLabel);
-    ASSERT_EQ(seen.size(), static_cast<std::size_t>(submitters));
-    for (auto& [submitter, items] : seen) {
+    auto seenItems = seen.copy();
+    ASSERT_EQ(seenItems.size(), static_cast<std::size_t>(submitters));
+    for (auto& [submitter, items] : seenItems) {
         std::vector<int> expected(itemsEach);
         for (int index = 0; index < itemsEach; ++index) expected[index] = index;
         EXPECT_EQ(items, expected) << "submitter " << submitter;
@@ -85,22 +82,15 @@ TEST_F(DispatchQueueTest, SyncCallersFillingThePoolAreServedWithoutAFreeWorker) 
     // queue far more behind them: once it ends, the waiters must pass the queue on among
     // themselves, since no worker is left to run a drain.
     auto queue = dispatch::createQueue("test.contended");
-    std::mutex mutex;
+    foundation::Guarded<bool> release{false};
     std::condition_variable changed;
-    bool release = false;
-    queue->async([&] {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return release; });
-    });
+    queue->async([&] { release.lock().wait(changed, [](bool released) { return released; }); });
     constexpr int callers = 512;
     std::atomic<int> ran{0};
     auto group = dispatch::Group::create();
     for (int caller = 0; caller < callers; ++caller)
         group->async(dispatch::globalQueue(), [&] { queue->sync([&] { ran.fetch_add(1); }); });
-    {
-        std::lock_guard lock(mutex);
-        release = true;
-    }
+    *release.lock() = true;
     changed.notify_all();
     ASSERT_TRUE(group->wait(1s)) << ran.load() << " of " << callers << " ran";
     EXPECT_EQ(ran.load(), callers);
@@ -212,14 +202,10 @@ TEST_F(DispatchQueueTest, SerialQueueTargetingAnotherReportsItsOwnLabelAndShares
     auto second = dispatch::createQueue("test.second", dispatch::Attributes::concurrent, target);
     std::atomic<int> running{0};
     std::atomic<bool> overlapped{false};
-    std::mutex mutex;
-    std::vector<std::string> labels;
+    foundation::Guarded<std::vector<std::string>> labels;
     auto work = [&] {
         if (running.fetch_add(1) != 0) overlapped = true;
-        {
-            std::lock_guard lock(mutex);
-            labels.push_back(dispatch::currentQueueLabel());
-        }
+        labels.lock()->push_back(dispatch::currentQueueLabel());
         running.fetch_sub(1);
     };
     for (int round = 0; round < 100; ++round) {
@@ -230,24 +216,24 @@ TEST_F(DispatchQueueTest, SerialQueueTargetingAnotherReportsItsOwnLabelAndShares
     target->sync([] {});
     EXPECT_FALSE(overlapped);
     std::map<std::string, int> counts;
-    for (auto& label : labels) ++counts[label];
+    for (auto& label : labels.copy()) ++counts[label];
     EXPECT_EQ(counts, (std::map<std::string, int>{{"test.first", 100}, {"test.second", 100}, {"test.target", 100}}));
 }
 
 TEST_F(DispatchQueueTest, ConcurrentQueueRunsItemsAtTheSameTime) {
     // Two items that each wait for the other can only finish if they overlap.
     auto queue = dispatch::createQueue("test.concurrent", dispatch::Attributes::concurrent);
-    std::mutex mutex;
+    foundation::Guarded<int> arrived{0};
     std::condition_variable changed;
-    int arrived = 0;
-    bool bothMet = true;
+    std::atomic<bool> bothMet{true};
     auto group = dispatch::Group::create();
     for (int index = 0; index < 2; ++index)
         group->async(queue, [&] {
-            std::unique_lock lock(mutex);
-            ++arrived;
+            auto count = arrived.lock();
+            ++*count;
             changed.notify_all();
-            if (!changed.wait_for(lock, 30s, [&] { return arrived == 2; })) bothMet = false;
+            if (!count.waitUntil(changed, std::chrono::steady_clock::now() + 30s, [](int now) { return now == 2; }))
+                bothMet = false;
         });
     group->wait();
     EXPECT_TRUE(bothMet);

@@ -1,4 +1,5 @@
 #include "platform/foundation/Dispatch.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/String.hpp"
@@ -9,7 +10,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -166,35 +166,25 @@ TEST_F(NotificationCenterTest, QueuedDeliveryOfARemovedObserverIsDropped) {
 
 TEST_F(NotificationCenterTest, RemovalOnOneThreadStopsDeliveriesPostedOnAnother) {
     std::atomic<int> calls{0};
-    std::mutex mutex;
+    struct Progress {
+        bool firstCallSeen = false;
+        bool keepPosting = true;
+    };
+    foundation::Guarded<Progress> progress;
     std::condition_variable changed;
-    bool firstCallSeen = false, keepPosting = true;
     auto token = center->addObserver("A", nullptr, nullptr, [&](const Notification&) {
         calls.fetch_add(1);
-        std::lock_guard lock(mutex);
-        firstCallSeen = true;
+        progress.lock()->firstCallSeen = true;
         changed.notify_all();
     });
     std::thread poster([&] {
-        for (;;) {
-            {
-                std::lock_guard lock(mutex);
-                if (!keepPosting) break;
-            }
-            center->post("A");
-        }
+        while (progress.lock()->keepPosting) center->post("A");
         for (int index = 0; index < 100; ++index) center->post("A");
     });
-    {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return firstCallSeen; });
-    }
+    progress.lock().wait(changed, [](const Progress& now) { return now.firstCallSeen; });
     token->remove();
     int callsAtRemoval = calls.load();
-    {
-        std::lock_guard lock(mutex);
-        keepPosting = false;
-    }
+    progress.lock()->keepPosting = false;
     poster.join();
     EXPECT_GT(callsAtRemoval, 0);
     EXPECT_EQ(calls.load(), callsAtRemoval);

@@ -217,13 +217,12 @@ TEST_F(RunLoopTest, ExceptionEscapingQueuedWorkOrACallbackGoesToTheHandlerAndThe
         std::atomic<int> ranAfter{0};
         testCase.submit(throwing, [&] { ++ranAfter; });
         EXPECT_TRUE(loop->runUntilIdle()) << testCase.origin;
-        EXPECT_EQ(*reports.lock(), std::vector<std::string>{testCase.origin + ": work failed"});
+        EXPECT_EQ(reports.copy(), std::vector<std::string>{testCase.origin + ": work failed"});
         EXPECT_EQ(ranAfter.load(), 1) << testCase.origin << ": the item after the throwing one ran";
         testCase.submit([&] { ++ranAfter; }, [&] { ++ranAfter; });
         EXPECT_TRUE(loop->runUntilIdle()) << testCase.origin;
         EXPECT_EQ(ranAfter.load(), 3) << testCase.origin << ": later work still runs";
     }
-    setUncaughtExceptionHandler(nullptr);
 }
 
 TEST(UncaughtExceptionDeathTest, ByDefaultTheProcessEndsNamingTheQueueAndTheException) {

@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -307,6 +308,18 @@ TEST_F(UserDefaultsTest, SetPersistentDomainReplacesAWholeDomain) {
     EXPECT_EQ(defaults->stringArrayForKey("AppleLanguages"), (std::vector<std::string>{"ja"}));
     defaults->setPersistentDomain(nullptr, NSGlobalDomain);
     EXPECT_EQ(defaults->objectForKey("AppleLanguages"), nullptr);
+}
+
+TEST_F(UserDefaultsTest, AWriteTheFolderRefusesStoresNothingAndTheLogSaysWhy) {
+    std::filesystem::create_directories(home.path() / "Library");
+    std::ofstream(home.path() / "Library/Preferences") << "a file where the folder belongs";
+    auto defaults = UserDefaults::standardUserDefaults();
+    testing::internal::CaptureStderr();
+    defaults->setString("lost", "key");
+    auto logged = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(defaults->objectForKey("key"), nullptr);
+    EXPECT_NE(logged.find("[UserDefaults] Could not write " + domainFile(identifier).string() + ": "), std::string::npos)
+        << logged;
 }
 
 TEST_F(UserDefaultsTest, MalformedFileReadsAsEmptyAndIsKeptUntilTheNextWrite) {

@@ -71,7 +71,7 @@ EnvironmentValues lightEnvironment() {
 
 TEST(LayoutPictures, EveryKeyCapOfTheFooterIsDrawnWholeOnOneLine) {
     Size size{600, 34};
-    auto host = Host::create(keyHintFooter(), lightEnvironment());
+    auto host = Host::make(keyHintFooter(), lightEnvironment());
     const auto& layout = host->layout(Rect(Point{}, size));
     auto image = Renderer::renderNode(keyHintFooter(), size, lightEnvironment());
     savePicture(*image, "key-hint-footer");
@@ -91,7 +91,7 @@ TEST(LayoutPictures, EveryKeyCapOfTheFooterIsDrawnWholeOnOneLine) {
 
 TEST(LayoutPictures, NestedStacksPlaceTheirChildrenAtTheSizesTheyMeasured) {
     // The footer is narrower than its row, so each stack is placed in the width it measured.
-    auto host = Host::create(keyHintFooter(), lightEnvironment());
+    auto host = Host::make(keyHintFooter(), lightEnvironment());
     const auto& layout = host->layout(Rect(0, 0, 600, 34));
     for (const std::string text : {"esc", "Close", "Copy Markdown"}) {
         const auto* node = textNode(layout, text);
@@ -125,7 +125,7 @@ TEST(LayoutPictures, ASpacerTakesOnlyTheRoomItsSiblingsLeave) {
          {10, 100}, {{"top", Rect(0, 0, 10, 20)}, {"gap", Rect(5, 20, 0, 60)}, {"bottom", Rect(0, 80, 10, 20)}}},
     };
     for (const auto& scenario : cases) {
-        auto host = Host::create(scenario.root, EnvironmentValues{});
+        auto host = Host::make(scenario.root, EnvironmentValues{});
         const auto& layout = host->layout(Rect(Point{}, scenario.bounds));
         for (const auto& [id, rect] : scenario.expected) {
             const auto* node = layout.find(
@@ -143,7 +143,7 @@ TEST(LayoutPictures, TextBeforeASpacerRunsUpToTheTrailingEdgeBeforeItIsCut) {
                    .padding(EdgeInsets{10, 12, 10, 14})
                    .frame(FlexibleFrame{.maxWidth = appkit::infinity, .alignment = Alignment::leading()});
     Size size{400, 40};
-    auto host = Host::create(row, lightEnvironment());
+    auto host = Host::make(row, lightEnvironment());
     const auto& layout = host->layout(Rect(Point{}, size));
     const auto* text = textNode(layout, name);
     ASSERT_NE(text, nullptr);
@@ -157,7 +157,7 @@ TEST(LayoutPictures, TextBeforeASpacerRunsUpToTheTrailingEdgeBeforeItIsCut) {
 
 TEST(LayoutPictures, AMaximumWidthClampsAWiderChild) {
     auto frame = Rectangle().fill(Color::rgba(0, 0, 1)).frame(300.0, 20.0).id("child").frame(FlexibleFrame{.maxWidth = 200.0}).id("frame");
-    auto host = Host::create(frame, EnvironmentValues{});
+    auto host = Host::make(frame, EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 400, 20));
     auto frameOf = [&](const std::string& id) {
         return layout.find([&](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == id; })
@@ -175,7 +175,7 @@ TEST(LayoutPictures, AMaximumWidthClampsAWiderChild) {
 
 TEST(LayoutPictures, ContentNarrowerThanItsScrollViewStandsCentred) {
     auto scroll = ScrollView(Rectangle().fill(Color::rgba(1, 0, 0)).frame(100.0, 50.0).id("content")).id("scroll");
-    auto host = Host::create(scroll, EnvironmentValues{});
+    auto host = Host::make(scroll, EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 300, 200));
     const auto* content =
         layout.find([](const LayoutNode& node) { return node.kind() == NodeKind::identified && node.data<IdentifiedData>().id == "content"; });

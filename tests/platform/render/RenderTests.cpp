@@ -77,7 +77,7 @@ TEST(WindowRendering, ASnapshotShowsTheTitleBarTheContentAndTheWindowsAlphaAndSu
     testsupport::TemporaryHome home;
     auto window = appkit::Window::make(appkit::Rect(0, 0, 120, 60), appkit::WindowStyleMask::titled);
     window->setTitle("Snapshot");
-    auto hosting = HostingView::create(Rectangle().fill(Color::rgba(0, 1, 0)).frame(40.0, 20.0, Alignment::topLeading()));
+    auto hosting = HostingView::make(Rectangle().fill(Color::rgba(0, 1, 0)).frame(40.0, 20.0, Alignment::topLeading()));
     window->setContentView(hosting);
     auto image = Renderer::snapshot(*window);
     ASSERT_EQ(image->height(), 60 + 28);

@@ -1,5 +1,6 @@
 #include "platform/system/URLSession.hpp"
 
+#include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "tests/platform/system/RecordingSessionDelegate.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
@@ -14,6 +15,22 @@ using foundation::URLSessionAuthChallengeDisposition;
 using testsupport::RecordingSessionDelegate;
 
 namespace {
+
+// A data task of a session of its own that tells the delegate on the main queue, started.
+void startDataTask(const std::string& url, const std::shared_ptr<RecordingSessionDelegate>& delegate) {
+    auto made = foundation::URLRequest::requestWithURL(foundation::URL::URLWithString(url),
+                                                       foundation::URLRequestCachePolicy::useProtocolCachePolicy, 5);
+    foundation::URLSession::sessionWithConfiguration(foundation::URLSessionConfiguration::defaultSessionConfiguration(),
+                                                     delegate, dispatch::mainQueue())
+        ->dataTaskWithRequest(*made)
+        ->resume();
+}
+
+// Answers the trust question the delegate holds with trust in the chain it was shown.
+void trustHeldChallenge(RecordingSessionDelegate& delegate) {
+    delegate.heldChallenge(URLSessionAuthChallengeDisposition::useCredential,
+                           foundation::URLCredential::credentialForTrust(delegate.challengedTrust));
+}
 
 class URLSessionTest : public ::testing::Test {
 protected:
@@ -280,21 +297,40 @@ TEST(URLSessionTrust, AnUnansweredChallengeHoldsUpNoOtherTransfer) {
     auto waiting = std::make_shared<RecordingSessionDelegate>();
     waiting->holdChallenges = true;
     auto other = std::make_shared<RecordingSessionDelegate>();
-    for (auto [url, delegate] : {std::pair{https.url("/"), waiting}, std::pair{http.url("/"), other}}) {
-        auto made = foundation::URLRequest::requestWithURL(foundation::URL::URLWithString(url),
-                                                           foundation::URLRequestCachePolicy::useProtocolCachePolicy, 5);
-        foundation::URLSession::sessionWithConfiguration(foundation::URLSessionConfiguration::defaultSessionConfiguration(),
-                                                         delegate, dispatch::mainQueue())
-            ->dataTaskWithRequest(*made)
-            ->resume();
-    }
+    startDataTask(https.url("/"), waiting);
+    startDataTask(http.url("/"), other);
     for (int pass = 0; pass < 20 && !other->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
     EXPECT_EQ(other->body, "ok");
     ASSERT_TRUE(waiting->heldChallenge);
     EXPECT_FALSE(waiting->completed) << "the other load finished while the question was open";
 
-    waiting->heldChallenge(URLSessionAuthChallengeDisposition::useCredential,
-                           foundation::URLCredential::credentialForTrust(waiting->challengedTrust));
+    trustHeldChallenge(*waiting);
     for (int pass = 0; pass < 20 && !waiting->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
     EXPECT_EQ(waiting->body, "ok");
+}
+
+TEST(URLSessionTrust, TheAnswerOrTheTimeoutWhicheverComesFirstDecides) {
+    using namespace std::chrono_literals;
+    foundation::Clock::installManual();
+    testsupport::SelfSignedCertificate certificate;
+    testsupport::LocalHTTPServer https(certificate);
+    https.server().Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("ok", "text/plain"); });
+    https.start();
+    for (bool answerFirst : {true, false}) {
+        SCOPED_TRACE(answerFirst ? "answered, then the timeout passed" : "timed out, then answered");
+        auto delegate = std::make_shared<RecordingSessionDelegate>();
+        delegate->holdChallenges = true;
+        startDataTask(https.url("/"), delegate);
+        for (int pass = 0; pass < 20 && !delegate->heldChallenge; ++pass) foundation::RunLoop::main()->runUntilIdle();
+        ASSERT_TRUE(delegate->heldChallenge);
+        if (answerFirst) trustHeldChallenge(*delegate);
+        foundation::Clock::advance(6s);
+        foundation::RunLoop::main()->runUntilIdle();
+        if (!answerFirst) trustHeldChallenge(*delegate);
+        for (int pass = 0; pass < 20 && !delegate->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
+        ASSERT_TRUE(delegate->completed);
+        EXPECT_EQ(delegate->body, answerFirst ? "ok" : "");
+        EXPECT_EQ(delegate->completionError ? delegate->completionError->code() : 0,
+                  answerFirst ? 0 : foundation::NSURLErrorCancelled);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/appkit/Alert.hpp"
 #include "platform/foundation/FileManager.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/system/UnifiedLog.hpp"
 #include "tests/support/ApplicationBundles.hpp"
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <mutex>
 
 using updates::StandardUpdaterController;
 
@@ -21,9 +21,9 @@ class UpdaterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         server_.server().Get("/latest.json", [this](const httplib::Request&, httplib::Response& response) {
-            std::lock_guard lock(mutex_);
-            response.status = status_;
-            response.set_content(feed_, "application/json");
+            auto served = served_.lock();
+            response.status = served->status;
+            response.set_content(served->feed, "application/json");
         });
         server_.start();
     }
@@ -33,9 +33,7 @@ protected:
     }
 
     void serve(int status, std::string feed) {
-        std::lock_guard lock(mutex_);
-        status_ = status;
-        feed_ = std::move(feed);
+        *served_.lock() = Served{status, std::move(feed)};
     }
     void useBundle(const std::string& version, const std::string& feedAddress) {
         auto bundle = foundation::FileManager::defaultManager().homeDirectoryForCurrentUser() / "Kestrelvault.app";
@@ -53,9 +51,11 @@ protected:
     testsupport::SelfSignedCertificate certificate_;
     testsupport::TrustedCertificate trusted_{certificate_.der()};
     testsupport::LocalHTTPServer server_{certificate_};
-    std::mutex mutex_;  // the server's thread reads what the test serves
-    int status_ = 200;
-    std::string feed_;
+    struct Served {
+        int status = 200;
+        std::string feed;
+    };
+    foundation::Guarded<Served> served_;  // the server's thread reads what the test serves
 };
 
 }  // namespace

@@ -74,7 +74,7 @@ public:
 
 TEST_F(HostTest, StateSurvivesReEvaluationOfTheParentAtTheSamePosition) {
     CounterProbe probe;
-    auto host = Host::create(VStack({make<Counter>("first", probe)}));
+    auto host = Host::make(VStack({make<Counter>("first", probe)}));
     probe.binding->set(5);
     settle();
     EXPECT_EQ(probe.lastShown, 5);
@@ -85,7 +85,7 @@ TEST_F(HostTest, StateSurvivesReEvaluationOfTheParentAtTheSamePosition) {
 
 TEST_F(HostTest, ANewExplicitIdIsANewIdentityWithFreshState) {
     CounterProbe probe;
-    auto host = Host::create(make<Counter>("c", probe).id("one"));
+    auto host = Host::make(make<Counter>("c", probe).id("one"));
     probe.binding->set(3);
     settle();
     host->setRoot(make<Counter>("c", probe).id("two"));
@@ -94,7 +94,7 @@ TEST_F(HostTest, ANewExplicitIdIsANewIdentityWithFreshState) {
 
 TEST_F(HostTest, StateFollowsItsIdWhenSiblingsMoveAndStaysWithItsPlaceWithoutOne) {
     CounterProbe first, second, plain;
-    auto host = Host::create(VStack({make<Counter>("a", first).id("a"), make<Counter>("b", second).id("b")}));
+    auto host = Host::make(VStack({make<Counter>("a", first).id("a"), make<Counter>("b", second).id("b")}));
     first.binding->set(1);
     second.binding->set(2);
     settle();
@@ -106,7 +106,7 @@ TEST_F(HostTest, StateFollowsItsIdWhenSiblingsMoveAndStaysWithItsPlaceWithoutOne
 
     // Without ids, the place is the identity: the state stays at the first place.
     CounterProbe top, bottom;
-    auto byPlace = Host::create(VStack({make<Counter>("top", top), make<Counter>("bottom", bottom)}));
+    auto byPlace = Host::make(VStack({make<Counter>("top", top), make<Counter>("bottom", bottom)}));
     top.binding->set(5);
     settle();
     byPlace->setRoot(VStack({make<Counter>("bottom", bottom), make<Counter>("top", top)}));
@@ -116,7 +116,7 @@ TEST_F(HostTest, StateFollowsItsIdWhenSiblingsMoveAndStaysWithItsPlaceWithoutOne
 
 TEST_F(HostTest, StateChangesAreCoalescedIntoOneEvaluationOnTheMainQueue) {
     CounterProbe probe;
-    auto host = Host::create(make<Counter>("c", probe));
+    auto host = Host::make(make<Counter>("c", probe));
     int before = host->evaluationCount();
     probe.binding->set(1);
     probe.binding->set(2);
@@ -128,7 +128,7 @@ TEST_F(HostTest, StateChangesAreCoalescedIntoOneEvaluationOnTheMainQueue) {
 
 TEST_F(HostTest, AHostedViewAndItsCoordinatorAreMadeOnceAndUpdatedOnEveryEvaluation) {
     RepresentableLog log;
-    auto container = HostingView::create(representable(std::make_shared<LabelRepresentable>("a", log)), Rect(0, 0, 100, 100));
+    auto container = HostingView::make(representable(std::make_shared<LabelRepresentable>("a", log)), Rect(0, 0, 100, 100));
     auto hosted = container->subviews().at(0);
     container->host()->setRoot(representable(std::make_shared<LabelRepresentable>("b", log)));
 
@@ -147,7 +147,7 @@ TEST_F(HostTest, AHostedViewAndItsCoordinatorAreMadeOnceAndUpdatedOnEveryEvaluat
 TEST_F(HostTest, OnChangeRunsForChangedValuesButNotForTheFirstOrAnEqualOne) {
     std::vector<int> seen;
     auto node = [&](int value) { return Text("x").onChange<int>(value, [&](const int& changed) { seen.push_back(changed); }); };
-    auto host = Host::create(node(1));
+    auto host = Host::make(node(1));
     host->setRoot(node(1));
     host->setRoot(node(2));
     host->setRoot(node(2));
@@ -165,7 +165,7 @@ TEST_F(HostTest, AppearRunsOnceDisappearAndTaskCancellationWhenTheNodeGoesAway) 
                          ++started;
                          token = given;
                      });
-    auto host = Host::create(VStack({shown}));
+    auto host = Host::make(VStack({shown}));
     host->setRoot(VStack({shown}));
     EXPECT_EQ(appeared, 1);
     EXPECT_EQ(started, 1);
@@ -179,7 +179,7 @@ TEST_F(HostTest, AppearRunsOnceDisappearAndTaskCancellationWhenTheNodeGoesAway) 
 
 TEST_F(HostTest, ClosingTheHostRunsTheDisappearActionsOfWhatItShowed) {
     int disappeared = 0;
-    auto host = Host::create(VStack({Text("a").onDisappear([&] { ++disappeared; }), Text("b").onDisappear([&] { ++disappeared; })}));
+    auto host = Host::make(VStack({Text("a").onDisappear([&] { ++disappeared; }), Text("b").onDisappear([&] { ++disappeared; })}));
     host.reset();
     EXPECT_EQ(disappeared, 2);
 }
@@ -191,7 +191,7 @@ TEST_F(HostTest, OnReceiveDeliversNotificationsToTheLatestHandlerWhileShown) {
             received.push_back(tag);
         });
     };
-    auto host = Host::create(node("first"));
+    auto host = Host::make(node("first"));
     host->setRoot(node("second"));
     foundation::NotificationCenter::defaultCenter()->post("TestNotification");
     host->setRoot(EmptyView());
@@ -226,7 +226,7 @@ public:
 TEST_F(HostTest, AChangeOfAnObservedObjectReEvaluatesTheView) {
     auto model = std::make_shared<Model>();
     int shown = -1;
-    auto host = Host::create(make<ModelView>(model, shown));
+    auto host = Host::make(make<ModelView>(model, shown));
     model->setValue(4);
     settle();
     EXPECT_EQ(shown, 4);
@@ -239,7 +239,7 @@ TEST_F(HostTest, ATapRunsTheButtonUnderThePointerAndItsSimultaneousGesture) {
                             .id("button"),
                         Text("Below").id("below")},
                        HorizontalAlignment::center, 10.0);
-    auto host = Host::create(root, EnvironmentValues{});
+    auto host = Host::make(root, EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 200, 200));
     const auto* button = layout.find([](const LayoutNode& node) { return node.kind() == NodeKind::text; });
     ASSERT_NE(button, nullptr);
@@ -265,7 +265,7 @@ TEST_F(HostTest, ClearPaintTakesNoClicksUnlessAContentShapeGivesThem) {
         int taps = 0;
         Node area = Spacer().frame(100.0, 40.0).background(scenario.fill);
         if (scenario.contentShape) area = area.contentShape();
-        auto host = Host::create(area.onTapGesture([&] { ++taps; }), EnvironmentValues{});
+        auto host = Host::make(area.onTapGesture([&] { ++taps; }), EnvironmentValues{});
         host->layout(Rect(0, 0, 100, 40));
         EXPECT_EQ(host->tap({50, 20}), scenario.taken) << scenario.fill.description() << " " << scenario.contentShape;
         EXPECT_EQ(taps, scenario.taken ? 1 : 0) << scenario.fill.description() << " " << scenario.contentShape;
@@ -301,7 +301,7 @@ TEST_F(HostTest, AnAsyncImageShowsItsPhasesAndDropsALoadWhoseAddressChanged) {
             return Text("x");
         });
     };
-    auto host = Host::create(node("https://a.example/1"));
+    auto host = Host::make(node("https://a.example/1"));
     host->setRoot(node("https://a.example/2"));
     ASSERT_EQ(loader->requests.size(), 2u);
     EXPECT_TRUE(loader->requests[0].token->isCancelled());
@@ -314,14 +314,14 @@ TEST_F(HostTest, AnAsyncImageShowsItsPhasesAndDropsALoadWhoseAddressChanged) {
     EXPECT_EQ(phases, (std::vector<AsyncImagePhase::Kind>{AsyncImagePhase::Kind::empty, AsyncImagePhase::Kind::empty,
                                                           AsyncImagePhase::Kind::success, AsyncImagePhase::Kind::empty,
                                                           AsyncImagePhase::Kind::failure}));
-    ImageLoader::setSharedForTesting(nullptr);
 }
 
 TEST(HostDeathTest, EveryEntryPointStopsTheProcessWhenCalledOffTheMainThread) {
-    auto host = Host::create(Button(Text("Go"), [] {}), EnvironmentValues{});
+    auto host = Host::make(Button(Text("Go"), [] {}), EnvironmentValues{});
     host->layout(Rect(0, 0, 100, 40));
     const std::vector<std::pair<const char*, std::function<void()>>> entryPoints = {
-        {"create", [] { Host::create(Text("x")); }},
+        {"make", [] { Host::make(Text("x")); }},
+        {"HostingView::make", [] { HostingView::make(Text("x")); }},
         {"setRoot", [&] { host->setRoot(Text("y")); }},
         {"update", [&] { host->update(); }},
         {"layout", [&] { host->layout(Rect(0, 0, 10, 10)); }},

@@ -35,7 +35,7 @@ class LayoutTable : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(LayoutTable, GivesEveryNodeTheFrameTheLayoutRulesDemand) {
     const auto& scenario = GetParam();
-    auto host = Host::create(scenario.root, EnvironmentValues{});
+    auto host = Host::make(scenario.root, EnvironmentValues{});
     const auto& layout = host->layout(Rect(Point{}, scenario.bounds));
     for (const auto& [id, rect] : scenario.expected) EXPECT_EQ(frameOf(layout, id), rect) << scenario.name << ": " << id;
 }
@@ -98,8 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Layout, LongTextWrapsInsideTheOfferedWidthAndGrowsInHeight) {
     std::string text = "A description long enough that it cannot possibly fit on a single line of this width";
-    auto single = Host::create(Text("One line").id("text"), EnvironmentValues{});
-    auto wrapped = Host::create(Text(text).frame(120.0, std::nullopt).id("text"), EnvironmentValues{});
+    auto single = Host::make(Text("One line").id("text"), EnvironmentValues{});
+    auto wrapped = Host::make(Text(text).frame(120.0, std::nullopt).id("text"), EnvironmentValues{});
     Rect oneLine = frameOf(single->layout(Rect(0, 0, 400, 400)), "text");
     const auto& layout = wrapped->layout(Rect(0, 0, 400, 400));
     const auto* textNode = layout.find([](const LayoutNode& node) { return node.kind() == NodeKind::text; });
@@ -110,8 +110,8 @@ TEST(Layout, LongTextWrapsInsideTheOfferedWidthAndGrowsInHeight) {
 
 TEST(Layout, ALineLimitOfOneKeepsLongTextToOneLine) {
     std::string text = "A name long enough that it would wrap over several lines were it allowed to";
-    auto host = Host::create(Text(text).lineLimit(1).frame(100.0, std::nullopt), EnvironmentValues{});
-    auto reference = Host::create(Text("x"), EnvironmentValues{});
+    auto host = Host::make(Text(text).lineLimit(1).frame(100.0, std::nullopt), EnvironmentValues{});
+    auto reference = Host::make(Text("x"), EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 300, 300));
     const auto* textNode = layout.find([](const LayoutNode& node) { return node.kind() == NodeKind::text; });
     Size line = reference->sizeThatFits({});
@@ -122,15 +122,15 @@ TEST(Layout, ALineLimitOfOneKeepsLongTextToOneLine) {
 
 TEST(Layout, ResizableImagesFitOrFillTheirFrameKeepingTheirAspect) {
     auto image = appkit::Image::filled(40, 20, 0xff0000ff);
-    auto fit = Host::create(Image(image).resizable().scaledToFit().id("image").frame(30.0, 30.0), EnvironmentValues{});
-    auto fill = Host::create(Image(image).resizable().scaledToFill().id("image").frame(30.0, 30.0), EnvironmentValues{});
+    auto fit = Host::make(Image(image).resizable().scaledToFit().id("image").frame(30.0, 30.0), EnvironmentValues{});
+    auto fill = Host::make(Image(image).resizable().scaledToFill().id("image").frame(30.0, 30.0), EnvironmentValues{});
     EXPECT_EQ(frameOf(fit->layout(Rect(0, 0, 30, 30)), "image"), Rect(0, 7.5, 30, 15));
     EXPECT_EQ(frameOf(fill->layout(Rect(0, 0, 30, 30)), "image"), Rect(-15, 0, 60, 30));
 }
 
 TEST(Layout, TrackingWidensTextByItsSpacingPerCharacter) {
-    auto plain = Host::create(Text("⇧⌘C"), EnvironmentValues{});
-    auto spaced = Host::create(Text("⇧⌘C").tracking(2), EnvironmentValues{});
+    auto plain = Host::make(Text("⇧⌘C"), EnvironmentValues{});
+    auto spaced = Host::make(Text("⇧⌘C").tracking(2), EnvironmentValues{});
     double difference = spaced->sizeThatFits({}).width - plain->sizeThatFits({}).width;
     EXPECT_NEAR(difference, 2 * 2, 1);  // between the three characters
 }
@@ -138,7 +138,7 @@ TEST(Layout, TrackingWidensTextByItsSpacingPerCharacter) {
 TEST(Layout, FirstTextBaselineAlignmentLinesUpTextOfDifferentSizesAndRestsOtherViewsOnIt) {
     auto small = Text("label").font(Font::systemFontOfSize(10)).id("small");
     auto large = Text("Record").font(Font::systemFontOfSize(30)).id("large");
-    auto host = Host::create(HStack({small, large, box(10, 10, "box")}, VerticalAlignment::firstTextBaseline, 4.0),
+    auto host = Host::make(HStack({small, large, box(10, 10, "box")}, VerticalAlignment::firstTextBaseline, 4.0),
                              EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 300, 100));
     auto baseline = [&](const std::string& id, double size) {

@@ -26,7 +26,7 @@ protected:
         for (int index = 0; index < 20; ++index)
             rows.push_back(Rectangle().frame(200.0, 58.0).id("row-" + std::to_string(index)));
         auto list = VStack(std::move(rows), HorizontalAlignment::center, 0.0);
-        host = Host::create(ScrollViewReader([this, list](const ScrollViewProxy& given) {
+        host = Host::make(ScrollViewReader([this, list](const ScrollViewProxy& given) {
                                 proxy = given;
                                 return ScrollView(list).frame(std::nullopt, 400.0).id("scroll");
                             }),
@@ -91,7 +91,7 @@ TEST_F(ScrollTest, ContentScrolledOutOfTheViewTakesNoTaps) {
 
 TEST(Toggle, ATapFlipsItsBindingAndTheSwitchSitsAtTheTrailingEdge) {
     bool on = false;
-    auto host = Host::create(Toggle(Text("Fuzzy search"), [&] { return on; }, [&](bool value) { on = value; })
+    auto host = Host::make(Toggle(Text("Fuzzy search"), [&] { return on; }, [&](bool value) { on = value; })
                                  .frame(FlexibleFrame{.maxWidth = appkit::infinity}),
                              EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 300, 40));
@@ -107,7 +107,7 @@ TEST(Toggle, ATapFlipsItsBindingAndTheSwitchSitsAtTheTrailingEdge) {
 TEST(KeyboardShortcut, TheMatchingKeyPressesTheButtonWhileItsWindowIsKey) {
     std::vector<std::string> pressed;
     auto window = appkit::Window::make(Rect(0, 0, 200, 100), appkit::WindowStyleMask::titled);
-    auto hosting = HostingView::create(
+    auto hosting = HostingView::make(
         VStack({Button(Text("Open"), [&] { pressed.push_back("open"); })
                     .keyboardShortcut(KeyboardShortcut{KeyEquivalent{"o"}, EventModifiers(EventModifiers::command)}),
                 Button(Text("Close"), [&] { pressed.push_back("close"); })
@@ -121,7 +121,7 @@ TEST(KeyboardShortcut, TheMatchingKeyPressesTheButtonWhileItsWindowIsKey) {
 }
 
 TEST(Form, SectionsStackTheirHeaderAboveTheirRowsWithDividersBetween) {
-    auto host = Host::create(Form({Section(Text("General").id("header"),
+    auto host = Host::make(Form({Section(Text("General").id("header"),
                                            {Text("Launch at login").id("first"), Text("Fuzzy search").id("second")})}),
                              EnvironmentValues{});
     const auto& layout = host->layout(Rect(0, 0, 380, 430));
@@ -141,7 +141,7 @@ TEST(Form, ScrollsWhenTallerThanItsFrameAndAnIdAroundItScrollsBackToTheTop) {
     std::vector<Node> rows;
     for (int index = 0; index < 30; ++index) rows.push_back(Text("Row " + std::to_string(index)).id("row-" + std::to_string(index)));
     std::optional<ScrollViewProxy> proxy;
-    auto host = Host::create(ScrollViewReader([&](const ScrollViewProxy& given) {
+    auto host = Host::make(ScrollViewReader([&](const ScrollViewProxy& given) {
                                  proxy = given;
                                  return Form({Section(Text("Browsers"), rows)}).frame(380.0, 430.0).id("settingsTop");
                              }),

@@ -29,7 +29,7 @@ class TransitionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         foundation::Clock::installManual();
-        host = Host::create(make<ToastView>(shown), EnvironmentValues{});
+        host = Host::make(make<ToastView>(shown), EnvironmentValues{});
     }
     // The toast's presence and its top edge, or nullopt when it is not shown.
     std::optional<std::pair<double, double>> toast() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Array.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/objc/Class.hpp"
@@ -38,10 +39,7 @@ public:
     }
     explicit RecordingNetworkLogger(objc::Class* runtimeClass) : objc::Object(runtimeClass) {}
 
-    std::vector<NetworkLogLine> lines() const {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
+    std::vector<NetworkLogLine> lines() const { return lines_.copy(); }
     bool received(std::int64_t code) const {
         for (const auto& line : lines())
             if (line.code == code) return true;
@@ -53,8 +51,7 @@ private:
                 const std::vector<objc::Id>& contexts) {
         NetworkLogLine line{level, code, message ? message->value() : std::string("(nil)"), {}};
         for (const auto& context : contexts) line.contexts.push_back(context ? context->description() : "(nil)");
-        std::lock_guard lock(mutex_);
-        lines_.push_back(std::move(line));
+        lines_.lock()->push_back(std::move(line));
     }
     static void addFirstTwo(objc::Class* runtimeClass) {
         objc::addMethod(runtimeClass, kZULNetworkLogWithContextsSelector,
@@ -98,8 +95,7 @@ private:
         return runtimeClass;
     }
 
-    mutable std::mutex mutex_;
-    std::vector<NetworkLogLine> lines_;
+    foundation::Guarded<std::vector<NetworkLogLine>> lines_;
 };
 
 // A reachability delegate (of the checker, and of the network) that records the statuses

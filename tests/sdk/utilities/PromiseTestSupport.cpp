@@ -43,21 +43,12 @@ void expectAssertionFailure(const std::function<void()>& call, const std::string
     }
 }
 
-void CallLog::add(std::string entry) {
-    std::lock_guard guard(lock_);
-    entries_.push_back(std::move(entry));
-}
+void CallLog::add(std::string entry) { entries_.lock()->push_back(std::move(entry)); }
 
 void CallLog::addOnQueue(const std::string& entry) { add(entry + "@" + dispatch::currentQueueLabel()); }
 
-std::vector<std::string> CallLog::entries() const {
-    std::lock_guard guard(lock_);
-    return entries_;
-}
+std::vector<std::string> CallLog::entries() const { return entries_.copy(); }
 
-std::size_t CallLog::count() const {
-    std::lock_guard guard(lock_);
-    return entries_.size();
-}
+std::size_t CallLog::count() const { return entries_.lock()->size(); }
 
 }  // namespace promisetests

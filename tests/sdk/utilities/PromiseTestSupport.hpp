@@ -4,6 +4,7 @@
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Number.hpp"
 #include "sdk/utilities/ZPMPromise.hpp"
 
@@ -11,7 +12,6 @@
 
 #include <chrono>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,8 +57,7 @@ public:
     std::size_t count() const;
 
 private:
-    mutable std::mutex lock_;
-    std::vector<std::string> entries_;
+    foundation::Guarded<std::vector<std::string>> entries_;
 };
 
 }  // namespace promisetests

@@ -170,7 +170,6 @@ TEST_F(PromiseCore, RejectingWithSomethingElseThanAnErrorIsAProgrammingError) {
         EXPECT_EQ(thrown, object);
     }
     EXPECT_TRUE(promise->isPending());
-    foundation::AssertionHandler::setMode(foundation::AssertionMode::raise);
 }
 
 struct MissingParameter {
@@ -227,7 +226,6 @@ TEST_F(PromiseCore, WhenTheAssertionHandlerReturnsACallWithANilQueueChangesNothi
     ASSERT_TRUE(chained->isRejected());
     EXPECT_EQ(chained->error()->domain(), foundation::NSPOSIXErrorDomain);
     EXPECT_EQ(chained->error()->localizedDescription(), "Invalid parameter not satisfying: queue");
-    foundation::AssertionHandler::setMode(foundation::AssertionMode::raise);
 }
 
 // A promise type of its own: operators on it answer promises of the same type.

@@ -211,7 +211,6 @@ TEST_F(AppDelegateSwizzler, RegistrationOutcomesReachInterceptorsBeforeTheDelega
     foundation::Clock::installManual();
     application_->registerForRemoteNotifications();
     ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
-    foundation::Clock::installReal();
     EXPECT_EQ(calls_, (std::vector<std::string>{"interceptor: NSCocoaErrorDomain", "delegate: NSCocoaErrorDomain"}));
 }
 
@@ -228,7 +227,6 @@ TEST_F(AppDelegateSwizzler, ProxyingAgainAfterAResetKeepsTheOneProxyAndCallsEver
     foundation::Clock::installManual();
     application_->registerForRemoteNotifications();
     ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());
-    foundation::Clock::installReal();
     EXPECT_EQ(calls_, (std::vector<std::string>{"interceptor", "delegate", "interceptor: NSCocoaErrorDomain",
                                                 "delegate: NSCocoaErrorDomain"}));
 }

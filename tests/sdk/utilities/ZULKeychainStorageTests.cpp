@@ -1,5 +1,6 @@
 #include "sdk/utilities/ZULKeychainStorage.hpp"
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/KeyedArchiver.hpp"
 #include "platform/foundation/KeyedUnarchiver.hpp"
 #include "platform/foundation/Number.hpp"
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 
 namespace {
 
@@ -54,10 +54,8 @@ class KeychainStorage : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::remove_all(std::filesystem::path(std::getenv("HOME")) / "Library" / "Keychains");
-        security::setAddFailureForTesting(std::nullopt);
         storage_ = ZULKeychainStorage::initWithService(service);
     }
-    void TearDown() override { security::setAddFailureForTesting(std::nullopt); }
 
     std::shared_ptr<ZULKeychainStorage> storage_;
 };
@@ -66,21 +64,16 @@ protected:
 class QueueBlocker {
 public:
     explicit QueueBlocker(const dispatch::QueuePtr& queue) {
-        queue->async([this] {
-            std::unique_lock lock(mutex_);
-            released_.wait(lock, [this] { return open_; });
-        });
+        queue->async([this] { open_.lock().wait(released_, [](bool open) { return open; }); });
     }
     void release() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
+        *open_.lock() = true;
         released_.notify_all();
     }
 
 private:
-    std::mutex mutex_;
+    foundation::Guarded<bool> open_{false};
     std::condition_variable released_;
-    bool open_ = false;
 };
 
 }  // namespace

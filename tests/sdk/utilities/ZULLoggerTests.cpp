@@ -1,12 +1,12 @@
 #include "sdk/utilities/ZULLogger.hpp"
 
+#include "platform/foundation/Guarded.hpp"
 #include "platform/system/UnifiedLog.hpp"
 #include "sdk/utilities/ZULLoggerWrapper.hpp"
 #include "tests/sdk/utilities/EnvironmentFixture.hpp"
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -182,15 +182,14 @@ TEST_F(Logger, LinesReachTheLogInCallOrderFromManyThreads) {
     constexpr int threads = 6;
     constexpr int linesPerThread = 150;
     // Calls are numbered under a lock, so the call order is known across threads.
-    std::mutex callOrder;
-    int next = 0;
+    foundation::Guarded<int> next{0};
     std::vector<std::thread> workers;
     for (int thread = 0; thread < threads; ++thread)
         workers.emplace_back([&, thread] {
             for (int index = 0; index < linesPerThread; ++index) {
-                std::lock_guard lock(callOrder);
+                auto number = next.lock();
                 ZULLogNotice("com.example.tests", "[Thread" + std::to_string(thread) + "]", false, "I-TST000010",
-                             "#%d", next++);
+                             "#%d", (*number)++);
             }
         });
     for (auto& worker : workers) worker.join();

@@ -1,6 +1,7 @@
 #include "sdk/utilities/ZULNetwork.hpp"
 
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
 #include "sdk/utilities/ZULNSData+zlib.hpp"
@@ -62,8 +63,7 @@ protected:
         auto record = [this](const httplib::Request& request) {
             ReceivedRequest received{request.method, request.path, request.body, {}};
             for (const auto& [name, value] : request.headers) received.headers[name] = value;
-            std::lock_guard lock(receivedLock_);
-            received_.push_back(std::move(received));
+            received_.lock()->push_back(std::move(received));
         };
         http_.server().Post("/upload", [record](const httplib::Request& request, httplib::Response& response) {
             record(request);
@@ -120,10 +120,7 @@ protected:
         for (int pass = 0; pass < 20 && !outcome.called; ++pass) runMainLoop();
         ASSERT_TRUE(outcome.called);
     }
-    std::vector<ReceivedRequest> received() {
-        std::lock_guard lock(receivedLock_);
-        return received_;
-    }
+    std::vector<ReceivedRequest> received() { return received_.copy(); }
     // An address on which nothing listens any more.
     static std::string closedAddress() {
         testsupport::LocalHTTPServer closed;
@@ -137,8 +134,7 @@ protected:
 
     testsupport::LocalHTTPServer http_;
     std::shared_ptr<ZULNetwork> network_;
-    std::mutex receivedLock_;
-    std::vector<ReceivedRequest> received_;
+    foundation::Guarded<std::vector<ReceivedRequest>> received_;
 };
 
 }  // namespace

@@ -17,9 +17,9 @@ class X11DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         KV_SKIP_WITHOUT_VIRTUAL_DISPLAY(server);
-        std::string failure;
-        display = display::X11Display::connect(server.name(), failure);
-        ASSERT_TRUE(display) << failure;
+        auto connected = display::X11Display::connect(server.name());
+        ASSERT_TRUE(connected) << connected.error();
+        display = std::move(*connected);
     }
     void TearDown() override { display.reset(); }
 

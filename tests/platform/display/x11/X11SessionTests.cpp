@@ -1,4 +1,7 @@
+#include "desktop/DesktopClient.hpp"
+#include "platform/appkit/Menu.hpp"
 #include "platform/appkit/Panel.hpp"
+#include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/StatusBar.hpp"
 #include "platform/appkit/Window.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
@@ -11,63 +14,37 @@ namespace {
 
 using appkit::Rect;
 
-// Another client of the same server, with a window of its own.
-class OtherClient {
-public:
-    explicit OtherClient(const std::string& displayName) {
-        connection = xcb_connect(displayName.c_str(), nullptr);
-        root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        window = xcb_generate_id(connection);
-        const std::uint32_t events[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, root, 900, 100, 200, 200, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, events);
-        const char windowClass[] = "editor\0Editor";
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                            sizeof windowClass, windowClass);
-        xcb_map_window(connection, window);
-        xcb_flush(connection);
+// Another client of the same server, with a window of its own of the application class.
+std::unique_ptr<desktop::DesktopClient> otherClient(const std::string& displayName, const std::string& applicationClass,
+                                                    int x) {
+    auto client = desktop::DesktopClient::connect(displayName);
+    if (!client) {
+        ADD_FAILURE() << client.error();
+        return nullptr;
     }
-    ~OtherClient() { xcb_disconnect(connection); }
+    EXPECT_TRUE((*client)->showApplicationWindow(applicationClass, x, 100, 200, 200));
+    return std::move(*client);
+}
 
-    xcb_atom_t atom(const std::string& name) {
-        display::XReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
-        return reply->atom;
-    }
-    void takeFocus() {
-        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
-        xcb_flush(connection);
-    }
-    xcb_window_t focus() {
-        display::XReply<xcb_get_input_focus_reply_t> reply(
-            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-        return reply->focus;
-    }
-
-    xcb_connection_t* connection;
-    xcb_window_t root;
-    xcb_window_t window;
+// Untitled panels take key status only when they say so.
+struct KeyPanel : appkit::Panel {
+    using appkit::Panel::Panel;
+    bool canBecomeKeyWindow() const override { return true; }
 };
 
 }  // namespace
 
 TEST_F(X11DisplayTest, FocusFollowsTheKeyWindowAndLeavingItForAnotherClientResignsIt) {
-    OtherClient editor(server.name());
-    editor.takeFocus();
+    auto editor = otherClient(server.name(), "Editor", 900);
     ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == "Editor"; }));
 
-    // Untitled panels take key status only when they say so.
-    struct KeyPanel : appkit::Panel {
-        using appkit::Panel::Panel;
-        bool canBecomeKeyWindow() const override { return true; }
-    };
     auto keyPanel = appkit::Window::make<KeyPanel>(Rect(300, 300, 400, 100), appkit::WindowStyleMask::nonactivatingPanel);
     keyPanel->makeKeyAndOrderFront();
     ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
 
     // Gone again, the focus returns to where it was before.
     keyPanel->orderOut();
-    EXPECT_TRUE(runUntil([&] { return editor.focus() == editor.window; }));
+    EXPECT_TRUE(runUntil([&] { return editor->focus() == editor->applicationWindow(); }));
 
     // Focus taken away by another client makes the key window resign.
     keyPanel->makeKeyAndOrderFront();
@@ -75,10 +52,49 @@ TEST_F(X11DisplayTest, FocusFollowsTheKeyWindowAndLeavingItForAnotherClientResig
     int resigned = 0;
     auto keyObserver = foundation::NotificationCenter::defaultCenter()->addObserver(
         appkit::NSWindowDidResignKeyNotification, keyPanel, nullptr, [&](const foundation::Notification&) { ++resigned; });
-    editor.takeFocus();
+    editor->focusApplicationWindow();
     EXPECT_TRUE(runUntil([&] { return resigned == 1; }));
     EXPECT_FALSE(keyPanel->isKeyWindow());
     EXPECT_EQ(display->frontmostApplication(), "Editor");
+}
+
+TEST_F(X11DisplayTest, TheSessionFollowsOtherClientsAndActivatingOneFocusesItsWindow) {
+    // Started while another client has the focus, the application is not in front.
+    auto editor = otherClient(server.name(), "Editor", 700);
+    display.reset();
+    auto connected = display::X11Display::connect(server.name());
+    ASSERT_TRUE(connected) << connected.error();
+    display = std::move(*connected);
+    EXPECT_EQ(appkit::RunningApplication::frontmostApplication()->bundleIdentifier(), "Editor");
+
+    // The focus went to another client meanwhile: a hot key finds that one in front.
+    auto terminal = otherClient(server.name(), "Terminal", 950);
+    static std::string frontmostAtHotKey;
+    const carbon::EventTypeSpec pressed[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyPressed}};
+    carbon::InstallEventHandler(
+        carbon::GetEventDispatcherTarget(),
+        [](carbon::EventHandlerCallRef, const carbon::EventRef&, void*) {
+            frontmostAtHotKey = appkit::RunningApplication::frontmostApplication()->bundleIdentifier();
+            return carbon::noErr;
+        },
+        pressed, nullptr, nullptr);
+    carbon::EventHotKeyRef hotKey;
+    ASSERT_EQ(carbon::RegisterEventHotKey(49, carbon::cmdKey | carbon::shiftKey, {7, 1},
+                                          carbon::GetEventDispatcherTarget(), 0, &hotKey),
+              carbon::noErr);
+    xdotool({"key", "shift+super+space"});
+    EXPECT_TRUE(runUntil([&] { return frontmostAtHotKey == "Terminal"; })) << frontmostAtHotKey;
+
+    // From a key panel of the application, activating the editor gives the editor's window
+    // the focus, though the terminal had it last.
+    auto keyPanel = appkit::Window::make<KeyPanel>(Rect(300, 300, 400, 100), appkit::WindowStyleMask::nonactivatingPanel);
+    appkit::Application::shared()->activate();
+    keyPanel->makeKeyAndOrderFront();
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
+    appkit::RunningApplication::withBundleIdentifier("Editor")->activate();
+    EXPECT_TRUE(runUntil([&] { return editor->focus() == editor->applicationWindow(); }));
+    EXPECT_TRUE(runUntil([&] { return display->frontmostApplication() == "Editor"; }));
+    EXPECT_FALSE(keyPanel->isKeyWindow());
 }
 
 TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
@@ -91,39 +107,20 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
     EXPECT_FALSE(display->isMenuBarExtraDocked());
     EXPECT_EQ(log.entriesContaining("no system tray").size(), 1u);
 
-    // A tray manager starts: it owns the tray selection and says so on the root window.
-    OtherClient tray(server.name());
-    xcb_atom_t selection = tray.atom("_NET_SYSTEM_TRAY_S0");
-    xcb_set_selection_owner(tray.connection, tray.window, selection, XCB_CURRENT_TIME);
-    xcb_client_message_event_t announcement{};
-    announcement.response_type = XCB_CLIENT_MESSAGE;
-    announcement.format = 32;
-    announcement.window = tray.root;
-    announcement.type = tray.atom("MANAGER");
-    announcement.data.data32[1] = selection;
-    announcement.data.data32[2] = tray.window;
-    xcb_send_event(tray.connection, 0, tray.root, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&announcement));
-    xcb_flush(tray.connection);
-
-    xcb_window_t docked = XCB_NONE;
-    xcb_atom_t opcode = tray.atom("_NET_SYSTEM_TRAY_OPCODE");
+    // A tray starts: it owns the tray selection and says so on the root window.
+    auto connected = desktop::DesktopClient::connect(server.name());
+    ASSERT_TRUE(connected) << connected.error();
+    auto tray = std::move(*connected);
+    ASSERT_TRUE(tray->startSystemTray());
     ASSERT_TRUE(runUntil([&] {
-        while (auto* raw = xcb_poll_for_event(tray.connection)) {
-            display::XEvent event(raw);
-            const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(*event);
-            if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE && message.type == opcode &&
-                message.data.data32[1] == 0)
-                docked = message.data.data32[2];
-        }
-        return docked != XCB_NONE;
+        tray->readEvents();
+        return !tray->trayIcons().empty();
     }));
     EXPECT_TRUE(display->isMenuBarExtraDocked());
 
     // Embedded and shown by the tray, a click on the icon reaches the application.
-    xcb_reparent_window(tray.connection, docked, tray.window, 4, 4);
-    xcb_map_window(tray.connection, docked);
-    xcb_flush(tray.connection);
-    xdotool({"mousemove", "--sync", "910", "110", "click", "1"});
+    auto [x, y] = tray->trayIconCentre(0);
+    xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
     EXPECT_TRUE(runUntil([&] { return clicks == 1; }));
     appkit::StatusBar::systemStatusBar().removeStatusItem(item);
     EXPECT_FALSE(display->isMenuBarExtraDocked());
@@ -141,9 +138,35 @@ TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
          std::vector<Case>{{"", "", "DISPLAY names no X server"}, {":97", "", "the X server :97 does not answer"},
                            {"", ":98", "the X server :98 does not answer"}}) {
         ::setenv("DISPLAY", environment.c_str(), 1);
-        std::string failure;
-        EXPECT_FALSE(display::X11Display::connect(name, failure));
-        EXPECT_EQ(failure, reason);
+        auto connected = display::X11Display::connect(name);
+        ASSERT_FALSE(connected);
+        EXPECT_EQ(connected.error(), reason);
     }
     ::setenv("DISPLAY", saved.c_str(), 1);
+}
+
+TEST_F(X11DisplayTest, AnOpenMenuHasTheKeysWhoeverHasTheFocusAndAClickElsewhereEndsIt) {
+    auto editor = otherClient(server.name(), "Editor", 900);
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == "Editor"; }));
+    auto application = appkit::Application::shared();
+    auto menu = appkit::Menu::make("Status");
+    int opened = 0;
+    menu->addItem(appkit::MenuItem::make("Open", [&] { ++opened; }, "o"));
+
+    // Its key equivalent, typed while the editor has the focus.
+    application->beginMenuTracking(menu);
+    display->update();
+    xdotool({"key", "super+o"});
+    EXPECT_TRUE(runUntil([&] { return opened == 1; }));
+    EXPECT_FALSE(editor->wasTypedIntoApplicationWindow('o'));
+
+    // A click on the editor's window.
+    application->beginMenuTracking(menu);
+    display->update();
+    xdotool({"mousemove", "--sync", "1000", "200", "click", "1"});
+    EXPECT_TRUE(runUntil([&] { return !application->trackingMenu(); }));
+    EXPECT_EQ(opened, 1);
+    // Ended, the menu holds the keys no more.
+    xdotool({"key", "o"});
+    EXPECT_TRUE(editor->wasTypedIntoApplicationWindow('o'));
 }

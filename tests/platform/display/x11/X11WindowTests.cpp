@@ -34,7 +34,7 @@ TEST_F(X11DisplayTest, WindowsAreDrawnWhereTheApplicationPutsThemAndThePanelFloa
     // and a nearly invisible overlay over the whole screen, as the search panel shows them.
     auto settings = appkit::Window::make(Rect(100, 300, 400, 300), appkit::WindowStyleMask::titled);
     settings->setTitle("Settings");
-    settings->setContentView(ui::HostingView::create(
+    settings->setContentView(ui::HostingView::make(
         ui::ZStack({ui::Rectangle().fill(appkit::Color::rgba(0.9, 0.2, 0.2)), ui::Text("Settings")})));
     auto panel = appkit::Window::make<appkit::Panel>(Rect(300, 350, 400, 200),
                                                      appkit::WindowStyleMask::nonactivatingPanel |
@@ -42,7 +42,7 @@ TEST_F(X11DisplayTest, WindowsAreDrawnWhereTheApplicationPutsThemAndThePanelFloa
     panel->setFloatingPanel(true);
     panel->setOpaque(false);
     panel->setBackgroundColor(appkit::Color::rgba(0, 0, 0, 0));
-    panel->setContentView(ui::HostingView::create(ui::RoundedRectangle(24).fill(appkit::Color::rgba(0.1, 0.6, 0.6))));
+    panel->setContentView(ui::HostingView::make(ui::RoundedRectangle(24).fill(appkit::Color::rgba(0.1, 0.6, 0.6))));
     auto overlay = appkit::Window::make(Rect(0, 0, 1280, 800), appkit::WindowStyleMask::borderless);
     overlay->setOpaque(false);
     overlay->setBackgroundColor(appkit::Color::white(0, 0.001));
