@@ -3,13 +3,16 @@
 # make bench  builds (the Release build of make run) and runs the benchmarks and the
 #             comparison with fzf
 # make tsan   builds with ThreadSanitizer and runs the suites that exercise threads
+# make fuzz   builds the libFuzzer harnesses with clang and runs each for FUZZ_RUNS inputs
+#             or FUZZ_SECONDS, FUZZ_JOBS at once (FUZZ_HARNESSES picks them), then
+#             CRASH_TRIALS crash trials (not in CI)
 # make demo   shows the application on a virtual display (Xvfb) and writes screenshots to
 #             build/demo, for machines without a desktop
 
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps run build test tsan bench demo clean
+.PHONY: all deps run build test tsan bench fuzz demo clean
 
 all: build
 
@@ -38,9 +41,20 @@ tsan: deps
 bench: build
 	scripts/run-benchmarks build
 
+FUZZ_SECONDS ?= 600
+FUZZ_RUNS ?= 10000000
+FUZZ_JOBS ?= 4
+CRASH_TRIALS ?= 1000
+fuzz:
+	@scripts/install-deps fuzz
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" -DKV_TESTS=OFF -DKV_FUZZ=ON $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS) --target kv-fuzz-programs
+	scripts/run-fuzz build-fuzz $(FUZZ_SECONDS) $(FUZZ_JOBS) $(CRASH_TRIALS) $(FUZZ_RUNS)
+
 demo: build
 	scripts/assemble-app build
 	build/bench/kv-demo --bundle build/Kestrelvault.app --out build/demo
 
 clean:
-	rm -rf build build-test build-tsan
+	rm -rf build build-test build-tsan build-fuzz

@@ -16,18 +16,24 @@ namespace {
 
 foundation::Guarded<std::shared_ptr<AMSAnalytics>> sharedEngine;
 
-// Text that is not UTF-8 is stored with replacement characters rather than thrown on the
-// queue, where nobody could catch it.
+// Text that is not UTF-8 never gets here (it is left out below); were it to, it would be
+// stored with replacement characters rather than thrown on the queue, where nobody could
+// catch it.
 std::string serialized(const nlohmann::json& object) {
     return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-// The parameters as a JSON object; values that are neither strings nor numbers are left out.
+// The parameters as a JSON object; values that are neither strings nor numbers, and text
+// that is not UTF-8 (refused wherever text is stored), are left out.
 std::string parametersJSON(const std::shared_ptr<foundation::Dictionary>& parameters) {
     nlohmann::json object = nlohmann::json::object();
     if (!parameters) return serialized(object);
     for (const auto& [key, value] : parameters->entries()) {
-        if (auto text = foundation::stringValue(value)) {
+        auto text = foundation::stringValue(value);
+        if (!foundation::isValidUTF8(key) || (text && !foundation::isValidUTF8(*text))) {
+            AMSMonitor::log(AMSMonitor::Level::warning, kAMSMonitorCodeInvalidParameterValue,
+                            "Parameter text is not valid UTF-8. Parameter dropped", key);
+        } else if (text) {
             object[key] = *text;
         } else if (auto number = foundation::numberValue(value)) {
             switch (number->kind()) {

@@ -1,20 +1,27 @@
 #include "app/bookmarks/PaddedFile.hpp"
 
-#include <fstream>
+#include "platform/foundation/FileManager.hpp"
+#include "platform/system/UnifiedLog.hpp"
 
 namespace kestrelvault {
 
 std::optional<simdjson::padded_string> readPaddedFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream stream(path, std::ios::binary | std::ios::ate);
-    if (!stream) return std::nullopt;
-    auto size = stream.tellg();
-    if (size < 0) return std::nullopt;
-    simdjson::padded_string contents(static_cast<std::size_t>(size));
-    stream.seekg(0);
-    if (!stream.read(contents.data(), size)) return std::nullopt;
-    return contents;
+    std::optional<simdjson::padded_string> contents;
+    std::shared_ptr<foundation::Error> error;
+    bool read = foundation::FileManager::defaultManager().readRegularFile(
+        path, foundation::foreignFileSizeLimit,
+        [&](std::size_t size) {
+            contents.emplace(size);
+            return contents->data();
+        },
+        &error);
+    if (read) return contents;
+    if (error && error->code() == foundation::NSFileReadTooLargeError) {
+        static const auto log = darwin::os_log_create("com.kestrelvault.Kestrelvault", "BookmarkProvider");
+        darwin::os_log_with_type(log, darwin::os_log_type_t::error,
+                                 "Skipped " + path.string() + ": " + error->localizedDescription());
+    }
+    return std::nullopt;
 }
 
 }  // namespace kestrelvault

@@ -7,6 +7,7 @@
 #include "platform/foundation/Bundle.hpp"
 #include "platform/foundation/FileManager.hpp"
 #include "platform/foundation/PropertyListPrecheck.hpp"
+#include "platform/foundation/PropertyListReader.hpp"
 
 #include <plist/plist.h>
 
@@ -22,8 +23,6 @@ namespace {
 
 constexpr std::string_view profileDirectory = "Default";
 constexpr std::string_view profileDisplayName = "Safari";
-
-using PlistHandle = std::unique_ptr<void, decltype(&plist_free)>;
 
 // The items of an array in order. libplist answers an item by index by walking the list
 // from its start, so reading a large folder by index would cost its size squared.
@@ -197,8 +196,8 @@ BookmarkList SafariBookmarkProvider::loadBookmarks() const {
     // A bookmark takes more than 16 bytes of the file, and its texts less than theirs.
     result.reserve(bytes.size(), bytes.size() / 16);
     // Binary files (what Safari writes) are read in place; a walk of shared objects or
-    // cycles would not end, so the shape is checked first. XML goes through libplist, which
-    // recurses per nesting level: it is checked as well.
+    // cycles would not end, so the shape is checked first. XML is parsed as every property
+    // list is (checked first as well, since the parser recurses per nesting level).
     if (auto binary = BinaryPropertyList::open(bytes)) {
         if (foundation::PropertyListPrecheck::isSafeBinary(bytes) && binary->isDictionary(binary->top()))
             walk(BinarySource(*binary), binary->top(), result);
@@ -206,10 +205,8 @@ BookmarkList SafariBookmarkProvider::loadBookmarks() const {
         returnFreedMemoryToTheSystem();
         return result.build();
     }
-    if (!foundation::PropertyListPrecheck::isSafeXML(bytes)) return result.build();
-    plist_t top = nullptr;
-    plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &top);
-    PlistHandle owner(top, &plist_free);
+    auto list = foundation::PropertyListReader::read(bytes);
+    auto top = list ? static_cast<plist_t>(list->root.get()) : nullptr;
     if (top && plist_get_node_type(top) == PLIST_DICT) walk(TreeSource{}, top, result);
     return result.build();
 }

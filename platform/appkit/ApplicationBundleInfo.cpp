@@ -39,11 +39,8 @@ bool ApplicationBundleInfo::opensScheme(std::string_view scheme) const {
 }
 
 std::optional<ApplicationBundleInfo> ApplicationBundleInfo::read(const std::filesystem::path& bundle) {
-    auto infoPath = bundle / "Contents" / "Info.plist";
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(infoPath, error) || std::filesystem::file_size(infoPath, error) > maximumInfoSize)
-        return std::nullopt;
-    auto data = foundation::FileManager::defaultManager().contentsAtPath(infoPath);
+    auto data = foundation::FileManager::defaultManager().contentsOfRegularFile(bundle / "Contents" / "Info.plist",
+                                                                                maximumInfoSize);
     if (!data) return std::nullopt;
     auto info = foundation::dictionaryValue(foundation::PropertyListSerialization::propertyListWithData(*data));
     if (!info) return std::nullopt;

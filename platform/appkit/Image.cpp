@@ -1,11 +1,10 @@
 #include "platform/appkit/Image.hpp"
 
 #include "platform/foundation/Bundle.hpp"
+#include "platform/foundation/FileManager.hpp"
 
 #include <stb_image.h>
 
-#include <fstream>
-#include <iterator>
 
 namespace appkit {
 
@@ -36,13 +35,9 @@ std::shared_ptr<Image> Image::imageWithData(std::string_view bytes) {
 }
 
 std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return nullptr;
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) return nullptr;
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad()) return nullptr;
-    return imageWithData(bytes);
+    // Pictures come from other programs' folders (profile pictures, application icons).
+    auto bytes = foundation::FileManager::defaultManager().contentsOfRegularFile(path, foundation::foreignFileSizeLimit);
+    return bytes ? imageWithData(*bytes) : nullptr;
 }
 
 std::shared_ptr<Image> Image::imageNamed(const std::string& name) {

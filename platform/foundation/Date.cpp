@@ -9,12 +9,13 @@
 
 namespace foundation {
 
-Date::Date(double secondsSince1970) : objc::Object(objc::defineClass("NSDate")), seconds_(secondsSince1970) {}
+Date::Date(double secondsSinceReferenceDate)
+    : objc::Object(objc::defineClass("NSDate")), seconds_(secondsSinceReferenceDate) {}
 
 std::shared_ptr<Date> Date::now() { return make(Clock::wallSecondsSince1970()); }
 
 std::string Date::description() const {
-    std::time_t whole = static_cast<std::time_t>(std::floor(seconds_));
+    std::time_t whole = static_cast<std::time_t>(std::floor(timeIntervalSince1970()));
     std::tm parts{};
     gmtime_r(&whole, &parts);
     char buffer[64];

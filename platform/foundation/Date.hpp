@@ -4,19 +4,27 @@
 
 namespace foundation {
 
-// A point in time, as seconds since 1970-01-01 00:00:00 UTC.
+// A point in time. It keeps its seconds since the reference date, as the platform does, so
+// dates read from property lists (which count from there) are written back to the bit.
 class Date final : public objc::Object {
 public:
-    explicit Date(double secondsSince1970);
-    static std::shared_ptr<Date> make(double secondsSince1970) { return std::make_shared<Date>(secondsSince1970); }
+    static std::shared_ptr<Date> make(double secondsSince1970) {
+        return dateWithTimeIntervalSinceReferenceDate(secondsSince1970 - referenceDateOffset);
+    }
+    static std::shared_ptr<Date> dateWithTimeIntervalSinceReferenceDate(double seconds) {
+        return std::make_shared<Date>(seconds);
+    }
     // The current wall time of the process clock (the manual clock in tests).
     static std::shared_ptr<Date> now();
 
     // Seconds between 1970 and the platform's reference date, 2001-01-01.
     static constexpr double referenceDateOffset = 978307200.0;
 
-    double timeIntervalSince1970() const { return seconds_; }
-    double timeIntervalSinceReferenceDate() const { return seconds_ - referenceDateOffset; }
+    // Use make or dateWithTimeIntervalSinceReferenceDate.
+    explicit Date(double secondsSinceReferenceDate);
+
+    double timeIntervalSince1970() const { return seconds_ + referenceDateOffset; }
+    double timeIntervalSinceReferenceDate() const { return seconds_; }
 
     // "2001-01-01 00:00:00 +0000"
     std::string description() const override;
@@ -24,7 +32,7 @@ public:
     std::size_t hash() const override;
 
 private:
-    double seconds_;
+    double seconds_;  // since the reference date
 };
 
 }  // namespace foundation

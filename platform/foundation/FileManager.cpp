@@ -7,10 +7,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +50,7 @@ std::int64_t codeFor(Operation operation, int error) {
     case Operation::list:
         if (error == ENOENT || error == ENOTDIR) return NSFileReadNoSuchFileError;
         if (error == EACCES || error == EPERM) return NSFileReadNoPermissionError;
+        if (error == EFBIG) return NSFileReadTooLargeError;
         return NSFileReadUnknownError;
     case Operation::write:
         if (error == ENOENT) return NSFileNoSuchFileError;
@@ -69,6 +72,8 @@ std::string describe(std::int64_t code, Operation operation, const std::filesyst
         return "The file " + name + " couldn\u2019t be opened because there is no such file.";
     case NSFileReadNoPermissionError:
         return "The file " + name + " couldn\u2019t be opened because you don\u2019t have permission to view it.";
+    case NSFileReadTooLargeError:
+        return "The file " + name + " couldn\u2019t be opened because it is too large.";
     case NSFileNoSuchFileError:
         return operation == Operation::remove ? name + " couldn\u2019t be removed."
                                               : "The file " + name + " couldn\u2019t be saved because there is no such folder.";
@@ -113,9 +118,26 @@ bool writeAll(int descriptor, const Data& data) {
     return true;
 }
 
+constexpr std::string_view temporaryMarker = ".kvtmp.";
+
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     static std::atomic<std::uint64_t> counter{0};
-    return path.parent_path() / fmt::format(".{}.kvtmp.{}.{}", path.filename().string(), ::getpid(), counter.fetch_add(1));
+    return path.parent_path() / fmt::format(".{}{}{}.{}", path.filename().string(), temporaryMarker, ::getpid(),
+                                            counter.fetch_add(1));
+}
+
+// The process that made a temporary sibling, from its name ".<file>.kvtmp.<pid>.<count>".
+std::optional<pid_t> temporaryWriter(std::string_view name) {
+    auto marker = name.rfind(temporaryMarker);
+    if (!name.starts_with('.') || marker == std::string_view::npos) return std::nullopt;
+    auto rest = name.substr(marker + temporaryMarker.size());
+    auto dot = rest.find('.');
+    if (dot == 0 || dot == std::string_view::npos || dot + 1 == rest.size()) return std::nullopt;
+    auto isNumber = [](std::string_view digits) {
+        return digits.find_first_not_of("0123456789") == std::string_view::npos && digits.size() <= 9;
+    };
+    if (!isNumber(rest.substr(0, dot)) || !isNumber(rest.substr(dot + 1))) return std::nullopt;
+    return static_cast<pid_t>(std::stol(std::string(rest.substr(0, dot))));
 }
 
 mode_t creationMode(NewFileAccess access) { return access == NewFileAccess::ownerOnly ? 0600 : 0666; }
@@ -225,6 +247,38 @@ std::shared_ptr<Data> FileManager::contentsAtPath(const std::filesystem::path& p
     return Data::make(std::move(bytes));
 }
 
+bool FileManager::readRegularFile(const std::filesystem::path& path, std::uint64_t limit,
+                                  const std::function<char*(std::size_t)>& allocate,
+                                  std::shared_ptr<Error>* error) const {
+    // Opened without waiting for a writer, in case a FIFO sits at the path.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0) return fail(error, Operation::read, path, errno);
+    if (!S_ISREG(status.st_mode)) return fail(error, Operation::read, path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+    auto size = static_cast<std::uint64_t>(status.st_size);
+    if (size > limit || size > std::numeric_limits<std::size_t>::max()) return fail(error, Operation::read, path, EFBIG);
+    char* bytes = allocate(static_cast<std::size_t>(size));
+    for (std::uint64_t done = 0; done < size;) {
+        ssize_t count = ::read(file.get(), bytes + done, static_cast<std::size_t>(size - done));
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return fail(error, Operation::read, path, errno);
+        if (count == 0) return fail(error, Operation::read, path, EIO);  // cut short while being read
+        done += static_cast<std::uint64_t>(count);
+    }
+    return true;
+}
+
+std::optional<std::string> FileManager::contentsOfRegularFile(const std::filesystem::path& path, std::uint64_t limit,
+                                                              std::shared_ptr<Error>* error) const {
+    std::string contents;
+    auto allocate = [&](std::size_t size) {
+        contents.resize(size);
+        return contents.data();
+    };
+    if (!readRegularFile(path, limit, allocate, error)) return std::nullopt;
+    return contents;
+}
+
 bool FileManager::writeData(const Data& data, const std::filesystem::path& path, bool atomically,
                             std::shared_ptr<Error>* error, NewFileAccess access) const {
     if (atomically) return writeAtomically(data, path, error, access);
@@ -232,6 +286,16 @@ bool FileManager::writeData(const Data& data, const std::filesystem::path& path,
     if (file.get() < 0) return fail(error, Operation::write, path, errno);
     if (!writeAll(file.get(), data) || !file.close()) return fail(error, Operation::write, path, errno);
     return true;
+}
+
+void FileManager::removeAbandonedWriteTemporaries(const std::filesystem::path& directory) const {
+    auto names = contentsOfDirectoryAtPath(directory);
+    if (!names) return;
+    for (const auto& name : *names) {
+        auto writer = temporaryWriter(name);
+        if (writer && *writer > 0 && ::kill(*writer, 0) != 0 && errno == ESRCH)
+            ::unlink((directory / name).c_str());
+    }
 }
 
 bool FileManager::createDirectoryAtPath(const std::filesystem::path& path, bool withIntermediateDirectories,

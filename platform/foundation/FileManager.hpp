@@ -5,6 +5,7 @@
 #include "platform/foundation/Error.hpp"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@ inline constexpr std::int64_t NSFileNoSuchFileError = 4;
 inline constexpr std::int64_t NSFileReadUnknownError = 256;
 inline constexpr std::int64_t NSFileReadNoPermissionError = 257;
 inline constexpr std::int64_t NSFileReadNoSuchFileError = 260;
+inline constexpr std::int64_t NSFileReadTooLargeError = 263;
 inline constexpr std::int64_t NSFileWriteUnknownError = 512;
 inline constexpr std::int64_t NSFileWriteNoPermissionError = 513;
 inline constexpr std::int64_t NSFileWriteFileExistsError = 516;
@@ -29,6 +31,11 @@ inline constexpr const char* NSFileTypeDirectory = "NSFileTypeDirectory";
 inline constexpr const char* NSFileTypeRegular = "NSFileTypeRegular";
 inline constexpr const char* NSFileTypeSymbolicLink = "NSFileTypeSymbolicLink";
 inline constexpr const char* NSFileTypeUnknown = "NSFileTypeUnknown";
+
+// The most that is read of a file another program wrote (a browser's bookmarks, an
+// application's bundle, a picture): far above any real one, it keeps a file of gigabytes in
+// such a place from costing seconds and as much memory.
+inline constexpr std::uint64_t foreignFileSizeLimit = std::uint64_t{256} << 20;
 
 // Who may read a file that a write creates: as the umask leaves it (from 0666), or the owner
 // alone (0600, whatever the umask). A file that is replaced keeps its own mode.
@@ -53,10 +60,23 @@ public:
     // permission, 256 otherwise (a directory, for example).
     std::shared_ptr<Data> contentsAtPath(const std::filesystem::path& path,
                                          std::shared_ptr<Error>* error = nullptr) const;
+    // Reads a regular file whole into the storage `allocate` gives for its size (called once,
+    // only when the file is read), without ever blocking on a FIFO or a device. False and an
+    // error as contentsAtPath gives them, 256 for anything but a regular file, and
+    // NSFileReadTooLargeError when the file is larger than `limit` bytes.
+    bool readRegularFile(const std::filesystem::path& path, std::uint64_t limit,
+                         const std::function<char*(std::size_t)>& allocate,
+                         std::shared_ptr<Error>* error = nullptr) const;
+    // The same, into a string.
+    std::optional<std::string> contentsOfRegularFile(const std::filesystem::path& path, std::uint64_t limit,
+                                                     std::shared_ptr<Error>* error = nullptr) const;
     // Writes the whole file, atomically when asked (temporary file in the same directory,
     // then rename).
     bool writeData(const Data& data, const std::filesystem::path& path, bool atomically,
                    std::shared_ptr<Error>* error = nullptr, NewFileAccess access = NewFileAccess::standard) const;
+    // Removes what atomic writes into the folder left behind when their process died between
+    // creating the temporary file and renaming it; temporaries of running processes stay.
+    void removeAbandonedWriteTemporaries(const std::filesystem::path& directory) const;
     bool createDirectoryAtPath(const std::filesystem::path& path, bool withIntermediateDirectories,
                                std::shared_ptr<Error>* error = nullptr) const;
     // Removes a file or a directory with its contents; error 4 when nothing is there.

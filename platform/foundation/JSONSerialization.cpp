@@ -145,7 +145,9 @@ objc::Id JSONSerialization::JSONObjectWithData(std::string_view data, unsigned o
     objc::Id result;
     if (!parsed.error()) {
         result = objectFromElement(parsed.value_unsafe());
-    } else if (parsed.error() == simdjson::NUMBER_ERROR) {
+    } else if (parsed.error() == simdjson::NUMBER_ERROR && data.find('\0') == std::string_view::npos) {
+        // Read again for the long integers; this reader would take a NUL byte, which JSON
+        // text never holds, as the end of the document.
         try {
             // Same nesting limit as the fast reader, so conversion cannot exhaust the stack.
             auto limitDepth = [](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {

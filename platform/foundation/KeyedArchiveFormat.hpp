@@ -24,7 +24,10 @@ inline constexpr const char* stringField = "NS.string";
 inline constexpr const char* numberKindField = "NS.kind";
 inline constexpr const char* numberValueField = "NS.value";
 inline constexpr const char* dataField = "NS.data";
-inline constexpr const char* timeField = "NS.time";
+// Dates: seconds since the reference date, as the date keeps them; archives written before
+// hold seconds since 1970 under "NS.time" instead.
+inline constexpr const char* referenceTimeField = "NS.referenceTime";
+inline constexpr const char* timeSince1970Field = "NS.time";
 inline constexpr const char* objectsField = "NS.objects";
 inline constexpr const char* entriesField = "NS.entries";
 

@@ -33,6 +33,11 @@ plist_t numberNode(const Number& number, std::string& kind) {
 // fields, its array or entries); past this the unarchiver's precheck would refuse the archive.
 constexpr std::size_t maximumObjectDepth = (PropertyListPrecheck::maximumDepth - 4) / 3;
 
+std::shared_ptr<Error> invalidTextError() {
+    return Error::withDescription(NSCocoaErrorDomain, NSCoderInvalidValueError,
+                                  "Text that is not valid UTF-8 cannot be archived.");
+}
+
 std::shared_ptr<Error> notCodableError(const objc::Object& object) {
     return Error::withDescription(NSCocoaErrorDomain, NSCoderInvalidValueError,
                                   "Objects of class '" + object.isa()->name() + "' cannot be archived securely.");
@@ -52,6 +57,10 @@ plist_t KeyedArchiver::encodeNode(const objc::Id& object, std::size_t depth, std
     plist_dict_set_item(node.get(), ka::fieldsKey, fields);
 
     if (auto string = std::dynamic_pointer_cast<String>(object)) {
+        if (!isValidUTF8(string->value())) {
+            failure = invalidTextError();
+            return nullptr;
+        }
         // Kept as bytes so that text with zero bytes survives.
         plist_dict_set_item(fields, ka::stringField, plist_new_data(string->value().data(), string->value().size()));
     } else if (auto number = std::dynamic_pointer_cast<Number>(object)) {
@@ -62,7 +71,7 @@ plist_t KeyedArchiver::encodeNode(const objc::Id& object, std::size_t depth, std
         plist_dict_set_item(fields, ka::dataField,
                             plist_new_data(reinterpret_cast<const char*>(data->bytes().data()), data->length()));
     } else if (auto date = std::dynamic_pointer_cast<Date>(object)) {
-        plist_dict_set_item(fields, ka::timeField, plist_new_real(date->timeIntervalSince1970()));
+        plist_dict_set_item(fields, ka::referenceTimeField, plist_new_real(date->timeIntervalSinceReferenceDate()));
     } else if (std::dynamic_pointer_cast<Null>(object)) {
         // The class says it all.
     } else if (auto array = std::dynamic_pointer_cast<Array>(object)) {
@@ -77,6 +86,11 @@ plist_t KeyedArchiver::encodeNode(const objc::Id& object, std::size_t depth, std
         plist_t entries = plist_new_dict();
         plist_dict_set_item(fields, ka::entriesField, entries);
         for (auto& [key, value] : dictionary->entries()) {
+            // Keys are property-list keys: a NUL would cut one short.
+            if (!PropertyListPrecheck::isStorableText(key)) {
+                failure = invalidTextError();
+                return nullptr;
+            }
             plist_t encoded = encodeNode(value, depth + 1, failure);
             if (!encoded) return nullptr;
             plist_dict_set_item(entries, key.c_str(), encoded);

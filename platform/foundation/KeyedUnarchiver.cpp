@@ -6,7 +6,7 @@
 #include "platform/foundation/KeyedArchiveFormat.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
-#include "platform/foundation/PropertyListPrecheck.hpp"
+#include "platform/foundation/PropertyListReader.hpp"
 #include "platform/foundation/String.hpp"
 
 #include <cstdlib>
@@ -48,11 +48,11 @@ std::string joinedNames(const std::vector<const objc::Class*>& classes) {
 std::optional<std::string> textOf(plist_t node) {
     if (!node) return std::nullopt;
     if (plist_get_node_type(node) == PLIST_STRING) {
-        char* text = nullptr;
-        plist_get_string_val(node, &text);
-        std::string value(text ? text : "");
-        std::free(text);
-        return value;
+        // By pointer and length: the library's copying accessor aborts the process on text
+        // with a NUL inside (which the precheck refuses as well).
+        std::uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return text ? std::string(text, length) : std::string();
     }
     if (plist_get_node_type(node) == PLIST_DATA) {
         char* bytes = nullptr;
@@ -141,14 +141,22 @@ objc::Id KeyedUnarchiver::decodeNode(plist_t node, const std::vector<const objc:
     objc::Id object;
     const auto& name = runtimeClass->name();
     if (name == "NSString") {
-        if (auto text = textOf(plist_dict_get_item(fields, ka::stringField))) object = String::make(*text);
+        auto text = textOf(plist_dict_get_item(fields, ka::stringField));
+        if (text && !isValidUTF8(*text)) {
+            failWithError(corruptError("The string for key '" + std::string(key) + "' is not valid UTF-8."));
+            return nullptr;
+        }
+        if (text) object = String::make(*text);
     } else if (name == "NSNumber") {
         object = numberFrom(fields);
     } else if (name == "NSData") {
         if (auto bytes = textOf(plist_dict_get_item(fields, ka::dataField)))
             object = Data::make(std::vector<std::uint8_t>(bytes->begin(), bytes->end()));
     } else if (name == "NSDate") {
-        if (auto seconds = realOf(plist_dict_get_item(fields, ka::timeField))) object = Date::make(*seconds);
+        if (auto seconds = realOf(plist_dict_get_item(fields, ka::referenceTimeField)))
+            object = Date::dateWithTimeIntervalSinceReferenceDate(*seconds);
+        else if (auto since1970 = realOf(plist_dict_get_item(fields, ka::timeSince1970Field)))
+            object = Date::make(*since1970);
     } else if (name == "NSNull") {
         object = Null::null();
     } else if (name == "NSArray" || name == "NSDictionary") {
@@ -203,17 +211,10 @@ objc::Id KeyedUnarchiver::unarchivedObjectOfClass(const objc::Class* runtimeClas
 objc::Id KeyedUnarchiver::unarchivedObjectOfClasses(const std::vector<const objc::Class*>& classes, const Data& data,
                                                     std::shared_ptr<Error>* error) {
     if (error) *error = nullptr;
-    plist_t parsed = nullptr;
-    if (data.length() > 0 && data.length() <= std::numeric_limits<std::uint32_t>::max()) {
-        // Archives come back from storage that may have been damaged: shapes that would
-        // exhaust the parser's stack or memory are refused before it sees them.
-        auto bytes = data.view();
-        auto length = static_cast<std::uint32_t>(data.length());
-        bool safe = plist_is_binary(bytes.data(), length) ? PropertyListPrecheck::isSafeBinary(bytes)
-                                                          : PropertyListPrecheck::isSafeXML(bytes);
-        if (safe) plist_from_memory(bytes.data(), length, &parsed);
-    }
-    ka::Node archive(parsed);
+    // Archives come back from storage that may have been damaged: the reader refuses shapes
+    // that would exhaust the parser's stack or memory before it sees them.
+    auto list = PropertyListReader::read(data.view());
+    ka::Node archive(list ? static_cast<plist_t>(list->root.release()) : nullptr);
     plist_t root = nullptr;
     if (archive.get() && plist_get_node_type(archive.get()) == PLIST_DICT &&
         textOf(plist_dict_get_item(archive.get(), ka::archiverKey)) == std::string(ka::archiverName)) {

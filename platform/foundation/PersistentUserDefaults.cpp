@@ -3,6 +3,7 @@
 #include "platform/foundation/Guarded.hpp"
 #include "platform/foundation/NSLog.hpp"
 #include "platform/foundation/PreferencesStore.hpp"
+#include "platform/foundation/PropertyListPrecheck.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
 
 namespace foundation {
@@ -36,8 +37,10 @@ void PersistentUserDefaults::setObject(const objc::Id& value, const std::string&
         removeObjectForKey(key);
         return;
     }
-    if (!PropertyListSerialization::propertyListIsValidForFormat(value, PropertyListFormat::binary)) {
-        // The platform refuses such values too; nothing is stored.
+    if (!PropertyListPrecheck::isStorableText(key) ||
+        !PropertyListSerialization::propertyListIsValidForFormat(value, PropertyListFormat::binary)) {
+        // The platform refuses such values too; nothing is stored, so the domain's file
+        // stays readable.
         NSLog("[UserDefaults] Attempt to set a non-property-list object " + value->description() + " for key " + key);
         return;
     }

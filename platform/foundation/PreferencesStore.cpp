@@ -140,6 +140,7 @@ Expected<bool> PreferencesStore::update(const std::string& domain,
     auto& files = FileManager::defaultManager();
     createPrivateDirectory(path.parent_path());
     FolderLock otherProcesses(path.parent_path());
+    files.removeAbandonedWriteTemporaries(path.parent_path());
     // Re-read first so that keys another process wrote meanwhile survive this write.
     cache->domains.erase(domain);
     auto values =

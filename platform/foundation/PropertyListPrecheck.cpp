@@ -1,7 +1,10 @@
 #include "platform/foundation/PropertyListPrecheck.hpp"
 
+#include "platform/foundation/String.hpp"
+
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -20,6 +23,34 @@ std::optional<std::uint64_t> bigEndian(std::string_view data, std::uint64_t offs
     for (std::uint64_t index = 0; index < width; ++index)
         value = (value << 8) | static_cast<unsigned char>(data[offset + index]);
     return value;
+}
+
+// False when the text holds a character reference ("&#65;", "&#x41;") to U+0000 or to a
+// surrogate, which the parser would turn into text that is not UTF-8. References it cannot
+// read are left for the parser to refuse.
+bool referencesAreStorable(std::string_view text) {
+    for (auto at = text.find("&#"); at != std::string_view::npos; at = text.find("&#", at + 2)) {
+        std::size_t index = at + 2;
+        unsigned base = 10;
+        if (index < text.size() && (text[index] == 'x' || text[index] == 'X')) {
+            base = 16;
+            ++index;
+        }
+        std::uint32_t value = 0;
+        std::size_t digits = 0;
+        for (; index < text.size(); ++index, ++digits) {
+            char character = text[index];
+            int digit = character >= '0' && character <= '9'                 ? character - '0'
+                        : base == 16 && character >= 'a' && character <= 'f' ? character - 'a' + 10
+                        : base == 16 && character >= 'A' && character <= 'F' ? character - 'A' + 10
+                                                                              : -1;
+            if (digit < 0) break;
+            value = std::min<std::uint32_t>(value * base + static_cast<std::uint32_t>(digit), 0x110000);
+        }
+        if (digits == 0 || index >= text.size() || text[index] != ';') continue;
+        if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return false;
+    }
+    return true;
 }
 
 class BinaryLayout {
@@ -64,10 +95,33 @@ public:
         for (std::uint64_t index = 0; index < references; ++index) {
             auto reference = bigEndian(data_, position + index * referenceWidth_, referenceWidth_);
             if (!reference || *reference >= objectCount_) return false;
-            if (isDictionary && index < count && !isUsableKeyOnce(*reference)) return false;
             result.push_back(*reference);
         }
         return true;
+    }
+
+    // False for a string object (ASCII or UTF-16) whose text is not storable; true for any
+    // other object, and for a string whose length does not fit the file (its readers refuse
+    // that damage each in its own way).
+    bool hasStorableText(std::uint64_t object) const {
+        auto type = typeOf(object);
+        if (!type || (*type != 0x5 && *type != 0x6)) return true;
+        std::uint64_t unitWidth = *type == 0x5 ? 1 : 2;
+        auto header = headerOf(object);
+        if (!header || header->position > data_.size() ||
+            header->count > (data_.size() - header->position) / unitWidth)
+            return true;
+        if (unitWidth == 1) return PropertyListPrecheck::isStorableText(data_.substr(header->position, header->count));
+        bool expectLowSurrogate = false;
+        for (std::uint64_t unit = 0; unit < header->count; ++unit) {
+            auto at = header->position + unit * 2;
+            auto value = static_cast<std::uint16_t>((static_cast<unsigned char>(data_[at]) << 8) |
+                                                    static_cast<unsigned char>(data_[at + 1]));
+            bool isLow = value >= 0xDC00 && value <= 0xDFFF;
+            if (value == 0 || isLow != expectLowSurrogate) return false;
+            expectLowSurrogate = value >= 0xD800 && value <= 0xDBFF;
+        }
+        return !expectLowSurrogate;
     }
 
 private:
@@ -108,33 +162,6 @@ private:
         return header;
     }
 
-    // Keys are shared by many dictionaries: each is checked once.
-    bool isUsableKeyOnce(std::uint64_t object) {
-        if (keyChecks_.empty()) keyChecks_.resize(objectCount_, unchecked);
-        if (keyChecks_[object] == unchecked) keyChecks_[object] = isUsableKey(object) ? usable : unusable;
-        return keyChecks_[object] == usable;
-    }
-
-    // The parser keeps dictionary keys as C strings and aborts the process on one whose text
-    // holds a NUL, so such a key makes the file unreadable instead.
-    bool isUsableKey(std::uint64_t object) const {
-        auto type = typeOf(object);
-        if (!type) return false;
-        std::uint64_t unitWidth = *type == 0x5 ? 1 : *type == 0x6 ? 2 : 0;
-        if (unitWidth == 0) return true;  // not text: the parser refuses it on its own
-        auto header = headerOf(object);
-        if (!header) return false;
-        if (header->position > data_.size() || header->count > (data_.size() - header->position) / unitWidth)
-            return false;
-        for (std::uint64_t unit = 0; unit < header->count; ++unit) {
-            auto at = header->position + unit * unitWidth;
-            if (data_[at] == '\0' && (unitWidth == 1 || data_[at + 1] == '\0')) return false;
-        }
-        return true;
-    }
-
-    enum : std::uint8_t { unchecked, usable, unusable };
-    std::vector<std::uint8_t> keyChecks_;
     std::string_view data_;
     unsigned offsetWidth_ = 0;
     unsigned referenceWidth_ = 0;
@@ -158,7 +185,12 @@ bool PropertyListPrecheck::isSafeBinary(std::string_view data, std::string* reas
     };
     std::vector<Frame> stack;
     std::vector<std::uint64_t> children;
+    bool badText = false;
     auto enter = [&](std::uint64_t object) {
+        if (!layout.hasStorableText(object)) {
+            badText = true;
+            return false;
+        }
         std::size_t first = children.size();
         if (!layout.appendChildren(object, children)) return false;
         state[object] = open;
@@ -167,7 +199,8 @@ bool PropertyListPrecheck::isSafeBinary(std::string_view data, std::string* reas
     };
     // Depth-first over the object graph without recursion; every object is expanded once
     // and remembers how many objects the parser would make of it.
-    if (!enter(layout.topObject())) return refuse(reason, "malformed object");
+    auto malformed = [&] { return refuse(reason, badText ? "text that is not valid Unicode" : "malformed object"); };
+    if (!enter(layout.topObject())) return malformed();
     while (!stack.empty()) {
         auto& frame = stack.back();  // its children run from firstChild to the end of the list
         if (frame.next < children.size()) {
@@ -175,7 +208,7 @@ bool PropertyListPrecheck::isSafeBinary(std::string_view data, std::string* reas
             if (state[child] == open) return refuse(reason, "reference cycle");
             if (state[child] == unvisited) {
                 if (stack.size() >= maximumDepth) return refuse(reason, "nested too deeply");
-                if (!enter(child)) return refuse(reason, "malformed object");
+                if (!enter(child)) return malformed();
             }
             continue;
         }
@@ -192,8 +225,10 @@ bool PropertyListPrecheck::isSafeBinary(std::string_view data, std::string* reas
 }
 
 bool PropertyListPrecheck::isSafeXML(std::string_view data, std::string* reason) {
+    if (!isStorableText(data)) return refuse(reason, "text that is not valid Unicode");
     std::size_t depth = 0;
     std::size_t position = 0;
+    std::size_t textStart = 0;
     auto startsWithTag = [&](std::size_t at, std::string_view name) {
         if (data.substr(at, name.size()) != name) return false;
         auto after = at + name.size();
@@ -201,11 +236,13 @@ bool PropertyListPrecheck::isSafeXML(std::string_view data, std::string* reason)
                                        data[after] == '\t' || data[after] == '\r' || data[after] == '\n');
     };
     while ((position = data.find('<', position)) != std::string_view::npos) {
+        if (!referencesAreStorable(data.substr(textStart, position - textStart)))
+            return refuse(reason, "text that is not valid Unicode");
         auto rest = data.substr(position);
         if (rest.starts_with("<!--") || rest.starts_with("<![CDATA[")) {
             auto end = data.find(rest.starts_with("<!--") ? "-->" : "]]>", position + 4);
             if (end == std::string_view::npos) return true;  // unterminated: the parser refuses it
-            position = end + 3;
+            position = textStart = end + 3;
             continue;
         }
         auto close = data.find('>', position);
@@ -216,9 +253,13 @@ bool PropertyListPrecheck::isSafeXML(std::string_view data, std::string* reason)
         } else if (startsWithTag(position + 1, "/array") || startsWithTag(position + 1, "/dict")) {
             if (depth > 0) --depth;
         }
-        position = close + 1;
+        position = textStart = close + 1;
     }
     return true;
+}
+
+bool PropertyListPrecheck::isStorableText(std::string_view text) {
+    return !std::memchr(text.data(), 0, text.size()) && isValidUTF8(text);
 }
 
 }  // namespace foundation

@@ -16,9 +16,17 @@ public:
 
     // True when the data may be handed to the parser; otherwise false with the reason.
     // Binary data whose offsets or references are inconsistent is refused as well, and so is
-    // a dictionary key whose text holds a NUL (the parser aborts the process on one).
+    // any text that is not storable (below): the parser aborts the process on a key or a
+    // string read with a NUL inside, drops unpaired surrogates and passes other malformed
+    // text through, which could then never be written back as it was read.
     static bool isSafeBinary(std::string_view data, std::string* reason = nullptr);
+    // XML must be UTF-8 throughout, without NUL bytes, and its character references must name
+    // storable characters.
     static bool isSafeXML(std::string_view data, std::string* reason = nullptr);
+
+    // Text a property list holds faithfully: valid UTF-8 without U+0000 (the parser and the
+    // writer work with C strings).
+    static bool isStorableText(std::string_view text);
 };
 
 }  // namespace foundation

@@ -4,7 +4,9 @@
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/PropertyListDate.hpp"
 #include "platform/foundation/PropertyListPrecheck.hpp"
+#include "platform/foundation/PropertyListReader.hpp"
 #include "platform/foundation/String.hpp"
 
 #include <plist/plist.h>
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 namespace foundation {
 
@@ -20,95 +23,135 @@ namespace {
 constexpr std::int64_t NSPropertyListReadCorruptError = 3840;
 constexpr std::int64_t NSPropertyListWriteInvalidError = 3851;
 
-struct PlistDeleter {
-    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-using PlistNode = std::unique_ptr<void, PlistDeleter>;
+using PlistNode = PropertyListReader::Tree;
+
+// The XML form writes a date as whole seconds with a year of up to four digits, and reads
+// back years from 1 on.
+constexpr double earliestXMLDate = -63113904000.0;  // 0001-01-01T00:00:00Z, since 2001
+constexpr double latestXMLDate = 252423993599.0;    // 9999-12-31T23:59:59Z
+
+bool isXMLDate(double sinceReference) { return sinceReference >= earliestXMLDate && sinceReference <= latestXMLDate; }
 
 void report(std::shared_ptr<Error>* error, std::int64_t code, std::string description) {
     if (error) *error = Error::withDescription(NSCocoaErrorDomain, code, std::move(description));
 }
 
-objc::Id objectFromNode(plist_t node) {
-    switch (plist_get_node_type(node)) {
-    case PLIST_DICT: {
-        Dictionary::Storage entries;
-        plist_dict_iter iterator = nullptr;
-        plist_dict_new_iter(node, &iterator);
-        while (true) {
-            char* key = nullptr;
-            plist_t value = nullptr;
-            plist_dict_next_item(node, iterator, &key, &value);
-            if (!value) {
+// The objects of a parsed tree. Nodes without an object form are left out; a date the XML
+// form cannot hold refuses the whole list (the library's reader takes fields out of range,
+// "1A900-06-01", and runs them on, to dates it could not write back). Lives for one read.
+class ObjectsFromNodes {
+public:
+    explicit ObjectsFromNodes(PropertyListFormat format) : format_(format) {}
+    bool refused() const { return refused_; }
+
+    objc::Id convert(plist_t node) {
+        switch (plist_get_node_type(node)) {
+        case PLIST_DICT: {
+            Dictionary::Storage entries;
+            plist_dict_iter iterator = nullptr;
+            plist_dict_new_iter(node, &iterator);
+            while (!refused_) {
+                char* key = nullptr;
+                plist_t value = nullptr;
+                plist_dict_next_item(node, iterator, &key, &value);
+                if (!value) {
+                    std::free(key);
+                    break;
+                }
+                auto object = convert(value);
+                if (key && object) entries.insert_or_assign(key, std::move(object));
                 std::free(key);
-                break;
             }
-            auto object = objectFromNode(value);
-            if (key && object) entries.insert_or_assign(key, std::move(object));
-            std::free(key);
+            std::free(iterator);
+            return refused_ ? nullptr : Dictionary::make(std::move(entries));
         }
-        std::free(iterator);
-        return Dictionary::make(std::move(entries));
+        case PLIST_ARRAY: {
+            std::vector<objc::Id> items;
+            auto count = plist_array_get_size(node);
+            for (std::uint32_t index = 0; index < count && !refused_; ++index)
+                if (auto item = convert(plist_array_get_item(node, index))) items.push_back(std::move(item));
+            return refused_ ? nullptr : Array::make(std::move(items));
+        }
+        case PLIST_STRING: {
+            std::uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return String::make(text ? std::string(text, length) : std::string());
+        }
+        case PLIST_BOOLEAN: {
+            std::uint8_t value = 0;
+            plist_get_bool_val(node, &value);
+            return Number::withBool(value != 0);
+        }
+        case PLIST_UINT: {
+            // The library keeps integers as 64-bit patterns; property lists hold signed integers.
+            std::uint64_t value = 0;
+            plist_get_uint_val(node, &value);
+            return Number::withInteger(static_cast<std::int64_t>(value));
+        }
+        case PLIST_REAL: {
+            double value = 0;
+            plist_get_real_val(node, &value);
+            return Number::withDouble(value);
+        }
+        case PLIST_DATA: {
+            std::uint64_t length = 0;
+            const char* bytes = plist_get_data_ptr(node, &length);
+            auto begin = reinterpret_cast<const std::uint8_t*>(bytes);
+            return Data::make(bytes ? std::vector<std::uint8_t>(begin, begin + length) : std::vector<std::uint8_t>());
+        }
+        case PLIST_DATE: {
+            double interval = PropertyListDate::interval(node);
+            if (format_ == PropertyListFormat::xml && !isXMLDate(interval)) {
+                refused_ = true;
+                return nullptr;
+            }
+            return Date::dateWithTimeIntervalSinceReferenceDate(interval);
+        }
+        case PLIST_UID: {
+            std::uint64_t value = 0;
+            plist_get_uid_val(node, &value);
+            return Dictionary::make({{"CF$UID", Number::withUnsigned(value)}});
+        }
+        default:
+            return nullptr;
+        }
     }
-    case PLIST_ARRAY: {
-        std::vector<objc::Id> items;
-        auto count = plist_array_get_size(node);
-        for (std::uint32_t index = 0; index < count; ++index)
-            if (auto item = objectFromNode(plist_array_get_item(node, index))) items.push_back(std::move(item));
-        return Array::make(std::move(items));
-    }
-    case PLIST_STRING: {
-        std::uint64_t length = 0;
-        const char* text = plist_get_string_ptr(node, &length);
-        return String::make(text ? std::string(text, length) : std::string());
-    }
-    case PLIST_BOOLEAN: {
-        std::uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return Number::withBool(value != 0);
-    }
-    case PLIST_UINT: {
-        // The library keeps integers as 64-bit patterns; property lists hold signed integers.
-        std::uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return Number::withInteger(static_cast<std::int64_t>(value));
-    }
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return Number::withDouble(value);
-    }
-    case PLIST_DATA: {
-        std::uint64_t length = 0;
-        const char* bytes = plist_get_data_ptr(node, &length);
-        auto begin = reinterpret_cast<const std::uint8_t*>(bytes);
-        return Data::make(bytes ? std::vector<std::uint8_t>(begin, begin + length) : std::vector<std::uint8_t>());
-    }
-    case PLIST_DATE: {
-        std::int32_t seconds = 0, microseconds = 0;
-        plist_get_date_val(node, &seconds, &microseconds);
-        // Before 2001 the library truncates toward zero and reports the fraction unsigned.
-        double sinceReference = seconds < 0 ? seconds - microseconds / 1e6 : seconds + microseconds / 1e6;
-        return Date::make(sinceReference + Date::referenceDateOffset);
-    }
-    case PLIST_UID: {
-        std::uint64_t value = 0;
-        plist_get_uid_val(node, &value);
-        return Dictionary::make({{"CF$UID", Number::withUnsigned(value)}});
-    }
-    default:
-        return nullptr;
-    }
+
+private:
+    PropertyListFormat format_;
+    bool refused_ = false;
+};
+
+// A dictionary whose one key is "CF$UID" with an integer is how UIDs read; it is written
+// back as the UID it stands for.
+std::optional<std::uint64_t> uidOf(const Dictionary& dictionary) {
+    if (dictionary.count() != 1) return std::nullopt;
+    auto number = numberValue(dictionary.objectForKey("CF$UID"));
+    if (!number || number->kind() == Number::Kind::boolean || number->kind() == Number::Kind::real ||
+        (number->kind() == Number::Kind::integer && number->integerValue() < 0))
+        return std::nullopt;
+    return number->kind() == Number::Kind::unsignedInteger ? number->unsignedValue()
+                                                           : static_cast<std::uint64_t>(number->integerValue());
+}
+
+plist_t dateNode(const Date& date, PropertyListFormat format) {
+    double sinceReference = date.timeIntervalSinceReferenceDate();
+    if (format == PropertyListFormat::binary) return PropertyListDate::makeNode(sinceReference);
+    double whole = std::floor(sinceReference);
+    if (!isXMLDate(whole)) return nullptr;
+    return PropertyListDate::makeNode(whole);
 }
 
 // Nullptr when the object (or anything inside it) has no property-list form, or is nested
 // deeper than any reader would accept.
-plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
+plist_t nodeFromObject(const objc::Id& object, PropertyListFormat format, std::size_t depth = 0) {
     if (depth > PropertyListPrecheck::maximumDepth) return nullptr;
     if (auto dictionary = dictionaryValue(object)) {
+        if (auto uid = uidOf(*dictionary)) return plist_new_uid(*uid);
         PlistNode node(plist_new_dict());
         for (const auto& [key, value] : dictionary->entries()) {
-            plist_t child = nodeFromObject(value, depth + 1);
+            if (!PropertyListPrecheck::isStorableText(key)) return nullptr;
+            plist_t child = nodeFromObject(value, format, depth + 1);
             if (!child) return nullptr;
             plist_dict_set_item(node.get(), key.c_str(), child);
         }
@@ -117,15 +160,16 @@ plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
     if (auto array = arrayValue(object)) {
         PlistNode node(plist_new_array());
         for (const auto& item : array->items()) {
-            plist_t child = nodeFromObject(item, depth + 1);
+            plist_t child = nodeFromObject(item, format, depth + 1);
             if (!child) return nullptr;
             plist_array_append_item(node.get(), child);
         }
         return node.release();
     }
     if (auto text = stringValue(object)) {
-        // The library works with C strings: an embedded NUL would silently cut the value.
-        if (text->find('\0') != std::string::npos) return nullptr;
+        // The library works with C strings (a NUL would cut the value short) and turns
+        // malformed UTF-8 into something else, which would not read back as written.
+        if (!PropertyListPrecheck::isStorableText(*text)) return nullptr;
         return plist_new_string(text->c_str());
     }
     if (auto number = numberValue(object)) {
@@ -142,15 +186,7 @@ plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
     }
     if (auto data = dataValue(object))
         return plist_new_data(reinterpret_cast<const char*>(data->bytes().data()), data->length());
-    if (auto date = std::dynamic_pointer_cast<Date>(object)) {
-        double sinceReference = date->timeIntervalSinceReferenceDate();
-        double whole = std::floor(sinceReference);
-        if (!std::isfinite(sinceReference) || whole < std::numeric_limits<std::int32_t>::min() ||
-            whole > std::numeric_limits<std::int32_t>::max())
-            return nullptr;
-        auto microseconds = static_cast<std::int32_t>(std::lround((sinceReference - whole) * 1e6));
-        return plist_new_date(static_cast<std::int32_t>(whole), std::min(microseconds, 999'999));
-    }
+    if (auto date = std::dynamic_pointer_cast<Date>(object)) return dateNode(*date, format);
     return nullptr;
 }
 
@@ -158,32 +194,22 @@ plist_t nodeFromObject(const objc::Id& object, std::size_t depth = 0) {
 
 objc::Id PropertyListSerialization::propertyListWithData(std::string_view data, PropertyListFormat* format,
                                                          std::shared_ptr<Error>* error) {
-    if (data.empty() || data.size() > std::numeric_limits<std::uint32_t>::max()) {
+    if (data.empty()) {
         report(error, NSPropertyListReadCorruptError, "Cannot parse a NULL or zero-length data");
         return nullptr;
     }
-    auto length = static_cast<std::uint32_t>(data.size());
-    bool binary = plist_is_binary(data.data(), length) != 0;
-    std::string refusal;
-    bool safe = binary ? PropertyListPrecheck::isSafeBinary(data, &refusal) : PropertyListPrecheck::isSafeXML(data, &refusal);
-    if (!safe) {
-        report(error, NSPropertyListReadCorruptError,
-               "The data couldn\u2019t be read because it isn\u2019t in the correct format. (" + refusal + ")");
-        return nullptr;
-    }
-    plist_t root = nullptr;
-    if (binary)
-        plist_from_bin(data.data(), length, &root);
-    else
-        plist_from_xml(data.data(), length, &root);
-    PlistNode owner(root);
-    auto result = root ? objectFromNode(root) : nullptr;
+    auto list = PropertyListReader::read(data);
+    auto readFormat = list && list->isBinary ? PropertyListFormat::binary : PropertyListFormat::xml;
+    ObjectsFromNodes objects(readFormat);
+    auto result = list ? objects.convert(static_cast<plist_t>(list->root.get())) : nullptr;
+    std::string refusal = !list ? list.error() : objects.refused() ? "a date the XML form cannot hold" : "";
     if (!result) {
         report(error, NSPropertyListReadCorruptError,
-               "The data couldn\u2019t be read because it isn\u2019t in the correct format.");
+               "The data couldn\u2019t be read because it isn\u2019t in the correct format." +
+                   (refusal.empty() ? std::string() : " (" + refusal + ")"));
         return nullptr;
     }
-    if (format) *format = binary ? PropertyListFormat::binary : PropertyListFormat::xml;
+    if (format) *format = readFormat;
     return result;
 }
 
@@ -193,7 +219,7 @@ std::shared_ptr<Data> PropertyListSerialization::dataWithPropertyList(const objc
         report(error, NSPropertyListWriteInvalidError, "Property list format OpenStep is not supported for writing");
         return nullptr;
     }
-    PlistNode root(nodeFromObject(object));
+    PlistNode root(nodeFromObject(object, format));
     if (!root) {
         report(error, NSPropertyListWriteInvalidError,
                "Property list invalid for format: " + std::to_string(static_cast<int>(format)));
@@ -217,7 +243,7 @@ std::shared_ptr<Data> PropertyListSerialization::dataWithPropertyList(const objc
 
 bool PropertyListSerialization::propertyListIsValidForFormat(const objc::Id& object, PropertyListFormat format) {
     if (format == PropertyListFormat::openStep) return false;
-    PlistNode root(nodeFromObject(object));
+    PlistNode root(nodeFromObject(object, format));
     return root != nullptr;
 }
 

@@ -12,9 +12,12 @@ enum class PropertyListFormat { openStep = 1, xml = 100, binary = 200 };
 
 // Property lists (binary and XML) to objects and back: dictionaries, arrays, strings,
 // numbers (Booleans kept apart), data and dates. Reading accepts binary and XML and reports
-// the one found; malformed input gives nil and an error (NSCocoaErrorDomain 3840). Integers
-// are signed 64-bit; unsigned values beyond that range and dates outside 1933-2069 cannot
-// be written. Stateless; safe from any thread.
+// the one found; malformed input, and text that is not valid UTF-8 or holds U+0000, give nil
+// and an error (NSCocoaErrorDomain 3840); such text cannot be written either (3851). Integers
+// are signed 64-bit; unsigned values beyond that range cannot be written. Dates are kept to
+// the bit in the binary form; the XML form holds whole seconds of the years 1 to 9999 and
+// refuses other dates. What is read can be written back in its format and reads back equal.
+// Stateless; safe from any thread.
 class PropertyListSerialization {
 public:
     static objc::Id propertyListWithData(std::string_view data, PropertyListFormat* format = nullptr,

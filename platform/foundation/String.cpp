@@ -2,6 +2,8 @@
 
 #include "platform/objc/Class.hpp"
 
+#include <simdjson.h>
+
 #include <functional>
 
 namespace foundation {
@@ -19,5 +21,7 @@ std::optional<std::string> stringValue(const objc::Id& object) {
     if (auto string = std::dynamic_pointer_cast<String>(object)) return string->value();
     return std::nullopt;
 }
+
+bool isValidUTF8(std::string_view bytes) { return simdjson::validate_utf8(bytes.data(), bytes.size()); }
 
 }  // namespace foundation

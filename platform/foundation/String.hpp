@@ -27,4 +27,9 @@ private:
 // The string value of an object that is a String; nullopt for anything else (nil included).
 std::optional<std::string> stringValue(const objc::Id& object);
 
+// Whether the bytes are well-formed UTF-8: Unicode scalar values only (no surrogates, no
+// overlong forms, nothing past U+10FFFF). Text that fails this is refused wherever it would
+// be stored or read as a string.
+bool isValidUTF8(std::string_view bytes);
+
 }  // namespace foundation

@@ -1,5 +1,7 @@
 #include "platform/foundation/StringsFile.hpp"
 
+#include "platform/foundation/String.hpp"
+
 #include <cstdint>
 
 namespace foundation {
@@ -170,19 +172,6 @@ private:
     std::size_t position_ = 0;
     std::string failure_;
 };
-
-bool isValidUTF8(std::string_view text) {
-    std::size_t index = 0;
-    while (index < text.size()) {
-        auto lead = static_cast<unsigned char>(text[index]);
-        int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || index + static_cast<std::size_t>(length) > text.size()) return false;
-        for (int offset = 1; offset < length; ++offset)
-            if ((static_cast<unsigned char>(text[index + static_cast<std::size_t>(offset)]) & 0xC0) != 0x80) return false;
-        index += static_cast<std::size_t>(length);
-    }
-    return true;
-}
 
 }  // namespace
 

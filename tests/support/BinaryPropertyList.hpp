@@ -15,4 +15,8 @@ std::string binaryPlist(const std::vector<std::vector<std::uint32_t>>& objects);
 // the next, ending in a string. A fan-out of 2 expands to 2^length leaves when parsed.
 std::vector<std::vector<std::uint32_t>> arrayChain(std::uint32_t length, std::uint32_t fanOut);
 
+// A binary property list of objects given encoded (marker byte and contents, with one-byte
+// references to other objects), for lists no writer would make. Object 0 is the root.
+std::string binaryPlistOfEncodedObjects(const std::vector<std::string>& objects);
+
 }  // namespace testsupport

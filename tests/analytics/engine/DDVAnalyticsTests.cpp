@@ -152,7 +152,9 @@ TEST_F(DDVAnalyticsTest, ParameterValuesKeepTheirKindAndOtherValuesAreLeftOut) {
 
     auto events = testsupport::storedEvents(database());
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].parameters, "{\"browser\":\"safari\",\"count\":3,\"ratio\":0.5,\"title\":\"bad \xef\xbf\xbd byte\"}");
+    EXPECT_EQ(events[0].parameters, "{\"browser\":\"safari\",\"count\":3,\"ratio\":0.5}");
+    ZULLoggerFlushForTesting();
+    EXPECT_EQ(capture_.entriesContaining("Parameter text is not valid UTF-8. Parameter dropped: title").size(), 1u);
 }
 
 TEST_F(DDVAnalyticsTest, CallsFromSeveralThreadsAreStoredInTheOrderOfTheirTimestamps) {

@@ -1,6 +1,4 @@
 #include "app/bookmarks/BookmarkAggregator.hpp"
-#include "app/bookmarks/SearchQuery.hpp"
-#include "app/bookmarks/SearchScorer.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 #include "tests/app/bookmarks/ApplicationResources.hpp"
@@ -305,38 +303,6 @@ TEST_F(AggregatorSearch, QueriesAreNormalisedAndSplitAtSpaces) {
     for (auto& entry : cases) EXPECT_EQ(names(aggregator->search(entry.query)), entry.expected) << entry.query;
     aggregator->profileSettings()->fuzzySearchEnabled = false;
     EXPECT_THAT(aggregator->search("gh"), IsEmpty());
-}
-
-TEST_F(AggregatorSearch, RanksExactlyAsScoringEveryRawBookmarkAndStablySorting) {
-    // A mixed corpus scored two ways: through the search, and by normalising every field
-    // on the spot and stably sorting, as a search without prepared fields would.
-    const std::vector<std::string> titles = {
-        "GitHub", "Git Book", "gist",       "Project Notes", "notes/projects", "ＧｉｔＨｕｂ", "ぎっと",
-        "ギット", "Café",     "cafe\u0301", "🎉 Party",       "project-notes",  "PRO",          "pro note",
-        "a b c",  "x"};
-    std::vector<Bookmark> bookmarks;
-    for (std::size_t index = 0; index < 120; ++index)
-        bookmarks.push_back(bookmark(BrowserType::chrome, "Default",
-                                     titles[index % titles.size()] + " " + std::to_string(index % 7),
-                                     titles[(index * 5) % titles.size()]));
-    auto aggregator = aggregatorWith(bookmarks);
-    for (const char* query :
-         {"git", "gh", "pro note", "ノート", "cafe", "café", "🎉", "notes pro", "ぎ", "b c", "zz", "p n"}) {
-        std::vector<std::pair<std::int64_t, std::size_t>> scored;
-        std::vector<std::string> words;  // split as the search splits them
-        for (auto& word : searchWords(query)) words.push_back(word.text());
-        for (std::size_t index = 0; index < bookmarks.size(); ++index) {
-            auto score = SearchScorer::matchScore(bookmarks[index].name, bookmarks[index].url,
-                                                  bookmarks[index].folderPath, words, true);
-            if (score > 0) scored.emplace_back(score, index);
-        }
-        std::stable_sort(scored.begin(), scored.end(),
-                         [](auto& left, auto& right) { return left.first > right.first; });
-        std::vector<std::string> expected;
-        for (std::size_t rank = 0; rank < std::min<std::size_t>(20, scored.size()); ++rank)
-            expected.push_back(bookmarks[scored[rank].second].name);
-        EXPECT_EQ(names(aggregator->search(query)), expected) << query;
-    }
 }
 
 }  // namespace

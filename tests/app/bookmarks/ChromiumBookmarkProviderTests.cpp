@@ -2,6 +2,7 @@
 #include "app/bookmarks/ChromeBookmarkProvider.hpp"
 #include "app/bookmarks/EdgeBookmarkProvider.hpp"
 #include "app/bookmarks/FolderWalk.hpp"
+#include "platform/system/UnifiedLog.hpp"
 #include "tests/app/bookmarks/BookmarkFixtures.hpp"
 
 #include <gmock/gmock.h>
@@ -123,6 +124,29 @@ TEST_F(ChromiumReader, MalformedFilesContributeNothingWhileOtherProfilesLoad) {
     std::vector<std::string> names;
     for (const auto& bookmark : bookmarks) names.push_back(bookmark.profileDirectory + ":" + bookmark.name);
     EXPECT_THAT(names, UnorderedElementsAre("Default:Good", "RootMemberNotObject:Mixed"));
+}
+
+TEST_F(ChromiumReader, FilesAboveTheSizeLimitAreSkippedWithALoggedError) {
+    writeProfile("Default", chromiumBookmarks({chromiumURL("Good", "https://good/")}));
+    writeFile(base / "Huge" / "Bookmarks", "");
+    writeFile(base / "Local State", "");
+    // A gigabyte each, without taking the disk: neither is read at all.
+    std::filesystem::resize_file(base / "Huge" / "Bookmarks", std::uintmax_t{1} << 30);
+    std::filesystem::resize_file(base / "Local State", std::uintmax_t{1} << 30);
+    darwin::LogCapture log;
+    std::vector<std::string> loaded;
+    for (const auto& bookmark : ChromeBookmarkProvider().loadBookmarks())
+        loaded.push_back(bookmark.profileDisplayName + ":" + bookmark.name);
+    EXPECT_THAT(loaded, ElementsAre("Default:Good"));
+    auto skipped = log.entriesContaining("Skipped ");
+    ASSERT_FALSE(skipped.empty());
+    for (const auto& line : skipped) {
+        EXPECT_EQ(line.type, darwin::os_log_type_t::error);
+        EXPECT_EQ(line.subsystem, "com.kestrelvault.Kestrelvault");
+        EXPECT_NE(line.message.find("too large"), std::string::npos) << line.message;
+    }
+    EXPECT_FALSE(log.entriesContaining((base / "Huge" / "Bookmarks").string()).empty());
+    EXPECT_FALSE(log.entriesContaining((base / "Local State").string()).empty());
 }
 
 TEST_F(ChromiumReader, IntegersBeyondSixtyFourBitsAreStillValidJSON) {

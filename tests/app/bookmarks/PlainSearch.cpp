@@ -36,7 +36,8 @@ struct Character {
 std::vector<Character> charactersOf(std::string_view utf8) {
     UErrorCode status = U_ZERO_ERROR;
     auto text = unicodeOf(utf8);
-    std::unique_ptr<icu::BreakIterator> breaks(
+    // Made once per thread: loading the rules costs more than breaking any text.
+    thread_local std::unique_ptr<icu::BreakIterator> breaks(
         icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
     breaks->setText(text);

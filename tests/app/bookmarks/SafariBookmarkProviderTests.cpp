@@ -1,7 +1,12 @@
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 #include "tests/app/bookmarks/ApplicationResources.hpp"
 #include "tests/app/bookmarks/BookmarkFixtures.hpp"
+#include "tests/support/BinaryPropertyList.hpp"
 #include "tests/support/WithoutPrivileges.hpp"
+#include "platform/foundation/Array.hpp"
+#include "platform/foundation/Dictionary.hpp"
+#include "platform/foundation/PropertyListSerialization.hpp"
+#include "platform/foundation/String.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -110,7 +115,8 @@ TEST_F(SafariReader, DamagedBinaryObjectsCostTheirEntryAndNeverReadPastTheFile) 
     };
     const std::vector<Case> cases = {
         {"sound file", 14, text("Tested"), {"Tested@", "Sibling@"}},
-        {"UTF-16 title with a lone surrogate", 14, std::string("\x62\xd8\x00\x00\x41", 5), {"\uFFFDA@", "Sibling@"}},
+        // Text that is not Unicode is refused, never repaired: the file goes, as a property list.
+        {"UTF-16 title with a lone surrogate", 14, std::string("\x62\xd8\x00\x00\x41", 5), {}},
         {"title longer than the file", 14, "\x5f\x11\x7f\xffTested", {"Sibling@"}},
         {"length that is not an integer", 14, "\x5f\x55Tested", {"Sibling@"}},
         {"key that is not text", 3, dictionary({{16, 5}, {6, 7}, {8, 10}}), {"Sibling@"}},
@@ -168,6 +174,22 @@ TEST_F(SafariReader, ARepeatedKeyKeepsItsLastValueAsParsedPropertyListsDo) {
     EXPECT_THAT(described(), ElementsAre("Inner@Renamed", "Shown@"));
 }
 
+TEST_F(SafariReader, ABinaryDictionaryNamingAKeyTwiceKeepsTheLastValueAsThePropertyListReaderDoes) {
+    auto file = testsupport::binaryPlistOfEncodedObjects({
+        "\xD1\x01\x02", "\x58" "Children", "\xA1\x03",
+        "\xD4\x04\x05\x06\x05\x07\x08\x09\x0A",  // URLString twice
+        "\x5F\x10\x0FWebBookmarkType", "\x59URLString", "\x5DURIDictionary", "\x5F\x10\x13WebBookmarkTypeLeaf",
+        "\x5Ehttps://first/", "\xD1\x0B\x0C", "\x5Dhttps://last/", "\x55title", "\x51T"});
+    writeFile(plistPath, file);
+    auto bookmarks = SafariBookmarkProvider().loadBookmarks();
+    ASSERT_EQ(bookmarks.size(), 1u);
+    EXPECT_EQ(bookmarks[0].url, "https://last/");
+    auto parsed = foundation::dictionaryValue(foundation::PropertyListSerialization::propertyListWithData(file));
+    ASSERT_TRUE(parsed);
+    auto leaf = foundation::dictionaryValue(foundation::arrayValue(parsed->objectForKey("Children"))->objectAtIndex(0));
+    EXPECT_EQ(foundation::stringValue(leaf->objectForKey("URLString")), "https://last/");
+}
+
 TEST_F(SafariReader, UnreadableOrMalformedFilesGiveNothing) {
     const std::vector<std::pair<const char*, std::string>> cases = {
         {"empty", ""},
@@ -178,6 +200,11 @@ TEST_F(SafariReader, UnreadableOrMalformedFilesGiveNothing) {
         {"invalid UTF-8 in XML",
          "<?xml version=\"1.0\"?><plist><dict><key>Children</key><array><dict><key>"
          "WebBookmarkType</key><string>\xff</string></dict></array></dict></plist>"},
+        // Refused whole, as a Chromium file with such text is, however sound the rest.
+        {"invalid UTF-8 in one title in XML", [&] {
+             auto text = xmlPropertyList(json{{"Children", typicalFile()}});
+             return text.replace(text.find("Tracker"), 7, "Tr\xE4" "cker");
+         }()},
     };
     for (auto& [label, contents] : cases) {
         writeFile(plistPath, contents);

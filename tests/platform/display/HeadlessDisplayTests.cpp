@@ -71,6 +71,28 @@ TEST_F(HeadlessDisplayInput, KeysReachTheApplicationWithTheLayoutsCharacters) {
     EXPECT_TRUE(events[3]->modifierFlags().contains(ModifierFlags::function | ModifierFlags::numericPad));
 }
 
+TEST_F(HeadlessDisplayInput, EachModifierPressedGivesItsOwnFlag) {
+    struct Case {
+        const char* keys;
+        std::uint64_t flags;
+    };
+    const Case cases[] = {
+        {"ctrl+a", ModifierFlags::control},
+        {"opt+a", ModifierFlags::option},
+        {"alt+a", ModifierFlags::option},
+        {"cmd+a", ModifierFlags::command},
+        {"shift+a", ModifierFlags::shift},
+        {"ctrl+opt+a", ModifierFlags::control | ModifierFlags::option},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.keys);
+        screen.pressKeys(testCase.keys);
+        auto events = queued();
+        ASSERT_EQ(events.size(), 2u);
+        for (const auto& event : events) EXPECT_EQ(event->modifierFlags(), ModifierFlags(testCase.flags));
+    }
+}
+
 TEST_F(HeadlessDisplayInput, HotKeyIsPressedOnDownAndReleasedOnUpEvenAfterTheModifiers) {
     registerShiftCommandSpace();
     screen.setFrontmostApplication("com.example.editor");

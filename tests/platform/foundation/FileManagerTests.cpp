@@ -84,6 +84,47 @@ TEST_F(FileManagerTest, FailuresCarryThePlatformCodesAndThePath) {
     }
 }
 
+TEST_F(FileManagerTest, RegularFilesAreReadUpToALimitAndNothingElseIsOpenedForReading) {
+    home.write("ten", "0123456789");
+    std::filesystem::create_directories(home.path() / "directory");
+    ASSERT_EQ(::mkfifo((home.path() / "fifo").c_str(), 0600), 0);  // opened for reading, it would block
+    struct Case {
+        const char* name;
+        std::uint64_t limit;
+        std::optional<std::string> contents;
+        std::int64_t code;
+    };
+    const Case cases[] = {
+        {"ten", 10, "0123456789", 0},
+        {"ten", 9, std::nullopt, NSFileReadTooLargeError},
+        {"directory", 100, std::nullopt, NSFileReadUnknownError},
+        {"fifo", 100, std::nullopt, NSFileReadUnknownError},
+        {"missing", 100, std::nullopt, NSFileReadNoSuchFileError},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        std::shared_ptr<Error> error;
+        int allocations = 0;
+        std::string buffer;
+        bool read = files.readRegularFile(home.path() / testCase.name, testCase.limit,
+                                          [&](std::size_t size) {
+                                              ++allocations;
+                                              buffer.resize(size);
+                                              return buffer.data();
+                                          },
+                                          &error);
+        ASSERT_EQ(read, testCase.contents.has_value());
+        if (read) {
+            EXPECT_EQ(buffer, *testCase.contents);
+            continue;
+        }
+        EXPECT_EQ(allocations, 0);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), testCase.code);
+        EXPECT_EQ(files.contentsOfRegularFile(home.path() / testCase.name, testCase.limit), std::nullopt);
+    }
+}
+
 TEST_F(FileManagerTest, AFileWithoutReadPermissionIsUnreadableAndGives257) {
     if (withoutPrivileges([] { return std::int64_t{0}; }) == couldNotDropPrivileges)
         GTEST_SKIP() << "running as root without the right to change user";

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -86,6 +87,7 @@ TEST(KeyedArchiver, PropertyListObjectsRoundTripWithTheirKinds) {
         {"NSData", Data::make({0, 1, 2, 255})},
         {"NSData", Data::make()},
         {"NSDate", Date::make(-86400.5)},
+        {"NSDate", Date::dateWithTimeIntervalSinceReferenceDate(1e-300)},  // kept to the bit
         {"NSDictionary", nested},
         {"NSArray", Array::make()},
     };
@@ -151,6 +153,68 @@ TEST(KeyedArchiver, ObjectsThatCannotBeCodedSecurelyAreRefused) {
         ASSERT_NE(error, nullptr);
         EXPECT_EQ(error->code(), NSCoderInvalidValueError);
     }
+}
+
+// A binary archive whose root object is {"$class": <encoded class name>, "$fields": {<field
+// key>: <encoded field value>}}, for archives the archiver would not write.
+std::shared_ptr<Data> craftedArchive(const std::string& encodedClassName, const std::string& encodedFieldKey,
+                                     const std::string& encodedFieldValue) {
+    return Data::fromString(testsupport::binaryPlistOfEncodedObjects({
+        "\xD2\x01\x02\x03\x04", "\x59$archiver", "\x54$top", "\x5F\x10\x0FNSKeyedArchiver",
+        "\xD1\x05\x06", "\x54root",  // $top: {root: object 6}
+        "\xD2\x07\x08\x09\x0A", "\x56$class", "\x57$fields", encodedClassName,
+        "\xD1\x0B\x0C", encodedFieldKey, encodedFieldValue,
+    }));
+}
+
+TEST(KeyedArchiver, StoredTextThatIsNotUnicodeIsRefusedNotFatal) {
+    auto accented = archive(String::make("\xC3\xA9"));
+    ASSERT_NE(accented, nullptr);
+    std::string damaged(accented->view());
+    damaged.replace(damaged.find("\x42\xC3\xA9"), 3, "\x42\xC3\x28");  // the string's bytes
+    struct Case {
+        const char* name;
+        std::shared_ptr<Data> data;
+    };
+    std::vector<Case> cases{
+        {"class name holding U+0000", craftedArchive(std::string("\x62\x00N\x00\x00", 5), "\x59NS.string", "\x41x")},
+        {"class name with a lone surrogate", craftedArchive(std::string("\x61\xD8\x00", 3), "\x59NS.string", "\x41x")},
+        {"string bytes that are not UTF-8", Data::fromString(damaged)},
+    };
+    for (auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        std::shared_ptr<Error> error;
+        EXPECT_EQ(unarchive("NSString", *testCase.data, &error), nullptr);
+        ASSERT_NE(error, nullptr);
+        EXPECT_EQ(error->code(), NSCoderReadCorruptError);
+    }
+    // The same layout with sound text reads.
+    auto sound = craftedArchive("\x58NSString", "\x59NS.string", "\x41x");
+    EXPECT_EQ(stringValue(unarchive("NSString", *sound)), "x");
+}
+
+TEST(KeyedArchiver, TextThatIsNotUTF8IsNotArchived) {
+    for (objc::Id object : {objc::Id(String::make("caf\xC3")),
+                            objc::Id(Dictionary::make({{"\xFF", String::make("x")}})),
+                            objc::Id(Dictionary::make({{std::string("a\0b", 3), String::make("x")}}))}) {
+        SCOPED_TRACE(object->description());
+        std::shared_ptr<Error> error;
+        EXPECT_EQ(KeyedArchiver::archivedDataWithRootObject(object, &error), nullptr);
+        ASSERT_NE(error, nullptr);
+        EXPECT_EQ(error->code(), NSCoderInvalidValueError);
+    }
+}
+
+TEST(KeyedArchiver, DatesArchivedBeforeAsSecondsSince1970StillRead) {
+    std::string day = "\x23";  // a real: 86400.5
+    double seconds = 86400.5;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &seconds, sizeof bits);
+    for (int shift = 56; shift >= 0; shift -= 8) day += static_cast<char>((bits >> shift) & 0xFF);
+    auto date = std::dynamic_pointer_cast<Date>(KeyedUnarchiver::unarchivedObjectOfClass(
+        objc::defineClass("NSDate"), *craftedArchive("\x56NSDate", "\x57NS.time", day), nullptr));
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(date->timeIntervalSince1970(), 86400.5);
 }
 
 TEST(KeyedArchiver, DataThatIsNotAnArchiveGivesAnErrorNotACrash) {

@@ -55,6 +55,36 @@ TEST_F(NotificationCenterTest, ObserversReceiveOnlyNotificationsMatchingTheirNam
     }
 }
 
+TEST_F(NotificationCenterTest, ObserversAddedFromSeveralThreadsWhileAnotherPostsAreAllKept) {
+    constexpr int adders = 4;
+    constexpr int observersEach = 500;
+    std::vector<std::atomic<int>> received(adders * observersEach);
+    std::vector<std::vector<std::unique_ptr<NotificationToken>>> tokens(adders);
+    std::atomic<int> addersDone{0};
+    std::thread poster([&] {
+        while (addersDone < adders) center->post("A");
+    });
+    std::vector<std::thread> threads;
+    for (int adder = 0; adder < adders; ++adder)
+        threads.emplace_back([&, adder] {
+            for (int index = 0; index < observersEach; ++index) {
+                auto& count = received[adder * observersEach + index];
+                tokens[adder].push_back(
+                    center->addObserver("A", nullptr, nullptr, [&count](const Notification&) { ++count; }));
+            }
+            ++addersDone;
+        });
+    for (auto& thread : threads) thread.join();
+    poster.join();
+
+    std::vector<int> before(received.size());
+    for (std::size_t index = 0; index < received.size(); ++index) before[index] = received[index];
+    center->post("A");
+    int reachedOnce = 0;
+    for (std::size_t index = 0; index < received.size(); ++index) reachedOnce += received[index] == before[index] + 1;
+    EXPECT_EQ(reachedOnce, adders * observersEach);
+}
+
 TEST_F(NotificationCenterTest, ObserverOfAnObjectThatDiedMatchesNoNewcomer) {
     int received = 0;
     auto doomed = String::make("doomed");

@@ -3,6 +3,7 @@
 #include "platform/foundation/Dictionary.hpp"
 #include "platform/foundation/Null.hpp"
 #include "platform/foundation/Number.hpp"
+#include "platform/foundation/PropertyListReader.hpp"
 #include "platform/foundation/PropertyListSerialization.hpp"
 #include "platform/foundation/String.hpp"
 #include "platform/foundation/URL.hpp"
@@ -11,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 using namespace foundation;
 
@@ -250,7 +254,10 @@ TEST(PropertyListSerialization, WritingRefusesValuesAPropertyListCannotHold) {
         Dictionary::make({{"deep", Array::make({URL::URLWithString("https://x.y")})}}),
         Number::withUnsigned(std::numeric_limits<std::uint64_t>::max()),
         String::make(std::string("cut\0here", 8)),
-        Date::make(1e12),
+        String::make("caf\xC3"),                                           // cut inside a character
+        String::make("\xED\xA0\x80"),                                     // an encoded surrogate
+        Dictionary::make({{std::string("k\0ey", 4), String::make("x")}}),  // a key cut short
+        Dictionary::make({{"\xFF", String::make("x")}}),
         [] {
             objc::Id nested = String::make("x");
             for (int level = 0; level < 600; ++level) nested = Array::make({nested});
@@ -278,6 +285,158 @@ TEST(PropertyListSerialization, XMLOutputUsesThePlatformElements) {
     EXPECT_NE(text.find("<key>flag</key>"), std::string::npos);
     EXPECT_NE(text.find("<true/>"), std::string::npos);
     EXPECT_NE(text.find("<integer>-5</integer>"), std::string::npos);
+}
+
+TEST(PropertyListSerialization, TextThatIsNotUnicodeIsRefusedWholeInEitherFormat) {
+    using testsupport::binaryPlistOfEncodedObjects;
+    auto inArray = [](std::string encodedString) {
+        return binaryPlistOfEncodedObjects({"\xA1\x01", std::move(encodedString)});
+    };
+    auto xml = [](std::string body) { return "<plist version=\"1.0\">" + body + "</plist>"; };
+    struct Case {
+        std::string what;
+        std::string data;
+        std::optional<std::string> text;  // what the list holds when it is read
+    };
+    const Case cases[] = {
+        {"ASCII form holding UTF-8", inArray("\x52\xC3\xA9"), "\xC3\xA9"},
+        {"ASCII form holding a byte that is not UTF-8", inArray("\x52\xFF\xFE"), std::nullopt},
+        {"ASCII form holding a NUL", inArray(std::string("\x53" "a\0b", 4)), std::nullopt},
+        {"UTF-16 surrogate pair", inArray(std::string("\x62\xD8\x3D\xDE\x00", 5)), "\xF0\x9F\x98\x80"},
+        {"UTF-16 holding U+0000", inArray(std::string("\x62\x00\x41\x00\x00", 5)), std::nullopt},
+        {"UTF-16 lone high surrogate", inArray(std::string("\x62\xD8\x00\x00\x41", 5)), std::nullopt},
+        {"UTF-16 lone low surrogate", inArray(std::string("\x61\xDC\x00", 3)), std::nullopt},
+        {"key that is not UTF-8", binaryPlistOfEncodedObjects({"\xD1\x01\x02", "\x52\xC3\x28", "\x51x"}),
+         std::nullopt},
+        {"XML character reference", xml("<array><string>&#x1F600;</string></array>"), "\xF0\x9F\x98\x80"},
+        {"XML byte that is not UTF-8", xml("<array><string>a\xFF</string></array>"), std::nullopt},
+        {"XML reference to a surrogate", xml("<array><string>&#xD800;</string></array>"), std::nullopt},
+        {"XML decimal reference to a surrogate", xml("<array><string>&#56320;</string></array>"), std::nullopt},
+        {"XML NUL byte in a string", xml(std::string("<array><string>a") + '\0' + "b</string></array>"), std::nullopt},
+        {"XML NUL byte in a key", xml(std::string("<dict><key>a") + '\0' + "b</key><string>x</string></dict>"),
+         std::nullopt},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.what);
+        std::shared_ptr<Error> error;
+        auto result = PropertyListSerialization::propertyListWithData(testCase.data, nullptr, &error);
+        if (testCase.text) {
+            auto array = arrayValue(result);
+            ASSERT_TRUE(array) << (error ? error->description() : "");
+            EXPECT_EQ(stringValue(array->objectAtIndex(0)), testCase.text);
+        } else {
+            EXPECT_EQ(result, nullptr);
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->code(), 3840);
+        }
+    }
+}
+
+// The seconds a binary list's only date holds, read from the bytes.
+double dateBits(const Data& data) {
+    auto bytes = data.view();
+    auto at = bytes.find('\x33');
+    std::uint64_t bits = 0;
+    for (std::size_t index = 1; index <= 8; ++index) bits = (bits << 8) | static_cast<unsigned char>(bytes[at + index]);
+    double seconds = 0;
+    std::memcpy(&seconds, &bits, sizeof seconds);
+    return seconds;
+}
+
+TEST(PropertyListSerialization, DatesReadAndWrittenBackKeepEveryBit) {
+    std::vector<double> intervals = {0.0,   -0.25,  0.25,   123.0000009999, -1.75, 1e12,
+                                     -1e12, 1e-300, 5e-324, std::nan(""),   INFINITY};
+    std::mt19937_64 random(2001);
+    std::uniform_real_distribution<double> within(-2.1e9, 2.1e9);  // 1934 to 2067
+    for (int count = 0; count < 1000; ++count) intervals.push_back(within(random));
+    for (double interval : intervals) {
+        SCOPED_TRACE(interval);
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &interval, sizeof bits);
+        std::string encoded = "\x33";
+        for (int shift = 56; shift >= 0; shift -= 8) encoded += static_cast<char>((bits >> shift) & 0xFF);
+        auto read = arrayValue(PropertyListSerialization::propertyListWithData(
+            testsupport::binaryPlistOfEncodedObjects({"\xA1\x01", encoded})));
+        ASSERT_TRUE(read);
+        auto written = PropertyListSerialization::dataWithPropertyList(read, PropertyListFormat::binary);
+        ASSERT_TRUE(written);
+        double back = dateBits(*written);
+        EXPECT_EQ(std::memcmp(&back, &interval, sizeof back), 0) << back;
+        auto date = std::dynamic_pointer_cast<Date>(read->objectAtIndex(0));
+        ASSERT_TRUE(date);
+        if (!std::isnan(interval)) {
+            EXPECT_EQ(date->timeIntervalSinceReferenceDate(), interval);
+        }
+    }
+}
+
+TEST(PropertyListSerialization, XMLHoldsDatesAsWholeSecondsOfTheYearsOneTo9999) {
+    struct Case {
+        double interval;
+        std::optional<std::string> written;
+    };
+    const Case cases[] = {
+        {0.75, "2001-01-01T00:00:00Z"},
+        {-0.25, "2000-12-31T23:59:59Z"},
+        {-63113904000.0, "1-01-01T00:00:00Z"},
+        {252423993599.0, "9999-12-31T23:59:59Z"},
+        {252423993600.0, std::nullopt},
+        {-63113904001.0, std::nullopt},
+        {std::nan(""), std::nullopt},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.interval);
+        auto list = Array::make({Date::dateWithTimeIntervalSinceReferenceDate(testCase.interval)});
+        std::shared_ptr<Error> error;
+        auto data = PropertyListSerialization::dataWithPropertyList(list, PropertyListFormat::xml, &error);
+        if (!testCase.written) {
+            EXPECT_EQ(data, nullptr);
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->code(), 3851);
+            EXPECT_TRUE(PropertyListSerialization::dataWithPropertyList(list, PropertyListFormat::binary));
+            continue;
+        }
+        ASSERT_TRUE(data);
+        EXPECT_NE(std::string(data->view()).find("<date>" + *testCase.written + "</date>"), std::string::npos);
+        auto back = arrayValue(PropertyListSerialization::propertyListWithData(*data));
+        ASSERT_TRUE(back);
+        auto again = PropertyListSerialization::dataWithPropertyList(back, PropertyListFormat::xml);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->view(), data->view());
+    }
+    // The library's reader runs fields out of range on, past what XML can hold: refused.
+    std::shared_ptr<Error> error;
+    EXPECT_EQ(PropertyListSerialization::propertyListWithData(
+                  "<plist version=\"1.0\"><array><date>9999-12-31T23:59:60Z</date></array></plist>", nullptr, &error),
+              nullptr);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), 3840);
+}
+
+TEST(PropertyListSerialization, UIDsStayUIDsThroughEitherForm) {
+    // An array holding UID 261, as a binary list; the XML form writes a UID as a CF$UID dictionary.
+    auto binary = testsupport::binaryPlistOfEncodedObjects({"\xA1\x01", "\x81\x01\x05"});
+    auto uidIn = [](const std::string& data) {
+        auto list = PropertyListReader::read(data);
+        return list && plist_get_node_type(plist_array_get_item(static_cast<plist_t>(list->root.get()), 0)) == PLIST_UID;
+    };
+    ASSERT_TRUE(uidIn(binary));
+    auto list = PropertyListSerialization::propertyListWithData(binary);
+    auto uid = dictionaryValue(arrayValue(list)->objectAtIndex(0));
+    ASSERT_TRUE(uid);
+    EXPECT_EQ(numberValue(uid->objectForKey("CF$UID"))->unsignedValue(), 261u);
+    for (auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
+        SCOPED_TRACE(static_cast<int>(format));
+        auto written = PropertyListSerialization::dataWithPropertyList(list, format);
+        ASSERT_TRUE(written);
+        EXPECT_TRUE(uidIn(std::string(written->view())));
+        EXPECT_TRUE(PropertyListSerialization::propertyListWithData(*written)->isEqual(*list));
+    }
+    // A dictionary with a signed count under that key is no UID.
+    auto plain = Array::make({Dictionary::make({{"CF$UID", Number::withInteger(-1)}})});
+    auto written = PropertyListSerialization::dataWithPropertyList(plain, PropertyListFormat::binary);
+    ASSERT_TRUE(written);
+    EXPECT_FALSE(uidIn(std::string(written->view())));
 }
 
 }  // namespace

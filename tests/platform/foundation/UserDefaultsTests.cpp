@@ -140,6 +140,22 @@ TEST_F(UserDefaultsTest, ValuesThatAreNotPropertyListsAreRefused) {
     EXPECT_EQ(stringValue(storedDomain(identifier)->objectForKey("key")), "kept");
 }
 
+TEST_F(UserDefaultsTest, TextThatIsNotUTF8IsRefusedAndTheDomainStaysReadable) {
+    auto defaults = UserDefaults::standardUserDefaults();
+    defaults->setString("kept", "key");
+    defaults->setInteger(7, "other");
+    defaults->setString("caf\xC3", "key");
+    defaults->setObject(Dictionary::make({{"\xFF", String::make("x")}}), "key");
+    defaults->setObject(Array::make({String::make("\xED\xA0\x80")}), "key");
+    defaults->setString("value", "k\xFF" "ey");
+    defaults->setString("value", std::string("k\0ey", 4));
+    auto stored = storedDomain(identifier);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->allKeys(), (std::vector<std::string>{"key", "other"}));
+    EXPECT_EQ(stringValue(stored->objectForKey("key")), "kept");
+    EXPECT_EQ(defaults->integerForKey("other"), 7);
+}
+
 TEST_F(UserDefaultsTest, StringArrayNeedsEveryElementToBeAString) {
     auto defaults = UserDefaults::standardUserDefaults();
     struct Case {
@@ -251,14 +267,17 @@ TEST_F(UserDefaultsTest, NewDomainFilesAreTheOwnersAloneWhileReplacedOnesKeepThe
 TEST_F(UserDefaultsTest, SearchOrderIsOwnDomainThenGlobalDomainThenRegisteredDefaults) {
     writePropertyList(home.path() / "Library/Preferences/.GlobalPreferences.plist",
                       Dictionary::make({{"AppleInterfaceStyle", String::make("Dark")},
-                                        {"Shared", String::make("global")}}));
+                                        {"Shared", String::make("global")},
+                                        {"Everywhere", String::make("global")}}));
     auto defaults = UserDefaults::standardUserDefaults();
     defaults->registerDefaults(Dictionary::make({{"Shared", String::make("registered")},
                                                  {"fuzzySearchEnabled", Number::withBool(true)},
                                                  {"Own", String::make("registered")}}));
     defaults->setString("own", "Own");
+    defaults->setString("own", "Everywhere");
 
     EXPECT_EQ(defaults->stringForKey("AppleInterfaceStyle"), "Dark");
+    EXPECT_EQ(defaults->stringForKey("Everywhere"), "own");
     EXPECT_EQ(defaults->stringForKey("Shared"), "global");
     EXPECT_EQ(defaults->stringForKey("Own"), "own");
     EXPECT_TRUE(defaults->boolForKey("fuzzySearchEnabled"));
@@ -270,12 +289,13 @@ TEST_F(UserDefaultsTest, SearchOrderIsOwnDomainThenGlobalDomainThenRegisteredDef
     auto everything = defaults->dictionaryRepresentation();
     EXPECT_EQ(stringValue(everything->objectForKey("Shared")), "global");
     EXPECT_EQ(stringValue(everything->objectForKey("Own")), "own");
+    EXPECT_EQ(stringValue(everything->objectForKey("Everywhere")), "own");
     EXPECT_EQ(stringValue(everything->objectForKey("AppleInterfaceStyle")), "Dark");
     EXPECT_TRUE(everything->objectForKey("fuzzySearchEnabled"));
 
     auto own = defaults->persistentDomainForName(identifier);
     ASSERT_TRUE(own);
-    EXPECT_EQ(own->allKeys(), std::vector<std::string>{"Own"});
+    EXPECT_EQ(own->allKeys(), (std::vector<std::string>{"Everywhere", "Own"}));
     EXPECT_EQ(stringValue(defaults->persistentDomainForName(NSGlobalDomain)->objectForKey("Shared")), "global");
     EXPECT_EQ(defaults->persistentDomainForName("com.example.never"), nullptr);
 }
@@ -423,6 +443,24 @@ TEST_F(UserDefaultsTest, AKilledWriterNeverLeavesATornFile) {
     ASSERT_TRUE(stored);
     EXPECT_EQ(arrayValue(stored->objectForKey("big"))->count(), itemCount);
     EXPECT_EQ(defaults->arrayForKey("big")->count(), itemCount);
+}
+
+TEST_F(UserDefaultsTest, TemporaryFilesOfKilledWritersAreRemovedByTheNextWrite) {
+    pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    auto folder = home.path() / "Library/Preferences";
+    auto abandoned = fmt::format(".{}.plist.kvtmp.{}.3", identifier, gone);
+    auto running = fmt::format(".{}.plist.kvtmp.{}.4", identifier, ::getpid());
+    auto unrelated = fmt::format(".{}.plist.kvtmp.notes", identifier);
+    for (const auto& name : {abandoned, running, unrelated}) home.write("Library/Preferences/" + name, "partial");
+
+    UserDefaults::standardUserDefaults()->setBool(true, "written");
+    EXPECT_FALSE(std::filesystem::exists(folder / abandoned));
+    EXPECT_TRUE(std::filesystem::exists(folder / running));
+    EXPECT_TRUE(std::filesystem::exists(folder / unrelated));
+    EXPECT_TRUE(storedDomain(identifier)->objectForKey("written"));
 }
 
 TEST_F(UserDefaultsTest, ConcurrentWritersInOneProcessLoseNothing) {
