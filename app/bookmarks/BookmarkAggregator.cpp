@@ -3,6 +3,7 @@
 #include "app/bookmarks/BraveBookmarkProvider.hpp"
 #include "app/bookmarks/ChromeBookmarkProvider.hpp"
 #include "app/bookmarks/EdgeBookmarkProvider.hpp"
+#include "app/bookmarks/FreedMemory.hpp"
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 #include "app/bookmarks/SearchQuery.hpp"
 #include "app/bookmarks/SearchRanking.hpp"
@@ -74,6 +75,7 @@ foundation::ObservationToken BookmarkAggregator::observeIsLoading(std::function<
 
 void BookmarkAggregator::loadAll(foundation::CompletionHandler<> completion) {
     dispatch::checkMainThread();
+    keepLargeBlocksOutOfTheHeap();
     isLoading_ = true;
     auto disabled = profileSettings_->disabledBrowsers.get();
     std::vector<std::shared_ptr<BookmarkProvider>> enabled;

@@ -20,16 +20,26 @@ bool isASCII(std::string_view text) {
 }  // namespace
 
 struct BookmarkList::Part {
-    struct Record {
-        TextRange name, url, folderPath;
+    // Consecutive bookmarks of one profile with one folder path.
+    struct Run {
+        TextRange folderPath;
         std::uint32_t profile;
+    };
+    // 24 bytes: the URL is stored right after the name.
+    struct Record {
+        std::uint32_t nameOffset, nameLength, urlLength, run;
         std::uint64_t nameCapitals;  // a bit per capital of a name kept lower-cased
+
+        TextRange name() const { return {nameOffset, nameLength}; }
+        TextRange url() const { return {nameOffset + nameLength, urlLength}; }
     };
 
     std::string_view view(TextRange range) const { return std::string_view(*texts).substr(range.offset, range.length); }
+    const Run& runOf(const Record& record) const { return runs[record.run]; }
 
     std::shared_ptr<std::string> texts = std::make_shared<std::string>();  // shared with filtered copies
     std::vector<Profile> profiles;
+    std::vector<Run> runs;
     std::vector<Record> records;
     // Identifiers other than profile identifier, ":" and URL, by record; nullopt for the
     // usual one. Empty while every identifier is the usual one.
@@ -60,11 +70,19 @@ void BookmarkList::Builder::beginProfile(Profile profile) {
     auto found = std::find(profiles.begin(), profiles.end(), profile);
     profile_ = static_cast<std::size_t>(found - profiles.begin());
     if (found == profiles.end()) profiles.push_back(std::move(profile));
+    runOpen_ = false;
 }
 
 void BookmarkList::Builder::append(std::string_view name, std::string_view url, std::string_view folderPath) {
+    if (part_->profiles.empty()) beginProfile(Profile{});
     // Siblings share their folder path, so consecutive equal paths are stored once.
-    if (!lastFolderPath_ || part_->view(*lastFolderPath_) != folderPath) lastFolderPath_ = store(folderPath);
+    auto& runs = part_->runs;
+    if (!runOpen_ || part_->view(runs.back().folderPath) != folderPath) {
+        auto stored = store(folderPath);
+        if (!stored) return;
+        runs.push_back(Part::Run{*stored, static_cast<std::uint32_t>(profile_)});
+        runOpen_ = true;
+    }
     std::uint64_t capitals = 0;
     bool lowerCase = name.size() <= capitalBits && isASCII(name);
     if (lowerCase)
@@ -72,10 +90,9 @@ void BookmarkList::Builder::append(std::string_view name, std::string_view url, 
             if (name[index] >= 'A' && name[index] <= 'Z') capitals |= std::uint64_t{1} << index;
     auto storedName = store(name, lowerCase ? Letters::lowerCased : Letters::asGiven);
     auto storedURL = store(url);
-    if (!lastFolderPath_ || !storedName || !storedURL) return;
-    if (part_->profiles.empty()) beginProfile(Profile{});
-    part_->records.push_back(
-        Part::Record{*storedName, *storedURL, *lastFolderPath_, static_cast<std::uint32_t>(profile_), capitals});
+    if (!storedName || !storedURL) return;
+    part_->records.push_back(Part::Record{storedName->offset, storedName->length, storedURL->length,
+                                          static_cast<std::uint32_t>(runs.size() - 1), capitals});
     if (!part_->ids.empty()) part_->ids.emplace_back();
 }
 
@@ -101,7 +118,7 @@ BookmarkList BookmarkList::Builder::build() {
     }
     part_ = std::make_shared<Part>();
     profile_ = 0;
-    lastFolderPath_.reset();
+    runOpen_ = false;
     return list;
 }
 
@@ -119,18 +136,19 @@ std::pair<const BookmarkList::Part*, std::size_t> BookmarkList::locate(std::size
 Bookmark BookmarkList::operator[](std::size_t index) const {
     auto [part, local] = locate(index);
     const auto& record = part->records[local];
-    const auto& profile = part->profiles[record.profile];
-    std::string name(part->view(record.name));
+    const auto& run = part->runOf(record);
+    const auto& profile = part->profiles[run.profile];
+    std::string name(part->view(record.name()));
     for (std::size_t position = 0; position < name.size() && position < capitalBits; ++position)
         if (record.nameCapitals >> position & 1) name[position] = static_cast<char>(name[position] - 'a' + 'A');
-    std::string url(part->view(record.url));
+    std::string url(part->view(record.url()));
     std::string id = !part->ids.empty() && part->ids[local]
                          ? std::string(part->view(*part->ids[local]))
                          : profileIdentifier(profile.browser, profile.directory) + ":" + url;
     return Bookmark{std::move(id),
                     std::move(name),
                     std::move(url),
-                    std::string(part->view(record.folderPath)),
+                    std::string(part->view(run.folderPath)),
                     profile.browser,
                     profile.directory,
                     profile.displayName,
@@ -152,12 +170,13 @@ BookmarkList::operator std::vector<Bookmark>() const {
 BookmarkList::SearchedFields BookmarkList::searchedFields(std::size_t index) const {
     auto [part, local] = locate(index);
     const auto& record = part->records[local];
-    return SearchedFields{part->view(record.name), part->view(record.url), part->view(record.folderPath)};
+    return SearchedFields{part->view(record.name()), part->view(record.url()),
+                          part->view(part->runOf(record).folderPath)};
 }
 
 const BookmarkList::Profile& BookmarkList::profile(std::size_t index) const {
     auto [part, local] = locate(index);
-    return part->profiles[part->records[local].profile];
+    return part->profiles[part->runOf(part->records[local]).profile];
 }
 
 std::string_view BookmarkList::textOf(std::size_t index) const { return *locate(index).first->texts; }
@@ -184,6 +203,7 @@ BookmarkList BookmarkList::keepingOnly(const std::vector<bool>& keep) const {
             auto filtered = std::make_shared<Part>();
             filtered->texts = part->texts;
             filtered->profiles = part->profiles;
+            filtered->runs = part->runs;
             filtered->records.reserve(keptCount);
             for (std::size_t local = 0; local < count; ++local) {
                 if (!keep[start + local]) continue;

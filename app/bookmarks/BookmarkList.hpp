@@ -13,11 +13,12 @@
 namespace kestrelvault {
 
 // A list of bookmarks kept compactly, for libraries of a million: a reader's texts sit in
-// one buffer, the profile fields once per profile, identifiers are made from profile and
-// URL, and a short ASCII name is kept lower-cased (its search form) with a bit per
-// capital; a Bookmark value is made when one is read. Built by one thread with a Builder,
-// immutable afterwards and readable from any thread; copies and joined lists share their
-// storage. One built list holds at most 2 GiB of text; bookmarks beyond are left out.
+// one buffer, the profile fields once per profile, a folder path and its profile once per
+// run of bookmarks that share them, identifiers are made from profile and URL, and a short
+// ASCII name is kept lower-cased (its search form) with a bit per capital; a Bookmark
+// value is made when one is read. Built by one thread with a Builder, immutable afterwards
+// and readable from any thread; copies and joined lists share their storage. One built
+// list holds at most 2 GiB of text; bookmarks beyond are left out.
 class BookmarkList {
     struct Part;  // one built list's storage
     struct TextRange {
@@ -61,7 +62,7 @@ public:
 
         std::shared_ptr<Part> part_;
         std::size_t profile_ = 0;
-        std::optional<TextRange> lastFolderPath_;
+        bool runOpen_ = false;  // whether the next bookmark may join the last run
     };
 
     class Iterator {

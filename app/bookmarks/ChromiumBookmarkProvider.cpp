@@ -5,6 +5,8 @@
 #include "app/bookmarks/FreedMemory.hpp"
 #include "app/bookmarks/JSONDocument.hpp"
 
+#include <mutex>
+
 namespace kestrelvault {
 
 namespace {
@@ -27,6 +29,15 @@ NodeMembers membersOf(simdjson::dom::object node) {
             members.children = field.value;
     }
     return members;
+}
+
+// The Chromium readers run side by side and a parse briefly costs three times its file,
+// so their bookmark files are parsed one at a time; walking parsed documents is not held
+// back. Only readers take the lock: the small files the main thread reads are not held up.
+std::optional<JSONDocument> parseBookmarksFile(const std::filesystem::path& path) {
+    static std::mutex oneParseAtATime;
+    std::lock_guard lock(oneParseAtATime);
+    return JSONDocument::load(path);
 }
 
 std::optional<std::string_view> textOf(const std::optional<simdjson::dom::element>& value) {
@@ -127,7 +138,7 @@ void ChromiumBookmarkProvider::readProfile(const std::string& directory,
                                            const std::unordered_map<std::string, std::string>& names,
                                            const std::unordered_map<std::string, std::string>& pictures,
                                            BookmarkList::Builder& result) const {
-    auto document = JSONDocument::load(basePath_ / directory / "Bookmarks");
+    auto document = parseBookmarksFile(basePath_ / directory / "Bookmarks");
     if (!document) return;
     simdjson::dom::object top;
     if (document->root().get_object().get(top) != simdjson::SUCCESS) return;

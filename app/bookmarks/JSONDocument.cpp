@@ -64,30 +64,27 @@ std::string withLongIntegersAsDecimals(std::string_view text) {
 
 }  // namespace
 
-bool JSONDocument::parse(simdjson::padded_string contents) {
-    buffer_ = std::make_unique<simdjson::padded_string>(std::move(contents));
-    parser_ = std::make_unique<simdjson::dom::parser>();
+bool JSONDocument::parse(const simdjson::padded_string& contents) {
+    simdjson::dom::parser parser;
+    document_ = std::make_unique<simdjson::dom::document>();
     // A valid document cannot nest deeper than half its length, so up to a million levels
     // every document parses; the parser's depth stack costs a few bytes per level.
-    std::size_t size = buffer_->size();
+    std::size_t size = contents.size();
     std::size_t depth = std::clamp<std::size_t>(size / 2 + 2, simdjson::DEFAULT_MAX_DEPTH, maximumNesting);
-    if (parser_->allocate(std::max<std::size_t>(size, 1), depth) != simdjson::SUCCESS) return false;
-    auto error = parser_->parse(*buffer_).get(root_);
+    if (parser.allocate(std::max<std::size_t>(size, 1), depth) != simdjson::SUCCESS) return false;
+    auto error = parser.parse_into_document(*document_, contents).get(root_);
     if (error == simdjson::NUMBER_ERROR) {
-        auto rewritten = withLongIntegersAsDecimals(std::string_view(buffer_->data(), buffer_->size()));
-        if (rewritten.size() == buffer_->size()) return false;  // not a long integer: a real error
+        auto rewritten = withLongIntegersAsDecimals(std::string_view(contents.data(), contents.size()));
+        if (rewritten.size() == contents.size()) return false;  // not a long integer: a real error
         return parse(simdjson::padded_string(rewritten));
     }
-    // The parsed document keeps its own copy of every string: the text can go.
-    buffer_.reset();
     return error == simdjson::SUCCESS;
 }
 
 std::optional<JSONDocument> JSONDocument::load(const std::filesystem::path& path) {
     auto contents = readPaddedFile(path);
-    if (!contents) return std::nullopt;
     JSONDocument document;
-    if (!document.parse(std::move(*contents))) return std::nullopt;
+    if (!contents || !document.parse(*contents)) return std::nullopt;
     return document;
 }
 

@@ -21,8 +21,10 @@ struct Field {
     std::uint64_t mask = 0;
 };
 
+// 40 bytes: siblings share their folder path, so it is placed once per run of them.
 struct Entry {
-    Field name, url, folderPath;
+    Field name, url;
+    std::uint32_t folderPath;  // in the storage's folder paths
 };
 
 // The texts a piece's entries point into, shared by the pieces filtered from it.
@@ -31,6 +33,7 @@ struct Storage {
     std::shared_ptr<const void> listTextOwner;
     std::string ownText;
     std::vector<SearchText> clustered;
+    std::vector<Field> folderPaths;
 
     SearchTextView view(const Field& field) const {
         if (field.length == clusteredLength) return clustered[field.offset].view();
@@ -87,7 +90,8 @@ struct SearchIndex::PieceData {
 SearchIndex::Fields SearchIndex::Piece::operator[](std::size_t local) const {
     const auto& entry = data_->entries[local];
     const auto& storage = *data_->storage;
-    return Fields{storage.view(entry.name), storage.view(entry.url), storage.view(entry.folderPath)};
+    return Fields{storage.view(entry.name), storage.view(entry.url),
+                  storage.view(storage.folderPaths[entry.folderPath])};
 }
 
 SearchIndex SearchIndex::of(const BookmarkList& list, std::size_t begin, std::size_t end) {
@@ -99,15 +103,15 @@ SearchIndex SearchIndex::of(const BookmarkList& list, std::size_t begin, std::si
     auto piece = std::make_shared<PieceData>();
     piece->entries.reserve(end - begin);
     std::string_view lastRawFolderPath;
-    Field lastFolderPath;
     for (std::size_t position = begin; position < end; ++position) {
         auto fields = list.searchedFields(position);
         // Siblings share one stored folder path: place it once.
         if (position == begin || fields.folderPath.data() != lastRawFolderPath.data() ||
             fields.folderPath.size() != lastRawFolderPath.size())
-            lastFolderPath = storage->place(fields.folderPath);
+            storage->folderPaths.push_back(storage->place(fields.folderPath));
         lastRawFolderPath = fields.folderPath;
-        piece->entries.push_back(Entry{storage->place(fields.name), storage->place(fields.url), lastFolderPath});
+        piece->entries.push_back(Entry{storage->place(fields.name), storage->place(fields.url),
+                                       static_cast<std::uint32_t>(storage->folderPaths.size() - 1)});
     }
     // Own texts and clustered texts stop growing here, before anyone reads views of them.
     piece->storage = std::move(storage);

@@ -17,7 +17,8 @@ Bookmark chrome(std::string name, std::string url, std::string folderPath, std::
 }
 
 // Names are kept lower-cased with their capitals aside, identifiers are made from profile
-// and URL, folder paths and profiles are shared: none of it may show in what comes back.
+// and URL, folder paths and profiles are shared, also where one folder path runs on into
+// the next profile: none of it may show in what comes back.
 TEST(BookmarkList, GivesBackExactlyTheBookmarksItWasGiven) {
     std::string longName(64, 'a'), longerName(65, 'a');
     longName.front() = longName.back() = 'Z';
@@ -38,6 +39,7 @@ TEST(BookmarkList, GivesBackExactlyTheBookmarksItWasGiven) {
         unusualId,
         withPicture,
         chrome("Same Folder Again", "https://f/", "F", "Profile 1"),
+        chrome("Same Folder, Next Profile", "https://n/", "F", "Profile 2"),
         safari,
     };
     BookmarkList list(bookmarks);
@@ -51,7 +53,7 @@ TEST(BookmarkList, GivesBackExactlyTheBookmarksItWasGiven) {
     BookmarkList joined = list;
     joined.append(BookmarkList(std::vector<Bookmark>{safari, bookmarks[1]}));
     std::vector<bool> keep(joined.size(), false);
-    keep[1] = keep[7] = keep[10] = keep[11] = true;
+    keep[1] = keep[7] = keep[11] = keep[12] = true;
     std::vector<Bookmark> kept = joined.keepingOnly(keep);
     EXPECT_THAT(kept, ElementsAre(bookmarks[1], withPicture, safari, bookmarks[1]));
     EXPECT_EQ(list.size(), bookmarks.size()) << "the original list is unchanged";

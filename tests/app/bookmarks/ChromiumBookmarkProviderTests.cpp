@@ -296,6 +296,17 @@ TEST_F(ChromiumReader, EachBrowserReadsItsOwnDataDirectory) {
     EXPECT_EQ(chromiumBase("edge"), home() / "Library/Application Support/Microsoft Edge");
 }
 
+// Whichever profile is read first, its last folder path is the next one's first.
+TEST_F(ChromiumReader, ProfilesWhoseFoldersMeetKeepTheirOwnProfiles) {
+    writeProfile("Default", chromiumBookmarks({chromiumFolder("Shared", {chromiumURL("Home page", "https://h/")})}));
+    writeProfile("Profile 1", chromiumBookmarks({chromiumFolder("Shared", {chromiumURL("Work page", "https://w/")})}));
+    std::vector<std::string> seen;
+    for (const auto& bookmark : ChromeBookmarkProvider().loadBookmarks())
+        seen.push_back(bookmark.id + " " + bookmark.profileDirectory + " " + bookmark.folderPath);
+    EXPECT_THAT(seen, UnorderedElementsAre("chrome:Default:https://h/ Default Shared",
+                                           "chrome:Profile 1:https://w/ Profile 1 Shared"));
+}
+
 TEST_F(ChromiumReader, SameURLInTwoFoldersGivesTwoBookmarksWithOneIdentifier) {
     writeProfile("Default", chromiumBookmarks({chromiumFolder("X", {chromiumURL("Dup", "https://d/")}),
                                                chromiumFolder("Y", {chromiumURL("Dup", "https://d/")})}));

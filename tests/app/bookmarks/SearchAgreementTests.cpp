@@ -119,6 +119,23 @@ TEST_F(SearchAgreement, SearchOverManyPiecesRanksAsThePlainAlgorithm) {
         }
 }
 
+// Runs of siblings share one placed folder path per piece; runs in each form a folder path
+// takes (list text, lower-cased, normalised, clustered) cross a boundary between pieces.
+TEST_F(SearchAgreement, FolderRunsAcrossPiecesRankAsThePlainAlgorithm) {
+    const std::vector<std::string> folders = {"work/projects", "Work/Réunions", "", "ＷＯＲＫ/メモ", "Work/Notes"};
+    std::vector<Bookmark> bookmarks;
+    for (int index = 0; index < 9000; ++index)
+        bookmarks.push_back(bookmark("Page " + std::to_string(index % 11), "https://s.org/" + std::to_string(index),
+                                     folders[static_cast<std::size_t>(index / 7) % folders.size()], index));
+    auto aggregator = loaded(bookmarks);
+    for (const char* query : {"work", "réunions", "メモ", "notes", "wrk prj"})
+        for (bool fuzzy : {true, false}) {
+            aggregator->profileSettings()->fuzzySearchEnabled = fuzzy;
+            EXPECT_EQ(labels(aggregator->search(query)), labels(plain::search(bookmarks, query, fuzzy)))
+                << "query [" << query << "] fuzzy " << fuzzy;
+        }
+}
+
 TEST_F(SearchAgreement, FuzzyScoreAsThePlainAlgorithm) {
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
