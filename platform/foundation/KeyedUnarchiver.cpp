@@ -172,18 +172,8 @@ objc::Id KeyedUnarchiver::decodeNode(plist_t node, const std::vector<const objc:
                 object = array;
             } else {
                 auto dictionary = Dictionary::make();
-                plist_dict_iter iterator = nullptr;
-                plist_dict_new_iter(contents, &iterator);
-                for (;;) {
-                    char* entryKey = nullptr;
-                    plist_t value = nullptr;
-                    plist_dict_next_item(contents, iterator, &entryKey, &value);
-                    if (!entryKey) break;
-                    std::string ownedKey(entryKey);
-                    std::free(entryKey);
-                    dictionary->setObject(decodeNode(value, contentClasses, ownedKey), ownedKey);
-                }
-                std::free(iterator);
+                for (const auto& [entryKey, value] : PropertyListReader::entriesOf(contents))
+                    dictionary->setObject(decodeNode(value, contentClasses, entryKey), entryKey);
                 object = dictionary;
             }
         }

@@ -14,23 +14,6 @@ namespace foundation {
 
 namespace {
 
-// A dictionary node's keys and values, in the library's order, repeated keys included.
-std::vector<std::pair<std::string, plist_t>> entriesOf(plist_t dictionary) {
-    std::vector<std::pair<std::string, plist_t>> entries;
-    plist_dict_iter iterator = nullptr;
-    plist_dict_new_iter(dictionary, &iterator);
-    for (;;) {
-        char* key = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(dictionary, iterator, &key, &value);
-        if (!key) break;
-        entries.emplace_back(key, value);
-        std::free(key);
-    }
-    std::free(iterator);
-    return entries;
-}
-
 // Removes the earlier entries of every key a dictionary holds more than once; the library
 // removes the first entry of a key.
 void keepLastOfRepeatedKeys(plist_t root) {
@@ -45,7 +28,7 @@ void keepLastOfRepeatedKeys(plist_t root) {
         }
         if (plist_get_node_type(node) != PLIST_DICT) continue;
         std::map<std::string, int> occurrences;
-        for (const auto& entry : entriesOf(node)) ++occurrences[entry.first];
+        for (const auto& entry : PropertyListReader::entriesOf(node)) ++occurrences[entry.first];
         for (auto& [key, count] : occurrences)
             for (; count > 1; --count) plist_dict_remove_item(node, key.c_str());
         for (auto& [key, count] : occurrences) containers.push_back(plist_dict_get_item(node, key.c_str()));
@@ -82,7 +65,7 @@ plist_t restoreUIDs(plist_t root) {
                     containers.push_back(item);
             }
         } else if (type == PLIST_DICT) {
-            for (auto& [key, value] : entriesOf(node)) {
+            for (auto& [key, value] : PropertyListReader::entriesOf(node)) {
                 if (plist_t uid = asUID(value))
                     plist_dict_set_item(node, key.c_str(), uid);
                 else
@@ -114,6 +97,23 @@ Expected<PropertyListReader::List> PropertyListReader::read(std::string_view dat
     else
         root = restoreUIDs(root);
     return List{Tree(root), binary};
+}
+
+
+std::vector<std::pair<std::string, plist_t>> PropertyListReader::entriesOf(plist_t dictionary) {
+    std::vector<std::pair<std::string, plist_t>> entries;
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(dictionary, &iterator);
+    for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(dictionary, iterator, &key, &value);
+        if (!key) break;
+        entries.emplace_back(key, value);
+        std::free(key);
+    }
+    std::free(iterator);
+    return entries;
 }
 
 }  // namespace foundation

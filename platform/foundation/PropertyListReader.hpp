@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace foundation {
 
@@ -30,6 +32,9 @@ public:
 
     // The parsed list, or why it was refused.
     static Expected<List> read(std::string_view data);
+
+    // A dictionary node's keys and values, in the library's order, repeated keys included.
+    static std::vector<std::pair<std::string, plist_t>> entriesOf(plist_t dictionary);
 };
 
 }  // namespace foundation

@@ -48,22 +48,12 @@ public:
         switch (plist_get_node_type(node)) {
         case PLIST_DICT: {
             Dictionary::Storage entries;
-            plist_dict_iter iterator = nullptr;
-            plist_dict_new_iter(node, &iterator);
-            while (!refused_) {
-                char* key = nullptr;
-                plist_t value = nullptr;
-                plist_dict_next_item(node, iterator, &key, &value);
-                if (!value) {
-                    std::free(key);
-                    break;
-                }
+            for (const auto& [key, value] : PropertyListReader::entriesOf(node)) {
                 auto object = convert(value);
-                if (key && object) entries.insert_or_assign(key, std::move(object));
-                std::free(key);
+                if (refused_) return nullptr;
+                if (object) entries.insert_or_assign(key, std::move(object));
             }
-            std::free(iterator);
-            return refused_ ? nullptr : Dictionary::make(std::move(entries));
+            return Dictionary::make(std::move(entries));
         }
         case PLIST_ARRAY: {
             std::vector<objc::Id> items;

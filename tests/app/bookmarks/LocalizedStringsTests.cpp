@@ -1,8 +1,8 @@
+#include "platform/foundation/PropertyListReader.hpp"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,22 +16,13 @@ std::filesystem::path resources() { return std::filesystem::path(KV_SOURCE_DIR) 
 std::set<std::string> keysOf(const std::filesystem::path& table) {
     std::ifstream stream(table, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    plist_t root = nullptr;
-    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     std::set<std::string> keys;
-    if (!root || plist_get_node_type(root) != PLIST_DICT) return keys;
-    plist_dict_iter iterator = nullptr;
-    plist_dict_new_iter(root, &iterator);
-    for (;;) {
-        char* key = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(root, iterator, &key, &value);
-        if (!key) break;
+    auto list = foundation::PropertyListReader::read(bytes);
+    if (!list) return keys;
+    plist_t root = static_cast<plist_t>(list->root.get());
+    if (plist_get_node_type(root) != PLIST_DICT) return keys;
+    for (const auto& [key, value] : foundation::PropertyListReader::entriesOf(root))
         if (plist_get_node_type(value) == PLIST_STRING) keys.insert(key);
-        std::free(key);
-    }
-    std::free(iterator);
-    plist_free(root);
     return keys;
 }
 
