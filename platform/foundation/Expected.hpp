@@ -12,8 +12,8 @@ struct Failure {
     std::string description;
 };
 
-// The project's one value-or-error type, for the signatures we choose (the specification's
-// own forms, error objects, out-parameters and completions, stay as they are): the value,
+// The project's one value-or-error type, for the signatures we choose (the platform's own
+// forms, error objects, out-parameters and completions, stay as they are): the value,
 // or the failure that kept it from being made. A value type; as thread-safe as T.
 template <typename T>
 class Expected {
