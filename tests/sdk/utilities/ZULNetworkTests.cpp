@@ -274,22 +274,15 @@ TEST_F(Network, ErrorsOfRequestsThatCannotBeMadeReachTheHandlerWithTheirCode) {
     EXPECT_EQ(logger->lines().size(), 4u);
 }
 
-TEST_F(Network, ServerErrorArrivesWithItsBodyAndNoError) {
-    Outcome outcome;
-    network_->postURL(url("/fail"), Data::fromString("x"), nullptr, false, recordInto(outcome));
-    runUntilCalled(outcome);
-    EXPECT_EQ(outcome.status(), 500);
-    EXPECT_EQ(outcome.body(), "broken");
-    EXPECT_EQ(outcome.error, nullptr);
-}
-
-TEST_F(Network, FoundIsNotFollowedButSeeOtherIs) {
+// A server error and a Found arrive as answered; a See Other is followed.
+TEST_F(Network, AnswersArriveWithTheirBodyAndNoErrorFollowingOnlySeeOther) {
     struct Case {
         const char* path;
         long status;
         const char* body;
     };
-    for (const auto& testCase : {Case{"/found", 302, "found-body"}, Case{"/see-other", 200, "landed"}}) {
+    for (const auto& testCase :
+         {Case{"/fail", 500, "broken"}, Case{"/found", 302, "found-body"}, Case{"/see-other", 200, "landed"}}) {
         SCOPED_TRACE(testCase.path);
         Outcome outcome;
         network_->postURL(url(testCase.path), Data::fromString("x"), nullptr, false, recordInto(outcome));
