@@ -17,7 +17,8 @@ struct ThreadPool::State {
     struct Tasks {
         std::array<std::deque<Work>, 5> byPriority;  // index = Priority, highest last
         std::size_t unfinished = 0;                  // queued or running
-        bool started = false;
+        std::size_t workers = 0;                     // started
+        std::size_t waitingWorkers = 0;              // waiting for a task
         std::uint64_t nextListener = 1;
         std::map<std::uint64_t, std::function<void()>> idleListeners;
     };
@@ -29,7 +30,13 @@ namespace {
 
 void workerLoop(const std::shared_ptr<ThreadPool::State>& state);
 
-std::size_t workerCount() { return std::max<std::size_t>(4, std::thread::hardware_concurrency()); }
+std::size_t maximumWorkerCount() { return std::max<std::size_t>(4, std::thread::hardware_concurrency()); }
+
+std::size_t queuedCount(const ThreadPool::State::Tasks& tasks) {
+    std::size_t queued = 0;
+    for (const auto& tasksOfOnePriority : tasks.byPriority) queued += tasksOfOnePriority.size();
+    return queued;
+}
 
 }  // namespace
 
@@ -41,16 +48,18 @@ ThreadPool& ThreadPool::shared() {
 }
 
 void ThreadPool::submit(Priority priority, Work task) {
-    bool start = false;
+    bool startWorker = false;
     {
         auto tasks = state_->tasks.lock();
         tasks->byPriority[static_cast<std::size_t>(priority)].push_back(std::move(task));
         ++tasks->unfinished;
-        start = !std::exchange(tasks->started, true);
+        // A worker is started only when the waiting ones cannot take every queued task, so a
+        // small load runs on few threads (each costs a stack and, once it allocates, its own
+        // malloc arena).
+        startWorker = queuedCount(*tasks) > tasks->waitingWorkers && tasks->workers < maximumWorkerCount();
+        if (startWorker) ++tasks->workers;
     }
-    if (start)
-        for (std::size_t index = 0; index < workerCount(); ++index)
-            std::thread([state = state_] { workerLoop(state); }).detach();
+    if (startWorker) std::thread([state = state_] { workerLoop(state); }).detach();
     state_->workAvailable.notify_one();
 }
 
@@ -85,8 +94,10 @@ void workerLoop(const std::shared_ptr<ThreadPool::State>& state) {
     auto tasks = state->tasks.lock();
     for (;;) {
         Work task;
+        ++tasks->waitingWorkers;
         tasks.wait(state->workAvailable,
                    [&](ThreadPool::State::Tasks& queued) { return (task = takeHighestPriorityTask(queued)) != nullptr; });
+        --tasks->waitingWorkers;
         tasks.unlocked([&] {
             task();
             task = nullptr;  // release captures before the pool counts as idle

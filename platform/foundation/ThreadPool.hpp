@@ -8,8 +8,8 @@
 
 namespace dispatch {
 
-// The process's worker threads behind the global queues: at least four, as many as the
-// machine has cores, started on the first submission. Tasks of a higher priority are taken
+// The process's worker threads behind the global queues: started as tasks arrive while the
+// others are busy, up to as many as the machine has cores (at least four). Tasks of a higher priority are taken
 // first; tasks of one priority in submission order. Callable from any thread. The workers
 // keep the pool's state alive, so the pool outlives static destruction safely.
 class ThreadPool {

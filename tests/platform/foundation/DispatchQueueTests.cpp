@@ -221,22 +221,24 @@ TEST_F(DispatchQueueTest, SerialQueueTargetingAnotherReportsItsOwnLabelAndShares
 }
 
 TEST_F(DispatchQueueTest, ConcurrentQueueRunsItemsAtTheSameTime) {
-    // Two items that each wait for the other can only finish if they overlap.
+    // Items that each wait for all the others can only finish if they overlap: the pool
+    // starts workers while the ones it has are busy, up to at least four.
+    constexpr int overlapping = 4;
     auto queue = dispatch::createQueue("test.concurrent", dispatch::Attributes::concurrent);
     foundation::Guarded<int> arrived{0};
     std::condition_variable changed;
-    std::atomic<bool> bothMet{true};
+    std::atomic<bool> allMet{true};
     auto group = dispatch::Group::create();
-    for (int index = 0; index < 2; ++index)
+    for (int index = 0; index < overlapping; ++index)
         group->async(queue, [&] {
             auto count = arrived.lock();
             ++*count;
             changed.notify_all();
-            if (!count.waitUntil(changed, std::chrono::steady_clock::now() + 30s, [](int now) { return now == 2; }))
-                bothMet = false;
+            if (!count.waitUntil(changed, std::chrono::steady_clock::now() + 30s, [](int now) { return now == overlapping; }))
+                allMet = false;
         });
     group->wait();
-    EXPECT_TRUE(bothMet);
+    EXPECT_TRUE(allMet);
 }
 
 TEST_F(DispatchQueueTest, LabelsNameTheQueueWhoseWorkIsRunning) {
