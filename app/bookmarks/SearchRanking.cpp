@@ -20,7 +20,7 @@ bool ranksBefore(const Match& left, const Match& right) {
     return left.score != right.score ? left.score > right.score : left.index < right.index;
 }
 
-// The best matches of one worker so far, in rank order. A worker takes pieces in
+// The best matches of one worker so far, in rank order. A worker takes units in
 // increasing order, so every match it kept comes before the entry at hand and wins a tie:
 // a new entry needs a score above the last kept one.
 class BestMatches {
@@ -45,9 +45,25 @@ private:
     std::vector<Match> matches_;
 };
 
-void scorePiece(const SearchIndex::Piece& piece, const std::vector<SearchTextView>& words, bool fuzzy,
-                BestMatches& best) {
-    for (std::size_t local = 0; local < piece.size(); ++local) {
+// Entries scored as one unit of work. Small enough that a worker the system sets aside
+// holds back little of a search, large enough that taking one costs nothing in comparison.
+constexpr std::size_t entriesPerUnit = 2048;
+
+struct Unit {
+    std::size_t piece, begin, end;  // entries [begin, end) of the piece
+};
+
+std::vector<Unit> unitsOf(const SearchIndex& index) {
+    std::vector<Unit> units;
+    for (std::size_t piece = 0; piece < index.pieceCount(); ++piece)
+        for (std::size_t begin = 0, size = index.piece(piece).size(); begin < size; begin += entriesPerUnit)
+            units.push_back(Unit{piece, begin, std::min(size, begin + entriesPerUnit)});
+    return units;
+}
+
+void scoreUnit(const SearchIndex::Piece& piece, const Unit& unit, const std::vector<SearchTextView>& words,
+               bool fuzzy, BestMatches& best) {
+    for (std::size_t local = unit.begin; local < unit.end; ++local) {
         auto fields = piece[local];
         std::int64_t floor = best.floor();
         std::int64_t score =
@@ -60,13 +76,13 @@ void scorePiece(const SearchIndex::Piece& piece, const std::vector<SearchTextVie
 
 std::vector<std::size_t> SearchRanking::best(const SearchIndex& index, const std::vector<SearchTextView>& words,
                                              bool fuzzy, std::size_t limit) {
-    std::size_t pieces = index.pieceCount();
-    std::size_t workers = std::min<std::size_t>(pieces, std::max(1u, std::thread::hardware_concurrency()));
+    auto units = unitsOf(index);
+    std::size_t workers = std::min<std::size_t>(units.size(), std::max(1u, std::thread::hardware_concurrency()));
     std::vector<BestMatches> found(std::max<std::size_t>(workers, 1), BestMatches(limit));
-    std::atomic<std::size_t> nextPiece{0};
+    std::atomic<std::size_t> nextUnit{0};
     auto work = [&](std::size_t worker) {
-        for (std::size_t piece; (piece = nextPiece.fetch_add(1)) < pieces;)
-            scorePiece(index.piece(piece), words, fuzzy, found[worker]);
+        for (std::size_t unit; (unit = nextUnit.fetch_add(1)) < units.size();)
+            scoreUnit(index.piece(units[unit].piece), units[unit], words, fuzzy, found[worker]);
     };
     if (workers > 1) {
         // Everything captured lives until wait() returns.

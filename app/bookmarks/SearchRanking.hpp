@@ -8,8 +8,8 @@
 namespace kestrelvault {
 
 // Finds the best-scoring entries of a search index. The calling thread waits for the
-// answer; behind the call the index's pieces are scored on the global queues as well as
-// on the caller's thread. Stateless.
+// answer; behind the call the index is scored in runs of a few thousand entries on the
+// global queues as well as on the caller's thread. Stateless.
 class SearchRanking {
 public:
     // The positions of at most `limit` entries with a score above 0, highest score first and

@@ -100,8 +100,8 @@ TEST_F(SearchAgreement, PreparedSearchRanksAsThePlainAlgorithm) {
     }
 }
 
-// Large enough for the search to score several pieces on several threads: ties spread
-// over all of them must still break by load order, across the cut of 20 too.
+// Large enough for the search to score several pieces, in many runs, on several threads:
+// ties spread over all of them must still break by load order, across the cut of 20 too.
 TEST_F(SearchAgreement, SearchOverManyPiecesRanksAsThePlainAlgorithm) {
     const std::vector<std::string> names = {"Project Notes", "Projects", "Notes on a project", "Pro Tips",
                                             "プロジェクト", "Release notes", "Garden"};
