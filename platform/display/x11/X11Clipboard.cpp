@@ -60,13 +60,20 @@ void X11Clipboard::publish(std::optional<std::string> text) {
     text_ = std::move(*text);
     ownedSince_ = connection_.lastEventTime();
     xcb_set_selection_owner(connection_.get(), window_, clipboard, ownedSince_);
-    XReply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(connection_.get(), xcb_get_selection_owner(connection_.get(), clipboard), nullptr));
-    owned_ = owner && owner->owner == window_;
+    owned_ = serverOwnerIsWindow();
+}
+
+bool X11Clipboard::serverOwnerIsWindow() {
+    XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        connection_.get(), xcb_get_selection_owner(connection_.get(), connection_.atom("CLIPBOARD")), nullptr));
+    return owner && owner->owner == window_;
 }
 
 bool X11Clipboard::handleSelectionClear(const xcb_selection_clear_event_t& clear) {
     if (clear.selection != connection_.atom("CLIPBOARD") || clear.owner != window_ || !owned_) return false;
+    // Writing the pasteboard again gives the selection up and takes it back at once; the
+    // notice of giving it up comes after, while the window owns it again.
+    if (serverOwnerIsWindow()) return false;
     owned_ = false;
     text_.clear();
     return true;

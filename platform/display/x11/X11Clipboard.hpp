@@ -30,6 +30,7 @@ public:
 
 private:
     bool answer(const xcb_selection_request_event_t& request, xcb_atom_t property);
+    bool serverOwnerIsWindow();
     std::optional<std::string> convert(xcb_atom_t target);
 
     X11Connection& connection_;

@@ -43,3 +43,18 @@ TEST_F(X11DisplayTest, ThePasteboardIsTheClipboardSelectionBothWays) {
     ASSERT_TRUE(runUntil([&] { return reader->finished(); }));
     EXPECT_EQ(reader->output(), "https://example.com");
 }
+
+TEST_F(X11DisplayTest, WritingThePasteboardAgainKeepsTheClipboardServed) {
+    auto pasteboard = appkit::Pasteboard::generalPasteboard();
+    pasteboard->clearContents();
+    pasteboard->setString("https://example.com/first", plainText);
+    pasteboard->clearContents();
+    pasteboard->setString("[Second](https://example.com/second)", plainText);
+    auto changes = pasteboard->changeCount();
+
+    auto reader = server.start({"xclip", "-selection", "clipboard", "-o"});
+    ASSERT_TRUE(runUntil([&] { return reader->finished(); }));
+    EXPECT_EQ(reader->output(), "[Second](https://example.com/second)");
+    EXPECT_EQ(pasteboard->changeCount(), changes);
+    EXPECT_EQ(pasteboard->stringForType(plainText), "[Second](https://example.com/second)");
+}
