@@ -11,7 +11,7 @@ namespace {
 
 bool isNumericPadKey(std::uint16_t keyCode) {
     return (keyCode >= 123 && keyCode <= 126) || keyCode == 65 || keyCode == 67 || keyCode == 69 || keyCode == 71 ||
-           keyCode == 75 || keyCode == 76 || keyCode == 78 || (keyCode >= 81 && keyCode <= 92 && keyCode != 90);
+           keyCode == 75 || keyCode == 76 || keyCode == 78 || (keyCode >= 81 && keyCode <= 92 && keyCode != 90) || keyCode == 95;
 }
 
 bool isLive(carbon::EventHotKeyID identifier) {

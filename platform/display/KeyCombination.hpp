@@ -6,6 +6,11 @@
 
 namespace display {
 
+// The key code of a key that has none of the platform's codes (one the layout remaps to type
+// a character, a key the platform's keyboards lack): outside the codes of every physical key,
+// so it is never taken for one and no hot key holds it, while its text still arrives.
+inline constexpr std::uint16_t unnamedKeyCode = 0xFFFF;
+
 // A key with Carbon modifiers, as a person presses it, written "shift+cmd+space": modifier
 // names (shift, cmd/command, opt/option/alt, ctrl/control, fn, capslock) and one key name
 // (a letter or digit of the US keyboard, a named key such as space, return, tab, escape,

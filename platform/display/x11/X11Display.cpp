@@ -244,7 +244,7 @@ void X11Display::handle(const xcb_generic_event_t& event) {
     if (type == keyboard_->extensionEventBase()) {
         // The keyboard extension's events share one code; the kind follows it.
         std::uint8_t kind = reinterpret_cast<const std::uint8_t*>(&event)[1];
-        if (kind == XCB_XKB_NEW_KEYBOARD_NOTIFY || kind == XCB_XKB_MAP_NOTIFY) keyboard_->reload();
+        if (kind == XCB_XKB_NEW_KEYBOARD_NOTIFY || kind == XCB_XKB_MAP_NOTIFY) keyboard_->keymapChanged(event.sequence);
     } else if (randrEventBase_ && type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY) {
         layOutScreens();
     }
@@ -252,9 +252,9 @@ void X11Display::handle(const xcb_generic_event_t& event) {
 
 void X11Display::handleKey(const xcb_key_press_event_t& event, KeyDirection direction) {
     connection_->noteEventTime(event.time);
-    auto virtualKey = keyboard_->virtualKeyCode(event.detail);
-    // Modifier keys alone change only the flags of the keys that follow.
-    if (!virtualKey || keyboard_->isModifierKey(event.detail)) return;
+    // Modifier keys alone change only the flags of the keys that follow. A key without a
+    // code still types its text (a character the layout lacks, remapped onto a spare key).
+    if (keyboard_->isModifierKey(event.detail)) return;
     bool down = direction == KeyDirection::down;
     bool isRepeat = down && keysDown_.count(event.detail);
     if (down)
@@ -266,7 +266,7 @@ void X11Display::handleKey(const xcb_key_press_event_t& event, KeyDirection dire
     bool receivesInput =
         windows_->find(event.event) != nullptr || focus_->applicationHasFocus() || menuGrab_->isHeld();
     if (!receivesInput) focus_->followOtherClients();
-    KeyCombination key{*virtualKey, keyboard_->carbonModifiers(event.state)};
+    KeyCombination key{keyboard_->virtualKeyCode(event.detail), keyboard_->carbonModifiers(event.state)};
     input_.deliverKey(key, direction, receivesInput,
                       [&] { return keyboard_->text(event.detail, event.state, direction); }, isRepeat);
 }

@@ -134,10 +134,18 @@ bool X11Keyboard::reload() {
     return true;
 }
 
-std::optional<std::uint16_t> X11Keyboard::virtualKeyCode(xcb_keycode_t keyCode) const {
+void X11Keyboard::keymapChanged(std::uint16_t eventSequence) {
+    // A tool that types a character the layout lacks maps it onto a spare key for one press
+    // and takes it back at once, announcing each change several times over: reading the map
+    // once, as early as possible, is what catches the key while it types the character.
+    if (reloadSequence_ && std::int16_t(eventSequence - *reloadSequence_) < 0) return;
+    reloadSequence_ = std::uint16_t(xcb_no_operation(connection_.get()).sequence);
+    reload();
+}
+
+std::uint16_t X11Keyboard::virtualKeyCode(xcb_keycode_t keyCode) const {
     auto found = virtualKeys_.find(keyCode);
-    if (found == virtualKeys_.end()) return std::nullopt;
-    return found->second;
+    return found == virtualKeys_.end() ? unnamedKeyCode : found->second;
 }
 
 std::optional<xcb_keycode_t> X11Keyboard::keyCodeForVirtualKey(std::uint16_t virtualKeyCode) const {

@@ -32,10 +32,15 @@ public:
 
     // Reads the keymap and the modifier mapping again; false when the server gave none.
     bool reload();
+    // A keymap change the server announced with the event's sequence number: read again
+    // unless the last reading was asked for after the change, which it therefore holds.
+    void keymapChanged(std::uint16_t eventSequence);
     // The first event code of the keyboard extension, whose events announce keymap changes.
     std::uint8_t extensionEventBase() const { return extensionEventBase_; }
 
-    std::optional<std::uint16_t> virtualKeyCode(xcb_keycode_t keyCode) const;
+    // The key's virtual key code, or unnamedKeyCode for a place the platform's keyboards
+    // have no key at.
+    std::uint16_t virtualKeyCode(xcb_keycode_t keyCode) const;
     std::optional<xcb_keycode_t> keyCodeForVirtualKey(std::uint16_t virtualKeyCode) const;
     bool isModifierKey(xcb_keycode_t keyCode) const;
 
@@ -61,6 +66,7 @@ private:
     xkb_context* context_;
     std::int32_t deviceIdentifier_;
     std::uint8_t extensionEventBase_;
+    std::optional<std::uint16_t> reloadSequence_;  // of the request just before the last reading
     xkb_keymap* keymap_ = nullptr;
     xkb_compose_table* composeTable_ = nullptr;
     xkb_compose_state* composeState_ = nullptr;

@@ -17,6 +17,9 @@ std::optional<std::uint16_t> virtualKeyCodeForXkbKeyName(std::string_view name) 
         {"LSGT", 10}, {"AB01", 6},  {"AB02", 7},  {"AB03", 8},  {"AB04", 9},  {"AB05", 11}, {"AB06", 45},
         {"AB07", 46}, {"AB08", 43}, {"AB09", 47}, {"AB10", 44}, {"RTSH", 60}, {"LCTL", 59}, {"LALT", 58},
         {"LWIN", 55}, {"SPCE", 49}, {"RWIN", 54}, {"RALT", 61}, {"RCTL", 62}, {"ESC", 53},
+        // The extra keys of Japanese keyboards: Yen, the underscore key, the keypad's comma, and
+        // the keys either side of the space bar where the platform's have Eisu and Kana.
+        {"AE13", 93}, {"AB11", 94}, {"JPCM", 95}, {"MUHE", 102}, {"HENK", 104},
         // Function keys.
         {"FK01", 122}, {"FK02", 120}, {"FK03", 99},  {"FK04", 118}, {"FK05", 96},  {"FK06", 97},  {"FK07", 98},
         {"FK08", 100}, {"FK09", 101}, {"FK10", 109}, {"FK11", 103}, {"FK12", 111}, {"FK13", 105}, {"FK14", 107},

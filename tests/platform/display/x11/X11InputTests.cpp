@@ -137,3 +137,68 @@ TEST_F(X11DisplayTest, TypedKeysReachTheKeyWindowAsThePlatformsEvents) {
     EXPECT_EQ(keyDowns[2]->characters(), "a");
     appkit::Event::removeMonitor(monitor);
 }
+
+// xdotool types what the layout lacks on a spare key it maps for the character, whose place
+// the platform's keyboard has no code for; the character still arrives. It runs while the
+// application reads events and keeps the key mapped for about half its delay, so the key is
+// read while it still types the character.
+TEST_F(X11DisplayTest, CharactersTheLayoutLacksArriveAsTextOnAKeyWithoutACode) {
+    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
+    auto field = std::make_shared<appkit::TextField>(Rect(10, 10, 280, 22));
+    window->contentView()->addSubview(field);
+    window->makeKeyAndOrderFront();
+    window->makeFirstResponder(field);
+    std::vector<appkit::EventPtr> keyDowns;
+    auto monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
+                                                           [&](const appkit::EventPtr& event) {
+                                                               keyDowns.push_back(event);
+                                                               return event;
+                                                           });
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
+
+    struct Case {
+        std::string typed;
+        std::uint16_t keyCode;
+    };
+    std::string expected;
+    for (const auto& [typed, keyCode] : {Case{"k", 40}, Case{"é", display::unnamedKeyCode},
+                                         Case{"カ", display::unnamedKeyCode}, Case{"ー", display::unnamedKeyCode}}) {
+        keyDowns.clear();
+        expected += typed;
+        auto typing = server.start({"xdotool", "type", "--delay", "40", typed});
+        ASSERT_NE(typing, nullptr);
+        EXPECT_TRUE(runUntil([&] { return field->stringValue() == expected; })) << typed << ": " << field->stringValue();
+        EXPECT_TRUE(runUntil([&] { return typing->finished(); }));
+        ASSERT_EQ(keyDowns.size(), 1u) << typed;
+        EXPECT_EQ(keyDowns[0]->characters(), typed);
+        EXPECT_EQ(keyDowns[0]->keyCode(), keyCode) << typed;
+    }
+    appkit::Event::removeMonitor(monitor);
+}
+
+TEST_F(X11DisplayTest, TheExtraKeysOfAJapaneseKeyboardHaveTheirPlatformCodes) {
+    ASSERT_EQ(server.run({"setxkbmap", "-model", "jp106", "-layout", "jp", "-variant", "OADG109A"}).status, 0);
+    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
+    window->makeKeyAndOrderFront();
+    std::vector<appkit::EventPtr> keyDowns;
+    auto monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
+                                                           [&](const appkit::EventPtr& event) {
+                                                               keyDowns.push_back(event);
+                                                               return event;
+                                                           });
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
+
+    struct Case {
+        const char* key;
+        std::uint16_t keyCode;
+        const char* characters;
+    };
+    const Case cases[] = {{"yen", 93, "¥"}, {"underscore", 94, "_"}, {"Muhenkan", 102, ""}, {"Henkan", 104, ""}};
+    for (const auto& [key, keyCode, characters] : cases) xdotool({"key", key});
+    ASSERT_TRUE(runUntil([&] { return keyDowns.size() >= std::size(cases); })) << keyDowns.size();
+    for (std::size_t index = 0; index < std::size(cases); ++index) {
+        EXPECT_EQ(keyDowns[index]->keyCode(), cases[index].keyCode) << cases[index].key;
+        EXPECT_EQ(keyDowns[index]->characters(), cases[index].characters) << cases[index].key;
+    }
+    appkit::Event::removeMonitor(monitor);
+}
