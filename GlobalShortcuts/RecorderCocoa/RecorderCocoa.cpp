@@ -12,6 +12,7 @@
 #include "platform/appkit/ModalSession.hpp"
 #include "platform/appkit/SystemBeep.hpp"
 #include "platform/appkit/Window.hpp"
+#include "platform/display/KeyCombination.hpp"
 #include "platform/foundation/Format.hpp"
 #include "platform/foundation/Number.hpp"
 #include "platform/foundation/ProcessInfo.hpp"
@@ -245,8 +246,10 @@ appkit::EventPtr RecorderCocoa::handleRecordedEvent(const appkit::EventPtr& even
         appkit::beep();
         return nullptr;
     }
+    // A key without a code could be neither shown nor held as a hot key: like an event that
+    // gives no shortcut, it is refused.
     auto shortcut = Shortcut::fromEvent(*event);
-    if (!shortcut) {
+    if (!shortcut || shortcut->carbonKeyCode == display::unnamedKeyCode) {
         appkit::beep();
         return nullptr;
     }

@@ -110,7 +110,7 @@ TEST_F(Recorder, EachKeyIsJudgedByTheRulesInOrder) {
           Case{"home", commandJ, 1, true, "⌘J"}, Case{"f5", Shortcut(96, 0), 0, false, "F5"},
           Case{"shift+f5", Shortcut(96, 0x200), 0, false, "⇧F5"}, Case{"opt+k", Shortcut(40, 0x800), 0, false, "⌥K"},
           Case{"delete", std::nullopt, 0, true, ""}, Case{"forwarddelete", std::nullopt, 0, true, ""},
-          Case{"tab", commandJ, 0, false, "⌘J"}}) {
+          Case{"cmd+code:65535", commandJ, 1, true, "⌘J"}, Case{"tab", commandJ, 0, false, "⌘J"}}) {
         name.setShortcut(commandJ);
         changes.clear();
         appkit::resetBeepCountForTesting();
