@@ -363,25 +363,22 @@ TEST_F(SearchPanel, CopyCommandsToastTheirTextAndANewerToastReplacesTheShownOne)
     EXPECT_EQ(viewModel->lastError.get(), std::nullopt);
 }
 
-// A query wider than the field scrolls while typed: the caret, just after the last letter
-// typed, stands inside the field, drawn as a dark line as tall as a line of text.
+// A query wider than the field scrolls while typed: the caret after its last letter, the one
+// dark line as tall as the text, stands at the field's trailing end.
 TEST_F(SearchPanel, ALongQueryScrollsSoTheCaretAndItsEndStayInView) {
     showPanel();
     search("kestrel field notes from the birds example org page about hovering over the moor at dusk");
     auto image = picture("search-panel-long-query");
-    const auto* field = layout().find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::representable; });
-    ASSERT_TRUE(field);
-    std::vector<int> caretColumns;
-    for (int x = int(field->frame.minX()); x < int(field->frame.maxX()); ++x) {
+    auto field = layout().find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::representable; })->frame;
+    std::vector<int> tallDarkColumns;
+    for (int x = int(field.minX()); x < int(field.maxX()); ++x) {
         int run = 0, longest = 0;
-        for (int y = int(field->frame.minY()); y < int(field->frame.maxY()); ++y) {
-            run = red(*image, x, y) < 100 ? run + 1 : 0;
-            longest = std::max(longest, run);
-        }
-        if (longest >= 24) caretColumns.push_back(x);
+        for (int y = int(field.minY()); y < int(field.maxY()); ++y)
+            longest = std::max(longest, run = red(*image, x, y) < 100 ? run + 1 : 0);
+        if (longest >= 24) tallDarkColumns.push_back(x);
     }
-    ASSERT_EQ(caretColumns.size(), 1u);
-    EXPECT_GE(caretColumns[0], field->frame.maxX() - 8);
+    ASSERT_EQ(tallDarkColumns.size(), 1u);
+    EXPECT_GE(tallDarkColumns[0], field.maxX() - 8);
 }
 
 TEST_F(SearchPanel, PictureInTheDarkAppearance) {
