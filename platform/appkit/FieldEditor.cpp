@@ -6,6 +6,7 @@
 #include "platform/foundation/ThreadChecker.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <utility>
 
@@ -39,12 +40,22 @@ std::string FieldEditor::selectedText() const {
     return encodeUTF8(std::u32string_view(characters).substr(selectedRange_.location, selectedRange_.length));
 }
 
+std::size_t FieldEditor::selectionFocus() const {
+    return anchor_ == selectedRange_.location ? selectedRange_.end() : selectedRange_.location;
+}
+
+void FieldEditor::setDrawnLine(double scrollOffset, std::vector<double> caretPositions) {
+    scrollOffset_ = scrollOffset;
+    drawnCaretPositions_ = std::move(caretPositions);
+}
+
 void FieldEditor::attach(const std::shared_ptr<TextField>& client, std::string text) {
     client_ = client;
     text_ = std::move(text);
     // The window lends one editor to each field in turn: a caret colour one field chose
     // must not follow the editor into the next.
     insertionPointColor_ = Color::labelColor();
+    setDrawnLine(0, {});
     // Entering a field selects all of its text, as on the platform.
     selectAll();
 }
@@ -139,6 +150,16 @@ void FieldEditor::keyDown(const EventPtr& event) {
     if (printable) insertText(characters);
 }
 
+void FieldEditor::mouseDown(const EventPtr& event) {
+    auto field = client();
+    const auto& positions = drawnCaretPositions_;
+    if (!field || positions.empty()) return;
+    double x = field->convertPointFromView(event->locationInWindow(), nullptr).x;
+    auto nearest = std::min_element(positions.begin(), positions.end(),
+                                    [x](double a, double b) { return std::abs(a - x) < std::abs(b - x); });
+    moveCaret(static_cast<std::size_t>(nearest - positions.begin()), false);
+}
+
 void FieldEditor::insertText(const std::string& text) {
     dispatch::checkMainThread();
     replaceSelection(decodeUTF8(text));
@@ -182,8 +203,7 @@ void FieldEditor::didChangeText() {
 bool FieldEditor::performCommand(const std::string& selector) {
     std::size_t length = decodeUTF8(text_).size();
     const auto& range = selectedRange_;
-    // The end of the selection that moves when it is extended.
-    std::size_t focus = anchor_ == range.location ? range.end() : range.location;
+    std::size_t focus = selectionFocus();
     if (selector == "moveLeft:" || selector == "moveBackward:") {
         moveCaret(range.length ? range.location : (range.location ? range.location - 1 : 0), false);
     } else if (selector == "moveRight:" || selector == "moveForward:") {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace appkit {
 
@@ -27,9 +28,19 @@ public:
     const TextRange& selectedRange() const { return selectedRange_; }
     void setSelectedRange(TextRange range);
     std::string selectedText() const;
+    // The end of the selection that moves when it is extended (the caret when nothing is
+    // selected); the drawing keeps it in view.
+    std::size_t selectionFocus() const;
     void selectAll();
     const Color& insertionPointColor() const { return insertionPointColor_; }
     void setInsertionPointColor(Color color) { insertionPointColor_ = color; }
+
+    // The line as last drawn: how far its text is scrolled left within the field's text
+    // area, and the x of each caret position in the field's coordinates. The drawing keeps
+    // them, so the next drawing scrolls from where the text stood and a click finds the
+    // character shown under the pointer.
+    double horizontalScrollOffset() const { return scrollOffset_; }
+    void setDrawnLine(double scrollOffset, std::vector<double> caretPositions);
 
     std::shared_ptr<TextField> client() const { return client_.lock(); }
     // Used by TextField when it begins and ends editing.
@@ -43,6 +54,8 @@ public:
     bool acceptsFirstResponder() const override { return true; }
     bool resignFirstResponder() override;
     void keyDown(const EventPtr& event) override;
+    // Puts the caret at the drawn position nearest the pointer.
+    void mouseDown(const EventPtr& event) override;
     void insertText(const std::string& text);
     // Asks the client first; performs the command itself when the client did not.
     void doCommandBySelector(const std::string& selector) override;
@@ -58,6 +71,8 @@ private:
     std::string text_;
     TextRange selectedRange_;
     std::size_t anchor_ = 0;
+    double scrollOffset_ = 0;
+    std::vector<double> drawnCaretPositions_;
     Color insertionPointColor_ = Color::labelColor();
     std::weak_ptr<TextField> client_;
 };

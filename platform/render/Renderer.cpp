@@ -73,6 +73,41 @@ ui::TextAlignment textAlignment(appkit::TextAlignment alignment) {
     }
 }
 
+// The line being edited, uncut, scrolled as little as keeps the moving end of the
+// selection (a caret one point wide) inside the text area; text that fits is not scrolled.
+// The editor keeps the offset and where each caret position was drawn.
+void drawEditedLine(Canvas& canvas, const appkit::TextField& field, appkit::FieldEditor& editor, const std::string& value,
+                    const Rect& fieldRect, const Rect& textRect, Appearance appearance) {
+    constexpr double caretWidth = 1;
+    ui::TextStyle oneLine;
+    oneLine.font = field.font();
+    ui::TextLayout line(value, oneLine);
+    auto carets = line.caretOffsets();
+    double width = line.size().width, visible = std::max(textRect.width(), caretWidth);
+    double focus = carets[std::min(editor.selectionFocus(), carets.size() - 1)];
+    // Past 0 the line (with the caret after its end) is wider than the text area.
+    double overflow = width + caretWidth - visible, offset = 0;
+    if (overflow > 0)
+        offset = std::clamp(std::clamp(editor.horizontalScrollOffset(), focus + caretWidth - visible, focus), 0.0, overflow);
+    else if (field.alignment() == appkit::TextAlignment::center)
+        offset = overflow / 2;
+    else if (field.alignment() == appkit::TextAlignment::right)
+        offset = overflow;
+    double lineX = textRect.minX() - offset, lineY = fieldRect.midY() - line.size().height / 2;
+    cairo_t* context = canvas.context();
+    cairo_save(context);
+    cairo_rectangle(context, textRect.minX(), fieldRect.minY(), visible, fieldRect.height());
+    cairo_clip(context);
+    if (!value.empty()) drawText(canvas, value, oneLine, Rect(lineX, lineY, width, line.size().height),
+                                 field.textColor(), appearance);
+    if (editor.selectedRange().length == 0)
+        canvas.fillRect(Rect(lineX + focus, lineY, caretWidth, std::max(line.size().height, field.font().pointSize)),
+                        editor.insertionPointColor(), appearance);
+    cairo_restore(context);
+    for (double& caret : carets) caret += lineX - fieldRect.minX();
+    editor.setDrawnLine(std::max(offset, 0.0), std::move(carets));
+}
+
 void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& rect, Appearance appearance) {
     cairo_t* context = canvas.context();
     auto* search = dynamic_cast<const appkit::SearchField*>(&field);
@@ -140,6 +175,7 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
     }
     std::string value = field.stringValue();
     bool placeholder = value.empty();
+    auto editor = field.currentEditor();
     ui::TextStyle style;
     style.font = field.font();
     style.width = std::max(0.0, rect.width() - leftInset - rightInset);
@@ -151,16 +187,10 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
     cairo_save(context);
     cairo_rectangle(context, rect.minX(), rect.minY(), rect.width(), rect.height());
     cairo_clip(context);
-    if (!shown.empty())
+    // The text being edited scrolls instead; "…" is for a field at rest.
+    if (!shown.empty() && !(editor && !placeholder))
         drawText(canvas, shown, style, textRect, placeholder ? Color::tertiaryLabelColor() : field.textColor(), appearance);
-    // The caret of the field being edited, after the text (the editor keeps one line).
-    if (auto editor = field.currentEditor(); editor && editor->selectedRange().length == 0) {
-        ui::TextLayout before(appkit::encodeUTF8(appkit::decodeUTF8(value).substr(0, editor->selectedRange().location)),
-                              ui::TextStyle{field.font(), std::nullopt, std::nullopt, ui::TextAlignment::leading, 0});
-        double x = textRect.minX() + (placeholder ? 0 : before.size().width);
-        canvas.fillRect(Rect(x, textRect.minY(), 1, std::max(layout.size().height, field.font().pointSize)),
-                        editor->insertionPointColor(), appearance);
-    }
+    if (editor) drawEditedLine(canvas, field, *editor, value, rect, textRect, appearance);
     cairo_restore(context);
 }
 

@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 
 #include <cmath>
+#include <string_view>
 
 namespace ui {
 
@@ -89,5 +90,17 @@ int TextLayout::unknownGlyphCount() const { return pango_layout_get_unknown_glyp
 namespace ui {
 
 double TextLayout::firstBaseline() const { return static_cast<double>(pango_layout_get_baseline(layout_)) / PANGO_SCALE; }
+
+std::vector<double> TextLayout::caretOffsets() const {
+    std::string_view text = pango_layout_get_text(layout_);
+    std::vector<double> offsets;
+    for (std::size_t index = 0; index <= text.size(); ++index) {
+        if (index < text.size() && (static_cast<unsigned char>(text[index]) & 0xC0) == 0x80) continue;  // inside a scalar
+        PangoRectangle caret;
+        pango_layout_get_cursor_pos(layout_, static_cast<int>(index), &caret, nullptr);
+        offsets.push_back(static_cast<double>(caret.x) / PANGO_SCALE);
+    }
+    return offsets;
+}
 
 }  // namespace ui

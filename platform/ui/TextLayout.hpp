@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 using PangoLayout = struct _PangoLayout;
 
@@ -33,6 +34,9 @@ public:
     int unknownGlyphCount() const;
     // The distance from the top of the text to the baseline of its first line.
     double firstBaseline() const;
+    // The x of each caret position of the first line, one per Unicode scalar boundary from
+    // before the first to after the last, measured from the layout's left edge.
+    std::vector<double> caretOffsets() const;
     PangoLayout* layout() const { return layout_; }
 
 private:

@@ -7,8 +7,20 @@
 
 namespace testsupport {
 
+namespace {
+
+std::optional<std::filesystem::path>& homesParent() {
+    static std::optional<std::filesystem::path> parent;
+    return parent;
+}
+
+}  // namespace
+
+void TemporaryHome::makeHomesInside(std::filesystem::path parent) { homesParent() = std::move(parent); }
+
 TemporaryHome::TemporaryHome() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestrelvault-home-XXXXXX").string();
+    auto parent = homesParent().value_or(std::filesystem::temp_directory_path());
+    std::string pattern = (parent / "kestrelvault-home-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary home");
     path_ = pattern;
     if (const char* home = std::getenv("HOME")) previousHome_ = home;

@@ -16,6 +16,9 @@ public:
     TemporaryHome& operator=(const TemporaryHome&) = delete;
     ~TemporaryHome();
 
+    // Homes made from now on are made inside `parent` rather than the temporary directory.
+    static void makeHomesInside(std::filesystem::path parent);
+
     const std::filesystem::path& path() const { return path_; }
     // Writes a file below the home, creating its directories.
     std::filesystem::path write(const std::filesystem::path& relative, std::string_view contents) const;

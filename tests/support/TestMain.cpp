@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -37,6 +40,14 @@ extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:ha
 extern "C" const char* __tsan_default_options() { return "suppressions=" KV_SOURCE_DIR "/tests/tsan.supp"; }
 
 int main(int argc, char** argv) {
+    // A death test's child started anew (the "threadsafe" style runs the binary again for
+    // the one test) dies before it can remove the homes it makes, so it makes them inside
+    // the home it inherits, which the test that started it removes.
+    bool deathTestChild = std::any_of(argv + 1, argv + argc, [](std::string_view argument) {
+        return argument.starts_with("--gtest_internal_run_death_test");
+    });
+    if (const char* inherited = std::getenv("HOME"); deathTestChild && inherited)
+        testsupport::TemporaryHome::makeHomesInside(inherited);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshStatePerTest);
     return RUN_ALL_TESTS();

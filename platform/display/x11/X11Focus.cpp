@@ -22,6 +22,10 @@ xcb_window_t X11Focus::currentFocus() {
     return reply ? reply->focus : XCB_NONE;
 }
 
+bool X11Focus::isNoClient(xcb_window_t focus) const {
+    return focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus == connection_.root();
+}
+
 void X11Focus::update() {
     auto key = appkit::WindowList::shared().keyWindow();
     if (key == givenTo_.lock() && (key != nullptr) == hadKeyWindow_) return;
@@ -30,20 +34,19 @@ void X11Focus::update() {
         hadKeyWindow_ = false;
         // Focus still with the application (or fallen to the root as its window went):
         // back to where it was before.
+        keyWindowAwaitsFocus_ = false;
         xcb_window_t focus = currentFocus();
-        bool ours = belongsToApplication(focus) || focus == XCB_NONE || focus == connection_.root() ||
-                    focus == XCB_INPUT_FOCUS_POINTER_ROOT;
+        bool ours = belongsToApplication(focus) || isNoClient(focus);
         if (ours && returnTo_ != XCB_NONE)
             xcb_set_input_focus(connection_.get(), XCB_INPUT_FOCUS_POINTER_ROOT, returnTo_, connection_.lastEventTime());
         returnTo_ = XCB_NONE;
         return;
     }
     auto* mirrored = windows_.find(*key);
+    keyWindowAwaitsFocus_ = !mirrored || mirrored->identifier() != focused_;
     if (!mirrored || !mirrored->isViewable()) return;  // again once the server shows it
     xcb_window_t focus = currentFocus();
-    if (!belongsToApplication(focus) && focus != XCB_NONE && focus != connection_.root() &&
-        focus != XCB_INPUT_FOCUS_POINTER_ROOT)
-        returnTo_ = focus;
+    if (!belongsToApplication(focus) && !isNoClient(focus)) returnTo_ = focus;
     giveFocus(*mirrored);
     givenTo_ = key;
     hadKeyWindow_ = true;
@@ -83,6 +86,7 @@ void X11Focus::focusIn(const xcb_focus_in_event_t& event) {
     if (!mirrored) return;
     focused_ = event.event;
     leftPending_ = false;
+    keyWindowAwaitsFocus_ = false;
     appkit::RunningApplication::currentApplication()->activate();  // the session follows the focus
     auto window = mirrored->window();
     if (!window) return;
@@ -102,10 +106,17 @@ void X11Focus::focusOut(const xcb_focus_out_event_t& event) {
 
 void X11Focus::settle() {
     if (!leftPending_ || focused_ != XCB_NONE) return;
+    // The notice of focus reaching another window of the application may come in a later
+    // batch (one window closing as another is given the focus), or the window manager may
+    // not have given the key window the focus yet: the server's focus now decides. A
+    // notice of it arriving ends the wait; until then each batch asks again.
+    xcb_window_t focus = currentFocus();
+    if (belongsToApplication(focus) || (keyWindowAwaitsFocus_ && isNoClient(focus))) return;
     leftPending_ = false;
+    keyWindowAwaitsFocus_ = false;
     returnTo_ = XCB_NONE;
     if (auto key = appkit::WindowList::shared().keyWindow()) key->resignKeyWindow();
-    if (auto client = classOfFocusedClient(); !client.empty())
+    if (auto client = classOf(focus); !client.empty())
         appkit::RunningApplication::withBundleIdentifier(client)->activate();
     givenTo_.reset();
     hadKeyWindow_ = false;

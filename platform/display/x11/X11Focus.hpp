@@ -11,12 +11,14 @@ namespace display {
 // the application makes key gets the server's input focus (through the window manager when
 // one runs and the window is managed); a window of the application the server gives focus
 // to becomes key; when focus leaves for another client, the key window resigns, as when
-// the user turns to another application. When the application is left without a key
-// window while it holds focus, focus goes back to the window that had it before the
-// application took it. Focus that only moves for a keyboard grab (a hot key held) changes
-// nothing. While another client has the focus, the session's frontmost application is that
-// client's (named by its window's class) whenever the display asks; activating another
-// application gives its window the focus. Main thread only.
+// the user turns to another application. Focus that leaves one window for another of the
+// application's, or for no client's while a key window waits for it, stays the
+// application's, whichever batch of events brings its arrival. When the application is
+// left without a key window while it holds focus, focus goes back to the window that had it
+// before the application took it. Focus that only moves for a keyboard grab (a hot key
+// held) changes nothing. While another client has the focus, the session's frontmost
+// application is that client's (named by its window's class) whenever the display asks;
+// activating another application gives its window the focus. Main thread only.
 class X11Focus {
 public:
     X11Focus(X11Connection& connection, X11WindowList& windows) : connection_(connection), windows_(windows) {}
@@ -43,6 +45,9 @@ public:
 
 private:
     xcb_window_t currentFocus();
+    // No client's window: none, the pointer's root, or the root, where the server leaves the
+    // focus when its window goes.
+    bool isNoClient(xcb_window_t focus) const;
     // The class of the window or of the nearest ancestor that names one, or "".
     std::string classOf(xcb_window_t window);
     bool windowManagerRuns();
@@ -58,6 +63,8 @@ private:
     bool hadKeyWindow_ = false;
     xcb_window_t focused_ = XCB_NONE;
     bool leftPending_ = false;
+    // A window became key and no window of the application has had the focus since.
+    bool keyWindowAwaitsFocus_ = false;
     xcb_window_t returnTo_ = XCB_NONE;
 };
 

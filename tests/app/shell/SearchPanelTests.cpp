@@ -363,6 +363,24 @@ TEST_F(SearchPanel, CopyCommandsToastTheirTextAndANewerToastReplacesTheShownOne)
     EXPECT_EQ(viewModel->lastError.get(), std::nullopt);
 }
 
+// A query wider than the field scrolls while typed: the caret after its last letter, the one
+// dark line as tall as the text, stands at the field's trailing end.
+TEST_F(SearchPanel, ALongQueryScrollsSoTheCaretAndItsEndStayInView) {
+    showPanel();
+    search("kestrel field notes from the birds example org page about hovering over the moor at dusk");
+    auto image = picture("search-panel-long-query");
+    auto field = layout().find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::representable; })->frame;
+    std::vector<int> tallDarkColumns;
+    for (int x = int(field.minX()); x < int(field.maxX()); ++x) {
+        int run = 0, longest = 0;
+        for (int y = int(field.minY()); y < int(field.maxY()); ++y)
+            longest = std::max(longest, run = red(*image, x, y) < 100 ? run + 1 : 0);
+        if (longest >= 24) tallDarkColumns.push_back(x);
+    }
+    ASSERT_EQ(tallDarkColumns.size(), 1u);
+    EXPECT_GE(tallDarkColumns[0], field.maxX() - 8);
+}
+
 TEST_F(SearchPanel, PictureInTheDarkAppearance) {
     testsupport::writePlatformSettings("<key>AppleLanguages</key><array><string>en</string></array>"
                                        "<key>AppleInterfaceStyle</key><string>Dark</string>");

@@ -1,3 +1,4 @@
+#include "platform/appkit/FieldEditor.hpp"
 #include "platform/appkit/SearchField.hpp"
 #include "platform/appkit/TextField.hpp"
 #include "platform/appkit/VisualEffectView.hpp"
@@ -5,6 +6,7 @@
 #include "platform/render/Renderer.hpp"
 #include "platform/ui/HostingView.hpp"
 #include "platform/ui/TextLayout.hpp"
+#include "tests/platform/appkit/KeyEvents.hpp"
 #include "tests/support/TemporaryHome.hpp"
 
 #include <gtest/gtest.h>
@@ -143,6 +145,46 @@ TEST(ViewRendering, AFieldBeingEditedShowsItsFocusRingUnlessItWantsNone) {
     EXPECT_NE(justOutside(), background);
     field->setFocusRingType(appkit::FocusRingType::none);
     EXPECT_EQ(justOutside(), background);
+}
+
+// Edited, the line scrolls as little as keeps the caret (red here) in the 120-point text area
+// (ten monospaced columns from x 22), drawn after every event as a display draws; a click
+// puts the caret at the boundary drawn nearest the pointer. Canvas and window x agree.
+TEST(ViewRendering, AFieldBeingEditedScrollsToKeepTheCaretInViewAndAClickLandsWhereItPoints) {
+    auto window = appkit::Window::make(appkit::Rect(0, 0, 200, 60), appkit::WindowStyleMask::borderless);
+    auto field = std::make_shared<appkit::TextField>(appkit::Rect(20, 20, 124, 30));
+    field->setFont(Font::monospacedSystemFontOfSize(20));  // 12 points a column
+    window->contentView()->addSubview(field);
+    window->makeFirstResponder(field);
+    field->currentEditor()->setInsertionPointColor(appkit::Color::rgba(1, 0, 0));
+    int caretX = -1;  // in the text area
+    auto send = [&](const appkit::EventPtr& event) {
+        window->sendEvent(event);
+        auto picture = Renderer::snapshot(*window);
+        for (caretX = picture->width() - 1; caretX >= 0 && (picture->pixel(caretX, 25) >> 16) != 0xFF00; --caretX) {}
+        caretX -= 22;
+    };
+    const std::string forty = "0123456789012345678901234567890123456789";
+    using Keys = std::vector<std::string>;
+    struct Case { std::string typed; Keys keys; double clickX; std::size_t caret; int caretX, firstWhole; } cases[] = {
+        {"012345", {}, 0, 6, 72, 0},       {forty, {}, 0, 40, 119, 31},  // typing past the edge
+        {forty, Keys(5, "\uF702"), 0, 35, 59, 31},                        // left within view
+        {forty, Keys(15, "\uF702"), 0, 25, 0, 25},                        // left past the left edge
+        {forty, {"\uF729"}, 0, 0, 0, 0},  {forty, {"\uF729", "\uF72B"}, 0, 40, 119, 31},  // home, end
+        {forty, Keys(32, "\x7f"), 0, 8, 96, 0},                           // deleting until it fits
+        {"012345", {}, 26, 2, 24, 0},     {"012345", {}, 100, 6, 72, 0},  // clicks
+        {forty, {}, 38, 33, 35, 31},      {forty, {}, 68, 36, 71, 31},    {forty, {}, 119, 40, 119, 31}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.typed + " " + std::to_string(test.keys.size()) + " " + std::to_string(test.clickX));
+        field->setStringValue("");
+        for (char character : test.typed) send(testsupport::keyDownEvent(0, std::string(1, character)));
+        for (const auto& key : test.keys) send(testsupport::keyDownEvent(0, key));
+        for (auto type : {appkit::EventType::leftMouseDown, appkit::EventType::leftMouseUp})
+            if (test.clickX) send(appkit::Event::mouseEvent(type, {22 + test.clickX, 35}, {}, 0, window->windowNumber(), 1));
+        EXPECT_EQ(field->currentEditor()->selectedRange().location, test.caret);
+        EXPECT_EQ(caretX, test.caretX);
+        EXPECT_EQ((int(test.caret) * 12 - caretX + 11) / 12, test.firstWhole);  // the first column shown whole
+    }
 }
 
 TEST(Rendering, DegenerateSizesDrawNothingAndDoNotFail) {

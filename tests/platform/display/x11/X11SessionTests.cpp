@@ -58,6 +58,48 @@ TEST_F(X11DisplayTest, FocusFollowsTheKeyWindowAndLeavingItForAnotherClientResig
     EXPECT_EQ(display->frontmostApplication(), "Editor");
 }
 
+TEST_F(X11DisplayTest, FocusOnItsWayFromOneWindowOfTheApplicationToAnotherKeepsItActive) {
+    auto editor = otherClient(server.name(), "Editor", 900);
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == "Editor"; }));
+    // The editor's client is also the window manager, one that activates windows when told.
+    auto& manager = editor->connection();
+    const xcb_window_t check = editor->applicationWindow();
+    xcb_change_property(manager.get(), XCB_PROP_MODE_REPLACE, manager.root(), manager.atom("_NET_SUPPORTING_WM_CHECK"),
+                        XCB_ATOM_WINDOW, 32, 1, &check);
+    auto first = appkit::Window::make<KeyPanel>(Rect(100, 300, 300, 100), appkit::WindowStyleMask::nonactivatingPanel);
+    first->makeKeyAndOrderFront();
+    ASSERT_TRUE(runUntil([&] { return editor->focus() == display->serverWindow(*first); }));
+    auto second = appkit::Window::make(Rect(100, 100, 300, 100), appkit::WindowStyleMask::titled);
+    int resigned = 0;
+    auto keyObserver = foundation::NotificationCenter::defaultCenter()->addObserver(
+        appkit::NSWindowDidResignKeyNotification, second, nullptr, [&](const foundation::Notification&) { ++resigned; });
+    auto pasteboard = appkit::Pasteboard::generalPasteboard();
+    pasteboard->setString("held", appkit::NSPasteboardTypeString);
+
+    // One window closes as another becomes key: the notice of the focus leaving the first
+    // comes before the window manager gives the second one the focus. The clipboard taken
+    // after it marks when the display has read it.
+    first->close();
+    second->makeKeyAndOrderFront();
+    display->update();
+    const auto changes = pasteboard->changeCount();
+    xcb_set_selection_owner(manager.get(), check, manager.atom("CLIPBOARD"), XCB_CURRENT_TIME);
+    manager.flush();
+    ASSERT_TRUE(runUntil([&] { return pasteboard->changeCount() > changes; }));
+    EXPECT_TRUE(second->isKeyWindow());
+    EXPECT_TRUE(appkit::Application::shared()->isActive());
+    xcb_set_input_focus(manager.get(), XCB_INPUT_FOCUS_PARENT, display->serverWindow(*second), XCB_CURRENT_TIME);
+    manager.flush();
+    EXPECT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
+    EXPECT_TRUE(second->isKeyWindow());
+    EXPECT_EQ(resigned, 0);
+
+    // Focus another client really takes still makes the key window resign.
+    editor->focusApplicationWindow();
+    EXPECT_TRUE(runUntil([&] { return resigned == 1; }));
+    EXPECT_EQ(display->frontmostApplication(), "Editor");
+}
+
 TEST_F(X11DisplayTest, TheSessionFollowsOtherClientsAndActivatingOneFocusesItsWindow) {
     // Started while another client has the focus, the application is not in front.
     auto editor = otherClient(server.name(), "Editor", 700);
