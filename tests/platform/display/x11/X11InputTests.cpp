@@ -34,6 +34,37 @@ carbon::OSStatus registerShiftCommandSpace(carbon::EventHotKeyRef* hotKey) {
 
 const std::vector<carbon::UInt32> pressedAndReleased{carbon::kEventHotKeyPressed, carbon::kEventHotKeyReleased};
 
+// A key window of the application, in front, whose text field has the focus; the key downs
+// the application receives are kept.
+class X11TypingTest : public X11DisplayTest {
+protected:
+    void SetUp() override {
+        X11DisplayTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
+        field = std::make_shared<appkit::TextField>(Rect(10, 10, 280, 22));
+        window->contentView()->addSubview(field);
+        window->makeKeyAndOrderFront();
+        window->makeFirstResponder(field);
+        monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
+                                                          [this](const appkit::EventPtr& event) {
+                                                              keyDowns.push_back(event);
+                                                              return event;
+                                                          });
+        ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
+    }
+    void TearDown() override {
+        if (monitor) appkit::Event::removeMonitor(monitor);
+        window.reset();
+        X11DisplayTest::TearDown();
+    }
+
+    std::shared_ptr<appkit::Window> window;
+    std::shared_ptr<appkit::TextField> field;
+    std::vector<appkit::EventPtr> keyDowns;
+    objc::Id monitor;
+};
+
 }  // namespace
 
 TEST_F(X11DisplayTest, AHotKeyFiresOnDownAndUpWhateverTheLocksAndWhoeverHasTheFocus) {
@@ -78,7 +109,6 @@ TEST_F(X11DisplayTest, AHotKeyFiresOnDownAndUpWhateverTheLocksAndWhoeverHasTheFo
     EXPECT_TRUE(runUntil([&] { return !keyDowns.empty(); }));
     EXPECT_EQ(keyDowns, std::vector<std::uint16_t>{49});
     EXPECT_TRUE(hotKeyEvents().empty());
-    appkit::Event::removeMonitor(monitor);
 }
 
 TEST_F(X11DisplayTest, AKeyAnotherClientHoldsIsRefusedUntilItLetsGo) {
@@ -103,20 +133,7 @@ TEST_F(X11DisplayTest, AKeyAnotherClientHoldsIsRefusedUntilItLetsGo) {
     EXPECT_TRUE(runUntil([] { return hotKeyEvents().size() >= 2; }));
 }
 
-TEST_F(X11DisplayTest, TypedKeysReachTheKeyWindowAsThePlatformsEvents) {
-    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
-    auto field = std::make_shared<appkit::TextField>(Rect(10, 10, 280, 22));
-    window->contentView()->addSubview(field);
-    window->makeKeyAndOrderFront();
-    window->makeFirstResponder(field);
-    std::vector<appkit::EventPtr> keyDowns;
-    auto monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
-                                                           [&](const appkit::EventPtr& event) {
-                                                               keyDowns.push_back(event);
-                                                               return event;
-                                                           });
-    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
-
+TEST_F(X11TypingTest, TypedKeysReachTheKeyWindowAsThePlatformsEvents) {
     xdotool({"type", "GitHub 42"});
     EXPECT_TRUE(runUntil([&] { return field->stringValue() == "GitHub 42"; })) << field->stringValue();
     ASSERT_GE(keyDowns.size(), 2u);
@@ -135,27 +152,13 @@ TEST_F(X11DisplayTest, TypedKeysReachTheKeyWindowAsThePlatformsEvents) {
     EXPECT_TRUE(keyDowns[1]->modifierFlags().contains(ModifierFlags::function | ModifierFlags::numericPad));
     EXPECT_EQ(keyDowns[2]->modifierFlags(), ModifierFlags(ModifierFlags::control));
     EXPECT_EQ(keyDowns[2]->characters(), "a");
-    appkit::Event::removeMonitor(monitor);
 }
 
 // xdotool types what the layout lacks on a spare key it maps for the character, whose place
 // the platform's keyboard has no code for; the character still arrives. It runs while the
 // application reads events and keeps the key mapped for about half its delay, so the key is
 // read while it still types the character.
-TEST_F(X11DisplayTest, CharactersTheLayoutLacksArriveAsTextOnAKeyWithoutACode) {
-    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
-    auto field = std::make_shared<appkit::TextField>(Rect(10, 10, 280, 22));
-    window->contentView()->addSubview(field);
-    window->makeKeyAndOrderFront();
-    window->makeFirstResponder(field);
-    std::vector<appkit::EventPtr> keyDowns;
-    auto monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
-                                                           [&](const appkit::EventPtr& event) {
-                                                               keyDowns.push_back(event);
-                                                               return event;
-                                                           });
-    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
-
+TEST_F(X11TypingTest, CharactersTheLayoutLacksArriveAsTextOnAKeyWithoutACode) {
     struct Case {
         std::string typed;
         std::uint16_t keyCode;
@@ -173,21 +176,10 @@ TEST_F(X11DisplayTest, CharactersTheLayoutLacksArriveAsTextOnAKeyWithoutACode) {
         EXPECT_EQ(keyDowns[0]->characters(), typed);
         EXPECT_EQ(keyDowns[0]->keyCode(), keyCode) << typed;
     }
-    appkit::Event::removeMonitor(monitor);
 }
 
-TEST_F(X11DisplayTest, TheExtraKeysOfAJapaneseKeyboardHaveTheirPlatformCodes) {
+TEST_F(X11TypingTest, TheExtraKeysOfAJapaneseKeyboardHaveTheirPlatformCodes) {
     ASSERT_EQ(server.run({"setxkbmap", "-model", "jp106", "-layout", "jp", "-variant", "OADG109A"}).status, 0);
-    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
-    window->makeKeyAndOrderFront();
-    std::vector<appkit::EventPtr> keyDowns;
-    auto monitor = appkit::Event::addLocalMonitorForEvents(appkit::eventMaskFromType(appkit::EventType::keyDown),
-                                                           [&](const appkit::EventPtr& event) {
-                                                               keyDowns.push_back(event);
-                                                               return event;
-                                                           });
-    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == display::Server::ownApplication; }));
-
     struct Case {
         const char* key;
         std::uint16_t keyCode;
@@ -200,5 +192,4 @@ TEST_F(X11DisplayTest, TheExtraKeysOfAJapaneseKeyboardHaveTheirPlatformCodes) {
         EXPECT_EQ(keyDowns[index]->keyCode(), cases[index].keyCode) << cases[index].key;
         EXPECT_EQ(keyDowns[index]->characters(), cases[index].characters) << cases[index].key;
     }
-    appkit::Event::removeMonitor(monitor);
 }
