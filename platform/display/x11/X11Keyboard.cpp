@@ -188,7 +188,11 @@ std::string X11Keyboard::typed(xcb_keycode_t keyCode, std::uint16_t depressedMod
     xkb_state_update_mask(keyState, depressedModifiers, 0, 0, 0, 0, groupOfState(state));
     std::array<char, 64> buffer{};
     int length = xkb_state_key_get_utf8(keyState, keyCode, buffer.data(), buffer.size());
+    // Shift+Tab is ISO_Left_Tab, which types nothing; the platform's backtab character lets
+    // windows and fields move the focus backwards.
+    bool backtab = xkb_state_key_get_one_sym(keyState, keyCode) == XKB_KEY_ISO_Left_Tab;
     xkb_state_unref(keyState);
+    if (backtab) return "\x19";
     if (length <= 0 || length >= static_cast<int>(buffer.size())) return {};
     return std::string(buffer.data(), static_cast<std::size_t>(length));
 }

@@ -193,3 +193,25 @@ TEST_F(X11TypingTest, TheExtraKeysOfAJapaneseKeyboardHaveTheirPlatformCodes) {
         EXPECT_EQ(keyDowns[index]->characters(), cases[index].characters) << cases[index].key;
     }
 }
+
+TEST_F(X11TypingTest, TabAndShiftTabMoveTheFocusAlongTheWindowsFields) {
+    auto second = std::make_shared<appkit::TextField>(Rect(10, 44, 130, 22));
+    auto third = std::make_shared<appkit::TextField>(Rect(150, 44, 130, 22));
+    window->contentView()->addSubview(second);
+    window->contentView()->addSubview(third);
+    struct Case {
+        const char* key;
+        std::shared_ptr<appkit::TextField> from, to;
+        std::string characters;
+    };
+    const Case cases[] = {{"Tab", field, second, "\t"}, {"shift+Tab", field, third, "\x19"}, {"shift+Tab", third, second, "\x19"}};
+    for (const auto& [key, from, to, characters] : cases) {
+        SCOPED_TRACE(key);
+        window->makeFirstResponder(from);
+        keyDowns.clear();
+        xdotool({"key", key});
+        EXPECT_TRUE(runUntil([&, to = to] { return to->currentEditor() != nullptr; }));
+        ASSERT_EQ(keyDowns.size(), 1u);
+        EXPECT_EQ(keyDowns[0]->characters(), characters);
+    }
+}
