@@ -27,8 +27,14 @@ std::vector<Monitor> monitors(X11Connection& connection) {
                     found.push_back({it.data->x, it.data->y, it.data->width, it.data->height, it.data->primary != 0});
     }
     if (found.empty()) {
+        // The connection's setup keeps the size the screen had when it connected; the root
+        // window has the size it has now.
         const xcb_screen_t* screen = connection.screen();
-        found.push_back({0, 0, screen->width_in_pixels, screen->height_in_pixels, true});
+        int width = screen->width_in_pixels, height = screen->height_in_pixels;
+        XReply<xcb_get_geometry_reply_t> root(
+            xcb_get_geometry_reply(connection.get(), xcb_get_geometry(connection.get(), connection.root()), nullptr));
+        if (root) width = root->width, height = root->height;
+        found.push_back({0, 0, width, height, true});
     }
     std::stable_partition(found.begin(), found.end(), [](const Monitor& monitor) { return monitor.primary; });
     return found;

@@ -1,7 +1,10 @@
 #include "platform/appkit/Panel.hpp"
+#include "platform/appkit/Screen.hpp"
 #include "platform/render/Canvas.hpp"
 #include "platform/ui/HostingView.hpp"
 #include "tests/platform/display/x11/X11DisplayFixture.hpp"
+
+#include <xcb/randr.h>
 
 #include <filesystem>
 
@@ -78,4 +81,30 @@ TEST_F(X11DisplayTest, WindowsAreDrawnWhereTheApplicationPutsThemAndThePanelFloa
     // Ordered out, the panel leaves the window whole.
     panel->orderOut();
     ASSERT_TRUE(runUntil([&] { return near(display->screenshot()->pixel(450, 800 - 450), 0xE63333FF); }));
+}
+
+// With every output of the server switched off, RandR lists no monitor: the screen is then
+// the root window at the size it has now, not the one it had when the application connected.
+TEST_F(X11DisplayTest, TheScreenFollowsTheRootWindowWhenNoMonitorIsListed) {
+    int screenNumber = 0;
+    xcb_connection_t* other = xcb_connect(server.name().c_str(), &screenNumber);
+    ASSERT_FALSE(xcb_connection_has_error(other));
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    display::XReply<xcb_randr_get_screen_resources_current_reply_t> resources(xcb_randr_get_screen_resources_current_reply(
+        other, xcb_randr_get_screen_resources_current(other, root), nullptr));
+    ASSERT_TRUE(resources);
+    const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources.get());
+    for (int index = 0; index < resources->num_crtcs; ++index)
+        display::XReply<xcb_randr_set_crtc_config_reply_t>(xcb_randr_set_crtc_config_reply(
+            other,
+            xcb_randr_set_crtc_config(other, crtcs[index], XCB_CURRENT_TIME, resources->config_timestamp, 0, 0,
+                                      XCB_NONE, XCB_RANDR_ROTATION_ROTATE_0, 0, nullptr),
+            nullptr));
+    ASSERT_EQ(xcb_request_check(other, xcb_randr_set_screen_size_checked(other, root, 1024, 700, 271, 185)), nullptr);
+    xcb_disconnect(other);
+
+    EXPECT_TRUE(runUntil([] {
+        auto screens = appkit::Screen::screens();
+        return screens.size() == 1 && screens[0]->frame() == Rect(0, 0, 1024, 700);
+    })) << appkit::Screen::screens().front()->frame().width();
 }
