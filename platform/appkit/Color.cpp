@@ -34,6 +34,12 @@ RGBA roleColor(Color::Role role, Appearance appearance) {
         return dark ? RGBA{0.039, 0.518, 1, 1} : RGBA{0, 0.478, 1, 1};
     case Color::Role::textBackground:
         return dark ? RGBA{0.118, 0.118, 0.118, 1} : RGBA{1, 1, 1, 1};
+    case Color::Role::selectedText:
+        return dark ? RGBA{1, 1, 1, 1} : RGBA{0, 0, 0, 1};
+    case Color::Role::selectedTextBackground:
+        return dark ? RGBA{0.247, 0.388, 0.545, 1} : RGBA{0.702, 0.843, 1, 1};
+    case Color::Role::unemphasizedSelectedTextBackground:
+        return dark ? RGBA{0.275, 0.275, 0.275, 1} : RGBA{0.863, 0.863, 0.863, 1};
     case Color::Role::fixed:
         break;
     }

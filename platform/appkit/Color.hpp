@@ -31,6 +31,9 @@ public:
         windowBackground,
         controlAccent,
         textBackground,
+        selectedText,
+        selectedTextBackground,
+        unemphasizedSelectedTextBackground,
     };
 
     static Color rgba(double red, double green, double blue, double alpha = 1);
@@ -48,6 +51,11 @@ public:
     static Color controlAccentColor() { return Color(Role::controlAccent); }
     // Behind editable text: white in the light appearance, near black in the dark one.
     static Color textBackgroundColor() { return Color(Role::textBackground); }
+    // Selected text in an editable field: the glyphs and, behind them, the background (in a
+    // key window) or the paler unemphasized background (in any other window).
+    static Color selectedTextColor() { return Color(Role::selectedText); }
+    static Color selectedTextBackgroundColor() { return Color(Role::selectedTextBackground); }
+    static Color unemphasizedSelectedTextBackgroundColor() { return Color(Role::unemphasizedSelectedTextBackground); }
 
     // The same colour with its opacity multiplied by the factor (what "opacity" does in the
     // declarative views, and what the platform's alpha component does to an opaque colour).

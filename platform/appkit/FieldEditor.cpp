@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -81,7 +82,9 @@ std::optional<std::string> FieldEditor::commandForKeyEvent(const Event& event) {
     bool option = modifiers.contains(ModifierFlags::option);
     bool control = modifiers.contains(ModifierFlags::control);
     auto pick = [&](const char* plain, const char* withShift, const char* withCommand, const char* withOption) {
-        if (command && withCommand) return std::string(withCommand);
+        // Shift added to a command move extends the selection to where the caret would go.
+        if (command && withCommand)
+            return std::string(withCommand).insert(std::strlen(withCommand) - 1, shift ? "AndModifySelection" : "");
         if (option && withOption) return std::string(withOption);
         if (shift && withShift) return std::string(withShift);
         return std::string(plain);
@@ -96,9 +99,9 @@ std::optional<std::string> FieldEditor::commandForKeyEvent(const Event& event) {
     case 0xF703:
         return pick("moveRight:", "moveRightAndModifySelection:", "moveToEndOfLine:", "moveWordRight:");
     case 0xF729:
-        return std::string("scrollToBeginningOfDocument:");
+        return std::string(shift ? "moveToBeginningOfDocumentAndModifySelection:" : "scrollToBeginningOfDocument:");
     case 0xF72B:
-        return std::string("scrollToEndOfDocument:");
+        return std::string(shift ? "moveToEndOfDocumentAndModifySelection:" : "scrollToEndOfDocument:");
     case 0xF72C:
         return std::string("scrollPageUp:");
     case 0xF72D:
@@ -219,9 +222,11 @@ bool FieldEditor::performCommand(const std::string& selector) {
     } else if (selector == "moveToEndOfLine:" || selector == "moveToEndOfParagraph:" ||
                selector == "moveToEndOfDocument:" || selector == "moveDown:" || selector == "scrollToEndOfDocument:") {
         moveCaret(length, false);
-    } else if (selector == "moveUpAndModifySelection:") {
+    } else if (selector == "moveUpAndModifySelection:" || selector == "moveToBeginningOfLineAndModifySelection:" ||
+               selector == "moveToBeginningOfDocumentAndModifySelection:") {
         moveCaret(0, true);
-    } else if (selector == "moveDownAndModifySelection:") {
+    } else if (selector == "moveDownAndModifySelection:" || selector == "moveToEndOfLineAndModifySelection:" ||
+               selector == "moveToEndOfDocumentAndModifySelection:") {
         moveCaret(length, true);
     } else if (selector == "selectAll:") {
         selectAll();

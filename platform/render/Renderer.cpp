@@ -5,6 +5,7 @@
 #include "platform/appkit/ImageView.hpp"
 #include "platform/appkit/SearchField.hpp"
 #include "platform/appkit/VisualEffectView.hpp"
+#include "platform/appkit/Window.hpp"
 #include "platform/appkit/WindowList.hpp"
 #include "platform/render/SymbolPainter.hpp"
 #include "platform/ui/Host.hpp"
@@ -94,15 +95,39 @@ void drawEditedLine(Canvas& canvas, const appkit::TextField& field, appkit::Fiel
     else if (field.alignment() == appkit::TextAlignment::right)
         offset = overflow;
     double lineX = textRect.minX() - offset, lineY = fieldRect.midY() - line.size().height / 2;
+    double lineHeight = std::max(line.size().height, field.font().pointSize);
     cairo_t* context = canvas.context();
     cairo_save(context);
     cairo_rectangle(context, textRect.minX(), fieldRect.minY(), visible, fieldRect.height());
     cairo_clip(context);
-    if (!value.empty()) drawText(canvas, value, oneLine, Rect(lineX, lineY, width, line.size().height),
-                                 field.textColor(), appearance);
-    if (editor.selectedRange().length == 0)
-        canvas.fillRect(Rect(lineX + focus, lineY, caretWidth, std::max(line.size().height, field.font().pointSize)),
-                        editor.insertionPointColor(), appearance);
+    const auto& selection = editor.selectedRange();
+    auto drawLine = [&](const Color& color) {
+        drawText(canvas, value, oneLine, Rect(lineX, lineY, width, line.size().height), color, appearance);
+    };
+    if (selection.length == 0) {
+        if (!value.empty()) drawLine(field.textColor());
+        canvas.fillRect(Rect(lineX + focus, lineY, caretWidth, lineHeight), editor.insertionPointColor(), appearance);
+    } else {
+        // As the platform draws a selection: its own background (paler while the window is
+        // not key) behind glyphs in the selected-text colour, and no caret.
+        double from = carets[std::min(selection.location, carets.size() - 1)];
+        double to = carets[std::min(selection.end(), carets.size() - 1)];
+        Rect highlight(lineX + std::min(from, to), lineY, std::abs(to - from), lineHeight);
+        auto window = field.window();
+        canvas.fillRect(highlight, window && window->isKeyWindow() ? Color::selectedTextBackgroundColor()
+                                                                   : Color::unemphasizedSelectedTextBackgroundColor(),
+                        appearance);
+        cairo_save(context);
+        cairo_set_fill_rule(context, CAIRO_FILL_RULE_EVEN_ODD);  // everything but the highlight
+        cairo_rectangle(context, textRect.minX(), fieldRect.minY(), visible, fieldRect.height());
+        cairo_rectangle(context, highlight.minX(), highlight.minY(), highlight.width(), highlight.height());
+        cairo_clip(context);
+        drawLine(field.textColor());
+        cairo_restore(context);
+        cairo_rectangle(context, highlight.minX(), highlight.minY(), highlight.width(), highlight.height());
+        cairo_clip(context);
+        drawLine(Color::selectedTextColor());
+    }
     cairo_restore(context);
     for (double& caret : carets) caret += lineX - fieldRect.minX();
     editor.setDrawnLine(std::max(offset, 0.0), std::move(carets));

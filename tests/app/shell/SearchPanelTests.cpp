@@ -381,6 +381,21 @@ TEST_F(SearchPanel, ALongQueryScrollsSoTheCaretAndItsEndStayInView) {
     EXPECT_GE(tallDarkColumns[0], field.maxX() - 8);
 }
 
+// Select all shows what typing would replace: the query on the selected-text background.
+TEST_F(SearchPanel, ASelectedQueryIsDrawnOnTheSelectionBackground) {
+    showPanel();
+    search("kestrel");
+    press("cmd+a");
+    auto image = picture("search-panel-selected-query");
+    auto field = layout().find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::representable; })->frame;
+    auto highlight = render::Renderer::renderNode(ui::Rectangle().fill(appkit::Color::selectedTextBackgroundColor()), {1, 1});
+    int highlighted = 0;
+    for (int x = int(field.minX()); x < int(field.maxX()); ++x)
+        highlighted += image->pixel(x, int(field.midY()) - 12) == highlight->pixel(0, 0);
+    EXPECT_GT(highlighted, 60);  // "kestrel" in 24 points, from the field's leading inset
+    EXPECT_LT(highlighted, 120);
+}
+
 TEST_F(SearchPanel, PictureInTheDarkAppearance) {
     testsupport::writePlatformSettings("<key>AppleLanguages</key><array><string>en</string></array>"
                                        "<key>AppleInterfaceStyle</key><string>Dark</string>");

@@ -13,6 +13,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <tuple>
+#include <utility>
 
 using namespace ui;
 using render::Renderer;
@@ -30,6 +33,8 @@ int inkIn(const appkit::Image& image, int x0, int y0, int x1, int y1) {
 }
 
 int ink(const appkit::Image& image) { return inkIn(image, 0, 0, image.width(), image.height()); }
+
+const std::string forty = "0123456789012345678901234567890123456789";
 
 }  // namespace
 
@@ -164,7 +169,6 @@ TEST(ViewRendering, AFieldBeingEditedScrollsToKeepTheCaretInViewAndAClickLandsWh
         for (caretX = picture->width() - 1; caretX >= 0 && (picture->pixel(caretX, 25) >> 16) != 0xFF00; --caretX) {}
         caretX -= 22;
     };
-    const std::string forty = "0123456789012345678901234567890123456789";
     using Keys = std::vector<std::string>;
     struct Case { std::string typed; Keys keys; double clickX; std::size_t caret; int caretX, firstWhole; } cases[] = {
         {"012345", {}, 0, 6, 72, 0},       {forty, {}, 0, 40, 119, 31},  // typing past the edge
@@ -184,6 +188,53 @@ TEST(ViewRendering, AFieldBeingEditedScrollsToKeepTheCaretInViewAndAClickLandsWh
         EXPECT_EQ(field->currentEditor()->selectedRange().location, test.caret);
         EXPECT_EQ(caretX, test.caretX);
         EXPECT_EQ((int(test.caret) * 12 - caretX + 11) / 12, test.firstWhole);  // the first column shown whole
+    }
+}
+
+// Selected characters stand on the selected-text background (paler while the window is not
+// key), with no caret, where the scrolled line draws them. Each case enters the field holding
+// the text, which selects it all, then presses the keys: arrows, ↖ home and ↘ end, each
+// with the modifiers written before it.
+TEST(ViewRendering, AFieldBeingEditedHighlightsTheSelectedCharactersWhereTheyAreDrawn) {
+    auto window = appkit::Window::make(appkit::Rect(0, 0, 200, 60), appkit::WindowStyleMask::titled);
+    auto otherWindow = appkit::Window::make(appkit::Rect(0, 100, 200, 60), appkit::WindowStyleMask::titled);
+    auto field = std::make_shared<appkit::TextField>(appkit::Rect(20, 20, 124, 30));
+    field->setFont(Font::monospacedSystemFontOfSize(20));  // 12 points a column from x 22
+    window->contentView()->addSubview(field);
+    const std::map<char32_t, char32_t> keyCharacters = {{U'←', 0xF702}, {U'→', 0xF703}, {U'↖', 0xF729}, {U'↘', 0xF72B}};
+    struct Case { std::string text, keys; bool keyWindow; int from, to; } cases[] = {  // highlight [from, to)
+        {"012345", "", true, 0, 72},       {"012345", "", false, 0, 72},   {"012345", "↘⇧←⇧←", true, 48, 72},
+        {"012345", "↘←←⇧↖", true, 0, 48},  {"012345", "↖→⇧↘", true, 12, 72}, {"012345", "↘←⇧⌘←", true, 0, 60},
+        {"012345", "↘", true, -1, -1},     {forty, "", true, 0, 119},      {forty, "↘⇧←⇧←⇧←", true, 83, 119}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.text + " " + test.keys + (test.keyWindow ? " key" : ""));
+        window->makeFirstResponder(nullptr);
+        field->setStringValue(test.text);
+        (test.keyWindow ? window : otherWindow)->makeKeyAndOrderFront();
+        window->makeFirstResponder(field);
+        field->currentEditor()->setInsertionPointColor(appkit::Color::rgba(1, 0, 0));
+        auto picture = Renderer::snapshot(*window);  // the content 28 points down
+        std::uint64_t flags = 0;
+        for (char32_t key : appkit::decodeUTF8(test.keys)) {
+            if (key == U'⇧' || key == U'⌘') {
+                flags |= key == U'⇧' ? appkit::ModifierFlags::shift : appkit::ModifierFlags::command;
+                continue;
+            }
+            auto characters = appkit::encodeUTF8(std::u32string(1, keyCharacters.at(key)));
+            window->sendEvent(testsupport::keyDownEvent(0, characters, std::exchange(flags, 0)));
+            picture = Renderer::snapshot(*window);  // after every key, as a display draws
+        }
+        auto highlight = Renderer::renderNode(Rectangle().fill(test.keyWindow ? appkit::Color::selectedTextBackgroundColor()
+                                             : appkit::Color::unemphasizedSelectedTextBackgroundColor()), {1, 1})->pixel(0, 0);
+        int from = -1, to = -1;
+        bool caret = false;
+        for (int x = 0; x < 200; ++x) {
+            for (int y = 28 + 10; y < 28 + 40; ++y) caret |= picture->pixel(x, y) == 0xFF0000FFu;
+            // The line's top rows (from 13), above the digits: glyph edges cannot pass for the highlight.
+            if (picture->pixel(x, 28 + 13) == highlight && picture->pixel(x, 28 + 14) == highlight)
+                from = from < 0 ? x - 22 : from, to = x + 1 - 22;
+        }
+        EXPECT_EQ(std::make_tuple(from, to, caret), std::make_tuple(test.from, test.to, test.from < 0));
     }
 }
 
