@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace appkit;
@@ -148,68 +149,38 @@ struct Key {
     const char* characters;
     std::uint64_t flags;
 };
-const Key optionLeft{123, "\uF702", function | option};
-const Key optionRight{124, "\uF703", function | option};
-const Key optionShiftLeft{123, "\uF702", function | option | shift};
-const Key optionShiftRight{124, "\uF703", function | option | shift};
-const Key optionDelete{51, "\x7f", option};
-const Key optionForwardDelete{117, "\uF728", function | option};
-
-struct WordEditCase {
-    std::string text;
-    TextRange selection;  // the anchor at its start
-    std::vector<Key> keys;
-    std::string expectedText;
-    TextRange expectedSelection;
-};
+const Key wordLeft{123, "\uF702", function | option}, wordRight{124, "\uF703", function | option},
+    extendLeft{123, "\uF702", function | option | shift}, extendRight{124, "\uF703", function | option | shift},
+    deleteBack{51, "\x7f", option}, deleteAhead{117, "\uF728", function | option};
+// Text, selection (anchored at its start), Option keys typed; the text and selection after.
+using WordEdit = std::tuple<std::string, TextRange, std::vector<Key>, std::string, TextRange>;
 
 TEST_F(TextFieldTest, OptionWithArrowsAndDeletesMovesAndDeletesByWord) {
-    const std::vector<WordEditCase> cases = {
-        {"open the door", {13, 0}, {optionLeft}, "open the door", {9, 0}},
-        {"open the door", {6, 0}, {optionLeft}, "open the door", {5, 0}},
-        {"open the door", {5, 0}, {optionLeft}, "open the door", {0, 0}},
-        {"open the door", {0, 0}, {optionLeft}, "open the door", {0, 0}},
-        {"open the door", {0, 0}, {optionRight}, "open the door", {4, 0}},
-        {"open the door", {4, 0}, {optionRight}, "open the door", {8, 0}},
-        {"open the door", {13, 0}, {optionRight}, "open the door", {13, 0}},
-        {"foo, -- bar!", {12, 0}, {optionLeft}, "foo, -- bar!", {8, 0}},
-        {"foo, -- bar!", {3, 0}, {optionRight}, "foo, -- bar!", {11, 0}},
-        // A move without Shift starts from the selection's end in its direction.
-        {"open the door", {5, 3}, {optionLeft}, "open the door", {0, 0}},
-        {"open the door", {5, 3}, {optionRight}, "open the door", {13, 0}},
-        // Shift moves only the selection's moving end, across its anchor too.
-        {"open the door", {13, 0}, {optionShiftLeft, optionShiftLeft}, "open the door", {5, 8}},
-        {"open the door", {5, 0}, {optionShiftRight, optionShiftLeft, optionShiftLeft}, "open the door", {0, 5}},
-        {"open the door", {0, 4}, {optionShiftRight}, "open the door", {0, 8}},
-        {"open the door", {13, 0}, {optionDelete}, "open the ", {9, 0}},
-        {"open the door", {7, 0}, {optionDelete}, "open e door", {5, 0}},
-        {"open the door", {4, 0}, {optionForwardDelete}, "open door", {4, 0}},
-        {"foo, -- bar!", {3, 0}, {optionForwardDelete}, "foo!", {3, 0}},
-        {"open the door", {0, 5}, {optionDelete}, "the door", {0, 0}},
-        {"open the door", {5, 4}, {optionForwardDelete}, "open door", {5, 0}},
-        {"open the door", {0, 0}, {optionDelete}, "open the door", {0, 0}},
-        {"open the door", {13, 0}, {optionForwardDelete}, "open the door", {13, 0}},
-        {"café au lait", {12, 0}, {optionLeft, optionLeft}, "café au lait", {5, 0}},
-        {"café au lait", {0, 0}, {optionRight}, "café au lait", {4, 0}},
-        {"café au lait", {4, 0}, {optionDelete}, " au lait", {0, 0}},
-        {"cafe\u0301 au lait", {0, 0}, {optionShiftRight}, "cafe\u0301 au lait", {0, 5}},
-        {"日本語の文章を読む", {9, 0}, {optionLeft, optionLeft, optionLeft}, "日本語の文章を読む", {4, 0}},
-        {"日本語の文章を読む", {0, 0}, {optionRight}, "日本語の文章を読む", {3, 0}},
-        {"日本語の文章を読む", {9, 0}, {optionDelete}, "日本語の文章を", {7, 0}},
+    const std::vector<WordEdit> cases = {
+        {"open the door", {13, 0}, {wordLeft, wordLeft}, "open the door", {5, 0}},
+        {"open the door", {4, 0}, {wordRight}, "open the door", {8, 0}},
+        {"open the door", {0, 0}, {wordLeft, deleteBack}, "open the door", {0, 0}},
+        {"open the door", {13, 0}, {wordRight, deleteAhead}, "open the door", {13, 0}},
+        {"open the door", {5, 3}, {wordLeft}, "open the door", {0, 0}},
+        {"open the door", {5, 3}, {wordRight}, "open the door", {13, 0}},
+        {"open the door", {5, 0}, {extendRight, extendLeft, extendLeft}, "open the door", {0, 5}},
+        {"open the door", {7, 0}, {deleteBack}, "open e door", {5, 0}},
+        {"open the door", {0, 5}, {deleteBack}, "the door", {0, 0}},
+        {"foo, -- bar!", {3, 0}, {wordRight, deleteBack}, "foo, -- !", {8, 0}},
+        {"café au lait", {12, 0}, {extendLeft, extendLeft}, "café au lait", {5, 7}},
+        {"𠮷田さんと話す", {7, 0}, {wordLeft, wordLeft, wordLeft}, "𠮷田さんと話す", {2, 0}},
+        {"𠮷田さんと話す", {0, 0}, {deleteAhead}, "田さんと話す", {0, 0}},
     };
-    for (const auto& edit : cases) {
-        SCOPED_TRACE(edit.text + " from " + std::to_string(edit.selection.location) + "+" +
-                     std::to_string(edit.selection.length));
-        field->setStringValue(edit.text);
-        editor()->setSelectedRange(edit.selection);
+    for (const auto& [text, selection, keys, expectedText, expectedSelection] : cases) {
+        SCOPED_TRACE(testing::Message() << text << " at " << selection.location << "+" << selection.length);
+        field->setStringValue(text);
+        editor()->setSelectedRange(selection);
         delegate->texts.clear();
         int beeps = beepCount();
-        for (const auto& key : edit.keys) sendKey(key.keyCode, key.characters, key.flags);
-        EXPECT_EQ(field->stringValue(), edit.expectedText);
-        EXPECT_EQ(editor()->selectedRange(), edit.expectedSelection);
-        // A deletion reaches the delegate as one change, so the search runs; a move does not.
-        EXPECT_EQ(delegate->texts, edit.expectedText == edit.text ? std::vector<std::string>{}
-                                                                   : std::vector<std::string>{edit.expectedText});
+        for (const auto& key : keys) sendKey(key.keyCode, key.characters, key.flags);
+        EXPECT_EQ(field->stringValue(), expectedText);
+        EXPECT_EQ(editor()->selectedRange(), expectedSelection);
+        EXPECT_EQ(delegate->texts.size(), expectedText == text ? 0u : 1u);  // a deletion runs the search once
         EXPECT_EQ(beepCount(), beeps);
     }
 }
@@ -235,11 +206,6 @@ TEST(FieldEditorKeyBindings, TurnKeysIntoTheStandardCommandSelectors) {
         {48, "\t", shift, "insertBacktab:"},
         {51, "\x7f", 0, "deleteBackward:"},
         {117, "\uF728", function, "deleteForward:"},
-        {117, "\uF728", function | option, "deleteWordForward:"},
-        {51, "\x7f", option, "deleteWordBackward:"},
-        {124, "\uF703", function | option, "moveWordRight:"},
-        {123, "\uF702", function | option | shift, "moveWordLeftAndModifySelection:"},
-        {123, "\uF702", function | option | command, "moveToBeginningOfLine:"},
         {0, "a", 0, std::nullopt},
         {0, "a", ModifierFlags::control, "moveToBeginningOfParagraph:"},
     };
