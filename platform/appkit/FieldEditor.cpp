@@ -5,6 +5,9 @@
 #include "platform/appkit/TextField.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
+#include <unicode/brkiter.h>
+#include <unicode/unistr.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,6 +15,39 @@
 #include <utility>
 
 namespace appkit {
+
+namespace {
+
+enum class Direction { backward, forward };
+
+// Where a word move from a caret position ends: backward at the start of the word the
+// caret is in or the previous one, forward at the end of the word the caret is in or the
+// next one, passing spaces and punctuation; the line's start or end when no word is left.
+// Positions count scalar values; the word break iterator counts UTF-16 units.
+std::size_t wordBoundary(const std::string& text, std::size_t position, Direction direction) {
+    auto unicode = icu::UnicodeString::fromUTF8(text);
+    std::size_t length = static_cast<std::size_t>(unicode.countChar32());
+    std::size_t fallback = direction == Direction::backward ? 0 : length;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> words(icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status)) return fallback;
+    words->setText(unicode);
+    int32_t caret = unicode.moveIndex32(0, static_cast<int32_t>(position));
+    std::optional<int32_t> found;
+    // The rule status read after moving to a boundary tells what the segment ending there is.
+    for (int32_t start = words->first(), end = words->next(); end != icu::BreakIterator::DONE;
+         start = end, end = words->next()) {
+        if (words->getRuleStatus() == UBRK_WORD_NONE) continue;
+        if (direction == Direction::backward && start < caret) found = start;
+        if (direction == Direction::forward && end > caret) {
+            found = end;
+            break;
+        }
+    }
+    return found ? static_cast<std::size_t>(unicode.countChar32(0, *found)) : fallback;
+}
+
+}  // namespace
 
 FieldEditor::FieldEditor() : View(Rect()) {}
 
@@ -81,10 +117,12 @@ std::optional<std::string> FieldEditor::commandForKeyEvent(const Event& event) {
     bool command = modifiers.contains(ModifierFlags::command);
     bool option = modifiers.contains(ModifierFlags::option);
     bool control = modifiers.contains(ModifierFlags::control);
+    // Shift added to a command or word move extends the selection to where the caret would go.
+    auto extending = [&](const char* move) {
+        return std::string(move).insert(std::strlen(move) - 1, shift ? "AndModifySelection" : "");
+    };
     auto pick = [&](const char* plain, const char* withShift, const char* withCommand, const char* withOption) {
-        // Shift added to a command move extends the selection to where the caret would go.
-        if (command && withCommand)
-            return std::string(withCommand).insert(std::strlen(withCommand) - 1, shift ? "AndModifySelection" : "");
+        if (command && withCommand) return extending(withCommand);
         if (option && withOption) return std::string(withOption);
         if (shift && withShift) return std::string(withShift);
         return std::string(plain);
@@ -95,9 +133,11 @@ std::optional<std::string> FieldEditor::commandForKeyEvent(const Event& event) {
     case 0xF701:
         return pick("moveDown:", "moveDownAndModifySelection:", "moveToEndOfDocument:", "moveForward:");
     case 0xF702:
-        return pick("moveLeft:", "moveLeftAndModifySelection:", "moveToBeginningOfLine:", "moveWordLeft:");
+        if (option && !command) return extending("moveWordLeft:");
+        return pick("moveLeft:", "moveLeftAndModifySelection:", "moveToBeginningOfLine:", nullptr);
     case 0xF703:
-        return pick("moveRight:", "moveRightAndModifySelection:", "moveToEndOfLine:", "moveWordRight:");
+        if (option && !command) return extending("moveWordRight:");
+        return pick("moveRight:", "moveRightAndModifySelection:", "moveToEndOfLine:", nullptr);
     case 0xF729:
         return std::string(shift ? "moveToBeginningOfDocumentAndModifySelection:" : "scrollToBeginningOfDocument:");
     case 0xF72B:
@@ -107,7 +147,7 @@ std::optional<std::string> FieldEditor::commandForKeyEvent(const Event& event) {
     case 0xF72D:
         return std::string("scrollPageDown:");
     case 0xF728:
-        return std::string("deleteForward:");
+        return std::string(option ? "deleteWordForward:" : "deleteForward:");
     case 0x7F:
     case 0x08:
         return pick("deleteBackward:", nullptr, "deleteToBeginningOfLine:", "deleteWordBackward:");
@@ -199,6 +239,16 @@ void FieldEditor::moveCaret(std::size_t position, bool extend) {
     selectedRange_ = {low, high - low};
 }
 
+void FieldEditor::deleteSelectionOrTo(std::size_t position) {
+    if (selectedRange_.length == 0) {
+        std::size_t caret = selectedRange_.location;
+        if (position == caret) return;
+        selectedRange_ = {std::min(caret, position), caret > position ? caret - position : position - caret};
+    }
+    replaceSelection(U"");
+    didChangeText();
+}
+
 void FieldEditor::didChangeText() {
     if (auto field = client()) field->fieldEditorDidChangeText(*this);
 }
@@ -228,16 +278,24 @@ bool FieldEditor::performCommand(const std::string& selector) {
     } else if (selector == "moveDownAndModifySelection:" || selector == "moveToEndOfLineAndModifySelection:" ||
                selector == "moveToEndOfDocumentAndModifySelection:") {
         moveCaret(length, true);
+    } else if (selector == "moveWordLeft:") {
+        moveCaret(wordBoundary(text_, range.location, Direction::backward), false);
+    } else if (selector == "moveWordRight:") {
+        moveCaret(wordBoundary(text_, range.end(), Direction::forward), false);
+    } else if (selector == "moveWordLeftAndModifySelection:") {
+        moveCaret(wordBoundary(text_, focus, Direction::backward), true);
+    } else if (selector == "moveWordRightAndModifySelection:") {
+        moveCaret(wordBoundary(text_, focus, Direction::forward), true);
     } else if (selector == "selectAll:") {
         selectAll();
-    } else if (selector == "deleteBackward:" || selector == "deleteForward:") {
-        if (range.length == 0) {
-            bool backward = selector == "deleteBackward:";
-            if (backward ? range.location == 0 : range.location >= length) return true;
-            selectedRange_ = backward ? TextRange{range.location - 1, 1} : TextRange{range.location, 1};
-        }
-        replaceSelection(U"");
-        didChangeText();
+    } else if (selector == "deleteBackward:") {
+        deleteSelectionOrTo(range.location ? range.location - 1 : 0);
+    } else if (selector == "deleteForward:") {
+        deleteSelectionOrTo(std::min(range.location + 1, length));
+    } else if (selector == "deleteWordBackward:") {
+        deleteSelectionOrTo(wordBoundary(text_, range.location, Direction::backward));
+    } else if (selector == "deleteWordForward:") {
+        deleteSelectionOrTo(wordBoundary(text_, range.location, Direction::forward));
     } else if (selector == "deleteToBeginningOfLine:") {
         selectedRange_ = {0, range.end()};
         replaceSelection(U"");

@@ -66,6 +66,8 @@ protected:
 private:
     void replaceSelection(std::u32string_view replacement);
     void moveCaret(std::size_t position, bool extend);
+    // Deletes the selection, or with only a caret the characters between it and position.
+    void deleteSelectionOrTo(std::size_t position);
     void didChangeText();
 
     std::string text_;

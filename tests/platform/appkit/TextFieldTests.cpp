@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace appkit;
@@ -22,6 +23,7 @@ namespace {
 constexpr std::uint64_t command = ModifierFlags::command;
 constexpr std::uint64_t shift = ModifierFlags::shift;
 constexpr std::uint64_t function = ModifierFlags::function;
+constexpr std::uint64_t option = ModifierFlags::option;
 
 class RecordingDelegate : public TextFieldDelegate {
 public:
@@ -140,6 +142,47 @@ TEST_F(TextFieldTest, NonAsciiTextIsEditedByCharacter) {
     field->setStringValue("日本語");
     sendKey(51, "\x7f");
     EXPECT_EQ(field->stringValue(), "日本");
+}
+
+struct Key {
+    std::uint16_t keyCode;
+    const char* characters;
+    std::uint64_t flags;
+};
+const Key wordLeft{123, "\uF702", function | option}, wordRight{124, "\uF703", function | option},
+    extendLeft{123, "\uF702", function | option | shift}, extendRight{124, "\uF703", function | option | shift},
+    deleteBack{51, "\x7f", option}, deleteAhead{117, "\uF728", function | option};
+// Text, selection (anchored at its start), Option keys typed; the text and selection after.
+using WordEdit = std::tuple<std::string, TextRange, std::vector<Key>, std::string, TextRange>;
+
+TEST_F(TextFieldTest, OptionWithArrowsAndDeletesMovesAndDeletesByWord) {
+    const std::vector<WordEdit> cases = {
+        {"open the door", {13, 0}, {wordLeft, wordLeft}, "open the door", {5, 0}},
+        {"open the door", {4, 0}, {wordRight}, "open the door", {8, 0}},
+        {"open the door", {0, 0}, {wordLeft, deleteBack}, "open the door", {0, 0}},
+        {"open the door", {13, 0}, {wordRight, deleteAhead}, "open the door", {13, 0}},
+        {"open the door", {5, 3}, {wordLeft}, "open the door", {0, 0}},
+        {"open the door", {5, 3}, {wordRight}, "open the door", {13, 0}},
+        {"open the door", {5, 0}, {extendRight, extendLeft, extendLeft}, "open the door", {0, 5}},
+        {"open the door", {7, 0}, {deleteBack}, "open e door", {5, 0}},
+        {"open the door", {0, 5}, {deleteBack}, "the door", {0, 0}},
+        {"foo, -- bar!", {3, 0}, {wordRight, deleteBack}, "foo, -- !", {8, 0}},
+        {"café au lait", {12, 0}, {extendLeft, extendLeft}, "café au lait", {5, 7}},
+        {"𠮷田さんと話す", {7, 0}, {wordLeft, wordLeft, wordLeft}, "𠮷田さんと話す", {2, 0}},
+        {"𠮷田さんと話す", {0, 0}, {deleteAhead}, "田さんと話す", {0, 0}},
+    };
+    for (const auto& [text, selection, keys, expectedText, expectedSelection] : cases) {
+        SCOPED_TRACE(testing::Message() << text << " at " << selection.location << "+" << selection.length);
+        field->setStringValue(text);
+        editor()->setSelectedRange(selection);
+        delegate->texts.clear();
+        int beeps = beepCount();
+        for (const auto& key : keys) sendKey(key.keyCode, key.characters, key.flags);
+        EXPECT_EQ(field->stringValue(), expectedText);
+        EXPECT_EQ(editor()->selectedRange(), expectedSelection);
+        EXPECT_EQ(delegate->texts.size(), expectedText == text ? 0u : 1u);  // a deletion runs the search once
+        EXPECT_EQ(beepCount(), beeps);
+    }
 }
 
 struct BindingCase {
