@@ -86,14 +86,16 @@ void X11Focus::focusIn(const xcb_focus_in_event_t& event) {
     if (!mirrored) return;
     focused_ = event.event;
     leftPending_ = false;
-    keyWindowAwaitsFocus_ = false;
     appkit::RunningApplication::currentApplication()->activate();  // the session follows the focus
     auto window = mirrored->window();
     if (!window) return;
-    if (!window->isKeyWindow() && window->canBecomeKeyWindow()) window->makeKeyWindow();
+    // A notice read late, for a window closed or ordered out since, makes nothing key, and
+    // the window made key meanwhile still waits for the focus.
+    if (!window->isKeyWindow() && window->isVisible() && window->canBecomeKeyWindow()) window->makeKeyWindow();
     if (window->isKeyWindow()) {
         givenTo_ = window;
         hadKeyWindow_ = true;
+        keyWindowAwaitsFocus_ = false;
     }
 }
 
