@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <optional>
 #include <utility>
 
 namespace appkit {
@@ -20,19 +22,37 @@ namespace {
 
 enum class Direction { backward, forward };
 
+// A text laid out for one of ICU's break iterators. The editor's positions count scalar
+// values; the iterators count UTF-16 units.
+struct BrokenText {
+    icu::UnicodeString unicode;
+    std::unique_ptr<icu::BreakIterator> boundaries;  // null when ICU could not make one
+
+    int32_t unitOffset(std::size_t position) const {
+        return unicode.moveIndex32(0, static_cast<int32_t>(position));
+    }
+    std::size_t scalarOffset(int32_t unit) const { return static_cast<std::size_t>(unicode.countChar32(0, unit)); }
+    std::size_t length() const { return scalarOffset(unicode.length()); }
+};
+
+BrokenText breakText(const std::string& text, icu::BreakIterator* (*create)(const icu::Locale&, UErrorCode&)) {
+    BrokenText broken{icu::UnicodeString::fromUTF8(text), nullptr};
+    UErrorCode status = U_ZERO_ERROR;
+    broken.boundaries.reset(create(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status)) broken.boundaries.reset();
+    if (broken.boundaries) broken.boundaries->setText(broken.unicode);
+    return broken;
+}
+
 // Where a word move from a caret position ends: backward at the start of the word the
 // caret is in or the previous one, forward at the end of the word the caret is in or the
 // next one, passing spaces and punctuation; the line's start or end when no word is left.
-// Positions count scalar values; the word break iterator counts UTF-16 units.
 std::size_t wordBoundary(const std::string& text, std::size_t position, Direction direction) {
-    auto unicode = icu::UnicodeString::fromUTF8(text);
-    std::size_t length = static_cast<std::size_t>(unicode.countChar32());
-    std::size_t fallback = direction == Direction::backward ? 0 : length;
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> words(icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status)) return fallback;
-    words->setText(unicode);
-    int32_t caret = unicode.moveIndex32(0, static_cast<int32_t>(position));
+    auto broken = breakText(text, &icu::BreakIterator::createWordInstance);
+    std::size_t fallback = direction == Direction::backward ? 0 : broken.length();
+    auto& words = broken.boundaries;
+    if (!words) return fallback;
+    int32_t caret = broken.unitOffset(position);
     std::optional<int32_t> found;
     // The rule status read after moving to a boundary tells what the segment ending there is.
     for (int32_t start = words->first(), end = words->next(); end != icu::BreakIterator::DONE;
@@ -44,7 +64,21 @@ std::size_t wordBoundary(const std::string& text, std::size_t position, Directio
             break;
         }
     }
-    return found ? static_cast<std::size_t>(unicode.countChar32(0, *found)) : fallback;
+    return found ? broken.scalarOffset(*found) : fallback;
+}
+
+// Where a character move or delete from a caret position ends: past one user-perceived
+// character, so an accent, a joined emoji or a flag is never split; the position itself at
+// either end of the line.
+std::size_t characterBoundary(const std::string& text, std::size_t position, Direction direction) {
+    auto broken = breakText(text, &icu::BreakIterator::createCharacterInstance);
+    std::size_t length = broken.length();
+    position = std::min(position, length);
+    bool backward = direction == Direction::backward;
+    if (!broken.boundaries) return backward ? (position ? position - 1 : 0) : std::min(position + 1, length);
+    int32_t caret = broken.unitOffset(position);
+    int32_t found = backward ? broken.boundaries->preceding(caret) : broken.boundaries->following(caret);
+    return found == icu::BreakIterator::DONE ? position : broken.scalarOffset(found);
 }
 
 }  // namespace
@@ -258,13 +292,13 @@ bool FieldEditor::performCommand(const std::string& selector) {
     const auto& range = selectedRange_;
     std::size_t focus = selectionFocus();
     if (selector == "moveLeft:" || selector == "moveBackward:") {
-        moveCaret(range.length ? range.location : (range.location ? range.location - 1 : 0), false);
+        moveCaret(range.length ? range.location : characterBoundary(text_, range.location, Direction::backward), false);
     } else if (selector == "moveRight:" || selector == "moveForward:") {
-        moveCaret(range.length ? range.end() : range.location + 1, false);
+        moveCaret(range.length ? range.end() : characterBoundary(text_, range.location, Direction::forward), false);
     } else if (selector == "moveLeftAndModifySelection:") {
-        moveCaret(focus ? focus - 1 : 0, true);
+        moveCaret(characterBoundary(text_, focus, Direction::backward), true);
     } else if (selector == "moveRightAndModifySelection:") {
-        moveCaret(focus + 1, true);
+        moveCaret(characterBoundary(text_, focus, Direction::forward), true);
     } else if (selector == "moveToBeginningOfLine:" || selector == "moveToBeginningOfParagraph:" ||
                selector == "moveToBeginningOfDocument:" || selector == "moveUp:" ||
                selector == "scrollToBeginningOfDocument:") {
@@ -289,9 +323,9 @@ bool FieldEditor::performCommand(const std::string& selector) {
     } else if (selector == "selectAll:") {
         selectAll();
     } else if (selector == "deleteBackward:") {
-        deleteSelectionOrTo(range.location ? range.location - 1 : 0);
+        deleteSelectionOrTo(characterBoundary(text_, range.location, Direction::backward));
     } else if (selector == "deleteForward:") {
-        deleteSelectionOrTo(std::min(range.location + 1, length));
+        deleteSelectionOrTo(characterBoundary(text_, range.location, Direction::forward));
     } else if (selector == "deleteWordBackward:") {
         deleteSelectionOrTo(wordBoundary(text_, range.location, Direction::backward));
     } else if (selector == "deleteWordForward:") {

@@ -41,6 +41,14 @@ public:
     int endings = 0;
 };
 
+struct Key {
+    std::uint16_t keyCode;
+    const char* characters;
+    std::uint64_t flags;
+};
+// Text, selection (anchored at its start), keys typed; the text and selection after.
+using Edit = std::tuple<std::string, TextRange, std::vector<Key>, std::string, TextRange>;
+
 class TextFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -53,6 +61,21 @@ protected:
         window->makeFirstResponder(field);
     }
     std::shared_ptr<FieldEditor> editor() const { return field->currentEditor(); }
+    // Sets each text and selection, types the keys, and checks the text and selection after.
+    void expectEdits(const std::vector<Edit>& cases) {
+        for (const auto& [text, selection, keys, expectedText, expectedSelection] : cases) {
+            SCOPED_TRACE(testing::Message() << text << " at " << selection.location << "+" << selection.length);
+            field->setStringValue(text);
+            editor()->setSelectedRange(selection);
+            delegate->texts.clear();
+            int beeps = beepCount();
+            for (const auto& key : keys) sendKey(key.keyCode, key.characters, key.flags);
+            EXPECT_EQ(field->stringValue(), expectedText);
+            EXPECT_EQ(editor()->selectedRange(), expectedSelection);
+            EXPECT_EQ(delegate->texts.size(), expectedText == text ? 0u : 1u);  // a deletion runs the search once
+            EXPECT_EQ(beepCount(), beeps);
+        }
+    }
 
     std::shared_ptr<Window> window;
     std::shared_ptr<TextField> field;
@@ -144,45 +167,58 @@ TEST_F(TextFieldTest, NonAsciiTextIsEditedByCharacter) {
     EXPECT_EQ(field->stringValue(), "日本");
 }
 
-struct Key {
-    std::uint16_t keyCode;
-    const char* characters;
-    std::uint64_t flags;
-};
 const Key wordLeft{123, "\uF702", function | option}, wordRight{124, "\uF703", function | option},
-    extendLeft{123, "\uF702", function | option | shift}, extendRight{124, "\uF703", function | option | shift},
-    deleteBack{51, "\x7f", option}, deleteAhead{117, "\uF728", function | option};
-// Text, selection (anchored at its start), Option keys typed; the text and selection after.
-using WordEdit = std::tuple<std::string, TextRange, std::vector<Key>, std::string, TextRange>;
+    extendWordLeft{123, "\uF702", function | option | shift}, extendWordRight{124, "\uF703", function | option | shift},
+    deleteWordBack{51, "\x7f", option}, deleteWordAhead{117, "\uF728", function | option};
 
 TEST_F(TextFieldTest, OptionWithArrowsAndDeletesMovesAndDeletesByWord) {
-    const std::vector<WordEdit> cases = {
+    expectEdits({
         {"open the door", {13, 0}, {wordLeft, wordLeft}, "open the door", {5, 0}},
         {"open the door", {4, 0}, {wordRight}, "open the door", {8, 0}},
-        {"open the door", {0, 0}, {wordLeft, deleteBack}, "open the door", {0, 0}},
-        {"open the door", {13, 0}, {wordRight, deleteAhead}, "open the door", {13, 0}},
+        {"open the door", {0, 0}, {wordLeft, deleteWordBack}, "open the door", {0, 0}},
+        {"open the door", {13, 0}, {wordRight, deleteWordAhead}, "open the door", {13, 0}},
         {"open the door", {5, 3}, {wordLeft}, "open the door", {0, 0}},
         {"open the door", {5, 3}, {wordRight}, "open the door", {13, 0}},
-        {"open the door", {5, 0}, {extendRight, extendLeft, extendLeft}, "open the door", {0, 5}},
-        {"open the door", {7, 0}, {deleteBack}, "open e door", {5, 0}},
-        {"open the door", {0, 5}, {deleteBack}, "the door", {0, 0}},
-        {"foo, -- bar!", {3, 0}, {wordRight, deleteBack}, "foo, -- !", {8, 0}},
-        {"café au lait", {12, 0}, {extendLeft, extendLeft}, "café au lait", {5, 7}},
+        {"open the door", {5, 0}, {extendWordRight, extendWordLeft, extendWordLeft}, "open the door", {0, 5}},
+        {"open the door", {7, 0}, {deleteWordBack}, "open e door", {5, 0}},
+        {"open the door", {0, 5}, {deleteWordBack}, "the door", {0, 0}},
+        {"foo, -- bar!", {3, 0}, {wordRight, deleteWordBack}, "foo, -- !", {8, 0}},
+        {"café au lait", {12, 0}, {extendWordLeft, extendWordLeft}, "café au lait", {5, 7}},
         {"𠮷田さんと話す", {7, 0}, {wordLeft, wordLeft, wordLeft}, "𠮷田さんと話す", {2, 0}},
-        {"𠮷田さんと話す", {0, 0}, {deleteAhead}, "田さんと話す", {0, 0}},
-    };
-    for (const auto& [text, selection, keys, expectedText, expectedSelection] : cases) {
-        SCOPED_TRACE(testing::Message() << text << " at " << selection.location << "+" << selection.length);
-        field->setStringValue(text);
-        editor()->setSelectedRange(selection);
-        delegate->texts.clear();
-        int beeps = beepCount();
-        for (const auto& key : keys) sendKey(key.keyCode, key.characters, key.flags);
-        EXPECT_EQ(field->stringValue(), expectedText);
-        EXPECT_EQ(editor()->selectedRange(), expectedSelection);
-        EXPECT_EQ(delegate->texts.size(), expectedText == text ? 0u : 1u);  // a deletion runs the search once
-        EXPECT_EQ(beepCount(), beeps);
-    }
+        {"𠮷田さんと話す", {0, 0}, {deleteWordAhead}, "田さんと話す", {0, 0}},
+    });
+}
+
+const Key left{123, "\uF702", function}, right{124, "\uF703", function}, extendLeft{123, "\uF702", function | shift},
+    extendRight{124, "\uF703", function | shift}, deleteBack{51, "\x7f", 0}, deleteAhead{117, "\uF728", function};
+
+// Selections and carets count scalar values: "e\u0301" is two, the family five, a flag two.
+TEST_F(TextFieldTest, ArrowsAndDeletesStepOverWholeCharactersMadeOfSeveralScalars) {
+    const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    const std::string japan = "\U0001F1EF\U0001F1F5", france = "\U0001F1EB\U0001F1F7";
+    const std::string thumbsUp = "\U0001F44D\U0001F3FD";
+    expectEdits({
+        {"e\u0301x", {3, 0}, {left}, "e\u0301x", {2, 0}},
+        {"e\u0301x", {3, 0}, {left, left}, "e\u0301x", {0, 0}},
+        {"e\u0301x", {0, 0}, {right}, "e\u0301x", {2, 0}},
+        {"xe\u0301", {3, 0}, {deleteBack}, "x", {1, 0}},
+        {"e\u0301x", {0, 0}, {deleteAhead}, "x", {0, 0}},
+        {"a" + family + "b", {6, 0}, {left}, "a" + family + "b", {1, 0}},
+        {"a" + family + "b", {6, 0}, {deleteBack}, "ab", {1, 0}},
+        {"a" + family + "b", {1, 0}, {deleteAhead}, "ab", {1, 0}},
+        {japan + france, {4, 0}, {deleteBack}, japan, {2, 0}},
+        {japan + france, {0, 0}, {right, right}, japan + france, {4, 0}},
+        {thumbsUp + "!", {0, 0}, {right}, thumbsUp + "!", {2, 0}},
+        {thumbsUp + "!", {2, 0}, {deleteBack}, "!", {0, 0}},
+        {"ae\u0301", {3, 0}, {extendLeft}, "ae\u0301", {1, 2}},
+        {"ae\u0301", {3, 0}, {extendLeft, extendLeft}, "ae\u0301", {0, 3}},
+        {"e\u0301x", {0, 0}, {extendRight}, "e\u0301x", {0, 2}},
+        {"e\u0301x", {0, 2}, {left}, "e\u0301x", {0, 0}},
+        {"e\u0301x", {0, 2}, {deleteBack}, "x", {0, 0}},
+        {"abc", {1, 0}, {left, right, right}, "abc", {2, 0}},
+        {"abc", {2, 0}, {extendLeft, deleteBack}, "ac", {1, 0}},
+        {"abc", {0, 0}, {deleteBack, deleteAhead}, "bc", {0, 0}},
+    });
 }
 
 struct BindingCase {
