@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -151,9 +150,12 @@ std::optional<std::string> FieldEditor::commandForKeyEvent(const Event& event) {
     bool command = modifiers.contains(ModifierFlags::command);
     bool option = modifiers.contains(ModifierFlags::option);
     bool control = modifiers.contains(ModifierFlags::control);
-    // Shift added to a command or word move extends the selection to where the caret would go.
-    auto extending = [&](const char* move) {
-        return std::string(move).insert(std::strlen(move) - 1, shift ? "AndModifySelection" : "");
+    // Shift added to a Command or word move extends the selection to where the caret would
+    // go; other commands (a Command delete) stay as they are.
+    auto extending = [&](const char* selector) {
+        std::string command(selector);
+        if (shift && command.starts_with("move")) command.insert(command.size() - 1, "AndModifySelection");
+        return command;
     };
     auto pick = [&](const char* plain, const char* withShift, const char* withCommand, const char* withOption) {
         if (command && withCommand) return extending(withCommand);

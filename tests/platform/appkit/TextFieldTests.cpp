@@ -234,6 +234,8 @@ TEST(FieldEditorKeyBindings, TurnKeysIntoTheStandardCommandSelectors) {
         {125, "\uF701", function, "moveDown:"},
         {125, "\uF701", function | shift, "moveDownAndModifySelection:"},
         {123, "\uF702", function | command, "moveToBeginningOfLine:"},
+        {123, "\uF702", function | command | shift, "moveToBeginningOfLineAndModifySelection:"},
+        {51, "\x7f", command | shift, "deleteToBeginningOfLine:"},
         {53, "\x1b", 0, "cancelOperation:"},
         {47, ".", command, "cancelOperation:"},
         {36, "\r", 0, "insertNewline:"},
