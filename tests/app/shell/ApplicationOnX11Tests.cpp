@@ -135,11 +135,11 @@ TEST_F(ApplicationOnX11, TheShortcutSearchesAndTheChoiceOpensInItsProfileOrGoesT
     xdotool({"type", " hooks"});
     ASSERT_TRUE(desktop->waitUntil([&] { return panel() && panel()->height == panelHeight(1, "git hooks"); }, 20s));
     xdotool({"key", "super+c"});
-    EXPECT_TRUE(desktop->waitUntil([&] { return clipboard() == "https://githooks.com/"; }, 10s)) << clipboard();
+    EXPECT_TRUE(desktop->waitUntil([&] { return clipboard() == "https://hooks.example.com/"; }, 10s)) << clipboard();
     xdotool({"key", "Return"});
     EXPECT_TRUE(desktop->waitUntil([&] { return !testsupport::recordedLaunches(home, "Chrome").empty(); }, 20s));
     EXPECT_EQ(testsupport::recordedLaunches(home, "Chrome"),
-              (std::vector<std::vector<std::string>>{{"--profile-directory=Profile 1", "https://githooks.com/"}}));
+              (std::vector<std::vector<std::string>>{{"--profile-directory=Profile 1", "https://hooks.example.com/"}}));
     EXPECT_TRUE(testsupport::recordedLaunches(home, "Brave Browser").empty());
     // The panel goes and the editor that was in front has the focus again.
     EXPECT_TRUE(desktop->waitUntil([&] { return !panel() && desktop->focus() == desktop->applicationWindow(); }, 10s));

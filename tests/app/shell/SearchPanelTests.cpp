@@ -55,17 +55,17 @@ protected:
         fixtures::preferLanguage("en");
         ZIZAdu::configure();
         home.write(chromeData + "Default/Bookmarks",
-                   bookmarksFile({{"GitHub", "https://github.com/"}, {"GitLab", "https://gitlab.com/"},
-                                  {"Gitea", "https://gitea.io/"}, {"Git documentation", "https://git-scm.com/doc"},
-                                  {"Pro Git book", "https://git-scm.com/book"},
-                                  {"Learn Git Branching", "https://learngitbranching.js.org/"}}, 6));
+                   bookmarksFile({{"GitHub", "https://github.com/"}, {"Git forge", "https://forge.example.com/"},
+                                  {"Git mirror", "https://mirror.example.org/"}, {"Git documentation", "https://docs.example.com/git"},
+                                  {"Git book", "https://books.example.com/git"},
+                                  {"Git branching game", "https://branching.example.org/"}}, 6));
         home.write(chromeData + "Profile 1/Bookmarks",
                    bookmarksFile({{"Git cheat sheet", "https://education.github.com/git-cheat-sheet.pdf"},
-                                  {"Git hooks guide", "https://githooks.com/"},
-                                  {"Git flight rules", "https://git.example.org/rules"},
-                                  {"Git immersion", "https://gitimmersion.com/"},
-                                  {"Git from the bottom up", "https://git.example.org/up"},
-                                  {"Think like a Git", "https://think-like-a-git.net/"}}, 0));
+                                  {"Git hooks guide", "https://hooks.example.com/"},
+                                  {"Git repair rules", "https://git.example.org/rules"},
+                                  {"Git workshop", "https://workshop.example.com/"},
+                                  {"Git internals", "https://git.example.org/up"},
+                                  {"Think in Git", "https://think.example.net/"}}, 0));
         home.write(braveData, bookmarksFile({{"Kestrel field notes", "https://birds.example.org/kestrel"},
                                              {"Weather", "https://weather.example.com/"}}, 0));
         const std::string chrome(kestrelvault::bundleIdentifier(kestrelvault::BrowserType::chrome));

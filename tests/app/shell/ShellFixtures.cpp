@@ -43,7 +43,7 @@ void writeBrowserProfiles(const std::string& braveBookmarkName, const std::strin
     };
     auto chrome = home() / "Library/Application Support/Zadizu/Chrome";
     writeFile(chrome / "Default/Bookmarks", bookmarkFile("GitHub", "https://github.com/"));
-    writeFile(chrome / "Profile 1/Bookmarks", bookmarkFile("Git hooks guide", "https://githooks.com/"));
+    writeFile(chrome / "Profile 1/Bookmarks", bookmarkFile("Git hooks guide", "https://hooks.example.com/"));
     writeFile(chrome / "Local State",
               R"({"profile":{"info_cache":{"Default":{"name":"Personal"},"Profile 1":{"name":"Work"}}}})");
     writeFile(home() / "Library/Application Support/BraveSoftware/Brave-Browser/Default/Bookmarks",
