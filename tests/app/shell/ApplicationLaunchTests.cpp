@@ -83,7 +83,13 @@ TEST_F(ApplicationTest, TheShortcutAndTheMenuItemBothToggleThePanel) {
     settle();
     auto& panel = *delegate().panelController;
     const std::vector<std::pair<std::string, std::function<void()>>> steps = {
-        {"the shortcut shows it", [this] { press("shift+cmd+space"); }},
+        {"the shortcut shows it on the key's release",
+         [this, &panel] {
+             screen->keyDown("shift+cmd+space");
+             advance(0.2);
+             EXPECT_FALSE(panel.isShowing) << "the press alone does nothing";
+             screen->keyUp("shift+cmd+space");
+         }},
         {"the shortcut hides it", [this] { press("shift+cmd+space"); }},
         {"the menu item shows it", [this] { openMenu(), clickMenuItem("Open Search"); }},
         {"the menu item hides it", [this] { openMenu(), clickMenuItem("Open Search"); }},

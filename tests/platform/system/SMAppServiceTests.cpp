@@ -35,13 +35,14 @@ protected:
 }  // namespace
 
 TEST_F(SMAppServiceTest, RegisteringWritesAnEntryStartingTheQuotedExecutableAndUnregisteringRemovesIt) {
-    installApplication(R"(Apps "q" $HOME `x` 100% a\b)");
+    installApplication(R"(Apps "q" $HOME `x` 100% a\b)" "\n\t\r");
     EXPECT_EQ(service->status(), SMAppServiceStatus::notRegistered);
     ASSERT_TRUE(service->registerAndReturnError(&error)) << error->description();
     EXPECT_EQ(service->status(), SMAppServiceStatus::enabled);
     // One quoted argument: quoting escapes first, then the value escapes double every
-    // backslash once more, so no character of the path reads as syntax.
-    std::string exec = "\"" + home.string() + R"(/Apps \\"q\\" \\$HOME \\`x\\` 100%% a\\\\b)" +
+    // backslash once more and spell out line breaks and tabs, so no character of the path
+    // reads as syntax or ends the line.
+    std::string exec = "\"" + home.string() + R"(/Apps \\"q\\" \\$HOME \\`x\\` 100%% a\\\\b\n\t\r)" +
                        "/Kestrelvault.app/Contents/MacOS/Kestrelvault\"";
     EXPECT_EQ(testsupport::readFile(entry), "[Desktop Entry]\nType=Application\nName=Kestrelvault\nExec=" + exec +
                                                 "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
