@@ -1,8 +1,8 @@
 // Entry point of Kestrelvault: the application on the X server DISPLAY names, its icon in
 // the desktop's system tray, until the user quits it from the menu.
 #include "app/shell/KestrelvaultApp.hpp"
-#include "platform/display/x11/X11Display.hpp"
 #include "platform/ui/LaunchedApplication.hpp"
+#include "platform/x11/X11Display.hpp"
 
 #include <cstdio>
 #include <cstdlib>

@@ -15,10 +15,10 @@
 #include "desktop/VirtualDisplay.hpp"
 #include "platform/appkit/Event.hpp"
 #include "platform/carbon/EventManager.hpp"
-#include "platform/display/x11/X11Display.hpp"
 #include "platform/foundation/RunLoop.hpp"
 #include "platform/foundation/UserDefaults.hpp"
 #include "platform/ui/LaunchedApplication.hpp"
+#include "platform/x11/X11Display.hpp"
 
 #include <algorithm>
 #include <chrono>

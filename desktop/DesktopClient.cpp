@@ -1,6 +1,6 @@
 #include "desktop/DesktopClient.hpp"
 
-#include "platform/display/x11/X11ScreenCapture.hpp"
+#include "platform/x11/X11ScreenCapture.hpp"
 
 #include <poll.h>
 

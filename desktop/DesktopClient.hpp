@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/appkit/Image.hpp"
-#include "platform/display/x11/X11Connection.hpp"
+#include "platform/x11/X11Connection.hpp"
 
 #include <sys/types.h>
 

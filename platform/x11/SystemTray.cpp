@@ -1,0 +1,112 @@
+#include "platform/x11/SystemTray.hpp"
+
+#include "platform/render/Canvas.hpp"
+
+#include <cairo-xcb.h>
+#include <cairo.h>
+
+#include <string>
+
+namespace display {
+
+namespace {
+constexpr std::uint32_t systemTrayRequestDock = 0;
+constexpr std::uint32_t xembedMapped = 1;
+}  // namespace
+
+SystemTray::SystemTray(X11Connection& connection, X11Visuals& visuals, std::shared_ptr<appkit::Image> icon,
+                       std::function<void(int rootX, int rootY)> clicked)
+    : connection_(connection), icon_(std::move(icon)), clicked_(std::move(clicked)), visual_(&visuals.opaque()) {
+    window_ = xcb_generate_id(connection.get());
+    // The tray's background shows through around the icon.
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_PARENT_RELATIVE,
+                                    XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                                        XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE};
+    xcb_create_window(connection.get(), visual_->depth, window_, connection.root(), 0, 0, width_, height_, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_->type->visual_id, XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK,
+                      values);
+    const std::uint32_t xembedInfo[] = {0, xembedMapped};
+    auto info = connection.atom("_XEMBED_INFO");
+    xcb_change_property(connection.get(), XCB_PROP_MODE_REPLACE, window_, info, info, 32, 2, xembedInfo);
+}
+
+SystemTray::~SystemTray() {
+    xcb_destroy_window(connection_.get(), window_);
+    connection_.flush();
+}
+
+xcb_atom_t SystemTray::managerSelection() {
+    return connection_.atom("_NET_SYSTEM_TRAY_S" + std::to_string(connection_.screenNumber()));
+}
+
+bool SystemTray::dock() {
+    XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        connection_.get(), xcb_get_selection_owner(connection_.get(), managerSelection()), nullptr));
+    if (!owner || owner->owner == XCB_NONE) return false;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = owner->owner;
+    message.type = connection_.atom("_NET_SYSTEM_TRAY_OPCODE");
+    message.data.data32[0] = connection_.lastEventTime();
+    message.data.data32[1] = systemTrayRequestDock;
+    message.data.data32[2] = window_;
+    xcb_send_event(connection_.get(), 0, owner->owner, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    connection_.flush();
+    docked_ = true;
+    return true;
+}
+
+bool SystemTray::handleEvent(const xcb_generic_event_t& event) {
+    switch (event.response_type & 0x7F) {
+    case XCB_CLIENT_MESSAGE: {
+        const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(event);
+        // A tray manager announces itself with MANAGER and its selection.
+        if (message.window != connection_.root() || message.type != connection_.atom("MANAGER") ||
+            message.data.data32[1] != managerSelection())
+            return false;
+        if (!docked_) dock();
+        return true;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& configure = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        if (configure.window != window_) return false;
+        width_ = std::max<std::uint16_t>(1, configure.width);
+        height_ = std::max<std::uint16_t>(1, configure.height);
+        return true;
+    }
+    case XCB_EXPOSE:
+        if (reinterpret_cast<const xcb_expose_event_t&>(event).window != window_) return false;
+        draw();
+        return true;
+    case XCB_BUTTON_PRESS: {
+        const auto& press = reinterpret_cast<const xcb_button_press_event_t&>(event);
+        if (press.event != window_) return false;
+        if (press.detail == 1 || press.detail == 3) clicked_(press.root_x, press.root_y);
+        return true;
+    }
+    case XCB_BUTTON_RELEASE:
+        return reinterpret_cast<const xcb_button_release_event_t&>(event).event == window_;
+    default:
+        return false;
+    }
+}
+
+void SystemTray::draw() {
+    xcb_clear_area(connection_.get(), 0, window_, 0, 0, 0, 0);
+    if (!icon_) return;
+    render::Canvas canvas(width_, height_);
+    // The icon fits the smaller side, centred.
+    double side = std::min(width_, height_);
+    canvas.drawImage(*icon_, appkit::Rect((width_ - side) / 2, (height_ - side) / 2, side, side));
+    cairo_surface_flush(canvas.surface());
+    cairo_surface_t* surface = cairo_xcb_surface_create(connection_.get(), window_, visual_->type, width_, height_);
+    cairo_t* context = cairo_create(surface);
+    cairo_set_source_surface(context, canvas.surface(), 0, 0);
+    cairo_paint(context);
+    cairo_destroy(context);
+    cairo_surface_destroy(surface);
+    connection_.flush();
+}
+
+}  // namespace display
