@@ -24,6 +24,10 @@ using XEvent = std::unique_ptr<xcb_generic_event_t, FreeWithFree>;
 template <class Reply>
 using XReply = std::unique_ptr<Reply, FreeWithFree>;
 
+// Whether another client sent the event (SendEvent) rather than the server making it: anyone
+// can send anything, so such events carry no authority.
+inline bool isSentByClient(const xcb_generic_event_t& event) { return (event.response_type & 0x80) != 0; }
+
 // One connection to an X server and its first screen: interned atoms, checked requests,
 // and the events in arrival order, including those set aside while waiting for a
 // particular one. Main thread only; owns the connection for its lifetime.

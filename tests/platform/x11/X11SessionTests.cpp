@@ -160,10 +160,21 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
     }));
     EXPECT_TRUE(display->isMenuBarExtraDocked());
 
-    // Embedded and shown by the tray, a click on the icon reaches the application.
+    // Embedded and shown by the tray, a click on the icon reaches the application; one that
+    // another client sends before it does not.
+    xcb_button_press_event_t sent{};
+    sent.response_type = XCB_BUTTON_PRESS;
+    sent.detail = 1;
+    sent.root = sent.child = tray->connection().root();
+    sent.event = tray->trayIcons()[0];
+    sent.same_screen = 1;
+    xcb_send_event(tray->connection().get(), 0, sent.event, XCB_EVENT_MASK_BUTTON_PRESS, reinterpret_cast<const char*>(&sent));
+    tray->focus();  // the round trip: the server passed it on before the click below
     auto [x, y] = tray->trayIconCentre(0);
     xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
-    EXPECT_TRUE(runUntil([&] { return clicks == 1; }));
+    EXPECT_TRUE(runUntil([&] { return clicks >= 1; }));
+    display->screenshot();  // its round trip: everything the server sent before is read
+    EXPECT_EQ(clicks, 1);
     appkit::StatusBar::systemStatusBar().removeStatusItem(item);
     EXPECT_FALSE(display->isMenuBarExtraDocked());
 }
