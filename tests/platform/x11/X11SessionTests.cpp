@@ -5,10 +5,13 @@
 #include "platform/appkit/StatusBar.hpp"
 #include "platform/appkit/Window.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
+#include "platform/render/Canvas.hpp"
 #include "platform/system/UnifiedLog.hpp"
 #include "tests/platform/x11/X11DisplayFixture.hpp"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -177,6 +180,58 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
     EXPECT_EQ(clicks, 1);
     appkit::StatusBar::systemStatusBar().removeStatusItem(item);
     EXPECT_FALSE(display->isMenuBarExtraDocked());
+}
+
+// Another client may resize the icon's window, or send a notice claiming it did.
+TEST_F(X11DisplayTest, TheTrayIconIsDrawnAtABoundedSizeTakenOnlyFromTheServersNotices) {
+    const std::uint32_t blue = 0x3366CCFF;
+    appkit::StatusBar::systemStatusBar().statusItem()->setImage(appkit::Image::filled(16, 16, blue));
+    auto connected = desktop::DesktopClient::connect(server.name());
+    ASSERT_TRUE(connected) << connected.error();
+    auto tray = std::move(*connected);
+    ASSERT_TRUE(tray->startSystemTray());
+    auto [x, y] = tray->trayIconCentre(0);
+    ASSERT_TRUE(runUntil([&] {
+        tray->readEvents();
+        return !tray->trayIcons().empty() && near(display->screenshot()->pixel(x, y), blue);
+    }));
+    const xcb_window_t icon = tray->trayIcons()[0];
+    auto& other = tray->connection();
+    // The icon is drawn again on an exposure the other client causes; once the server answered
+    // both clients, the screen shows it.
+    auto redrawn = [&] {
+        xcb_clear_area(other.get(), 1, icon, 0, 0, 0, 0);
+        tray->focus();
+        return display->screenshot();
+    };
+
+    xcb_configure_notify_event_t claim{};
+    claim.response_type = XCB_CONFIGURE_NOTIFY;
+    claim.event = claim.window = icon;
+    claim.width = claim.height = 4000;
+    xcb_send_event(other.get(), 0, icon, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&claim));
+    EXPECT_TRUE(near(redrawn()->pixel(x, y), blue)) << "drawn for a size the window does not have";
+
+    // Taken out of the tray and made 600 pixels square at (100, 100).
+    xcb_reparent_window(other.get(), icon, other.root(), 100, 100);
+    const std::uint32_t side[] = {600, 600};
+    xcb_configure_window(other.get(), icon, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, side);
+    auto screen = redrawn();
+    std::filesystem::path pictures = std::filesystem::path(KV_BINARY_DIR) / "pictures";
+    std::filesystem::create_directories(pictures);
+    EXPECT_TRUE(render::writePNG(*screen, pictures / "x11-tray-icon-in-a-large-window.png"));
+    int left = screen->width(), top = screen->height(), right = -1, bottom = -1;
+    for (int row = 0; row < screen->height(); ++row)
+        for (int column = 0; column < screen->width(); ++column)
+            if (near(screen->pixel(column, row), blue)) {
+                left = std::min(left, column), right = std::max(right, column);
+                top = std::min(top, row), bottom = std::max(bottom, row);
+            }
+    EXPECT_GE(right - left + 1, 100);
+    EXPECT_LE(right - left + 1, 128);
+    EXPECT_LE(bottom - top + 1, 128);
+    EXPECT_NEAR((left + right) / 2.0, 400, 1);
+    EXPECT_NEAR((top + bottom) / 2.0, 400, 1);
 }
 
 TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
