@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/Clock.hpp"
 #include "platform/foundation/Expected.hpp"
 
 #include <xcb/xcb.h>
@@ -58,10 +59,11 @@ public:
     // Moves events xcb already read (while waiting for replies) aside; true when any are.
     bool setAsideQueuedEvents();
     bool hasEventsAside() const { return !aside_.empty(); }
-    // Reads events until one the predicate accepts or the limit passes; the others are set
-    // aside for nextEvent. Null when none came in time or the connection broke.
+    // Reads events until one the predicate accepts or the process clock reaches the deadline;
+    // the others are set aside for nextEvent. Null when none came in time or the connection
+    // broke.
     XEvent waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& accepts,
-                        std::chrono::milliseconds limit);
+                        foundation::Clock::TimePoint deadline);
 
     // The server time of the latest event that carried one (CurrentTime before any).
     xcb_timestamp_t lastEventTime() const { return lastEventTime_; }
