@@ -91,7 +91,7 @@ bool DesktopClient::showApplicationWindow(const std::string& applicationClass, i
             return (event.response_type & 0x7F) == XCB_MAP_NOTIFY &&
                    reinterpret_cast<const xcb_map_notify_event_t&>(event).window == ownWindow_;
         },
-        std::chrono::seconds(1));
+        foundation::Clock::now() + std::chrono::seconds(1));
     if (!mapped) return false;
     focusApplicationWindow();
     return true;

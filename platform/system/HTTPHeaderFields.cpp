@@ -26,6 +26,19 @@ void HTTPHeaderFields::setValue(std::string value, const std::string& name) {
     fields_.emplace(name, std::move(value));
 }
 
+bool HTTPHeaderFields::isSendable(std::string_view name, std::string_view value) {
+    auto isTokenCharacter = [](char character) {
+        return (character >= '0' && character <= '9') || (character >= 'A' && character <= 'Z') ||
+               (character >= 'a' && character <= 'z') || std::string_view("!#$%&'*+-.^_`|~").find(character) != std::string_view::npos;
+    };
+    return !name.empty() && std::all_of(name.begin(), name.end(), isTokenCharacter) &&
+           value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+bool HTTPHeaderFields::allSendable() const {
+    return std::all_of(fields_.begin(), fields_.end(), [](const auto& field) { return isSendable(field.first, field.second); });
+}
+
 void HTTPHeaderFields::removeField(std::string_view name) {
     if (auto found = fields_.find(name); found != fields_.end()) fields_.erase(found);
 }

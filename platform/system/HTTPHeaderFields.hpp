@@ -28,6 +28,12 @@ public:
     void removeField(std::string_view name);
     void clear() { fields_.clear(); }
 
+    // Whether a field can go on the wire as it stands: its name an HTTP token, its value free
+    // of CR, LF and NUL. A line break (or a colon in a name) would let the text add fields of
+    // its own choosing; NUL would cut the field short.
+    static bool isSendable(std::string_view name, std::string_view value);
+    bool allSendable() const;
+
     const Storage& fields() const { return fields_; }
     bool empty() const { return fields_.empty(); }
     std::size_t size() const { return fields_.size(); }

@@ -98,6 +98,17 @@ CURL* URLTransfer::prepare() {
         finishWith(makeURLError(NSURLErrorUnsupportedURL, "unsupported URL", url));
         return nullptr;
     }
+    HTTPHeaderFields headers = request_.additionalHeaders;
+    for (const auto& [name, value] : request.allHTTPHeaderFields().fields()) headers.setValue(value, name);
+    // Every hop of every request passes here, whoever set its fields: the caller, the session,
+    // or a delegate on a redirect.
+    if (!headers.allSendable()) {
+        finishWith(makeURLError(NSURLErrorBadURL, "A header field cannot be sent as it stands.", url));
+        return nullptr;
+    }
+    // The length is that of the body actually sent: a field from the session's headers would
+    // otherwise announce a body on a redirected GET that has none.
+    headers.removeField("Content-Length");
     if (request_.bodyFile) {
         bodyFile_ = std::fopen(request_.bodyFile->c_str(), "rb");
         if (!bodyFile_) {
@@ -149,11 +160,6 @@ CURL* URLTransfer::prepare() {
         curl_easy_setopt(handle_, CURLOPT_SSL_CTX_DATA, this);
     }
 
-    HTTPHeaderFields headers = request_.additionalHeaders;
-    for (const auto& [name, value] : request.allHTTPHeaderFields().fields()) headers.setValue(value, name);
-    // The length is that of the body actually sent: a field from the session's headers would
-    // otherwise announce a body on a redirected GET that has none.
-    headers.removeField("Content-Length");
     // Suppress what curl would add on its own that the request did not ask for.
     if (!headers.valueForField("Expect")) headers.setValue("", "Expect");
     if (!headers.valueForField("Content-Type")) headers.setValue("", "Content-Type");

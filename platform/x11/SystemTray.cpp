@@ -5,6 +5,7 @@
 #include <cairo-xcb.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <string>
 
 namespace display {
@@ -12,6 +13,9 @@ namespace display {
 namespace {
 constexpr std::uint32_t systemTrayRequestDock = 0;
 constexpr std::uint32_t xembedMapped = 1;
+// The largest the icon is drawn, in pixels: room for any tray's icons at twice the scale,
+// while a window another client made huge costs no more than this to draw.
+constexpr int maximumIconSide = 128;
 }  // namespace
 
 SystemTray::SystemTray(X11Connection& connection, X11Visuals& visuals, std::shared_ptr<appkit::Image> icon,
@@ -71,6 +75,8 @@ bool SystemTray::handleEvent(const xcb_generic_event_t& event) {
     case XCB_CONFIGURE_NOTIFY: {
         const auto& configure = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
         if (configure.window != window_) return false;
+        // A notice another client sent may claim any size; only the server's own count.
+        if (isSentByClient(event)) return true;
         width_ = std::max<std::uint16_t>(1, configure.width);
         height_ = std::max<std::uint16_t>(1, configure.height);
         return true;
@@ -95,15 +101,17 @@ bool SystemTray::handleEvent(const xcb_generic_event_t& event) {
 void SystemTray::draw() {
     xcb_clear_area(connection_.get(), 0, window_, 0, 0, 0, 0);
     if (!icon_) return;
-    render::Canvas canvas(width_, height_);
-    // The icon fits the smaller side, centred.
-    double side = std::min(width_, height_);
-    canvas.drawImage(*icon_, appkit::Rect((width_ - side) / 2, (height_ - side) / 2, side, side));
+    // The icon fits the smaller side, up to its largest size, centred; only its square is drawn.
+    const int side = std::min({int(width_), int(height_), maximumIconSide});
+    const int x = (width_ - side) / 2, y = (height_ - side) / 2;
+    render::Canvas canvas(side, side);
+    canvas.drawImage(*icon_, appkit::Rect(0, 0, side, side));
     cairo_surface_flush(canvas.surface());
     cairo_surface_t* surface = cairo_xcb_surface_create(connection_.get(), window_, visual_->type, width_, height_);
     cairo_t* context = cairo_create(surface);
-    cairo_set_source_surface(context, canvas.surface(), 0, 0);
-    cairo_paint(context);
+    cairo_set_source_surface(context, canvas.surface(), x, y);
+    cairo_rectangle(context, x, y, side, side);
+    cairo_fill(context);
     cairo_destroy(context);
     cairo_surface_destroy(surface);
     connection_.flush();

@@ -9,6 +9,9 @@ namespace display {
 
 namespace {
 
+// The longest a read waits for the owner's answers, all requests together.
+constexpr auto answerLimit = std::chrono::seconds(1);
+
 bool isUTF8(const std::string& text) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     std::int32_t index = 0, length = static_cast<std::int32_t>(text.size());
@@ -135,12 +138,15 @@ bool X11Clipboard::answer(const xcb_selection_request_event_t& request, xcb_atom
 
 std::optional<std::string> X11Clipboard::readFromOwner() {
     if (owned_) return text_;
-    if (auto text = convert(connection_.atom("UTF8_STRING"))) return isUTF8(*text) ? text : std::nullopt;
-    if (auto text = convert(XCB_ATOM_STRING)) return utf8FromLatin1(*text);
+    // An owner that never answers costs one wait, not one per request.
+    const auto deadline = foundation::Clock::now() + answerLimit;
+    if (auto text = convert(connection_.atom("UTF8_STRING"), deadline)) return isUTF8(*text) ? text : std::nullopt;
+    if (foundation::Clock::now() >= deadline) return std::nullopt;
+    if (auto text = convert(XCB_ATOM_STRING, deadline)) return utf8FromLatin1(*text);
     return std::nullopt;
 }
 
-std::optional<std::string> X11Clipboard::convert(xcb_atom_t target) {
+std::optional<std::string> X11Clipboard::convert(xcb_atom_t target, foundation::Clock::TimePoint deadline) {
     const xcb_atom_t clipboard = connection_.atom("CLIPBOARD");
     const xcb_atom_t property = connection_.atom("KESTRELVAULT_CLIPBOARD");
     xcb_convert_selection(connection_.get(), window_, clipboard, target, property, connection_.lastEventTime());
@@ -150,7 +156,7 @@ std::optional<std::string> X11Clipboard::convert(xcb_atom_t target) {
             const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(event);
             return notify.requestor == window_ && notify.selection == clipboard;
         },
-        std::chrono::seconds(1));
+        deadline);
     if (!event || reinterpret_cast<const xcb_selection_notify_event_t&>(*event).property == XCB_NONE)
         return std::nullopt;
     XReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(

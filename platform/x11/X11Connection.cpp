@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace display {
@@ -65,8 +66,7 @@ bool X11Connection::setAsideQueuedEvents() {
 }
 
 XEvent X11Connection::waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& accepts,
-                                   std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+                                   foundation::Clock::TimePoint deadline) {
     flush();
     while (!hasError()) {
         while (auto* raw = xcb_poll_for_event(connection_)) {
@@ -74,10 +74,11 @@ XEvent X11Connection::waitForEvent(const std::function<bool(const xcb_generic_ev
             if (accepts(*event)) return event;
             aside_.push_back(std::move(event));
         }
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - foundation::Clock::now());
         if (left.count() <= 0) return nullptr;
+        // The clock is read again every few milliseconds: a manual one moves without waking anyone.
         pollfd readable{fileDescriptor(), POLLIN, 0};
-        ::poll(&readable, 1, static_cast<int>(left.count()));
+        ::poll(&readable, 1, static_cast<int>(std::min<std::int64_t>(left.count(), 10)));
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/Clock.hpp"
 #include "platform/foundation/Expected.hpp"
 
 #include <xcb/xcb.h>
@@ -23,6 +24,10 @@ struct FreeWithFree {
 using XEvent = std::unique_ptr<xcb_generic_event_t, FreeWithFree>;
 template <class Reply>
 using XReply = std::unique_ptr<Reply, FreeWithFree>;
+
+// Whether another client sent the event (SendEvent) rather than the server making it: anyone
+// can send anything, so such events carry no authority.
+inline bool isSentByClient(const xcb_generic_event_t& event) { return (event.response_type & 0x80) != 0; }
 
 // One connection to an X server and its first screen: interned atoms, checked requests,
 // and the events in arrival order, including those set aside while waiting for a
@@ -54,10 +59,11 @@ public:
     // Moves events xcb already read (while waiting for replies) aside; true when any are.
     bool setAsideQueuedEvents();
     bool hasEventsAside() const { return !aside_.empty(); }
-    // Reads events until one the predicate accepts or the limit passes; the others are set
-    // aside for nextEvent. Null when none came in time or the connection broke.
+    // Reads events until one the predicate accepts or the process clock reaches the deadline;
+    // the others are set aside for nextEvent. Null when none came in time or the connection
+    // broke.
     XEvent waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& accepts,
-                        std::chrono::milliseconds limit);
+                        foundation::Clock::TimePoint deadline);
 
     // The server time of the latest event that carried one (CurrentTime before any).
     xcb_timestamp_t lastEventTime() const { return lastEventTime_; }

@@ -189,6 +189,11 @@ bool X11Display::readEvents() {
 
 void X11Display::handle(const xcb_generic_event_t& event) {
     const std::uint8_t type = event.response_type & 0x7F;
+    const bool isKeyOrButton =
+        type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE || type == XCB_BUTTON_PRESS || type == XCB_BUTTON_RELEASE;
+    // Keys and clicks another client sent (the server marks them) are not the user's, as
+    // terminal emulators hold; the server's own, its test extension's included, are.
+    if (isKeyOrButton && isSentByClient(event)) return;
     // Also a click on the tray icon: what it opens may grab, focus or own a selection, which
     // the server takes only with a time no earlier than the click's.
     if (type == XCB_BUTTON_PRESS || type == XCB_BUTTON_RELEASE)

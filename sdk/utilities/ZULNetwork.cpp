@@ -69,10 +69,6 @@ objc::Class* networkClass() {
     return runtimeClass;
 }
 
-// CR or LF would end a field early and let the rest travel as fields of its own; NUL would
-// cut it short.
-bool isSafeHeaderText(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
-
 foundation::HTTPHeaderFields headerFields(const std::shared_ptr<foundation::Dictionary>& headers) {
     foundation::HTTPHeaderFields fields;
     if (!headers) return fields;
@@ -128,8 +124,8 @@ std::optional<URLRequest> ZULNetwork::makeRequest(const std::shared_ptr<URL>& ur
         return std::nullopt;
     }
     auto fields = headerFields(headers);
-    for (const auto& [name, value] : fields.fields()) {
-        if (isSafeHeaderText(name) && isSafeHeaderText(value)) continue;
+    // Fields that would add others of the caller's input's choosing are refused before anything starts.
+    if (!fields.allSendable()) {
         handleErrorWithCode(ZULNetworkErrorCodeRequestNotStarted, queue, handler);
         return std::nullopt;
     }

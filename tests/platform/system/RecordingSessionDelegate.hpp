@@ -32,6 +32,8 @@ public:
     bool holdChallenges = false;
     ChallengeCompletionHandler heldChallenge;
     RedirectAnswer redirectAnswer = RedirectAnswer::follow;
+    // Set on the request a redirect proposes before it is followed.
+    foundation::HTTPHeaderFields fieldsAddedOnRedirect;
 
     void URLSession(const std::shared_ptr<foundation::URLSession>&, const std::shared_ptr<foundation::URLSessionTask>&,
                     const std::shared_ptr<foundation::Data>& data) override {
@@ -73,10 +75,10 @@ public:
         events.push_back("redirect");
         redirectStatuses.push_back(response->statusCode());
         redirectMethods.push_back(newRequest.HTTPMethod());
-        if (redirectAnswer == RedirectAnswer::follow)
-            completionHandler(newRequest);
-        else
-            completionHandler(std::nullopt);
+        if (redirectAnswer == RedirectAnswer::refuse) return completionHandler(std::nullopt);
+        foundation::URLRequest followed = newRequest;
+        for (const auto& [name, value] : fieldsAddedOnRedirect.fields()) followed.setValue(value, name);
+        completionHandler(followed);
     }
 };
 

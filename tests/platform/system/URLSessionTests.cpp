@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 
 using foundation::URLSessionAuthChallengeDisposition;
@@ -223,6 +224,55 @@ TEST_F(URLSessionTest, ConfigurationHeadersGoWithEveryRequestUnlessTheRequestSet
     auto response = std::dynamic_pointer_cast<foundation::HTTPURLResponse>(task->response());
     EXPECT_EQ(response->valueForHTTPHeaderField("X-Received-Token"), "from-request");
     EXPECT_EQ(response->valueForHTTPHeaderField("X-Received-Type"), "text/csv");
+}
+
+TEST(URLSessionHeaders, FieldsThatWouldAddFieldsAreRefusedAndNothingIsSent) {
+    std::atomic<int> arrivedAtOrigin = 0, arrivedElsewhere = 0;
+    testsupport::LocalHTTPServer elsewhere;
+    elsewhere.server().Get("/landing", [&](const httplib::Request&, httplib::Response&) { ++arrivedElsewhere; });
+    elsewhere.start();
+    testsupport::LocalHTTPServer origin;
+    origin.server().Get("/start", [&](const httplib::Request&, httplib::Response& response) {
+        ++arrivedAtOrigin;
+        response.status = 307;
+        response.set_header("Location", elsewhere.urlWithHost("localhost", "/landing"));
+    });
+    origin.start();
+
+    const std::string injected = "1\r\nAuthorization: Bearer X";
+    enum class SetBy { request, session, redirect };
+    struct Case {
+        SetBy setBy;
+        std::string name, value;
+    };
+    const Case cases[] = {
+        {SetBy::request, "X-Token", injected},
+        {SetBy::request, "X-Token", std::string("1") + '\0' + "Authorization"},
+        {SetBy::request, "X-Token\nAuthorization", "Bearer X"},
+        {SetBy::request, "Authorization: Bearer X", "1"},
+        {SetBy::session, "X-Token", injected},
+        {SetBy::redirect, "X-Token", injected},
+    };
+    for (const auto& [setBy, name, value] : cases) {
+        SCOPED_TRACE(name + ": " + value);
+        arrivedAtOrigin = arrivedElsewhere = 0;
+        auto delegate = std::make_shared<RecordingSessionDelegate>();
+        auto configuration = foundation::URLSessionConfiguration::defaultSessionConfiguration();
+        auto request = *foundation::URLRequest::requestWithURL(foundation::URL::URLWithString(origin.url("/start")));
+        if (setBy == SetBy::request) request.setValue(value, name);
+        if (setBy == SetBy::session) configuration.HTTPAdditionalHeaders.setValue(value, name);
+        if (setBy == SetBy::redirect) delegate->fieldsAddedOnRedirect.setValue(value, name);
+        foundation::URLSession::sessionWithConfiguration(configuration, delegate, dispatch::mainQueue())
+            ->dataTaskWithRequest(request)
+            ->resume();
+        for (int pass = 0; pass < 20 && !delegate->completed; ++pass) foundation::RunLoop::main()->runUntilIdle();
+        ASSERT_TRUE(delegate->completed);
+        EXPECT_EQ(arrivedAtOrigin, setBy == SetBy::redirect ? 1 : 0);
+        EXPECT_EQ(arrivedElsewhere, 0);
+        ASSERT_NE(delegate->completionError, nullptr);
+        EXPECT_EQ(delegate->completionError->domain(), foundation::NSURLErrorDomain);
+        EXPECT_EQ(delegate->completionError->code(), foundation::NSURLErrorBadURL);
+    }
 }
 
 TEST(URLSessionTrust, ServerTrustIsTheDelegatesDecision) {

@@ -9,7 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
+
+// Whether the pixel (0xRRGGBBAA) is the colour, give or take a little rounding.
+inline bool near(std::uint32_t pixel, std::uint32_t expected) {
+    for (int shift = 8; shift < 32; shift += 8)
+        if (std::abs(int((pixel >> shift) & 0xFF) - int((expected >> shift) & 0xFF)) > 8) return false;
+    return true;
+}
 
 // A test against an X11 display on an Xvfb of the test's own; skipped, saying why, where
 // Xvfb cannot start.

@@ -215,3 +215,26 @@ TEST_F(X11TypingTest, TabAndShiftTabMoveTheFocusAlongTheWindowsFields) {
         EXPECT_EQ(keyDowns[0]->characters(), characters);
     }
 }
+
+// Keys another client sends straight to the window are not typed, as terminal emulators hold;
+// the test extension's (xdotool's) are.
+TEST_F(X11TypingTest, KeysAnotherClientSendsAreNotTyped) {
+    auto connected = display::X11Connection::open(server.name());
+    ASSERT_TRUE(connected) << connected.error();
+    auto& other = **connected;
+    xcb_key_press_event_t sent{};
+    sent.detail = 53;  // AB02, x in the server's keymap
+    sent.root = other.root();
+    sent.event = display->serverWindow(*window);
+    sent.same_screen = 1;
+    for (std::uint8_t type : {XCB_KEY_PRESS, XCB_KEY_RELEASE}) {
+        sent.response_type = type;
+        xcb_send_event(other.get(), 0, sent.event, XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE,
+                       reinterpret_cast<const char*>(&sent));
+    }
+    display::XReply<xcb_get_input_focus_reply_t>(xcb_get_input_focus_reply(other.get(), xcb_get_input_focus(other.get()), nullptr));
+    xdotool({"type", "y"});
+    EXPECT_TRUE(runUntil([&] { return !keyDowns.empty() && field->stringValue().find('y') != std::string::npos; }));
+    EXPECT_EQ(field->stringValue(), "y");
+    EXPECT_EQ(keyDowns.size(), 1u);
+}

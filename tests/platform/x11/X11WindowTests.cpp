@@ -24,12 +24,6 @@ ServerAttributes attributesOf(display::X11Display& display, xcb_window_t window)
     return reply ? ServerAttributes{reply->override_redirect != 0, reply->_class} : ServerAttributes{false, 0};
 }
 
-bool near(std::uint32_t pixel, std::uint32_t expected) {
-    for (int shift = 8; shift < 32; shift += 8)
-        if (std::abs(int((pixel >> shift) & 0xFF) - int((expected >> shift) & 0xFF)) > 8) return false;
-    return true;
-}
-
 }  // namespace
 
 TEST_F(X11DisplayTest, WindowsAreDrawnWhereTheApplicationPutsThemAndThePanelFloatsUndecoratedAboveTheRest) {
