@@ -11,9 +11,10 @@ namespace display {
 
 // The menu-bar extra as an icon in the desktop's system tray: an icon window handed to the
 // tray manager with the freedesktop tray protocol and embedded by it (XEmbed), drawn with the
-// icon scaled to the size the tray gives it (the server's notices only), up to a bounded size; a click on it is reported with the pointer's
-// place on the root window. A tray that starts later is docked into when it announces
-// itself (the display listens to the root window's structure for it). Main thread only; destroys its window when it goes.
+// icon scaled to the size the tray gives it (as the server's own notices tell it), up to a
+// bounded size; a click on it is reported with the pointer's place on the root window. A
+// tray that starts later is docked into when it announces itself (the display listens to
+// the root window's structure for it). Main thread only; destroys its window when it goes.
 class SystemTray {
 public:
     SystemTray(X11Connection& connection, X11Visuals& visuals, std::shared_ptr<appkit::Image> icon,

@@ -10,9 +10,9 @@ namespace display {
 // The general pasteboard as the X CLIPBOARD selection. Text the process writes is owned as
 // the selection and served to whoever asks (as UTF-8, or Latin-1 where it fits) for as long
 // as the process runs and no other client takes the selection over; text another client owns
-// is asked for and awaited, up to a second in all (the process clock's), when the process reads. Text larger than one
-// request can carry is refused rather than cut. Main thread only; owns nothing on the
-// server but the selection, through the display's own window.
+// is asked for and awaited, up to a second in all (by the process clock), when the process
+// reads. Text larger than one request can carry is refused rather than cut. Main thread
+// only; owns nothing on the server but the selection, through the display's own window.
 class X11Clipboard {
 public:
     X11Clipboard(X11Connection& connection, xcb_window_t window) : connection_(connection), window_(window) {}
