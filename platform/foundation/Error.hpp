@@ -10,6 +10,8 @@ namespace foundation {
 inline constexpr const char* NSLocalizedDescriptionKey = "NSLocalizedDescription";
 inline constexpr const char* NSLocalizedFailureReasonErrorKey = "NSLocalizedFailureReason";
 inline constexpr const char* NSUnderlyingErrorKey = "NSUnderlyingError";
+// Technical detail for the log, never shown to the user.
+inline constexpr const char* NSDebugDescriptionErrorKey = "NSDebugDescription";
 inline constexpr const char* NSFilePathErrorKey = "NSFilePath";
 inline constexpr const char* NSCocoaErrorDomain = "NSCocoaErrorDomain";
 inline constexpr const char* NSPOSIXErrorDomain = "NSPOSIXErrorDomain";

@@ -1,6 +1,7 @@
 #include "platform/system/StandardUserDriver.hpp"
 
 #include "platform/appkit/Alert.hpp"
+#include "platform/foundation/String.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 
 namespace updates {
@@ -21,8 +22,10 @@ void StandardUserDriver::showUpdateNotFound(const SoftwareVersion& currentVersio
 }
 
 void StandardUserDriver::showUpdaterError(const foundation::Error& error, Acknowledgement acknowledgement) const {
-    show(Kind::failure, applicationName_ + " could not check for updates", error.localizedDescription(),
-         std::move(acknowledgement));
+    std::string information = error.localizedDescription();
+    if (auto reason = foundation::stringValue(error.userInfo()->objectForKey(foundation::NSLocalizedFailureReasonErrorKey)))
+        information += " " + *reason;
+    show(Kind::failure, applicationName_ + " could not check for updates", std::move(information), std::move(acknowledgement));
 }
 
 void StandardUserDriver::show(Kind kind, std::string message, std::string information, Acknowledgement acknowledgement) {

@@ -1,7 +1,9 @@
 #include "platform/system/URLSessionTask.hpp"
 
+#include "platform/foundation/String.hpp"
 #include "platform/objc/Class.hpp"
 #include "platform/system/URLSession.hpp"
+#include "platform/system/UnifiedLog.hpp"
 
 #include <cctype>
 #include <chrono>
@@ -47,6 +49,17 @@ bool leavesHTTPS(const std::shared_ptr<URL>& from, const std::shared_ptr<URL>& t
 
 void removeCredentials(HTTPHeaderFields& fields) {
     for (const char* field : credentialFields) fields.removeField(field);
+}
+
+// The delegate is told the worded error; the log also gets the server and the technical detail,
+// but never the address's path or query, which may carry credentials.
+void logFailure(std::uint64_t task, const Error& error, const std::shared_ptr<URL>& url) {
+    static const darwin::os_log_t log = darwin::os_log_create("platform.network", "URLSession");
+    std::string line = "Task " + std::to_string(task) + " finished with error [" + std::to_string(error.code()) + "] " +
+                       error.localizedDescription();
+    if (url && url->host()) line += " Server: " + *url->host() + ":" + std::to_string(effectivePort(*url)) + ".";
+    if (auto detail = stringValue(error.userInfo()->objectForKey(NSDebugDescriptionErrorKey))) line += " Detail: " + *detail;
+    darwin::os_log_with_type(log, darwin::os_log_type_t::defaultType, line);
 }
 
 // A file for a finished download, in the temporary directory; nullopt when none can be made.
@@ -375,6 +388,7 @@ void URLSessionTask::complete(std::shared_ptr<Error> error) {
         progress->state = URLSessionTaskState::completed;
         progress->error = error;
     }
+    if (error && error->code() != NSURLErrorCancelled) logFailure(identifier_, *error, currentRequest().URL());
     auto session = session_.lock();
     if (!session) return;
     session->deliver([task = self(), error](const std::shared_ptr<URLSessionDelegate>& delegate,

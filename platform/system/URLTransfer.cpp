@@ -1,6 +1,7 @@
 #include "platform/system/URLTransfer.hpp"
 
 #include "platform/foundation/String.hpp"
+#include "platform/system/URLErrorDescription.hpp"
 #include "platform/system/URLTransferEngine.hpp"
 
 #include <curl/curl.h>
@@ -20,6 +21,14 @@ std::string trimmed(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
     return std::string(text);
+}
+
+// Names under "invalid" are reserved never to resolve: answered here, nothing asks a name
+// server about them.
+bool underReservedInvalidDomain(std::string host) {
+    if (host.ends_with('.')) host.pop_back();
+    for (auto& character : host) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
+    return host == "invalid" || host.ends_with(".invalid");
 }
 
 std::int64_t urlErrorCode(CURLcode code) {
@@ -65,9 +74,10 @@ std::vector<std::uint8_t> encode(X509* certificate) {
 
 }  // namespace
 
-std::shared_ptr<Error> makeURLError(std::int64_t code, const std::string& description,
+std::shared_ptr<Error> makeURLError(std::int64_t code, const std::string& detail,
                                     const std::shared_ptr<URL>& failingURL) {
-    auto userInfo = Dictionary::make({{NSLocalizedDescriptionKey, String::make(description)}});
+    auto userInfo = Dictionary::make({{NSLocalizedDescriptionKey, String::make(localizedDescriptionForURLError(code, failingURL))}});
+    if (!detail.empty()) userInfo->setObject(String::make(detail), NSDebugDescriptionErrorKey);
     if (failingURL) {
         userInfo->setObject(failingURL, "NSErrorFailingURLKey");
         userInfo->setObject(String::make(failingURL->absoluteString()), "NSErrorFailingURLStringKey");
@@ -96,6 +106,10 @@ CURL* URLTransfer::prepare() {
     const auto& url = request.URL();
     if (!url || (url->scheme() != "http" && url->scheme() != "https")) {
         finishWith(makeURLError(NSURLErrorUnsupportedURL, "unsupported URL", url));
+        return nullptr;
+    }
+    if (underReservedInvalidDomain(url->host().value_or(""))) {
+        finishWith(makeURLError(NSURLErrorCannotFindHost, "not resolved: the reserved domain .invalid never resolves", url));
         return nullptr;
     }
     HTTPHeaderFields headers = request_.additionalHeaders;
@@ -204,8 +218,8 @@ void URLTransfer::finish(int curlCode) {
     }
     if (receivedTooMuch_)
         return finishWith(makeURLError(NSURLErrorDataLengthExceedsMaximum, "The response is larger than allowed.", url));
-    std::string description = errorBuffer_[0] ? std::string(errorBuffer_) : std::string(curl_easy_strerror(code));
-    finishWith(makeURLError(urlErrorCode(code), description, url));
+    std::string detail = errorBuffer_[0] ? std::string(errorBuffer_) : std::string(curl_easy_strerror(code));
+    finishWith(makeURLError(urlErrorCode(code), detail, url));
 }
 
 void URLTransfer::finishWith(std::shared_ptr<Error> error) {

@@ -38,8 +38,9 @@ inline constexpr std::int64_t NSURLErrorCannotCreateFile = -3000;
 inline constexpr std::int64_t NSURLErrorFileDoesNotExist = -1100;
 inline constexpr std::int64_t NSURLErrorDataLengthExceedsMaximum = -1103;
 
-// The error object of a failed load, with the failing URL in its user information.
-std::shared_ptr<Error> makeURLError(std::int64_t code, const std::string& description,
+// The error object of a failed load: the code's worded description, the technical detail
+// (the transfer library's text, say) as its debug description, and the failing URL.
+std::shared_ptr<Error> makeURLError(std::int64_t code, const std::string& detail,
                                     const std::shared_ptr<URL>& failingURL);
 
 // Receives what one HTTP exchange produces. Called on the transfer thread, in order:

@@ -50,7 +50,7 @@ void Updater::finishLoad(const std::shared_ptr<foundation::Data>& data,
         if (auto self = weakSelf.lock()) self->acknowledge();
     };
     auto fail = [&](const std::shared_ptr<foundation::Error>& error) { userDriver_.showUpdaterError(*error, acknowledgement); };
-    if (loadError) return fail(loadError);
+    if (loadError) return fail(serverNotReachableError(loadError));
     auto http = std::dynamic_pointer_cast<foundation::HTTPURLResponse>(response);
     if (!http || http->statusCode() < 200 || http->statusCode() > 299)
         return fail(updaterError(UpdaterErrorCode::feedNotAvailable,

@@ -52,12 +52,24 @@ TEST(UpdaterViewModel, MirrorsWhetherTheUpdaterCanCheckFromTheStartThroughACheck
     EXPECT_TRUE(viewModel->canCheckForUpdates.get());
 }
 
-TEST(UpdaterViewModel, TheShippedBundleStartsTheUpdaterOnAFeedUnderTheReservedInvalidDomain) {
+TEST(UpdaterViewModel, TheShippedFeedUnderTheReservedInvalidDomainEndsInAnAlertSayingTheServerCouldNotBeReached) {
     fixtures::useMainBundle({}, fixtures::Resources::none);
     auto info = fixtures::home() / "Bundles/Kestrelvault.app/Contents/Info.plist";
     std::filesystem::remove(info);
     std::filesystem::copy_file(std::filesystem::path(KV_SOURCE_DIR) / "app/resources/Info.plist", info);
     auto feed = foundation::stringValue(foundation::Bundle::mainBundle()->objectForInfoDictionaryKey(updates::KVUpdateFeedURLKey));
     EXPECT_TRUE(feed && feed->starts_with("https://") && feed->find(".invalid/") != std::string::npos);
-    EXPECT_TRUE(UpdaterViewModel::make()->canCheckForUpdates.get());
+    auto viewModel = UpdaterViewModel::make();
+    EXPECT_TRUE(viewModel->canCheckForUpdates.get());
+
+    viewModel->checkForUpdates();
+    for (int pass = 0; pass < 20 && !appkit::Alert::frontmostAlert(); ++pass) foundation::RunLoop::main()->runUntilIdle();
+    auto alert = appkit::Alert::frontmostAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->messageText(), "Kestrelvault could not check for updates");
+    EXPECT_EQ(alert->informativeText(),
+              "The update server could not be reached. A server with the specified hostname could not be found.");
+    EXPECT_TRUE(render::writePNG(*render::Renderer::snapshot(*alert->window()),
+                                 std::filesystem::path(KV_BINARY_DIR) / "update-error-alert.png"));
+    alert->buttons().at(0)->performClick();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/RunLoop.hpp"
+#include "platform/system/UnifiedLog.hpp"
 #include "tests/platform/system/RecordingSessionDelegate.hpp"
 #include "tests/support/LocalHTTPServer.hpp"
 #include "tests/support/TemporaryHome.hpp"
@@ -176,22 +177,40 @@ TEST_F(URLSessionTest, EndlessRedirectsEndWithAnError) {
     EXPECT_EQ(delegate->completionError->code(), foundation::NSURLErrorHTTPTooManyRedirects);
 }
 
-TEST_F(URLSessionTest, UnreachableServerCompletesWithAnErrorAndNoResponse) {
+TEST_F(URLSessionTest, AnUnreachableServerCompletesWithAWordedErrorAndTheDetailInTheLog) {
     int closedPort = 0;
     {
         testsupport::LocalHTTPServer closed;
         closed.start();
         closedPort = closed.port();
     }
-    auto delegate = std::make_shared<RecordingSessionDelegate>();
-    auto session = makeSession(delegate);
-    auto task = session->dataTaskWithRequest(request("http://127.0.0.1:" + std::to_string(closedPort) + "/"));
-    task->resume();
-    runUntilCompleted(*delegate);
-    ASSERT_NE(delegate->completionError, nullptr);
-    EXPECT_EQ(delegate->completionError->domain(), foundation::NSURLErrorDomain);
-    EXPECT_EQ(delegate->completionError->code(), foundation::NSURLErrorCannotConnectToHost);
-    EXPECT_EQ(task->response(), nullptr);
+    struct Case {
+        std::string url;
+        std::int64_t code;
+        const char* description;
+        std::string logged;  // the technical detail, for the log only
+    };
+    const Case cases[] = {
+        {"http://127.0.0.1:" + std::to_string(closedPort) + "/", foundation::NSURLErrorCannotConnectToHost,
+         "Could not connect to the server.", "port " + std::to_string(closedPort)},
+        {"https://updates.example.invalid/latest.json", foundation::NSURLErrorCannotFindHost,
+         "A server with the specified hostname could not be found.", ".invalid never resolves"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        darwin::LogCapture capture;
+        auto delegate = std::make_shared<RecordingSessionDelegate>();
+        auto session = makeSession(delegate);
+        auto task = session->dataTaskWithRequest(request(c.url));
+        task->resume();
+        runUntilCompleted(*delegate);
+        ASSERT_NE(delegate->completionError, nullptr);
+        EXPECT_EQ(delegate->completionError->domain(), foundation::NSURLErrorDomain);
+        EXPECT_EQ(delegate->completionError->code(), c.code);
+        EXPECT_EQ(delegate->completionError->localizedDescription(), c.description);
+        EXPECT_EQ(task->response(), nullptr);
+        EXPECT_EQ(capture.entriesContaining(c.logged).size(), 1u);
+    }
 }
 
 TEST_F(URLSessionTest, FinishTasksAndInvalidateLetsTheTaskEndThenReleasesTheDelegate) {
