@@ -17,7 +17,12 @@ struct Application::LocalMonitor final : objc::Object {
 
 namespace {
 
-constexpr std::uint16_t escapeKeyCode = 53;  // kVK_Escape
+// kVK_ key codes.
+constexpr std::uint16_t escapeKeyCode = 53;
+constexpr std::uint16_t returnKeyCode = 36;
+constexpr std::uint16_t keypadEnterKeyCode = 76;
+constexpr std::uint16_t downArrowKeyCode = 125;
+constexpr std::uint16_t upArrowKeyCode = 126;
 
 foundation::ProcessWide<Application>& sharedApplication() {
     static foundation::ProcessWide<Application> application;
@@ -109,7 +114,18 @@ void Application::handleTrackingKey(const Event& event) {
     if (event.keyCode() == escapeKeyCode) return endMenuTracking();
     auto menu = trackingMenu_;
     auto item = menu->itemWithKeyEquivalent(event);
-    if (!item) return;
+    if (!item) {
+        switch (event.keyCode()) {
+        case upArrowKeyCode: return menu->moveHighlight(MenuHighlightStep::previous);
+        case downArrowKeyCode: return menu->moveHighlight(MenuHighlightStep::next);
+        case returnKeyCode:
+        case keypadEnterKeyCode:
+            item = menu->highlightedItem();
+            if (!item) return endMenuTracking();  // nothing chosen: the menu just closes
+            break;
+        default: return;
+        }
+    }
     // The menu closes before the item runs, as when the item is clicked.
     endMenuTracking();
     item->performAction();
@@ -182,6 +198,7 @@ void Application::endMenuTracking() {
     auto menu = std::move(trackingMenu_);
     trackingMenu_.reset();
     foundation::NotificationCenter::defaultCenter()->post(NSMenuDidEndTrackingNotification, menu);
+    menu->highlightItem(nullptr);  // it opens again with nothing highlighted
 }
 
 }  // namespace appkit

@@ -43,8 +43,9 @@ class Window;
 // The shared application: its event queue, local event monitors, main menu and menu
 // tracking, and its delegate. Queued events are handled by a source of the main run loop
 // (in the common modes): while a menu tracks, key events go to that menu, everything else
-// goes through sendEvent; Escape, or an item performed by its key equivalent, ends the
-// tracking (the item runs once the menu has closed). Main thread only, except shared(), delegate() and setDelegate(),
+// goes through sendEvent; Up and Down move the menu's highlight, and Escape, Return or an
+// item performed by its key equivalent ends the tracking (Return performs the highlighted
+// item; an item runs once the menu has closed). Main thread only, except shared(), delegate() and setDelegate(),
 // which any thread may call (the SDK reaches the delegate from the thread it is set up on);
 // the one instance lives for the process (resetForTesting() drops it, and the window list
 // with it, for a test that restarts the application). Its runtime class "NSApplication"

@@ -40,6 +40,10 @@ RGBA roleColor(Color::Role role, Appearance appearance) {
         return dark ? RGBA{0.247, 0.388, 0.545, 1} : RGBA{0.702, 0.843, 1, 1};
     case Color::Role::unemphasizedSelectedTextBackground:
         return dark ? RGBA{0.275, 0.275, 0.275, 1} : RGBA{0.863, 0.863, 0.863, 1};
+    case Color::Role::selectedMenuItem:
+        return dark ? RGBA{0, 0.345, 0.816, 1} : RGBA{0, 0.388, 0.882, 1};
+    case Color::Role::selectedMenuItemText:
+        return RGBA{1, 1, 1, 1};
     case Color::Role::fixed:
         break;
     }

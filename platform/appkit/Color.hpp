@@ -34,6 +34,8 @@ public:
         selectedText,
         selectedTextBackground,
         unemphasizedSelectedTextBackground,
+        selectedMenuItem,
+        selectedMenuItemText,
     };
 
     static Color rgba(double red, double green, double blue, double alpha = 1);
@@ -56,6 +58,9 @@ public:
     static Color selectedTextColor() { return Color(Role::selectedText); }
     static Color selectedTextBackgroundColor() { return Color(Role::selectedTextBackground); }
     static Color unemphasizedSelectedTextBackgroundColor() { return Color(Role::unemphasizedSelectedTextBackground); }
+    // The highlighted item of an open menu: its background, and its title and key equivalent.
+    static Color selectedMenuItemColor() { return Color(Role::selectedMenuItem); }
+    static Color selectedMenuItemTextColor() { return Color(Role::selectedMenuItemText); }
 
     // The same colour with its opacity multiplied by the factor (what "opacity" does in the
     // declarative views, and what the platform's alpha component does to an opaque colour).

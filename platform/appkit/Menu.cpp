@@ -37,6 +37,39 @@ void Menu::addItem(std::shared_ptr<MenuItem> item) {
 void Menu::removeItem(const std::shared_ptr<MenuItem>& item) {
     dispatch::checkMainThread();
     std::erase(items_, item);
+    if (item && item == highlightedItem()) highlightItem(nullptr);
+}
+
+void Menu::removeAllItems() {
+    dispatch::checkMainThread();
+    items_.clear();
+    highlightItem(nullptr);
+}
+
+void Menu::highlightItem(const std::shared_ptr<MenuItem>& item) {
+    dispatch::checkMainThread();
+    bool listed = item && item->isEnabled() && std::find(items_.begin(), items_.end(), item) != items_.end();
+    auto highlighted = listed ? item : nullptr;
+    if (highlighted != highlightedItem()) highlighted_.set(std::move(highlighted));
+}
+
+void Menu::moveHighlight(MenuHighlightStep step) {
+    dispatch::checkMainThread();
+    auto from = std::find(items_.begin(), items_.end(), highlightedItem());
+    auto enabled = [](const std::shared_ptr<MenuItem>& item) { return item->isEnabled(); };
+    if (step == MenuHighlightStep::next) {
+        auto found = std::find_if(from == items_.end() ? items_.begin() : std::next(from), items_.end(), enabled);
+        if (found != items_.end()) highlightItem(*found);
+    } else {
+        auto before = std::make_reverse_iterator(from);  // the items before the highlighted one, or all
+        auto found = std::find_if(before, items_.rend(), enabled);
+        if (found != items_.rend()) highlightItem(*found);
+    }
+}
+
+foundation::ObservationToken Menu::observeHighlight(std::function<void(const std::shared_ptr<MenuItem>&)> observer) {
+    dispatch::checkMainThread();
+    return highlighted_.observe(std::move(observer));
 }
 
 bool Menu::performKeyEquivalent(const Event& event) {

@@ -27,6 +27,14 @@ void Responder::scrollWheel(const EventPtr& event) {
     if (auto next = nextResponder()) next->scrollWheel(event);
 }
 
+void Responder::mouseMoved(const EventPtr& event) {
+    if (auto next = nextResponder()) next->mouseMoved(event);
+}
+
+void Responder::mouseExited(const EventPtr& event) {
+    if (auto next = nextResponder()) next->mouseExited(event);
+}
+
 bool Responder::performKeyEquivalent(const EventPtr&) { return false; }
 
 void Responder::doCommandBySelector(const std::string& selector) {

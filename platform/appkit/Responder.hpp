@@ -26,6 +26,9 @@ public:
     virtual void mouseDown(const EventPtr& event);
     virtual void mouseUp(const EventPtr& event);
     virtual void scrollWheel(const EventPtr& event);
+    // The pointer moved over the responder, or left its window.
+    virtual void mouseMoved(const EventPtr& event);
+    virtual void mouseExited(const EventPtr& event);
     // Key equivalents (Command shortcuts, arrows) are offered here before keyDown.
     virtual bool performKeyEquivalent(const EventPtr& event);
 

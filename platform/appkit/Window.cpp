@@ -240,6 +240,13 @@ void Window::sendEvent(const EventPtr& event) {
         if (!contentView_ || ignoresMouseEvents_) return;
         if (auto target = contentView_->hitTest(event->locationInWindow())) target->scrollWheel(event);
         return;
+    case EventType::mouseMoved:
+        if (!contentView_ || ignoresMouseEvents_ || !acceptsMouseMovedEvents_) return;
+        if (auto target = contentView_->hitTest(event->locationInWindow())) target->mouseMoved(event);
+        return;
+    case EventType::mouseExited:
+        if (contentView_) contentView_->mouseExited(event);
+        return;
     default:
         return;
     }

@@ -101,6 +101,10 @@ public:
     void setHasShadow(bool hasShadow) { hasShadow_ = hasShadow; }
     bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
     void setIgnoresMouseEvents(bool ignores) { ignoresMouseEvents_ = ignores; }
+    // Whether the pointer's moves over the window reach the view under it (off by default,
+    // as on the platform); set before the window is first shown.
+    bool acceptsMouseMovedEvents() const { return acceptsMouseMovedEvents_; }
+    void setAcceptsMouseMovedEvents(bool accepts) { acceptsMouseMovedEvents_ = accepts; }
     int windowNumber() const { return windowNumber_; }
     std::uint64_t collectionBehavior() const { return collectionBehavior_; }
     void setCollectionBehavior(std::uint64_t behavior) { collectionBehavior_ = behavior; }
@@ -173,6 +177,7 @@ private:
     bool opaque_ = true;
     bool hasShadow_ = true;
     bool ignoresMouseEvents_ = false;
+    bool acceptsMouseMovedEvents_ = false;
     std::uint64_t collectionBehavior_ = 0;
     WindowTitleVisibility titleVisibility_ = WindowTitleVisibility::visible;
     bool titlebarAppearsTransparent_ = false;

@@ -142,6 +142,18 @@ bool HeadlessDisplay::scrollOnScreen(appkit::Point screenPoint, double deltaY) {
     return true;
 }
 
+void HeadlessDisplay::movePointer(appkit::Point screenPoint) {
+    dispatch::checkMainThread();
+    auto window = windowAt(screenPoint);
+    int number = window ? window->windowNumber() : 0;
+    if (pointerWindowNumber_ && pointerWindowNumber_ != number)
+        input_.deliverMouse(appkit::EventType::mouseExited, {}, pointerWindowNumber_, 0);
+    pointerWindowNumber_ = number;
+    if (window)
+        input_.deliverMouse(appkit::EventType::mouseMoved,
+                            {screenPoint.x - window->frame().minX(), screenPoint.y - window->frame().minY()}, number, 0);
+}
+
 appkit::Rect HeadlessDisplay::statusItemFrame(std::size_t index) const {
     const auto& screen = screens_.front();
     double height = appkit::Screen::menuBarHeight;

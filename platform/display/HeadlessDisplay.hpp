@@ -60,6 +60,10 @@ public:
     // A turn of the scroll wheel over the frontmost window of this application under the
     // point (positive: towards the content's top); false when none is there.
     bool scrollOnScreen(appkit::Point screenPoint, double deltaY);
+    // The pointer moves to a point of the screens (y up): the frontmost window of this
+    // application under it that takes mouse events hears where, and the window it was over
+    // before, when another, hears that it left.
+    void movePointer(appkit::Point screenPoint);
 
     // The status items stand in the menu bar of the first screen, from its right edge
     // leftwards, 28 points each; a click on one runs its button with its bottom-left corner
@@ -88,6 +92,7 @@ private:
     InputDelivery input_;
     std::vector<std::string> otherApplicationKeys_;
     std::uint32_t deadKeyState_ = 0;
+    int pointerWindowNumber_ = 0;  // none
 };
 
 }  // namespace display

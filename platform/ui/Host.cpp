@@ -128,6 +128,12 @@ bool Host::tap(Point point) {
     return !actions.empty();
 }
 
+void Host::hover(std::optional<Point> point) {
+    dispatch::checkMainThread();
+    if (!layout_) return;
+    for (auto& action : hover_.move(*layout_, point)) action();
+}
+
 bool Host::scrollBy(Point point, double deltaY) {
     dispatch::checkMainThread();
     if (!layout_) return false;

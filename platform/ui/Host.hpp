@@ -4,6 +4,7 @@
 #include "platform/foundation/NotificationCenter.hpp"
 #include "platform/ui/AsyncImage.hpp"
 #include "platform/ui/CancellationToken.hpp"
+#include "platform/ui/HoverTracker.hpp"
 #include "platform/ui/LayoutNode.hpp"
 #include "platform/ui/ScrollViewReader.hpp"
 #include "platform/ui/Transaction.hpp"
@@ -54,6 +55,9 @@ public:
     // frontmost content under it runs (with the simultaneous gestures around it). False
     // when nothing took it.
     bool tap(Point point);
+    // The pointer moved to a point of the host's coordinates (none: it left them): the
+    // hover actions of the nodes it left and came into run.
+    void hover(std::optional<Point> point);
 
     // Scrolls the first scroll view below the reader so that the node with the id sits at
     // the anchor; needs a layout. With a duration the offset moves over time on the clock.
@@ -81,6 +85,7 @@ private:
     std::unique_ptr<Reconciler> reconciler_;
     ResolvedNode resolved_;
     std::optional<LayoutNode> layout_;
+    HoverTracker hover_;
     std::optional<Animation> pendingAnimation_;  // of a change that scheduled the next evaluation
     std::function<void()> didUpdate_;
     bool updating_ = false;

@@ -38,6 +38,14 @@ void HostingView::mouseUp(const appkit::EventPtr& event) {
     if (!host_ || !host_->tap(local)) appkit::View::mouseUp(event);
 }
 
+void HostingView::mouseMoved(const appkit::EventPtr& event) {
+    if (host_) host_->hover(convertPointFromView(event->locationInWindow(), nullptr));
+}
+
+void HostingView::mouseExited(const appkit::EventPtr&) {
+    if (host_) host_->hover(std::nullopt);
+}
+
 void HostingView::scrollWheel(const appkit::EventPtr& event) {
     Point local = convertPointFromView(event->locationInWindow(), nullptr);
     if (!host_ || !host_->scrollBy(local, event->scrollingDeltaY())) appkit::View::scrollWheel(event);

@@ -22,6 +22,9 @@ public:
     void layoutTree();
 
     void mouseUp(const appkit::EventPtr& event) override;
+    // The tree's hover actions follow the pointer.
+    void mouseMoved(const appkit::EventPtr& event) override;
+    void mouseExited(const appkit::EventPtr& event) override;
     // Scrolls the tree's scroll view under the pointer.
     void scrollWheel(const appkit::EventPtr& event) override;
     // Hosted views first, then the keyboard shortcuts of the tree's buttons.

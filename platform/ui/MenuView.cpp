@@ -21,20 +21,37 @@ std::string keyName(const std::string& key) {
     return upper;
 }
 
-Node itemRow(const std::shared_ptr<appkit::MenuItem>& item, const std::function<void(std::shared_ptr<appkit::MenuItem>)>& onChoose) {
-    auto label = HStack({Text(item->title()), Spacer(24), Text(MenuView::keyEquivalentText(*item))
-                                                              .foregroundColor(Color::secondaryLabelColor())})
-                     .paddingHorizontal(14)
+Node itemRow(const std::shared_ptr<appkit::Menu>& menu, const std::shared_ptr<appkit::MenuItem>& item,
+             const std::function<void(std::shared_ptr<appkit::MenuItem>)>& onChoose) {
+    bool highlighted = item == menu->highlightedItem();
+    auto label = HStack({Text(item->title()), Spacer(24),
+                         Text(MenuView::keyEquivalentText(*item))
+                             .foregroundColor(highlighted ? Color::selectedMenuItemTextColor()
+                                                          : Color::secondaryLabelColor())})
+                     .paddingHorizontal(9)
                      .paddingVertical(3)
-                     .frame(FlexibleFrame{.maxWidth = appkit::infinity, .alignment = Alignment::leading()})
-                     .contentShape();
+                     .frame(FlexibleFrame{.maxWidth = appkit::infinity, .alignment = Alignment::leading()});
+    if (highlighted)
+        label = label.foregroundColor(Color::selectedMenuItemTextColor())
+                    .background(RoundedRectangle(4).fill(Color::selectedMenuItemColor()));
     std::weak_ptr<appkit::MenuItem> weakItem = item;
-    return Button(std::move(label),
+    std::weak_ptr<appkit::Menu> weakMenu = menu;
+    // The highlight stands 5 points in from the panel's edges, as the platform draws it.
+    return Button(label.paddingHorizontal(5).contentShape(),
                   [weakItem, onChoose] {
                       if (auto chosen = weakItem.lock(); chosen && onChoose) onChoose(chosen);
                   })
         .buttonStyle(ButtonStyle::plain)
-        .disabled(!item->isEnabled());
+        .disabled(!item->isEnabled())
+        .onHover([weakItem, weakMenu](bool inside) {
+            auto item = weakItem.lock();
+            auto menu = weakMenu.lock();
+            if (!item || !menu) return;
+            if (inside)
+                menu->highlightItem(item);  // a disabled item highlights nothing
+            else if (menu->highlightedItem() == item)
+                menu->highlightItem(nullptr);
+        });
 }
 
 }  // namespace
@@ -60,7 +77,7 @@ Node MenuView::body() {
         if (items[index]->isSeparatorItem())
             rows.push_back(Divider().paddingHorizontal(10).paddingVertical(5).id("item-" + std::to_string(index)));
         else
-            rows.push_back(itemRow(items[index], onChoose).id("item-" + std::to_string(index)));
+            rows.push_back(itemRow(menu, items[index], onChoose).id("item-" + std::to_string(index)));
     }
     return VStack(std::move(rows), HorizontalAlignment::leading, 0.0)
         .paddingVertical(5)

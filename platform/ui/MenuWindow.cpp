@@ -24,6 +24,7 @@ MenuWindow::MenuWindow(std::shared_ptr<appkit::Menu> menu) : menu_(std::move(men
 MenuWindow::~MenuWindow() {
     endTrackingObserver_.reset();
     becomeKeyObserver_.reset();
+    highlightObserver_.cancel();
     if (window_) window_->orderOut();
 }
 
@@ -56,6 +57,7 @@ void MenuWindow::open(appkit::Point origin) {
     window_->setLevel(appkit::WindowLevel::popUpMenu);
     window_->setOpaque(false);
     window_->setBackgroundColor(appkit::Color::clearColor());
+    window_->setAcceptsMouseMovedEvents(true);  // the item under the pointer is highlighted
     std::static_pointer_cast<appkit::Panel>(window_)->setHidesOnDeactivate(false);
     window_->setContentView(content_);
 
@@ -70,6 +72,9 @@ void MenuWindow::open(appkit::Point origin) {
                                              [weakSelf](const foundation::Notification&) {
                                                  if (auto self = weakSelf.lock()) self->cancel();
                                              });
+    highlightObserver_ = menu_->observeHighlight([weakSelf](const std::shared_ptr<appkit::MenuItem>&) {
+        if (auto self = weakSelf.lock()) self->menuDidChange();
+    });
     window_->orderFront();
     appkit::Application::shared()->beginMenuTracking(menu_);
 }
@@ -92,6 +97,7 @@ void MenuWindow::didEndTracking() {
     auto keepAlive = shared_from_this();
     endTrackingObserver_.reset();
     becomeKeyObserver_.reset();
+    highlightObserver_.cancel();
     if (window_) window_->orderOut();
 }
 

@@ -10,8 +10,9 @@
 namespace ui {
 
 // An open menu: a borderless panel at the pop-up menu level showing the menu (MenuView),
-// while which the application tracks the menu (so its key equivalents and Escape reach it,
-// see appkit::Application); like the platform's menus it never becomes key. The menu
+// while which the application tracks the menu (so its key equivalents, the arrows, Return
+// and Escape reach it, see appkit::Application); like the platform's menus it never becomes
+// key. It is drawn anew whenever the menu's highlighted item changes. The menu
 // closes when tracking ends (Escape, a click elsewhere), when a window takes key status, or
 // when an item is chosen; a chosen item runs once the menu has closed. Main thread only; its observers hold it weakly, and its
 // owner keeps it while it may open again.
@@ -46,6 +47,7 @@ private:
     std::shared_ptr<HostingView> content_;
     std::unique_ptr<foundation::NotificationToken> endTrackingObserver_;
     std::unique_ptr<foundation::NotificationToken> becomeKeyObserver_;
+    foundation::ObservationToken highlightObserver_;
 };
 
 }  // namespace ui

@@ -144,6 +144,10 @@ Node Node::simultaneousTapGesture(std::function<void()> action) const {
     return make(NodeKind::tap, TapData{std::move(action), TapData::Kind::simultaneous}, {*this});
 }
 
+Node Node::onHover(std::function<void(bool)> action) const {
+    return make(NodeKind::hover, HoverData{std::move(action)}, {*this});
+}
+
 Node Node::resizable() const {
     if (kind() != NodeKind::image) return *this;
     ImageData image = data<ImageData>();

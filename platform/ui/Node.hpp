@@ -81,6 +81,9 @@ public:
     // A tap (a click) on the node; a simultaneous one runs beside a button's own action.
     Node onTapGesture(std::function<void()> action) const;
     Node simultaneousTapGesture(std::function<void()> action) const;
+    // Runs the action with true when the pointer comes into the node's frame, with false
+    // when it leaves it (or the window).
+    Node onHover(std::function<void(bool)> action) const;
 
     // Image modifiers (on image nodes; other nodes are returned unchanged).
     Node resizable() const;

@@ -48,6 +48,7 @@ enum class NodeKind {
     identified,
     lifecycle,
     tap,
+    hover,  // tells its action when the pointer comes into its frame and leaves it
     contentShape,
     scroll,            // clips its content and shows it from its scroll offset
     toggle,            // children: the label
@@ -188,6 +189,11 @@ struct TapData {
     Kind kind = Kind::exclusive;
 };
 
+// What the pointer coming over a node (true) and leaving it (false) runs.
+struct HoverData {
+    std::function<void(bool)> action;
+};
+
 struct ScrollData {
     bool showsIndicators = true;
 };
@@ -227,7 +233,7 @@ struct ScrollReaderData {
 using NodePayload = std::variant<std::monostate, StackData, ZStackData, TextData, ImageData, SymbolData, ShapeData,
                                  SpacerData, ButtonData, PaddingData, FrameData, FlexibleFrame, DecorationData, OffsetData,
                                  OpacityData, ClipData, ContentShapeData, EnvironmentData, IdentifiedData, Lifecycle,
-                                 TapData, ScrollData, ToggleData, KeyboardShortcut, ComponentData, RepresentableData,
+                                 TapData, HoverData, ScrollData, ToggleData, KeyboardShortcut, ComponentData, RepresentableData,
                                  AsyncImageData, ScrollReaderData, Transition, AlignmentGuideData>;
 
 }  // namespace ui

@@ -19,8 +19,9 @@ struct TextStyle {
     double letterSpacing = 0;
 };
 
-// Text laid out with pango (DejaVu Sans, Noto Sans CJK for Chinese and Japanese): its size
-// in points (1 point = 1 pixel) and the pango layout the renderer draws. Main thread only.
+// Text laid out with pango (DejaVu Sans, Noto Sans CJK for Chinese and Japanese, and for
+// emoji the colour font fontconfig falls back to, Noto Color Emoji): its size in points
+// (1 point = 1 pixel) and the pango layout the renderer draws. Main thread only.
 class TextLayout {
 public:
     TextLayout(const std::string& text, const TextStyle& style);

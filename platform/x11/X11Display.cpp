@@ -41,6 +41,12 @@ constexpr int doubleClickDistance = 4;
 // How far one step of the scroll wheel moves the content, in points.
 constexpr double wheelStep = 20;
 
+// A point of the X window as the application's window sees it: window coordinates grow
+// up from the bottom of the content area.
+appkit::Point locationInWindow(const appkit::Window& window, int x, int y) {
+    return {double(x), window.contentRectForFrameRect(window.frame()).height() - y};
+}
+
 }  // namespace
 
 foundation::Expected<std::unique_ptr<X11Display>> X11Display::connect(const std::string& name) {
@@ -211,6 +217,16 @@ void X11Display::handle(const xcb_generic_event_t& event) {
     case XCB_BUTTON_RELEASE:
         handleButton(reinterpret_cast<const xcb_button_press_event_t&>(event), type == XCB_BUTTON_PRESS);
         return;
+    case XCB_MOTION_NOTIFY: handleMotion(reinterpret_cast<const xcb_motion_notify_event_t&>(event)); return;
+    case XCB_LEAVE_NOTIFY: {
+        // Crossings of a grab's start and end, and moves into a child window, leave nothing.
+        const auto& crossing = reinterpret_cast<const xcb_leave_notify_event_t&>(event);
+        auto* mirrored = windows_->find(crossing.event);
+        if (mirrored && mirrored->window() && crossing.mode == XCB_NOTIFY_MODE_NORMAL &&
+            crossing.detail != XCB_NOTIFY_DETAIL_INFERIOR)
+            input_.deliverMouse(appkit::EventType::mouseExited, {}, mirrored->window()->windowNumber(), 0);
+        return;
+    }
     case XCB_EXPOSE:
         if (auto* window = windows_->find(reinterpret_cast<const xcb_expose_event_t&>(event).window))
             window->markExposed();
@@ -284,9 +300,7 @@ void X11Display::handleButton(const xcb_button_press_event_t& event, bool presse
         if (pressed && menuGrab_->isHeld()) appkit::Application::shared()->endMenuTracking();
         return;
     }
-    // Window coordinates grow up from the bottom of the content area.
-    double contentHeight = window->contentRectForFrameRect(window->frame()).height();
-    appkit::Point location{double(event.event_x), contentHeight - event.event_y};
+    auto location = locationInWindow(*window, event.event_x, event.event_y);
     if (event.detail == 4 || event.detail == 5) {  // a step of the wheel, up or down
         if (pressed) input_.deliverScroll(location, window->windowNumber(), event.detail == 4 ? wheelStep : -wheelStep);
         return;
@@ -307,6 +321,14 @@ void X11Display::handleButton(const xcb_button_press_event_t& event, bool presse
         if (!window->isKeyWindow() && window->canBecomeKeyWindow()) window->makeKeyWindow();
     }
     input_.deliverMouse(type, location, window->windowNumber(), lastClick_.count, keyboard_->carbonModifiers(event.state));
+}
+
+void X11Display::handleMotion(const xcb_motion_notify_event_t& event) {
+    auto* mirrored = windows_->find(event.event);
+    auto window = mirrored ? mirrored->window() : nullptr;
+    if (!window) return;
+    input_.deliverMouse(appkit::EventType::mouseMoved, locationInWindow(*window, event.event_x, event.event_y),
+                        window->windowNumber(), 0, keyboard_->carbonModifiers(event.state));
 }
 
 void X11Display::handleClientMessage(const xcb_client_message_event_t& event) {

@@ -81,6 +81,7 @@ private:
     void handle(const xcb_generic_event_t& event);
     void handleKey(const xcb_key_press_event_t& event, KeyDirection direction);
     void handleButton(const xcb_button_press_event_t& event, bool pressed);
+    void handleMotion(const xcb_motion_notify_event_t& event);
     void handleClientMessage(const xcb_client_message_event_t& event);
     void layOutScreens();
 

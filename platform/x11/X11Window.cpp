@@ -24,6 +24,8 @@ constexpr std::uint32_t inputMask = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KE
                                     XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE;
 constexpr std::uint32_t outputMask = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
                                      XCB_EVENT_MASK_FOCUS_CHANGE;
+// Only windows that follow the pointer hear its moves: each event draws the windows again.
+constexpr std::uint32_t pointerMask = XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_LEAVE_WINDOW;
 
 // A see-through background and a bare content view: nothing that could be drawn.
 bool drawsNothing(const appkit::Window& window) {
@@ -62,7 +64,9 @@ void X11Window::create(const appkit::Window& window) {
     } else {
         visual_ = window.isOpaque() ? nullptr : visuals_.translucent();
         if (!visual_) visual_ = &visuals_.opaque();
-        const std::uint32_t values[] = {0, 0, unmanaged, inputMask | outputMask, visual_->colormap};
+        const std::uint32_t values[] = {0, 0, unmanaged,
+                                        inputMask | outputMask | (window.acceptsMouseMovedEvents() ? pointerMask : 0),
+                                        visual_->colormap};
         xcb_create_window(connection, visual_->depth, identifier_, connection_.root(), 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_->type->visual_id,
                           XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK |

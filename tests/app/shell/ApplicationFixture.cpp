@@ -100,12 +100,18 @@ const ui::LayoutNode* ApplicationTest::findText(const appkit::Window& window, co
     });
 }
 
-bool ApplicationTest::clickText(const appkit::Window& window, const std::string& text) {
+std::optional<appkit::Point> ApplicationTest::screenPointOfText(const appkit::Window& window, const std::string& text) {
     const auto* node = findText(window, text);
-    if (!node) return false;
+    if (!node) return std::nullopt;
     // Layout coordinates grow down from the content's top; the screen's grow up.
     auto content = window.contentRectForFrameRect(window.frame());
-    bool clicked = screen->clickOnScreen({content.minX() + node->frame.midX(), content.maxY() - node->frame.midY()});
+    return appkit::Point{content.minX() + node->frame.midX(), content.maxY() - node->frame.midY()};
+}
+
+bool ApplicationTest::clickText(const appkit::Window& window, const std::string& text) {
+    auto point = screenPointOfText(window, text);
+    if (!point) return false;
+    bool clicked = screen->clickOnScreen(*point);
     settle();
     return clicked;
 }

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace fixtures {
@@ -37,6 +38,8 @@ protected:
     bool clickMenuItem(const std::string& title);
     // A click on the text shown in the window's content; false when not shown or outside it.
     bool clickText(const appkit::Window& window, const std::string& text);
+    // The middle of the text shown in the window's content, as a point of the screen.
+    static std::optional<appkit::Point> screenPointOfText(const appkit::Window& window, const std::string& text);
     static const ui::LayoutNode& layoutOf(const appkit::Window& window);
     static const ui::LayoutNode* findText(const appkit::Window& window, const std::string& text);
     // The window drawn into <build>/pictures/<name>.png.

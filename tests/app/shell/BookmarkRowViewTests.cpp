@@ -235,6 +235,36 @@ TEST_F(BookmarkRowTest, ALongNameRunsToTheTrailingPaddingBeforeItIsCut) {
     EXPECT_LE(lastTextColumn(30, 48), 400 - 14);
 }
 
+TEST_F(BookmarkRowTest, AnEmojiInTheNameIsDrawnInItsOwnColoursNotAsABoxWithItsCode) {
+    auto bookmark = sampleBookmark();
+    bookmark.name = "github \U0001F422";  // a turtle
+    auto host = hostRow(bookmark, false, false, false);
+    const auto* title = host->layout(ui::Rect(0, 0, 400, 58)).find([&](const ui::LayoutNode& node) {
+        return node.kind() == ui::NodeKind::text && node.data<ui::TextData>().text == bookmark.name;
+    });
+    ASSERT_TRUE(title);
+    auto image = render::Renderer::renderNode(ui::make<BookmarkRowView>(bookmark, false, false, false), {400, 58});
+    std::filesystem::create_directories(std::filesystem::path(KV_BINARY_DIR) / "pictures");
+    ASSERT_TRUE(render::writePNG(*image, std::filesystem::path(KV_BINARY_DIR) / "pictures/emoji-bookmark-row.png"));
+    // The emoji's place in the title, after "github ": the turtle's olive greens, and none of
+    // the dark grey in which a box with the character's code is drawn.
+    ui::TextStyle titleStyle;
+    titleStyle.font = ui::Font::systemFontOfSize(15, ui::Font::Weight::medium);
+    ui::TextLayout before("github ", titleStyle);
+    int coloured = 0, grey = 0;
+    for (int y = int(title->frame.minY()); y < int(title->frame.maxY()); ++y)
+        for (int x = int(title->frame.minX() + before.size().width); x < int(title->frame.maxX()); ++x) {
+            auto pixel = image->pixel(x, y);
+            int red = pixel >> 24, green = (pixel >> 16) & 0xFF, blue = (pixel >> 8) & 0xFF;
+            int brightest = std::max({red, green, blue}), darkest = std::min({red, green, blue});
+            if ((pixel & 0xFF) < 0x80) continue;  // the row's see-through background
+            coloured += green == brightest && brightest - darkest > 60;
+            grey += brightest < 110 && brightest - darkest < 25;
+        }
+    EXPECT_GT(coloured, 40);
+    EXPECT_LT(grey, 4) << "a dark eye at most";
+}
+
 TEST_F(BookmarkRowTest, AClickAnywhereOnTheRowIsAClickOnTheRow) {
     int clicks = 0;
     auto host = ui::Host::make(ui::make<BookmarkRowView>(sampleBookmark(), false, false, false).onTapGesture([&] { ++clicks; }),

@@ -61,6 +61,75 @@ TEST_F(ApplicationTest, TheMenuShowsItsSixItemsUnderTheStatusItemAndTheUpdateChe
     EXPECT_LT(dark->pixel(20, 10) >> 24, 0x60u);
 }
 
+// Whether the key window is the About panel with the application's credits.
+bool showsAboutPanel() {
+    auto window = appkit::WindowList::shared().keyWindow();
+    bool credited = false;
+    for (const auto& view : window ? window->contentView()->subviews() : std::vector<std::shared_ptr<appkit::View>>{})
+        if (auto label = std::dynamic_pointer_cast<appkit::TextField>(view))
+            credited |= label->stringValue() == "Search bookmarks across all browsers and profiles." &&
+                        label->font().pointSize == 11;
+    return credited;
+}
+
+// How many pixels of a shown text are dark (below 100 in every channel).
+int darkPixels(const appkit::Image& picture, const ui::LayoutNode& text) {
+    int dark = 0;
+    for (int y = int(text.frame.minY()); y < int(text.frame.maxY()); ++y)
+        for (int x = int(text.frame.minX()); x < int(text.frame.maxX()); ++x) {
+            auto pixel = picture.pixel(x, y);
+            dark += std::max({pixel >> 24, (pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF}) < 100;
+        }
+    return dark;
+}
+
+TEST_F(ApplicationTest, TheItemUnderThePointerOrChosenWithTheArrowsIsHighlightedAndReturnPerformsIt) {
+    launch();
+    settle();
+    openMenu();
+    press("return");  // nothing highlighted: the menu only closes
+    EXPECT_FALSE(application->menuBarExtra()->openMenu());
+    openMenu();
+    auto open = application->menuBarExtra()->openMenu();
+    const auto& window = *open->window();
+    auto highlighted = [&] { return open->menu()->highlightedItem() ? open->menu()->highlightedItem()->title() : ""; };
+
+    // The pointer highlights the enabled item under it; the greyed item, the divider and a
+    // place outside the menu highlight nothing.
+    const auto* divider = layoutOf(window).find([](const ui::LayoutNode& node) { return node.kind() == ui::NodeKind::divider; });
+    auto content = window.contentRectForFrameRect(window.frame());
+    for (const auto& [point, item] : std::vector<std::pair<appkit::Point, std::string>>{
+             {*screenPointOfText(window, "Settings…"), "Settings…"},
+             {*screenPointOfText(window, "Check for Updates…"), ""},
+             {*screenPointOfText(window, "Quit Kestrelvault"), "Quit Kestrelvault"},
+             {{content.minX() + divider->frame.midX(), content.maxY() - divider->frame.midY()}, ""},
+             {*screenPointOfText(window, "Settings…"), "Settings…"},
+             {{100, 100}, ""}}) {
+        screen->movePointer(point);
+        settle();
+        EXPECT_EQ(highlighted(), item) << point.x << " " << point.y;
+    }
+    // Up from nothing: the last item; the arrows pass the divider and the greyed item and
+    // stop at either end.
+    for (const auto& [key, item] : std::vector<std::pair<std::string, std::string>>{
+             {"up", "Quit Kestrelvault"}, {"down", "Quit Kestrelvault"}, {"up", "About Kestrelvault"},
+             {"up", "Settings…"}, {"up", "Open Search"}, {"up", "Open Search"}, {"down", "Settings…"},
+             {"down", "About Kestrelvault"}}) {
+        press(key);
+        EXPECT_EQ(highlighted(), item) << key;
+    }
+    auto image = picture(window, "menu-highlighted");
+    auto background = [&](const std::string& title) { return image->pixel(8, int(findText(window, title)->frame.midY())) >> 8; };
+    EXPECT_EQ(background("About Kestrelvault"), 0x0063E1u) << "the selected-menu-item colour";
+    EXPECT_EQ(darkPixels(*image, *findText(window, "About Kestrelvault")), 0) << "a white title";
+    EXPECT_EQ(background("Settings…"), 0xECECECu) << "the menu's own background";
+    EXPECT_GT(darkPixels(*image, *findText(window, "Settings…")), 10);
+
+    press("return");
+    EXPECT_FALSE(application->menuBarExtra()->openMenu());
+    EXPECT_TRUE(showsAboutPanel());
+}
+
 TEST_F(ApplicationTest, TheMenuCommandsOpenSettingsAndAboutAndQuitByTheirKeysToo) {
     launch();
     settle();
@@ -72,12 +141,7 @@ TEST_F(ApplicationTest, TheMenuCommandsOpenSettingsAndAboutAndQuitByTheirKeysToo
     openMenu();
     ASSERT_TRUE(clickMenuItem("About Kestrelvault"));
     EXPECT_EQ(screen->frontmostApplication(), display::Server::ownApplication);
-    bool credited = false;
-    for (const auto& view : appkit::WindowList::shared().keyWindow()->contentView()->subviews())
-        if (auto label = std::dynamic_pointer_cast<appkit::TextField>(view))
-            credited |= label->stringValue() == "Search bookmarks across all browsers and profiles." &&
-                        label->font().pointSize == 11;
-    EXPECT_TRUE(credited);
+    EXPECT_TRUE(showsAboutPanel());
 
     // Quit, pressed while the application runs: run() returns once it terminated.
     openMenu();

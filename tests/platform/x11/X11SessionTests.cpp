@@ -2,11 +2,13 @@
 #include "platform/appkit/Menu.hpp"
 #include "platform/appkit/Panel.hpp"
 #include "platform/appkit/RunningApplication.hpp"
+#include "platform/appkit/Screen.hpp"
 #include "platform/appkit/StatusBar.hpp"
 #include "platform/appkit/Window.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 #include "platform/render/Canvas.hpp"
 #include "platform/system/UnifiedLog.hpp"
+#include "platform/ui/MenuWindow.hpp"
 #include "tests/platform/x11/X11DisplayFixture.hpp"
 
 #include <cstdlib>
@@ -272,4 +274,30 @@ TEST_F(X11DisplayTest, AnOpenMenuHasTheKeysWhoeverHasTheFocusAndAClickElsewhereE
     // Ended, the menu holds the keys no more.
     xdotool({"key", "o"});
     EXPECT_TRUE(editor->wasTypedIntoApplicationWindow('o'));
+}
+
+TEST_F(X11DisplayTest, AnOpenMenuHighlightsTheItemUnderThePointerUntilItLeavesWhoeverHasTheFocus) {
+    auto editor = otherClient(server.name(), "Editor", 900);
+    ASSERT_TRUE(runUntil([&] { return display->frontmostApplication() == "Editor"; }));
+    auto menu = appkit::Menu::make("Status");
+    for (const char* title : {"Open Search", "Settings…", "Quit"}) menu->addItem(appkit::MenuItem::make(title, [] {}));
+    auto open = ui::MenuWindow::popUp(menu, {100, 600});
+    ASSERT_TRUE(runUntil([&] { return display->framesDrawn(*open->window()) > 0; }));
+    // "Settings…" on the server's screen, whose y grows down from the top of the application's.
+    const auto* title = open->contentView()->host()->lastLayout()->find([](const ui::LayoutNode& node) {
+        return node.kind() == ui::NodeKind::text && node.data<ui::TextData>().text == "Settings…";
+    });
+    auto frame = open->window()->frame();
+    int x = int(frame.minX() + title->frame.midX());
+    int y = int(appkit::Screen::mainScreen()->frame().maxY() - frame.maxY() + title->frame.midY());
+
+    xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)});
+    EXPECT_TRUE(runUntil([&] { return menu->highlightedItem() == menu->itemArray()[1]; }));
+    std::shared_ptr<appkit::Image> picture;
+    EXPECT_TRUE(runUntil([&] { return ((picture = display->screenshot())->pixel(int(frame.minX()) + 8, y) >> 8) == 0x0063E1; }))
+        << "the row in the selected-menu-item colour";
+    std::filesystem::create_directories(std::filesystem::path(KV_BINARY_DIR) / "pictures");
+    EXPECT_TRUE(render::writePNG(*picture, std::filesystem::path(KV_BINARY_DIR) / "pictures" / "x11-menu-highlighted.png"));
+    xdotool({"mousemove", "--sync", "600", "50"});
+    EXPECT_TRUE(runUntil([&] { return !menu->highlightedItem(); }));
 }
