@@ -32,6 +32,14 @@ SystemTray::SystemTray(X11Connection& connection, X11Visuals& visuals, std::shar
     const std::uint32_t xembedInfo[] = {0, xembedMapped};
     auto info = connection.atom("_XEMBED_INFO");
     xcb_change_property(connection.get(), XCB_PROP_MODE_REPLACE, window_, info, info, 32, 2, xembedInfo);
+    // Trays that size an icon from its hints (a toolkit's embedding widget) take the minimum
+    // or the base size and give an icon without either one pixel.
+    std::uint32_t hints[18] = {};
+    hints[0] = 16 | 256;  // minimum and base size
+    hints[5] = hints[15] = width_;
+    hints[6] = hints[16] = height_;
+    xcb_change_property(connection.get(), XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
 }
 
 SystemTray::~SystemTray() {

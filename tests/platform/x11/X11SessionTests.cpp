@@ -30,6 +30,19 @@ std::unique_ptr<desktop::DesktopClient> otherClient(const std::string& displayNa
     return std::move(*client);
 }
 
+// A system tray that another client of the same server starts.
+std::unique_ptr<desktop::DesktopClient> startTray(
+    const std::string& displayName,
+    desktop::DesktopClient::TrayIconSizing sizing = desktop::DesktopClient::TrayIconSizing::imposed) {
+    auto client = desktop::DesktopClient::connect(displayName);
+    if (!client) {
+        ADD_FAILURE() << client.error();
+        return nullptr;
+    }
+    EXPECT_TRUE((*client)->startSystemTray(sizing));
+    return std::move(*client);
+}
+
 // Untitled panels take key status only when they say so.
 struct KeyPanel : appkit::Panel {
     using appkit::Panel::Panel;
@@ -154,10 +167,8 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
     EXPECT_EQ(log.entriesContaining("no system tray").size(), 1u);
 
     // A tray starts: it owns the tray selection and says so on the root window.
-    auto connected = desktop::DesktopClient::connect(server.name());
-    ASSERT_TRUE(connected) << connected.error();
-    auto tray = std::move(*connected);
-    ASSERT_TRUE(tray->startSystemTray());
+    auto tray = startTray(server.name());
+    ASSERT_TRUE(tray);
     ASSERT_TRUE(runUntil([&] {
         tray->readEvents();
         return !tray->trayIcons().empty();
@@ -187,10 +198,8 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
 TEST_F(X11DisplayTest, TheTrayIconIsDrawnAtABoundedSizeTakenOnlyFromTheServersNotices) {
     const std::uint32_t blue = 0x3366CCFF;
     appkit::StatusBar::systemStatusBar().statusItem()->setImage(appkit::Image::filled(16, 16, blue));
-    auto connected = desktop::DesktopClient::connect(server.name());
-    ASSERT_TRUE(connected) << connected.error();
-    auto tray = std::move(*connected);
-    ASSERT_TRUE(tray->startSystemTray());
+    auto tray = startTray(server.name());
+    ASSERT_TRUE(tray);
     auto [x, y] = tray->trayIconCentre(0);
     ASSERT_TRUE(runUntil([&] {
         tray->readEvents();
@@ -229,6 +238,27 @@ TEST_F(X11DisplayTest, TheTrayIconIsDrawnAtABoundedSizeTakenOnlyFromTheServersNo
     for (auto [dx, dy, drawn] : {Probe{0, 0, true}, {-50, 0, true}, {50, 0, true}, {0, -50, true}, {0, 50, true},
                                  {-70, 0, false}, {70, 0, false}, {0, -70, false}, {0, 70, false}})
         EXPECT_EQ(near(screen->pixel(400 + dx, 400 + dy), blue), drawn) << dx << ", " << dy;
+}
+
+// Toolkit trays size an icon by its window's hints and give an icon without them one pixel.
+TEST_F(X11DisplayTest, ATrayThatSizesIconsByTheirHintsShowsTheIconAtTrayIconSize) {
+    const std::uint32_t blue = 0x3366CCFF;
+    appkit::StatusBar::systemStatusBar().statusItem()->setImage(appkit::Image::filled(16, 16, blue));
+    auto tray = startTray(server.name(), desktop::DesktopClient::TrayIconSizing::fromHints);
+    ASSERT_TRUE(tray);
+    auto [x, y] = tray->trayIconCentre(0);
+    // The icon's width on the screen: its pixels along the tray's middle row (the outermost
+    // blend with the tray's background).
+    auto shownWidth = [&, x = x, y = y] {
+        auto screen = display->screenshot();
+        int width = 0;
+        for (int dx = -30; dx <= 30; ++dx) width += near(screen->pixel(x + dx, y), blue);
+        return width;
+    };
+    EXPECT_TRUE(runUntil([&] {
+        tray->readEvents();
+        return !tray->trayIcons().empty() && shownWidth() >= 20;  // of 22
+    })) << shownWidth() << " pixels wide";
 }
 
 TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
