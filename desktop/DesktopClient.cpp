@@ -148,9 +148,17 @@ bool DesktopClient::startSystemTray(TrayIconSizing sizing) {
     return true;
 }
 
+void DesktopClient::endSystemTray() {
+    xcb_destroy_window(connection_->get(), tray_);
+    connection_->flush();
+    tray_ = XCB_NONE;
+    trayIcons_.clear();
+}
+
 void DesktopClient::dock(xcb_window_t icon) {
     // An icon may be gone before its request is read.
     if (connection_->errorCode(xcb_reparent_window_checked(connection_->get(), icon, tray_, 0, 0)) != 0) return;
+    xcb_change_save_set(connection_->get(), XCB_SET_MODE_INSERT, icon);
     xcb_map_window(connection_->get(), icon);
     trayIcons_.push_back(icon);
     placeTrayIcons();

@@ -50,10 +50,13 @@ public:
     // hints ask for (the minimum, else the base size, else one pixel), as toolkit trays do.
     enum class TrayIconSizing { imposed, fromHints };
     // Starts a system tray at the top right of the screen (the freedesktop tray protocol):
-    // icons that ask to dock are embedded and shown in it from its right end leftwards, as
-    // events are read, and those destroyed leave their place;
+    // icons that ask to dock are embedded (and kept in the client's save-set, so that they
+    // outlive its connection) and shown in it from its right end leftwards, as events are
+    // read, and those destroyed leave their place;
     // false when another client holds the tray already.
     bool startSystemTray(TrayIconSizing sizing = TrayIconSizing::imposed);
+    // Ends the tray by destroying its window, and the icons in it with it.
+    void endSystemTray();
     const std::vector<xcb_window_t>& trayIcons() const { return trayIcons_; }
     // The middle of a docked icon, in the screen's pixels.
     std::pair<int, int> trayIconCentre(std::size_t index) const;

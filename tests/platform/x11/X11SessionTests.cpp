@@ -222,8 +222,14 @@ TEST_F(X11DisplayTest, TheTrayIconIsDrawnAtABoundedSizeTakenOnlyFromTheServersNo
     xcb_send_event(other.get(), 0, icon, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&claim));
     EXPECT_TRUE(near(redrawn()->pixel(x, y), blue)) << "drawn for a size the window does not have";
 
-    // Taken out of the tray and made 600 pixels square at (100, 100).
-    xcb_reparent_window(other.get(), icon, other.root(), 100, 100);
+    // Moved into a white window of the other client at (100, 100) and made 600 pixels square
+    // there (out of any window, the icon would wait for the next tray).
+    const xcb_window_t holder = xcb_generate_id(other.get());
+    const std::uint32_t white = other.screen()->white_pixel;
+    xcb_create_window(other.get(), XCB_COPY_FROM_PARENT, holder, other.root(), 100, 100, 600, 600, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, &white);
+    xcb_map_window(other.get(), holder);
+    xcb_reparent_window(other.get(), icon, holder, 0, 0);
     const std::uint32_t side[] = {600, 600};
     xcb_configure_window(other.get(), icon, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, side);
     auto screen = redrawn();
@@ -259,6 +265,50 @@ TEST_F(X11DisplayTest, ATrayThatSizesIconsByTheirHintsShowsTheIconAtTrayIconSize
         tray->readEvents();
         return !tray->trayIcons().empty() && shownWidth() >= 20;  // of 22
     })) << shownWidth() << " pixels wide";
+}
+
+// A tray that ends takes the icon's window with its own, or hands it back to the root window
+// as its connection closes (the icon is in its save-set); either way the next tray gets it.
+TEST_F(X11DisplayTest, TheMenuBarExtraDocksIntoEachTrayThatStartsAfterOneEnded) {
+    const std::uint32_t blue = 0x3366CCFF;
+    int clicks = 0;
+    auto item = appkit::StatusBar::systemStatusBar().statusItem();
+    item->setAction([&](appkit::Point) { ++clicks; });
+    item->setImage(appkit::Image::filled(16, 16, blue));
+    // A tray started now, once the icon is docked and drawn in it; null when it was not.
+    auto dockedTray = [&]() -> std::unique_ptr<desktop::DesktopClient> {
+        auto tray = startTray(server.name());
+        if (!tray) return nullptr;
+        auto [x, y] = tray->trayIconCentre(0);
+        const bool docked = runUntil([&, x = x, y = y] {
+            tray->readEvents();
+            return !tray->trayIcons().empty() && near(display->screenshot()->pixel(x, y), blue);
+        });
+        return docked ? std::move(tray) : nullptr;
+    };
+    enum class Ending { destroysItsWindow, closesItsConnection };
+    for (auto ending : {Ending::destroysItsWindow, Ending::closesItsConnection}) {
+        auto tray = dockedTray();
+        ASSERT_TRUE(tray) << "not docked after " << int(ending) << " trays ended";
+        auto [x, y] = tray->trayIconCentre(0);
+        if (ending == Ending::destroysItsWindow) tray->endSystemTray();
+        tray.reset();
+        // Until another tray starts, the icon is nowhere on the screen: where the desktop's
+        // background is drawn again, no window of it shows.
+        EXPECT_TRUE(runUntil([&] { return !display->isMenuBarExtraDocked(); }));
+        auto& own = display->connection();
+        xcb_change_window_attributes(own.get(), own.root(), XCB_CW_BACK_PIXEL, &own.screen()->black_pixel);
+        xcb_clear_area(own.get(), 0, own.root(), 0, 0, 0, 0);
+        EXPECT_FALSE(near(display->screenshot()->pixel(x, y), blue));
+    }
+    auto tray = dockedTray();
+    ASSERT_TRUE(tray) << "not docked after two trays ended";
+    std::filesystem::path pictures = std::filesystem::path(KV_BINARY_DIR) / "pictures";
+    std::filesystem::create_directories(pictures);
+    EXPECT_TRUE(render::writePNG(*display->screenshot(), pictures / "x11-tray-icon-after-restarts.png"));
+    auto [x, y] = tray->trayIconCentre(0);
+    xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
+    EXPECT_TRUE(runUntil([&] { return clicks == 1; }));
 }
 
 TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
