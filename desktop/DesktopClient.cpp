@@ -118,13 +118,14 @@ void DesktopClient::readEvents() {
     }
 }
 
-bool DesktopClient::startSystemTray() {
+bool DesktopClient::startSystemTray(TrayIconSizing sizing) {
     auto* connection = connection_->get();
     xcb_atom_t selection = connection_->atom("_NET_SYSTEM_TRAY_S" + std::to_string(connection_->screenNumber()));
     XReply<xcb_get_selection_owner_reply_t> owner(
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr));
     if (!owner || owner->owner != XCB_NONE) return false;
     tray_ = xcb_generate_id(connection);
+    traySizing_ = sizing;
     trayX_ = connection_->screen()->width_in_pixels - trayWidth;
     const std::uint32_t values[] = {0xDEDEDE, 1, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, tray_, connection_->root(), std::int16_t(trayX_), 0, trayWidth,
@@ -147,9 +148,17 @@ bool DesktopClient::startSystemTray() {
     return true;
 }
 
+void DesktopClient::endSystemTray() {
+    xcb_destroy_window(connection_->get(), tray_);
+    connection_->flush();
+    tray_ = XCB_NONE;
+    trayIcons_.clear();
+}
+
 void DesktopClient::dock(xcb_window_t icon) {
     // An icon may be gone before its request is read.
     if (connection_->errorCode(xcb_reparent_window_checked(connection_->get(), icon, tray_, 0, 0)) != 0) return;
+    xcb_change_save_set(connection_->get(), XCB_SET_MODE_INSERT, icon);
     xcb_map_window(connection_->get(), icon);
     trayIcons_.push_back(icon);
     placeTrayIcons();
@@ -158,13 +167,27 @@ void DesktopClient::dock(xcb_window_t icon) {
 void DesktopClient::placeTrayIcons() {
     for (std::size_t index = 0; index < trayIcons_.size(); ++index) {
         auto [x, y] = trayIconCentre(index);
-        const std::uint32_t geometry[] = {std::uint32_t(x - trayX_ - trayIconSide / 2),
-                                          std::uint32_t(y - trayIconSide / 2), trayIconSide, trayIconSide};
+        auto [width, height] = trayIconSize(trayIcons_[index]);
+        const std::uint32_t geometry[] = {std::uint32_t(x - trayX_) - width / 2, std::uint32_t(y) - height / 2, width,
+                                          height};
         xcb_configure_window(
             connection_->get(), trayIcons_[index],
             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, geometry);
     }
     connection_->flush();
+}
+
+std::pair<std::uint32_t, std::uint32_t> DesktopClient::trayIconSize(xcb_window_t icon) {
+    if (traySizing_ == TrayIconSizing::imposed) return {trayIconSide, trayIconSide};
+    XReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection_->get(),
+        xcb_get_property(connection_->get(), 0, icon, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 0, 18), nullptr));
+    if (!reply || xcb_get_property_value_length(reply.get()) < int(18 * sizeof(std::uint32_t))) return {1, 1};
+    const auto* hints = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    constexpr std::uint32_t minimumSize = 16, baseSize = 256;
+    if (hints[0] & minimumSize) return {std::max(hints[5], 1u), std::max(hints[6], 1u)};
+    if (hints[0] & baseSize) return {std::max(hints[15], 1u), std::max(hints[16], 1u)};
+    return {1, 1};
 }
 
 std::pair<int, int> DesktopClient::trayIconCentre(std::size_t index) const {

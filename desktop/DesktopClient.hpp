@@ -46,11 +46,17 @@ public:
     // this makes: the server delivered what the tool sent before it answers.
     bool wasTypedIntoApplicationWindow(char character);
 
+    // How the tray sizes the icons it embeds: all at its own size, or each at the size its
+    // hints ask for (the minimum, else the base size, else one pixel), as toolkit trays do.
+    enum class TrayIconSizing { imposed, fromHints };
     // Starts a system tray at the top right of the screen (the freedesktop tray protocol):
-    // icons that ask to dock are embedded and shown in it from its right end leftwards, as
-    // events are read, and those destroyed leave their place;
+    // icons that ask to dock are embedded (and kept in the client's save-set, so that they
+    // outlive its connection) and shown in it from its right end leftwards, as events are
+    // read, and those destroyed leave their place;
     // false when another client holds the tray already.
-    bool startSystemTray();
+    bool startSystemTray(TrayIconSizing sizing = TrayIconSizing::imposed);
+    // Ends the tray by destroying its window, and the icons in it with it.
+    void endSystemTray();
     const std::vector<xcb_window_t>& trayIcons() const { return trayIcons_; }
     // The middle of a docked icon, in the screen's pixels.
     std::pair<int, int> trayIconCentre(std::size_t index) const;
@@ -68,12 +74,14 @@ private:
     explicit DesktopClient(std::unique_ptr<display::X11Connection> connection) : connection_(std::move(connection)) {}
     void dock(xcb_window_t icon);
     void placeTrayIcons();
+    std::pair<std::uint32_t, std::uint32_t> trayIconSize(xcb_window_t icon);
 
     std::unique_ptr<display::X11Connection> connection_;
     xcb_window_t ownWindow_ = XCB_NONE;
     std::vector<xcb_keycode_t> keysTyped_;
     xcb_window_t tray_ = XCB_NONE;
     int trayX_ = 0;
+    TrayIconSizing traySizing_ = TrayIconSizing::imposed;
     std::vector<xcb_window_t> trayIcons_;
 };
 

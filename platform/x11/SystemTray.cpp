@@ -16,27 +16,49 @@ constexpr std::uint32_t xembedMapped = 1;
 // The largest the icon is drawn, in pixels: room for any tray's icons at twice the scale,
 // while a window another client made huge costs no more than this to draw.
 constexpr int maximumIconSide = 128;
+// The size the icon's window is made at and asks trays for.
+constexpr std::uint16_t wantedSide = 22;
 }  // namespace
 
 SystemTray::SystemTray(X11Connection& connection, X11Visuals& visuals, std::shared_ptr<appkit::Image> icon,
                        std::function<void(int rootX, int rootY)> clicked)
     : connection_(connection), icon_(std::move(icon)), clicked_(std::move(clicked)), visual_(&visuals.opaque()) {
-    window_ = xcb_generate_id(connection.get());
+    createWindow();
+}
+
+void SystemTray::createWindow() {
+    width_ = height_ = wantedSide;
+    window_ = xcb_generate_id(connection_.get());
     // The tray's background shows through around the icon.
     const std::uint32_t values[] = {XCB_BACK_PIXMAP_PARENT_RELATIVE,
                                     XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
                                         XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE};
-    xcb_create_window(connection.get(), visual_->depth, window_, connection.root(), 0, 0, width_, height_, 0,
+    xcb_create_window(connection_.get(), visual_->depth, window_, connection_.root(), 0, 0, width_, height_, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_->type->visual_id, XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK,
                       values);
     const std::uint32_t xembedInfo[] = {0, xembedMapped};
-    auto info = connection.atom("_XEMBED_INFO");
-    xcb_change_property(connection.get(), XCB_PROP_MODE_REPLACE, window_, info, info, 32, 2, xembedInfo);
+    auto info = connection_.atom("_XEMBED_INFO");
+    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, window_, info, info, 32, 2, xembedInfo);
+    // Trays that size an icon from its hints (a toolkit's embedding widget) take the minimum
+    // or the base size and give an icon without either one pixel.
+    std::uint32_t hints[18] = {};
+    hints[0] = 16 | 256;  // minimum and base size
+    hints[5] = hints[15] = width_;
+    hints[6] = hints[16] = height_;
+    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
 }
 
 SystemTray::~SystemTray() {
     xcb_destroy_window(connection_.get(), window_);
     connection_.flush();
+}
+
+void SystemTray::undock() {
+    if (window_ != XCB_NONE) xcb_destroy_window(connection_.get(), window_);
+    createWindow();
+    docked_ = false;
+    dock();
 }
 
 xcb_atom_t SystemTray::managerSelection() {
@@ -70,6 +92,23 @@ bool SystemTray::handleEvent(const xcb_generic_event_t& event) {
             message.data.data32[1] != managerSelection())
             return false;
         if (!docked_) dock();
+        return true;
+    }
+    // The tray ended, or let the icon go: its window went with the tray's, or back to the root
+    // window (from a tray that kept it in its save-set). A fresh window, unmapped at the size
+    // it asks for, waits for the next tray.
+    case XCB_DESTROY_NOTIFY: {
+        const auto& destroyed = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        if (destroyed.window != window_) return false;
+        if (isSentByClient(event)) return true;
+        window_ = XCB_NONE;
+        undock();
+        return true;
+    }
+    case XCB_REPARENT_NOTIFY: {
+        const auto& reparented = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
+        if (reparented.window != window_) return false;
+        if (!isSentByClient(event) && reparented.parent == connection_.root()) undock();
         return true;
     }
     case XCB_CONFIGURE_NOTIFY: {

@@ -13,8 +13,9 @@ namespace display {
 // tray manager with the freedesktop tray protocol and embedded by it (XEmbed), drawn with the
 // icon scaled to the size the tray gives it (as the server's own notices tell it), up to a
 // bounded size; a click on it is reported with the pointer's place on the root window. A
-// tray that starts later is docked into when it announces itself (the display listens to
-// the root window's structure for it). Main thread only; destroys its window when it goes.
+// tray that starts later, or after the one it was in ended, is docked into when it announces
+// itself (the display listens to the root window's structure for it). Main thread only;
+// destroys its window when it goes.
 class SystemTray {
 public:
     SystemTray(X11Connection& connection, X11Visuals& visuals, std::shared_ptr<appkit::Image> icon,
@@ -32,6 +33,9 @@ public:
     bool handleEvent(const xcb_generic_event_t& event);
 
 private:
+    void createWindow();
+    // Out of the tray: a new window in place of the old, docked if a tray runs.
+    void undock();
     xcb_atom_t managerSelection();
     void draw();
 
@@ -40,8 +44,8 @@ private:
     std::function<void(int, int)> clicked_;
     xcb_window_t window_ = XCB_NONE;
     const X11Visual* visual_;
-    std::uint16_t width_ = 22;
-    std::uint16_t height_ = 22;
+    std::uint16_t width_ = 0;
+    std::uint16_t height_ = 0;
     bool docked_ = false;
 };
 

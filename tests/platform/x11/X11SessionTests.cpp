@@ -30,6 +30,19 @@ std::unique_ptr<desktop::DesktopClient> otherClient(const std::string& displayNa
     return std::move(*client);
 }
 
+// A system tray that another client of the same server starts.
+std::unique_ptr<desktop::DesktopClient> startTray(
+    const std::string& displayName,
+    desktop::DesktopClient::TrayIconSizing sizing = desktop::DesktopClient::TrayIconSizing::imposed) {
+    auto client = desktop::DesktopClient::connect(displayName);
+    if (!client) {
+        ADD_FAILURE() << client.error();
+        return nullptr;
+    }
+    EXPECT_TRUE((*client)->startSystemTray(sizing));
+    return std::move(*client);
+}
+
 // Untitled panels take key status only when they say so.
 struct KeyPanel : appkit::Panel {
     using appkit::Panel::Panel;
@@ -154,10 +167,8 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
     EXPECT_EQ(log.entriesContaining("no system tray").size(), 1u);
 
     // A tray starts: it owns the tray selection and says so on the root window.
-    auto connected = desktop::DesktopClient::connect(server.name());
-    ASSERT_TRUE(connected) << connected.error();
-    auto tray = std::move(*connected);
-    ASSERT_TRUE(tray->startSystemTray());
+    auto tray = startTray(server.name());
+    ASSERT_TRUE(tray);
     ASSERT_TRUE(runUntil([&] {
         tray->readEvents();
         return !tray->trayIcons().empty();
@@ -187,10 +198,8 @@ TEST_F(X11DisplayTest, TheMenuBarExtraWaitsForATrayAndIsDockedWhenOneStarts) {
 TEST_F(X11DisplayTest, TheTrayIconIsDrawnAtABoundedSizeTakenOnlyFromTheServersNotices) {
     const std::uint32_t blue = 0x3366CCFF;
     appkit::StatusBar::systemStatusBar().statusItem()->setImage(appkit::Image::filled(16, 16, blue));
-    auto connected = desktop::DesktopClient::connect(server.name());
-    ASSERT_TRUE(connected) << connected.error();
-    auto tray = std::move(*connected);
-    ASSERT_TRUE(tray->startSystemTray());
+    auto tray = startTray(server.name());
+    ASSERT_TRUE(tray);
     auto [x, y] = tray->trayIconCentre(0);
     ASSERT_TRUE(runUntil([&] {
         tray->readEvents();
@@ -213,8 +222,14 @@ TEST_F(X11DisplayTest, TheTrayIconIsDrawnAtABoundedSizeTakenOnlyFromTheServersNo
     xcb_send_event(other.get(), 0, icon, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&claim));
     EXPECT_TRUE(near(redrawn()->pixel(x, y), blue)) << "drawn for a size the window does not have";
 
-    // Taken out of the tray and made 600 pixels square at (100, 100).
-    xcb_reparent_window(other.get(), icon, other.root(), 100, 100);
+    // Moved into a white window of the other client at (100, 100) and made 600 pixels square
+    // there (out of any window, the icon would wait for the next tray).
+    const xcb_window_t holder = xcb_generate_id(other.get());
+    const std::uint32_t white = other.screen()->white_pixel;
+    xcb_create_window(other.get(), XCB_COPY_FROM_PARENT, holder, other.root(), 100, 100, 600, 600, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, &white);
+    xcb_map_window(other.get(), holder);
+    xcb_reparent_window(other.get(), icon, holder, 0, 0);
     const std::uint32_t side[] = {600, 600};
     xcb_configure_window(other.get(), icon, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, side);
     auto screen = redrawn();
@@ -229,6 +244,62 @@ TEST_F(X11DisplayTest, TheTrayIconIsDrawnAtABoundedSizeTakenOnlyFromTheServersNo
     for (auto [dx, dy, drawn] : {Probe{0, 0, true}, {-50, 0, true}, {50, 0, true}, {0, -50, true}, {0, 50, true},
                                  {-70, 0, false}, {70, 0, false}, {0, -70, false}, {0, 70, false}})
         EXPECT_EQ(near(screen->pixel(400 + dx, 400 + dy), blue), drawn) << dx << ", " << dy;
+}
+
+// Toolkit trays size an icon by its window's hints and give an icon without them one pixel.
+TEST_F(X11DisplayTest, ATrayThatSizesIconsByTheirHintsShowsTheIconAtTrayIconSize) {
+    const std::uint32_t blue = 0x3366CCFF;
+    appkit::StatusBar::systemStatusBar().statusItem()->setImage(appkit::Image::filled(16, 16, blue));
+    auto tray = startTray(server.name(), desktop::DesktopClient::TrayIconSizing::fromHints);
+    ASSERT_TRUE(tray);
+    auto [x, y] = tray->trayIconCentre(0);
+    int width = 0;  // the icon's pixels along the tray's middle row
+    EXPECT_TRUE(runUntil([&, x = x, y = y] {
+        tray->readEvents();
+        auto screen = display->screenshot();
+        width = 0;
+        for (int dx = -30; dx <= 30; ++dx) width += near(screen->pixel(x + dx, y), blue);
+        return width >= 20;  // of 22: the outermost blend with the tray's background
+    })) << width << " pixels wide";
+}
+
+// A tray that ends takes the icon's window with its own, or hands it back to the root window
+// as its connection closes (the icon is in its save-set); either way the next tray gets it.
+TEST_F(X11DisplayTest, TheMenuBarExtraDocksIntoEachTrayThatStartsAfterOneEnded) {
+    const std::uint32_t blue = 0x3366CCFF;
+    int clicks = 0;
+    auto item = appkit::StatusBar::systemStatusBar().statusItem();
+    item->setAction([&](appkit::Point) { ++clicks; });
+    item->setImage(appkit::Image::filled(16, 16, blue));
+    enum class Ending { destroysItsWindow, closesItsConnection, none };
+    int trays = 0;
+    for (auto ending : {Ending::destroysItsWindow, Ending::closesItsConnection, Ending::none}) {
+        auto tray = startTray(server.name());
+        ASSERT_TRUE(tray);
+        ++trays;
+        auto [x, y] = tray->trayIconCentre(0);
+        ASSERT_TRUE(runUntil([&, x = x, y = y] {
+            tray->readEvents();
+            return !tray->trayIcons().empty() && near(display->screenshot()->pixel(x, y), blue);
+        })) << "not docked in tray " << trays;
+        if (ending == Ending::none) {
+            std::filesystem::path pictures = std::filesystem::path(KV_BINARY_DIR) / "pictures";
+            std::filesystem::create_directories(pictures);
+            EXPECT_TRUE(render::writePNG(*display->screenshot(), pictures / "x11-tray-icon-after-restarts.png"));
+            xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
+            EXPECT_TRUE(runUntil([&] { return clicks == 1; }));
+            break;
+        }
+        if (ending == Ending::destroysItsWindow) tray->endSystemTray();
+        tray.reset();
+        // Until another tray starts, the icon is nowhere on the screen: where the desktop's
+        // background is drawn again, no window of it shows.
+        EXPECT_TRUE(runUntil([&] { return !display->isMenuBarExtraDocked(); }));
+        auto& own = display->connection();
+        xcb_change_window_attributes(own.get(), own.root(), XCB_CW_BACK_PIXEL, &own.screen()->black_pixel);
+        xcb_clear_area(own.get(), 0, own.root(), 0, 0, 0, 0);
+        EXPECT_FALSE(near(display->screenshot()->pixel(x, y), blue));
+    }
 }
 
 TEST(X11DisplayChoice, AServerThatDoesNotAnswerIsSaidInOneLine) {
