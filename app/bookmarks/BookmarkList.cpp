@@ -190,6 +190,32 @@ void BookmarkList::append(const BookmarkList& other) {
     }
 }
 
+std::vector<BookmarkList> BookmarkList::builtLists() const {
+    std::vector<BookmarkList> lists(parts_.size());
+    for (std::size_t part = 0; part < parts_.size(); ++part) {
+        lists[part].parts_.push_back(parts_[part]);
+        lists[part].ends_.push_back(parts_[part]->records.size());
+    }
+    return lists;
+}
+
+BookmarkList::Weak BookmarkList::weak() const {
+    Weak weak;
+    weak.parts_.assign(parts_.begin(), parts_.end());
+    return weak;
+}
+
+std::optional<BookmarkList> BookmarkList::Weak::lock() const {
+    BookmarkList list;
+    for (const auto& weakPart : parts_) {
+        auto part = weakPart.lock();
+        if (!part) return std::nullopt;
+        list.ends_.push_back(list.size() + part->records.size());
+        list.parts_.push_back(std::move(part));
+    }
+    return list;
+}
+
 BookmarkList BookmarkList::keepingOnly(const std::vector<bool>& keep) const {
     BookmarkList kept;
     std::size_t start = 0;

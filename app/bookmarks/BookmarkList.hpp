@@ -117,6 +117,24 @@ public:
 
     // Appends the other list's bookmarks after this one's.
     void append(const BookmarkList& other);
+    // The lists, each built by one Builder, that this one joins, in order; they share its
+    // storage.
+    std::vector<BookmarkList> builtLists() const;
+    // Whether both join the very same built lists: not equal bookmarks, the same storage.
+    bool sharesStorageWith(const BookmarkList& other) const { return parts_ == other.parts_; }
+
+    // A list that does not keep its storage alive: it gives the list back for as long as
+    // lists holding all of that storage live. Readers keep what they read this way, so that
+    // what they keep costs nothing beyond the loaded bookmarks. Any thread.
+    class Weak {
+    public:
+        std::optional<BookmarkList> lock() const;
+
+    private:
+        friend class BookmarkList;
+        std::vector<std::weak_ptr<const Part>> parts_;
+    };
+    Weak weak() const;
     // The bookmarks whose flag is set, in order.
     BookmarkList keepingOnly(const std::vector<bool>& keep) const;
 
