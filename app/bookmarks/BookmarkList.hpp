@@ -14,7 +14,7 @@ namespace kestrelvault {
 
 // A list of bookmarks kept compactly, for libraries of a million: a reader's texts sit in
 // one buffer, the profile fields once per profile, a folder path and its profile once per
-// run of bookmarks that share them, identifiers are made from profile and URL, and a short
+// run of bookmarks that share them, identifiers are made from profile and URL, and an
 // ASCII name is kept lower-cased (its search form) with a bit per capital; a Bookmark
 // value is made when one is read. Built by one thread with a Builder, immutable afterwards
 // and readable from any thread; copies and joined lists share their storage. One built
@@ -35,8 +35,8 @@ public:
         bool operator==(const Profile&) const = default;
     };
 
-    // The texts a search reads, borrowed from the list's storage; an ASCII name of up to 64
-    // bytes comes lower-cased.
+    // The texts a search reads, borrowed from the list's storage; an ASCII name comes
+    // lower-cased.
     struct SearchedFields {
         std::string_view name, url, folderPath;
     };
