@@ -32,7 +32,7 @@ test: deps
 	cmake --build build-test -j $(JOBS)
 	cd build-test && ctest --output-on-failure -j $(JOBS)
 
-TSAN_SUITES ?= platform_foundation_tests platform_system_tests sdk_utilities_tests
+TSAN_SUITES ?= platform_foundation_tests platform_system_tests sdk_utilities_tests app_bookmarks_tests
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_TSAN=ON $(CMAKE_FLAGS)
 	cmake --build build-tsan -j $(JOBS) --target $(TSAN_SUITES)

@@ -4,6 +4,7 @@
 #include <plist/plist.h>
 #include <stb_image_write.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -67,7 +68,7 @@ public:
         }
         if (kind == 99) return pick(fullWidthTitles);
         std::string text = capitalized(pick(words));
-        for (std::size_t extra = below(4) + 1; extra > 0; --extra) text.append(" ").append(capitalized(pick(words)));
+        for (std::size_t extra = below(std::max(options_.titleWords, 2u) - 1) + 1; extra > 0; --extra) text.append(" ").append(capitalized(pick(words)));
         if (below(3) == 0) text.append(" - ").append(capitalized(pick(sites)));
         return text;
     }
@@ -86,12 +87,12 @@ public:
         return made;
     }
 
-    // Appends the JSON array of `count` bookmarks in a folder tree up to four levels deep.
+    // Appends the JSON array of `count` bookmarks in a folder tree as deep as the options say.
     void chromiumChildren(std::size_t count, std::size_t depth, const std::string& folderPath, std::string& out) {
         out += '[';
         for (bool first = true; count > 0; first = false) {
             if (!first) out += ',';
-            if (depth < 4 && count > 8 && below(4) == 0) {
+            if (depth < options_.folderDepth && count > 8 && below(4) == 0) {
                 std::size_t inFolder = 1 + below(std::min<std::size_t>(count, 60));
                 std::string name = pick(folders);
                 out += R"({"type":"folder","name":)" + jsonString(name) + R"(,"children":)";
@@ -110,7 +111,7 @@ public:
     plist_t safariChildren(std::size_t count, std::size_t depth, const std::string& folderPath) {
         plist_t children = plist_new_array();
         while (count > 0) {
-            if (depth < 4 && count > 8 && below(4) == 0) {
+            if (depth < options_.folderDepth && count > 8 && below(4) == 0) {
                 std::size_t inFolder = 1 + below(std::min<std::size_t>(count, 60));
                 std::string name = pick(folders);
                 plist_t folder = plist_new_dict();
@@ -200,17 +201,26 @@ void writeCorpus(const std::filesystem::path& home, const CorpusOptions& options
     if (options.linesPath) lines.open(*options.linesPath, std::ios::binary | std::ios::trunc);
     Generator generator(options, options.linesPath ? &lines : nullptr);
     struct Profile {
-        const char* base;
-        const char* directory;
+        std::string base;
+        std::string directory;
         double share;
     };
-    const std::vector<Profile> chromium = {
-        {"Library/Application Support/Zadizu/Chrome", "Default", 0.30},
-        {"Library/Application Support/Zadizu/Chrome", "Profile 1", 0.15},
-        {"Library/Application Support/Zadizu/Chrome", "Profile 2", 0.10},
-        {"Library/Application Support/BraveSoftware/Brave-Browser", "Default", 0.15},
-        {"Library/Application Support/Microsoft Edge", "Default", 0.15},
-    };
+    const std::vector<std::string> bases = {"Library/Application Support/Zadizu/Chrome",
+                                            "Library/Application Support/BraveSoftware/Brave-Browser",
+                                            "Library/Application Support/Microsoft Edge"};
+    std::vector<Profile> chromium;
+    double chromiumShare = (100.0 - std::min(options.safariPercent, 100u)) / 100;
+    if (options.profilesPerBrowser) {
+        unsigned profiles = std::max(*options.profilesPerBrowser, 1u);
+        for (const auto& base : bases)
+            for (unsigned profile = 0; profile < profiles; ++profile)
+                chromium.push_back({base, profile == 0 ? "Default" : "Profile " + std::to_string(profile),
+                                    chromiumShare / (profiles * bases.size())});
+    } else {
+        chromium = {{bases[0], "Default", 0.30}, {bases[0], "Profile 1", 0.15}, {bases[0], "Profile 2", 0.10},
+                    {bases[1], "Default", 0.15}, {bases[2], "Default", 0.15}};
+        for (auto& profile : chromium) profile.share *= chromiumShare / 0.85;
+    }
     std::size_t written = 0;
     for (const auto& profile : chromium) {
         auto share = static_cast<std::size_t>(static_cast<double>(options.count) * profile.share);

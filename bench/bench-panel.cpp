@@ -1,6 +1,8 @@
-// bench-panel: the time from the shortcut's key-up to the search panel's first frame that
-// shows results, with the application on an X server of its own (Xvfb) over the generated
-// home of 100,000 bookmarks. The application runs in this process as its program runs it,
+// bench-panel [--count N]: the time from the shortcut's key-up to the search panel's first
+// frame that shows results, with the application on an X server of its own (Xvfb) over the
+// generated home of N bookmarks (without --count, 100,000 and then 1,000,000, each in a
+// process of its own): first with nothing changed between showings, then with one file,
+// Chrome's largest profile, changed before each. The application runs in this process as its program runs it,
 // with another client's window in front; the keys come through the server from xdotool, as
 // a person's would. Each showing: Shift+Super+Space, a query typed as soon as the panel has
 // the keyboard, then Escape. Times are taken as the application meets them: the key-up when
@@ -23,6 +25,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,14 +37,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr std::size_t bookmarkCount = 100000;
 constexpr int showings = 20;  // after one that warms up (it makes the panel)
 constexpr const char* query = "notes";
 
 // One showing's moments, as the application met them.
 struct Showing {
-    std::optional<Clock::time_point> keyUp, firstFrame, focused, firstKey, loaded, resultsFrame;
-    bool sawLoading = false;
+    std::optional<Clock::time_point> keyUp, firstFrame, focused, firstKey, loaded, found, resultsFrame;
     std::uint64_t framesBefore = 0;
 };
 
@@ -47,8 +50,10 @@ double milliseconds(Clock::duration duration) { return std::chrono::duration<dou
 
 class PanelBenchmark {
 public:
+    explicit PanelBenchmark(std::size_t count) : count_(count) {}
+
     int run(const char* program) {
-        auto home = bench::generatedHome(bookmarkCount);
+        auto home = bench::generatedHome(count_);
         ::setenv("HOME", home.c_str(), 1);
         bench::useApplicationBundle(program);
         if (!server_.isRunning()) {
@@ -69,12 +74,26 @@ public:
         delegate_ = static_cast<kestrelvault::KestrelvaultApp&>(application_->app()).appDelegate.wrappedValue();
         auto aggregator = delegate_->viewModel->aggregator();
         if (!display_->runUntil(
-                [&] { return aggregator->allBookmarks().size() == bookmarkCount && !aggregator->isLoading(); }, 120s))
+                [&] { return aggregator->allBookmarks().size() == count_ && !aggregator->isLoading(); }, 120s))
             return fail("the launch load did not end");
         watch();
+        loadingToken_ = aggregator->observeIsLoading([this](bool loading) {
+            if (!loading && showing_.keyUp && !showing_.loaded) showing_.loaded = Clock::now();
+        });
+        resultsToken_ = delegate_->viewModel->results.observe([this](const std::vector<kestrelvault::Bookmark>& results) {
+            if (!results.empty() && showing_.keyUp && !showing_.found) showing_.found = Clock::now();
+        });
+        if (int failed = measure("nothing changed", [] {})) return failed;
+        // Grows by a line break each time: still the same bookmarks, in a new state to read.
+        auto changed = home / "Library/Application Support/Zadizu/Chrome/Default/Bookmarks";
+        return measure("one file changed", [&] { std::ofstream(changed, std::ios::app) << '\n'; });
+    }
 
+private:
+    int measure(const char* label, const std::function<void()>& beforeEachShowing) {
         std::vector<Showing> measured;
         for (int index = 0; index <= showings; ++index) {
+            beforeEachShowing();
             showing_ = Showing{};
             auto shortcut = server_.start({"xdotool", "key", "shift+super+space"});
             std::unique_ptr<desktop::RunningTool> typing;
@@ -89,13 +108,13 @@ public:
             if (index > 0) measured.push_back(showing_);
             auto escape = server_.start({"xdotool", "key", "Escape"});
             auto panel = delegate_->panelController->panel;
-            if (!display_->runUntil([&] { return !panel->isVisible(); }, 10s)) return fail("the panel did not close");
+            if (!display_->runUntil([&] { return !panel->isVisible(); }, 10s))
+                return fail("the panel did not close");
         }
-        report(measured);
+        report(label, measured);
         return 0;
     }
 
-private:
     // The hot key's release, the first typed key, and every frame, as they happen.
     void watch() {
         const carbon::EventTypeSpec released[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
@@ -123,9 +142,6 @@ private:
         if (!showing_.keyUp || !panel || !panel->isVisible()) return;
         auto now = Clock::now();
         const auto& viewModel = *delegate_->viewModel;
-        bool loading = viewModel.aggregator()->isLoading();
-        showing_.sawLoading = showing_.sawLoading || loading;
-        if (showing_.sawLoading && !loading && !showing_.loaded) showing_.loaded = now;
         if (!showing_.focused && panel->isKeyWindow() &&
             display_->frontmostApplication() == display::Server::ownApplication)
             showing_.focused = now;
@@ -140,7 +156,7 @@ private:
             showing_.resultsFrame = now;
     }
 
-    static void report(const std::vector<Showing>& measured) {
+    void report(const char* label, const std::vector<Showing>& measured) const {
         struct Row {
             const char* name;
             std::optional<Clock::time_point> Showing::*from;
@@ -150,11 +166,12 @@ private:
             {"key-up -> first frame of the panel", &Showing::keyUp, &Showing::firstFrame},
             {"key-up -> panel has the keyboard", &Showing::keyUp, &Showing::focused},
             {"key-up -> reload of the bookmarks done", &Showing::keyUp, &Showing::loaded},
+            {"key-up -> results found", &Showing::keyUp, &Showing::found},
             {"key-up -> first frame with results", &Showing::keyUp, &Showing::resultsFrame},
             {"first typed key -> first frame with results", &Showing::firstKey, &Showing::resultsFrame},
         };
-        std::printf("== bench-panel: %zu bookmarks, %zu showings under Xvfb, query \"%s\" typed by xdotool (ms)\n",
-                    bookmarkCount, measured.size(), query);
+        std::printf("== bench-panel: %zu bookmarks, %s, %zu showings under Xvfb, query \"%s\" typed by xdotool (ms)\n",
+                    count_, label, measured.size(), query);
         std::printf("%-46s %8s %8s %8s %8s\n", "", "median", "p90", "min", "max");
         for (const auto& row : rows) {
             std::vector<double> times;
@@ -175,6 +192,7 @@ private:
         return 1;
     }
 
+    std::size_t count_;
     desktop::VirtualDisplay server_;
     std::unique_ptr<display::X11Display> display_;
     std::unique_ptr<desktop::DesktopClient> editor_;
@@ -183,8 +201,19 @@ private:
     Showing showing_;
     objc::Id keyMonitor_;
     std::unique_ptr<foundation::RunLoopToken> frameObserver_;
+    foundation::ObservationToken loadingToken_, resultsToken_;
 };
 
 }  // namespace
 
-int main(int, char** argv) { return PanelBenchmark().run(argv[0]); }
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--count") return PanelBenchmark(std::stoul(argv[2])).run(argv[0]);
+    // An application per process: each size runs in a process of its own.
+    int status = 0;
+    for (const char* count : {"100000", "1000000"}) {
+        std::fflush(stdout);
+        std::string command = std::string("'") + argv[0] + "' --count " + count;
+        if (std::system(command.c_str()) != 0) status = 1;
+    }
+    return status;
+}

@@ -33,17 +33,36 @@ std::shared_ptr<kestrelvault::BookmarkAggregator> loadedAggregator(std::size_t c
     return aggregator;
 }
 
+void waitForLoad(kestrelvault::BookmarkAggregator& aggregator) {
+    bool done = false;
+    aggregator.loadAll([&] {
+        done = true;
+        foundation::RunLoop::main()->stop();
+    });
+    if (!done) foundation::RunLoop::main()->run(foundation::NSDefaultRunLoopMode);
+}
+
+// A load by readers that kept nothing yet: a new aggregator's, every file read.
 void loadAll(benchmark::State& state) {
     auto count = static_cast<std::size_t>(state.range(0));
-    auto aggregator = loadedAggregator(count);
+    auto loaded = loadedAggregator(count);
+    setenv("HOME", bench::generatedHome(count).c_str(), 1);
     for (auto _ : state) {
-        bool done = false;
-        aggregator->loadAll([&] {
-            done = true;
-            foundation::RunLoop::main()->stop();
-        });
-        if (!done) foundation::RunLoop::main()->run(foundation::NSDefaultRunLoopMode);
+        state.PauseTiming();
+        auto aggregator = kestrelvault::BookmarkAggregator::make();
+        state.ResumeTiming();
+        waitForLoad(*aggregator);
+        state.PauseTiming();
+        aggregator.reset();
+        state.ResumeTiming();
     }
+    state.counters["bookmarks"] = static_cast<double>(loaded->allBookmarks().size());
+}
+
+// A reload with no file changed since the last: what was read is reused.
+void reloadUnchanged(benchmark::State& state) {
+    auto aggregator = loadedAggregator(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) waitForLoad(*aggregator);
     state.counters["bookmarks"] = static_cast<double>(aggregator->allBookmarks().size());
 }
 
@@ -167,8 +186,13 @@ void safariOfCorpus(benchmark::State& state) {
 }
 
 void registerBenchmarks() {
-    for (std::int64_t count : {10000, 100000, 1000000})
+    for (std::int64_t count : {10000, 100000, 1000000}) {
         benchmark::RegisterBenchmark("loadAll", loadAll)->Arg(count)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("reloadUnchanged", reloadUnchanged)
+            ->Arg(count)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     struct Query {
         const char* kind;
         const char* text;

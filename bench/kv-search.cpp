@@ -59,7 +59,9 @@ int main(int argc, char** argv) {
     bench::useApplicationBundle(argv[0]);
 
     auto aggregator = kestrelvault::BookmarkAggregator::make();
-    if (fuzzy) aggregator->profileSettings()->fuzzySearchEnabled = *fuzzy;
+    // Stored, as the Settings window would store it, only when it changes.
+    if (fuzzy && aggregator->profileSettings()->fuzzySearchEnabled.get() != *fuzzy)
+        aggregator->profileSettings()->fuzzySearchEnabled = *fuzzy;
 
     auto start = Clock::now();
     long long loadMicroseconds = -1;

@@ -21,23 +21,34 @@ namespace {
 // Bookmarks per task when a list is put in search form, and per piece a search scores.
 constexpr std::size_t indexChunkSize = 8192;
 
-// Builds the list's search index in chunks on the global queues, so one large list does
-// not hold the whole load back, and hands the pieces, joined in order, to the main queue.
-void prepareSearchIndex(std::shared_ptr<const BookmarkList> bookmarks,
-                        std::function<void(SearchIndex)> deliverOnMain) {
-    std::size_t chunks = std::max<std::size_t>(1, (bookmarks->size() + indexChunkSize - 1) / indexChunkSize);
-    auto pieces = std::make_shared<std::vector<SearchIndex>>(chunks);
+// Puts each of a reader's built lists in search form and hands them, with their indexes and
+// in order, to the main queue. A list that a former load indexed (a reader gives back what
+// it kept for a file that did not change) takes that index as it is; the others are
+// indexed in chunks on the global queues, so one large list does not hold the load back.
+void prepareSearchIndex(const BookmarkList& bookmarks, const std::shared_ptr<const IndexedLists>& known,
+                        std::function<void(IndexedLists)> deliverOnMain) {
+    auto indexed = std::make_shared<IndexedLists>();
+    auto pieces = std::make_shared<std::vector<std::vector<SearchIndex>>>();  // by list; none for one known
+    for (auto& list : bookmarks.builtLists()) {
+        auto same = std::find_if(known->begin(), known->end(),
+                                 [&](const auto& entry) { return entry.first.sharesStorageWith(list); });
+        bool isKnown = same != known->end();
+        pieces->emplace_back(isKnown ? 0 : (list.size() + indexChunkSize - 1) / indexChunkSize);
+        indexed->push_back(isKnown ? *same : std::pair{std::move(list), SearchIndex{}});
+    }
     auto group = dispatch::Group::create();
-    for (std::size_t chunk = 0; chunk < chunks; ++chunk)
-        group->async(dispatch::globalQueue(dispatch::Priority::userInitiated), [bookmarks, pieces, chunk] {
-            std::size_t begin = std::min(bookmarks->size(), chunk * indexChunkSize);
-            std::size_t end = std::min(bookmarks->size(), begin + indexChunkSize);
-            (*pieces)[chunk] = SearchIndex::of(*bookmarks, begin, end);
-        });
-    group->notify(dispatch::mainQueue(), [pieces, deliverOnMain = std::move(deliverOnMain)] {
-        SearchIndex joined;
-        for (auto& piece : *pieces) joined.append(piece);
-        deliverOnMain(std::move(joined));
+    for (std::size_t list = 0; list < indexed->size(); ++list)
+        for (std::size_t chunk = 0; chunk < (*pieces)[list].size(); ++chunk)
+            group->async(dispatch::globalQueue(dispatch::Priority::userInitiated), [indexed, pieces, list, chunk] {
+                const auto& bookmarks = (*indexed)[list].first;
+                std::size_t begin = chunk * indexChunkSize;
+                (*pieces)[list][chunk] =
+                    SearchIndex::of(bookmarks, begin, std::min(bookmarks.size(), begin + indexChunkSize));
+            });
+    group->notify(dispatch::mainQueue(), [indexed, pieces, deliverOnMain = std::move(deliverOnMain)] {
+        for (std::size_t list = 0; list < indexed->size(); ++list)
+            for (auto& piece : (*pieces)[list]) (*indexed)[list].second.append(piece);
+        deliverOnMain(std::move(*indexed));
     });
 }
 
@@ -47,6 +58,7 @@ struct BookmarkAggregator::LoadState {
     std::size_t remaining = 0;
     BookmarkList bookmarks;
     SearchIndex index;
+    IndexedLists indexed;
     foundation::CompletionHandler<> completion;
 };
 
@@ -90,12 +102,15 @@ void BookmarkAggregator::loadAll(foundation::CompletionHandler<> completion) {
         return;
     }
     std::weak_ptr<BookmarkAggregator> weakSelf = weak_from_this();
+    auto known = std::make_shared<const IndexedLists>(indexedLists_);
     for (const auto& provider : enabled)
-        dispatch::globalQueue(dispatch::Priority::userInitiated)->async([provider, load, weakSelf] {
-            auto bookmarks = std::make_shared<const BookmarkList>(provider->loadBookmarks());
-            prepareSearchIndex(bookmarks, [load, weakSelf, bookmarks](SearchIndex index) {
-                load->bookmarks.append(*bookmarks);
-                load->index.append(index);
+        dispatch::globalQueue(dispatch::Priority::userInitiated)->async([provider, load, weakSelf, known] {
+            prepareSearchIndex(provider->loadBookmarks(), known, [load, weakSelf](IndexedLists lists) {
+                for (auto& entry : lists) {
+                    load->bookmarks.append(entry.first);
+                    load->index.append(entry.second);
+                    load->indexed.push_back(std::move(entry));
+                }
                 if (--load->remaining > 0) return;
                 if (auto self = weakSelf.lock())
                     self->finishLoad(load);
@@ -132,6 +147,14 @@ void BookmarkAggregator::finishLoad(const std::shared_ptr<LoadState>& load) {
             load->index.keepOnly(keep);
         }
     }
+    // The built lists published whole keep their index for the next load; they and it are
+    // held by the bookmarks and the search index anyway.
+    auto published = load->bookmarks.builtLists();
+    indexedLists_.clear();
+    for (auto& entry : load->indexed)
+        if (std::any_of(published.begin(), published.end(),
+                        [&](const BookmarkList& list) { return list.sharesStorageWith(entry.first); }))
+            indexedLists_.push_back(std::move(entry));
     searchIndex_ = std::move(load->index);
     allBookmarks_ = std::move(load->bookmarks);
     isLoading_ = false;

@@ -11,13 +11,19 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrelvault {
 
+// Built lists with their search index, in order.
+using IndexedLists = std::vector<std::pair<BookmarkList, SearchIndex>>;
+
 // Owns the browser readers and the loaded bookmarks, and answers searches over them.
 // Main thread only: loads run the readers on global queues and hand each list back on the
-// main queue. Loads are not serialised; the one that completes last sets the bookmarks.
+// main queue. Loads are not serialised; the one that completes last sets the bookmarks. A
+// load indexes only the lists its readers read anew: one a reader kept for an unchanged file
+// takes the index it had.
 class BookmarkAggregator : public std::enable_shared_from_this<BookmarkAggregator> {
 public:
     struct BrowserEntry {
@@ -66,6 +72,7 @@ private:
     foundation::Observable<BookmarkList> allBookmarks_;
     foundation::Observable<bool> isLoading_{false};
     SearchIndex searchIndex_;  // parallel to allBookmarks_
+    IndexedLists indexedLists_;  // the built lists the last load published whole
     std::shared_ptr<ProfileSettings> profileSettings_;
     std::vector<std::shared_ptr<BookmarkProvider>> providers_;
 };

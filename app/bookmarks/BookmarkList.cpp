@@ -25,13 +25,20 @@ struct BookmarkList::Part {
         TextRange folderPath;
         std::uint32_t profile;
     };
-    // 24 bytes: the URL is stored right after the name.
+    // 24 bytes: the URL is stored right after the name. A name kept lower-cased has a bit
+    // per capital: here up to 64 bytes, beyond in a bitmap stored right after the URL.
     struct Record {
+        static constexpr std::uint32_t capitalsAfterURL = std::uint32_t{1} << 31;  // in urlLength
+
         std::uint32_t nameOffset, nameLength, urlLength, run;
-        std::uint64_t nameCapitals;  // a bit per capital of a name kept lower-cased
+        std::uint64_t nameCapitals;
 
         TextRange name() const { return {nameOffset, nameLength}; }
-        TextRange url() const { return {nameOffset + nameLength, urlLength}; }
+        TextRange url() const { return {nameOffset + nameLength, urlLength & ~capitalsAfterURL}; }
+        std::optional<TextRange> capitalBitmap() const {
+            if (!(urlLength & capitalsAfterURL)) return std::nullopt;
+            return TextRange{url().offset + url().length, (nameLength + 7) / 8};
+        }
     };
 
     std::string_view view(TextRange range) const { return std::string_view(*texts).substr(range.offset, range.length); }
@@ -83,15 +90,24 @@ void BookmarkList::Builder::append(std::string_view name, std::string_view url, 
         runs.push_back(Part::Run{*stored, static_cast<std::uint32_t>(profile_)});
         runOpen_ = true;
     }
+    // An ASCII name is kept in its search form, lower-cased, with its capitals noted.
+    bool lowerCase = isASCII(name);
     std::uint64_t capitals = 0;
-    bool lowerCase = name.size() <= capitalBits && isASCII(name);
-    if (lowerCase)
-        for (std::size_t index = 0; index < name.size(); ++index)
-            if (name[index] >= 'A' && name[index] <= 'Z') capitals |= std::uint64_t{1} << index;
+    std::string bitmap;
+    for (std::size_t index = 0; lowerCase && index < name.size(); ++index) {
+        if (name[index] < 'A' || name[index] > 'Z') continue;
+        if (name.size() <= capitalBits) {
+            capitals |= std::uint64_t{1} << index;
+        } else {
+            bitmap.resize((name.size() + 7) / 8);
+            bitmap[index / 8] = static_cast<char>(bitmap[index / 8] | 1 << index % 8);
+        }
+    }
     auto storedName = store(name, lowerCase ? Letters::lowerCased : Letters::asGiven);
     auto storedURL = store(url);
-    if (!storedName || !storedURL) return;
-    part_->records.push_back(Part::Record{storedName->offset, storedName->length, storedURL->length,
+    if (!storedName || !storedURL || (!bitmap.empty() && !store(bitmap))) return;
+    std::uint32_t urlLength = storedURL->length | (bitmap.empty() ? 0 : Part::Record::capitalsAfterURL);
+    part_->records.push_back(Part::Record{storedName->offset, storedName->length, urlLength,
                                           static_cast<std::uint32_t>(runs.size() - 1), capitals});
     if (!part_->ids.empty()) part_->ids.emplace_back();
 }
@@ -139,8 +155,13 @@ Bookmark BookmarkList::operator[](std::size_t index) const {
     const auto& run = part->runOf(record);
     const auto& profile = part->profiles[run.profile];
     std::string name(part->view(record.name()));
-    for (std::size_t position = 0; position < name.size() && position < capitalBits; ++position)
-        if (record.nameCapitals >> position & 1) name[position] = static_cast<char>(name[position] - 'a' + 'A');
+    auto capitalBitmap = record.capitalBitmap();
+    auto bitmap = capitalBitmap ? part->view(*capitalBitmap) : std::string_view();
+    for (std::size_t position = 0; position < name.size(); ++position) {
+        bool capital = capitalBitmap ? (static_cast<unsigned char>(bitmap[position / 8]) >> position % 8 & 1)
+                                     : position < capitalBits && (record.nameCapitals >> position & 1);
+        if (capital) name[position] = static_cast<char>(name[position] - 'a' + 'A');
+    }
     std::string url(part->view(record.url()));
     std::string id = !part->ids.empty() && part->ids[local]
                          ? std::string(part->view(*part->ids[local]))
@@ -188,6 +209,32 @@ void BookmarkList::append(const BookmarkList& other) {
         parts_.push_back(other.parts_[part]);
         ends_.push_back(size() + other.parts_[part]->records.size());
     }
+}
+
+std::vector<BookmarkList> BookmarkList::builtLists() const {
+    std::vector<BookmarkList> lists(parts_.size());
+    for (std::size_t part = 0; part < parts_.size(); ++part) {
+        lists[part].parts_.push_back(parts_[part]);
+        lists[part].ends_.push_back(parts_[part]->records.size());
+    }
+    return lists;
+}
+
+BookmarkList::Weak BookmarkList::weak() const {
+    Weak weak;
+    weak.parts_.assign(parts_.begin(), parts_.end());
+    return weak;
+}
+
+std::optional<BookmarkList> BookmarkList::Weak::lock() const {
+    BookmarkList list;
+    for (const auto& weakPart : parts_) {
+        auto part = weakPart.lock();
+        if (!part) return std::nullopt;
+        list.ends_.push_back(list.size() + part->records.size());
+        list.parts_.push_back(std::move(part));
+    }
+    return list;
 }
 
 BookmarkList BookmarkList::keepingOnly(const std::vector<bool>& keep) const {

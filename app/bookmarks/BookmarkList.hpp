@@ -14,7 +14,7 @@ namespace kestrelvault {
 
 // A list of bookmarks kept compactly, for libraries of a million: a reader's texts sit in
 // one buffer, the profile fields once per profile, a folder path and its profile once per
-// run of bookmarks that share them, identifiers are made from profile and URL, and a short
+// run of bookmarks that share them, identifiers are made from profile and URL, and an
 // ASCII name is kept lower-cased (its search form) with a bit per capital; a Bookmark
 // value is made when one is read. Built by one thread with a Builder, immutable afterwards
 // and readable from any thread; copies and joined lists share their storage. One built
@@ -35,8 +35,8 @@ public:
         bool operator==(const Profile&) const = default;
     };
 
-    // The texts a search reads, borrowed from the list's storage; an ASCII name of up to 64
-    // bytes comes lower-cased.
+    // The texts a search reads, borrowed from the list's storage; an ASCII name comes
+    // lower-cased.
     struct SearchedFields {
         std::string_view name, url, folderPath;
     };
@@ -117,6 +117,24 @@ public:
 
     // Appends the other list's bookmarks after this one's.
     void append(const BookmarkList& other);
+    // The lists, each built by one Builder, that this one joins, in order; they share its
+    // storage.
+    std::vector<BookmarkList> builtLists() const;
+    // Whether both join the very same built lists: not equal bookmarks, the same storage.
+    bool sharesStorageWith(const BookmarkList& other) const { return parts_ == other.parts_; }
+
+    // A list that does not keep its storage alive: it gives the list back for as long as
+    // lists holding all of that storage live. Readers keep what they read this way, so that
+    // what they keep costs nothing beyond the loaded bookmarks. Any thread.
+    class Weak {
+    public:
+        std::optional<BookmarkList> lock() const;
+
+    private:
+        friend class BookmarkList;
+        std::vector<std::weak_ptr<const Part>> parts_;
+    };
+    Weak weak() const;
     // The bookmarks whose flag is set, in order.
     BookmarkList keepingOnly(const std::vector<bool>& keep) const;
 

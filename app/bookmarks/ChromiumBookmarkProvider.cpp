@@ -6,6 +6,7 @@
 #include "app/bookmarks/JSONDocument.hpp"
 
 #include <mutex>
+#include <set>
 
 namespace kestrelvault {
 
@@ -96,16 +97,25 @@ std::vector<std::string> ChromiumBookmarkProvider::profileDirectories() const {
     return directories;
 }
 
+ChromiumBookmarkProvider::ProfileInfo ChromiumBookmarkProvider::profileInfo() const {
+    auto path = basePath_ / "Local State";
+    auto found = keptLocalState_.look(path);
+    if (found.kept) return std::move(*found.kept);
+    auto info = readChromiumProfileInfo(basePath_);
+    keptLocalState_.keep(path, found.stamp, info);
+    return info;
+}
+
 std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profileNames() const {
     std::unordered_map<std::string, std::string> names;
-    for (auto& [directory, info] : readChromiumProfileInfo(basePath_))
+    for (auto& [directory, info] : profileInfo())
         if (info.name) names.emplace(directory, *info.name);
     return names;
 }
 
 std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profilePicturePaths() const {
     std::unordered_map<std::string, std::string> paths;
-    for (auto& [directory, info] : readChromiumProfileInfo(basePath_)) {
+    for (auto& [directory, info] : profileInfo()) {
         if (!info.gaiaPictureFileName || info.gaiaPictureFileName->empty()) continue;
         auto candidate = chromiumProfileFile(basePath_, directory, *info.gaiaPictureFileName);
         std::error_code error;
@@ -115,38 +125,48 @@ std::unordered_map<std::string, std::string> ChromiumBookmarkProvider::profilePi
 }
 
 BookmarkList ChromiumBookmarkProvider::loadBookmarks() const {
-    BookmarkList::Builder result;
+    BookmarkList result;
+    std::set<std::filesystem::path> files;
     auto directories = profileDirectories();
-    if (directories.empty()) return result.build();
-    auto names = profileNames();
-    auto pictures = profilePicturePaths();
-    std::uintmax_t fileBytes = 0;  // the texts take less than their files
-    for (const auto& directory : directories) {
-        std::error_code error;
-        auto size = std::filesystem::file_size(basePath_ / directory / "Bookmarks", error);
-        if (!error) fileBytes += size;
+    if (!directories.empty()) {
+        auto names = profileNames();
+        auto pictures = profilePicturePaths();
+        for (const auto& directory : directories) {
+            BookmarkList::Profile profile{browserType_, directory, directory, std::nullopt};
+            if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
+            if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
+            auto file = basePath_ / directory / "Bookmarks";
+            files.insert(file);
+            result.append(profileBookmarks(file, profile));
+        }
     }
-    result.reserve(static_cast<std::size_t>(fileBytes), static_cast<std::size_t>(fileBytes) / 34);
-    for (const auto& directory : directories) {
-        readProfile(directory, names, pictures, result);
-        returnFreedMemoryToTheSystem();  // the parsed file is gone
-    }
-    return result.build();
+    keptBookmarks_.forgetAllBut(files);
+    return result;
 }
 
-void ChromiumBookmarkProvider::readProfile(const std::string& directory,
-                                           const std::unordered_map<std::string, std::string>& names,
-                                           const std::unordered_map<std::string, std::string>& pictures,
+BookmarkList ChromiumBookmarkProvider::profileBookmarks(const std::filesystem::path& file,
+                                                        const BookmarkList::Profile& profile) const {
+    auto found = keptBookmarks_.look(file);
+    if (found.kept && found.kept->profile == profile)
+        if (auto kept = found.kept->bookmarks.lock()) return std::move(*kept);
+    BookmarkList::Builder builder;
+    // The texts take less than their file; room never written costs no memory.
+    if (found.stamp) builder.reserve(static_cast<std::size_t>(found.stamp->size), static_cast<std::size_t>(found.stamp->size / 34));
+    readProfile(file, profile, builder);
+    auto bookmarks = builder.build();
+    returnFreedMemoryToTheSystem();  // the parsed file is gone
+    keptBookmarks_.keep(file, found.stamp, KeptBookmarks{profile, bookmarks.weak()});
+    return bookmarks;
+}
+
+void ChromiumBookmarkProvider::readProfile(const std::filesystem::path& file, const BookmarkList::Profile& profile,
                                            BookmarkList::Builder& result) const {
-    auto document = parseBookmarksFile(basePath_ / directory / "Bookmarks");
+    auto document = parseBookmarksFile(file);
     if (!document) return;
     simdjson::dom::object top;
     if (document->root().get_object().get(top) != simdjson::SUCCESS) return;
     auto roots = objectMember(top, "roots");
     if (!roots) return;
-    BookmarkList::Profile profile{browserType_, directory, directory, std::nullopt};
-    if (auto name = names.find(directory); name != names.end()) profile.displayName = name->second;
-    if (auto picture = pictures.find(directory); picture != pictures.end()) profile.picturePath = picture->second;
     for (auto [key, value] : distinctMembers(*roots)) {
         simdjson::dom::object root;
         if (value.get_object().get(root) == simdjson::SUCCESS) parseNode(root, "", profile, result);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/bookmarks/BookmarkProvider.hpp"
+#include "app/bookmarks/ChromiumLocalState.hpp"
+#include "app/bookmarks/KeptReads.hpp"
 
 #include <simdjson.h>
 
@@ -14,8 +16,10 @@ namespace kestrelvault {
 
 // Reads the profiles and bookmarks of one Chromium-family browser under its base
 // directory: one "Bookmarks" JSON file per profile directory and the "Local State" file
-// for names and pictures. Immutable after construction; loadBookmarks() may run on any
-// thread, concurrently with other readers. Reads only; nothing is cached.
+// for names and pictures. loadBookmarks() may run on any thread, concurrently with other
+// readers and with itself. Reads only. What it made of each file is kept (KeptReads), and
+// a file still in the state it was read in is not read again: a load gives what reading
+// everything would.
 class ChromiumBookmarkProvider : public BookmarkProvider {
 public:
     ChromiumBookmarkProvider(BrowserType browserType, std::filesystem::path basePath);
@@ -41,13 +45,23 @@ public:
                            const BookmarkList::Profile& profile, BookmarkList::Builder& result) const;
 
 private:
-    // Appends one profile directory's bookmarks; a file that cannot be read or parsed adds none.
-    void readProfile(const std::string& directory, const std::unordered_map<std::string, std::string>& names,
-                     const std::unordered_map<std::string, std::string>& pictures,
+    using ProfileInfo = std::vector<std::pair<std::string, ChromiumProfileInfo>>;
+    struct KeptBookmarks {
+        BookmarkList::Profile profile;
+        BookmarkList::Weak bookmarks;  // alive while the loaded bookmarks hold them
+    };
+
+    ProfileInfo profileInfo() const;
+    // One profile directory's bookmarks, kept or read; a file that cannot be read or parsed
+    // gives none.
+    BookmarkList profileBookmarks(const std::filesystem::path& file, const BookmarkList::Profile& profile) const;
+    void readProfile(const std::filesystem::path& file, const BookmarkList::Profile& profile,
                      BookmarkList::Builder& result) const;
 
     BrowserType browserType_;
     std::filesystem::path basePath_;
+    mutable KeptReads<ProfileInfo> keptLocalState_;
+    mutable KeptReads<KeptBookmarks> keptBookmarks_;
 };
 
 }  // namespace kestrelvault

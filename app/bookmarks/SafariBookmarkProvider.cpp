@@ -134,18 +134,26 @@ private:
     mutable std::vector<std::pair<std::string, Node>> entries_;
 };
 
-std::string localizedFolderName(std::string_view title) {
-    auto lookUp = [](const char* key) {
-        auto bundle = foundation::Bundle::mainBundle();
-        return bundle ? bundle->localizedStringForKey(key) : std::string(key);
-    };
-    if (title == "BookmarksBar") return lookUp("safari_bookmarks_bar");
-    if (title == "BookmarksMenu") return lookUp("safari_bookmarks_menu");
-    return std::string(title);
+std::string localizedString(const char* key) {
+    auto bundle = foundation::Bundle::mainBundle();
+    return bundle ? bundle->localizedStringForKey(key) : std::string(key);
 }
 
+// Safari's own top-level folders under the names they show, looked up once per load.
+struct FolderNames {
+    std::string bar = localizedString("safari_bookmarks_bar");
+    std::string menu = localizedString("safari_bookmarks_menu");
+
+    std::string shown(std::string_view title) const {
+        if (title == "BookmarksBar") return bar;
+        if (title == "BookmarksMenu") return menu;
+        return std::string(title);
+    }
+};
+
 template <class Source>
-void walk(const Source& source, typename Source::Node top, BookmarkList::Builder& result) {
+void walk(const Source& source, typename Source::Node top, const FolderNames& folderNames,
+          BookmarkList::Builder& result) {
     using Folder = std::optional<FolderToEnter<typename Source::Cursor>>;
     auto children = source.dictionaryChildren(top);
     if (!children) return;
@@ -163,10 +171,33 @@ void walk(const Source& source, typename Source::Node top, BookmarkList::Builder
             auto title = source.text(child, "Title", titleText).value_or("");
             if (title == "com.apple.ReadingList") return std::nullopt;
             if (auto grandchildren = source.dictionaryChildren(child))
-                return FolderToEnter<typename Source::Cursor>{std::move(*grandchildren), localizedFolderName(title)};
+                return FolderToEnter<typename Source::Cursor>{std::move(*grandchildren), folderNames.shown(title)};
         }
         return std::nullopt;
     });
+}
+
+BookmarkList readBookmarks(const std::filesystem::path& path, const FolderNames& folderNames) {
+    BookmarkList::Builder result;
+    auto contents = readPaddedFile(path);
+    if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result.build();
+    std::string_view bytes(contents->data(), contents->size());
+    // A bookmark takes more than 16 bytes of the file, and its texts less than theirs.
+    result.reserve(bytes.size(), bytes.size() / 16);
+    // Binary files (what Safari writes) are read in place; a walk of shared objects or
+    // cycles would not end, so the shape is checked first. XML is parsed as every property
+    // list is (checked first as well, since the parser recurses per nesting level).
+    if (auto binary = BinaryPropertyList::open(bytes)) {
+        if (foundation::PropertyListPrecheck::isSafeBinary(bytes) && binary->isDictionary(binary->top()))
+            walk(BinarySource(*binary), binary->top(), folderNames, result);
+        contents.reset();
+        returnFreedMemoryToTheSystem();
+        return result.build();
+    }
+    auto list = foundation::PropertyListReader::read(bytes);
+    auto top = list ? static_cast<plist_t>(list->root.get()) : nullptr;
+    if (top && plist_get_node_type(top) == PLIST_DICT) walk(TreeSource{}, top, folderNames, result);
+    return result.build();
 }
 
 }  // namespace
@@ -189,26 +220,13 @@ std::vector<BrowserProfile> SafariBookmarkProvider::profiles() const {
 }
 
 BookmarkList SafariBookmarkProvider::loadBookmarks() const {
-    BookmarkList::Builder result;
-    auto contents = readPaddedFile(bookmarksPath_);
-    if (!contents || contents->size() == 0 || contents->size() > UINT32_MAX) return result.build();
-    std::string_view bytes(contents->data(), contents->size());
-    // A bookmark takes more than 16 bytes of the file, and its texts less than theirs.
-    result.reserve(bytes.size(), bytes.size() / 16);
-    // Binary files (what Safari writes) are read in place; a walk of shared objects or
-    // cycles would not end, so the shape is checked first. XML is parsed as every property
-    // list is (checked first as well, since the parser recurses per nesting level).
-    if (auto binary = BinaryPropertyList::open(bytes)) {
-        if (foundation::PropertyListPrecheck::isSafeBinary(bytes) && binary->isDictionary(binary->top()))
-            walk(BinarySource(*binary), binary->top(), result);
-        contents.reset();
-        returnFreedMemoryToTheSystem();
-        return result.build();
-    }
-    auto list = foundation::PropertyListReader::read(bytes);
-    auto top = list ? static_cast<plist_t>(list->root.get()) : nullptr;
-    if (top && plist_get_node_type(top) == PLIST_DICT) walk(TreeSource{}, top, result);
-    return result.build();
+    FolderNames folderNames;
+    auto found = kept_.look(bookmarksPath_);
+    if (found.kept && found.kept->barName == folderNames.bar && found.kept->menuName == folderNames.menu)
+        if (auto kept = found.kept->bookmarks.lock()) return std::move(*kept);
+    auto bookmarks = readBookmarks(bookmarksPath_, folderNames);
+    kept_.keep(bookmarksPath_, found.stamp, KeptBookmarks{folderNames.bar, folderNames.menu, bookmarks.weak()});
+    return bookmarks;
 }
 
 }  // namespace kestrelvault

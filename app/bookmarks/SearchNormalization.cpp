@@ -55,6 +55,28 @@ icu::UnicodeString normalized(const icu::Normalizer2* normalizer, const icu::Uni
     return U_SUCCESS(status) ? result : text;
 }
 
+// ICU loads its normalisation data on first use under a guard of its own; taking the
+// instances once here, under the language's guard, also lets thread checkers see that
+// every thread reads them after they were made.
+struct Normalizers {
+    const icu::Normalizer2* nfkc = nullptr;
+    const icu::Normalizer2* nfc = nullptr;
+    const icu::Locale* root = nullptr;
+};
+
+const Normalizers& normalizers() {
+    static const Normalizers instances = [] {
+        Normalizers made;
+        UErrorCode status = U_ZERO_ERROR;
+        made.nfkc = icu::Normalizer2::getNFKCInstance(status);
+        made.nfc = icu::Normalizer2::getNFCInstance(status);
+        if (U_FAILURE(status)) made.nfkc = made.nfc = nullptr;
+        made.root = &icu::Locale::getRoot();
+        return made;
+    }();
+    return instances;
+}
+
 }  // namespace
 
 std::string hiraganaToKatakana(std::string_view text) {
@@ -71,14 +93,12 @@ std::string normalizeForSearch(std::string_view text) {
             if (byte >= 'A' && byte <= 'Z') byte = static_cast<char>(byte - 'A' + 'a');
         return lower;
     }
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfkc = icu::Normalizer2::getNFKCInstance(status);
-    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    const auto& forms = normalizers();
     auto unicode = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    if (U_SUCCESS(status)) unicode = normalized(nfkc, unicode);
+    if (forms.nfkc) unicode = normalized(forms.nfkc, unicode);
     if (containsHiragana(unicode)) unicode = katakanaOf(unicode);
-    unicode.toLower(icu::Locale::getRoot());
-    if (U_SUCCESS(status)) unicode = normalized(nfc, unicode);
+    unicode.toLower(*forms.root);
+    if (forms.nfc) unicode = normalized(forms.nfc, unicode);
     std::string out;
     unicode.toUTF8String(out);
     return out;

@@ -47,6 +47,7 @@ TEST(BookmarkList, GivesBackExactlyTheBookmarksItWasGiven) {
     EXPECT_EQ(std::vector<Bookmark>(list), bookmarks);
     for (std::size_t index = 0; index < bookmarks.size(); ++index) EXPECT_EQ(list[index], bookmarks[index]) << index;
     EXPECT_EQ(list.searchedFields(5).name, "all caps 123");  // ASCII names are kept in search form
+    EXPECT_EQ(list.searchedFields(3).name, "z" + std::string(63, 'a') + "z");  // long ones too
     EXPECT_EQ(list.searchedFields(1).name, "GitHub – Ünïcode");
     EXPECT_THROW(list.at(bookmarks.size()), std::out_of_range);
 
