@@ -2,7 +2,7 @@
 // with N bookmarks over every browser, for kv-search and the benchmarks; with --lines also
 // the same bookmarks as text lines (name, URL and folder path separated by tabs). Progress
 // goes to standard error.
-#include "bench/CorpusGenerator.hpp"
+#include "corpus/CorpusGenerator.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
     std::string home;
-    bench::CorpusOptions options;
+    corpus::CorpusOptions options;
     for (int index = 1; index + 1 < argc; index += 2) {
         std::string option = argv[index];
         const char* value = argv[index + 1];
@@ -32,6 +32,6 @@ int main(int argc, char** argv) {
     options.progress = [&](std::size_t written) {
         std::fprintf(stderr, "kv-corpus: %zu of %zu bookmarks\n", written, options.count);
     };
-    bench::writeCorpus(home, options);
+    corpus::writeCorpus(home, options);
     return 0;
 }
