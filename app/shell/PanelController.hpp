@@ -9,6 +9,10 @@
 #include <memory>
 #include <optional>
 
+namespace ui {
+class HostingView;
+}
+
 namespace kestrelvault {
 
 // Owns the floating search panel: shows it over the application in front (fading and
@@ -58,6 +62,7 @@ private:
     void animateOut();
     appkit::EventPtr overlayClickHandler(const appkit::EventPtr& event);
 
+    std::shared_ptr<ui::HostingView> content_;
     std::unique_ptr<foundation::NotificationToken> resignKeyObserver_;
 };
 

@@ -336,6 +336,37 @@ TEST_F(SearchPanel, EveryWayOfClosingHidesThePanelAndOnlyLosingKeyStatusLeavesTh
     }
 }
 
+// Escape, then the shortcut at once: the new showing comes before the hiding that the lost
+// key status asked for, which then finds the panel key again and leaves it.
+TEST_F(SearchPanel, AShowingRightAfterAHideIsNotUndoneByTheKeyStatusThatHideTookAway) {
+    showPanel();
+    controller->hide(PanelController::FocusRestoration::previousApplication);
+    ASSERT_FALSE(controller->panel->isKeyWindow());
+    controller->show();
+    settle();
+    EXPECT_TRUE(controller->isShowing && controller->panel->isKeyWindow() && overlayShown());
+}
+
+// A window server that reads the shortcut and the key typed right after it in one batch (as
+// the X11 display does): the key lands in the field the showing emptied, not after the last
+// showing's query.
+TEST_F(SearchPanel, AKeyReadWithTheShortcutStartsANewQuery) {
+    std::function<void()> batch;
+    auto [windowServer, registration] =
+        foundation::RunLoop::main()->addSource([&] { batch(); }, foundation::NSRunLoopCommonModes);
+    showPanel();
+    search("docs");
+    press("escape");
+    advance(0.2);
+    batch = [this] {
+        screen.pressKeys("shift+cmd+space");
+        screen.pressKeys("g");
+    };
+    windowServer->signal();
+    settle();
+    EXPECT_EQ(viewModel->query.get(), "g");
+}
+
 TEST_F(SearchPanel, CopyCommandsToastTheirTextAndANewerToastReplacesTheShownOne) {
     showPanel();
     search("github");
