@@ -54,6 +54,12 @@ void X11Focus::update() {
     hadKeyWindow_ = true;
 }
 
+bool X11Focus::keyWindowHasFocus() const {
+    auto key = appkit::WindowList::shared().keyWindow();
+    auto* mirrored = key ? windows_.find(*key) : nullptr;
+    return mirrored && mirrored->identifier() == focused_;
+}
+
 bool X11Focus::windowManagerRuns() {
     XReply<xcb_get_property_reply_t> manager(xcb_get_property_reply(
         connection_.get(),

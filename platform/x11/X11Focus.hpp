@@ -34,6 +34,8 @@ public:
     void settle();
 
     bool applicationHasFocus() const { return focused_ != XCB_NONE; }
+    // Whether the server's focus is known to have reached the application's key window.
+    bool keyWindowHasFocus() const;
     // The class name of the other client's window that has the focus, or "".
     std::string classOfFocusedClient();
     // Brings the session in line with another client that has the focus, unless the
