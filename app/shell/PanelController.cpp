@@ -53,6 +53,7 @@ void PanelController::show() {
     appkit::Application::shared()->activate();
     panel->makeKeyAndOrderFront();
     isShowing = true;
+    ++showings_;
     DDVAnalytics::logEventWithName("open_search", nullptr);
     animateIn();
 }
