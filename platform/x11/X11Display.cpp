@@ -187,6 +187,9 @@ bool X11Display::readEvents() {
     while (auto event = connection_->nextEvent()) handle(*event);
     focus_->settle();
     keyboardHold_->settle();
+    // The window the keyboard is held for gets shown and focused now, not only once the main
+    // run loop is idle enough to wait: until then every key typed is the application's.
+    if (keyboardHold_->isHeld()) update();
     if (!connection_->hasError()) return true;
     // Nothing can be shown or typed any more: the application ends, as X clients do.
     std::string message = "The X server " + connection_->name() + " closed the connection";
