@@ -1,6 +1,6 @@
 #include "bench/CorpusRoot.hpp"
 
-#include "bench/CorpusGenerator.hpp"
+#include "corpus/CorpusGenerator.hpp"
 
 #include <cstdlib>
 #include <string>
@@ -31,9 +31,9 @@ CorpusRoot::~CorpusRoot() {
 std::filesystem::path generatedHome(std::size_t count) {
     auto home = CorpusRoot::path() / ("generated-" + std::to_string(count));
     if (!std::filesystem::exists(home / "Applications/Safari.app/Contents/Info.plist")) {
-        CorpusOptions options;
+        corpus::CorpusOptions options;
         options.count = count;
-        writeCorpus(home, options);
+        corpus::writeCorpus(home, options);
     }
     return home;
 }

@@ -4,8 +4,8 @@
 #include "app/bookmarks/BookmarkAggregator.hpp"
 #include "app/bookmarks/SafariBookmarkProvider.hpp"
 #include "bench/BenchmarkBundle.hpp"
-#include "bench/CorpusGenerator.hpp"
 #include "bench/CorpusRoot.hpp"
+#include "corpus/CorpusGenerator.hpp"
 #include "platform/foundation/RunLoop.hpp"
 
 #include <benchmark/benchmark.h>

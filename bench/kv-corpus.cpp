@@ -6,7 +6,7 @@
 // --depth the deepest folder level (4), --title-words the most words in a title (5). With
 // --lines also the same bookmarks as text lines (name, URL and folder path separated by
 // tabs). Progress goes to standard error.
-#include "bench/CorpusGenerator.hpp"
+#include "corpus/CorpusGenerator.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +14,7 @@
 
 int main(int argc, char** argv) {
     std::string home;
-    bench::CorpusOptions options;
+    corpus::CorpusOptions options;
     for (int index = 1; index + 1 < argc; index += 2) {
         std::string option = argv[index];
         const char* value = argv[index + 1];
@@ -47,6 +47,6 @@ int main(int argc, char** argv) {
     options.progress = [&](std::size_t written) {
         std::fprintf(stderr, "kv-corpus: %zu of %zu bookmarks\n", written, options.count);
     };
-    bench::writeCorpus(home, options);
+    corpus::writeCorpus(home, options);
     return 0;
 }

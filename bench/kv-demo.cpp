@@ -4,7 +4,7 @@
 // program there, and as a person would: opens the search panel with Shift+Super+Space and
 // types a query, closes it, opens the menu of the tray icon and from it Settings. Each view
 // is written to DIR as a PNG, with its one-line caption in DIR/captions.txt.
-#include "bench/CorpusGenerator.hpp"
+#include "corpus/CorpusGenerator.hpp"
 #include "desktop/DesktopClient.hpp"
 #include "desktop/VirtualDisplay.hpp"
 #include "platform/foundation/UserDefaults.hpp"
@@ -77,10 +77,10 @@ private:
         auto home = out_ / "home";
         std::filesystem::remove_all(home);
         std::filesystem::remove(out_ / "captions.txt");
-        bench::CorpusOptions options;
+        corpus::CorpusOptions options;
         options.count = 3000;
         options.seed = 7;
-        bench::writeCorpus(home, options);
+        corpus::writeCorpus(home, options);
         ::setenv("HOME", home.c_str(), 1);
         // The welcome of a first launch is left out: it would stand in front of the rest.
         foundation::UserDefaults::initWithSuiteName("com.kestrelvault.Kestrelvault")

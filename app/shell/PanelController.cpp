@@ -41,6 +41,9 @@ void PanelController::show() {
         if (window->identifier() == settingsWindowIdentifier) window->close();
     previousApp = appkit::Workspace::sharedWorkspace()->frontmostApplication();
     viewModel->reset();
+    // The field shows the emptied query before a key typed right after the shortcut reaches
+    // it: the window server may hand that key on before the view's next update.
+    content_->host()->update();
     // Runs after show() returns, so the panel is on screen while the bookmarks load.
     dispatch::mainQueue()->async([self = shared_from_this()] { self->viewModel->reloadBookmarks([self] {}); });
     positionPanel();
@@ -50,22 +53,25 @@ void PanelController::show() {
     appkit::Application::shared()->activate();
     panel->makeKeyAndOrderFront();
     isShowing = true;
+    ++showings_;
     DDVAnalytics::logEventWithName("open_search", nullptr);
     animateIn();
 }
 
 void PanelController::createPanel() {
     panel = appkit::Window::make<FloatingPanel>(appkit::Rect(0, 0, panelWidth, initialPanelHeight));
-    auto hosting = ui::HostingView::make(ui::make<SearchPanelView>(viewModel, weak_from_this()));
-    hosting->setWantsLayer(true);
-    panel->setContentView(hosting);
+    content_ = ui::HostingView::make(ui::make<SearchPanelView>(viewModel, weak_from_this()));
+    content_->setWantsLayer(true);
+    panel->setContentView(content_);
     std::weak_ptr<PanelController> weakSelf = weak_from_this();
     resignKeyObserver_ = foundation::NotificationCenter::defaultCenter()->addObserver(
         appkit::NSWindowDidResignKeyNotification, panel, dispatch::mainQueue(),
         [weakSelf](const foundation::Notification&) {
-            // After the event that took key status away has been handled.
+            // After the event that took key status away has been handled, unless a showing
+            // made the panel key again meanwhile (that showing is not to be undone).
             dispatch::mainQueue()->async([weakSelf] {
-                if (auto self = weakSelf.lock()) self->hide(FocusRestoration::none);
+                auto self = weakSelf.lock();
+                if (self && !self->panel->isKeyWindow()) self->hide(FocusRestoration::none);
             });
         });
 }

@@ -6,8 +6,13 @@
 #include "platform/appkit/Window.hpp"
 #include "platform/foundation/NotificationCenter.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+
+namespace ui {
+class HostingView;
+}
 
 namespace kestrelvault {
 
@@ -46,6 +51,8 @@ public:
     bool isShowing = false;
     std::shared_ptr<appkit::Window> overlayWindow;
     objc::Id overlayClickMonitor;
+    // How many showings there were: what finishes later (an opening) hides only its own.
+    std::uint64_t showings() const { return showings_; }
 
     explicit PanelController(std::shared_ptr<SearchViewModel> viewModel);
 
@@ -58,6 +65,8 @@ private:
     void animateOut();
     appkit::EventPtr overlayClickHandler(const appkit::EventPtr& event);
 
+    std::uint64_t showings_ = 0;
+    std::shared_ptr<ui::HostingView> content_;
     std::unique_ptr<foundation::NotificationToken> resignKeyObserver_;
 };
 

@@ -113,10 +113,7 @@ Node SearchPanelView::searchRow() {
         ui::Binding<std::string>([model] { return model->query.get(); },
                                  [model](const std::string& text) { model->query = text; }),
         [model] { model->moveSelectionDown(); }, [model] { model->moveSelectionUp(); }, hide,
-        [model, hide] {
-            model->openSelected();
-            hide();
-        },
+        [model, controller] { openSelectedAndHide(model, controller); },
         [this] { performAndToast(&SearchViewModel::copySelectedURL, "url_copied"); },
         [this] { performAndToast(&SearchViewModel::copySelectedMarkdown, "markdown_copied"); });
     return ui::HStack({ui::Symbol("globe")
@@ -227,9 +224,7 @@ void SearchPanelView::performAndToast(void (SearchViewModel::*action)(), const s
 void SearchPanelView::handleRowTap(std::int64_t index) {
     double now = foundation::Clock::wallSecondsSince1970();
     if (lastClickIndex.get() == index && now - lastClickTime.get() < appkit::Event::doubleClickInterval()) {
-        viewModel->openSelected();
-        if (auto controller = panelController.lock())
-            controller->hide(PanelController::FocusRestoration::previousApplication);
+        openSelectedAndHide(viewModel, panelController);
     } else {
         // A keyboard move that left the selection where it was (a single result) has not
         // scrolled yet; this selection is the click's, and clicks do not scroll.
@@ -238,6 +233,17 @@ void SearchPanelView::handleRowTap(std::int64_t index) {
     }
     lastClickIndex.set(index);
     lastClickTime.set(now);
+}
+
+void SearchPanelView::openSelectedAndHide(const std::shared_ptr<SearchViewModel>& viewModel,
+                                          const std::weak_ptr<PanelController>& panelController) {
+    auto controller = panelController.lock();
+    auto showing = controller ? controller->showings() : 0;
+    viewModel->openSelected([panelController, showing](SearchViewModel::OpenOutcome outcome) {
+        auto controller = panelController.lock();
+        if (outcome == SearchViewModel::OpenOutcome::finished && controller && controller->showings() == showing)
+            controller->hide(PanelController::FocusRestoration::previousApplication);
+    });
 }
 
 void SearchPanelView::handleErrorChange(const std::optional<std::string>& error) {

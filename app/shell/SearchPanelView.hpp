@@ -65,6 +65,10 @@ private:
     ui::Node keyHintFooter() const;
     static ui::Node keyHint(const std::string& keyCap, const std::string& labelKey);
     ui::Node toast() const;
+    // Return and a double click: the panel hides once the opening is on its way, and stays,
+    // with the error's toast, when it failed.
+    static void openSelectedAndHide(const std::shared_ptr<SearchViewModel>& viewModel,
+                                    const std::weak_ptr<PanelController>& panelController);
     static void applyPanelHeight(const SearchViewModel& viewModel, const std::shared_ptr<PanelController>& controller);
 };
 

@@ -120,17 +120,22 @@ std::optional<Bookmark> SearchViewModel::selectedBookmark() const {
     return results.get()[static_cast<std::size_t>(index)];
 }
 
-void SearchViewModel::openSelected() {
+void SearchViewModel::openSelected(OpenCompletion then) {
     dispatch::checkMainThread();
-    if (auto bookmark = selectedBookmark()) openBookmark(*bookmark);
+    if (auto bookmark = selectedBookmark()) return openBookmark(*bookmark, std::move(then));
+    if (then) then(OpenOutcome::finished);
 }
 
 void SearchViewModel::setFailedToOpenError() {
     lastError = localized("failed_to_open_bookmark");
 }
 
-void SearchViewModel::openBookmark(const Bookmark& bookmark) {
+void SearchViewModel::openBookmark(const Bookmark& bookmark, OpenCompletion then) {
     dispatch::checkMainThread();
+    auto failed = [&] {
+        setFailedToOpenError();
+        if (then) then(OpenOutcome::failed);
+    };
     // Counted before any check, so failed opens are measured too.
     DDVAnalytics::logEventWithName(
         "open_bookmark",
@@ -139,31 +144,29 @@ void SearchViewModel::openBookmark(const Bookmark& bookmark) {
     auto url = foundation::URL::URLWithString(bookmark.url);
     // A relative reference such as "--renderer-cmd-prefix=..." parses, but a browser would
     // take it as a command-line switch: a bookmark file must not steer the browser's options.
-    if (!url || bookmark.url.front() == '-') {
-        setFailedToOpenError();
-        return;
-    }
+    if (!url || bookmark.url.front() == '-') return failed();
     auto applicationURL = appkit::Workspace::sharedWorkspace()->URLForApplicationWithBundleIdentifier(
         std::string(bundleIdentifier(bookmark.browser)));
-    if (!applicationURL) {
-        setFailedToOpenError();
-        return;
-    }
+    if (!applicationURL) return failed();
     auto configuration = appkit::WorkspaceOpenConfiguration::configuration();
-    dispatch::mainQueue()->async([weakSelf = weak_from_this(), bookmark, configuration, applicationURL, url] {
-        if (auto self = weakSelf.lock()) self->openInBrowser(bookmark, configuration, applicationURL, url);
-    });
+    dispatch::mainQueue()->async(
+        [weakSelf = weak_from_this(), bookmark, configuration, applicationURL, url, then = std::move(then)] {
+            if (auto self = weakSelf.lock()) self->openInBrowser(bookmark, configuration, applicationURL, url, then);
+        });
 }
 
 void SearchViewModel::openInBrowser(const Bookmark& bookmark,
                                     const std::shared_ptr<appkit::WorkspaceOpenConfiguration>& configuration,
                                     const std::shared_ptr<foundation::URL>& applicationURL,
-                                    const std::shared_ptr<foundation::URL>& url) {
-    // Workspace completions arrive on a worker queue; errors are reported on the main queue.
-    auto completion = [weakSelf = weak_from_this()](std::shared_ptr<foundation::Error> error) {
-        if (!error) return;
-        dispatch::mainQueue()->async([weakSelf, error] {
-            if (auto self = weakSelf.lock()) self->reportOpenError(error);
+                                    const std::shared_ptr<foundation::URL>& url, OpenCompletion then) {
+    // Workspace completions arrive on a worker queue; outcomes are told on the main queue.
+    auto completion = [weakSelf = weak_from_this(), then](std::shared_ptr<foundation::Error> error) {
+        if (!error && !then) return;
+        dispatch::mainQueue()->async([weakSelf, error, then] {
+            auto self = weakSelf.lock();
+            if (!self) return;
+            if (error) self->reportOpenError(error);
+            if (then) then(error ? OpenOutcome::failed : OpenOutcome::finished);
         });
     };
     auto workspace = appkit::Workspace::sharedWorkspace();
@@ -180,6 +183,7 @@ void SearchViewModel::openInBrowser(const Bookmark& bookmark,
             workspace->openURLs({url}, applicationURL, configuration, completion);
             break;
         case BrowserType::firefox:
+            if (then) then(OpenOutcome::finished);
             break;
     }
 }

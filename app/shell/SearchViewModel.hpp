@@ -44,8 +44,13 @@ public:
     void reloadBookmarks(std::function<void()> then = {});
     void moveSelectionDown();
     void moveSelectionUp();
-    void openSelected();
-    void openBookmark(const Bookmark& bookmark);
+    // How an opening ended, told to its caller on the main thread: failed when it set
+    // lastError, finished otherwise (also when there was nothing to open). The browser's
+    // launch reports later, so the outcome may come after the call returned.
+    enum class OpenOutcome { finished, failed };
+    using OpenCompletion = std::function<void(OpenOutcome)>;
+    void openSelected(OpenCompletion then = {});
+    void openBookmark(const Bookmark& bookmark, OpenCompletion then = {});
     void copySelectedURL();
     void copySelectedMarkdown();
     void reset();
@@ -64,7 +69,7 @@ private:
     void openInBrowser(const Bookmark& bookmark,
                        const std::shared_ptr<appkit::WorkspaceOpenConfiguration>& configuration,
                        const std::shared_ptr<foundation::URL>& applicationURL,
-                       const std::shared_ptr<foundation::URL>& url);
+                       const std::shared_ptr<foundation::URL>& url, OpenCompletion then);
     void reportOpenError(const std::shared_ptr<foundation::Error>& error);
     void setFailedToOpenError();
     static void copyToPasteboard(std::string text);

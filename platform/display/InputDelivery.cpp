@@ -57,6 +57,12 @@ std::optional<char32_t> InputDelivery::functionKeyCharacter(std::uint16_t keyCod
 
 KeyRoute InputDelivery::deliverKey(KeyCombination key, KeyDirection direction, bool applicationReceivesInput,
                                    const std::function<TypedText()>& text, bool isRepeat) {
+    if (auto route = deliverToHotKey(key, direction, isRepeat)) return *route;
+    if (!applicationReceivesInput) return KeyRoute::otherApplication;
+    return deliverToApplication(key, direction, text, isRepeat);
+}
+
+std::optional<KeyRoute> InputDelivery::deliverToHotKey(KeyCombination key, KeyDirection direction, bool isRepeat) {
     auto& manager = carbon::EventManager::shared();
     bool down = direction == KeyDirection::down;
     // Hot keys do not see caps lock, as on the platform: ⇧⌘Space fires with it on.
@@ -82,11 +88,15 @@ KeyRoute InputDelivery::deliverKey(KeyCombination key, KeyDirection direction, b
         return KeyRoute::hotKey;
     }
     if (manager.isReservedForOtherApplication(key.keyCode, hotKeyModifiers)) return KeyRoute::heldByOtherApplication;
-    if (!applicationReceivesInput) return KeyRoute::otherApplication;
+    return std::nullopt;
+}
 
+KeyRoute InputDelivery::deliverToApplication(KeyCombination key, KeyDirection direction,
+                                             const std::function<TypedText()>& text, bool isRepeat) {
+    bool down = direction == KeyDirection::down;
     auto raw = carbon::CarbonEvent::makeRawKeyEvent(down ? carbon::kEventRawKeyDown : carbon::kEventRawKeyUp,
                                                     key.keyCode, key.carbonModifiers);
-    if (manager.dispatchEvent(raw) == carbon::noErr) return KeyRoute::rawKeyHandler;
+    if (carbon::EventManager::shared().dispatchEvent(raw) == carbon::noErr) return KeyRoute::rawKeyHandler;
 
     auto flags = flagsFromCarbon(key.carbonModifiers);
     appkit::Event::KeyDetails details;

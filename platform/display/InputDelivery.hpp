@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace display {
@@ -37,6 +38,13 @@ public:
     // The text is asked for only when the key reaches the application's queue.
     KeyRoute deliverKey(KeyCombination key, KeyDirection direction, bool applicationReceivesInput,
                         const std::function<TypedText()>& text, bool isRepeat = false);
+    // The two halves of deliverKey. First the hot keys: hotKey when one of the process took
+    // the key, heldByOtherApplication when another application holds the combination, else
+    // nothing and the key is for whoever receives input.
+    std::optional<KeyRoute> deliverToHotKey(KeyCombination key, KeyDirection direction, bool isRepeat);
+    // Then the application: its raw key handlers, else its event queue.
+    KeyRoute deliverToApplication(KeyCombination key, KeyDirection direction, const std::function<TypedText()>& text,
+                                  bool isRepeat);
     // A mouse event in the window with the number, at a point of its coordinates (y up).
     void deliverMouse(appkit::EventType type, appkit::Point locationInWindow, int windowNumber, int clickCount,
                       std::uint32_t carbonModifiers = 0);

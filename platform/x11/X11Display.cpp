@@ -13,6 +13,7 @@
 #include "platform/x11/X11Focus.hpp"
 #include "platform/x11/X11HotKeyGrabs.hpp"
 #include "platform/x11/X11Keyboard.hpp"
+#include "platform/x11/X11KeyboardHold.hpp"
 #include "platform/x11/X11MenuGrab.hpp"
 #include "platform/x11/X11ScreenCapture.hpp"
 #include "platform/x11/X11Visuals.hpp"
@@ -87,6 +88,10 @@ void X11Display::setUp() {
     grabs_ = std::make_unique<X11HotKeyGrabs>(*connection_, *keyboard_);
     clipboard_ = std::make_unique<X11Clipboard>(*connection_, ownWindow_);
     menuGrab_ = std::make_unique<X11MenuGrab>(*connection_);
+    keyboardHold_ = std::make_unique<X11KeyboardHold>(
+        *connection_, *focus_, *menuGrab_, [this](const X11KeyboardHold::KeptKey& kept) {
+            input_.deliverToApplication(kept.key, kept.direction, [&] { return kept.text; }, kept.isRepeat);
+        });
     // The application starts behind the client that has the focus.
     focus_->followOtherClients();
     connection_->flush();
@@ -103,6 +108,7 @@ void X11Display::setUp() {
 X11Display::~X11Display() {
     updateObserver_.reset();
     watcher_.reset();
+    keyboardHold_.reset();
     menuGrab_.reset();
     tray_.reset();
     windows_.reset();
@@ -177,6 +183,7 @@ void X11Display::update() {
     windows_->update(layout_);
     focus_->update();
     menuGrab_->update();
+    keyboardHold_->settle();
     connection_->flush();
     // Events read while waiting for replies are in no socket any more: their reading is due.
     if (connection_->setAsideQueuedEvents()) watcher_->signal();
@@ -185,6 +192,10 @@ void X11Display::update() {
 bool X11Display::readEvents() {
     while (auto event = connection_->nextEvent()) handle(*event);
     focus_->settle();
+    keyboardHold_->settle();
+    // The window the keyboard is held for gets shown and focused now, not only once the main
+    // run loop is idle enough to wait: until then every key typed is the application's.
+    if (keyboardHold_->isHeld()) update();
     if (!connection_->hasError()) return true;
     // Nothing can be shown or typed any more: the application ends, as X clients do.
     std::string message = "The X server " + connection_->name() + " closed the connection";
@@ -273,10 +284,14 @@ void X11Display::handle(const xcb_generic_event_t& event) {
 
 void X11Display::handleKey(const xcb_key_press_event_t& event, KeyDirection direction) {
     connection_->noteEventTime(event.time);
+    bool down = direction == KeyDirection::down;
+    if (!down) keyboardHold_->noteRelease(event.detail);
     // Modifier keys alone change only the flags of the keys that follow. A key without a
     // code still types its text (a character the layout lacks, remapped onto a spare key).
-    if (keyboard_->isModifierKey(event.detail)) return;
-    bool down = direction == KeyDirection::down;
+    if (keyboard_->isModifierKey(event.detail)) {
+        if (down) keyboardHold_->answerPress(event.detail, event.time, X11KeyboardHold::Press::otherKey);
+        return;
+    }
     bool isRepeat = down && keysDown_.count(event.detail);
     if (down)
         keysDown_.insert(event.detail);
@@ -288,8 +303,18 @@ void X11Display::handleKey(const xcb_key_press_event_t& event, KeyDirection dire
         windows_->find(event.event) != nullptr || focus_->applicationHasFocus() || menuGrab_->isHeld();
     if (!receivesInput) focus_->followOtherClients();
     KeyCombination key{keyboard_->virtualKeyCode(event.detail), keyboard_->carbonModifiers(event.state)};
-    input_.deliverKey(key, direction, receivesInput,
-                      [&] { return keyboard_->text(event.detail, event.state, direction); }, isRepeat);
+    auto text = [&] { return keyboard_->text(event.detail, event.state, direction); };
+    // A hot key's handlers run while its press holds the keyboard still; the answer follows.
+    auto hotKeyRoute = input_.deliverToHotKey(key, direction, isRepeat);
+    if (down) {
+        bool tookAsHotKey = hotKeyRoute == KeyRoute::hotKey && !isRepeat;
+        keyboardHold_->answerPress(event.detail, event.time,
+                                   tookAsHotKey ? X11KeyboardHold::Press::hotKey : X11KeyboardHold::Press::otherKey);
+    }
+    if (hotKeyRoute) return keyboardHold_->settle();  // its handlers may have made a window key
+    // While the keyboard is held for the window a hot key makes key, every key is for it.
+    if (keyboardHold_->keepsKeysBack()) return keyboardHold_->keepBack({key, direction, text(), isRepeat});
+    if (receivesInput || keyboardHold_->isHeld()) input_.deliverToApplication(key, direction, text, isRepeat);
 }
 
 void X11Display::handleButton(const xcb_button_press_event_t& event, bool pressed) {

@@ -21,6 +21,7 @@ class X11EventWatcher;
 class X11Focus;
 class X11HotKeyGrabs;
 class X11Keyboard;
+class X11KeyboardHold;
 class X11MenuGrab;
 class X11Visuals;
 class X11WindowList;
@@ -28,8 +29,9 @@ class X11WindowList;
 // The window server on an X server: the application's windows as X windows drawn by the
 // renderer (X11Window), focus and key status (X11Focus), the monitors as screens, keys and
 // clicks from the server delivered as the platform's events (X11Keyboard, InputDelivery),
-// hot keys as grabs on the root window (X11HotKeyGrabs), the general pasteboard as the
-// CLIPBOARD selection (X11Clipboard), open menus' hold on input (X11MenuGrab), and the
+// hot keys as grabs on the root window (X11HotKeyGrabs) that hold the keyboard for the window
+// their handlers make key (X11KeyboardHold), the general pasteboard as the CLIPBOARD
+// selection (X11Clipboard), open menus' hold on input (X11MenuGrab), and the
 // menu-bar extra in the system tray. Events are read on the main thread when the server
 // sends them; before the main run loop waits, the server is brought in line with the
 // application's windows. Main thread only; one per
@@ -96,6 +98,7 @@ private:
     std::unique_ptr<X11HotKeyGrabs> grabs_;
     std::unique_ptr<X11Clipboard> clipboard_;
     std::unique_ptr<X11MenuGrab> menuGrab_;
+    std::unique_ptr<X11KeyboardHold> keyboardHold_;
     std::unique_ptr<SystemTray> tray_;
     bool saidNoTray_ = false;
     std::weak_ptr<appkit::StatusItem> shownStatusItem_;

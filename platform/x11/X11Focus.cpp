@@ -3,6 +3,8 @@
 #include "platform/appkit/RunningApplication.hpp"
 #include "platform/appkit/WindowList.hpp"
 
+#include <utility>
+
 namespace display {
 
 namespace {
@@ -52,6 +54,12 @@ void X11Focus::update() {
     hadKeyWindow_ = true;
 }
 
+bool X11Focus::keyWindowHasFocus() const {
+    auto key = appkit::WindowList::shared().keyWindow();
+    auto* mirrored = key ? windows_.find(*key) : nullptr;
+    return mirrored && mirrored->identifier() == focused_;
+}
+
 bool X11Focus::windowManagerRuns() {
     XReply<xcb_get_property_reply_t> manager(xcb_get_property_reply(
         connection_.get(),
@@ -86,6 +94,7 @@ void X11Focus::focusIn(const xcb_focus_in_event_t& event) {
     if (!mirrored) return;
     focused_ = event.event;
     leftPending_ = false;
+    gaveFocusAway_ = false;
     appkit::RunningApplication::currentApplication()->activate();  // the session follows the focus
     auto window = mirrored->window();
     if (!window) return;
@@ -117,6 +126,13 @@ void X11Focus::settle() {
     leftPending_ = false;
     keyWindowAwaitsFocus_ = false;
     returnTo_ = XCB_NONE;
+    if (std::exchange(gaveFocusAway_, false)) {
+        // The application activated that client itself, which took its key status then; a
+        // window made key since (shown again at once) is not the one the focus left.
+        givenTo_.reset();
+        hadKeyWindow_ = false;
+        return;
+    }
     if (auto key = appkit::WindowList::shared().keyWindow()) key->resignKeyWindow();
     if (auto client = classOf(focus); !client.empty())
         appkit::RunningApplication::withBundleIdentifier(client)->activate();
@@ -184,6 +200,7 @@ void X11Focus::focusApplication(const std::string& windowClass) {
     }
     if (target == XCB_NONE) return;
     returnTo_ = XCB_NONE;
+    gaveFocusAway_ = applicationHasFocus();
     if (windowManagerRuns()) return askWindowManagerToActivate(target, ActivationSource::user);
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(connection_.get(), target, XCB_CONFIG_WINDOW_STACK_MODE, &above);

@@ -16,9 +16,11 @@ namespace display {
 // application's, whichever batch of events brings its arrival. When the application is
 // left without a key window while it holds focus, focus goes back to the window that had it
 // before the application took it. Focus that only moves for a keyboard grab (a hot key
-// held) changes nothing. While another client has the focus, the session's frontmost
-// application is that client's (named by its window's class) whenever the display asks;
-// activating another application gives its window the focus. Main thread only.
+// held) changes nothing, and focus the application gave another client itself (activating
+// it, which took the key status already) resigns no window made key since. While another
+// client has the focus, the session's frontmost application is that client's (named by its
+// window's class) whenever the display asks; activating another application gives its window
+// the focus. Main thread only.
 class X11Focus {
 public:
     X11Focus(X11Connection& connection, X11WindowList& windows) : connection_(connection), windows_(windows) {}
@@ -32,6 +34,8 @@ public:
     void settle();
 
     bool applicationHasFocus() const { return focused_ != XCB_NONE; }
+    // Whether the server's focus is known to have reached the application's key window.
+    bool keyWindowHasFocus() const;
     // The class name of the other client's window that has the focus, or "".
     std::string classOfFocusedClient();
     // Brings the session in line with another client that has the focus, unless the
@@ -66,6 +70,8 @@ private:
     // A window became key and no window of the application has had the focus since.
     bool keyWindowAwaitsFocus_ = false;
     xcb_window_t returnTo_ = XCB_NONE;
+    // The application gave the focus to another client itself while it had it.
+    bool gaveFocusAway_ = false;
 };
 
 }  // namespace display

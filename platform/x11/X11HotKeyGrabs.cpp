@@ -24,8 +24,10 @@ carbon::OSStatus X11HotKeyGrabs::grab(carbon::UInt32 keyCode, carbon::UInt32 car
     auto variants = lockVariants(grab->modifiers);
     std::size_t made = 0;
     for (; made < variants.size(); ++made) {
+        // The keyboard stops at the press until the application answers it (X11KeyboardHold),
+        // so no key typed after the hot key can pass it.
         auto cookie = xcb_grab_key_checked(connection_.get(), 1, connection_.root(), variants[made], grab->key,
-                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC);
         if (connection_.errorCode(cookie) != 0) break;
     }
     if (made == variants.size()) return carbon::noErr;

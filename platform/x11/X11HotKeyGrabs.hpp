@@ -14,7 +14,8 @@ namespace display {
 // holds any of them the server refuses the grab: the ones already made are let go and the
 // registration fails with eventHotKeyExistsErr, as when another application holds a hot
 // key. Without Num Lock on the keyboard two variants are the same grab, which the server
-// takes twice as one. Main thread only.
+// takes twice as one. The server holds the keyboard still at a hot key's press until the
+// application answers (X11KeyboardHold). Main thread only.
 class X11HotKeyGrabs {
 public:
     X11HotKeyGrabs(X11Connection& connection, const X11Keyboard& keyboard)

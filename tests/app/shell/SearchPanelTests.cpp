@@ -336,6 +336,37 @@ TEST_F(SearchPanel, EveryWayOfClosingHidesThePanelAndOnlyLosingKeyStatusLeavesTh
     }
 }
 
+// Escape, then the shortcut at once: the new showing comes before the hiding that the lost
+// key status asked for, which then finds the panel key again and leaves it.
+TEST_F(SearchPanel, AShowingRightAfterAHideIsNotUndoneByTheKeyStatusThatHideTookAway) {
+    showPanel();
+    controller->hide(PanelController::FocusRestoration::previousApplication);
+    ASSERT_FALSE(controller->panel->isKeyWindow());
+    controller->show();
+    settle();
+    EXPECT_TRUE(controller->isShowing && controller->panel->isKeyWindow() && overlayShown());
+}
+
+// A window server that reads the shortcut and the key typed right after it in one batch (as
+// the X11 display does): the key lands in the field the showing emptied, not after the last
+// showing's query.
+TEST_F(SearchPanel, AKeyReadWithTheShortcutStartsANewQuery) {
+    std::function<void()> batch;
+    auto [windowServer, registration] =
+        foundation::RunLoop::main()->addSource([&] { batch(); }, foundation::NSRunLoopCommonModes);
+    showPanel();
+    search("docs");
+    press("escape");
+    advance(0.2);
+    batch = [this] {
+        screen.pressKeys("shift+cmd+space");
+        screen.pressKeys("g");
+    };
+    windowServer->signal();
+    settle();
+    EXPECT_EQ(viewModel->query.get(), "g");
+}
+
 TEST_F(SearchPanel, CopyCommandsToastTheirTextAndANewerToastReplacesTheShownOne) {
     showPanel();
     search("github");
@@ -361,6 +392,40 @@ TEST_F(SearchPanel, CopyCommandsToastTheirTextAndANewerToastReplacesTheShownOne)
     press("return");
     EXPECT_TRUE(text("Could not open the bookmark"));
     EXPECT_EQ(viewModel->lastError.get(), std::nullopt);
+}
+
+// An opening that fails, at once (Edge is not installed) or when the browser will not launch
+// (Brave's bundle has no program), leaves the panel showing with the toast, still counted;
+// the panel waits for the user to move on.
+TEST_F(SearchPanel, AFailedOpeningKeepsThePanelShowingWithItsToast) {
+    home.write("Library/Application Support/Microsoft Edge/Default/Bookmarks",
+               bookmarksFile({{"Edge notes", "https://notes.example.com/"}}, 0));
+    struct Case {
+        std::string query, browser;
+        std::function<void()> open;
+    };
+    const std::vector<Case> cases = {{"edge notes", "edge", [this] { press("return"); }},
+                                     {"weather", "brave", [this] { clickRow(0), clickRow(0); }}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.browser);
+        showPanel();
+        search(test.query);
+        test.open();
+        EXPECT_TRUE(controller->isShowing && controller->panel->isKeyWindow() && overlayShown());
+        EXPECT_TRUE(text("Could not open the bookmark"));
+        advance(0.3);
+        auto shown = picture("search-panel-open-failed-" + test.browser);
+        double y = controller->panel->frame().height() - 8 - 5;  // the toast's dark capsule
+        EXPECT_LT(red(*shown, 340, y), red(*shown, 60, y));
+        auto events = testsupport::storedEvents(AMSDatabase::defaultPath());
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().name, "open_bookmark");
+        EXPECT_EQ(events.back().parameters, R"({"browser":")" + test.browser + R"("})");
+        advance(1.0), advance(0.25);  // removed 1.2 s after it came, then faded out
+        EXPECT_TRUE(controller->isShowing && !text("Could not open the bookmark"));
+        press("escape");
+        EXPECT_FALSE(controller->isShowing);
+    }
 }
 
 // A query wider than the field scrolls while typed: the caret after its last letter, the one

@@ -1,6 +1,8 @@
 #include "platform/appkit/Event.hpp"
 #include "platform/appkit/TextField.hpp"
 #include "platform/appkit/Window.hpp"
+#include "desktop/DesktopClient.hpp"
+#include "platform/foundation/RunLoop.hpp"
 #include "tests/platform/x11/X11DisplayFixture.hpp"
 
 #include <string>
@@ -109,6 +111,41 @@ TEST_F(X11DisplayTest, AHotKeyFiresOnDownAndUpWhateverTheLocksAndWhoeverHasTheFo
     EXPECT_TRUE(runUntil([&] { return !keyDowns.empty(); }));
     EXPECT_EQ(keyDowns, std::vector<std::uint16_t>{49});
     EXPECT_TRUE(hotKeyEvents().empty());
+}
+
+// With another client in front, a key typed while the hot key is still down (let go after
+// it) waits for the window the hot key's release makes key, and the keys after it follow; when
+// that window goes, whether it had the focus yet or not, the client in front has the keyboard
+// again.
+TEST_F(X11DisplayTest, KeysTypedBeforeAHotKeyIsLetGoReachTheWindowItsReleaseMakesKey) {
+    auto client = desktop::DesktopClient::connect(server.name());
+    ASSERT_TRUE(client) << client.error();
+    auto editor = std::move(*client);
+    ASSERT_TRUE(editor->showApplicationWindow("Editor", 0, 0, 400, 300));
+    auto window = appkit::Window::make(Rect(200, 200, 300, 80), appkit::WindowStyleMask::titled);
+    auto field = std::make_shared<appkit::TextField>(Rect(10, 10, 280, 22));
+    window->contentView()->addSubview(field);
+    carbon::EventHotKeyRef hotKey;
+    ASSERT_EQ(registerShiftCommandSpace(&hotKey), carbon::noErr);
+    const carbon::EventTypeSpec released[] = {{carbon::kEventClassKeyboard, carbon::kEventHotKeyReleased}};
+    carbon::InstallEventHandler(
+        carbon::GetEventDispatcherTarget(),
+        [&](carbon::EventHandlerCallRef, const carbon::EventRef&, void*) {
+            window->makeKeyAndOrderFront();
+            window->makeFirstResponder(field);
+            return carbon::eventNotHandledErr;
+        },
+        released, nullptr, nullptr);
+
+    xdotool({"keydown", "shift+super+space", "keyup", "shift+super", "key", "d"});
+    display->screenshot();  // the keys so far are read
+    ASSERT_TRUE(foundation::RunLoop::main()->runUntilIdle());  // and handled before the hot key is let go
+    xdotool({"keyup", "space", "type", "ocs"});
+    EXPECT_TRUE(runUntil([&] { return field->stringValue() == "docs"; })) << field->stringValue();
+    window->orderOut();
+    display->update();  // as before the run loop next waits
+    xdotool({"key", "x"});
+    EXPECT_TRUE(runUntil([&] { return editor->wasTypedIntoApplicationWindow('x'); }));
 }
 
 TEST_F(X11DisplayTest, AKeyAnotherClientHoldsIsRefusedUntilItLetsGo) {

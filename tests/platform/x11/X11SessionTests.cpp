@@ -117,6 +117,23 @@ TEST_F(X11DisplayTest, FocusOnItsWayFromOneWindowOfTheApplicationToAnotherKeepsI
     EXPECT_EQ(display->frontmostApplication(), "Editor");
 }
 
+// The application activates another client and at once makes its panel key again (hidden and
+// shown again before the display has read that the focus left): the panel keeps key status
+// and gets the focus back.
+TEST_F(X11DisplayTest, APanelMadeKeyAgainRightAfterTheApplicationGaveTheFocusAwayGetsItBack) {
+    auto editor = otherClient(server.name(), "Editor", 900);
+    auto keyPanel = appkit::Window::make<KeyPanel>(Rect(300, 300, 400, 100), appkit::WindowStyleMask::nonactivatingPanel);
+    appkit::Application::shared()->activate();
+    keyPanel->makeKeyAndOrderFront();
+    ASSERT_TRUE(runUntil([&] { return editor->focus() == display->serverWindow(*keyPanel); }));
+
+    appkit::RunningApplication::withBundleIdentifier("Editor")->activate();
+    appkit::Application::shared()->activate();
+    keyPanel->makeKeyAndOrderFront();
+    EXPECT_TRUE(runUntil([&] { return editor->focus() == display->serverWindow(*keyPanel); }));
+    EXPECT_TRUE(keyPanel->isKeyWindow());
+}
+
 TEST_F(X11DisplayTest, TheSessionFollowsOtherClientsAndActivatingOneFocusesItsWindow) {
     // Started while another client has the focus, the application is not in front.
     auto editor = otherClient(server.name(), "Editor", 700);

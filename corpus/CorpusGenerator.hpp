@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-namespace bench {
+namespace corpus {
 
 struct CorpusOptions {
     std::size_t count = 0;
@@ -32,4 +32,4 @@ struct CorpusOptions {
 // the same options write the same home.
 void writeCorpus(const std::filesystem::path& home, const CorpusOptions& options);
 
-}  // namespace bench
+}  // namespace corpus

@@ -1,4 +1,4 @@
-#include "bench/CorpusGenerator.hpp"
+#include "corpus/CorpusGenerator.hpp"
 
 #include <nlohmann/json.hpp>
 #include <plist/plist.h>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace bench {
+namespace corpus {
 
 namespace {
 
@@ -259,4 +259,4 @@ void writeCorpus(const std::filesystem::path& home, const CorpusOptions& options
     if (options.progress) options.progress(options.count);
 }
 
-}  // namespace bench
+}  // namespace corpus
