@@ -11,7 +11,7 @@
 #include "platform/ui/Host.hpp"
 #include "platform/ui/HostingView.hpp"
 #include "platform/ui/Layout.hpp"
-#include "platform/ui/TextLayout.hpp"
+#include "platform/ui/TextLayoutCache.hpp"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -57,12 +57,12 @@ void shapePath(cairo_t* context, const ui::Shape& shape, const Rect& rect) {
 
 void drawText(Canvas& canvas, const std::string& text, const ui::TextStyle& style, const Rect& rect, const Color& color,
               Appearance appearance) {
-    ui::TextLayout layout(text, style);
+    auto layout = ui::TextLayoutCache::layout(text, style);
     cairo_t* context = canvas.context();
     cairo_save(context);
     canvas.setColor(color, appearance);
     cairo_move_to(context, rect.minX(), rect.minY());
-    pango_cairo_show_layout(context, layout.layout());
+    pango_cairo_show_layout(context, layout->layout());
     cairo_restore(context);
 }
 
@@ -82,9 +82,9 @@ void drawEditedLine(Canvas& canvas, const appkit::TextField& field, appkit::Fiel
     constexpr double caretWidth = 1;
     ui::TextStyle oneLine;
     oneLine.font = field.font();
-    ui::TextLayout line(value, oneLine);
-    auto carets = line.caretOffsets();
-    double width = line.size().width, visible = std::max(textRect.width(), caretWidth);
+    auto line = ui::TextLayoutCache::layout(value, oneLine);
+    auto carets = line->caretOffsets();
+    double width = line->size().width, visible = std::max(textRect.width(), caretWidth);
     double focus = carets[std::min(editor.selectionFocus(), carets.size() - 1)];
     // Past 0 the line (with the caret after its end) is wider than the text area.
     double overflow = width + caretWidth - visible, offset = 0;
@@ -94,15 +94,15 @@ void drawEditedLine(Canvas& canvas, const appkit::TextField& field, appkit::Fiel
         offset = overflow / 2;
     else if (field.alignment() == appkit::TextAlignment::right)
         offset = overflow;
-    double lineX = textRect.minX() - offset, lineY = fieldRect.midY() - line.size().height / 2;
-    double lineHeight = std::max(line.size().height, field.font().pointSize);
+    double lineX = textRect.minX() - offset, lineY = fieldRect.midY() - line->size().height / 2;
+    double lineHeight = std::max(line->size().height, field.font().pointSize);
     cairo_t* context = canvas.context();
     cairo_save(context);
     cairo_rectangle(context, textRect.minX(), fieldRect.minY(), visible, fieldRect.height());
     cairo_clip(context);
     const auto& selection = editor.selectedRange();
     auto drawLine = [&](const Color& color) {
-        drawText(canvas, value, oneLine, Rect(lineX, lineY, width, line.size().height), color, appearance);
+        drawText(canvas, value, oneLine, Rect(lineX, lineY, width, line->size().height), color, appearance);
     };
     if (selection.length == 0) {
         if (!value.empty()) drawLine(field.textColor());
@@ -207,8 +207,8 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
     if (field.maximumNumberOfLines() > 0) style.lineLimit = field.maximumNumberOfLines();
     style.alignment = textAlignment(field.alignment());
     const std::string& shown = placeholder ? field.placeholderString() : value;
-    ui::TextLayout layout(shown, style);
-    Rect textRect(rect.minX() + leftInset, rect.midY() - layout.size().height / 2, *style.width, layout.size().height);
+    auto layout = ui::TextLayoutCache::layout(shown, style);
+    Rect textRect(rect.minX() + leftInset, rect.midY() - layout->size().height / 2, *style.width, layout->size().height);
     cairo_save(context);
     cairo_rectangle(context, rect.minX(), rect.minY(), rect.width(), rect.height());
     cairo_clip(context);
@@ -228,8 +228,8 @@ void drawButton(Canvas& canvas, const appkit::Button& button, const Rect& rect, 
     cairo_set_line_width(context, 1);
     cairo_stroke(context);
     ui::TextStyle style{button.font(), rect.width(), 1, ui::TextAlignment::center};
-    ui::TextLayout layout(button.title(), style);
-    drawText(canvas, button.title(), style, Rect(rect.minX(), rect.midY() - layout.size().height / 2, rect.width(), layout.size().height),
+    auto layout = ui::TextLayoutCache::layout(button.title(), style);
+    drawText(canvas, button.title(), style, Rect(rect.minX(), rect.midY() - layout->size().height / 2, rect.width(), layout->size().height),
              Color::labelColor(), appearance);
 }
 
