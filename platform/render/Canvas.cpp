@@ -40,6 +40,15 @@ Canvas::~Canvas() {
     cairo_surface_destroy(surface_);
 }
 
+void Canvas::clear() {
+    cairo_destroy(context_);
+    cairo_surface_flush(surface_);
+    std::memset(cairo_image_surface_get_data(surface_), 0,
+                static_cast<std::size_t>(cairo_image_surface_get_stride(surface_)) * height_);
+    cairo_surface_mark_dirty(surface_);
+    context_ = cairo_create(surface_);
+}
+
 std::shared_ptr<appkit::Image> Canvas::image() const {
     cairo_surface_flush(surface_);
     const unsigned char* pixels = cairo_image_surface_get_data(surface_);

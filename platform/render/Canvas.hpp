@@ -27,6 +27,10 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
+    // Every pixel transparent again, with a fresh drawing state: a canvas drawn on anew
+    // keeps its pages rather than asking the system for new ones.
+    void clear();
+
     // The pixels so far, not premultiplied, rows top to bottom.
     std::shared_ptr<appkit::Image> image() const;
 
