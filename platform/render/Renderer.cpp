@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <optional>
 
 namespace render {
 
@@ -279,25 +281,55 @@ void drawChildren(Canvas& canvas, const ui::LayoutNode& node) {
     for (const auto& child : node.children) drawTreeNode(canvas, child);
 }
 
+// Where a subtree may draw: the frames of its nodes, with room around them for what draws
+// a little past its frame (text one point, strokes and antialiasing); none when it holds a
+// hosted view, whose subviews lie wherever their own frames put them.
+std::optional<Rect> drawnBounds(const ui::LayoutNode& node) {
+    if (node.hostedView) return std::nullopt;
+    const Rect& frame = node.frame;
+    if (!std::isfinite(frame.minX()) || !std::isfinite(frame.minY()) || !std::isfinite(frame.maxX()) ||
+        !std::isfinite(frame.maxY()))
+        return std::nullopt;
+    double x0 = frame.minX(), y0 = frame.minY(), x1 = frame.maxX(), y1 = frame.maxY();
+    for (const auto& child : node.children) {
+        auto bounds = drawnBounds(child);
+        if (!bounds) return std::nullopt;
+        x0 = std::min(x0, bounds->minX()), y0 = std::min(y0, bounds->minY());
+        x1 = std::max(x1, bounds->maxX()), y1 = std::max(y1, bounds->maxY());
+    }
+    return Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
+// Draws into a layer painted at the alpha. The layer covers only where the subtree may
+// draw, in whole points with a margin, rather than the whole canvas: nothing drawn changes
+// (the layer is clear outside), but filling and compositing it cost little.
+void drawFaded(Canvas& canvas, const ui::LayoutNode& node, double alpha, const std::function<void()>& draw) {
+    cairo_t* context = canvas.context();
+    cairo_save(context);
+    if (auto bounds = drawnBounds(node)) {
+        constexpr double margin = 4;
+        double x0 = std::floor(bounds->minX()) - margin, y0 = std::floor(bounds->minY()) - margin;
+        cairo_rectangle(context, x0, y0, std::ceil(bounds->maxX()) + margin - x0, std::ceil(bounds->maxY()) + margin - y0);
+        cairo_clip(context);
+    }
+    cairo_push_group(context);
+    draw();
+    cairo_pop_group_to_source(context);
+    cairo_paint_with_alpha(context, alpha);
+    cairo_restore(context);
+}
+
 // The children composed as one layer and painted at the alpha.
 void drawChildrenWithAlpha(Canvas& canvas, const ui::LayoutNode& node, double alpha) {
     if (alpha >= 1) return drawChildren(canvas, node);
-    cairo_t* context = canvas.context();
-    cairo_push_group(context);
-    drawChildren(canvas, node);
-    cairo_pop_group_to_source(context);
-    cairo_paint_with_alpha(context, std::clamp(alpha, 0.0, 1.0));
+    drawFaded(canvas, node, std::clamp(alpha, 0.0, 1.0), [&] { drawChildren(canvas, node); });
 }
 
 // A disabled control: drawn as when enabled, faded.
 void drawDisabled(Canvas& canvas, const ui::LayoutNode& node) {
     auto enabled = node;
     enabled.environment.isEnabled = true;
-    cairo_t* context = canvas.context();
-    cairo_push_group(context);
-    drawTreeNode(canvas, enabled);
-    cairo_pop_group_to_source(context);
-    cairo_paint_with_alpha(context, 0.4);
+    drawFaded(canvas, node, 0.4, [&] { drawTreeNode(canvas, enabled); });
 }
 
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {

@@ -80,6 +80,15 @@ TEST(ShapeRendering, ClipsToACircleAndAppliesOpacity) {
     EXPECT_NEAR(alphaAt(*translucent, 5, 5), 20, 1);
 }
 
+// A faded layer is as large as what its subtree draws, also where a child is moved out of
+// the faded node's own frame.
+TEST(ShapeRendering, OpacityFadesWhatIsMovedPastTheFadedFrame) {
+    auto moved = Renderer::renderNode(
+        Rectangle().fill(Color::rgba(0, 0, 1)).frame(10.0, 10.0).offset(25, 0).opacity(0.5), {60, 10});
+    EXPECT_NEAR(alphaAt(*moved, 55, 5), 128, 1);
+    EXPECT_EQ(alphaAt(*moved, 30, 5), 0);
+}
+
 TEST(WindowRendering, ASnapshotShowsTheTitleBarTheContentAndTheWindowsAlphaAndSurvivesPng) {
     testsupport::TemporaryHome home;
     auto window = appkit::Window::make(appkit::Rect(0, 0, 120, 60), appkit::WindowStyleMask::titled);
