@@ -36,8 +36,9 @@ public:
 
     void setColor(const appkit::Color& color, appkit::Appearance appearance);
     void fillRect(const appkit::Rect& rect, const appkit::Color& color, appkit::Appearance appearance);
-    // Paints the image scaled into the rectangle.
-    void drawImage(const appkit::Image& image, const appkit::Rect& rect);
+    // Paints the image scaled into the rectangle. The image's pixels in cairo's format are
+    // kept while it lives (the 32 drawn last), since images are drawn again every frame.
+    void drawImage(const std::shared_ptr<const appkit::Image>& image, const appkit::Rect& rect);
 
 private:
     int width_;

@@ -350,7 +350,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         return;
     }
     case ui::NodeKind::image:
-        if (const auto& image = node.data<ui::ImageData>().image) canvas.drawImage(*image, node.frame);
+        if (const auto& image = node.data<ui::ImageData>().image) canvas.drawImage(image, node.frame);
         return;
     case ui::NodeKind::symbol:
         canvas.setColor(foreground, appearance);
@@ -440,7 +440,7 @@ void Renderer::drawView(Canvas& canvas, const appkit::View& view, const Rect& re
     if (auto* field = dynamic_cast<const appkit::TextField*>(&view)) drawTextField(canvas, *field, rect, appearance);
     if (auto* button = dynamic_cast<const appkit::Button*>(&view)) drawButton(canvas, *button, rect, appearance);
     if (auto* imageView = dynamic_cast<const appkit::ImageView*>(&view); imageView && imageView->image())
-        canvas.drawImage(*imageView->image(), imageView->imageRectIn(rect));
+        canvas.drawImage(imageView->image(), imageView->imageRectIn(rect));
     if (auto* hosting = dynamic_cast<const ui::HostingView*>(&view)) {
         if (const auto& layout = hosting->host()->lastLayout()) {
             cairo_save(context);
@@ -496,7 +496,7 @@ std::shared_ptr<appkit::Image> Renderer::screenshot(const Rect& screenFrame) {
         auto image = snapshot(*window);
         const Rect& frame = window->frame();
         // Screen coordinates grow up; the canvas grows down.
-        canvas.drawImage(*image, Rect(frame.minX() - screenFrame.minX(), screenFrame.maxY() - frame.maxY(), frame.width(),
+        canvas.drawImage(image, Rect(frame.minX() - screenFrame.minX(), screenFrame.maxY() - frame.maxY(), frame.width(),
                                       frame.height()));
     }
     return canvas.image();

@@ -89,6 +89,15 @@ TEST(ShapeRendering, OpacityFadesWhatIsMovedPastTheFadedFrame) {
     EXPECT_EQ(alphaAt(*moved, 30, 5), 0);
 }
 
+// Images are kept in the renderer's format while they live: one made where an earlier one
+// was (the same size, made right after the other went) is drawn as itself.
+TEST(ImageRendering, AnImageMadeWhereAnEarlierOneWasIsDrawnAsItself) {
+    for (std::uint32_t colour : {0xFF0000FFu, 0x0000FFFFu, 0x00FF00FFu}) {
+        auto drawn = Renderer::renderNode(Image(appkit::Image::filled(4, 4, colour)).resizable().frame(4.0, 4.0), {4, 4});
+        EXPECT_EQ(drawn->pixel(2, 2), colour) << std::hex << colour;
+    }
+}
+
 TEST(WindowRendering, ASnapshotShowsTheTitleBarTheContentAndTheWindowsAlphaAndSurvivesPng) {
     testsupport::TemporaryHome home;
     auto window = appkit::Window::make(appkit::Rect(0, 0, 120, 60), appkit::WindowStyleMask::titled);
