@@ -14,8 +14,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 using namespace ui;
 using render::Renderer;
@@ -89,11 +91,17 @@ TEST(ShapeRendering, OpacityFadesWhatIsMovedPastTheFadedFrame) {
     EXPECT_EQ(alphaAt(*moved, 30, 5), 0);
 }
 
-// Images are kept in the renderer's format while they live: one made where an earlier one
-// was (the same size, made right after the other went) is drawn as itself.
+// Images are kept in the renderer's format while they live: one made at the address of an
+// earlier one that went is drawn as itself.
 TEST(ImageRendering, AnImageMadeWhereAnEarlierOneWasIsDrawnAsItself) {
+    alignas(appkit::Image) static unsigned char place[sizeof(appkit::Image)];
     for (std::uint32_t colour : {0xFF0000FFu, 0x0000FFFFu, 0x00FF00FFu}) {
-        auto drawn = Renderer::renderNode(Image(appkit::Image::filled(4, 4, colour)).resizable().frame(4.0, 4.0), {4, 4});
+        std::vector<std::uint8_t> rgba;
+        for (int pixel = 0; pixel < 16; ++pixel)
+            for (int shift : {24, 16, 8, 0}) rgba.push_back(static_cast<std::uint8_t>(colour >> shift));
+        std::shared_ptr<appkit::Image> image(new (place) appkit::Image(4, 4, std::move(rgba)),
+                                             [](appkit::Image* made) { made->~Image(); });
+        auto drawn = Renderer::renderNode(Image(std::move(image)).resizable().frame(4.0, 4.0), {4, 4});
         EXPECT_EQ(drawn->pixel(2, 2), colour) << std::hex << colour;
     }
 }
