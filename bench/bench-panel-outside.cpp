@@ -6,7 +6,6 @@
 // has the keyboard, then Super+C until the clipboard holds that bookmark's address, then
 // Escape. Printed: the median and spread of shortcut-to-address per home, and each larger
 // home's median over the 1,000 bookmarks' one. Nothing changes between showings.
-#include "bench/CorpusGenerator.hpp"
 #include "bench/CorpusRoot.hpp"
 #include "desktop/DesktopClient.hpp"
 #include "desktop/VirtualDisplay.hpp"
@@ -14,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -32,15 +32,16 @@ constexpr int showings = 10;  // after one that warms up
 constexpr const char* word = "quillwort";
 constexpr const char* address = "https://quillwort.example.org/almanac";
 
-// A generated home with the one bookmark the word finds, first in Chrome's bar, written once.
-std::filesystem::path homeWithTheWord(std::size_t count) {
+// A generated home (written by kv-corpus, beside this program) with the one bookmark the
+// word finds, first in Chrome's bar; written once.
+std::filesystem::path homeWithTheWord(const std::filesystem::path& corpusProgram, std::size_t count) {
     auto home = bench::CorpusRoot::path() / ("outside-" + std::to_string(count));
     auto done = home / ".with-the-word";
     if (std::filesystem::exists(done)) return home;
     std::filesystem::remove_all(home);
-    bench::CorpusOptions options;
-    options.count = count;
-    bench::writeCorpus(home, options);
+    std::string command =
+        "'" + corpusProgram.string() + "' --home '" + home.string() + "' --count " + std::to_string(count) + " >/dev/null";
+    if (std::system(command.c_str()) != 0) return {};
     auto file = home / "Library/Application Support/Zadizu/Chrome/Default/Bookmarks";
     std::stringstream read;
     read << std::ifstream(file).rdbuf();
@@ -62,11 +63,12 @@ double median(std::vector<double> values) {
 
 class OutsideBenchmark {
 public:
-    OutsideBenchmark(std::filesystem::path program, std::size_t count) : program_(std::move(program)), count_(count) {}
+    OutsideBenchmark(std::filesystem::path program, std::filesystem::path corpusProgram, std::size_t count)
+        : program_(std::move(program)), corpusProgram_(std::move(corpusProgram)), count_(count) {}
 
     // The shortcut-to-address times of the showings; empty when something failed.
     std::vector<double> run() {
-        auto home = homeWithTheWord(count_);
+        auto home = homeWithTheWord(corpusProgram_, count_);
         if (home.empty()) return fail("no home to search");
         ::setenv("HOME", home.c_str(), 1);
         // The welcome of a first launch would stand in front of the panel.
@@ -142,6 +144,7 @@ private:
     }
 
     std::filesystem::path program_;
+    std::filesystem::path corpusProgram_;
     std::size_t count_;
     desktop::VirtualDisplay server_;
     std::unique_ptr<desktop::DesktopClient> desktop_;
@@ -163,7 +166,7 @@ int main(int argc, char** argv) {
     }
     auto program = bundle / "Contents/MacOS/Kestrelvault";
     if (count) {
-        auto times = OutsideBenchmark(program, *count).run();
+        auto times = OutsideBenchmark(program, self.parent_path() / "kv-corpus", *count).run();
         if (times.empty()) return 1;
         std::printf("%.1f %.1f %.1f\n", median(times), *std::min_element(times.begin(), times.end()),
                     *std::max_element(times.begin(), times.end()));
