@@ -131,9 +131,10 @@ private:
             if (showing_.focused && !showing_.firstKey) showing_.firstKey = Clock::now();
             return event;
         });
-        // After the display's own observer, which draws.
+        // After the display's own observer, which draws before the main run loop waits and
+        // when a run of it ends (the runs here end every 10 ms).
         frameObserver_ = foundation::RunLoop::main()->addObserver(
-            foundation::kCFRunLoopBeforeWaiting, true, [this](foundation::RunLoopActivity) { observe(); },
+            foundation::kCFRunLoopBeforeWaiting | foundation::kCFRunLoopExit, true, [this](foundation::RunLoopActivity) { observe(); },
             foundation::NSRunLoopCommonModes);
     }
 

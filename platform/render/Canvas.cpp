@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -29,6 +30,47 @@ cairo_surface_t* surfaceFromImage(const appkit::Image& image) {
     return surface;
 }
 
+// The surfaces of the images drawn last, most recent first. An image is immutable, and an
+// entry counts only while its image lives: another image made later at the same address
+// finds the entry expired.
+class ImageSurfaces {
+public:
+    static constexpr std::size_t capacity = 32;
+
+    ~ImageSurfaces() {
+        for (auto& entry : entries_) cairo_surface_destroy(entry.surface);
+    }
+
+    cairo_surface_t* surfaceFor(const std::shared_ptr<const appkit::Image>& image) {
+        auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+            return entry.address == image.get() && !entry.image.expired();
+        });
+        if (found != entries_.end()) {
+            std::rotate(entries_.begin(), found, found + 1);
+            return entries_.front().surface;
+        }
+        std::erase_if(entries_, [](const Entry& entry) {
+            if (!entry.image.expired()) return false;
+            cairo_surface_destroy(entry.surface);
+            return true;
+        });
+        if (entries_.size() >= capacity) {
+            cairo_surface_destroy(entries_.back().surface);
+            entries_.pop_back();
+        }
+        entries_.insert(entries_.begin(), Entry{image.get(), image, surfaceFromImage(*image)});
+        return entries_.front().surface;
+    }
+
+private:
+    struct Entry {
+        const appkit::Image* address;
+        std::weak_ptr<const appkit::Image> image;
+        cairo_surface_t* surface;
+    };
+    std::vector<Entry> entries_;
+};
+
 }  // namespace
 
 Canvas::Canvas(int width, int height)
@@ -38,6 +80,15 @@ Canvas::Canvas(int width, int height)
 Canvas::~Canvas() {
     cairo_destroy(context_);
     cairo_surface_destroy(surface_);
+}
+
+void Canvas::clear() {
+    cairo_destroy(context_);
+    cairo_surface_flush(surface_);
+    std::memset(cairo_image_surface_get_data(surface_), 0,
+                static_cast<std::size_t>(cairo_image_surface_get_stride(surface_)) * height_);
+    cairo_surface_mark_dirty(surface_);
+    context_ = cairo_create(surface_);
 }
 
 std::shared_ptr<appkit::Image> Canvas::image() const {
@@ -74,19 +125,19 @@ void Canvas::fillRect(const appkit::Rect& rect, const appkit::Color& color, appk
     cairo_fill(context_);
 }
 
-void Canvas::drawImage(const appkit::Image& image, const appkit::Rect& rect) {
-    if (image.width() <= 0 || image.height() <= 0 || rect.isEmpty()) return;
-    cairo_surface_t* surface = surfaceFromImage(image);
+void Canvas::drawImage(const std::shared_ptr<const appkit::Image>& image, const appkit::Rect& rect) {
+    if (!image || image->width() <= 0 || image->height() <= 0 || rect.isEmpty()) return;
+    static ImageSurfaces surfaces;
+    cairo_surface_t* surface = surfaces.surfaceFor(image);
     cairo_save(context_);
     cairo_rectangle(context_, rect.minX(), rect.minY(), rect.width(), rect.height());
     cairo_clip(context_);
     cairo_translate(context_, rect.minX(), rect.minY());
-    cairo_scale(context_, rect.width() / image.width(), rect.height() / image.height());
+    cairo_scale(context_, rect.width() / image->width(), rect.height() / image->height());
     cairo_set_source_surface(context_, surface, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(context_), CAIRO_FILTER_GOOD);
     cairo_paint(context_);
     cairo_restore(context_);
-    cairo_surface_destroy(surface);
 }
 
 bool writePNG(const appkit::Image& image, const std::filesystem::path& path) {

@@ -27,13 +27,18 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
+    // Every pixel transparent again, with a fresh drawing state: a canvas drawn on anew
+    // keeps its pages rather than asking the system for new ones.
+    void clear();
+
     // The pixels so far, not premultiplied, rows top to bottom.
     std::shared_ptr<appkit::Image> image() const;
 
     void setColor(const appkit::Color& color, appkit::Appearance appearance);
     void fillRect(const appkit::Rect& rect, const appkit::Color& color, appkit::Appearance appearance);
-    // Paints the image scaled into the rectangle.
-    void drawImage(const appkit::Image& image, const appkit::Rect& rect);
+    // Paints the image scaled into the rectangle. The image's pixels in cairo's format are
+    // kept while it lives (the 32 drawn last), since images are drawn again every frame.
+    void drawImage(const std::shared_ptr<const appkit::Image>& image, const appkit::Rect& rect);
 
 private:
     int width_;

@@ -11,13 +11,15 @@
 #include "platform/ui/Host.hpp"
 #include "platform/ui/HostingView.hpp"
 #include "platform/ui/Layout.hpp"
-#include "platform/ui/TextLayout.hpp"
+#include "platform/ui/TextLayoutCache.hpp"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <optional>
 
 namespace render {
 
@@ -57,12 +59,12 @@ void shapePath(cairo_t* context, const ui::Shape& shape, const Rect& rect) {
 
 void drawText(Canvas& canvas, const std::string& text, const ui::TextStyle& style, const Rect& rect, const Color& color,
               Appearance appearance) {
-    ui::TextLayout layout(text, style);
+    auto layout = ui::TextLayoutCache::layout(text, style);
     cairo_t* context = canvas.context();
     cairo_save(context);
     canvas.setColor(color, appearance);
     cairo_move_to(context, rect.minX(), rect.minY());
-    pango_cairo_show_layout(context, layout.layout());
+    pango_cairo_show_layout(context, layout->layout());
     cairo_restore(context);
 }
 
@@ -82,9 +84,9 @@ void drawEditedLine(Canvas& canvas, const appkit::TextField& field, appkit::Fiel
     constexpr double caretWidth = 1;
     ui::TextStyle oneLine;
     oneLine.font = field.font();
-    ui::TextLayout line(value, oneLine);
-    auto carets = line.caretOffsets();
-    double width = line.size().width, visible = std::max(textRect.width(), caretWidth);
+    auto line = ui::TextLayoutCache::layout(value, oneLine);
+    auto carets = line->caretOffsets();
+    double width = line->size().width, visible = std::max(textRect.width(), caretWidth);
     double focus = carets[std::min(editor.selectionFocus(), carets.size() - 1)];
     // Past 0 the line (with the caret after its end) is wider than the text area.
     double overflow = width + caretWidth - visible, offset = 0;
@@ -94,15 +96,15 @@ void drawEditedLine(Canvas& canvas, const appkit::TextField& field, appkit::Fiel
         offset = overflow / 2;
     else if (field.alignment() == appkit::TextAlignment::right)
         offset = overflow;
-    double lineX = textRect.minX() - offset, lineY = fieldRect.midY() - line.size().height / 2;
-    double lineHeight = std::max(line.size().height, field.font().pointSize);
+    double lineX = textRect.minX() - offset, lineY = fieldRect.midY() - line->size().height / 2;
+    double lineHeight = std::max(line->size().height, field.font().pointSize);
     cairo_t* context = canvas.context();
     cairo_save(context);
     cairo_rectangle(context, textRect.minX(), fieldRect.minY(), visible, fieldRect.height());
     cairo_clip(context);
     const auto& selection = editor.selectedRange();
     auto drawLine = [&](const Color& color) {
-        drawText(canvas, value, oneLine, Rect(lineX, lineY, width, line.size().height), color, appearance);
+        drawText(canvas, value, oneLine, Rect(lineX, lineY, width, line->size().height), color, appearance);
     };
     if (selection.length == 0) {
         if (!value.empty()) drawLine(field.textColor());
@@ -207,8 +209,8 @@ void drawTextField(Canvas& canvas, const appkit::TextField& field, const Rect& r
     if (field.maximumNumberOfLines() > 0) style.lineLimit = field.maximumNumberOfLines();
     style.alignment = textAlignment(field.alignment());
     const std::string& shown = placeholder ? field.placeholderString() : value;
-    ui::TextLayout layout(shown, style);
-    Rect textRect(rect.minX() + leftInset, rect.midY() - layout.size().height / 2, *style.width, layout.size().height);
+    auto layout = ui::TextLayoutCache::layout(shown, style);
+    Rect textRect(rect.minX() + leftInset, rect.midY() - layout->size().height / 2, *style.width, layout->size().height);
     cairo_save(context);
     cairo_rectangle(context, rect.minX(), rect.minY(), rect.width(), rect.height());
     cairo_clip(context);
@@ -228,8 +230,8 @@ void drawButton(Canvas& canvas, const appkit::Button& button, const Rect& rect, 
     cairo_set_line_width(context, 1);
     cairo_stroke(context);
     ui::TextStyle style{button.font(), rect.width(), 1, ui::TextAlignment::center};
-    ui::TextLayout layout(button.title(), style);
-    drawText(canvas, button.title(), style, Rect(rect.minX(), rect.midY() - layout.size().height / 2, rect.width(), layout.size().height),
+    auto layout = ui::TextLayoutCache::layout(button.title(), style);
+    drawText(canvas, button.title(), style, Rect(rect.minX(), rect.midY() - layout->size().height / 2, rect.width(), layout->size().height),
              Color::labelColor(), appearance);
 }
 
@@ -279,25 +281,55 @@ void drawChildren(Canvas& canvas, const ui::LayoutNode& node) {
     for (const auto& child : node.children) drawTreeNode(canvas, child);
 }
 
+// Where a subtree may draw: the frames of its nodes, with room around them for what draws
+// a little past its frame (text one point, strokes and antialiasing); none when it holds a
+// hosted view, whose subviews lie wherever their own frames put them.
+std::optional<Rect> drawnBounds(const ui::LayoutNode& node) {
+    if (node.hostedView) return std::nullopt;
+    const Rect& frame = node.frame;
+    if (!std::isfinite(frame.minX()) || !std::isfinite(frame.minY()) || !std::isfinite(frame.maxX()) ||
+        !std::isfinite(frame.maxY()))
+        return std::nullopt;
+    double x0 = frame.minX(), y0 = frame.minY(), x1 = frame.maxX(), y1 = frame.maxY();
+    for (const auto& child : node.children) {
+        auto bounds = drawnBounds(child);
+        if (!bounds) return std::nullopt;
+        x0 = std::min(x0, bounds->minX()), y0 = std::min(y0, bounds->minY());
+        x1 = std::max(x1, bounds->maxX()), y1 = std::max(y1, bounds->maxY());
+    }
+    return Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
+// Draws into a layer painted at the alpha. The layer covers only where the subtree may
+// draw, in whole points with a margin, rather than the whole canvas: nothing drawn changes
+// (the layer is clear outside), but filling and compositing it cost little.
+void drawFaded(Canvas& canvas, const ui::LayoutNode& node, double alpha, const std::function<void()>& draw) {
+    cairo_t* context = canvas.context();
+    cairo_save(context);
+    if (auto bounds = drawnBounds(node)) {
+        constexpr double margin = 4;
+        double x0 = std::floor(bounds->minX()) - margin, y0 = std::floor(bounds->minY()) - margin;
+        cairo_rectangle(context, x0, y0, std::ceil(bounds->maxX()) + margin - x0, std::ceil(bounds->maxY()) + margin - y0);
+        cairo_clip(context);
+    }
+    cairo_push_group(context);
+    draw();
+    cairo_pop_group_to_source(context);
+    cairo_paint_with_alpha(context, alpha);
+    cairo_restore(context);
+}
+
 // The children composed as one layer and painted at the alpha.
 void drawChildrenWithAlpha(Canvas& canvas, const ui::LayoutNode& node, double alpha) {
     if (alpha >= 1) return drawChildren(canvas, node);
-    cairo_t* context = canvas.context();
-    cairo_push_group(context);
-    drawChildren(canvas, node);
-    cairo_pop_group_to_source(context);
-    cairo_paint_with_alpha(context, std::clamp(alpha, 0.0, 1.0));
+    drawFaded(canvas, node, std::clamp(alpha, 0.0, 1.0), [&] { drawChildren(canvas, node); });
 }
 
 // A disabled control: drawn as when enabled, faded.
 void drawDisabled(Canvas& canvas, const ui::LayoutNode& node) {
     auto enabled = node;
     enabled.environment.isEnabled = true;
-    cairo_t* context = canvas.context();
-    cairo_push_group(context);
-    drawTreeNode(canvas, enabled);
-    cairo_pop_group_to_source(context);
-    cairo_paint_with_alpha(context, 0.4);
+    drawFaded(canvas, node, 0.4, [&] { drawTreeNode(canvas, enabled); });
 }
 
 void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
@@ -318,7 +350,7 @@ void drawTreeNode(Canvas& canvas, const ui::LayoutNode& node) {
         return;
     }
     case ui::NodeKind::image:
-        if (const auto& image = node.data<ui::ImageData>().image) canvas.drawImage(*image, node.frame);
+        if (const auto& image = node.data<ui::ImageData>().image) canvas.drawImage(image, node.frame);
         return;
     case ui::NodeKind::symbol:
         canvas.setColor(foreground, appearance);
@@ -408,7 +440,7 @@ void Renderer::drawView(Canvas& canvas, const appkit::View& view, const Rect& re
     if (auto* field = dynamic_cast<const appkit::TextField*>(&view)) drawTextField(canvas, *field, rect, appearance);
     if (auto* button = dynamic_cast<const appkit::Button*>(&view)) drawButton(canvas, *button, rect, appearance);
     if (auto* imageView = dynamic_cast<const appkit::ImageView*>(&view); imageView && imageView->image())
-        canvas.drawImage(*imageView->image(), imageView->imageRectIn(rect));
+        canvas.drawImage(imageView->image(), imageView->imageRectIn(rect));
     if (auto* hosting = dynamic_cast<const ui::HostingView*>(&view)) {
         if (const auto& layout = hosting->host()->lastLayout()) {
             cairo_save(context);
@@ -464,7 +496,7 @@ std::shared_ptr<appkit::Image> Renderer::screenshot(const Rect& screenFrame) {
         auto image = snapshot(*window);
         const Rect& frame = window->frame();
         // Screen coordinates grow up; the canvas grows down.
-        canvas.drawImage(*image, Rect(frame.minX() - screenFrame.minX(), screenFrame.maxY() - frame.maxY(), frame.width(),
+        canvas.drawImage(image, Rect(frame.minX() - screenFrame.minX(), screenFrame.maxY() - frame.maxY(), frame.width(),
                                       frame.height()));
     }
     return canvas.image();

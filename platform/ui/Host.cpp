@@ -1,6 +1,7 @@
 #include "platform/ui/Host.hpp"
 
 #include "platform/appkit/Appearance.hpp"
+#include "platform/appkit/TextField.hpp"
 #include "platform/foundation/Dispatch.hpp"
 #include "platform/foundation/ThreadChecker.hpp"
 #include "platform/ui/HitTest.hpp"
@@ -104,13 +105,38 @@ Size Host::sizeThatFits(ProposedSize proposal) {
     return Layout::sizeThatFits(resolved_, proposal, environment_);
 }
 
+std::vector<double> Host::hostedViewMeasures() const {
+    std::vector<double> measures;
+    auto visit = [&](const ResolvedNode& node, const auto& visitChildren) -> void {
+        if (const auto& view = node.hostedView) {
+            Size own = view->intrinsicContentSize();
+            measures.insert(measures.end(), {own.width, own.height,
+                                             view->contentHuggingPriority(appkit::LayoutOrientation::horizontal),
+                                             view->contentHuggingPriority(appkit::LayoutOrientation::vertical)});
+            if (auto* field = dynamic_cast<const appkit::TextField*>(view.get())) {
+                const Font& font = field->font();
+                measures.insert(measures.end(), {font.pointSize, double(font.weight), double(font.design)});
+            }
+        }
+        for (const auto& child : node.children) visitChildren(child, visitChildren);
+    };
+    visit(resolved_, visit);
+    return measures;
+}
+
 const LayoutNode& Host::layout(Rect bounds) {
     dispatch::checkMainThread();
-    ProposedSize proposal{bounds.width(), bounds.height()};
-    Size size = sizeThatFits(proposal);
-    Rect frame(bounds.minX() + (bounds.width() - size.width) / 2, bounds.minY() + (bounds.height() - size.height) / 2,
-               size.width, size.height);
-    layout_ = Layout::place(resolved_, frame, proposal, environment_);
+    // A frame set again at the same size (a window moved), or the layout after an update
+    // whose actions already laid the new tree out in these bounds, would come out the same.
+    LayoutInputs inputs{evaluations_, bounds, hostedViewMeasures()};
+    if (!layout_ || laidOut_ != inputs) {
+        ProposedSize proposal{bounds.width(), bounds.height()};
+        Size size = sizeThatFits(proposal);
+        Rect frame(bounds.minX() + (bounds.width() - size.width) / 2,
+                   bounds.minY() + (bounds.height() - size.height) / 2, size.width, size.height);
+        layout_ = Layout::place(resolved_, frame, proposal, environment_);
+        laidOut_ = std::move(inputs);
+    }
     layout_->forEach([this](const LayoutNode& node) {
         if (node.hostedView) node.hostedView->setFrame(node.frame);
         // Scrolls go on from where the content is shown, not from an offset it lost.

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -79,12 +80,23 @@ private:
 
     std::function<void()> invalidator();
     void setScrollOffset(const Identity& scrollView, double offset);
+    // What a layout pass reads of the hosted views: their own sizes, how strongly they keep
+    // them, and a text field's font (its baseline).
+    std::vector<double> hostedViewMeasures() const;
 
     Node root_;
     EnvironmentValues environment_;
     std::unique_ptr<Reconciler> reconciler_;
     ResolvedNode resolved_;
     std::optional<LayoutNode> layout_;
+    // The layout pass is a function of these: with none changed, its result stands.
+    struct LayoutInputs {
+        int evaluation;
+        Rect bounds;
+        std::vector<double> hostedViewMeasures;
+        bool operator==(const LayoutInputs&) const = default;
+    };
+    std::optional<LayoutInputs> laidOut_;
     HoverTracker hover_;
     std::optional<Animation> pendingAnimation_;  // of a change that scheduled the next evaluation
     std::function<void()> didUpdate_;

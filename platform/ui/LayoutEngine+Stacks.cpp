@@ -2,6 +2,7 @@
 
 #include "platform/appkit/TextField.hpp"
 #include "platform/ui/LayoutRules.hpp"
+#include "platform/ui/TextLayoutCache.hpp"
 
 #include <algorithm>
 
@@ -158,11 +159,11 @@ double LayoutEngine::firstBaseline(const ResolvedNode& child, Size size, Propose
         if (node.kind() == NodeKind::text) {
             TextStyle style{effectiveFont(node.environment), node.frame.width(), node.environment.lineLimit,
                             node.environment.multilineTextAlignment, node.environment.tracking};
-            baseline = node.frame.minY() + TextLayout(node.data<TextData>().text, style).firstBaseline();
+            baseline = node.frame.minY() + TextLayoutCache::layout(node.data<TextData>().text, style)->firstBaseline();
         } else if (auto* field = dynamic_cast<appkit::TextField*>(node.hostedView.get())) {
             // A one-line field draws its text centred in its height.
-            TextLayout line("X", TextStyle{field->font(), std::nullopt, 1, TextAlignment::leading, 0});
-            baseline = node.frame.midY() - line.size().height / 2 + line.firstBaseline();
+            auto line = TextLayoutCache::layout("X", TextStyle{field->font(), std::nullopt, 1, TextAlignment::leading, 0});
+            baseline = node.frame.midY() - line->size().height / 2 + line->firstBaseline();
         }
     });
     return baseline.value_or(size.height);

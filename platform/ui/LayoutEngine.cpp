@@ -1,6 +1,7 @@
 #include "platform/ui/LayoutEngine.hpp"
 
 #include "platform/ui/LayoutRules.hpp"
+#include "platform/ui/TextLayoutCache.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -215,7 +216,7 @@ LayoutNode LayoutEngine::place(const ResolvedNode& node, Rect frame, ProposedSiz
     return placed;
 }
 
-std::unique_ptr<TextLayout> LayoutEngine::textLayout(const std::string& text, ProposedSize p,
+std::shared_ptr<const TextLayout> LayoutEngine::textLayout(const std::string& text, ProposedSize p,
                                                      const EnvironmentValues& environment) {
     TextStyle style;
     style.font = effectiveFont(environment);
@@ -223,7 +224,7 @@ std::unique_ptr<TextLayout> LayoutEngine::textLayout(const std::string& text, Pr
     style.lineLimit = environment.lineLimit;
     style.alignment = environment.multilineTextAlignment;
     style.letterSpacing = environment.tracking;
-    return std::make_unique<TextLayout>(text, style);
+    return TextLayoutCache::layout(text, style);
 }
 
 Size LayoutEngine::imageSize(const ImageData& data, ProposedSize p) {

@@ -52,7 +52,7 @@ private:
     // A child's value of the guide, for the size it answered the offer.
     double guideValue(const ResolvedNode& child, Size size, ProposedSize offer, const HorizontalGuide& guide,
                       const EnvironmentValues& environment);
-    std::unique_ptr<TextLayout> textLayout(const std::string& text, ProposedSize p,
+    std::shared_ptr<const TextLayout> textLayout(const std::string& text, ProposedSize p,
                                            const EnvironmentValues& environment);
     static Size imageSize(const ImageData& data, ProposedSize p);
     static Size hostedSize(const ResolvedNode& node, ProposedSize p);

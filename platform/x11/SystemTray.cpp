@@ -144,7 +144,7 @@ void SystemTray::draw() {
     const int side = std::min({int(width_), int(height_), maximumIconSide});
     const int x = (width_ - side) / 2, y = (height_ - side) / 2;
     render::Canvas canvas(side, side);
-    canvas.drawImage(*icon_, appkit::Rect(0, 0, side, side));
+    canvas.drawImage(icon_, appkit::Rect(0, 0, side, side));
     cairo_surface_flush(canvas.surface());
     cairo_surface_t* surface = cairo_xcb_surface_create(connection_.get(), window_, visual_->type, width_, height_);
     cairo_t* context = cairo_create(surface);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 extern char* program_invocation_short_name;
@@ -175,14 +176,21 @@ void X11Window::draw() {
 
 void X11Window::drawContent(const appkit::Window& window) {
     const ServerRect& rect = placed_;
-    auto canvas = std::make_unique<render::Canvas>(rect.width, rect.height);
+    auto canvas = std::move(spare_);
+    if (canvas && canvas->width() == rect.width && canvas->height() == rect.height)
+        canvas->clear();
+    else
+        canvas = std::make_unique<render::Canvas>(rect.width, rect.height);
     render::Renderer::drawContent(*canvas, window, appkit::systemAppearance());
     cairo_surface_flush(canvas->surface());
     bool unchanged = lastFrame_ && lastFrame_->width() == canvas->width() && lastFrame_->height() == canvas->height() &&
                      std::memcmp(cairo_image_surface_get_data(lastFrame_->surface()),
                                  cairo_image_surface_get_data(canvas->surface()),
                                  std::size_t(cairo_image_surface_get_stride(canvas->surface())) * canvas->height()) == 0;
-    if (unchanged && !exposed_) return;
+    if (unchanged && !exposed_) {
+        spare_ = std::move(canvas);
+        return;
+    }
 
     if (!surface_)
         surface_ = cairo_xcb_surface_create(connection_.get(), identifier_, visual_->type, rect.width, rect.height);
@@ -196,7 +204,7 @@ void X11Window::drawContent(const appkit::Window& window) {
     cairo_surface_flush(surface_);
     if (!unchanged && !window.isOpaque() && visual_->depth != 32) cutToShape(*canvas);
     connection_.flush();
-    lastFrame_ = std::move(canvas);
+    spare_ = std::exchange(lastFrame_, std::move(canvas));
     exposed_ = false;
     ++framesDrawn_;
 }

@@ -71,6 +71,7 @@ private:
     bool viewable_ = false;
     bool exposed_ = false;
     std::unique_ptr<render::Canvas> lastFrame_;
+    std::unique_ptr<render::Canvas> spare_;  // the frame before, drawn over next time
     cairo_surface_t* surface_ = nullptr;
     std::uint64_t framesDrawn_ = 0;
 };

@@ -14,8 +14,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 using namespace ui;
 using render::Renderer;
@@ -78,6 +80,30 @@ TEST(ShapeRendering, ClipsToACircleAndAppliesOpacity) {
     EXPECT_NEAR(alphaAt(*faded, 5, 5), 128, 1);
     auto translucent = Renderer::renderNode(Rectangle().fill(Color::blackColor().opacity(0.08)).frame(10.0, 10.0), {10, 10});
     EXPECT_NEAR(alphaAt(*translucent, 5, 5), 20, 1);
+}
+
+// A faded layer is as large as what its subtree draws, also where a child is moved out of
+// the faded node's own frame.
+TEST(ShapeRendering, OpacityFadesWhatIsMovedPastTheFadedFrame) {
+    auto moved = Renderer::renderNode(
+        Rectangle().fill(Color::rgba(0, 0, 1)).frame(10.0, 10.0).offset(25, 0).opacity(0.5), {60, 10});
+    EXPECT_NEAR(alphaAt(*moved, 55, 5), 128, 1);
+    EXPECT_EQ(alphaAt(*moved, 30, 5), 0);
+}
+
+// Images are kept in the renderer's format while they live: one made at the address of an
+// earlier one that went is drawn as itself.
+TEST(ImageRendering, AnImageMadeWhereAnEarlierOneWasIsDrawnAsItself) {
+    alignas(appkit::Image) static unsigned char place[sizeof(appkit::Image)];
+    for (std::uint32_t colour : {0xFF0000FFu, 0x0000FFFFu, 0x00FF00FFu}) {
+        std::vector<std::uint8_t> rgba;
+        for (int pixel = 0; pixel < 16; ++pixel)
+            for (int shift : {24, 16, 8, 0}) rgba.push_back(static_cast<std::uint8_t>(colour >> shift));
+        std::shared_ptr<appkit::Image> image(new (place) appkit::Image(4, 4, std::move(rgba)),
+                                             [](appkit::Image* made) { made->~Image(); });
+        auto drawn = Renderer::renderNode(Image(std::move(image)).resizable().frame(4.0, 4.0), {4, 4});
+        EXPECT_EQ(drawn->pixel(2, 2), colour) << std::hex << colour;
+    }
 }
 
 TEST(WindowRendering, ASnapshotShowsTheTitleBarTheContentAndTheWindowsAlphaAndSurvivesPng) {

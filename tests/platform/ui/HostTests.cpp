@@ -70,7 +70,37 @@ public:
     RepresentableLog& log;
 };
 
+// A hosted view whose own size the test changes behind the host's back.
+class SizedView : public appkit::View {
+public:
+    SizedView() : appkit::View(Rect(0, 0, 1, 1)) { setContentHuggingPriority(750, appkit::LayoutOrientation::horizontal); }
+    Size intrinsicContentSize() const override { return own; }
+    Size own{40, 20};
+};
+
+class SizedRepresentable : public NSViewRepresentable<SizedView, objc::Object> {
+public:
+    explicit SizedRepresentable(std::shared_ptr<SizedView> view) : view(std::move(view)) {}
+    std::shared_ptr<objc::Object> makeCoordinator() override { return std::make_shared<objc::Object>(); }
+    std::shared_ptr<SizedView> makeNSView(Context&) override { return view; }
+    void updateNSView(const std::shared_ptr<SizedView>&, Context&) override {}
+    std::shared_ptr<SizedView> view;
+};
+
 }  // namespace
+
+// A layout in unchanged bounds of an unchanged tree is kept, but not once a hosted view's
+// own size changed: the frames would be those of the old size.
+TEST_F(HostTest, ALayoutInTheSameBoundsFollowsAHostedViewsNewSize) {
+    auto sized = std::make_shared<SizedView>();
+    auto container = HostingView::make(HStack({representable(std::make_shared<SizedRepresentable>(sized)), Spacer(0.0)}),
+                                       Rect(0, 0, 200, 50));
+    EXPECT_EQ(sized->frame().width(), 40);
+    sized->own = {90, 20};
+    container->setFrame(Rect(0, 0, 200, 50));
+    EXPECT_EQ(sized->frame().width(), 90);
+    EXPECT_EQ(container->host()->lastLayout()->children.front().frame.width(), 90);
+}
 
 TEST_F(HostTest, StateSurvivesReEvaluationOfTheParentAtTheSamePosition) {
     CounterProbe probe;

@@ -77,6 +77,32 @@ TEST_F(X11DisplayTest, WindowsAreDrawnWhereTheApplicationPutsThemAndThePanelFloa
     ASSERT_TRUE(runUntil([&] { return near(display->screenshot()->pixel(450, 800 - 450), 0xE63333FF); }));
 }
 
+// A window's frames are drawn on canvases kept from earlier frames: nothing of an earlier
+// frame may show through a later one (a see-through window shows what lies below instead).
+TEST_F(X11DisplayTest, AFrameShowsNothingOfTheFramesDrawnBeforeIt) {
+    auto panel = appkit::Window::make(Rect(100, 100, 200, 100), appkit::WindowStyleMask::borderless);
+    panel->setOpaque(false);
+    panel->setBackgroundColor(appkit::Color::rgba(0, 0, 0, 0));
+    auto bar = [](double width) {
+        return ui::HStack({ui::Rectangle().fill(appkit::Color::rgba(0.9, 0.2, 0.2)).frame(width, 100.0), ui::Spacer(0.0)},
+                          ui::VerticalAlignment::center, 0.0);
+    };
+    auto content = ui::HostingView::make(bar(200));
+    panel->setContentView(content);
+    panel->orderFront();
+    ASSERT_TRUE(runUntil([&] { return display->framesDrawn(*panel) > 0; }));
+    for (double width : {100.0, 50.0}) {
+        auto before = display->framesDrawn(*panel);
+        content->host()->setRoot(bar(width));
+        ASSERT_TRUE(runUntil([&] { return display->framesDrawn(*panel) > before; })) << width;
+    }
+    auto screen = display->screenshot();
+    auto at = [&](double x) { return screen->pixel(int(x), 800 - 150); };
+    EXPECT_TRUE(near(at(125), 0xE63333FF)) << std::hex << at(125);
+    EXPECT_TRUE(near(at(175), 0x000000FF)) << std::hex << at(175);
+    EXPECT_TRUE(near(at(250), 0x000000FF)) << std::hex << at(250);
+}
+
 // With every output of the server switched off, RandR lists no monitor: the screen is then
 // the root window at the size it has now, not the one it had when the application connected.
 TEST_F(X11DisplayTest, TheScreenFollowsTheRootWindowWhenNoMonitorIsListed) {
